@@ -1,0 +1,35 @@
+#include "platform/foundation/SharedState.h"
+
+#include <mutex>
+#include <vector>
+
+namespace platform {
+
+namespace {
+std::mutex& registryMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+std::vector<std::function<void()>>& registry() {
+    static std::vector<std::function<void()>> resets;
+    return resets;
+}
+}  // namespace
+
+void onResetSharedState(std::function<void()> reset) {
+    std::lock_guard lock(registryMutex());
+    registry().push_back(std::move(reset));
+}
+
+void resetSharedState() {
+    std::vector<std::function<void()>> resets;
+    {
+        std::lock_guard lock(registryMutex());
+        resets = registry();
+    }
+    for (auto it = resets.rbegin(); it != resets.rend(); ++it) {
+        (*it)();
+    }
+}
+
+}  // namespace platform

@@ -1,0 +1,186 @@
+#include "platform/foundation/Scheduler.h"
+
+#include <QtCore/QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+using platform::Scheduler;
+using platform::TimerHandle;
+
+namespace {
+
+Scheduler& scheduler() {
+    return Scheduler::main();
+}
+
+double elapsed() {
+    return scheduler().now() - Scheduler::defaultVirtualStart().toMSecsSinceEpoch() / 1000.0;
+}
+
+}  // namespace
+
+TEST(Scheduler, EqualDeadlinesRunInTheOrderScheduled) {
+    std::vector<int> order;
+    for (int i = 0; i < 5; ++i) {
+        scheduler().after(1.0, [&order, i] { order.push_back(i); });
+    }
+    scheduler().after(0.5, [&order] { order.push_back(-1); });
+    scheduler().advance(0.99);
+    EXPECT_EQ(order, std::vector<int>({-1}));
+    scheduler().advance(0.01);
+    EXPECT_EQ(order, std::vector<int>({-1, 0, 1, 2, 3, 4}));
+}
+
+TEST(Scheduler, EachWorkRunsAtItsOwnDeadline) {
+    std::vector<double> times;
+    scheduler().after(3, [&] { times.push_back(elapsed()); });
+    scheduler().after(1, [&] {
+        times.push_back(elapsed());
+        // Work scheduled by work runs within the same advance when it falls due.
+        scheduler().after(0.5, [&] { times.push_back(elapsed()); });
+    });
+    scheduler().advance(10);
+    EXPECT_EQ(times, std::vector<double>({1.0, 1.5, 3.0}));
+    EXPECT_DOUBLE_EQ(elapsed(), 10.0);
+}
+
+TEST(Scheduler, CancelledWorkNeverRuns) {
+    bool ran = false;
+    TimerHandle handle = scheduler().after(1, [&] { ran = true; });
+    EXPECT_TRUE(handle.isValid());
+    EXPECT_EQ(handle.fireDate(), Scheduler::defaultVirtualStart().addSecs(1));
+    handle.cancel();
+    EXPECT_FALSE(handle.isValid());
+    EXPECT_FALSE(handle.fireDate().isValid());
+    scheduler().advance(5);
+    EXPECT_FALSE(ran);
+    handle.cancel();  // a second cancel is harmless
+    EXPECT_FALSE(TimerHandle().isValid());
+}
+
+TEST(Scheduler, WorkCanCancelLaterWorkDueAtTheSameTime) {
+    bool secondRan = false;
+    TimerHandle second;
+    scheduler().after(1, [&] { second.cancel(); });
+    second = scheduler().after(1, [&] { secondRan = true; });
+    scheduler().advance(1);
+    EXPECT_FALSE(secondRan);
+}
+
+TEST(Scheduler, HandleOfFinishedOneShotIsInvalid) {
+    int runs = 0;
+    TimerHandle handle = scheduler().after(0, [&] { ++runs; });
+    scheduler().runPending();
+    EXPECT_EQ(runs, 1);
+    EXPECT_FALSE(handle.isValid());
+}
+
+TEST(Scheduler, CancelAllDropsOnlyTheOwnersWork) {
+    int mine = 0;
+    int theirs = 0;
+    int owner = 0;
+    int other = 0;
+    scheduler().after(1, [&] { ++mine; }, &owner);
+    scheduler().every(1, [&] { ++mine; }, &owner);
+    scheduler().after(1, [&] { ++theirs; }, &other);
+    scheduler().after(1, [&] { ++theirs; });
+    scheduler().cancelAll(&owner);
+    scheduler().advance(3);
+    EXPECT_EQ(mine, 0);
+    EXPECT_EQ(theirs, 2);
+}
+
+TEST(Scheduler, RepeatingTimerFiresAtEachInterval) {
+    std::vector<double> fires;
+    TimerHandle timer = scheduler().every(10, [&] { fires.push_back(elapsed()); });
+    scheduler().advance(35);
+    EXPECT_EQ(fires, std::vector<double>({10, 20, 30}));
+    EXPECT_EQ(timer.fireDate(), Scheduler::defaultVirtualStart().addSecs(40));
+    timer.cancel();
+    scheduler().advance(100);
+    EXPECT_EQ(fires.size(), 3u);
+}
+
+TEST(Scheduler, RepeatingTimerCanStopItself) {
+    int fires = 0;
+    TimerHandle timer;
+    timer = scheduler().every(1, [&] {
+        if (++fires == 2) {
+            timer.cancel();
+        }
+    });
+    scheduler().advance(10);
+    EXPECT_EQ(fires, 2);
+    EXPECT_FALSE(timer.isValid());
+}
+
+TEST(Scheduler, PostFromAnotherThreadRunsOnTheMainThread) {
+    std::thread::id ranOn;
+    bool ran = false;
+    std::thread worker([&] {
+        scheduler().post([&] {
+            ranOn = std::this_thread::get_id();
+            ran = true;
+        });
+    });
+    worker.join();
+    EXPECT_FALSE(ran);  // nothing runs until the main thread delivers events
+    scheduler().runPending();
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
+}
+
+TEST(Scheduler, PostedWorkRunsInOrder) {
+    std::vector<int> order;
+    for (int i = 0; i < 100; ++i) {
+        scheduler().post([&order, i] { order.push_back(i); });
+    }
+    scheduler().runPending();
+    ASSERT_EQ(order.size(), 100u);
+    for (int i = 0; i < 100; ++i) {
+        EXPECT_EQ(order[i], i);
+    }
+}
+
+TEST(Scheduler, RunUntilWaitsForWorkOfAnotherThread) {
+    bool done = false;
+    std::thread worker([&] { scheduler().post([&] { done = true; }); });
+    EXPECT_TRUE(scheduler().runUntil([&] { return done; }, 5000));
+    worker.join();
+    EXPECT_DOUBLE_EQ(elapsed(), 0.0);  // the virtual clock stood still
+}
+
+// A retry back-off of 1 s, then 2 s, then 20 s between attempts, run on the virtual clock: minutes
+// of timers take no real time.
+TEST(Scheduler, BackOffShapeRunsOnVirtualTime) {
+    QElapsedTimer real;
+    real.start();
+    std::vector<double> attempts;
+    int failures = 0;
+    std::function<void()> attempt = [&] {
+        attempts.push_back(elapsed());
+        ++failures;
+        if (failures < 12) {
+            const double delay = failures < 5 ? 1.0 : failures <= 10 ? 2.0 : 20.0;
+            scheduler().after(delay, attempt);
+        }
+    };
+    attempt();
+    scheduler().advance(3600);
+    EXPECT_EQ(attempts,
+              std::vector<double>({0, 1, 2, 3, 4, 6, 8, 10, 12, 14, 16, 36}));
+    EXPECT_LT(real.elapsed(), 1000);
+}
+
+TEST(Scheduler, RealClockRunsDelayedWorkFromTheEventLoop) {
+    scheduler().useRealClock();
+    bool ran = false;
+    int repeats = 0;
+    scheduler().after(0.01, [&] { ran = true; });
+    TimerHandle timer = scheduler().every(0.005, [&] { ++repeats; });
+    EXPECT_TRUE(scheduler().runUntil([&] { return ran && repeats >= 2; }, 5000));
+    timer.cancel();
+}
