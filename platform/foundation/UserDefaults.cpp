@@ -1,5 +1,7 @@
 #include "platform/foundation/UserDefaults.h"
 
+#include "platform/foundation/Application.h"
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/SharedState.h"
 #include "platform/foundation/SystemLog.h"
@@ -10,7 +12,6 @@
 #include <QtCore/QJsonArray>
 #include <QtCore/QJsonDocument>
 #include <QtCore/QJsonObject>
-#include <QtCore/QSaveFile>
 #include <QtCore/QUrl>
 
 #include <cmath>
@@ -332,8 +333,11 @@ QString UserDefaults::standardDomainName() {
     if (!configuredStandardDomain().isEmpty()) {
         return configuredStandardDomain();
     }
-    const QString name = QCoreApplication::applicationName();
-    return name.isEmpty() ? QStringLiteral("Zelvo") : name;
+    // The standard store is the application's own domain: its bundle identifier, as the sign-out
+    // code removes it by that name.
+    const Application& application = Application::shared();
+    const QString bundle = application.bundleIdentifier();
+    return bundle.isEmpty() ? application.executableName() : bundle;
 }
 
 void UserDefaults::setStandardDomainName(const QString& name) {
@@ -574,11 +578,10 @@ bool UserDefaults::synchronize() {
     }
     const QByteArray json =
         QJsonDocument(toJson(QVariant(values_)).toObject()).toJson(QJsonDocument::Compact);
-    QSaveFile file(path_);
-    if (path_.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(json) != json.size() ||
-        !file.commit()) {
+    QString error;
+    if (!writeFileAtomically(path_, json, {}, &error)) {
         systemLogFormat(u"UserDefaults: cannot write %@: %@", path_.isEmpty() ? domain_ : path_,
-                        file.errorString());
+                        error);
         return false;
     }
     dirty_ = false;

@@ -1,5 +1,6 @@
 #include "platform/security/FileKeychainBackend.h"
 
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/SystemLog.h"
 
 #include <QtCore/QDir>
@@ -8,7 +9,6 @@
 #include <QtCore/QJsonArray>
 #include <QtCore/QJsonDocument>
 #include <QtCore/QJsonObject>
-#include <QtCore/QSaveFile>
 
 #include <array>
 #include <cerrno>
@@ -213,25 +213,10 @@ bool FileKeychainBackend::store(const std::vector<KeychainItem>& items) {
 
     QDir().mkpath(QFileInfo(filePath_).absolutePath());
     // On failure the temporary file goes with `file`, and the old file stays as it was.
-    QSaveFile file(filePath_);
-    const auto fail = [this](const QString& reason) {
-        systemLogFormat(u"Keychain: cannot write %@: %@", filePath_, reason);
+    QString error;
+    if (!writeFileAtomically(filePath_, bytes, kOwnerOnly, &error)) {
+        systemLogFormat(u"Keychain: cannot write %@: %@", filePath_, error);
         return false;
-    };
-    if (!file.open(QIODevice::WriteOnly)) {
-        return fail(file.errorString());
-    }
-    // Restricted before the first byte is written, so the secrets are never readable by others.
-    if (!file.setPermissions(kOwnerOnly)) {
-        return fail(file.errorString());
-    }
-    // Flushed and synced by hand: commit() ignores a short write (a full disk) and would put a
-    // truncated file in place of the good one.
-    if (file.write(bytes) != bytes.size() || !file.flush() || ::fsync(file.handle()) != 0) {
-        return fail(QString::fromLocal8Bit(std::strerror(errno)));
-    }
-    if (!file.commit()) {
-        return fail(file.errorString());
     }
     items_ = items;
     loadedStamp_ = stat();

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QtCore/QByteArray>
+#include <QtCore/QFileDevice>
+#include <QtCore/QString>
+
+namespace platform {
+
+// Replaces the file at `path` with `bytes` so that a crash or a full disk leaves either the old
+// file or the new one, never a torn one: written to a temporary file beside it, flushed and synced,
+// then renamed over it. `permissions`, when given, are set before the first byte is written. On
+// failure returns false, leaves the old file as it was and, when `error` is given, says why.
+bool writeFileAtomically(const QString& path, const QByteArray& bytes,
+                         QFileDevice::Permissions permissions = {}, QString* error = nullptr);
+
+}  // namespace platform
