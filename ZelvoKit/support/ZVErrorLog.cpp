@@ -1,5 +1,6 @@
 #include "ZelvoKit/support/ZVErrorLog.h"
 
+#include "platform/foundation/Application.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Scheduler.h"
 #include "platform/foundation/SharedState.h"
@@ -17,11 +18,6 @@
 namespace {
 
 const QString LogFileName = QStringLiteral("errors.log");
-
-// The application group whose shared container holds the log.
-QString applicationGroupIdentifier() {
-    return QStringLiteral("group.app.zelvo");
-}
 
 bool writeAll(int fd, const QByteArray& bytes) {
     const char* data = bytes.constData();
@@ -61,8 +57,9 @@ struct ZVErrorLog::Impl {
             return;
         }
         opened = true;
-        const QString container =
-            platform::Paths::applicationGroupContainer(applicationGroupIdentifier());
+        // Read once, when the log opens during launch on the main thread.
+        const QString container = platform::Paths::applicationGroupContainer(
+            platform::Application::shared().applicationGroupIdentifier());
         if (container.isEmpty()) {
             return;
         }

@@ -1,5 +1,6 @@
 #include "ZelvoKit/support/ZVErrorLog.h"
 
+#include "platform/foundation/Application.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Scheduler.h"
 #include "platform/foundation/SharedState.h"
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -107,19 +109,43 @@ TEST(ZVErrorLogTest, DeleteEmptiesAndLaterLinesStartAtTheBeginning) {
     EXPECT_EQ(log.logFileSize(), expectedLine(u"new line"_s).size());
 }
 
-TEST(ZVErrorLogTest, WithoutContainerLinesGoOnlyToTheSystemLog) {
-    // A root below a plain file cannot hold the application group's container.
-    const QString blocker = zvtest::makeTempDir(u"blocked"_s) + u"/file"_s;
-    writeFile(blocker, "not a folder");
-    platform::Paths::setRoot(blocker + u"/root"_s);
+TEST(ZVErrorLogTest, LivesInTheApplicationGroupsContainer) {
+    platform::Application::shared().setApplicationGroupIdentifier(u"group.test.errors"_s);
+    EXPECT_EQ(
+        ZVErrorLog::errorLog().logFilePath(),
+        platform::Paths::applicationGroupContainer(u"group.test.errors"_s) + u"/errors.log"_s);
+}
 
-    ZVErrorLog& log = ZVErrorLog::errorLog();
-    ZVLogError(u"nowhere to go");
-    log.redirectStdErr();
-    log.deleteLogFile();
-    EXPECT_TRUE(log.logFilePath().isEmpty());
-    EXPECT_TRUE(log.logFileURL().isEmpty());
-    EXPECT_EQ(log.logFileSize(), 0);
+TEST(ZVErrorLogTest, WithoutContainerLinesGoOnlyToTheSystemLog) {
+    const struct {
+        const char* name;
+        std::function<void()> takeContainerAway;
+    } cases[] = {
+        {"no application group",
+         [] {
+             platform::Application::shared().setBundleIdentifier(QString());
+             platform::Application::shared().setApplicationGroupIdentifier(QString());
+         }},
+        {"a root that cannot hold folders",
+         [] {
+             const QString blocker = zvtest::makeTempDir(u"blocked"_s) + u"/file"_s;
+             writeFile(blocker, "not a folder");
+             platform::Paths::setRoot(blocker + u"/root"_s);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        platform::resetSharedState();
+        c.takeContainerAway();
+
+        ZVErrorLog& log = ZVErrorLog::errorLog();
+        ZVLogError(u"nowhere to go");
+        log.redirectStdErr();
+        log.deleteLogFile();
+        EXPECT_TRUE(log.logFilePath().isEmpty());
+        EXPECT_TRUE(log.logFileURL().isEmpty());
+        EXPECT_EQ(log.logFileSize(), 0);
+    }
 }
 
 TEST(ZVErrorLogTest, LinesFromSeveralThreadsStayWhole) {
