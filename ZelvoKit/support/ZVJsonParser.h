@@ -45,7 +45,7 @@ public:
     const ZVErrorPtr& error() const { return error_; }
 
     // The value at `path` (a null path: the whole document), or undefined. JSON null counts as
-    // absent.
+    // absent. Paths look into dictionaries only: over an array or a lone value a key finds nothing.
     QJsonValue extractValue(QStringView path, bool requirePresent, JsonClass requireClass);
     // Whether a non-null value is at `path`.
     bool containsValue(QStringView path);
