@@ -35,16 +35,21 @@ function(zv_library name)
     target_precompile_headers(${name} PRIVATE ${ZV_PCH_HEADERS})
 endfunction()
 
-# zv_test(NAME DIR <folder> DEPS targets...)
-# One GoogleTest executable made of every .cpp below <folder>, with the shared test main.
+# zv_test(NAME DIR <folder> DEPS targets... [GUI])
+# One GoogleTest executable made of every .cpp below <folder>, with the shared test main (a
+# QGuiApplication on the offscreen platform with GUI, else a QCoreApplication).
 function(zv_test name)
-    cmake_parse_arguments(ARG "" "DIR" "DEPS" ${ARGN})
+    cmake_parse_arguments(ARG "GUI" "DIR" "DEPS" ${ARGN})
+    set(support zv_test_support)
+    if(ARG_GUI)
+        set(support zv_test_support_gui)
+    endif()
     file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${ARG_DIR}/*.cpp)
     if(NOT sources)
         return()
     endif()
     add_executable(${name} ${sources})
-    target_link_libraries(${name} PRIVATE ${ARG_DEPS} zv_test_support GTest::gtest GTest::gmock)
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS} ${support} GTest::gtest GTest::gmock)
     target_precompile_headers(${name} PRIVATE ${ZV_PCH_HEADERS} <gtest/gtest.h>)
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST

@@ -1,6 +1,9 @@
 #include "tests/support/TestEnvironment.h"
 
 #include <QtCore/QCoreApplication>
+#ifdef ZV_TEST_GUI
+#include <QtGui/QGuiApplication>
+#endif
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -11,7 +14,11 @@ void installTestEnvironment();
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+#ifdef ZV_TEST_GUI
+    QGuiApplication app(argc, argv);
+#else
     QCoreApplication app(argc, argv);
+#endif
     QCoreApplication::setApplicationName(QStringLiteral("Zelvo"));
     testing::InitGoogleMock(&argc, argv);
     zvtest::installTestEnvironment();
