@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr double kMinute = 60;
 constexpr double kHour = 3600;
 constexpr double kDay = 86400;
 // ICU's short English times put a narrow no-break space before the day period.
@@ -91,10 +90,10 @@ TEST_F(ZVLocalizationTest, TodayAndYesterdayWindows) {
         double offset;  // seconds from the start of today
         const char* text;
     };
+    // The start of today itself takes the long form.
     const Case cases[] = {
-        {10, "Today"},        {kDay - 1, "Today"}, {0, "Mon Jan 05"},  // the start itself takes the
-                                                                       // long form
-        {kDay, "Tue Jan 06"}, {-10, "Yesterday"},  {-kDay + 1, "Yesterday"}, {-kDay, "Sun Jan 04"},
+        {10, "Today"},      {kDay - 1, "Today"},      {0, "Mon Jan 05"},     {kDay, "Tue Jan 06"},
+        {-10, "Yesterday"}, {-kDay + 1, "Yesterday"}, {-kDay, "Sun Jan 04"},
     };
     for (const Case& c : cases) {
         const QDateTime date = start.addMSecs(static_cast<qint64>(c.offset * 1000));
