@@ -3,7 +3,6 @@
 #include <QtCore/QJsonDocument>
 
 #include <cstdio>
-#include <string>
 
 namespace platform {
 
@@ -145,27 +144,27 @@ double FormatArg::toDouble() const {
 namespace {
 
 // Applies a width and "-" flag to text the C library does not format ("%@", "%s").
-QString pad(const QString& text, const std::string& flags, int width) {
+QString pad(const QString& text, const QByteArray& flags, int width) {
     if (width <= text.size()) {
         return text;
     }
     const QString fill(width - text.size(), QLatin1Char(' '));
-    return flags.find('-') != std::string::npos ? text + fill : fill + text;
+    return flags.contains('-') ? text + fill : fill + text;
 }
 
 template <class T>
-QString cFormat(const std::string& spec, T value) {
+QString cFormat(const QByteArray& spec, T value) {
     char buffer[512];
-    const int n = std::snprintf(buffer, sizeof buffer, spec.c_str(), value);
+    const int n = std::snprintf(buffer, sizeof buffer, spec.constData(), value);
     if (n < 0) {
         return {};
     }
     if (static_cast<std::size_t>(n) < sizeof buffer) {
         return QString::fromUtf8(buffer, n);
     }
-    std::string big(static_cast<std::size_t>(n) + 1, '\0');
-    std::snprintf(big.data(), big.size(), spec.c_str(), value);
-    return QString::fromUtf8(big.data(), n);
+    QByteArray big(n + 1, '\0');
+    std::snprintf(big.data(), static_cast<std::size_t>(big.size()), spec.constData(), value);
+    return QString::fromUtf8(big.constData(), n);
 }
 
 }  // namespace
@@ -198,7 +197,7 @@ QString formatList(QStringView format, std::initializer_list<FormatArg> args) {
             continue;
         }
 
-        std::string flags;
+        QByteArray flags;
         while (i < n && QStringLiteral("-+ 0#").contains(format[i])) {
             flags += static_cast<char>(format[i].unicode());
             ++i;
@@ -243,12 +242,12 @@ QString formatList(QStringView format, std::initializer_list<FormatArg> args) {
         const char conversion = static_cast<char>(format[i].unicode());
         ++i;
 
-        std::string spec = "%" + flags;
+        QByteArray spec = "%" + flags;
         if (width >= 0) {
-            spec += std::to_string(width);
+            spec += QByteArray::number(width);
         }
         if (precision >= 0) {
-            spec += "." + std::to_string(precision);
+            spec += '.' + QByteArray::number(precision);
         }
 
         const FormatArg* arg = take();
@@ -271,7 +270,7 @@ QString formatList(QStringView format, std::initializer_list<FormatArg> args) {
             case 'x':
             case 'X':
             case 'o':
-                out += cFormat(spec + "ll" + conversion,
+                out += cFormat(spec + "ll" + QByteArray(1, conversion),
                                static_cast<unsigned long long>(arg ? arg->toUInt() : 0));
                 break;
             case 'f':
@@ -282,7 +281,7 @@ QString formatList(QStringView format, std::initializer_list<FormatArg> args) {
             case 'G':
             case 'a':
             case 'A':
-                out += cFormat(spec + conversion, arg ? arg->toDouble() : 0.0);
+                out += cFormat(spec + QByteArray(1, conversion), arg ? arg->toDouble() : 0.0);
                 break;
             case 'c':
             case 'C':
