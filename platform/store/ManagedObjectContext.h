@@ -1,0 +1,167 @@
+#pragma once
+
+#include "platform/store/FetchRequest.h"
+#include "platform/store/ManagedObject.h"
+#include "platform/store/ManagedObjectModel.h"
+#include "platform/store/StoreError.h"
+
+#include <QtCore/QHash>
+#include <QtCore/QString>
+
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace platform {
+
+namespace detail {
+class SqliteConnection;
+class CompiledPredicate;
+struct BoundParam;
+struct FetchShape;
+}  // namespace detail
+
+struct StoreStatistics {
+    // SQLite statements prepared so far; a shape used again reuses its statement.
+    std::size_t statementsPrepared = 0;
+    std::size_t statementsCached = 0;
+    std::size_t shapesCompiled = 0;
+};
+
+// The objects of one store file (or of memory) as one unit of work, for one thread.
+//
+// One in-memory object per row: fetching a row that an object already stands for returns that
+// object. The context holds objects weakly, so objects nobody uses are released, except those with
+// unsaved changes, which it keeps until save() or rollback(). Fetches see unsaved changes: new
+// objects that match, changed objects by their new values, and no deleted ones.
+//
+// save() writes every change in one transaction. When an object fails validation or the file
+// refuses a row, nothing is written, the error is returned and the changes stay, to be mended and
+// saved again, or rolled back.
+class ManagedObjectContext {
+public:
+    using Objects = std::vector<std::shared_ptr<ManagedObject>>;
+
+    // Opens the store file at `path`, creating it when missing, in WAL mode with
+    // synchronous=NORMAL, and brings it to the model's version. A file that is not a store gives a
+    // Corrupt error: the caller removes it (removeStoreFiles) and opens again.
+    static StoreResult<std::unique_ptr<ManagedObjectContext>> open(
+        const QString& path, std::shared_ptr<const ManagedObjectModel> model);
+    // A context whose store lives in memory only, for temporary objects.
+    static StoreResult<std::unique_ptr<ManagedObjectContext>> openInMemory(
+        std::shared_ptr<const ManagedObjectModel> model);
+
+    ~ManagedObjectContext();
+    ManagedObjectContext(const ManagedObjectContext&) = delete;
+    ManagedObjectContext& operator=(const ManagedObjectContext&) = delete;
+
+    const ManagedObjectModel& model() const { return *model_; }
+    // The file's path; empty for a context in memory.
+    const QString& path() const { return path_; }
+    bool isOpen() const { return db_ != nullptr; }
+    // Drops unsaved changes and closes the file. The context's objects stay readable but inert.
+    void close();
+
+    // A new object of the entity, with its defaults; null (and logged) for an unknown entity.
+    std::shared_ptr<ManagedObject> insert(QStringView entityName);
+    template <class T>
+    std::shared_ptr<T> insert(QStringView entityName) {
+        return std::dynamic_pointer_cast<T>(insert(entityName));
+    }
+    // Marks the object deleted and applies the delete rules of its to-many relationships. A new
+    // object is simply dropped.
+    void deleteObject(const std::shared_ptr<ManagedObject>& object);
+
+    StoreResult<Objects> fetch(const FetchRequest& request);
+    template <class T>
+    StoreResult<std::vector<std::shared_ptr<T>>> fetch(const FetchRequest& request);
+    // The number of objects fetch() would return.
+    StoreResult<std::int64_t> count(const FetchRequest& request);
+    // The object of a saved row, or null when the row is gone.
+    std::shared_ptr<ManagedObject> existingObject(const ObjectID& id);
+
+    bool hasChanges() const;
+    // Null on success.
+    std::shared_ptr<StoreError> save();
+    // Forgets every unsaved change: new objects become inert, changed and deleted ones return to
+    // their saved values.
+    void rollback();
+
+    // Objects in memory that stand for saved rows.
+    std::size_t registeredObjectCount() const;
+    StoreStatistics statistics() const;
+    // The SQLite connection, for tools and tests; null once closed.
+    sqlite3* database() const;
+
+private:
+    friend class ManagedObject;
+
+    ManagedObjectContext(std::shared_ptr<const ManagedObjectModel> model, QString path,
+                         std::unique_ptr<detail::SqliteConnection> db);
+    static StoreResult<std::unique_ptr<ManagedObjectContext>> openAt(
+        const QString& path, bool inMemory, std::shared_ptr<const ManagedObjectModel> model);
+
+    // Called by objects.
+    void registerChange(ManagedObject& object);
+    void forget(ManagedObject& object);
+    std::shared_ptr<ManagedObject> objectForRow(const EntityDescription& entity,
+                                                std::int64_t rowid);
+    StoreResult<Objects> fetchRelated(const RelationshipDescription& toMany,
+                                      const ManagedObject& owner);
+
+    // Fetching (ManagedObjectContext+Fetch.cpp).
+    StoreResult<std::shared_ptr<const detail::FetchShape>> shapeFor(const FetchRequest& request);
+    StoreResult<Objects> run(const detail::FetchShape& shape,
+                             const std::vector<detail::BoundParam>& params, std::int64_t limit,
+                             std::int64_t offset);
+    std::shared_ptr<ManagedObject> materialise(const EntityDescription& entity, sqlite3_stmt* stmt,
+                                               Objects& awakened);
+    bool hasPendingObjects(const EntityDescription& entity) const;
+
+    // Saving (ManagedObjectContext+Save.cpp).
+    std::shared_ptr<StoreError> checkIntegrity() const;
+    std::shared_ptr<StoreError> writeChanges();
+    void applySavedChanges();
+    std::int64_t toOneColumnValue(const ManagedObject& object, int slot, bool* deferred) const;
+
+    void detachAll();
+
+    std::shared_ptr<const ManagedObjectModel> model_;
+    QString path_;
+    std::unique_ptr<detail::SqliteConnection> db_;
+    // Per entity: row -> the object that stands for it.
+    std::vector<std::unordered_map<std::int64_t, std::weak_ptr<ManagedObject>>> registered_;
+    // Per entity: objects with unsaved changes, kept alive until save() or rollback().
+    std::vector<Objects> pending_;
+    std::uint64_t nextInsertSequence_ = 1;
+    QHash<QString, std::shared_ptr<const detail::FetchShape>> shapes_;
+    std::unordered_map<const RelationshipDescription*, std::shared_ptr<const detail::FetchShape>>
+        relationshipShapes_;
+};
+
+template <class T>
+StoreResult<std::vector<std::shared_ptr<T>>> ManagedObjectContext::fetch(
+    const FetchRequest& request) {
+    auto result = fetch(request);
+    if (!result) {
+        return result.error();
+    }
+    std::vector<std::shared_ptr<T>> typed;
+    typed.reserve(result->size());
+    for (auto& object : *result) {
+        auto cast = std::dynamic_pointer_cast<T>(object);
+        if (!cast) {
+            return StoreError::make(StoreError::Code::InvalidFetch,
+                                    QStringLiteral("objects of %1 are not of the class asked for")
+                                        .arg(request.entityName));
+        }
+        typed.push_back(std::move(cast));
+    }
+    return typed;
+}
+
+}  // namespace platform

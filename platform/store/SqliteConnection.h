@@ -1,0 +1,75 @@
+#pragma once
+
+#include "platform/store/StoreError.h"
+#include "platform/store/StoreValue.h"
+
+#include <QtCore/QHash>
+#include <QtCore/QString>
+
+#include <cstdint>
+#include <memory>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace platform::detail {
+
+// One SQLite connection with its cache of prepared statements.
+class SqliteConnection {
+public:
+    // A prepared statement in use. Handing it back resets it and clears its bindings; a statement
+    // prepared for a nested use of the same SQL (a fetch inside a fetch) is finalized instead.
+    class Lease {
+    public:
+        Lease() = default;
+        Lease(Lease&& other) noexcept;
+        Lease& operator=(Lease&& other) noexcept;
+        Lease(const Lease&) = delete;
+        Lease& operator=(const Lease&) = delete;
+        ~Lease();
+
+        sqlite3_stmt* get() const { return stmt_; }
+        explicit operator bool() const { return stmt_ != nullptr; }
+        void release();
+
+    private:
+        friend class SqliteConnection;
+        sqlite3_stmt* stmt_ = nullptr;
+        bool* busy_ = nullptr;  // the cached statement's flag; null for a one-off statement
+    };
+
+    // ":memory:" opens a store in memory.
+    static StoreResult<std::unique_ptr<SqliteConnection>> open(const QString& path);
+    ~SqliteConnection();
+    SqliteConnection(const SqliteConnection&) = delete;
+    SqliteConnection& operator=(const SqliteConnection&) = delete;
+
+    sqlite3* handle() const { return db_; }
+
+    // Runs SQL without parameters (several statements allowed).
+    std::shared_ptr<StoreError> exec(const QString& sql, const QString& doing);
+    // The single integer that `sql` answers (PRAGMA user_version, COUNT(*)).
+    StoreResult<std::int64_t> queryInteger(const QString& sql);
+    Lease prepare(const QString& sql, std::shared_ptr<StoreError>* error);
+
+    std::size_t preparedCount() const { return prepared_; }
+    std::size_t cachedCount() const { return static_cast<std::size_t>(cache_.size()); }
+
+private:
+    explicit SqliteConnection(sqlite3* db) : db_(db) {}
+
+    struct Cached {
+        sqlite3_stmt* stmt = nullptr;
+        bool busy = false;
+    };
+
+    sqlite3* db_;
+    QHash<QString, std::shared_ptr<Cached>> cache_;
+    std::size_t prepared_ = 0;
+};
+
+void bindValue(sqlite3_stmt* stmt, int index, const StoreValue& value);
+// The column as the store keeps it: INTEGER, REAL, TEXT (UTF-8) and BLOB, NULL for none.
+StoreValue columnValue(sqlite3_stmt* stmt, int column);
+
+}  // namespace platform::detail

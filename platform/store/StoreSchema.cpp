@@ -1,0 +1,172 @@
+#include "platform/store/StoreSchema.h"
+
+#include "platform/store/StoreMigration.h"
+#include "platform/store/StoreSql.h"
+
+#include <sqlite3.h>
+
+namespace platform::detail {
+
+namespace {
+
+std::shared_ptr<StoreError> inTransaction(
+    SqliteConnection& db, const QString& doing,
+    const std::function<std::shared_ptr<StoreError>()>& work) {
+    if (auto error = db.exec(QStringLiteral("BEGIN IMMEDIATE"), doing)) {
+        return error;
+    }
+    auto error = work();
+    if (!error) {
+        error = db.exec(QStringLiteral("COMMIT"), doing);
+    }
+    if (error) {
+        db.exec(QStringLiteral("ROLLBACK"), doing);
+    }
+    return error;
+}
+
+QStringList existingColumns(SqliteConnection& db, const QString& table) {
+    QStringList columns;
+    std::shared_ptr<StoreError> error;
+    auto lease = db.prepare(QStringLiteral("PRAGMA table_info(%1)").arg(quoted(table)), &error);
+    if (!lease) {
+        return columns;
+    }
+    while (sqlite3_step(lease.get()) == SQLITE_ROW) {
+        columns << QString::fromUtf8(
+            reinterpret_cast<const char*>(sqlite3_column_text(lease.get(), 1)));
+    }
+    return columns;
+}
+
+// Adds the tables and columns that the model has and the file lacks. Never removes anything.
+std::shared_ptr<StoreError> addMissingColumns(SqliteConnection& db,
+                                              const ManagedObjectModel& model) {
+    for (const auto& entity : model.entities()) {
+        const QStringList columns = existingColumns(db, entity->name());
+        if (columns.isEmpty()) {
+            if (auto error = db.exec(createTableSql(*entity),
+                                     QStringLiteral("creating table %1").arg(entity->name()))) {
+                return error;
+            }
+        } else {
+            QStringList additions;
+            for (int index : entity->storedAttributes()) {
+                const auto& attribute = entity->attributes()[static_cast<std::size_t>(index)];
+                if (!columns.contains(attribute.name)) {
+                    additions << columnDefinition(attribute);
+                }
+            }
+            for (const auto* toOne : entity->toOneRelationships()) {
+                if (!columns.contains(toOne->name)) {
+                    additions << toOneColumnDefinition(*toOne);
+                }
+            }
+            for (const auto& definition : std::as_const(additions)) {
+                const QString sql = QStringLiteral("ALTER TABLE %1 ADD COLUMN %2")
+                                        .arg(quoted(entity->name()), definition);
+                if (auto error =
+                        db.exec(sql, QStringLiteral("adding a column to %1").arg(entity->name()))) {
+                    return error;
+                }
+            }
+        }
+    }
+    return nullptr;
+}
+
+// Indexes come after the migration steps, which may have to mend rows that a new unique index
+// would refuse.
+std::shared_ptr<StoreError> addMissingIndexes(SqliteConnection& db,
+                                              const ManagedObjectModel& model) {
+    for (const auto& entity : model.entities()) {
+        for (const auto& sql : createIndexSql(*entity)) {
+            if (auto error =
+                    db.exec(sql, QStringLiteral("creating an index of %1").arg(entity->name()))) {
+                return error;
+            }
+        }
+    }
+    return nullptr;
+}
+
+std::shared_ptr<StoreError> setVersion(SqliteConnection& db, int version) {
+    return db.exec(QStringLiteral("PRAGMA user_version = %1").arg(version),
+                   QStringLiteral("setting the store's version"));
+}
+
+}  // namespace
+
+std::shared_ptr<StoreError> prepareStore(SqliteConnection& db, const ManagedObjectModel& model,
+                                         bool inMemory) {
+    if (!inMemory) {
+        // The first statement that reads the file: a file that is not a store fails here.
+        auto mode = db.prepare(QStringLiteral("PRAGMA journal_mode=WAL"), nullptr);
+        if (!mode) {
+            return StoreError::fromSqlite(db.handle(), sqlite3_errcode(db.handle()),
+                                          QStringLiteral("cannot read the store"));
+        }
+        const int rc = sqlite3_step(mode.get());
+        if (rc != SQLITE_ROW) {
+            return StoreError::fromSqlite(db.handle(), rc, QStringLiteral("cannot read the store"));
+        }
+        mode.release();
+        if (auto error = db.exec(QStringLiteral("PRAGMA synchronous=NORMAL"),
+                                 QStringLiteral("setting synchronous mode"))) {
+            return error;
+        }
+    }
+    auto version = db.queryInteger(QStringLiteral("PRAGMA user_version"));
+    if (!version) {
+        return version.error();
+    }
+    auto tables = db.queryInteger(QStringLiteral(
+        "SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite_%'"));
+    if (!tables) {
+        return tables.error();
+    }
+    const int target = model.version();
+    if (*version > target) {
+        return StoreError::make(StoreError::Code::VersionTooNew,
+                                QStringLiteral("the store is at version %1, newer than the "
+                                               "model's version %2")
+                                    .arg(*version)
+                                    .arg(target));
+    }
+    if (*version == 0 && *tables == 0) {
+        return inTransaction(db, QStringLiteral("creating the store"), [&] {
+            auto error = addMissingColumns(db, model);
+            if (!error) {
+                error = addMissingIndexes(db, model);
+            }
+            return error ? error : setVersion(db, target);
+        });
+    }
+    if (auto error = inTransaction(db, QStringLiteral("adding the store's new columns"),
+                                   [&] { return addMissingColumns(db, model); })) {
+        return error;
+    }
+    for (int step = static_cast<int>(*version) + 1; step <= target; ++step) {
+        auto error = inTransaction(db, QStringLiteral("migrating the store"), [&] {
+            if (const MigrationStep* migration = model.migration(step)) {
+                StoreMigration context(db.handle(), step);
+                if (auto stepError = (*migration)(context)) {
+                    return stepError;
+                }
+            }
+            return setVersion(db, step);
+        });
+        if (error) {
+            auto failure = StoreError::make(StoreError::Code::MigrationFailed,
+                                            QStringLiteral("migration to version %1 failed: %2")
+                                                .arg(step)
+                                                .arg(error->message()));
+            failure->setSqliteCode(error->sqliteCode());
+            return failure;
+        }
+    }
+    return inTransaction(db, QStringLiteral("adding the store's new indexes"),
+                         [&] { return addMissingIndexes(db, model); });
+}
+
+}  // namespace platform::detail
