@@ -1,0 +1,326 @@
+#include "platform/net/UrlSessionTask.h"
+
+#include "platform/foundation/Format.h"
+#include "platform/net/UrlSessionCore.h"
+
+#include <QtNetwork/QNetworkReply>
+#include <QtNetwork/QNetworkRequest>
+
+namespace platform {
+
+namespace {
+
+// Qt reports most HTTP statuses of 400 and above as reply errors; those are answers, not failures.
+bool isHttpStatusError(QNetworkReply::NetworkError error, int status) {
+    const int code = static_cast<int>(error);
+    if (error == QNetworkReply::ContentReSendError) {
+        return false;
+    }
+    if ((code >= 201 && code <= 299) || (code >= 401 && code <= 499)) {
+        return true;
+    }
+    return error == QNetworkReply::ProtocolInvalidOperationError ||
+           (error == QNetworkReply::ProxyAuthenticationRequiredError && status == 407);
+}
+
+UrlErrorCode transportErrorCode(QNetworkReply::NetworkError error) {
+    switch (error) {
+        case QNetworkReply::ConnectionRefusedError:
+        case QNetworkReply::ProxyConnectionRefusedError:
+        case QNetworkReply::ProxyAuthenticationRequiredError:
+        case QNetworkReply::UnknownProxyError:
+            return UrlErrorCode::CannotConnectToHost;
+        case QNetworkReply::HostNotFoundError:
+        case QNetworkReply::ProxyNotFoundError:
+            return UrlErrorCode::CannotFindHost;
+        case QNetworkReply::TimeoutError:
+        case QNetworkReply::ProxyTimeoutError:
+            return UrlErrorCode::TimedOut;
+        case QNetworkReply::RemoteHostClosedError:
+        case QNetworkReply::ProxyConnectionClosedError:
+        case QNetworkReply::ContentReSendError:
+            return UrlErrorCode::NetworkConnectionLost;
+        case QNetworkReply::OperationCanceledError:
+            return UrlErrorCode::Cancelled;
+        case QNetworkReply::SslHandshakeFailedError:
+            return UrlErrorCode::SecureConnectionFailed;
+        // Qt reports an unreachable network (no route, interface down) as an unknown network error.
+        case QNetworkReply::UnknownNetworkError:
+        case QNetworkReply::TemporaryNetworkFailureError:
+        case QNetworkReply::NetworkSessionFailedError:
+        case QNetworkReply::BackgroundRequestNotAllowedError:
+            return UrlErrorCode::NotConnectedToInternet;
+        case QNetworkReply::ProtocolUnknownError:
+            return UrlErrorCode::UnsupportedUrl;
+        default:
+            // Malformed answers and answers without a status line.
+            return UrlErrorCode::BadServerResponse;
+    }
+}
+
+QNetworkRequest makeNetworkRequest(const UrlRequest& request) {
+    QNetworkRequest result(request.url);
+    result.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    result.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    result.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
+    result.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
+    result.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                        QNetworkRequest::ManualRedirectPolicy);
+    result.setTransferTimeout(0);
+    QList<QByteArray> names;
+    for (const auto& field : request.headers.fields()) {
+        if (!names.contains(field.first.toLower())) {
+            names.append(field.first.toLower());
+            result.setRawHeader(field.first, request.headers.value(field.first));
+        }
+    }
+    return result;
+}
+
+HttpHeaders responseHeaders(const QNetworkReply& reply) {
+    HttpHeaders headers;
+    for (const auto& [name, value] : reply.rawHeaderPairs()) {
+        if (name.compare("Set-Cookie", Qt::CaseInsensitive) == 0) {
+            for (const QByteArray& cookie : splitSetCookieHeader(value)) {
+                headers.append(name, cookie);
+            }
+        } else {
+            headers.append(name, value);
+        }
+    }
+    return headers;
+}
+
+}  // namespace
+
+UrlSessionTask::UrlSessionTask(std::uint64_t identifier, UrlRequest request,
+                               UrlSessionTaskHandlers handlers,
+                               std::weak_ptr<detail::UrlSessionCore> core)
+    : identifier_(identifier),
+      request_(std::move(request)),
+      handlers_(std::move(handlers)),
+      core_(std::move(core)) {}
+
+UrlSessionTask::~UrlSessionTask() {
+    timeout_.cancel();
+    dropReply();
+}
+
+QString UrlSessionTask::description() const {
+    return format(u"<UrlSessionTask %lu %@ %@>", identifier_, request_.httpMethod,
+                  request_.url.toString());
+}
+
+void UrlSessionTask::resume() {
+    if (state_ != State::Suspended) {
+        return;
+    }
+    auto core = core_.lock();
+    if (!core || core->invalidated) {
+        state_ = State::Canceling;
+        completeLater(UrlError(UrlErrorCode::Cancelled));
+        return;
+    }
+    state_ = State::Running;
+    core->started(shared_from_this());
+    const QUrl& url = request_.url;
+    if (!url.isValid() || url.isRelative()) {
+        completeLater(UrlError(UrlErrorCode::BadUrl));
+        return;
+    }
+    const QString scheme = url.scheme().toLower();
+    if (scheme != u"http" && scheme != u"https") {
+        completeLater(UrlError(UrlErrorCode::UnsupportedUrl));
+        return;
+    }
+    if (url.host().isEmpty()) {
+        completeLater(UrlError(UrlErrorCode::BadUrl));
+        return;
+    }
+    start(*core);
+}
+
+void UrlSessionTask::start(detail::UrlSessionCore& core) {
+    receiver_ = std::make_unique<QObject>();
+    QNetworkReply* reply = core.manager->sendCustomRequest(makeNetworkRequest(request_),
+                                                           request_.httpMethod, request_.body);
+    reply_ = reply;
+    bytesSent_ = request_.body.size();
+    QObject* receiver = receiver_.get();
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, receiver,
+                     [this] { deliverResponse(); });
+    QObject::connect(reply, &QIODevice::readyRead, receiver, [this] {
+        restartTimeout();
+        readAvailable();
+    });
+    QObject::connect(reply, &QNetworkReply::uploadProgress, receiver, [this](qint64 sent, qint64) {
+        if (sent > 0) {
+            restartTimeout();
+        }
+    });
+    QObject::connect(reply, &QNetworkReply::finished, receiver, [this] { onFinished(); });
+#if QT_CONFIG(ssl)
+    QObject::connect(reply, &QNetworkReply::sslErrors, receiver, [this, reply] {
+        auto core = core_.lock();
+        if (core && core->allowsInvalidCertificates) {
+            reply->ignoreSslErrors();
+        }
+    });
+#endif
+    restartTimeout();
+}
+
+void UrlSessionTask::restartTimeout() {
+    timeout_.cancel();
+    std::weak_ptr<UrlSessionTask> weak = weak_from_this();
+    timeout_ = Scheduler::main().after(request_.timeoutInterval, [weak] {
+        if (auto task = weak.lock()) {
+            task->onTimeout();
+        }
+    });
+}
+
+void UrlSessionTask::deliverResponse() {
+    if (responseDelivered_ || !reply_) {
+        return;
+    }
+    const QVariant status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!status.isValid()) {
+        return;
+    }
+    response_ = UrlResponse(reply_->url(), status.toInt(), responseHeaders(*reply_));
+    decoder_ = std::make_unique<ContentDecoder>(
+        ContentDecoder::encodingFor(response_->value("Content-Encoding")));
+    responseDelivered_ = true;
+    if (handlers_.onResponse) {
+        auto self = shared_from_this();
+        detail::DeliveryScope delivering;
+        auto onResponse = handlers_.onResponse;
+        onResponse(*response_);
+    }
+}
+
+void UrlSessionTask::readAvailable() {
+    if (!reply_) {
+        return;
+    }
+    deliverResponse();
+    if (!reply_) {
+        // Cancelled by the response handler.
+        return;
+    }
+    const QByteArray chunk = reply_->readAll();
+    if (chunk.isEmpty()) {
+        return;
+    }
+    encodedBytesReceived_ += chunk.size();
+    if (!decoder_) {
+        // Bytes without an answer's headers cannot be taken apart; Qt never delivers them.
+        return;
+    }
+    if (!decodeFailed_ && !decoder_->feed(chunk, body_)) {
+        decodeFailed_ = true;
+    }
+}
+
+void UrlSessionTask::onFinished() {
+    if (!reply_ || state_ != State::Running) {
+        return;
+    }
+    auto self = shared_from_this();
+    readAvailable();
+    QNetworkReply* reply = reply_;
+    if (!reply || state_ != State::Running) {
+        return;
+    }
+    const QNetworkReply::NetworkError networkError = reply->error();
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    dropReply();
+
+    std::optional<UrlError> error;
+    if (networkError != QNetworkReply::NoError &&
+        !(status.isValid() && isHttpStatusError(networkError, status.toInt()))) {
+        error = UrlError(transportErrorCode(networkError));
+    } else if (!response_) {
+        error = UrlError(UrlErrorCode::BadServerResponse);
+    } else if (decodeFailed_ || !decoder_->finish()) {
+        error = UrlError(UrlErrorCode::CannotDecodeRawData);
+    }
+    complete(error);
+}
+
+void UrlSessionTask::onTimeout() {
+    if (state_ != State::Running) {
+        return;
+    }
+    dropReply();
+    complete(UrlError(UrlErrorCode::TimedOut));
+}
+
+void UrlSessionTask::cancel() {
+    if (state_ == State::Completed || state_ == State::Canceling) {
+        return;
+    }
+    state_ = State::Canceling;
+    timeout_.cancel();
+    dropReply();
+    completeLater(UrlError(UrlErrorCode::Cancelled));
+}
+
+void UrlSessionTask::completeLater(UrlError error) {
+    timeout_.cancel();
+    // Holds the task until its completion has been delivered.
+    auto self = shared_from_this();
+    Scheduler::main().post([self, error = std::move(error)] { self->complete(error); });
+}
+
+void UrlSessionTask::complete(std::optional<UrlError> error) {
+    if (state_ == State::Completed) {
+        return;
+    }
+    state_ = State::Completed;
+    timeout_.cancel();
+    auto self = shared_from_this();
+    if (auto core = core_.lock()) {
+        core->finished(*this);
+    }
+    detail::DeliveryScope delivering;
+    auto onComplete = std::move(handlers_.onComplete);
+    handlers_ = {};
+    if (!onComplete) {
+        return;
+    }
+    UrlTaskResult result;
+    if (response_) {
+        result.response = *response_;
+    }
+    result.body = body_;
+    result.error = std::move(error);
+    result.bytesSent = bytesSent_;
+    result.bytesReceived = body_.size();
+    result.encodedBytesReceived = encodedBytesReceived_;
+    onComplete(result);
+}
+
+void UrlSessionTask::dropReply() {
+    QNetworkReply* reply = reply_;
+    reply_ = nullptr;
+    if (!reply) {
+        return;
+    }
+    if (receiver_) {
+        QObject::disconnect(reply, nullptr, receiver_.get(), nullptr);
+    }
+    reply->abort();
+    // We may be inside one of the reply's own signals.
+    reply->deleteLater();
+}
+
+void UrlSessionTask::detach() {
+    handlers_ = {};
+    timeout_.cancel();
+    dropReply();
+    state_ = State::Completed;
+}
+
+}  // namespace platform

@@ -1,0 +1,182 @@
+#pragma once
+
+#include "tests/emulator/EmulatorTypes.h"
+
+#include <QtCore/QJsonObject>
+#include <QtCore/QString>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace httplib {
+class Server;
+struct Request;
+struct Response;
+}  // namespace httplib
+
+class QTemporaryDir;
+
+namespace zvemu {
+
+// The service, emulated in-process for the tests: an HTTP/1.1 server on 127.0.0.1 on a free port,
+// with its own threads, answering the API's POSTs below "/api/".
+//
+// Every request is recorded (with what is wrong with its envelope) before it is answered. An
+// answer comes from, in order: a fault injected for the path, an answer scripted for the path, or
+// the path's route. Routes are registered by path; a session route accepts only a call whose
+// "ticket" and "token_id" cookie belong to one sign-in of an account, and answers 401 otherwise.
+// With a strict envelope (the default) a malformed call is answered 400.
+//
+// Every hold (an injected delay, a waiting poll) is bounded and ends at once when the emulator
+// stops. All state sits behind one mutex; handlers run on the server's threads without it.
+class ServiceEmulator {
+public:
+    enum class Access { Public, Session };
+    enum class Compression { WhenAccepted, Never, Always };
+    using Handler = std::function<Reply(Call&)>;
+
+    struct Options {
+        // Serve HTTPS with a self-signed certificate.
+        bool tls = false;
+    };
+
+    // No hold lasts longer than this, whatever a test asks.
+    static constexpr std::chrono::milliseconds kMaxHold{30000};
+    static constexpr std::chrono::milliseconds kDefaultPollHold{10000};
+
+    ServiceEmulator();
+    explicit ServiceEmulator(Options options);
+    ~ServiceEmulator();
+    ServiceEmulator(const ServiceEmulator&) = delete;
+    ServiceEmulator& operator=(const ServiceEmulator&) = delete;
+
+    // Listens on a free port of 127.0.0.1. False when no port could be bound.
+    bool start();
+    // Releases every held request and stops; returns once the server's threads have ended.
+    void stop();
+    bool isRunning() const;
+    int port() const;
+    // "http://127.0.0.1:<port>/" (https with TLS).
+    QString baseUrl() const;
+    // baseUrl() + "api/".
+    QString apiUrl() const;
+
+    // --- routes (paths below "api/") ---
+
+    void route(const QString& path, Access access, Handler handler);
+    // Every path that begins with `prefix`; the rest reaches the handler as Call::pathTail.
+    void routePrefix(const QString& prefix, Access access, Handler handler);
+
+    // --- behaviour ---
+
+    void setCompression(Compression compression);
+    void setStrictEnvelope(bool strict);
+    // How long a waiting poll is held without news (at most kMaxHold).
+    void setPollHoldLimit(std::chrono::milliseconds limit);
+
+    // The next `times` calls of the path get `reply` (after their faults).
+    void scriptAnswer(const QString& path, Reply reply, int times = 1);
+    // The next `times` calls of the path play `fault`; a negative count plays it on every call
+    // until cleared. Faults queued for a path play in the order queued.
+    void injectFault(const QString& path, Fault fault, int times = 1);
+    // Clears the faults and scripts of a path, or of every path.
+    void clearFaults(const QString& path = {});
+
+    // --- accounts ---
+
+    Account addAccount(const QString& email, const QString& password,
+                       const QString& displayName = {});
+    // By account id or e-mail.
+    std::optional<Account> account(const QString& idOrEmail) const;
+    void updateAccount(const QString& accountId, const std::function<void(Account&)>& change);
+    // Issues a ticket and a token as a sign-in would, without a call.
+    Credentials issueCredentials(const QString& accountId);
+    // The account that a ticket and token were issued together to.
+    std::optional<Account> accountForCredentials(const QString& ticket, const QString& token) const;
+
+    // --- event log ---
+
+    // Appends a record to the account's stream; returns its horizon. Wakes the account's waiting
+    // polls.
+    qint64 appendEvent(const QString& accountId, const QJsonObject& record);
+    // The account's current stream position.
+    qint64 eventHorizon(const QString& accountId) const;
+    // The records after `horizon` (all of them for a horizon of 0 or less). When there are none
+    // and `wait` is set, holds until one arrives, the poll hold limit passes or the emulator stops.
+    EventBatch eventsAfter(const QString& accountId, qint64 horizon, bool wait);
+
+    // --- what was received ---
+
+    QList<RecordedRequest> requests(const QString& path = {}) const;
+    int requestCount(const QString& path = {}) const;
+    std::optional<RecordedRequest> lastRequest(const QString& path = {}) const;
+    void clearRequests();
+    // Requests being held right now (delays and waiting polls).
+    int heldCount() const;
+    // Ends every hold in progress now: delayed answers go out, waiting polls answer what they have.
+    void releaseHeld();
+
+private:
+    struct RouteEntry {
+        Access access = Access::Public;
+        Handler handler;
+    };
+    struct Planned {
+        Fault fault;
+        int remaining = 1;  // negative: forever
+    };
+    struct PlannedReply {
+        Reply reply;
+        int remaining = 1;
+    };
+    struct EventLog {
+        std::vector<QJsonObject> records;
+    };
+
+    void installStandardRoutes();
+    void handle(const httplib::Request& request, httplib::Response& response);
+    RecordedRequest record(const httplib::Request& request);
+    void setStatus(int sequence, int status);
+    std::optional<Fault> takeFault(const QString& path);
+    std::optional<Reply> takeScript(const QString& path);
+    Reply answer(Call& call, const RecordedRequest& request);
+    void hold(std::chrono::milliseconds duration);
+    void write(const RecordedRequest& request, Reply reply, bool dropConnection,
+               httplib::Response& response);
+    qint64 headLocked(const QString& accountId) const;
+
+    Options options_;
+    std::unique_ptr<httplib::Server> server_;
+    std::unique_ptr<QTemporaryDir> certificateDir_;
+    std::thread thread_;
+    int port_ = 0;
+
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    bool running_ = false;
+    bool stopping_ = false;
+    int held_ = 0;
+    // Moves on each releaseHeld(); a hold ends when it sees it change.
+    std::uint64_t releases_ = 0;
+    Compression compression_ = Compression::WhenAccepted;
+    bool strictEnvelope_ = true;
+    std::chrono::milliseconds pollHold_ = kDefaultPollHold;
+    std::map<QString, RouteEntry> routes_;
+    std::map<QString, RouteEntry> prefixRoutes_;
+    std::map<QString, std::deque<Planned>> faults_;
+    std::map<QString, std::deque<PlannedReply>> scripts_;
+    std::map<QString, Account> accounts_;
+    std::map<QString, EventLog> events_;
+    std::vector<RecordedRequest> requests_;
+    int nextSequence_ = 1;
+};
+
+}  // namespace zvemu
