@@ -1,6 +1,6 @@
 #pragma once
 
-#include "toolkit/ImageSource.h"
+#include "ZelvoKit/support/ImageSource.h"
 
 #include <QtCore/QByteArray>
 #include <QtCore/QSizeF>

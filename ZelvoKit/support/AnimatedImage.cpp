@@ -1,4 +1,4 @@
-#include "toolkit/AnimatedImage.h"
+#include "ZelvoKit/support/AnimatedImage.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
-#include "toolkit/AnimatedImage.h"
+#include "ZelvoKit/support/AnimatedImage.h"
 
 #include "tests/support/TestEnvironment.h"
-#include "tests/toolkit/GifEncoder.h"
+#include "tests/ZelvoKit/support/GifEncoder.h"
 
 #include <QtCore/QBuffer>
 #include <QtCore/QFile>

@@ -1,4 +1,4 @@
-#include "toolkit/ImageSource.h"
+#include "ZelvoKit/support/ImageSource.h"
 
 #include <QtCore/QBuffer>
 #include <QtCore/QFile>

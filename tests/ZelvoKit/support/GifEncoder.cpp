@@ -1,4 +1,4 @@
-#include "tests/toolkit/GifEncoder.h"
+#include "tests/ZelvoKit/support/GifEncoder.h"
 
 #include <QtGui/QColor>
 

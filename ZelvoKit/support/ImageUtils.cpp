@@ -1,4 +1,4 @@
-#include "toolkit/ImageUtils.h"
+#include "ZelvoKit/support/ImageUtils.h"
 
 #include "ZelvoKit/support/ZVErrorLog.h"
 #include "platform/foundation/Application.h"
