@@ -11,7 +11,7 @@ int EntityDescription::addAttribute(const QString& name, AttributeType type,
                                     const AttributeOptions& options) {
     if (attributeByName_.contains(name) || relationship(name)) {
         problems_ << QStringLiteral("%1.%2 is declared twice").arg(name_, name);
-        return attributeByName_.value(name, -1);
+        return attributeByName_.value(QStringView(name), -1);
     }
     AttributeDescription attribute;
     attribute.name = name;
@@ -39,8 +39,8 @@ int EntityDescription::addAttribute(const QString& name, AttributeType type,
             required_.push_back(attribute.index);
         }
     }
-    attributeByName_.insert(name, attribute.index);
     attributes_.push_back(std::move(attribute));
+    attributeByName_.insert(QStringView(attributes_.back().name), attributes_.back().index);
     return attributes_.back().index;
 }
 
@@ -61,7 +61,7 @@ const AttributeDescription* EntityDescription::attribute(QStringView name) const
 }
 
 int EntityDescription::attributeIndex(QStringView name) const {
-    const auto it = attributeByName_.constFind(name.toString());
+    const auto it = attributeByName_.constFind(name);
     return it == attributeByName_.cend() ? -1 : *it;
 }
 

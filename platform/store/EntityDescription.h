@@ -91,7 +91,9 @@ private:
     QString name_;
     int index_;
     std::vector<AttributeDescription> attributes_;
-    QHash<QString, int> attributeByName_;
+    // Views of the names held by attributes_: a QString keeps its characters where they are when
+    // the vector moves it, so lookups need no copy of the name asked for.
+    QHash<QStringView, int> attributeByName_;
     std::vector<std::unique_ptr<RelationshipDescription>> relationships_;
     std::vector<const RelationshipDescription*> toOne_;
     std::vector<IndexDescription> indexes_;

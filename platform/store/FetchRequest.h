@@ -9,7 +9,7 @@
 namespace platform {
 
 struct SortDescriptor {
-    QString key;
+    QString key{};
     bool ascending = true;
 };
 
@@ -28,10 +28,10 @@ struct SortDescriptor {
 // Each distinct (entity, predicate, sort) is a shape, compiled and prepared once per context; the
 // variables change per fetch. A predicate the store does not understand fails at its first use.
 struct FetchRequest {
-    QString entityName;
-    QString predicate;  // empty: every object
-    QVariantMap variables;
-    std::vector<SortDescriptor> sortDescriptors;
+    QString entityName{};
+    QString predicate{};  // empty: every object
+    QVariantMap variables{};
+    std::vector<SortDescriptor> sortDescriptors{};
     std::int64_t fetchLimit = 0;  // 0: no limit
     std::int64_t fetchOffset = 0;
 };
