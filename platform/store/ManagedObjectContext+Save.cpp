@@ -1,6 +1,6 @@
 #include "platform/store/ManagedObjectContext.h"
-#include "platform/store/SqliteConnection.h"
-#include "platform/store/StoreSql.h"
+#include "platform/store/sqlite/SqliteConnection.h"
+#include "platform/store/sqlite/StoreSql.h"
 
 #include <sqlite3.h>
 

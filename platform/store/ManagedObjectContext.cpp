@@ -1,11 +1,11 @@
 #include "platform/store/ManagedObjectContext.h"
 
 #include "platform/foundation/SystemLog.h"
-#include "platform/store/CompiledPredicate.h"
-#include "platform/store/FetchShape.h"
-#include "platform/store/SqliteConnection.h"
-#include "platform/store/StoreSchema.h"
-#include "platform/store/StoreSql.h"
+#include "platform/store/query/CompiledPredicate.h"
+#include "platform/store/query/FetchShape.h"
+#include "platform/store/sqlite/SqliteConnection.h"
+#include "platform/store/sqlite/StoreSchema.h"
+#include "platform/store/sqlite/StoreSql.h"
 
 #include <sqlite3.h>
 

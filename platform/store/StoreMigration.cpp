@@ -1,6 +1,6 @@
 #include "platform/store/StoreMigration.h"
 
-#include "platform/store/StoreSql.h"
+#include "platform/store/sqlite/StoreSql.h"
 
 #include <sqlite3.h>
 

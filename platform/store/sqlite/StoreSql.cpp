@@ -1,4 +1,4 @@
-#include "platform/store/StoreSql.h"
+#include "platform/store/sqlite/StoreSql.h"
 
 namespace platform::detail {
 

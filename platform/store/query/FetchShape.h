@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/store/CompiledPredicate.h"
+#include "platform/store/query/CompiledPredicate.h"
 
 #include <QtCore/QString>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/store/ManagedObjectModel.h"
-#include "platform/store/SqliteConnection.h"
+#include "platform/store/sqlite/SqliteConnection.h"
 
 namespace platform::detail {
 

@@ -1,4 +1,4 @@
-#include "platform/store/SqliteConnection.h"
+#include "platform/store/sqlite/SqliteConnection.h"
 
 #include <sqlite3.h>
 

@@ -1,8 +1,8 @@
-#include "platform/store/CompiledPredicate.h"
+#include "platform/store/query/CompiledPredicate.h"
 
 #include "platform/store/ManagedObject.h"
-#include "platform/store/SqliteConnection.h"
-#include "platform/store/StoreSql.h"
+#include "platform/store/sqlite/SqliteConnection.h"
+#include "platform/store/sqlite/StoreSql.h"
 
 #include <sqlite3.h>
 

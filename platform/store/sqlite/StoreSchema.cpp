@@ -1,7 +1,7 @@
-#include "platform/store/StoreSchema.h"
+#include "platform/store/sqlite/StoreSchema.h"
 
 #include "platform/store/StoreMigration.h"
-#include "platform/store/StoreSql.h"
+#include "platform/store/sqlite/StoreSql.h"
 
 #include <sqlite3.h>
 
