@@ -1,5 +1,6 @@
 #include "platform/store/sqlite/StoreSchema.h"
 
+#include "platform/foundation/SystemLog.h"
 #include "platform/store/StoreMigration.h"
 #include "platform/store/sqlite/StoreSql.h"
 
@@ -109,6 +110,12 @@ std::shared_ptr<StoreError> prepareStore(SqliteConnection& db, const ManagedObje
         const int rc = sqlite3_step(mode.get());
         if (rc != SQLITE_ROW) {
             return StoreError::fromSqlite(db.handle(), rc, QStringLiteral("cannot read the store"));
+        }
+        const auto* journal = reinterpret_cast<const char*>(sqlite3_column_text(mode.get(), 0));
+        if (!journal || qstrcmp(journal, "wal") != 0) {
+            // Still a working store, only without readers running beside a writer.
+            systemLogFormat(u"Store: %@ stays in journal mode %@",
+                            sqlite3_db_filename(db.handle(), "main"), journal);
         }
         mode.release();
         if (auto error = db.exec(QStringLiteral("PRAGMA synchronous=NORMAL"),
