@@ -49,7 +49,7 @@ QByteArray encodePng(const QImage& image) {
 // What the worker makes of an asset, applied on the main thread.
 struct ZVAssetsLibraryURLRepresentation::LoadedAsset {
     QString fileName;
-    quint32 fileSize = 0;
+    qint64 fileSize = 0;
     QSizeF imageSize;
     std::optional<QByteArray> data;
     ZVErrorPtr error;
@@ -94,7 +94,7 @@ ZVAssetsLibraryURLRepresentation::LoadedAsset ZVAssetsLibraryURLRepresentation::
     const AssetRepresentation& stored, bool isPhoto, double screenScale) {
     LoadedAsset loaded;
     loaded.fileName = stored.filename();
-    loaded.fileSize = quint32(stored.size());
+    loaded.fileSize = stored.size();
     QSizeF dimensions(stored.dimensions());
     // Shown turned, so a photo taken upright is as tall as its thumbnail.
     if (isQuarterTurn(stored.orientation()))
@@ -149,7 +149,7 @@ std::shared_ptr<ZVAssetsLibraryURLRepresentation> ZVAssetsLibraryURLRepresentati
     representation->setFileName(fileName);
     if (!bytes.isEmpty()) {
         representation->setData(bytes);
-        representation->setFileSize(quint32(bytes.size()));
+        representation->setFileSize(bytes.size());
     }
     representation->setImageSize(QSizeF(reduced.size()));
     return representation;

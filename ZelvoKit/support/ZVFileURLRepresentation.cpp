@@ -52,7 +52,7 @@ void ZVFileURLRepresentation::load(const QUrl& url) {
         return;
     }
 
-    setFileSize(quint32(info.size()));
+    setFileSize(info.size());
     setFileName(name);
     setData(bytes);
     if (!hasPictureExtension(name))

@@ -48,8 +48,8 @@ public:
     void setThumbnail(QImage thumbnail) { thumbnail_ = std::move(thumbnail); }
     const QString& fileName() const { return fileName_; }
     void setFileName(QString fileName) { fileName_ = std::move(fileName); }
-    quint32 fileSize() const { return fileSize_; }
-    void setFileSize(quint32 fileSize) { fileSize_ = fileSize; }
+    qint64 fileSize() const { return fileSize_; }
+    void setFileSize(qint64 fileSize) { fileSize_ = fileSize; }
     // In pixels, as shown (turned upright); empty for a non-picture.
     QSizeF imageSize() const { return imageSize_; }
     void setImageSize(QSizeF imageSize) { imageSize_ = imageSize; }
@@ -75,7 +75,7 @@ private:
     std::optional<QByteArray> data_;
     QImage thumbnail_;
     QString fileName_;
-    quint32 fileSize_ = 0;
+    qint64 fileSize_ = 0;
     QSizeF imageSize_{0, 0};
     std::shared_ptr<ZVURLRepresentation> resized_;
     ZVErrorPtr error_;

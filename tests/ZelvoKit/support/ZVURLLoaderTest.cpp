@@ -211,7 +211,7 @@ TEST_F(ZVURLLoaderTest, PicturesGetAThumbnailAndOnlyLargeOnesAReducedCopy) {
         const ZVURLRepresentation& loaded = *outcome.representation;
         EXPECT_EQ(loaded.data(), c.bytes);
         EXPECT_EQ(loaded.fileName(), c.name);
-        EXPECT_EQ(loaded.fileSize(), quint32(c.bytes.size()));
+        EXPECT_EQ(loaded.fileSize(), c.bytes.size());
         EXPECT_EQ(loaded.imageSize(), QSizeF(c.imageSize));
         EXPECT_EQ(loaded.thumbnail().size(), c.thumbnail);
 
@@ -226,7 +226,7 @@ TEST_F(ZVURLLoaderTest, PicturesGetAThumbnailAndOnlyLargeOnesAReducedCopy) {
         EXPECT_EQ(decode(*reduced.data(), &format).size(), c.reduced);
         EXPECT_EQ(format, c.reducedFormat);
         EXPECT_EQ(reduced.imageSize(), QSizeF(c.reduced));
-        EXPECT_EQ(reduced.fileSize(), quint32(reduced.data()->size()));
+        EXPECT_EQ(reduced.fileSize(), reduced.data()->size());
         EXPECT_EQ(reduced.fileName(), c.name);
         EXPECT_FALSE(reduced.resized());
     }
@@ -298,7 +298,7 @@ TEST_F(ZVURLLoaderTest, AFileIsReadAgainOnlyAfterTheCacheIsReset) {
     ASSERT_TRUE(fresh.representation);
     EXPECT_NE(fresh.representation, first.representation);
     EXPECT_EQ(fresh.representation->data(), QByteArray("second version"));
-    EXPECT_EQ(fresh.representation->fileSize(), 14u);
+    EXPECT_EQ(fresh.representation->fileSize(), 14);
 }
 
 TEST_F(ZVURLLoaderTest, AFailedLoadAnswersEveryErrorHandlerNowAndLater) {
