@@ -1,0 +1,268 @@
+#pragma once
+
+#include "ZelvoKit/ZelvoApi/ZVApiRequest.h"
+#include "ZelvoKit/ZelvoApi/ZVApiSession.h"
+#include "ZelvoKit/support/ZVError.h"
+#include "ZelvoKit/support/ZVJsonParser.h"
+#include "platform/foundation/Application.h"
+#include "platform/foundation/Observable.h"
+#include "platform/foundation/Scheduler.h"
+
+#include <QtCore/QDateTime>
+#include <QtCore/QJsonValue>
+#include <QtCore/QLatin1StringView>
+#include <QtCore/QMap>
+#include <QtCore/QString>
+#include <QtCore/QUrl>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
+
+class ZVApiStats;
+class ZVUserCredentials;
+
+namespace platform {
+class UrlSession;
+}
+
+// The process-wide client of the service's API. It owns the signed-in accounts' sessions, sends
+// every request (at once, or queued by name and sent one at a time), turns answers into the
+// requests' blocks around the application of the answer's event stream, retries with a back-off
+// after failures, and publishes its state by key-value observation for the screens.
+//
+// The shared instance is made on first use of api(); the application shell registers the
+// application id, the session factory and its blocks at start-up. Main thread only.
+class ZVApi : public platform::Observable,
+              public ZVApiTransferDelegate,
+              public std::enable_shared_from_this<ZVApi> {
+public:
+    enum LoginStatus : int {
+        LoginStatusSignedOut = 0,
+        LoginStatusSigningIn = 1,
+        LoginStatusSignedIn = 2,
+        LoginStatusSigningInFurther = 3,
+    };
+
+    enum ConnectionStatus : int {
+        ConnectionStatusOffline = 0,
+        ConnectionStatusConnecting = 1,
+        ConnectionStatusOnline = 2,
+        ConnectionStatusActivity = 3,
+        ConnectionStatusError = 4,
+    };
+
+    // Published keys.
+    static constexpr QLatin1StringView LoginStatusKey{"loginStatus"};
+    static constexpr QLatin1StringView LoginErrorKey{"loginError"};
+    static constexpr QLatin1StringView ConnectionStatusKey{"connectionStatus"};
+    static constexpr QLatin1StringView ConnectionAvailableKey{"connectionAvailable"};
+    static constexpr QLatin1StringView SessionsKey{"sessions"};
+    static constexpr QLatin1StringView ActiveSessionKey{"activeSession"};
+    static constexpr QLatin1StringView PendingRequestsKey{"pendingRequests"};
+    static constexpr QLatin1StringView RecentRequestsKey{"recentRequests"};
+    static constexpr QLatin1StringView QueuedRequestsKey{"queuedRequests"};
+    static constexpr QLatin1StringView RequestsSentKey{"requestsSent"};
+    static constexpr QLatin1StringView SyncProgressKey{"syncProgress"};
+    static constexpr QLatin1StringView NextConnectionTimeKey{"nextConnectionTime"};
+    static constexpr QLatin1StringView SessionStatsKey{"sessionStats"};
+    static constexpr QLatin1StringView CumulativeStatsKey{"cumulativeStats"};
+
+    // User-defaults keys.
+    static constexpr QLatin1StringView ActiveSessionDefaultsKey{"activeSession"};
+    static constexpr QLatin1StringView LastSyncTimeDefaultsKey{"LastSyncTime"};
+
+    // The status is recomputed this long after a change, so that a burst of changes settles.
+    static constexpr platform::TimeInterval kStatusUpdateDelay = 0.25;
+    // Queued requests wait this long, so that changes made together go out as one.
+    static constexpr platform::TimeInterval kQueueSendDelay = 0.1;
+    static constexpr platform::TimeInterval kResyncDelay = 0.1;
+    static constexpr std::size_t kMaxRecentRequests = 10;
+
+    using ErrorBlock = std::function<void(const ZVErrorPtr& error)>;
+    using SessionBlock = std::function<void(const std::shared_ptr<ZVApiSession>& session)>;
+    using Sessions = QMap<QString, std::shared_ptr<ZVApiSession>>;
+    using RequestList = std::vector<std::shared_ptr<ZVApiRequest>>;
+    using QueuedRequests = std::vector<std::pair<QString, std::shared_ptr<ZVApiRequest>>>;
+
+    // --- the shared instance and its registrations ---
+
+    static ZVApi& api();
+    // Removes every session and forgets the shared instance.
+    static void resetSharedApi();
+
+    // The first element of the User-Agent; the bundle identifier, else the executable's name,
+    // when none is set.
+    static void setApplicationId(const QString& applicationId);
+    static QString applicationId();
+    // Makes the session of each account; a plain ZVApiSession when none is set.
+    static void setSessionClass(ZVApiSession::Factory factory);
+    static ZVApiSession::Factory sessionClass();
+    // "<application id>/<version>.<build> (<system> <system version>)".
+    static QString userAgentString();
+    // A failure of the transport (URL or POSIX error domain), as opposed to an answer.
+    static bool isNetworkFailure(const ZVErrorPtr& error);
+    static bool isNetworkFailure(const ZVError* error);
+    static const QUrl& serviceBaseURL();
+
+    ~ZVApi() override;
+    ZVApi(const ZVApi&) = delete;
+    ZVApi& operator=(const ZVApi&) = delete;
+
+    // --- configuration ---
+
+    // A non-empty URL replaces the service's (and accepts any certificate it presents); an empty
+    // one restores the service's.
+    void setCustomBaseURL(const QString& url);
+    // Null unless a custom base URL is set.
+    QString customBaseURL() const;
+    const QUrl& baseURL() const { return baseURL_; }
+    const QUrl& baseApiURL() const { return baseApiURL_; }
+    // The user name of an address on the service's own host; null for any other address.
+    QString zelvoIdFromEmail(const QString& email);
+    bool isZelvoId(const QString& email) { return !zelvoIdFromEmail(email).isNull(); }
+
+    // --- state ---
+
+    bool debugLoggingEnabled() const;
+    const Sessions& sessions() const { return sessions_; }
+    std::shared_ptr<ZVApiSession> activeSession() const { return activeSession_; }
+    void setActiveSession(const std::shared_ptr<ZVApiSession>& session);
+    // The mean of the sessions' progress; 0 without sessions.
+    float syncProgress() const;
+    int loginStatus() const { return loginStatus_; }
+    const ZVErrorPtr& loginError() const { return loginError_; }
+    const ZVErrorPtr& lastError() const { return lastError_; }
+    int connectionStatus() const { return connectionStatus_; }
+    bool connectionAvailable() const { return connectionAvailable_; }
+    void setConnectionAvailable(bool available);
+    // Invalid until the status was first computed as online.
+    const QDateTime& lastSyncTime() const { return lastSyncTime_; }
+    const std::shared_ptr<ZVApiStats>& sessionStats() const { return sessionStats_; }
+    const std::shared_ptr<ZVApiStats>& cumulativeStats() const { return cumulativeStats_; }
+    std::int64_t requestsSent() const { return requestsSent_; }
+    const RequestList& pendingRequests() const { return pendingRequests_; }
+    const RequestList& recentRequests() const { return recentRequests_; }
+    const QueuedRequests& queuedRequests() const { return queuedRequests_; }
+    bool backgroundMode() const { return backgroundMode_; }
+
+    // Recomputes the connection status kStatusUpdateDelay from now.
+    void updateStatus();
+    void doUpdateStatus();
+    void connectionEstablished();
+    void saveContext();
+
+    // --- blocks the shell installs ---
+
+    // For failed requests without an error block; never for network failures.
+    const ErrorBlock& defaultErrorHandler() const { return defaultErrorHandler_; }
+    void setDefaultErrorHandler(ErrorBlock block) { defaultErrorHandler_ = std::move(block); }
+    const ErrorBlock& onLoginError() const { return onLoginError_; }
+    void setOnLoginError(ErrorBlock block) { onLoginError_ = std::move(block); }
+    const SessionBlock& onSessionStart() const { return onSessionStart_; }
+    void setOnSessionStart(SessionBlock block) { onSessionStart_ = std::move(block); }
+    const SessionBlock& onSessionEnd() const { return onSessionEnd_; }
+    void setOnSessionEnd(SessionBlock block) { onSessionEnd_ = std::move(block); }
+
+    // --- sessions ---
+
+    // The first sign-in of the process: fresh traffic counters, the persisted ones loaded, and the
+    // signed-in status.
+    void login();
+    // Makes a session of the registered class for the credentials and keeps it under their uuid.
+    std::shared_ptr<ZVApiSession> createSessionWithCredentials(
+        const std::shared_ptr<ZVUserCredentials>& credentials, ZVJsonParser* profiles);
+    // Forgets the session: its pending requests are cancelled, its queued ones dropped, and the
+    // session-end block is told.
+    void removeSession(std::shared_ptr<ZVApiSession> session);
+
+    // --- sending ---
+    // Requests and sessions are taken by value: a caller may pass an entry of the lists below,
+    // which change while the call runs.
+
+    void sendRequest(std::shared_ptr<ZVApiRequest> request);
+    // Sends the newest request queued under `name` kQueueSendDelay from now, one queued request at
+    // a time, the highest priority first.
+    void queueRequest(std::shared_ptr<ZVApiRequest> request, const QString& name);
+    void sendQueuedRequest();
+    // Ends the request as cancelled: no block of it runs.
+    void cancelRequest(std::shared_ptr<ZVApiRequest> request);
+    // The pending requests with the tag (0 matches any) of the session (none matches any), in the
+    // order sent.
+    RequestList requestsWithTag(int tag, const std::shared_ptr<ZVApiSession>& session) const;
+    std::shared_ptr<ZVApiRequest> pendingRequestWithRequestId(const QString& requestId) const;
+    std::shared_ptr<ZVApiRequest> getPendingRequestOfType(QStringView methodPrefix) const;
+    void removePendingRequest(std::shared_ptr<ZVApiRequest> request);
+    void requestCompleted(std::shared_ptr<ZVApiRequest> request);
+    void requestDidFailWithError(std::shared_ptr<ZVApiRequest> request, ZVErrorPtr error);
+
+    // --- retries ---
+
+    // Arms the retry timer with the back-off for the error.
+    void retryConnectionWithError(const ZVErrorPtr& error);
+    // What the retry timer runs: the polls and the queue start again.
+    void retryConnections();
+    // When the retry timer fires; invalid when it is not armed.
+    QDateTime nextConnectionTime() const;
+
+    // --- the event stream and the polls ---
+
+    // Applies an answer's "stream" to the session, record by record; returns the first error.
+    ZVErrorPtr processStream(const QJsonValue& stream,
+                             const std::shared_ptr<ZVApiSession>& session);
+    // Hands one record to the session's hook for its "mk_rec_type".
+    ZVErrorPtr handleLongPollResponse(ZVJsonParser& record,
+                                      const std::shared_ptr<ZVApiSession>& session);
+    // A "request" record: runs the early-completion block of the pending request it names.
+    ZVErrorPtr handleRequest(ZVJsonParser& record);
+    void handleResyncRequest(const std::shared_ptr<ZVApiSession>& session);
+    // A first poll for every session that has none running.
+    void startLongPoll();
+    void startPollForSession(const std::shared_ptr<ZVApiSession>& session, bool initial);
+    bool hasBackgroundTasks() const;
+    void endBackgroundTaskIfDone();
+
+    // --- the transfers ---
+
+    void transferDidReceiveResponse(const platform::UrlSessionTask& task,
+                                    const platform::UrlResponse& response) override;
+    void transferDidComplete(const platform::UrlSessionTask& task,
+                             const platform::UrlTaskResult& result) override;
+    std::shared_ptr<ZVApiRequest> requestByTask(const platform::UrlSessionTask& task) const;
+
+private:
+    ZVApi();
+    void setLoginStatus(int status);
+    void scheduleQueuedSend();
+    void recomputeBaseApiURL();
+
+    Sessions sessions_;
+    QUrl baseURL_;
+    QUrl baseApiURL_;
+    int loginStatus_ = LoginStatusSignedOut;
+    ZVErrorPtr loginError_;
+    QDateTime lastSyncTime_;
+    RequestList pendingRequests_;
+    RequestList recentRequests_;
+    QueuedRequests queuedRequests_;
+    platform::TimerHandle retryTimer_;
+    ZVErrorPtr lastError_;
+    bool backgroundMode_ = false;
+    int apiTimeoutCount_ = 0;
+    int connectionStatus_ = ConnectionStatusOffline;
+    std::shared_ptr<ZVApiStats> sessionStats_;
+    std::shared_ptr<ZVApiStats> cumulativeStats_;
+    ErrorBlock defaultErrorHandler_;
+    bool connectionAvailable_ = false;
+    ErrorBlock onLoginError_;
+    SessionBlock onSessionStart_;
+    SessionBlock onSessionEnd_;
+    std::shared_ptr<ZVApiSession> activeSession_;
+    std::unique_ptr<platform::UrlSession> urlSession_;
+    platform::BackgroundTaskIdentifier backgroundTask_ = platform::kBackgroundTaskInvalid;
+    bool customBaseURL_ = false;
+    std::int64_t requestsSent_ = 0;
+    QString zelvoIdSuffix_;
+};

@@ -1,0 +1,132 @@
+#pragma once
+
+#include "ZelvoKit/support/ZVError.h"
+#include "ZelvoKit/support/ZVJsonParser.h"
+#include "platform/foundation/Format.h"
+#include "platform/foundation/Observable.h"
+
+#include <QtCore/QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class ZVApiRequest;
+class ZVUserCredentials;
+class ZVUserProfile;
+
+// One signed-in account as the API client sees it: its credentials and profile, its position in
+// the service's event stream, and the hooks through which the stream's records and transactions
+// reach the data side, which derives from this class and overrides them.
+//
+// Sessions are made by ZVApi through the registered session factory (see factory()), and are always
+// held by std::shared_ptr. Main thread only.
+class ZVApiSession : public platform::Observable,
+                     public std::enable_shared_from_this<ZVApiSession> {
+public:
+    // Why a session ends.
+    enum class EndReason : int { Logout = 1, TicketRejected = 2, Resync = 3 };
+
+    // Makes a session of a subclass: the object, then its second step of creation.
+    using Factory = std::function<std::shared_ptr<ZVApiSession>(
+        const std::shared_ptr<ZVUserCredentials>& credentials, ZVJsonParser* profiles)>;
+    template <class Session>
+    static Factory factory() {
+        return [](const std::shared_ptr<ZVUserCredentials>& credentials, ZVJsonParser* profiles) {
+            std::shared_ptr<ZVApiSession> session = std::make_shared<Session>(credentials);
+            session->initWithProfiles(profiles);
+            return session;
+        };
+    }
+    static std::shared_ptr<ZVApiSession> create(
+        const std::shared_ptr<ZVUserCredentials>& credentials, ZVJsonParser* profiles = nullptr);
+
+    // Reads the saved event horizon. initWithProfiles() must follow before the session is used.
+    explicit ZVApiSession(std::shared_ptr<ZVUserCredentials> credentials);
+    virtual ~ZVApiSession();
+    ZVApiSession(const ZVApiSession&) = delete;
+    ZVApiSession& operator=(const ZVApiSession&) = delete;
+
+    // Creates the profile (which needs the session's own shared pointer) and hands each record of
+    // the "profiles" array, when given, to handleContact().
+    void initWithProfiles(ZVJsonParser* profiles);
+
+    const std::shared_ptr<ZVUserCredentials>& credentials() const { return credentials_; }
+    const std::shared_ptr<ZVUserProfile>& profile() const { return profile_; }
+    // The account's uuid: it names the account's local data and keys the session in ZVApi.
+    QString sessionId() const;
+
+    // --- per-account settings, in the standard user defaults under "<e-mail>.<name>" ---
+
+    QString sessionKey(const QString& name) const;
+    std::int64_t integerForKey(const QString& name) const;
+    void setInteger(std::int64_t value, const QString& name);
+
+    // --- requests on the account's behalf ---
+
+    void sendRequest(const std::shared_ptr<ZVApiRequest>& request);
+    void queueRequest(const std::shared_ptr<ZVApiRequest>& request, const QString& name);
+    // "account/poll" with the current horizon, neither tagged nor sent.
+    std::shared_ptr<ZVApiRequest> getPollRequestWait(bool wait);
+
+    // --- stream position and progress ---
+
+    std::int64_t eventHorizon() const { return eventHorizon_; }
+    // Announced as "eventHorizon" and saved; the first positive horizon after a negative one
+    // completes the initial synchronisation.
+    void setEventHorizon(std::int64_t eventHorizon);
+    float syncProgress() const { return syncProgress_; }
+    // A plain store: the caller announces "syncProgress".
+    void setSyncProgress(float progress) { syncProgress_ = progress; }
+
+    // --- record hooks: each returns the error of a record it could not apply ---
+
+    virtual ZVErrorPtr handleContact(ZVJsonParser& record);
+    ZVErrorPtr handleConversation(ZVJsonParser& record);
+    // Also called with the "header" of any answer; `isCreateRequest` for a conversation's creation.
+    virtual ZVErrorPtr handleConversation(ZVJsonParser& record, bool isCreateRequest);
+    virtual ZVErrorPtr handleMessage(ZVJsonParser& record);
+    virtual ZVErrorPtr handleActivity(ZVJsonParser& record);
+    virtual ZVErrorPtr handleHook(ZVJsonParser& record);
+    virtual ZVErrorPtr handleTeam(ZVJsonParser& record);
+    virtual ZVErrorPtr handleFile(ZVJsonParser& record);
+    virtual ZVErrorPtr handlePreview(ZVJsonParser& record);
+    virtual ZVErrorPtr handleLock(ZVJsonParser& record);
+    virtual ZVErrorPtr handleLabel(ZVJsonParser& record);
+    virtual ZVErrorPtr handleOrganisation(ZVJsonParser& record);
+    virtual ZVErrorPtr handleOrgMember(ZVJsonParser& record);
+
+    // --- life-cycle hooks ---
+
+    // Around the application of one answer.
+    virtual void startTransaction();
+    virtual void endTransaction();
+    virtual void connectionEstablished();
+    virtual void initialSyncCompleted();
+    virtual bool hasBackgroundTasks();
+    virtual void saveContext();
+
+    // Ends the account's session and removes it from ZVApi.
+    virtual void endSession(EndReason reason);
+
+    // Collects a line of diagnostics for accounts with debug logging: within a transaction the
+    // lines are written together when it ends, outside one at once.
+    template <class... Args>
+    void emitDebugInfo(QStringView format, const Args&... args) {
+        if (debugLoggingEnabled()) {
+            appendDebugInfo(platform::format(format, args...));
+        }
+    }
+
+private:
+    bool debugLoggingEnabled() const;
+    void appendDebugInfo(const QString& text);
+
+    std::shared_ptr<ZVUserCredentials> credentials_;
+    std::shared_ptr<ZVUserProfile> profile_;
+    std::int64_t eventHorizon_ = 0;
+    float syncProgress_ = 0;
+    // Open (not empty) while a transaction runs.
+    std::optional<QString> debugMessage_;
+};
