@@ -109,7 +109,10 @@ void ZVApi::sendQueuedRequest() {
         return;
     }
     const std::shared_ptr<ZVApiRequest> request = choice->second;
-    changeValueForKey(QueuedRequestsKey, [&] { queuedRequests_.erase(choice); });
+    // Observers may queue meanwhile: the entry is found again, not by the iterator.
+    changeValueForKey(QueuedRequestsKey, [&] {
+        std::erase_if(queuedRequests_, [&](const auto& entry) { return entry.second == request; });
+    });
     request->setTag(ZVApiRequest::TagQueued);
     sendRequest(request);
 }
@@ -121,10 +124,12 @@ void ZVApi::cancelRequest(std::shared_ptr<ZVApiRequest> request) {
     const ZVErrorPtr error = ZVError::cancel();
     if (std::ranges::find(pendingRequests_, request) == pendingRequests_.end()) {
         // Not sent yet: it leaves the queue and is never sent.
-        auto queued =
-            std::ranges::find(queuedRequests_, request, &QueuedRequests::value_type::second);
-        if (queued != queuedRequests_.end()) {
-            changeValueForKey(QueuedRequestsKey, [&] { queuedRequests_.erase(queued); });
+        if (std::ranges::find(queuedRequests_, request, &QueuedRequests::value_type::second) !=
+            queuedRequests_.end()) {
+            changeValueForKey(QueuedRequestsKey, [&] {
+                std::erase_if(queuedRequests_,
+                              [&](const auto& entry) { return entry.second == request; });
+            });
             request->failWithError(error);
             request->removeDependencies();
         }
