@@ -534,6 +534,20 @@ TEST_F(ZVApiDispatchTest, ZeroEventHorizonResynchronisesTheSession) {
     EXPECT_EQ(*anna->endReason, ZVApiSession::EndReason::Resync);
 }
 
+TEST_F(ZVApiDispatchTest, HorizonThatIsNotANumberNeitherMovesNorResynchronises) {
+    auto anna = signIn(u"anna@example.com"_s);
+    anna->setEventHorizon(120);
+    for (const QJsonValue& horizon : {QJsonValue(u"0"_s), QJsonValue(u"soon"_s), QJsonValue()}) {
+        emulator.scriptAnswer(kCall, Reply::ok({{u"event_horizon"_s, horizon}}));
+        anna->sendRequest(makeRequest(kCall));
+        ASSERT_TRUE(waitUntilIdle());
+    }
+    scheduler().advance(1);
+    EXPECT_EQ(anna->eventHorizon(), 120);
+    EXPECT_FALSE(anna->endReason);
+    EXPECT_FALSE(logText().contains(u"Server side resync requested"_s));
+}
+
 // --- the stream ---
 
 TEST_F(ZVApiDispatchTest, StreamErrorsAreKeptWithoutFailingTheRequest) {
