@@ -1,6 +1,7 @@
 #include "platform/net/UrlSessionTask.h"
 
 #include "platform/foundation/Format.h"
+#include "platform/net/NetworkReplyMapping.h"
 #include "platform/net/UrlSessionCore.h"
 
 #include <QtNetwork/QNetworkReply>
@@ -8,90 +9,10 @@
 
 namespace platform {
 
-namespace {
-
-// Qt reports most HTTP statuses of 400 and above as reply errors; those are answers, not failures.
-bool isHttpStatusError(QNetworkReply::NetworkError error, int status) {
-    const int code = static_cast<int>(error);
-    if (error == QNetworkReply::ContentReSendError) {
-        return false;
-    }
-    if ((code >= 201 && code <= 299) || (code >= 401 && code <= 499)) {
-        return true;
-    }
-    return error == QNetworkReply::ProtocolInvalidOperationError ||
-           (error == QNetworkReply::ProxyAuthenticationRequiredError && status == 407);
-}
-
-UrlErrorCode transportErrorCode(QNetworkReply::NetworkError error) {
-    switch (error) {
-        case QNetworkReply::ConnectionRefusedError:
-        case QNetworkReply::ProxyConnectionRefusedError:
-        case QNetworkReply::ProxyAuthenticationRequiredError:
-        case QNetworkReply::UnknownProxyError:
-            return UrlErrorCode::CannotConnectToHost;
-        case QNetworkReply::HostNotFoundError:
-        case QNetworkReply::ProxyNotFoundError:
-            return UrlErrorCode::CannotFindHost;
-        case QNetworkReply::TimeoutError:
-        case QNetworkReply::ProxyTimeoutError:
-            return UrlErrorCode::TimedOut;
-        case QNetworkReply::RemoteHostClosedError:
-        case QNetworkReply::ProxyConnectionClosedError:
-        case QNetworkReply::ContentReSendError:
-            return UrlErrorCode::NetworkConnectionLost;
-        case QNetworkReply::OperationCanceledError:
-            return UrlErrorCode::Cancelled;
-        case QNetworkReply::SslHandshakeFailedError:
-            return UrlErrorCode::SecureConnectionFailed;
-        // Qt reports an unreachable network (no route, interface down) as an unknown network error.
-        case QNetworkReply::UnknownNetworkError:
-        case QNetworkReply::TemporaryNetworkFailureError:
-        case QNetworkReply::NetworkSessionFailedError:
-        case QNetworkReply::BackgroundRequestNotAllowedError:
-            return UrlErrorCode::NotConnectedToInternet;
-        case QNetworkReply::ProtocolUnknownError:
-            return UrlErrorCode::UnsupportedUrl;
-        default:
-            // Malformed answers and answers without a status line.
-            return UrlErrorCode::BadServerResponse;
-    }
-}
-
-QNetworkRequest makeNetworkRequest(const UrlRequest& request) {
-    QNetworkRequest result(request.url);
-    result.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    result.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-    result.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
-    result.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
-    result.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                        QNetworkRequest::ManualRedirectPolicy);
-    result.setTransferTimeout(0);
-    QList<QByteArray> names;
-    for (const auto& field : request.headers.fields()) {
-        if (!names.contains(field.first.toLower())) {
-            names.append(field.first.toLower());
-            result.setRawHeader(field.first, request.headers.value(field.first));
-        }
-    }
-    return result;
-}
-
-HttpHeaders responseHeaders(const QNetworkReply& reply) {
-    HttpHeaders headers;
-    for (const auto& [name, value] : reply.rawHeaderPairs()) {
-        if (name.compare("Set-Cookie", Qt::CaseInsensitive) == 0) {
-            for (const QByteArray& cookie : splitSetCookieHeader(value)) {
-                headers.append(name, cookie);
-            }
-        } else {
-            headers.append(name, value);
-        }
-    }
-    return headers;
-}
-
-}  // namespace
+using detail::isHttpStatusError;
+using detail::makeNetworkRequest;
+using detail::responseHeaders;
+using detail::transportErrorCode;
 
 UrlSessionTask::UrlSessionTask(std::uint64_t identifier, UrlRequest request,
                                UrlSessionTaskHandlers handlers,
