@@ -481,6 +481,9 @@ void ServiceEmulator::hold(std::chrono::milliseconds duration) {
 }
 
 void ServiceEmulator::handle(const httplib::Request& request, httplib::Response& response) {
+    if (handleFileRequest(request, response)) {
+        return;
+    }
     const RecordedRequest recorded = record(request);
     const std::optional<Fault> fault = takeFault(recorded.path);
     if (fault && fault->delay.count() > 0) {

@@ -113,6 +113,39 @@ public:
     // and `wait` is set, holds until one arrives, the poll hold limit passes or the emulator stops.
     EventBatch eventsAfter(const QString& accountId, qint64 horizon, bool wait);
 
+    // --- file storage ---
+    //
+    // Uploads are PUTs of the file's bytes to "/api/file/upload" or "/api/avatar/upload" with
+    // "?ticket=", the "token_id" cookie and a Content-Disposition naming the file; the answer is
+    // {"files": [{"upload_url": "zelvo-upload:<id>", "file_name", "file_size", "file_sha256",
+    // "file_type", and "width" and "height" for pictures}]}. Downloads are GETs of a stored file's
+    // URL, with a single byte range (and If-Range) honoured. Faults and scripts are planned by the
+    // request's path ("file/upload", "/files/<id>/<name>").
+
+    struct StoredFile {
+        QString id;
+        QString name;
+        QByteArray data;
+        QByteArray contentType;
+        // Who uploaded it; empty for a file a test put there.
+        QString accountId;
+        // A Session file is served only with a "token_id" cookie of a sign-in.
+        Access access = Access::Session;
+        // "<baseUrl>files/<id>/<name>".
+        QString url;
+    };
+
+    // Puts a file in the storage; returns its URL.
+    QString storeFile(const QString& name, const QByteArray& data, Access access = Access::Session,
+                      const QByteArray& contentType = {});
+    // By id, by "zelvo-upload:" reference or by URL.
+    std::optional<StoredFile> storedFile(const QString& reference) const;
+    // Honour Range requests (the default) or answer every download whole, without Accept-Ranges.
+    void setRangeRequests(bool supported);
+    // The next download of the URL or path sends `afterBytes` bytes of its body, then ends the
+    // connection: at once, or, with `hold`, once releaseHeld() is called or the emulator stops.
+    void cutDownload(const QString& urlOrPath, qint64 afterBytes, bool hold = false);
+
     // --- what was received ---
 
     QList<RecordedRequest> requests(const QString& path = {}) const;
@@ -141,7 +174,16 @@ private:
         std::vector<QJsonObject> records;
     };
 
+    struct DownloadCut {
+        qint64 afterBytes = 0;
+        bool hold = false;
+    };
+
     void installStandardRoutes();
+    // Answers the file storage's requests; false for any other request.
+    bool handleFileRequest(const httplib::Request& request, httplib::Response& response);
+    void answerUpload(const httplib::Request& request, httplib::Response& response);
+    void answerDownload(const httplib::Request& request, httplib::Response& response);
     void handle(const httplib::Request& request, httplib::Response& response);
     RecordedRequest record(const httplib::Request& request);
     void setStatus(int sequence, int status);
@@ -176,6 +218,9 @@ private:
     std::map<QString, Account> accounts_;
     std::map<QString, EventLog> events_;
     std::vector<RecordedRequest> requests_;
+    std::map<QString, StoredFile> files_;
+    std::map<QString, std::deque<DownloadCut>> cuts_;
+    bool rangeRequests_ = true;
     int nextSequence_ = 1;
 };
 
