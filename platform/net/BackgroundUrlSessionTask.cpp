@@ -166,23 +166,29 @@ void BackgroundUrlSessionTask::start() {
     }
     receiver_ = std::make_unique<QObject>();
     QObject* receiver = receiver_.get();
-    // Each handler may end the task or the whole session; the scope defers deleting the
-    // transport until the reply's own signal has returned.
+    // Each handler may end the task or the whole session: the task is held through the call, and
+    // the scope defers deleting the transport until the reply's own signal has returned.
     QObject::connect(reply_, &QNetworkReply::metaDataChanged, receiver, [this] {
         detail::DeliveryScope scope;
+        auto self = shared_from_this();
+        readingHeaders_ = true;
         onMetaData();
+        readingHeaders_ = false;
     });
     QObject::connect(reply_, &QIODevice::readyRead, receiver, [this] {
         detail::DeliveryScope scope;
+        auto self = shared_from_this();
         onReadyRead();
     });
     QObject::connect(reply_, &QNetworkReply::uploadProgress, receiver,
                      [this](qint64 sent, qint64 total) {
                          detail::DeliveryScope scope;
+                         auto self = shared_from_this();
                          onUploadProgress(sent, total);
                      });
     QObject::connect(reply_, &QNetworkReply::finished, receiver, [this] {
         detail::DeliveryScope scope;
+        auto self = shared_from_this();
         onFinished();
     });
     restartIdleTimeout();
@@ -515,7 +521,13 @@ void BackgroundUrlSessionTask::dropReply() {
     if (receiver_) {
         QObject::disconnect(reply, nullptr, receiver_.get(), nullptr);
     }
-    reply->abort();
+    if (readingHeaders_) {
+        // The transport goes on reporting the answer it is announcing; aborting it there makes
+        // it report twice.
+        QMetaObject::invokeMethod(reply, &QNetworkReply::abort, Qt::QueuedConnection);
+    } else {
+        reply->abort();
+    }
     // We may be inside one of the reply's own signals.
     reply->deleteLater();
 }

@@ -5,11 +5,13 @@
 #include "tests/platform/net/NetTestSupport.h"
 #include "tests/support/TestEnvironment.h"
 
+#include <QtCore/QBuffer>
 #include <QtCore/QCryptographicHash>
 #include <QtCore/QDir>
 #include <QtCore/QFile>
 #include <QtCore/QJsonArray>
 #include <QtCore/QJsonDocument>
+#include <QtGui/QImage>
 
 #include <gtest/gtest.h>
 
@@ -219,46 +221,70 @@ protected:
 };
 
 TEST_F(BackgroundUrlSessionTest, UploadSendsTheFileWithItsHeadersAndDeliversProgressAndAnswer) {
-    const QByteArray bytes = patternBytes(3 * 1024 * 1024);
-    const QString path = writeFile(QStringLiteral("photo 1.png"), bytes);
-    auto task = session->uploadTask(uploadRequest(QStringLiteral("file://") + path), path);
-    ASSERT_TRUE(task);
-    EXPECT_EQ(task->state(), BackgroundUrlSessionTask::State::Suspended);
-    task->resume();
-    ASSERT_TRUE(waitForCompletion(task->taskIdentifier()));
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    const auto encoded = [&picture](const char* format) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        picture.save(&buffer, format);
+        return bytes;
+    };
+    const QByteArray png = encoded("PNG");
+    const QByteArray jpeg = encoded("JPEG");
+    ASSERT_FALSE(png.isEmpty());
+    ASSERT_FALSE(jpeg.isEmpty());
+    const QJsonValue kAbsent(QJsonValue::Undefined);
+    struct Case {
+        QString target;
+        QByteArray bytes;
+        QJsonValue width;
+        QJsonValue height;
+    };
+    for (const Case& c : {Case{"file/upload", patternBytes(3 * 1024 * 1024), kAbsent, kAbsent},
+                          Case{"avatar/upload", png, 40, 30}, Case{"file/upload", jpeg, 40, 30}}) {
+        SCOPED_TRACE(c.target.toStdString());
+        const QString path = writeFile(QStringLiteral("photo 1.png"), c.bytes);
+        auto task = session->uploadTask(uploadRequest("file://" + path, "api/" + c.target), path);
+        ASSERT_TRUE(task);
+        EXPECT_EQ(task->state(), BackgroundUrlSessionTask::State::Suspended);
+        task->resume();
+        ASSERT_TRUE(waitForCompletion(task->taskIdentifier()));
 
-    const TaskLog& log = recorder->logs[task->taskIdentifier()];
-    EXPECT_FALSE(log.error);
-    EXPECT_EQ(log.status, 200);
-    ASSERT_FALSE(log.progress.empty());
-    for (std::size_t i = 1; i < log.progress.size(); ++i) {
-        EXPECT_GT(log.progress[i].first, log.progress[i - 1].first);
+        const TaskLog& log = recorder->logs[task->taskIdentifier()];
+        EXPECT_FALSE(log.error);
+        EXPECT_EQ(log.status, 200);
+        ASSERT_FALSE(log.progress.empty());
+        for (std::size_t i = 1; i < log.progress.size(); ++i) {
+            EXPECT_GT(log.progress[i].first, log.progress[i - 1].first);
+        }
+        EXPECT_EQ(log.progress.back(), whole(c.bytes.size()));
+
+        const QJsonObject answer = QJsonDocument::fromJson(log.answer).object();
+        const QJsonObject described = answer["files"].toArray().at(0).toObject();
+        const auto stored = emulator.storedFile(described["upload_url"].toString());
+        ASSERT_TRUE(stored);
+        EXPECT_TRUE(described["upload_url"].toString().startsWith("zelvo-upload:"));
+        EXPECT_EQ(stored->data, c.bytes);
+        EXPECT_EQ(stored->name, QStringLiteral("photo 1.png"));
+        EXPECT_EQ(stored->accountId, accountId);
+        EXPECT_EQ(described["file_sha256"].toString(),
+                  QCryptographicHash::hash(c.bytes, QCryptographicHash::Sha256).toHex());
+        EXPECT_EQ(described["width"], c.width);
+        EXPECT_EQ(described["height"], c.height);
+
+        const auto received = emulator.lastRequest(c.target);
+        ASSERT_TRUE(received);
+        EXPECT_EQ(received->httpMethod, QStringLiteral("PUT"));
+        EXPECT_TRUE(received->problems.isEmpty()) << received->problems.join("; ").toStdString();
+        EXPECT_EQ(received->header("Local-URL"), ("file://" + path).toUtf8());
+        EXPECT_EQ(received->header("Session-ID"), accountId.toLatin1());
+        EXPECT_EQ(received->cookie(u"token_id"), credentials.token);
+
+        EXPECT_TRUE(session->getAllTasks().empty());
+        EXPECT_EQ(task->state(), BackgroundUrlSessionTask::State::Completed);
+        // Failures log the task; its ticket must not go with it.
+        EXPECT_FALSE(task->description().contains(credentials.ticket));
     }
-    EXPECT_EQ(log.progress.back(), whole(bytes.size()));
-
-    const QJsonObject answer = QJsonDocument::fromJson(log.answer).object();
-    const QJsonObject described = answer["files"].toArray().at(0).toObject();
-    const auto stored = emulator.storedFile(described["upload_url"].toString());
-    ASSERT_TRUE(stored);
-    EXPECT_TRUE(described["upload_url"].toString().startsWith("zelvo-upload:"));
-    EXPECT_EQ(stored->data, bytes);
-    EXPECT_EQ(stored->name, QStringLiteral("photo 1.png"));
-    EXPECT_EQ(stored->accountId, accountId);
-    EXPECT_EQ(described["file_sha256"].toString(),
-              QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
-
-    const auto received = emulator.lastRequest(QStringLiteral("file/upload"));
-    ASSERT_TRUE(received);
-    EXPECT_EQ(received->httpMethod, QStringLiteral("PUT"));
-    EXPECT_TRUE(received->problems.isEmpty()) << received->problems.join("; ").toStdString();
-    EXPECT_EQ(received->header("Local-URL"), (QStringLiteral("file://") + path).toUtf8());
-    EXPECT_EQ(received->header("Session-ID"), accountId.toLatin1());
-    EXPECT_EQ(received->cookie(u"token_id"), credentials.token);
-
-    EXPECT_TRUE(session->getAllTasks().empty());
-    EXPECT_EQ(task->state(), BackgroundUrlSessionTask::State::Completed);
-    // Failures log the task; its ticket must not go with it.
-    EXPECT_FALSE(task->description().contains(credentials.ticket));
 }
 
 TEST_F(BackgroundUrlSessionTest, UploadFailuresReachTheDelegate) {
@@ -430,6 +456,41 @@ TEST_F(BackgroundUrlSessionTest, DownloadCutByARelaunchContinuesWhereItStopped) 
         EXPECT_EQ(second->status, c.secondStatus);
         EXPECT_EQ(restored->countOfBytesReceived(), bytes.size());
         EXPECT_TRUE(leftovers().isEmpty()) << leftovers().join(", ").toStdString();
+    }
+}
+
+TEST_F(BackgroundUrlSessionTest, AResumptionTheServerCannotHonourStartsOver) {
+    const QByteArray bytes = patternBytes(30000);
+    constexpr qint64 kCut = 10000;
+    struct Case {
+        const char* name;
+        zvemu::Reply answer;
+    };
+    const std::vector<Case> cases = {
+        {"range not satisfiable", zvemu::Reply::error(416, "range_not_satisfiable")
+                                      .withHeader("Content-Range", "bytes */30000")},
+        {"another range", zvemu::Reply::raw(206, bytes.left(100), "application/octet-stream")
+                              .withHeader("Content-Range", "bytes 0-99/30000")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString url = emulator.storeFile(QStringLiteral("big.bin"), bytes);
+        const QString path = QUrl(url).path();
+        emulator.cutDownload(url, kCut, true);
+        const std::uint64_t id = startDownload(url)->taskIdentifier();
+        ASSERT_TRUE(waitUntil([&] { return recorder->written(id) == kCut; }));
+
+        relaunch();
+        // The carried-on request goes out from the run loop, after this.
+        emulator.scriptAnswer(path, c.answer);
+        emulator.releaseHeld();
+        ASSERT_TRUE(waitForCompletion(id));
+        EXPECT_EQ(recorder->logs[id].file, bytes);
+        const auto requests = emulator.requests(path);
+        ASSERT_EQ(requests.size(), 3);
+        EXPECT_EQ(requests[1].header("Range"), "bytes=10000-");
+        EXPECT_TRUE(requests[2].header("Range").isNull());
+        EXPECT_EQ(requests[2].status, 200);
     }
 }
 
