@@ -402,6 +402,8 @@ void ZVApi::requestDidFailWithError(std::shared_ptr<ZVApiRequest> request, ZVErr
         if (request->tag() == ZVApiRequest::TagQueued) {
             retryConnectionWithError(error);
         }
+    } else {
+        backgroundFetchPollCancelled(request.get());
     }
     updateStatus();
     request->removeDependencies();

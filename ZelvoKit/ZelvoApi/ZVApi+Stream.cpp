@@ -1,53 +1,18 @@
 #include "ZelvoKit/ZelvoApi/ZVApi.h"
 
+#include "ZelvoKit/ZelvoApi/ZVApiRecordKind.h"
 #include "ZelvoKit/ZelvoApi/ZVUserCredentials.h"
 #include "ZelvoKit/support/ZVErrorLog.h"
 
-#include <QtCore/QHash>
 #include <QtCore/QJsonArray>
 
 #include <algorithm>
 
 namespace {
 
-using namespace Qt::Literals::StringLiterals;
-
-// The kinds of the event stream's records, by their "mk_rec_type".
-enum RecordKind : int {
-    RecordKindNone = 0,
-    RecordKindContact = 1,
-    RecordKindConversation = 2,
-    RecordKindMessage = 3,
-    RecordKindActivity = 4,
-    RecordKindHook = 5,
-    RecordKindTeam = 6,
-    RecordKindRequest = 7,
-    RecordKindFile = 8,
-    RecordKindPreview = 9,
-    RecordKindLock = 10,
-    RecordKindLabel = 11,
-    RecordKindOrganisation = 12,
-    RecordKindOrgMember = 13,
-};
-
-const QHash<QString, RecordKind>& recordKinds() {
-    static const QHash<QString, RecordKind> kinds{
-        {u"contact"_s, RecordKindContact},
-        {u"conv"_s, RecordKindConversation},
-        {u"message"_s, RecordKindMessage},
-        {u"activity"_s, RecordKindActivity},
-        {u"hook"_s, RecordKindHook},
-        {u"team"_s, RecordKindTeam},
-        {u"request"_s, RecordKindRequest},
-        {u"file"_s, RecordKindFile},
-        {u"preview"_s, RecordKindPreview},
-        {u"lock"_s, RecordKindLock},
-        {u"label"_s, RecordKindLabel},
-        {u"org_header"_s, RecordKindOrganisation},
-        {u"org_member"_s, RecordKindOrgMember},
-    };
-    return kinds;
-}
+// A service that keeps answering a negative horizon would otherwise be polled again at once,
+// without end.
+constexpr platform::TimeInterval kInitialPollInterval = 1.0;
 
 }  // namespace
 
@@ -85,40 +50,43 @@ ZVErrorPtr ZVApi::processStream(const QJsonValue& stream,
 
 ZVErrorPtr ZVApi::handleLongPollResponse(ZVJsonParser& record,
                                          const std::shared_ptr<ZVApiSession>& session) {
-    const RecordKind kind = record.extractEnum(u"mk_rec_type", recordKinds(), RecordKindNone);
-    if (kind == RecordKindRequest) {
+    // An unknown kind is logged by the reader and skipped: the service adds kinds before clients
+    // learn them.
+    const ZVApiRecordKind kind =
+        record.extractEnum(u"mk_rec_type", ZVApiRecordKinds(), ZVApiRecordKind::None);
+    if (kind == ZVApiRecordKind::Request) {
         return handleRequest(record);
     }
     if (!session) {
         return nullptr;
     }
     switch (kind) {
-        case RecordKindContact:
+        case ZVApiRecordKind::Contact:
             return session->handleContact(record);
-        case RecordKindConversation:
+        case ZVApiRecordKind::Conversation:
             return session->handleConversation(record);
-        case RecordKindMessage:
+        case ZVApiRecordKind::Message:
             return session->handleMessage(record);
-        case RecordKindActivity:
+        case ZVApiRecordKind::Activity:
             return session->handleActivity(record);
-        case RecordKindHook:
+        case ZVApiRecordKind::Hook:
             return session->handleHook(record);
-        case RecordKindTeam:
+        case ZVApiRecordKind::Team:
             return session->handleTeam(record);
-        case RecordKindFile:
+        case ZVApiRecordKind::File:
             return session->handleFile(record);
-        case RecordKindPreview:
+        case ZVApiRecordKind::Preview:
             return session->handlePreview(record);
-        case RecordKindLock:
+        case ZVApiRecordKind::Lock:
             return session->handleLock(record);
-        case RecordKindLabel:
+        case ZVApiRecordKind::Label:
             return session->handleLabel(record);
-        case RecordKindOrganisation:
+        case ZVApiRecordKind::Organisation:
             return session->handleOrganisation(record);
-        case RecordKindOrgMember:
+        case ZVApiRecordKind::OrgMember:
             return session->handleOrgMember(record);
-        case RecordKindRequest:
-        case RecordKindNone:
+        case ZVApiRecordKind::Request:
+        case ZVApiRecordKind::None:
             break;
     }
     return nullptr;
@@ -149,6 +117,10 @@ void ZVApi::handleResyncRequest(const std::shared_ptr<ZVApiSession>& session) {
 void ZVApi::startLongPoll() {
     const Sessions sessions = sessions_;
     for (const auto& session : sessions) {
+        const auto pacing = pollPacing_.constFind(session->credentials()->uuid());
+        if (pacing != pollPacing_.cend() && pacing->deferred.isValid()) {
+            continue;
+        }
         if (requestsWithTag(ZVApiRequest::TagLongPoll, session).empty() &&
             requestsWithTag(ZVApiRequest::TagInitialPoll, session).empty()) {
             startPollForSession(session, true);
@@ -157,6 +129,24 @@ void ZVApi::startLongPoll() {
 }
 
 void ZVApi::startPollForSession(const std::shared_ptr<ZVApiSession>& session, bool initial) {
+    if (initial) {
+        platform::Scheduler& scheduler = platform::Scheduler::main();
+        PollPacing& pacing = pollPacing_[session->credentials()->uuid()];
+        const platform::TimeInterval now = scheduler.now();
+        if (pacing.lastSent && now < *pacing.lastSent + kInitialPollInterval) {
+            if (!pacing.deferred.isValid()) {
+                // Bounded, should the clock have been set back.
+                const platform::TimeInterval delay =
+                    std::min(kInitialPollInterval, *pacing.lastSent + kInitialPollInterval - now);
+                const std::weak_ptr<ZVApiSession> weakSession = session;
+                pacing.deferred = scheduler.after(
+                    delay, [this, weakSession] { deferredPollDue(weakSession); }, this);
+            }
+            return;
+        }
+        pacing.lastSent = now;
+    }
+
     const std::shared_ptr<ZVApiRequest> request = session->getPollRequestWait(!initial);
     request->setTag(initial ? ZVApiRequest::TagInitialPoll : ZVApiRequest::TagLongPoll);
     const std::weak_ptr<ZVApi> weakApi = weak_from_this();
@@ -185,29 +175,26 @@ void ZVApi::startPollForSession(const std::shared_ptr<ZVApiSession>& session, bo
     sendRequest(request);
 }
 
-// --- background work ---
-
-bool ZVApi::hasBackgroundTasks() const {
-    const Sessions sessions = sessions_;
-    for (const auto& session : sessions) {
-        if (session->hasBackgroundTasks()) {
-            return true;
-        }
-    }
-    // Queued requests of a lower priority wait for the foreground.
-    constexpr int kLowestBackgroundPriority = 3;
-    const auto urgent = std::ranges::count_if(queuedRequests_, [](const auto& entry) {
-        return entry.second->priority() >= kLowestBackgroundPriority;
-    });
-    return pendingRequests_.size() + static_cast<std::size_t>(urgent) > 0;
-}
-
-void ZVApi::endBackgroundTaskIfDone() {
-    if (!backgroundMode_ || hasBackgroundTasks()) {
+void ZVApi::deferredPollDue(const std::weak_ptr<ZVApiSession>& weakSession) {
+    const auto session = weakSession.lock();
+    if (!session) {
         return;
     }
-    if (backgroundTask_ != platform::kBackgroundTaskInvalid) {
-        platform::Application::shared().endBackgroundTask(backgroundTask_);
-        backgroundTask_ = platform::kBackgroundTaskInvalid;
+    const QString key = session->credentials()->uuid();
+    if (sessions_.value(key) != session) {
+        pollPacing_.remove(key);
+        return;
+    }
+    pollPacing_[key].deferred = platform::TimerHandle();
+    if (!backgroundMode_ && requestsWithTag(ZVApiRequest::TagLongPoll, session).empty() &&
+        requestsWithTag(ZVApiRequest::TagInitialPoll, session).empty()) {
+        startPollForSession(session, true);
+    }
+}
+
+void ZVApi::cancelDeferredPolls() {
+    for (PollPacing& pacing : pollPacing_) {
+        pacing.deferred.cancel();
+        pacing.deferred = platform::TimerHandle();
     }
 }

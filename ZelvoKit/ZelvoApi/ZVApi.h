@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -224,6 +225,19 @@ public:
     bool hasBackgroundTasks() const;
     void endBackgroundTaskIfDone();
 
+    // --- background mode and the background fetch ---
+
+    // Gets the sum of the accounts' horizon advances.
+    using FetchCompletion = std::function<void(std::int64_t newEvents)>;
+    // Set while the application is not active: no waiting polls, and a background task for the
+    // work still running. Leaving it starts the polls again.
+    void setBackgroundMode(bool backgroundMode);
+    // One poll without waiting for each account that has no poll running, with a timeout that
+    // ends 5 s before the background time does. Once all of them have ended, exactly one block
+    // runs: `completion` when any of them succeeded, else `onError`. Returns whether any poll was
+    // sent; when none was, no block runs.
+    bool pollWithCompletion(FetchCompletion completion, ErrorBlock onError);
+
     // --- the transfers ---
 
     void transferDidReceiveResponse(const platform::UrlSessionTask& task,
@@ -265,4 +279,22 @@ private:
     bool customBaseURL_ = false;
     std::int64_t requestsSent_ = 0;
     QString zelvoIdSuffix_;
+
+    // --- background mode, fetches and the pace of polls ---
+    struct BackgroundFetch;
+    struct PollPacing {
+        std::optional<platform::TimeInterval> lastSent;
+        platform::TimerHandle deferred;
+    };
+    void backgroundTimeExpired();
+    void endBackgroundTask();
+    void cancelDeferredPolls();
+    void deferredPollDue(const std::weak_ptr<ZVApiSession>& session);
+    void backgroundFetchPollEnded(const std::shared_ptr<BackgroundFetch>& fetch,
+                                  const ZVApiRequest* poll);
+    // Cancelled polls of a background fetch run no block; this tells the fetch that they ended.
+    void backgroundFetchPollCancelled(const ZVApiRequest* request);
+    std::vector<std::shared_ptr<BackgroundFetch>> backgroundFetches_;
+    // By the sessions' keys.
+    QMap<QString, PollPacing> pollPacing_;
 };
