@@ -5,7 +5,9 @@
 #include "platform/foundation/Format.h"
 #include "platform/foundation/Observable.h"
 
+#include <QtCore/QByteArray>
 #include <QtCore/QString>
+#include <QtCore/QStringList>
 
 #include <cstdint>
 #include <functional>
@@ -118,6 +120,75 @@ public:
             appendDebugInfo(platform::format(format, args...));
         }
     }
+
+    // --- actions on the account's behalf: each one request, sent at once ---
+    //
+    // An empty block is not called. Operations without an error block leave their failures to
+    // ZVApi's default error handler.
+
+    using ActionBlock = std::function<void()>;
+    using ActionErrorBlock = std::function<void(const ZVErrorPtr& error)>;
+    using ConversationIdBlock = std::function<void(const QString& conversationId)>;
+    using MessageNrBlock = std::function<void(std::int64_t messageNr)>;
+    using SearchResultBlock =
+        std::function<void(const QString& conversationId, std::int64_t messageNr)>;
+    using SkippedCountBlock = std::function<void(std::int64_t skippedCount)>;
+
+    // The device's push token for this account alone (ZVApi registers it for all accounts).
+    void submitApnToken(const QByteArray& deviceToken);
+    // A null topic is not sent. `onSuccess` gets the new conversation's id when the answer names
+    // it.
+    void createConversationWithTopic(const QString& topic, const QStringList& emails,
+                                     ConversationIdBlock onSuccess, ActionErrorBlock onError);
+    void removeMembers(const QStringList& accountIds, const QString& conversationId,
+                       ActionBlock onSuccess, ActionErrorBlock onError);
+    void removeTeams(const QStringList& teamIds, const QString& conversationId,
+                     ActionBlock onSuccess, ActionErrorBlock onError);
+    void addMembers(const QStringList& emails, const QString& conversationId, ActionBlock onSuccess,
+                    ActionErrorBlock onError);
+    void deleteAttachment(const QString& attachmentId, std::int64_t messageNr,
+                          const QString& conversationId, ActionBlock onSuccess,
+                          ActionErrorBlock onError);
+    void deleteMessageNr(std::int64_t messageNr, const QString& conversationId,
+                         ActionBlock onSuccess, ActionErrorBlock onError);
+    void pinMessageNr(std::int64_t messageNr, const QString& conversationId, ActionBlock onSuccess);
+    void unpinMessageNr(std::int64_t messageNr, const QString& conversationId);
+    void leaveConversationWithId(const QString& conversationId);
+    void setMyDisplayName(const QString& displayName);
+    void setMyPhoneNumber(const QString& phoneNumber);
+    void deleteMyAvatarOnSuccess(ActionBlock onSuccess, ActionErrorBlock onError);
+    void changePasswordOld(const QString& oldPassword, const QString& newPassword,
+                           ActionBlock onSuccess, ActionErrorBlock onError);
+    void deleteConversation(const QString& conversationId, ActionBlock onSuccess,
+                            ActionErrorBlock onError);
+    // Cancels the account's running message search, whose blocks then never run.
+    void cancelPendingSearch();
+    // One search per account runs: a new one cancels the one before. Searches one conversation,
+    // or all of them for a null id. `onResult` gets each matching message once the session has
+    // it; `onSuccess` how many matches the service left out.
+    void searchMessages(const QString& keywords, const QString& conversationId,
+                        SearchResultBlock onResult, SkippedCountBlock onSuccess,
+                        ActionErrorBlock onError);
+    void snoozeConversation(const QString& conversationId, std::int64_t currentHorizon,
+                            ActionBlock onSuccess, ActionErrorBlock onError);
+    // A null subject, no attachments (the upload references) and no message number are not
+    // sent. A null request id gets a new one. `onSuccess` runs once with the stored message's
+    // number, from the answer or from an event-stream record naming the request, whichever comes
+    // first; after it, a failure of the request is not reported.
+    void postMessage(const QString& text, const QString& subject,
+                     const std::optional<QStringList>& attachments, const QString& conversationId,
+                     std::optional<std::int64_t> syncFromMessageNr, bool isRetry,
+                     const QString& requestId, MessageNrBlock onSuccess, ActionErrorBlock onError);
+    // The conversation's whole history, or from a message on, for the addresses.
+    void discloseHistoryInConversation(const QString& conversationId, const QStringList& emails,
+                                       ActionBlock onSuccess, ActionErrorBlock onError);
+    void discloseHistoryInConversation(const QString& conversationId, std::int64_t fromMessageNr,
+                                       const QStringList& emails, ActionBlock onSuccess,
+                                       ActionErrorBlock onError);
+    // `urlKey` is the key of the conversation's join link; `onSuccess` gets the conversation's id
+    // when the answer names it.
+    void joinConversationByUrl(const QString& urlKey, ConversationIdBlock onSuccess,
+                               ActionErrorBlock onError);
 
 private:
     bool debugLoggingEnabled() const;

@@ -100,6 +100,7 @@ ServiceEmulator::ServiceEmulator() : ServiceEmulator(Options{}) {}
 
 ServiceEmulator::ServiceEmulator(Options options) : options_(options) {
     installStandardRoutes();
+    installSessionActionRoutes();
 }
 
 ServiceEmulator::~ServiceEmulator() {

@@ -115,6 +115,17 @@ public:
     // Appends the records in one step, so that one answer carries them all; returns the horizon.
     qint64 appendEvents(const QString& accountId, const QList<QJsonObject>& records);
 
+    // --- conversations, for the account's actions ---
+
+    // A conversation of the accounts with the topic; returns its id. `joinKey` is the key of its
+    // join link (its id when empty).
+    QString addConversation(const QString& topic, const QStringList& memberIds,
+                            const QString& joinKey = {});
+    // The records of a conversation and of one of its messages, as the stream carries them; none
+    // when unknown.
+    std::optional<QJsonObject> conversationRecord(const QString& conversationId) const;
+    std::optional<QJsonObject> messageRecord(const QString& conversationId, qint64 messageNr) const;
+
     // --- file storage ---
     //
     // Uploads are PUTs of the file's bytes to "/api/file/upload" or "/api/avatar/upload" with
@@ -182,6 +193,10 @@ private:
     };
 
     void installStandardRoutes();
+    // Conversations, messages, search and the account's own settings.
+    struct ConversationBook;
+    void installSessionActionRoutes();
+    std::shared_ptr<ConversationBook> conversations_;
     // Answers the file storage's requests; false for any other request.
     bool handleFileRequest(const httplib::Request& request, httplib::Response& response);
     void answerUpload(const httplib::Request& request, httplib::Response& response);
