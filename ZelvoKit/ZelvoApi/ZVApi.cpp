@@ -1,6 +1,7 @@
 #include "ZelvoKit/ZelvoApi/ZVApi.h"
 
 #include "ZelvoKit/ZelvoApi/ZVApiStats.h"
+#include "ZelvoKit/ZelvoApi/ZVFileTransfers.h"
 #include "ZelvoKit/ZelvoApi/ZVUserCredentials.h"
 #include "ZelvoKit/ZelvoApi/ZVUserProfile.h"
 #include "ZelvoKit/support/ZVErrorLog.h"
@@ -256,6 +257,7 @@ void ZVApi::login() {
     sessionStats_ = std::make_shared<ZVApiStats>();
     cumulativeStats_ = std::make_shared<ZVApiStats>();
     cumulativeStats_->load();
+    ensureFileTransfers();
     setLoginStatus(LoginStatusSignedIn);
     platform::UserDefaults::standard()->synchronize();
 }
@@ -309,6 +311,9 @@ void ZVApi::removeSession(std::shared_ptr<ZVApiSession> session) {
     // would otherwise wait for the next change to be queued.
     if (queuedInFlight && !queuedRequests_.empty()) {
         scheduleQueuedSend();
+    }
+    if (fileTransfers_) {
+        fileTransfers_->cancelBySessionId(session->sessionId());
     }
     if (onSessionEnd_) {
         const SessionBlock block = onSessionEnd_;

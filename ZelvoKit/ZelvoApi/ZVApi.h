@@ -2,6 +2,7 @@
 
 #include "ZelvoKit/ZelvoApi/ZVApiRequest.h"
 #include "ZelvoKit/ZelvoApi/ZVApiSession.h"
+#include "ZelvoKit/ZelvoApi/ZVFileTransfersDelegate.h"
 #include "ZelvoKit/support/ZVError.h"
 #include "ZelvoKit/support/ZVJsonParser.h"
 #include "platform/foundation/Application.h"
@@ -23,6 +24,7 @@
 #include <vector>
 
 class ZVApiStats;
+class ZVFileTransfers;
 class ZVUserCredentials;
 
 namespace platform {
@@ -38,6 +40,7 @@ class UrlSession;
 // application id, the session factory and its blocks at start-up. Main thread only.
 class ZVApi : public platform::Observable,
               public ZVApiTransferDelegate,
+              public ZVFileTransfersDelegate,
               public std::enable_shared_from_this<ZVApi> {
 public:
     enum LoginStatus : int {
@@ -246,6 +249,20 @@ public:
                              const platform::UrlTaskResult& result) override;
     std::shared_ptr<ZVApiRequest> requestByTask(const platform::UrlSessionTask& task) const;
 
+    // --- file transfers ---
+
+    // Made at the first sign-in of the process and dropped at sign-out; null in between.
+    const std::shared_ptr<ZVFileTransfers>& fileTransfers() const { return fileTransfers_; }
+    // Makes the file transfers when there are none, and lists again those that outlived the
+    // process.
+    void ensureFileTransfers();
+    // Cancels every file transfer and drops the transfers.
+    void dropFileTransfers();
+    // The delegates that the account of `sessionId` finds for its transfer; none without it.
+    std::optional<Delegates> restoreDelegatesByUrl(
+        const QString& url, const QString& sessionId,
+        const std::shared_ptr<ZVFileTransferTask>& transfer) override;
+
 private:
     ZVApi();
     void setLoginStatus(int status);
@@ -297,4 +314,6 @@ private:
     std::vector<std::shared_ptr<BackgroundFetch>> backgroundFetches_;
     // By the sessions' keys.
     QMap<QString, PollPacing> pollPacing_;
+
+    std::shared_ptr<ZVFileTransfers> fileTransfers_;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ZelvoKit/ZelvoApi/ZVFileTransfersDelegate.h"
 #include "ZelvoKit/support/ZVError.h"
 #include "ZelvoKit/support/ZVJsonParser.h"
 #include "platform/foundation/Format.h"
@@ -15,6 +16,7 @@
 #include <optional>
 
 class ZVApiRequest;
+class ZVFileTransferTask;
 class ZVUserCredentials;
 class ZVUserProfile;
 
@@ -81,6 +83,13 @@ public:
     float syncProgress() const { return syncProgress_; }
     // A plain store: the caller announces "syncProgress".
     void setSyncProgress(float progress) { syncProgress_ = progress; }
+
+    // --- file transfers ---
+
+    // The delegates of this account's background transfer keyed by `url`, found again after a
+    // relaunch; none here.
+    virtual std::optional<ZVFileTransfersDelegate::Delegates> restoreFileTransferDelegatesByUrl(
+        const QString& url, const std::shared_ptr<ZVFileTransferTask>& transfer);
 
     // --- record hooks: each returns the error of a record it could not apply ---
 
@@ -157,6 +166,10 @@ public:
     void setMyDisplayName(const QString& displayName);
     void setMyPhoneNumber(const QString& phoneNumber);
     void deleteMyAvatarOnSuccess(ActionBlock onSuccess, ActionErrorBlock onError);
+    // Uploads the picture at `localUrl` as the account's avatar; `onProgress` gets the share sent
+    // so far. An upload that cannot start (no file, signed out) fails at once.
+    void setMyAvatar(const QUrl& localUrl, ActionBlock onSuccess,
+                     std::function<void(float progress)> onProgress, ActionErrorBlock onError);
     void changePasswordOld(const QString& oldPassword, const QString& newPassword,
                            ActionBlock onSuccess, ActionErrorBlock onError);
     void deleteConversation(const QString& conversationId, ActionBlock onSuccess,
