@@ -4,6 +4,8 @@
 #include "ZelvoKit/ZelvoApi/ZVApiRecordKind.h"
 #include "ZelvoKit/ZelvoApi/ZVApiRequest.h"
 #include "ZelvoKit/ZelvoApi/ZVApiStats.h"
+#include "ZelvoKit/ZelvoApi/ZVAvatarUploader.h"
+#include "ZelvoKit/ZelvoApi/ZVFileTransfers.h"
 #include "ZelvoKit/support/DataUtils.h"
 
 #include <QtCore/QJsonArray>
@@ -16,6 +18,9 @@ using namespace Qt::Literals::StringLiterals;
 // is disclosed to a semicolon-separated one.
 constexpr QChar kMemberEmailSeparator = u',';
 constexpr QChar kDiscloseEmailSeparator = u';';
+
+// The name the service gets for every avatar, whatever file it came from.
+const QString kAvatarFileName = u"Avatar.jpg"_s;
 
 std::shared_ptr<ZVApiRequest> makeRequest(const QString& method,
                                           std::optional<QJsonObject> arguments = std::nullopt) {
@@ -157,6 +162,25 @@ void ZVApiSession::deleteMyAvatarOnSuccess(ActionBlock onSuccess, ActionErrorBlo
     const auto request = makeRequest(u"avatar/delete"_s);
     setBlocks(*request, std::move(onSuccess), std::move(onError));
     sendRequest(request);
+}
+
+void ZVApiSession::setMyAvatar(const QUrl& localUrl, ActionBlock onSuccess,
+                               std::function<void(float progress)> onProgress,
+                               ActionErrorBlock onError) {
+    auto uploader = std::make_shared<ZVAvatarUploader>();
+    uploader->setOnCompletion(std::move(onSuccess));
+    uploader->setOnProgress(std::move(onProgress));
+    uploader->setOnError(onError);
+    const std::shared_ptr<ZVFileTransfers> transfers = ZVApi::api().fileTransfers();
+    const auto transfer =
+        transfers ? transfers->uploadWithUrl(ZVFileTransfers::AvatarUploadPath, localUrl,
+                                             kAvatarFileName, shared_from_this(), uploader)
+                  : nullptr;
+    // An upload that cannot start would otherwise leave the caller waiting for good.
+    if (!transfer && onError) {
+        onError(ZVError::errorWithCode(ZVError::LocalTransferFailed,
+                                       {{ZVError::UrlKey, localUrl.toString()}}));
+    }
 }
 
 void ZVApiSession::changePasswordOld(const QString& oldPassword, const QString& newPassword,
