@@ -411,16 +411,21 @@ void ZVApi::requestDidFailWithError(std::shared_ptr<ZVApiRequest> request, ZVErr
 
 // --- retries ---
 
+platform::TimeInterval ZVApi::retryDelay(const ZVErrorPtr& error, int networkFailures) {
+    if (!isNetworkFailure(error)) {
+        return kLongBackoff;
+    }
+    if (networkFailures <= kShortBackoffFailures) {
+        return kShortBackoff;
+    }
+    return networkFailures <= kMediumBackoffFailures ? kMediumBackoff : kLongBackoff;
+}
+
 void ZVApi::retryConnectionWithError(const ZVErrorPtr& error) {
-    platform::TimeInterval delay = kLongBackoff;
     if (isNetworkFailure(error)) {
         ++apiTimeoutCount_;
-        if (apiTimeoutCount_ <= kShortBackoffFailures) {
-            delay = kShortBackoff;
-        } else if (apiTimeoutCount_ <= kMediumBackoffFailures) {
-            delay = kMediumBackoff;
-        }
     }
+    const platform::TimeInterval delay = retryDelay(error, apiTimeoutCount_);
     willChangeValueForKey(NextConnectionTimeKey);
     retryTimer_.cancel();
     retryTimer_ = platform::Scheduler::main().after(

@@ -57,7 +57,7 @@ void ZVApi::resetSharedApi() {
         return;
     }
     while (!instance->sessions_.isEmpty()) {
-        instance->removeSession(instance->sessions_.first());
+        instance->removeSession(instance->orderedSessions().front());
     }
     if (classWide().instance == instance) {
         classWide().instance.reset();
@@ -200,6 +200,7 @@ void ZVApi::connectionEstablished() {
     const Sessions sessions = sessions_;
     for (const auto& session : sessions) {
         session->connectionEstablished();
+        session->retryContactSyncNow();
     }
 }
 
@@ -294,6 +295,12 @@ void ZVApi::removeSession(std::shared_ptr<ZVApiSession> session) {
 
     bool queuedInFlight = false;
     for (const auto& request : requestsWithTag(0, session)) {
+        if (request->tag() == ZVApiRequest::TagLogout) {
+            // The account's sign-out call is sent just before its session goes: it runs on, for
+            // no account, so that the service forgets the ticket.
+            request->setSession(nullptr);
+            continue;
+        }
         queuedInFlight = queuedInFlight || request->tag() == ZVApiRequest::TagQueued;
         cancelRequest(request);
     }
@@ -319,4 +326,5 @@ void ZVApi::removeSession(std::shared_ptr<ZVApiSession> session) {
         const SessionBlock block = onSessionEnd_;
         block(session);
     }
+    saveSessions();
 }

@@ -25,6 +25,7 @@
 
 class ZVApiStats;
 class ZVFileTransfers;
+class ZVLoginRequest;
 class ZVUserCredentials;
 
 namespace platform {
@@ -181,6 +182,58 @@ public:
     // Forgets the session: its pending requests are cancelled, its queued ones dropped, and the
     // session-end block is told.
     void removeSession(std::shared_ptr<ZVApiSession> session);
+    // The sessions in the accounts' order (see ZVApiSession::compare()).
+    std::vector<std::shared_ptr<ZVApiSession>> orderedSessions() const;
+    // Moves `session` right after `other` in the accounts' order, and the accounts after it along.
+    void orderSession(const std::shared_ptr<ZVApiSession>& session,
+                      const std::shared_ptr<ZVApiSession>& other);
+
+    // --- signing in and out ---
+
+    // User-defaults key: the signed-in accounts' e-mails, restored at start-up.
+    static constexpr QLatin1StringView AccountsDefaultsKey{"Accounts"};
+
+    using Block = std::function<void()>;
+    using RegistrationBlock =
+        std::function<void(const QString& notificationId, const QString& suggestedUsername)>;
+
+    // A session for each saved account whose keychain record is valid (or for the account of a
+    // single-account installation, which is moved to the per-account form); then signed in and
+    // polling. Sessions restored so are not passed to the session-start block.
+    void loginWithSavedCredentials();
+    // Typed sign-in: "signing in" (1, or 3 with accounts signed in) until the answer is handled.
+    void loginWithEmail(const QString& email, const QString& password);
+    // Sign-in by the notification id of an e-mail link.
+    void loginWithNotificationId(const QString& notificationId);
+    // The last step of sign-up: signs the new account in.
+    void registerNotificationId(const QString& notificationId, const QString& email,
+                                const QString& fullName, const QString& password,
+                                const QString& username, Block onSuccess, ErrorBlock onError);
+    // The first step of sign-up: the service mails a code to the address.
+    void registerEmail(const QString& email, Block onSuccess, ErrorBlock onError);
+    // The mailed code gives the notification id of the sign-up and a suggested username.
+    void submitRegistrationCode(const QString& code, const QString& email,
+                                RegistrationBlock onSuccess, ErrorBlock onError);
+    void resetPassword(const QString& email, Block onSuccess, ErrorBlock onError);
+    void registerUserId(const QString& userId, const QString& fullName, const QString& password,
+                        Block onSuccess, ErrorBlock onError);
+    // Turns a sign-in answer into a session for `credentials` (the credentials of the request).
+    ZVErrorPtr handleLoginResponse(ZVJsonParser& answer,
+                                   const std::shared_ptr<ZVUserCredentials>& credentials);
+    void handleLoginError(const ZVErrorPtr& error);
+    // Opens a session for credentials that need no sign-in call; none when the account is signed
+    // in already (error 1016) or its uuid is not an account id (error 1008), both reported as a
+    // sign-in failure.
+    std::shared_ptr<ZVApiSession> loginWithCredentials(
+        const std::shared_ptr<ZVUserCredentials>& credentials, ZVJsonParser* profiles);
+    // Writes the accounts' e-mails under AccountsDefaultsKey.
+    void saveSessions();
+    // Signs out of everything, once no session is left: requests are cancelled (a sign-out call
+    // goes on running), and every user default of the application is removed.
+    void logout();
+    // Hands the device's push token to the service for every signed-in account, through the
+    // active session; nothing without one.
+    void submitApnToken(const QByteArray& token);
 
     // --- sending ---
     // Requests and sessions are taken by value: a caller may pass an entry of the lists below,
@@ -206,6 +259,9 @@ public:
 
     // Arms the retry timer with the back-off for the error.
     void retryConnectionWithError(const ZVErrorPtr& error);
+    // The back-off after a failure: by the count of consecutive network failures (this one
+    // included) for a network failure, the longest one for any other failure.
+    static platform::TimeInterval retryDelay(const ZVErrorPtr& error, int networkFailures);
     // What the retry timer runs: the polls and the queue start again.
     void retryConnections();
     // When the retry timer fires; invalid when it is not armed.
@@ -268,6 +324,8 @@ private:
     void setLoginStatus(int status);
     void scheduleQueuedSend();
     void recomputeBaseApiURL();
+    void sendLoginRequest(const std::shared_ptr<ZVLoginRequest>& request, bool signingIn,
+                          Block onSuccess, ErrorBlock onError);
 
     Sessions sessions_;
     QUrl baseURL_;

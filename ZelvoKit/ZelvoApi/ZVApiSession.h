@@ -1,12 +1,16 @@
 #pragma once
 
+#include "ZelvoKit/ZelvoApi/ZVContactChangeObserver.h"
 #include "ZelvoKit/ZelvoApi/ZVFileTransfersDelegate.h"
 #include "ZelvoKit/support/ZVError.h"
 #include "ZelvoKit/support/ZVJsonParser.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/Observable.h"
+#include "platform/foundation/Scheduler.h"
 
 #include <QtCore/QByteArray>
+#include <QtCore/QJsonArray>
+#include <QtCore/QSet>
 #include <QtCore/QString>
 #include <QtCore/QStringList>
 
@@ -14,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class ZVApiRequest;
 class ZVFileTransferTask;
@@ -60,12 +65,26 @@ public:
     const std::shared_ptr<ZVUserProfile>& profile() const { return profile_; }
     // The account's uuid: it names the account's local data and keys the session in ZVApi.
     QString sessionId() const;
+    // Whether `id` has the form of the service's account ids (a UUID), and so may name a folder.
+    static bool isAccountId(const QString& id);
+    // The accounts' order: negative when this session comes first, positive when after. Accounts
+    // placed by ZVApi::orderSession() come before the others, which follow by display name.
+    int compare(const ZVApiSession& other) const;
 
     // --- per-account settings, in the standard user defaults under "<e-mail>.<name>" ---
 
     QString sessionKey(const QString& name) const;
     std::int64_t integerForKey(const QString& name) const;
     void setInteger(std::int64_t value, const QString& name);
+    // A null value removes the setting.
+    QString stringForKey(const QString& name) const;
+    void setString(const QString& value, const QString& name);
+    // Kept as the integer 1 or 0.
+    bool boolForKey(const QString& name) const;
+    void setBool(bool value, const QString& name);
+    // Kept as a compact JSON text; none when absent or not a JSON array. None removes the setting.
+    std::optional<QJsonArray> arrayForKey(const QString& name) const;
+    void setArray(const std::optional<QJsonArray>& value, const QString& name);
 
     // --- requests on the account's behalf ---
 
@@ -117,9 +136,41 @@ public:
     virtual void initialSyncCompleted();
     virtual bool hasBackgroundTasks();
     virtual void saveContext();
+    // Removes the account's folder below the caches.
+    virtual void eraseLocalData();
 
-    // Ends the account's session and removes it from ZVApi.
+    // Ends the account's session and removes it from ZVApi: a sign-out tells the service first;
+    // a sign-out or a rejected ticket leave nothing of the account on the device; a resync erases
+    // the local data and opens a new session for the same credentials and profile. Only the first
+    // call acts.
     virtual void endSession(EndReason reason);
+    bool hasEnded() const { return ended_; }
+
+    // --- contacts ---
+
+    // Contact records asked for, and a contact search, go out together a second later, one
+    // request at a time.
+    static constexpr platform::TimeInterval kContactSyncDelay = 1.0;
+
+    // Asks the service for the contact's record.
+    void synchronizeContactWithId(const QString& contactId);
+    // Asks the service for contacts matching `text` (an empty text is ignored).
+    void searchContacts(const QString& text);
+    // Sends what is waiting, unless a contact request of this account is running.
+    void startContactSync();
+    // A pass waiting out the back-off of a failed one runs now (the connection is back).
+    void retryContactSyncNow();
+    // The ids of the contacts the account has; none in this base class.
+    virtual QStringList allKnownContactIds();
+    const std::optional<QSet<QString>>& contactsNeedingSync() const { return contactsNeedingSync_; }
+    const QString& contactSearchText() const { return contactSearchText_; }
+    // Contacts handled since the current transaction began.
+    const std::optional<QSet<QString>>& changedContacts() const { return changedContacts_; }
+    // Each observer at most once, held until removed.
+    void addContactChangeObserver(const std::shared_ptr<ZVContactChangeObserver>& observer);
+    void removeContactChangeObserver(const std::shared_ptr<ZVContactChangeObserver>& observer);
+    // Tells the observers, in the order they were added, and the profile.
+    virtual void notifyContactsChanged(const QSet<QString>& contactIds);
 
     // Collects a line of diagnostics for accounts with debug logging: within a transaction the
     // lines are written together when it ends, outside one at once.
@@ -206,6 +257,10 @@ public:
 private:
     bool debugLoggingEnabled() const;
     void appendDebugInfo(const QString& text);
+    void scheduleContactSync(platform::TimeInterval delay);
+    void contactSyncFailed(const ZVErrorPtr& error, const QSet<QString>& asked);
+    // Removes the account's own settings ("<e-mail>.<name>") from the standard defaults.
+    void eraseSettings();
 
     std::shared_ptr<ZVUserCredentials> credentials_;
     std::shared_ptr<ZVUserProfile> profile_;
@@ -213,4 +268,15 @@ private:
     float syncProgress_ = 0;
     // Open (not empty) while a transaction runs.
     std::optional<QString> debugMessage_;
+
+    bool ended_ = false;
+    std::optional<QSet<QString>> changedContacts_;
+    std::optional<QSet<QString>> contactsNeedingSync_;
+    QString contactSearchText_;
+    std::vector<std::shared_ptr<ZVContactChangeObserver>> contactChangeObservers_;
+    platform::TimerHandle contactSyncTimer_;
+    // Consecutive network failures of contact requests, for their back-off.
+    int contactSyncFailures_ = 0;
+    // The last contact request failed: its pass waits out the back-off, or a connection.
+    bool contactSyncRetrying_ = false;
 };

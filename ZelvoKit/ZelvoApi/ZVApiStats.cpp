@@ -66,10 +66,9 @@ void ZVApiStats::save() const {
     defaults->setInteger(messagesSent_, MessagesSentKey);
     defaults->setInteger(messagesReceived_, MessagesReceivedKey);
     if (lastResponseTime_.isValid()) {
-        // The key holds a single-precision value.
-        const auto seconds =
-            static_cast<float>(static_cast<double>(lastResponseTime_.toMSecsSinceEpoch()) / 1000.0 -
-                               kReferenceDateOffset);
+        // A double: single precision would put the time off by up to a minute at today's dates.
+        const double seconds = static_cast<double>(lastResponseTime_.toMSecsSinceEpoch()) / 1000.0 -
+                               kReferenceDateOffset;
         defaults->setDouble(seconds, LastResponseTimeKey);
     }
 }

@@ -1,5 +1,6 @@
 #include "ZelvoKit/model/ZVClassificators.h"
 
+#include "ZelvoKit/support/ZVEmailInterval.h"
 #include "ZelvoKit/support/ZVJsonParser.h"
 
 #include <QtCore/QJsonArray>
@@ -7,7 +8,7 @@
 namespace {
 
 // What a number outside the table turns into when the profile or a conversation sends its word.
-constexpr int kDailyEmailInterval = 3;
+constexpr int kDailyEmailInterval = ZVEmailInterval::Daily;
 constexpr int kDefaultAlertLevel = 1;
 constexpr int kTagBits = 32;
 
@@ -55,13 +56,7 @@ const ZVCodeTable& ZVClassificators::mk_account_status() {
 }
 
 const ZVCodeTable& ZVClassificators::mk_email_interval() {
-    static const ZVCodeTable table{
-        {QStringLiteral("default"), 1},
-        {QStringLiteral("hourly"), 2},
-        {QStringLiteral("daily"), kDailyEmailInterval},
-        {QStringLiteral("never"), 4},
-    };
-    return table;
+    return ZVEmailInterval::table();
 }
 
 const ZVCodeTable& ZVClassificators::mk_alert_level() {

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QtCore/QHash>
+#include "ZelvoKit/support/ZVCodeTable.h"
+
 #include <QtCore/QString>
 #include <QtCore/QStringList>
 
@@ -8,9 +9,6 @@
 #include <optional>
 
 class ZVJsonParser;
-
-// One table between the service's code words and the numbers the system stores and compares.
-using ZVCodeTable = QHash<QString, int>;
 
 // The tables of the service's code words. The numbers are part of the stored data and of the logic
 // of the model, so none of them may ever change. Each table is built on first use and the same
@@ -23,6 +21,7 @@ public:
     static const ZVCodeTable& mk_entity_type();
     static const ZVCodeTable& mk_message_type();
     static const ZVCodeTable& mk_account_status();
+    // Shared with the account profile, below the model (ZVEmailInterval).
     static const ZVCodeTable& mk_email_interval();
     static const ZVCodeTable& mk_alert_level();
     // Word -> bit position in a message's 32-bit tags mask.

@@ -88,7 +88,7 @@ QJsonValue sanitizeAny(const QJsonValue& value, bool& changed) {
 // "key": "string value" (possibly cut off) or "key": bare-value, in text that is not whole JSON.
 const QRegularExpression& sanitizedPairPattern() {
     static const QRegularExpression pattern(QStringLiteral(
-        R"re("(password|ticket|message|cleaned_html)"(\s*:\s*)(?:"((?:[^"\\]|\\.)*)("?)|([^,}\]\s]+)))re"));
+        R"re("(password|old_password|ticket|token_ids|message|cleaned_html)"(\s*:\s*)(?:"((?:[^"\\]|\\.)*)("?)|([^,}\]\s]+)))re"));
     return pattern;
 }
 
@@ -144,8 +144,10 @@ QString withoutTicket(const QString& query) {
 }  // namespace
 
 const QSet<QString>& ZVLogSanitization::sanitizeValues() {
-    static const QSet<QString> keys{QStringLiteral("password"), QStringLiteral("ticket"),
-                                    QStringLiteral("message"), QStringLiteral("cleaned_html")};
+    // "token_ids" holds the cookies of every signed-in account.
+    static const QSet<QString> keys{QStringLiteral("password"), QStringLiteral("old_password"),
+                                    QStringLiteral("ticket"),   QStringLiteral("token_ids"),
+                                    QStringLiteral("message"),  QStringLiteral("cleaned_html")};
     return keys;
 }
 

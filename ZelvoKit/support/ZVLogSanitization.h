@@ -10,7 +10,8 @@
 // Masks secrets (passwords, tickets, message texts) in what is about to be written to the log.
 class ZVLogSanitization {
 public:
-    // The keys whose values are masked: "password", "ticket", "message", "cleaned_html".
+    // The keys whose values are masked: "password", "old_password", "ticket", "token_ids",
+    // "message", "cleaned_html".
     static const QSet<QString>& sanitizeValues();
 
     // The value with every sanitised key masked at every depth. Containers are copied only where

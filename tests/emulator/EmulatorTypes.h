@@ -31,6 +31,18 @@ struct Account {
     QString displayName;
     bool active = true;
     std::vector<Credentials> issued;
+    // The username on the service's host; empty when none is claimed.
+    QString zelvoAddress;
+    QStringList clientFlags;
+    // A word of "mk_email_interval"; empty when never set.
+    QString emailInterval;
+    // Sign-up: the code mailed to the address, and the id that completes the sign-up (or signs in
+    // by an e-mail link).
+    QString registrationCode;
+    QString notificationId;
+    // The last push token handed over, and the tokens it was handed over for.
+    QString apnToken;
+    QStringList apnTokenIds;
 };
 
 // One request as the emulator received it.

@@ -1,3 +1,4 @@
+#include "tests/emulator/AccountRecords.h"
 #include "tests/emulator/EmulatorJson.h"
 #include "tests/emulator/ServiceEmulator.h"
 
@@ -9,13 +10,6 @@ namespace {
 
 // How long the service's cookies live.
 constexpr qint64 kCookieLifetimeDays = 365;
-
-QJsonObject profileRecord(const Account& account) {
-    return {{QStringLiteral("mk_rec_type"), QStringLiteral("contact")},
-            {QStringLiteral("account_id"), account.accountId},
-            {QStringLiteral("email"), account.email},
-            {QStringLiteral("display_name"), account.displayName}};
-}
 
 Reply signIn(Call& call) {
     const QString email = call.body().value(QStringLiteral("email")).toString();
@@ -30,17 +24,7 @@ Reply signIn(Call& call) {
     if (!account->active) {
         return Reply::error(430, QStringLiteral("not_active"));
     }
-    const Credentials credentials = call.emulator.issueCredentials(account->accountId);
-    Reply reply = Reply::ok({{QStringLiteral("ticket"), credentials.ticket},
-                             {QStringLiteral("account_id"), account->accountId},
-                             {QStringLiteral("profiles"), QJsonArray{profileRecord(*account)}}});
-    // Dated cookies, so that a client splitting joined Set-Cookie fields meets the ", " of a date.
-    const QByteArray expires =
-        httpDate(QDateTime::currentDateTimeUtc().addDays(kCookieLifetimeDays));
-    reply.withHeader("Set-Cookie", "zv_route=r1; Path=/; Expires=" + expires)
-        .withHeader("Set-Cookie", "token_id=" + credentials.token.toLatin1() +
-                                      "; Path=/; Expires=" + expires + "; HttpOnly");
-    return reply;
+    return signInAnswer(call.emulator, *account);
 }
 
 Reply poll(Call& call) {
@@ -54,9 +38,40 @@ Reply poll(Call& call) {
 
 }  // namespace
 
+QJsonObject contactRecord(const Account& account) {
+    QJsonObject record{
+        {QStringLiteral("mk_rec_type"), QStringLiteral("contact")},
+        {QStringLiteral("account_id"), account.accountId},
+        {QStringLiteral("email"), account.email},
+        {QStringLiteral("display_name"), account.displayName},
+        {QStringLiteral("client_flags"), QJsonArray::fromStringList(account.clientFlags)}};
+    if (!account.zelvoAddress.isEmpty()) {
+        record.insert(QStringLiteral("zelvo_address"), account.zelvoAddress);
+    }
+    if (!account.emailInterval.isEmpty()) {
+        record.insert(QStringLiteral("mk_email_interval"), account.emailInterval);
+    }
+    return record;
+}
+
+Reply signInAnswer(ServiceEmulator& emulator, const Account& account) {
+    const Credentials credentials = emulator.issueCredentials(account.accountId);
+    Reply reply = Reply::ok({{QStringLiteral("ticket"), credentials.ticket},
+                             {QStringLiteral("account_id"), account.accountId},
+                             {QStringLiteral("profiles"), QJsonArray{contactRecord(account)}}});
+    // Dated cookies, so that a client splitting joined Set-Cookie fields meets the ", " of a date.
+    const QByteArray expires =
+        httpDate(QDateTime::currentDateTimeUtc().addDays(kCookieLifetimeDays));
+    reply.withHeader("Set-Cookie", "zv_route=r1; Path=/; Expires=" + expires)
+        .withHeader("Set-Cookie", "token_id=" + credentials.token.toLatin1() +
+                                      "; Path=/; Expires=" + expires + "; HttpOnly");
+    return reply;
+}
+
 void ServiceEmulator::installStandardRoutes() {
     route(QStringLiteral("account/login"), Access::Public, signIn);
     route(QStringLiteral("account/poll"), Access::Session, poll);
+    installAccountLifecycleRoutes(*this);
 }
 
 }  // namespace zvemu

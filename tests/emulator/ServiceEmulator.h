@@ -101,6 +101,7 @@ public:
     Credentials issueCredentials(const QString& accountId);
     // The account that a ticket and token were issued together to.
     std::optional<Account> accountForCredentials(const QString& ticket, const QString& token) const;
+    QList<Account> accounts() const;
 
     // --- event log ---
 
