@@ -12,6 +12,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <vector>
 
 namespace platform {
 
@@ -127,9 +128,13 @@ void Scheduler::cancelAll(const void* owner) {
     if (owner == nullptr) {
         return;
     }
+    // Destroyed only after the walk: the last reference to an object may go with its work, and
+    // its destructor may cancel or schedule work of its own.
+    std::vector<std::shared_ptr<detail::ScheduledWork>> dropped;
     for (auto it = d_->queue.begin(); it != d_->queue.end();) {
         if (it->second->owner == owner) {
             it->second->scheduled = false;
+            dropped.push_back(std::move(it->second));
             it = d_->queue.erase(it);
         } else {
             ++it;
@@ -299,13 +304,22 @@ std::size_t Scheduler::pendingCount() const {
 }
 
 void Scheduler::reset() {
-    for (auto& [key, item] : d_->queue) {
-        item->scheduled = false;
-    }
-    d_->queue.clear();
-    {
-        std::lock_guard lock(d_->postedMutex);
-        d_->posted.clear();
+    // The dropped work is destroyed outside the queues and the lock, since destructors may cancel,
+    // schedule or post; what they add is dropped in the next round.
+    for (;;) {
+        std::map<Key, std::shared_ptr<detail::ScheduledWork>> queue;
+        std::deque<std::function<void()>> posted;
+        queue.swap(d_->queue);
+        {
+            std::lock_guard lock(d_->postedMutex);
+            posted.swap(d_->posted);
+        }
+        if (queue.empty() && posted.empty()) {
+            break;
+        }
+        for (auto& [key, item] : queue) {
+            item->scheduled = false;
+        }
     }
     armRealTimer();
 }

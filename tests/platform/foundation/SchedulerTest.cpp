@@ -184,3 +184,51 @@ TEST(Scheduler, RealClockRunsDelayedWorkFromTheEventLoop) {
     EXPECT_TRUE(scheduler().runUntil([&] { return ran && repeats >= 2; }, 5000));
     timer.cancel();
 }
+
+namespace {
+
+// Runs `onDestroy` when the work holding it is dropped, as the destructor of an object that
+// cancels its own timers does when a dropped timer held the last reference to it.
+struct DestroyHook {
+    std::function<void()> onDestroy;
+    ~DestroyHook() { onDestroy(); }
+};
+
+std::function<void()> holding(std::function<void()> onDestroy) {
+    auto hook = std::make_shared<DestroyHook>();
+    hook->onDestroy = std::move(onDestroy);
+    return [hook] {};
+}
+
+}  // namespace
+
+TEST(Scheduler, DroppedWorkMayCallTheSchedulerWhenItGoes) {
+    int owner = 0;
+    int neighbour = 0;
+    int ranLater = 0;
+    const auto dropNeighbourAndScheduleMore = [&] {
+        scheduler().cancelAll(&neighbour);
+        scheduler().after(1, [&] { ++ranLater; });
+        scheduler().post([&] { ++ranLater; });
+    };
+
+    // cancelAll(): the neighbour's work sits between the owner's two pieces of work.
+    scheduler().after(1, holding(dropNeighbourAndScheduleMore), &owner);
+    scheduler().after(
+        1, [] {}, &neighbour);
+    scheduler().after(1, holding(dropNeighbourAndScheduleMore), &owner);
+    scheduler().cancelAll(&owner);
+    EXPECT_EQ(scheduler().pendingCount(), 4u);  // two of each, scheduled by the destructors
+    scheduler().advance(1);
+    EXPECT_EQ(ranLater, 4);
+
+    // reset(): scheduled and posted work alike; whatever their destructors add goes too.
+    scheduler().after(1, holding(dropNeighbourAndScheduleMore), &owner);
+    scheduler().after(
+        1, [] {}, &neighbour);
+    scheduler().post(holding(dropNeighbourAndScheduleMore));
+    scheduler().reset();
+    EXPECT_EQ(scheduler().pendingCount(), 0u);
+    scheduler().advance(1);
+    EXPECT_EQ(ranLater, 4);
+}
