@@ -13,6 +13,7 @@
 namespace platform {
 
 class ManagedObjectContext;
+class ManagedObjectModel;
 
 namespace detail {
 class CompiledPredicate;
@@ -167,6 +168,9 @@ private:
     std::shared_ptr<StoreError> validateRequired() const;
 
     const EntityDescription* entity_;
+    // Given by the context: the object may outlive the context and every other holder of the
+    // model that describes it.
+    std::shared_ptr<const ManagedObjectModel> model_;
     ManagedObjectContext* context_ = nullptr;
     std::int64_t rowid_ = 0;
     // Given by a save in progress; becomes rowid_ only when the save commits.

@@ -277,6 +277,7 @@ std::shared_ptr<ManagedObject> ManagedObjectContext::materialise(const EntityDes
     for (std::size_t slot = 0; slot < object->toOne_.size(); ++slot) {
         object->toOne_[slot].rowid = sqlite3_column_int64(stmt, column++);
     }
+    object->model_ = model_;
     object->context_ = this;
     object->rowid_ = rowid;
     object->state_ = ManagedObject::State::Clean;

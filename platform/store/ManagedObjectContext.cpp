@@ -126,6 +126,7 @@ std::shared_ptr<ManagedObject> ManagedObjectContext::insert(QStringView entityNa
     for (const auto& attribute : entity->attributes()) {
         object->values_[static_cast<std::size_t>(attribute.index)] = attribute.defaultValue;
     }
+    object->model_ = model_;
     object->context_ = this;
     object->state_ = ManagedObject::State::Inserted;
     object->insertSequence_ = nextInsertSequence_++;

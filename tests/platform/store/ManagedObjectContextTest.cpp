@@ -176,14 +176,20 @@ TEST(ManagedObjectContext, DeletedObjectStaysInertUntilReleased) {
     ASSERT_EQ(context->save(), nullptr);
     EXPECT_EQ(rowsInFile(path, "Post").size(), 1u);
 
-    // Closing the context leaves its objects readable.
+    // Closing the context leaves its objects readable, by name too, although nothing else holds
+    // the model they were described by.
     auto kept = context->fetch<Post>(request("Post"))->front();
     context.reset();
     EXPECT_EQ(kept->context(), nullptr);
     EXPECT_FALSE(kept->isDeleted());
     EXPECT_EQ(kept->stringValue(Post::kBody), "two");
+    EXPECT_EQ(kept->value(u"body").toString(), "two");
+    EXPECT_EQ(kept->description(), QStringLiteral("Post/%1").arg(kept->objectID().rowid));
     EXPECT_FALSE(kept->setString(Post::kBody, "lost"));
+    EXPECT_FALSE(kept->setValue(u"body", "lost"));
     EXPECT_EQ(post->nr(), 1);
+    EXPECT_EQ(post->value(u"nr").toLongLong(), 1);
+    EXPECT_EQ(draft->value(u"nr").toLongLong(), 3);
 }
 
 TEST(ManagedObjectContext, FailedValidationWritesNothingAndKeepsTheChanges) {
