@@ -253,7 +253,10 @@ TEST_P(ZVApiFailureTest, QueuedRequestFailureSetsStatusBlocksAndRetry) {
     request->setSuccessHandler([&succeeded] { succeeded = true; });
     session->queueRequest(request, u"c1"_s);
     scheduler().advance(ZVApi::kQueueSendDelay);
-    ASSERT_EQ(api().pendingRequests().size(), 1u);
+    // A refused connection on loopback may already have failed within the advance.
+    if (c.arrange) {
+        ASSERT_EQ(api().pendingRequests().size(), 1u);
+    }
     ASSERT_EQ(request->tag(), ZVApiRequest::TagQueued);
 
     if (c.code == ZVError::Cancelled) {
