@@ -108,7 +108,8 @@ std::shared_ptr<StoreError> ManagedObjectContext::writeChanges() {
     using State = ManagedObject::State;
     sqlite3* db = db_->handle();
     std::shared_ptr<StoreError> error;
-    // Links to objects inserted later in this save, written once those have their rows.
+    // Links to new objects that have no row yet when the linking row is written; set once they
+    // do.
     std::vector<std::pair<ManagedObject*, int>> deferredLinks;
 
     const auto bindRow = [this, &deferredLinks](sqlite3_stmt* stmt, ManagedObject& object) {
@@ -131,13 +132,48 @@ std::shared_ptr<StoreError> ManagedObjectContext::writeChanges() {
         return parameter;
     };
 
+    // Deletions first and insertions last, so that a key which this save frees (a row deleted or
+    // renumbered) can be taken by another row of the same save.
     for (const auto& entity : model_->entities()) {
-        const auto& objects = pending_[static_cast<std::size_t>(entity->index())];
-        if (objects.empty()) {
-            continue;
+        detail::SqliteConnection::Lease remove;
+        for (const auto& object : pending_[static_cast<std::size_t>(entity->index())]) {
+            if (object->state_ != State::Deleted) {
+                continue;
+            }
+            if (!remove && !(remove = db_->prepare(detail::deleteSql(*entity), &error))) {
+                return error;
+            }
+            sqlite3_bind_int64(remove.get(), 1, object->rowid_);
+            const int rc = sqlite3_step(remove.get());
+            if (rc != SQLITE_DONE) {
+                return rowError(db, rc, QStringLiteral("deleting"), *object);
+            }
+            sqlite3_reset(remove.get());
         }
+    }
+
+    for (const auto& entity : model_->entities()) {
+        detail::SqliteConnection::Lease update;
+        for (const auto& object : pending_[static_cast<std::size_t>(entity->index())]) {
+            if (object->state_ != State::Updated) {
+                continue;
+            }
+            if (!update && !(update = db_->prepare(detail::updateSql(*entity), &error))) {
+                return error;
+            }
+            const int parameter = bindRow(update.get(), *object);
+            sqlite3_bind_int64(update.get(), parameter, object->rowid_);
+            const int rc = sqlite3_step(update.get());
+            if (rc != SQLITE_DONE) {
+                return rowError(db, rc, QStringLiteral("updating"), *object);
+            }
+            sqlite3_reset(update.get());
+        }
+    }
+
+    for (const auto& entity : model_->entities()) {
         detail::SqliteConnection::Lease insert;
-        for (const auto& object : objects) {
+        for (const auto& object : pending_[static_cast<std::size_t>(entity->index())]) {
             if (object->state_ != State::Inserted) {
                 continue;
             }
@@ -163,40 +199,11 @@ std::shared_ptr<StoreError> ManagedObjectContext::writeChanges() {
             return error;
         }
         sqlite3_bind_int64(update.get(), 1, rowid);
-        sqlite3_bind_int64(update.get(), 2, object->pendingRowid_);
+        sqlite3_bind_int64(update.get(), 2,
+                           object->rowid_ != 0 ? object->rowid_ : object->pendingRowid_);
         const int rc = sqlite3_step(update.get());
         if (rc != SQLITE_DONE) {
             return rowError(db, rc, QStringLiteral("linking"), *object);
-        }
-    }
-
-    for (const auto& entity : model_->entities()) {
-        const auto& objects = pending_[static_cast<std::size_t>(entity->index())];
-        detail::SqliteConnection::Lease update;
-        detail::SqliteConnection::Lease remove;
-        for (const auto& object : objects) {
-            if (object->state_ == State::Updated) {
-                if (!update && !(update = db_->prepare(detail::updateSql(*entity), &error))) {
-                    return error;
-                }
-                const int parameter = bindRow(update.get(), *object);
-                sqlite3_bind_int64(update.get(), parameter, object->rowid_);
-                const int rc = sqlite3_step(update.get());
-                if (rc != SQLITE_DONE) {
-                    return rowError(db, rc, QStringLiteral("updating"), *object);
-                }
-                sqlite3_reset(update.get());
-            } else if (object->state_ == State::Deleted) {
-                if (!remove && !(remove = db_->prepare(detail::deleteSql(*entity), &error))) {
-                    return error;
-                }
-                sqlite3_bind_int64(remove.get(), 1, object->rowid_);
-                const int rc = sqlite3_step(remove.get());
-                if (rc != SQLITE_DONE) {
-                    return rowError(db, rc, QStringLiteral("deleting"), *object);
-                }
-                sqlite3_reset(remove.get());
-            }
         }
     }
     return nullptr;
@@ -228,12 +235,18 @@ void ManagedObjectContext::applySavedChanges() {
                         }
                     }
                     break;
-                case State::Deleted:
-                    registered_[static_cast<std::size_t>(object->entity().index())].erase(
-                        object->rowid_);
+                case State::Deleted: {
+                    // The row may already stand for an object that this save inserted into it.
+                    auto& registered =
+                        registered_[static_cast<std::size_t>(object->entity().index())];
+                    if (const auto it = registered.find(object->rowid_);
+                        it != registered.end() && it->second.lock() == object) {
+                        registered.erase(it);
+                    }
                     object->state_ = State::Gone;
                     object->context_ = nullptr;
                     break;
+                }
                 case State::Gone:
                     object->context_ = nullptr;
                     break;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <limits>
 
 using namespace platform;
@@ -265,6 +266,59 @@ TEST(ManagedObjectContext, RowRefusedByTheFileRollsBackTheWholeSave) {
     EXPECT_NE(fine->objectID(), clash->objectID());
     EXPECT_EQ(rowsInFile(path, "Post").size(), 3u);
     EXPECT_EQ(context->existingObject(fine->objectID()), fine);
+}
+
+// A key that a save frees (a post deleted, or renumbered) can be taken by another post of the same
+// save, and the row that a deletion frees may be given to a new post at once.
+TEST(ManagedObjectContext, KeyFreedByASaveCanBeTakenWithinIt) {
+    struct Case {
+        const char* name;
+        std::function<std::shared_ptr<Post>(ManagedObjectContext&,
+                                            std::vector<std::shared_ptr<Post>>&)>
+            change;
+        std::vector<std::int64_t> numbers;
+    };
+    const Case cases[] = {
+        {"deleted and posted again",
+         [](ManagedObjectContext& context, std::vector<std::shared_ptr<Post>>& saved) {
+             context.deleteObject(saved[1]);
+             return insertPost(context, "t", 2, "again");
+         },
+         {1, 2}},
+        {"renumbered and replaced",
+         [](ManagedObjectContext& context, std::vector<std::shared_ptr<Post>>& saved) {
+             saved[0]->setNr(3);
+             return insertPost(context, "t", 1, "again");
+         },
+         {1, 2, 3}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = zvtest::makeTempDir(QString::fromLatin1(c.name).replace(' ', '_')) +
+                             QStringLiteral("/Test.sqlite");
+        auto context = openStore(path);
+        std::vector<std::shared_ptr<Post>> saved{insertPost(*context, "t", 1, "old"),
+                                                 insertPost(*context, "t", 2, "old")};
+        ASSERT_EQ(context->save(), nullptr);
+
+        const auto fresh = c.change(*context, saved);
+        const auto error = context->save();
+        ASSERT_EQ(error, nullptr) << error->message().toStdString();
+        EXPECT_FALSE(context->hasChanges());
+        EXPECT_EQ(rowsInFile(path, "Post").size(), c.numbers.size());
+
+        FetchRequest sorted = request("Post");
+        sorted.sortDescriptors = {{"nr", true}};
+        auto posts = context->fetch<Post>(sorted);
+        ASSERT_TRUE(posts.ok());
+        EXPECT_EQ(numbers({posts->begin(), posts->end()}), c.numbers);
+        EXPECT_EQ(std::count(posts->begin(), posts->end(), fresh), 1)
+            << "the new post stands for its row";
+        EXPECT_EQ(context->existingObject(fresh->objectID()), fresh);
+        context.reset();
+        EXPECT_EQ(fresh->context(), nullptr);
+        EXPECT_EQ(fresh->stringValue(Post::kBody), "again");
+    }
 }
 
 TEST(ManagedObjectContext, RollbackReturnsToTheSavedState) {
