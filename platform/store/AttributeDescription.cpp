@@ -7,11 +7,6 @@
 
 namespace platform {
 
-bool isIntegerType(AttributeType type) {
-    return type == AttributeType::Integer16 || type == AttributeType::Integer32 ||
-           type == AttributeType::Integer64 || type == AttributeType::Boolean;
-}
-
 bool isKnownAttributeType(int code) {
     switch (static_cast<AttributeType>(code)) {
         case AttributeType::Integer16:
@@ -26,10 +21,6 @@ bool isKnownAttributeType(int code) {
             return true;
     }
     return false;
-}
-
-QVariant AttributeDescription::defaultVariant() const {
-    return variantFromStoreValue(defaultValue, type);
 }
 
 StoreValue coerceStoreValue(const StoreValue& value, AttributeType type, bool* ok) {

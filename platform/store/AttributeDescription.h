@@ -21,7 +21,6 @@ enum class AttributeType : int {
     Binary = 1000,
 };
 
-bool isIntegerType(AttributeType type);
 // True for the numbers above; false for codes the store does not know.
 bool isKnownAttributeType(int code);
 
@@ -46,7 +45,6 @@ struct AttributeDescription {
     int index = -1;
 
     int typeCode() const { return static_cast<int>(type); }
-    QVariant defaultVariant() const;
 };
 
 // The value that an attribute of `type` keeps for `value`: integers for integer and boolean types
