@@ -61,6 +61,13 @@ std::shared_ptr<ZVDataRepository> ZVDataRepository::create(
 
     std::shared_ptr<ZVDataRepository> repository(new ZVDataRepository(session, std::move(model)));
     if (const auto error = repository->createPersistentStoreCoordinator()) {
+        if (error->code() == StoreError::Code::Busy) {
+            // Held by another connection (a second instance of the application): the file is in
+            // use, not damaged, and deleting it would throw that instance's data away.
+            ZVLogError(u"Error opening datastore: %@", error);
+            repository->postFatalError(*error);
+            return nullptr;
+        }
         ZVLogError(u"Error initializing datastore: %@, deleting local db", error);
         repository->deleteDatastore();
     }

@@ -22,6 +22,10 @@ std::shared_ptr<StoreError> StoreError::fromSqlite(sqlite3* db, int resultCode,
         case SQLITE_CONSTRAINT:
             code = Code::Constraint;
             break;
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            code = Code::Busy;
+            break;
         default:
             break;
     }

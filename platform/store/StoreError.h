@@ -27,6 +27,7 @@ public:
         InvalidPredicate = 9,  // a predicate format that the store does not understand
         InvalidFetch = 10,     // a fetch of an unknown entity or sort key, or a missing variable
         Closed = 11,           // the context has been closed
+        Busy = 12,  // another connection holds the file: it is in use, not damaged; never delete it
     };
 
     StoreError(Code code, QString message) : code_(code), message_(std::move(message)) {}

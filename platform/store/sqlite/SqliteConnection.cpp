@@ -2,12 +2,15 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
+
 namespace platform::detail {
 
 namespace {
 
-// Another connection to the same file (a tool, a test) may hold the write lock for a moment.
-constexpr int kBusyTimeoutMs = 5000;
+// Another connection to the same file (a tool, a second instance) may hold the lock for a moment.
+constexpr int kDefaultBusyTimeoutMs = 5000;
+std::atomic<int> busyTimeoutMs{kDefaultBusyTimeoutMs};
 
 }  // namespace
 
@@ -52,8 +55,12 @@ StoreResult<std::unique_ptr<SqliteConnection>> SqliteConnection::open(const QStr
         return error;
     }
     sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_busy_timeout(db, busyTimeoutMs.load());
     return std::unique_ptr<SqliteConnection>(new SqliteConnection(db));
+}
+
+int SqliteConnection::setBusyTimeout(int milliseconds) {
+    return busyTimeoutMs.exchange(milliseconds < 0 ? kDefaultBusyTimeoutMs : milliseconds);
 }
 
 SqliteConnection::~SqliteConnection() {

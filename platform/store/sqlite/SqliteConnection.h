@@ -40,6 +40,9 @@ public:
 
     // ":memory:" opens a store in memory.
     static StoreResult<std::unique_ptr<SqliteConnection>> open(const QString& path);
+    // How long connections opened from now on wait for another connection's lock before they
+    // report Busy; a negative value restores the default. Returns the previous value.
+    static int setBusyTimeout(int milliseconds);
     ~SqliteConnection();
     SqliteConnection(const SqliteConnection&) = delete;
     SqliteConnection& operator=(const SqliteConnection&) = delete;

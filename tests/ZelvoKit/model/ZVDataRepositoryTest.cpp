@@ -8,6 +8,7 @@
 #include "ZelvoKit/support/ZVErrorLog.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Paths.h"
+#include "platform/store/sqlite/SqliteConnection.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,8 @@
 #include <QtCore/QFile>
 #include <QtCore/QFileInfo>
 #include <QtCore/QTimeZone>
+
+#include <sqlite3.h>
 
 #include <any>
 #include <set>
@@ -164,6 +167,38 @@ TEST_F(ZVDataRepositoryTest, StoreThatCannotBeMadeAgainIsReportedAndTheProcessGo
     const QString log = errorLogText();
     EXPECT_TRUE(log.contains(u"Error deleting <Zelvo.sqlite>: "_s));
     EXPECT_TRUE(log.contains(u"Error opening datastore: "_s));
+}
+
+// A store that another connection holds (a second instance of the application) is in use, not
+// damaged: deleting it would throw away the other instance's data.
+TEST_F(ZVDataRepositoryTest, StoreHeldByAnotherConnectionIsReportedAndKept) {
+    {
+        const auto repository = open();
+        ASSERT_TRUE(repository);
+        insertCard(*repository, u"kept"_s);
+        ASSERT_EQ(repository->saveContext(), nullptr);
+    }
+    session_->setEventHorizon(55);
+
+    const int previousTimeout = platform::detail::SqliteConnection::setBusyTimeout(0);
+    sqlite3* holder = nullptr;
+    ASSERT_EQ(sqlite3_open(storePath().toUtf8().constData(), &holder), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(holder, "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE;", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+
+    EXPECT_FALSE(open());
+    ASSERT_EQ(fatalErrors_.size(), 1u);
+    EXPECT_EQ(session_->eventHorizon(), 55);
+
+    sqlite3_exec(holder, "COMMIT;", nullptr, nullptr, nullptr);
+    sqlite3_close(holder);
+    platform::detail::SqliteConnection::setBusyTimeout(previousTimeout);
+    const auto reopened = open();
+    ASSERT_TRUE(reopened);
+    const auto cards = reopened->fetchObjects(u"Card"_s);
+    ASSERT_TRUE(cards);
+    EXPECT_EQ(cards->size(), 1u);
 }
 
 TEST_F(ZVDataRepositoryTest, InconsistentModelLeavesTheStoreUntouched) {
