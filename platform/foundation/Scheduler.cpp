@@ -88,8 +88,10 @@ Scheduler::~Scheduler() {
 }
 
 Scheduler& Scheduler::main() {
-    static Scheduler instance;
-    return instance;
+    // Never destroyed: worker threads may still post while the process's statics go away, and
+    // work still scheduled at exit must not run its destructors against a half-destroyed queue.
+    static Scheduler* const instance = new Scheduler();
+    return *instance;
 }
 
 TimerHandle Scheduler::after(TimeInterval delay, std::function<void()> work, const void* owner) {

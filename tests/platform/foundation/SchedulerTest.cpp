@@ -1,6 +1,9 @@
 #include "platform/foundation/Scheduler.h"
+#include "tests/support/TestEnvironment.h"
 
+#include <QtCore/QCoreApplication>
 #include <QtCore/QElapsedTimer>
+#include <QtCore/QProcess>
 
 #include <gtest/gtest.h>
 
@@ -231,4 +234,37 @@ TEST(Scheduler, DroppedWorkMayCallTheSchedulerWhenItGoes) {
     EXPECT_EQ(scheduler().pendingCount(), 0u);
     scheduler().advance(1);
     EXPECT_EQ(ranLater, 4);
+}
+
+namespace {
+
+// Constructed before the scheduler, so destroyed after it: posts as a worker thread that finishes
+// while the process's statics go away does. Armed only in the child below.
+struct PostWhenStaticsGo {
+    bool armed = false;
+    ~PostWhenStaticsGo() {
+        if (armed) {
+            scheduler().post([] {});
+        }
+    }
+} postWhenStaticsGo;
+
+}  // namespace
+
+// Run only as the child of PostingWhileTheProcessExitsIsSafe, with work still scheduled.
+TEST(SchedulerExit, DISABLED_PostsDuringExit) {
+    scheduler().useRealClock();
+    scheduler().after(3600, [] {});
+    postWhenStaticsGo.armed = true;
+}
+
+TEST(SchedulerExit, PostingWhileTheProcessExitsIsSafe) {
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedChannels);
+    child.start(zvtest::executablePath(),
+                {QStringLiteral("--gtest_also_run_disabled_tests"),
+                 QStringLiteral("--gtest_filter=SchedulerExit.DISABLED_PostsDuringExit")});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(child.exitCode(), 0);
 }
