@@ -2,6 +2,7 @@
 
 #include "ZelvoKit/support/ZVErrorLog.h"
 
+#include "platform/foundation/NumberConversion.h"
 #include "platform/foundation/SystemLog.h"
 
 #include <QtCore/QJsonDocument>
@@ -51,18 +52,7 @@ std::int64_t toInt64(const QJsonValue& value) {
     if (whole != notWhole) {
         return whole;
     }
-    const double number = value.toDouble();
-    constexpr double limit = 9223372036854775808.0;  // 2^63
-    if (std::isnan(number)) {
-        return 0;
-    }
-    if (number >= limit) {
-        return std::numeric_limits<std::int64_t>::max();
-    }
-    if (number <= -limit) {
-        return std::numeric_limits<std::int64_t>::min();
-    }
-    return static_cast<std::int64_t>(number);
+    return platform::saturatingInt64(value.toDouble());
 }
 
 double toDouble(const QJsonValue& value) {

@@ -1,8 +1,11 @@
 #include "platform/foundation/Format.h"
 
+#include "platform/foundation/NumberConversion.h"
+
 #include <QtCore/QJsonDocument>
 
 #include <cstdio>
+#include <limits>
 
 namespace platform {
 
@@ -108,6 +111,8 @@ std::int64_t FormatArg::toInt() const {
             using V = std::decay_t<decltype(v)>;
             if constexpr (std::is_same_v<V, QString>) {
                 return v.toLongLong();
+            } else if constexpr (std::is_same_v<V, double>) {
+                return saturatingInt64(v);
             } else {
                 return static_cast<std::int64_t>(v);
             }
@@ -121,6 +126,14 @@ std::uint64_t FormatArg::toUInt() const {
             using V = std::decay_t<decltype(v)>;
             if constexpr (std::is_same_v<V, QString>) {
                 return v.toULongLong();
+            } else if constexpr (std::is_same_v<V, double>) {
+                // Negative numbers wrap as an integer argument of the same value would.
+                constexpr double kTwoTo64 = 18446744073709551616.0;
+                if (v >= kTwoTo64) {
+                    return std::numeric_limits<std::uint64_t>::max();
+                }
+                return v >= 0 ? static_cast<std::uint64_t>(v)
+                              : static_cast<std::uint64_t>(saturatingInt64(v));
             } else {
                 return static_cast<std::uint64_t>(v);
             }

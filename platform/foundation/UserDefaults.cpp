@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Application.h"
 #include "platform/foundation/AtomicFile.h"
+#include "platform/foundation/NumberConversion.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/SharedState.h"
 #include "platform/foundation/SystemLog.h"
@@ -294,20 +295,6 @@ double leadingDouble(const QString& text) {
     return text.mid(start, end - start).toDouble();
 }
 
-std::int64_t integerFromDouble(double number) {
-    constexpr double kLimit = 9223372036854775808.0;  // 2^63
-    if (std::isnan(number)) {
-        return 0;
-    }
-    if (number >= kLimit) {
-        return std::numeric_limits<std::int64_t>::max();
-    }
-    if (number < -kLimit) {
-        return std::numeric_limits<std::int64_t>::min();
-    }
-    return static_cast<std::int64_t>(number);
-}
-
 }  // namespace
 
 // --- shared objects ---------------------------------------------------------------------------
@@ -398,7 +385,7 @@ std::int64_t UserDefaults::integerForKey(const QString& key) const {
         case QMetaType::LongLong:
             return value.toLongLong();
         case QMetaType::Double:
-            return integerFromDouble(value.toDouble());
+            return saturatingInt64(value.toDouble());
         case QMetaType::QString:
             return leadingInteger(value.toString());
         default:

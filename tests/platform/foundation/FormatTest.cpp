@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 
 using platform::format;
@@ -40,6 +41,12 @@ TEST(Format, ConversionsAsThePlatformPrintsThem) {
         {format(u"%5@|%-5@|", QStringLiteral("ab"), QStringLiteral("cd")), "   ab|cd   |"},
         {format(u"%@", QJsonObject{{"a", 1}}), "{\n    \"a\": 1\n}"},
         {format(u"100%"), "100"},
+        // Numbers beyond what the conversion holds saturate instead of wrapping.
+        {format(u"%ld|%ld|%ld", 1e20, -1e20, std::nan("")),
+         "9223372036854775807|-9223372036854775808|0"},
+        {format(u"%lu|%lu|%lu", 1e20, 1.5e19, -1.0),
+         "18446744073709551615|15000000000000000000|18446744073709551615"},
+        {format(u"%d", QJsonValue(1e300)), "9223372036854775807"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.got, c.expected);
