@@ -129,11 +129,18 @@ bool ZVCachedImage::canRetry() const {
 
 void ZVCachedImage::downloadCompleted(const std::shared_ptr<ZVFileTransferTask>&,
                                       const QUrl& fileUrl) {
+    // A download still running when the entry moved to a local file belongs to its old URL.
+    if (isLocalUrl(url_)) {
+        return;
+    }
     loadImageWithUrl(fileUrl);
 }
 
 void ZVCachedImage::transferFailed(const std::shared_ptr<ZVFileTransferTask>&,
                                    const ZVErrorPtr& error, const QByteArray&) {
+    if (isLocalUrl(url_)) {
+        return;
+    }
     errorCode_ = error ? error->code() : ZVError::LocalTransferFailed;
     notifyLoadingEnded(load_);
 }

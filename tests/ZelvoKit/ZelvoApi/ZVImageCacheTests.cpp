@@ -214,6 +214,44 @@ TEST_F(ZVImageCacheTest, ALocalPictureComesFromTheMediaLoaderAndIsKeptAsAFile) {
     EXPECT_TRUE(unreadable->image().isNull());
 }
 
+TEST_F(ZVImageCacheTest, ADownloadOfAnEarlierUrlDoesNotTouchAnEntryNowLoadedFromAFile) {
+    const QString path = writeTestFile(u"picked"_s, u"photo.png"_s, pngBytes(400, 200));
+    const struct {
+        const char* name;
+        Fault fault;
+    } cases[] = {
+        {"arrives", Fault::delayed(ServiceEmulator::kMaxHold)},
+        {"fails", Fault::withStatus(503).after(ServiceEmulator::kMaxHold)},
+    };
+    int round = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString localId = u"moved"_s + QString::number(++round);
+        const QString url = emulator.storeFile(u"remote.png"_s, pngBytes(30, 30));
+        emulator.injectFault(QUrl(url).path(), c.fault);
+        const auto image = cache->imageWithUrl(url, localId, session, QSizeF(50, 50), false);
+        ASSERT_TRUE(waitUntil([&] { return emulator.heldCount() == 1; }));
+
+        image->setUrl(QUrl::fromLocalFile(path).toString());
+        ASSERT_TRUE(loaded(image));
+        const qint64 shown = image->image().cacheKey();
+        const std::size_t prepared = cache->threads().size();
+        int announcements = 0;
+        auto observing = image->observe(QString(ZVCachedImage::LoadingKey),
+                                        [&](const QString&) { ++announcements; });
+
+        emulator.releaseHeld();
+        ASSERT_TRUE(waitUntil([&] { return api().fileTransfers()->numberInProgress() == 0; }));
+        cache->queue().waitForDone();
+        platform::Scheduler::main().runPending();
+        EXPECT_EQ(image->image().cacheKey(), shown);
+        EXPECT_EQ(image->errorCode(), 0);
+        EXPECT_FALSE(image->loading());
+        EXPECT_EQ(announcements, 0);
+        EXPECT_EQ(cache->threads().size(), prepared) << "the old download was decoded";
+    }
+}
+
 TEST_F(ZVImageCacheTest, AnEntryDoesNotKeepItsCacheAlive) {
     const QString url = emulator.storeFile(u"p.png"_s, pngBytes(30, 30));
     emulator.injectFault(QUrl(url).path(), Fault::delayed(ServiceEmulator::kMaxHold));
