@@ -172,8 +172,9 @@ void ZVShareMessageSender::uploadCompleted(const std::shared_ptr<ZVFileTransferT
         return;
     }
     const QString reference = response.extractString(u"files[0]/upload_url", QString());
-    if (reference.isEmpty()) {
-        // Without the reference the file is not up: the share waits for another try.
+    // Anything but a storage reference in the record would be dropped as a stray entry on the
+    // next run, and the file with it: the share waits for another try instead.
+    if (!reference.startsWith(ZVPendingShareMessage::UploadReferencePrefix)) {
         ZVLogError(u"Transfer<%@> failed: no upload reference in the answer", transfer);
         return;
     }

@@ -218,6 +218,39 @@ TEST_F(ZVShareMessageSenderTest, AFailedUploadKeepsTheShareAndTheSessionStillCom
     EXPECT_TRUE(logText().contains(u"failed: "_s));
 }
 
+TEST_F(ZVShareMessageSenderTest, AnUploadAnsweredWithoutAReferenceLeavesItsFileToSendAgain) {
+    const struct {
+        const char* name;
+        QJsonObject answer;
+    } cases[] = {
+        {"no files", {}},
+        {"not a reference",
+         {{u"files"_s, QJsonArray{QJsonObject{{u"upload_url"_s, u"https://elsewhere/x.png"_s}}}}}},
+    };
+    qint64 index = 20;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ++index;
+        emulator.clearRequests();
+        const QStringList files = leaveShare(index, {{u"a.png"_s, patternBytes(2000, index)}});
+        emulator.scriptAnswer(u"file/upload"_s, Reply::ok(c.answer));
+        {
+            const auto sender = makeSender();
+            ASSERT_TRUE(waitUntil([&] { return sender->transfers()->numberInProgress() == 0; }));
+        }
+        EXPECT_TRUE(posts().isEmpty());
+        EXPECT_EQ(storedFileUrls(index), files);
+
+        // The next run uploads the file again and posts it.
+        const auto sender = makeSender();
+        ASSERT_TRUE(waitForPosts(1));
+        const QJsonArray attachments = posts().front().body.value(u"attachments"_s).toArray();
+        ASSERT_EQ(attachments.size(), 1);
+        EXPECT_EQ(emulator.storedFile(attachments[0].toString())->data, patternBytes(2000, index));
+        ASSERT_TRUE(waitUntil([&] { return !stored(index); }));
+    }
+}
+
 TEST_F(ZVShareMessageSenderTest, ARecordCannotMakeTheApplicationSendOrDeleteOtherFiles) {
     const QString secret = writeTestFile(u"private"_s, u"secret.txt"_s, "do not send");
     const QString neighbour = container() + u"/8/x.png"_s;
