@@ -5,12 +5,12 @@
 #include "ZelvoKit/support/ZVErrorLog.h"
 #include "ZelvoKit/support/ZVJsonParser.h"
 #include "ZelvoKit/support/ZelvoUtils.h"
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/Paths.h"
 
 #include <QtCore/QDir>
 #include <QtCore/QFile>
 #include <QtCore/QFileInfo>
-#include <QtCore/QSaveFile>
 
 #include <algorithm>
 
@@ -68,14 +68,14 @@ QByteArray contentDisposition(const QString& fileName) {
 }
 
 // Writes the whole file or nothing: a reader never finds half of it at its path.
-ZVErrorPtr writeFileAtomically(const QString& path, const QByteArray& data) {
+ZVErrorPtr writeFileInFolder(const QString& path, const QByteArray& data) {
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder)) {
         return localTransferError(u"The folder %1 cannot be created."_s.arg(folder));
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
-        return localTransferError(file.errorString());
+    QString reason;
+    if (!platform::writeFileAtomically(path, data, {}, &reason)) {
+        return localTransferError(reason);
     }
     return nullptr;
 }
@@ -213,7 +213,7 @@ QUrl ZVFileTransfers::createUploadFileWithName(const QString& name,
                                                const QByteArray& data) {
     const QString path = basePathForSession(session->sessionId()) + u'/' + kUploadsFolder + u'/' +
                          safePathComponent(name);
-    if (const ZVErrorPtr error = writeFileAtomically(path, data)) {
+    if (const ZVErrorPtr error = writeFileInFolder(path, data)) {
         ZVLogError(u"ZVFileTransfers::CreateFileWithName: %@ => %@", path, error);
         return {};
     }
@@ -225,7 +225,7 @@ ZVErrorPtr ZVFileTransfers::createDownloadedFileWithLocalName(
     const QByteArray& data) {
     const QString path =
         fileUrlWithLocalUrl(headerSafe(localPath), session->sessionId()).toLocalFile();
-    ZVErrorPtr error = writeFileAtomically(path, data);
+    ZVErrorPtr error = writeFileInFolder(path, data);
     if (error) {
         ZVLogError(u"ZVFileTransfers::CreateFileWithName: %@ => %@", path, error);
     }

@@ -374,6 +374,22 @@ TEST_F(ZVFileTransfersTest, NamesFromOutsideStayInTheirFolder) {
     EXPECT_TRUE(readTestFile(written.toLocalFile()) == bytes);
 }
 
+TEST_F(ZVFileTransfersTest, AFileThatCannotBeWrittenIsReportedAndLeavesNothingBehind) {
+    // A folder where the file should go, and a file where its folder should go.
+    ASSERT_TRUE(QDir().mkpath(accountFolder() + u"/Previews/taken.png"_s));
+    ASSERT_TRUE(QFile(accountFolder() + u"/Blocked"_s).open(QIODevice::WriteOnly));
+
+    for (const QString& localPath : {u"Previews/taken.png"_s, u"Blocked/x.png"_s}) {
+        SCOPED_TRACE(localPath.toStdString());
+        const ZVErrorPtr error =
+            transfers->createDownloadedFileWithLocalName(localPath, session, "bytes");
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->code(), ZVError::LocalTransferFailed);
+    }
+    EXPECT_EQ(filesBelow(accountFolder()), QStringList{u"Blocked"_s});
+    EXPECT_TRUE(logText().contains(u"ZVFileTransfers::CreateFileWithName: "_s));
+}
+
 // --- through the API client ---
 
 // An account whose transfers are found again after a relaunch.
