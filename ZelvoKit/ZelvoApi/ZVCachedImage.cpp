@@ -119,6 +119,7 @@ void ZVCachedImage::retryLoad() {
         notifyLoadingEnded(load);
         return;
     }
+    downloadLoad_ = load;
     transfers->downloadWithUrl(url_, owner->localFileId(localId_), session, shared_from_this());
 }
 
@@ -129,8 +130,8 @@ bool ZVCachedImage::canRetry() const {
 
 void ZVCachedImage::downloadCompleted(const std::shared_ptr<ZVFileTransferTask>&,
                                       const QUrl& fileUrl) {
-    // A download still running when the entry moved to a local file belongs to its old URL.
-    if (isLocalUrl(url_)) {
+    // A download still running when the entry moved on to a local file belongs to its old URL.
+    if (downloadLoad_ != load_) {
         return;
     }
     loadImageWithUrl(fileUrl);
@@ -138,7 +139,7 @@ void ZVCachedImage::downloadCompleted(const std::shared_ptr<ZVFileTransferTask>&
 
 void ZVCachedImage::transferFailed(const std::shared_ptr<ZVFileTransferTask>&,
                                    const ZVErrorPtr& error, const QByteArray&) {
-    if (isLocalUrl(url_)) {
+    if (downloadLoad_ != load_) {
         return;
     }
     errorCode_ = error ? error->code() : ZVError::LocalTransferFailed;

@@ -89,4 +89,6 @@ private:
     int errorCode_ = 0;
     // Counts the loads begun, so that a late answer of an earlier one is told apart.
     std::uint64_t load_ = 0;
+    // The load that the last download was started for.
+    std::uint64_t downloadLoad_ = 0;
 };
