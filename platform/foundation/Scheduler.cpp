@@ -95,12 +95,13 @@ Scheduler& Scheduler::main() {
 }
 
 TimerHandle Scheduler::after(TimeInterval delay, std::function<void()> work, const void* owner) {
-    return schedule(std::max(delay, 0.0), 0, std::move(work), owner);
+    // Not-a-number would break the queue's order: it runs at once, as a negative delay does.
+    return schedule(delay > 0 ? delay : 0.0, 0, std::move(work), owner);
 }
 
 TimerHandle Scheduler::every(TimeInterval interval, std::function<void()> work,
                              const void* owner) {
-    interval = std::max(interval, kMinimumInterval);
+    interval = interval > kMinimumInterval ? interval : kMinimumInterval;
     return schedule(interval, interval, std::move(work), owner);
 }
 

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <thread>
 #include <vector>
 
@@ -267,4 +268,22 @@ TEST(SchedulerExit, PostingWhileTheProcessExitsIsSafe) {
     ASSERT_TRUE(child.waitForFinished(60000));
     EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(child.exitCode(), 0);
+}
+
+TEST(Scheduler, DelayThatIsNotANumberCountsAsNone) {
+    std::vector<int> order;
+    std::vector<TimerHandle> handles;
+    for (int i = 0; i < 9; ++i) {
+        const double delay = i % 3 == 0 ? std::nan("") : 9 - i;
+        handles.push_back(scheduler().after(delay, [&order, i] { order.push_back(i); }));
+    }
+    handles[3].cancel();
+    handles[4].cancel();
+    TimerHandle repeating;
+    repeating = scheduler().every(std::nan(""), [&] {
+        order.push_back(-1);
+        repeating.cancel();
+    });
+    scheduler().advance(10);
+    EXPECT_EQ(order, std::vector<int>({0, 6, -1, 8, 7, 5, 2, 1}));
 }
