@@ -84,8 +84,13 @@ bool ContentDecoder::inflateChunk(QByteArrayView data, QByteArray& out) {
     z_stream& z = stream_->z;
     z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
     z.avail_in = static_cast<uInt>(data.size());
-    while (z.avail_in > 0) {
+    // zlib may hold output back once it has taken the last input: go on while the buffer fills.
+    bool outputFull = false;
+    while (z.avail_in > 0 || outputFull) {
         if (ended_) {
+            if (z.avail_in == 0) {
+                break;
+            }
             // A gzip body may hold several members one after another.
             if (encoding_ != Encoding::Gzip || inflateReset(&z) != Z_OK) {
                 return false;
@@ -97,11 +102,15 @@ bool ContentDecoder::inflateChunk(QByteArrayView data, QByteArray& out) {
         z.next_out = reinterpret_cast<Bytef*>(out.data() + offset);
         z.avail_out = static_cast<uInt>(kChunkSize);
         const int status = inflate(&z, Z_NO_FLUSH);
+        outputFull = z.avail_out == 0;
         out.resize(offset + (kChunkSize - static_cast<qsizetype>(z.avail_out)));
         if (status == Z_STREAM_END) {
             ended_ = true;
-        } else if (status != Z_OK && !(status == Z_BUF_ERROR && z.avail_out == 0)) {
-            // Z_BUF_ERROR with room left means no progress: the input cannot be inflated.
+        } else if (status == Z_BUF_ERROR && z.avail_in == 0) {
+            // Nothing was held back after all.
+            break;
+        } else if (status != Z_OK) {
+            // Z_BUF_ERROR with input left means no progress: the input cannot be inflated.
             return false;
         }
     }
