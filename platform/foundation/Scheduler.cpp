@@ -266,7 +266,8 @@ void Scheduler::advance(TimeInterval seconds) {
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     runDue(target);
-    d_->virtualNow = target;
+    // Work may have advanced the clock further itself; time never goes back.
+    d_->virtualNow = std::max(d_->virtualNow.load(), target);
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     // Work posted by the last events may have scheduled zero-delay work.

@@ -270,6 +270,18 @@ TEST(SchedulerExit, PostingWhileTheProcessExitsIsSafe) {
     EXPECT_EQ(child.exitCode(), 0);
 }
 
+TEST(Scheduler, AdvanceFromWithinWorkNeverMovesTimeBack) {
+    std::vector<double> times;
+    scheduler().after(1, [&] {
+        scheduler().advance(5);
+        times.push_back(elapsed());
+    });
+    scheduler().after(4, [&] { times.push_back(elapsed()); });
+    scheduler().advance(2);
+    EXPECT_EQ(times, std::vector<double>({4, 6}));
+    EXPECT_DOUBLE_EQ(elapsed(), 6.0);
+}
+
 TEST(Scheduler, DelayThatIsNotANumberCountsAsNone) {
     std::vector<int> order;
     std::vector<TimerHandle> handles;
