@@ -24,6 +24,16 @@ bool inWhitespaceAndPunctuationSet(char32_t c) {
     return QChar::isSpace(c) || QChar::isPunct(c);
 }
 
+char32_t codePointAt(QStringView text, qsizetype pos, qsizetype* width) {
+    const QChar first = text[pos];
+    if (first.isHighSurrogate() && pos + 1 < text.size() && text[pos + 1].isLowSurrogate()) {
+        *width = 2;
+        return QChar::surrogateToUcs4(first, text[pos + 1]);
+    }
+    *width = 1;
+    return first.unicode();
+}
+
 StringRange rangeOfPrefixString(QStringView text, QStringView prefix, StringRange range) {
     const qsizetype prefixLength = prefix.size();
     if (prefixLength == 0 || text.size() < prefixLength || range.location < 0) {

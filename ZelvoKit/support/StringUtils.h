@@ -21,6 +21,10 @@ struct StringRange {
 // The word separators: white space, line breaks and punctuation.
 bool inWhitespaceAndPunctuationSet(char32_t c);
 
+// The character that starts at `pos` (inside the text), a surrogate pair joined; `width` receives
+// how many UTF-16 units it takes.
+char32_t codePointAt(QStringView text, qsizetype pos, qsizetype* width);
+
 // Where `prefix` begins a word inside `range` of `text`, ignoring case: the first position that is
 // the start of the text or follows a separator. Not found for an empty prefix or when nothing fits.
 StringRange rangeOfPrefixString(QStringView text, QStringView prefix, StringRange range);

@@ -72,13 +72,8 @@ QString ZVNameUtils::extractInitials(const QString& name, QString* strippedName)
 QString ZVNameUtils::shortenName(const QString& name) {
     qsizetype i = 0;
     while (i < name.size()) {
-        char32_t c = name[i].unicode();
         qsizetype width = 1;
-        if (name[i].isHighSurrogate() && i + 1 < name.size() && name[i + 1].isLowSurrogate()) {
-            c = QChar::surrogateToUcs4(name[i], name[i + 1]);
-            width = 2;
-        }
-        if (inWhitespaceAndPunctuationSet(c)) {
+        if (inWhitespaceAndPunctuationSet(codePointAt(name, i, &width))) {
             break;
         }
         i += width;

@@ -132,12 +132,8 @@ QString ZVObfuscator::obfuscateText(const QString& text) {
     char32_t lastSeparator = 0;
     qsizetype i = 0;
     while (i < text.size()) {
-        char32_t c = text[i].unicode();
         qsizetype width = 1;
-        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
-            width = 2;
-        }
+        const char32_t c = codePointAt(text, i, &width);
         const QStringView character = QStringView(text).sliced(i, width);
         i += width;
         if (isLetter(c)) {
