@@ -5,6 +5,7 @@
 #include "platform/net/UrlError.h"
 
 #include <QtCore/QJsonArray>
+#include <QtNetwork/QTcpSocket>
 
 #include <chrono>
 #include <functional>
@@ -231,14 +232,14 @@ class ZVApiFailureTest : public ApiTest, public ::testing::WithParamInterface<Fa
 
 TEST_P(ZVApiFailureTest, QueuedRequestFailureSetsStatusBlocksAndRetry) {
     const FailureCase& c = GetParam();
+    // Bound but never listening, the port refuses every connection; and it stays ours, where the
+    // port of a stopped server may be taken meanwhile by another test's server.
+    QTcpSocket refusing;
     if (c.arrange) {
         c.arrange(emulator);
     } else {
-        zvemu::ServiceEmulator closed;
-        ASSERT_TRUE(closed.start());
-        const QString url = closed.baseUrl();
-        closed.stop();
-        api().setCustomBaseURL(url);
+        ASSERT_TRUE(refusing.bind(QHostAddress::LocalHost, 0, QAbstractSocket::DontShareAddress));
+        api().setCustomBaseURL(u"http://127.0.0.1:%1/"_s.arg(refusing.localPort()));
     }
     auto session = signIn(u"anna@example.com"_s);
     std::vector<ZVErrorPtr> defaultErrors;

@@ -481,16 +481,16 @@ TEST_F(ZVApiLoginTest, ResyncReplacesTheSessionOnceKeepingTheKeychainAndTheProfi
     // Two answers ask for a resync, the second while the first one's is still waiting.
     const auto askResync = [&] {
         emulator.scriptAnswer(u"test/resync"_s, Reply::ok({{u"event_horizon"_s, 0}}));
+        const int asked = emulator.requestCount(u"test/resync"_s) + 1;
         anna->sendRequest(makeRequest(u"test/resync"_s));
-        return waitForAnswered(u"test/resync"_s, emulator.requestCount(u"test/resync"_s) + 1) &&
-               scheduler().runUntil([] {
-                   for (const auto& request : api().pendingRequests()) {
-                       if (request->isMethod(u"test/resync")) {
-                           return false;
-                       }
-                   }
-                   return true;
-               });
+        return waitForAnswered(u"test/resync"_s, asked) && scheduler().runUntil([] {
+            for (const auto& request : api().pendingRequests()) {
+                if (request->isMethod(u"test/resync")) {
+                    return false;
+                }
+            }
+            return true;
+        });
     };
     ASSERT_TRUE(askResync());
     scheduler().advance(ZVApi::kResyncDelay / 2);
