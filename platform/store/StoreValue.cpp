@@ -1,5 +1,7 @@
 #include "platform/store/StoreValue.h"
 
+#include "platform/foundation/NumberConversion.h"
+
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -92,14 +94,7 @@ std::int64_t StoreValue::toInteger() const {
         return *i;
     }
     if (const auto* r = std::get_if<double>(&value_)) {
-        constexpr double kLimit = 9223372036854775807.0;
-        if (*r >= kLimit) {
-            return std::numeric_limits<std::int64_t>::max();
-        }
-        if (*r <= -kLimit) {
-            return std::numeric_limits<std::int64_t>::min();
-        }
-        return static_cast<std::int64_t>(*r);
+        return saturatingInt64(*r);
     }
     return 0;
 }

@@ -24,6 +24,11 @@ class Listener : public testing::EmptyTestEventListener {
         platform::Scheduler::main().reset();
         currentRoot = std::make_unique<QTemporaryDir>(QDir::tempPath() +
                                                       QStringLiteral("/zvtest-XXXXXX"));
+        if (!currentRoot->isValid()) {
+            // Never fall back to the user's real data folder.
+            qFatal("cannot create the test's temporary root: %s",
+                   qPrintable(currentRoot->errorString()));
+        }
         platform::Paths::setRoot(currentRoot->path());
         platform::resetSharedState();
     }
