@@ -70,12 +70,6 @@ QByteArray validatorOf(const UrlResponse& response) {
     return response.value("Last-Modified").trimmed();
 }
 
-qint64 contentLength(const UrlResponse& response) {
-    bool ok = false;
-    const qint64 length = response.value("Content-Length").trimmed().toLongLong(&ok);
-    return ok && length >= 0 ? length : kTransferSizeUnknown;
-}
-
 }  // namespace
 
 BackgroundUrlSessionTask::BackgroundUrlSessionTask(std::uint64_t identifier, Kind kind,
@@ -156,6 +150,7 @@ void BackgroundUrlSessionTask::start() {
     answerHandled_ = false;
     bodyIsFile_ = false;
     decoder_.reset();
+    encodedBytesReceived_ = 0;
     QNetworkRequest request = detail::makeNetworkRequest(request_);
     if (kind_ == Kind::Upload) {
         if (!startUpload(request)) {
@@ -280,7 +275,8 @@ bool BackgroundUrlSessionTask::acceptDownloadAnswer() {
         bytesReceived_ = 0;
         const bool encoded = ContentDecoder::encodingFor(response_.value("Content-Encoding")) !=
                              ContentDecoder::Encoding::Identity;
-        bytesExpectedToReceive_ = encoded ? kTransferSizeUnknown : contentLength(response_);
+        bytesExpectedToReceive_ =
+            encoded ? kTransferSizeUnknown : response_.expectedContentLength();
         // An encoded body cannot be continued by byte ranges of the file.
         const QByteArray validator = encoded ? QByteArray() : validatorOf(response_);
         if (validator != validator_) {
@@ -333,6 +329,7 @@ void BackgroundUrlSessionTask::onReadyRead() {
         return;
     }
     const QByteArray chunk = reply_->readAll();
+    encodedBytesReceived_ += chunk.size();
     if (chunk.isEmpty() || !decoder_) {
         return;
     }
@@ -396,14 +393,10 @@ void BackgroundUrlSessionTask::onFinished() {
     if (!reply || state_ != State::Running) {
         return;
     }
-    std::optional<UrlError> error = detail::transportFailure(*reply);
+    std::optional<UrlError> error =
+        detail::completionFailure(*reply, answerHandled_ ? &response_ : nullptr,
+                                  request_.httpMethod, encodedBytesReceived_, decoder_.get());
     dropReply();
-    if (!error && !answerHandled_) {
-        error = UrlError(UrlErrorCode::BadServerResponse);
-    }
-    if (!error && decoder_ && !decoder_->finish()) {
-        error = UrlError(UrlErrorCode::CannotDecodeRawData);
-    }
     if (error || kind_ == Kind::Upload || !bodyIsFile_) {
         complete(error);
         return;

@@ -23,9 +23,6 @@ namespace platform {
 class BackgroundUrlSession;
 class ContentDecoder;
 
-// A total the answer did not announce, in the progress callbacks.
-inline constexpr qint64 kTransferSizeUnknown = -1;
-
 // File errors of the URL domain, with the platform's numbers.
 enum class UrlFileErrorCode : int {
     FileDoesNotExist = -1100,
@@ -132,6 +129,8 @@ private:
     TimerHandle resourceTimeout_;
     // Bytes of the partial file that this request's Range asked the server to continue from.
     qint64 resumeOffset_ = 0;
+    // The body of this request's answer as it came over the wire.
+    qint64 encodedBytesReceived_ = 0;
     bool answerHandled_ = false;
     bool bodyIsFile_ = false;
     bool restartedWithoutRange_ = false;

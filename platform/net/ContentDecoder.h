@@ -29,6 +29,8 @@ public:
     bool feed(QByteArrayView data, QByteArray& out);
     // Whether the body ended where its compressed stream ends (a cut-off stream does not).
     bool finish() const;
+    // Whether data that is not a valid compressed stream was fed.
+    bool failed() const { return failed_; }
 
 private:
     bool inflateChunk(QByteArrayView data, QByteArray& out);

@@ -1,9 +1,20 @@
 #include "platform/net/NetworkReplyMapping.h"
 
-#include "platform/net/UrlResponse.h"
+#include "platform/net/ContentDecoder.h"
 
 namespace platform::detail {
 
+namespace {
+
+// Answers that never carry a body, whatever their Content-Length says.
+bool hasBody(QByteArrayView method, int status) {
+    constexpr int kNoContent = 204;
+    constexpr int kNotModified = 304;
+    return method.compare("HEAD", Qt::CaseInsensitive) != 0 && status >= 200 &&
+           status != kNoContent && status != kNotModified;
+}
+
+// Qt reports most HTTP statuses of 400 and above as reply errors; those are answers, not failures.
 bool isHttpStatusError(QNetworkReply::NetworkError error, int status) {
     const int code = static_cast<int>(error);
     if (error == QNetworkReply::ContentReSendError) {
@@ -51,6 +62,8 @@ UrlErrorCode transportErrorCode(QNetworkReply::NetworkError error) {
     }
 }
 
+}  // namespace
+
 std::optional<UrlError> transportFailure(const QNetworkReply& reply) {
     const QNetworkReply::NetworkError error = reply.error();
     if (error == QNetworkReply::NoError) {
@@ -61,6 +74,36 @@ std::optional<UrlError> transportFailure(const QNetworkReply& reply) {
         return std::nullopt;
     }
     return UrlError(transportErrorCode(error));
+}
+
+std::optional<UrlError> bodyFailure(const UrlResponse& response, QByteArrayView method,
+                                    qint64 encodedBytes, const ContentDecoder* decoder) {
+    if (!hasBody(method, response.statusCode())) {
+        return std::nullopt;
+    }
+    const qint64 announced = response.expectedContentLength();
+    if (announced != kTransferSizeUnknown && encodedBytes < announced) {
+        return UrlError(UrlErrorCode::NetworkConnectionLost);
+    }
+    if (!decoder || decoder->finish()) {
+        return std::nullopt;
+    }
+    if (decoder->failed() || announced != kTransferSizeUnknown) {
+        return UrlError(UrlErrorCode::CannotDecodeRawData);
+    }
+    return UrlError(UrlErrorCode::NetworkConnectionLost);
+}
+
+std::optional<UrlError> completionFailure(const QNetworkReply& reply, const UrlResponse* response,
+                                          QByteArrayView method, qint64 encodedBytes,
+                                          const ContentDecoder* decoder) {
+    if (std::optional<UrlError> failure = transportFailure(reply)) {
+        return failure;
+    }
+    if (!response) {
+        return UrlError(UrlErrorCode::BadServerResponse);
+    }
+    return bodyFailure(*response, method, encodedBytes, decoder);
 }
 
 QNetworkRequest makeNetworkRequest(const UrlRequest& request) {

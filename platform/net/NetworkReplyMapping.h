@@ -3,22 +3,36 @@
 #include "platform/net/HttpHeaders.h"
 #include "platform/net/UrlError.h"
 #include "platform/net/UrlRequest.h"
+#include "platform/net/UrlResponse.h"
 
 #include <QtNetwork/QNetworkReply>
 #include <QtNetwork/QNetworkRequest>
 
 #include <optional>
 
+namespace platform {
+class ContentDecoder;
+}
+
 namespace platform::detail {
 
 // How our sessions put their requests to QtNetwork and read its replies back.
 
-// Qt reports most HTTP statuses of 400 and above as reply errors; those are answers, not failures.
-bool isHttpStatusError(QNetworkReply::NetworkError error, int status);
-UrlErrorCode transportErrorCode(QNetworkReply::NetworkError error);
 // The transport failure a finished reply stands for; none when it brought an answer, whatever
 // its status.
 std::optional<UrlError> transportFailure(const QNetworkReply& reply);
+// Whether the body of an answer to `method` arrived whole: -1005 when it stopped short of its
+// Content-Length, or, without one, short of the end of its compressed stream; -1015 when it
+// cannot be inflated; none when whole. `encodedBytes` counts the body as it came over the wire;
+// `decoder` is what inflated it, if anything did.
+std::optional<UrlError> bodyFailure(const UrlResponse& response, QByteArrayView method,
+                                    qint64 encodedBytes, const ContentDecoder* decoder);
+// How a finished reply ends its task: its transport failure, -1011 when no answer came, else
+// bodyFailure(). The transport may report a connection that closed inside an error answer's body
+// as that answer's status, so the body's own length is what tells.
+std::optional<UrlError> completionFailure(const QNetworkReply& reply, const UrlResponse* response,
+                                          QByteArrayView method, qint64 encodedBytes,
+                                          const ContentDecoder* decoder);
 
 // No cache, no cookie jar, no redirects followed, no transport timeout: what the request holds is
 // what goes out, and the sessions time out on their own scheduler.

@@ -43,6 +43,12 @@ void appendTrimmed(QList<QByteArray>& out, QByteArrayView piece) {
 UrlResponse::UrlResponse(QUrl url, int statusCode, HttpHeaders headers)
     : url_(std::move(url)), statusCode_(statusCode), headers_(std::move(headers)) {}
 
+qint64 UrlResponse::expectedContentLength() const {
+    bool ok = false;
+    const qint64 length = headers_.value("Content-Length").trimmed().toLongLong(&ok);
+    return ok && length >= 0 ? length : kTransferSizeUnknown;
+}
+
 QString UrlResponse::description() const {
     return format(u"<UrlResponse %@ %ld>", url_.toString(), statusCode_);
 }

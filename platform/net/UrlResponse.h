@@ -8,6 +8,9 @@
 
 namespace platform {
 
+// A length the answer did not announce.
+inline constexpr qint64 kTransferSizeUnknown = -1;
+
 // The status line and header fields of an HTTP answer. Each cookie of the answer is a field of its
 // own under "Set-Cookie", so value("Set-Cookie") reads them joined by ", " as the platform gives
 // them, whichever way the transport delivered them.
@@ -24,6 +27,8 @@ public:
     // "Content-Type" as received, parameters included.
     QByteArray contentType() const { return headers_.value("Content-Type"); }
     QList<QByteArray> setCookies() const { return headers_.values("Set-Cookie"); }
+    // The body's length as sent, from Content-Length; kTransferSizeUnknown without one.
+    qint64 expectedContentLength() const;
 
     // "<UrlResponse %@ %ld>" with the URL and the status.
     QString description() const;

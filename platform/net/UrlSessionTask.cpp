@@ -9,10 +9,8 @@
 
 namespace platform {
 
-using detail::isHttpStatusError;
 using detail::makeNetworkRequest;
 using detail::responseHeaders;
-using detail::transportErrorCode;
 
 UrlSessionTask::UrlSessionTask(std::uint64_t identifier, UrlRequest request,
                                UrlSessionTaskHandlers handlers,
@@ -139,9 +137,8 @@ void UrlSessionTask::readAvailable() {
         // Bytes without an answer's headers cannot be taken apart; Qt never delivers them.
         return;
     }
-    if (!decodeFailed_ && !decoder_->feed(chunk, body_)) {
-        decodeFailed_ = true;
-    }
+    // A decoder that fails stays failed; the completion reports it.
+    decoder_->feed(chunk, body_);
 }
 
 void UrlSessionTask::onFinished() {
@@ -154,20 +151,11 @@ void UrlSessionTask::onFinished() {
     if (!reply || state_ != State::Running) {
         return;
     }
-    const QNetworkReply::NetworkError networkError = reply->error();
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    std::optional<UrlError> error =
+        detail::completionFailure(*reply, response_ ? &*response_ : nullptr, request_.httpMethod,
+                                  encodedBytesReceived_, decoder_.get());
     dropReply();
-
-    std::optional<UrlError> error;
-    if (networkError != QNetworkReply::NoError &&
-        !(status.isValid() && isHttpStatusError(networkError, status.toInt()))) {
-        error = UrlError(transportErrorCode(networkError));
-    } else if (!response_) {
-        error = UrlError(UrlErrorCode::BadServerResponse);
-    } else if (decodeFailed_ || !decoder_->finish()) {
-        error = UrlError(UrlErrorCode::CannotDecodeRawData);
-    }
-    complete(error);
+    complete(std::move(error));
 }
 
 void UrlSessionTask::onTimeout() {

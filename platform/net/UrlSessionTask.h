@@ -104,7 +104,6 @@ private:
     std::optional<UrlResponse> response_;
     bool responseDelivered_ = false;
     std::unique_ptr<ContentDecoder> decoder_;
-    bool decodeFailed_ = false;
     QByteArray body_;
     qint64 bytesSent_ = 0;
     qint64 encodedBytesReceived_ = 0;

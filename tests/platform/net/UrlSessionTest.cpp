@@ -119,6 +119,26 @@ TEST_F(UrlSessionTest, ADroppedConnectionIsConnectionLostEvenAfterTheHeaders) {
     EXPECT_EQ(emulator.requestCount("conversation/sync/c1"), 1);
 }
 
+TEST_F(UrlSessionTest, AnAnswerCutShortIsConnectionLostWhateverItsStatus) {
+    // The transport may take the end of the connection for the end of an error answer.
+    for (const int status : {200, 401, 404, 430, 500, 503}) {
+        for (const bool compressed : {false, true}) {
+            SCOPED_TRACE(testing::Message() << status << (compressed ? " gzip" : " plain"));
+            Reply reply = Reply::error(status, "internal_error");
+            reply.json["stream"] = largeAnswer()["stream"];
+            reply.gzip = compressed;
+            emulator.scriptAnswer("conversation/sync/c1", reply);
+            emulator.injectFault("conversation/sync/c1", Fault::dropConnection());
+            auto outcome = call("conversation/sync/c1");
+            EXPECT_EQ(outcome->errorCode(), static_cast<int>(UrlErrorCode::NetworkConnectionLost));
+            if (outcome->responses > 0) {
+                // The transport keeps a 401's headers to itself while it looks for credentials.
+                EXPECT_EQ(outcome->status(), status);
+            }
+        }
+    }
+}
+
 TEST(UrlSessionTransport, ARefusedPortIsCannotConnect) {
     ServiceEmulator closed;
     ASSERT_TRUE(closed.start());
