@@ -3,6 +3,7 @@
 #include "ZelvoKit/ZelvoApi/ZVApiStats.h"
 #include "ZelvoKit/ZelvoApi/ZVUserProfile.h"
 #include "ZelvoKit/support/ZVErrorLog.h"
+#include "platform/foundation/NumberConversion.h"
 #include "platform/foundation/SystemLog.h"
 #include "platform/net/UrlError.h"
 #include "platform/net/UrlSession.h"
@@ -327,7 +328,7 @@ void ZVApi::requestCompleted(std::shared_ptr<ZVApiRequest> request) {
     // Only a number is a stream position: anything else must not start a resynchronisation.
     if (eventHorizon.isDouble()) {
         const std::int64_t horizon =
-            eventHorizon.toInteger(static_cast<qint64>(eventHorizon.toDouble()));
+            eventHorizon.toInteger(platform::saturatingInt64(eventHorizon.toDouble()));
         if (horizon == 0) {
             ZVLogError(u"Server side resync requested");
             if (session) {

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <functional>
+#include <limits>
 
 namespace zvapitest {
 namespace {
@@ -552,6 +553,26 @@ TEST_F(ZVApiDispatchTest, HorizonThatIsNotANumberNeitherMovesNorResynchronises) 
     EXPECT_EQ(anna->eventHorizon(), 120);
     EXPECT_FALSE(anna->endReason);
     EXPECT_FALSE(logText().contains(u"Server side resync requested"_s));
+}
+
+TEST_F(ZVApiDispatchTest, HorizonThatIsNoWholeNumberIsReadAsTheReaderReadsIntegers) {
+    auto anna = signIn(u"anna@example.com"_s);
+    const struct {
+        double sent;
+        std::int64_t kept;
+    } cases[] = {
+        {12.75, 12},
+        {1e19, std::numeric_limits<std::int64_t>::max()},
+        {-1e300, std::numeric_limits<std::int64_t>::min()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sent);
+        anna->setEventHorizon(120);
+        emulator.scriptAnswer(kCall, Reply::ok({{u"event_horizon"_s, c.sent}}));
+        anna->sendRequest(makeRequest(kCall));
+        ASSERT_TRUE(waitUntilIdle());
+        EXPECT_EQ(anna->eventHorizon(), c.kept);
+    }
 }
 
 // --- the stream ---
