@@ -1,9 +1,11 @@
 #pragma once
 
+#include "platform/net/Compression.h"
+
 #include <QtCore/QByteArray>
 #include <QtCore/QByteArrayView>
 
-#include <memory>
+#include <optional>
 
 namespace platform {
 
@@ -19,7 +21,6 @@ public:
     static Encoding encodingFor(QByteArrayView contentEncoding);
 
     explicit ContentDecoder(Encoding encoding);
-    ~ContentDecoder();
     ContentDecoder(const ContentDecoder&) = delete;
     ContentDecoder& operator=(const ContentDecoder&) = delete;
 
@@ -30,16 +31,12 @@ public:
     // Whether the body ended where its compressed stream ends (a cut-off stream does not).
     bool finish() const;
     // Whether data that is not a valid compressed stream was fed.
-    bool failed() const { return failed_; }
+    bool failed() const { return inflater_ && inflater_->failed(); }
 
 private:
-    bool inflateChunk(QByteArrayView data, QByteArray& out);
-
-    struct Stream;
     Encoding encoding_;
-    std::unique_ptr<Stream> stream_;
-    bool failed_ = false;
-    bool ended_ = false;
+    // None for a body that is not compressed.
+    std::optional<Inflater> inflater_;
     bool sawInput_ = false;
 };
 

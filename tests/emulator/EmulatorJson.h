@@ -22,7 +22,4 @@ bool isLowerCaseUuid(const QString& text);
 // An HTTP date, "Wed, 21 Oct 2037 07:28:00 GMT".
 QByteArray httpDate(const QDateTime& date);
 
-// The body compressed as a gzip member.
-QByteArray gzipCompress(const QByteArray& data);
-
 }  // namespace zvemu

@@ -1,5 +1,6 @@
 #include "tests/emulator/ServiceEmulator.h"
 
+#include "platform/net/Compression.h"
 #include "tests/emulator/EmulatorJson.h"
 #include "tests/emulator/TestCertificate.h"
 
@@ -585,7 +586,8 @@ void ServiceEmulator::write(const RecordedRequest& request, Reply reply, bool dr
         reply.gzip.value_or(compression == Compression::Always ||
                             (compression == Compression::WhenAccepted && accepted));
     if (compress && !body.isEmpty()) {
-        body = gzipCompress(body);
+        body = platform::deflate(body, platform::CompressionFormat::Gzip,
+                                 platform::kBestCompressionLevel);
         response.set_header("Content-Encoding", "gzip");
     }
     response.status = reply.status;
