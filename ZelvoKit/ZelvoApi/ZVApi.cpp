@@ -319,6 +319,13 @@ void ZVApi::removeSession(std::shared_ptr<ZVApiSession> session) {
     if (queuedInFlight && !queuedRequests_.empty()) {
         scheduleQueuedSend();
     }
+    // A poll put off for the account was this session's: a session that replaces it (a resync, a
+    // new sign-in) must not wait for it.
+    if (const auto pacing = pollPacing_.find(session->credentials()->uuid());
+        pacing != pollPacing_.end()) {
+        pacing->deferred.cancel();
+        pacing->deferred = platform::TimerHandle();
+    }
     if (fileTransfers_) {
         fileTransfers_->cancelBySessionId(session->sessionId());
     }

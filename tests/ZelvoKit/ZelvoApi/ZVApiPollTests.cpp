@@ -211,6 +211,26 @@ TEST_F(ZVApiPollTest, PollsWithoutWaitingGoOutAtMostOnceASecond) {
     EXPECT_EQ(sent[4].body.value(u"wait"_s), QJsonValue(true));
 }
 
+TEST_F(ZVApiPollTest, AccountSignedInAgainPollsThoughItsLastPollWasPutOff) {
+    auto anna = signInAndLogin(u"anna@example.com"_s);
+    anna->setEventHorizon(-1);
+    emulator.scriptAnswer(kPoll,
+                          Reply::ok({{u"stream"_s, QJsonArray()}, {u"event_horizon"_s, -1}}));
+    api().startLongPoll();
+    ASSERT_TRUE(waitForPolls(1));
+    ASSERT_TRUE(waitUntilIdle());
+
+    // The next poll waits out its second when the account's session is replaced.
+    anna->endSession(ZVApiSession::EndReason::Resync);
+    const auto renewed = api().sessions().value(accountId(u"anna@example.com"_s));
+    ASSERT_TRUE(renewed);
+    ASSERT_NE(renewed, anna);
+    anna.reset();
+    scheduler().advance(1.0);
+    EXPECT_EQ(api().requestsWithTag(ZVApiRequest::TagInitialPoll, renewed).size(), 1u);
+    ASSERT_TRUE(waitForPolls(2));
+}
+
 // --- background mode ---
 
 TEST_F(ZVApiPollTest, ResigningActiveCancelsWaitingPollsAndBecomingActiveSendsFirstPolls) {
