@@ -506,23 +506,7 @@ void BackgroundUrlSessionTask::closeFiles() {
 }
 
 void BackgroundUrlSessionTask::dropReply() {
-    QNetworkReply* reply = reply_;
-    reply_ = nullptr;
-    if (!reply) {
-        return;
-    }
-    if (receiver_) {
-        QObject::disconnect(reply, nullptr, receiver_.get(), nullptr);
-    }
-    if (readingHeaders_) {
-        // The transport goes on reporting the answer it is announcing; aborting it there makes
-        // it report twice.
-        QMetaObject::invokeMethod(reply, &QNetworkReply::abort, Qt::QueuedConnection);
-    } else {
-        reply->abort();
-    }
-    // We may be inside one of the reply's own signals.
-    reply->deleteLater();
+    detail::abandonReply(reply_, receiver_.get(), readingHeaders_);
 }
 
 void BackgroundUrlSessionTask::detach() {

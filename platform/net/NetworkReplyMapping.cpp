@@ -106,6 +106,24 @@ std::optional<UrlError> completionFailure(const QNetworkReply& reply, const UrlR
     return bodyFailure(*response, method, encodedBytes, decoder);
 }
 
+void abandonReply(QPointer<QNetworkReply>& reply, QObject* receiver, bool announcingHeaders) {
+    QNetworkReply* abandoned = reply;
+    reply = nullptr;
+    if (!abandoned) {
+        return;
+    }
+    if (receiver) {
+        QObject::disconnect(abandoned, nullptr, receiver, nullptr);
+    }
+    if (announcingHeaders) {
+        QMetaObject::invokeMethod(abandoned, &QNetworkReply::abort, Qt::QueuedConnection);
+    } else {
+        abandoned->abort();
+    }
+    // We may be inside one of the reply's own signals.
+    abandoned->deleteLater();
+}
+
 QNetworkRequest makeNetworkRequest(const UrlRequest& request) {
     QNetworkRequest result(request.url);
     result.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);

@@ -5,6 +5,7 @@
 #include "platform/net/UrlRequest.h"
 #include "platform/net/UrlResponse.h"
 
+#include <QtCore/QPointer>
 #include <QtNetwork/QNetworkReply>
 #include <QtNetwork/QNetworkRequest>
 
@@ -33,6 +34,11 @@ std::optional<UrlError> bodyFailure(const UrlResponse& response, QByteArrayView 
 std::optional<UrlError> completionFailure(const QNetworkReply& reply, const UrlResponse* response,
                                           QByteArrayView method, qint64 encodedBytes,
                                           const ContentDecoder* decoder);
+
+// Stops listening to `reply` (what `receiver` connected), aborts it and lets it go. Within the
+// reply's own metaDataChanged signal the abort waits for the run loop: the transport goes on
+// announcing the answer there, and aborting it makes it report the answer's end twice.
+void abandonReply(QPointer<QNetworkReply>& reply, QObject* receiver, bool announcingHeaders);
 
 // No cache, no cookie jar, no redirects followed, no transport timeout: what the request holds is
 // what goes out, and the sessions time out on their own scheduler.

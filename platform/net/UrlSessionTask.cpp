@@ -66,9 +66,15 @@ void UrlSessionTask::start(detail::UrlSessionCore& core) {
     reply_ = reply;
     bytesSent_ = request_.body.size();
     QObject* receiver = receiver_.get();
-    QObject::connect(reply, &QNetworkReply::metaDataChanged, receiver,
-                     [this] { deliverResponse(); });
+    // A handler may drop the last hold on the task (its session with it): each signal holds it.
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, receiver, [this] {
+        auto self = shared_from_this();
+        readingHeaders_ = true;
+        deliverResponse();
+        readingHeaders_ = false;
+    });
     QObject::connect(reply, &QIODevice::readyRead, receiver, [this] {
+        auto self = shared_from_this();
         restartTimeout();
         readAvailable();
     });
@@ -212,17 +218,7 @@ void UrlSessionTask::complete(std::optional<UrlError> error) {
 }
 
 void UrlSessionTask::dropReply() {
-    QNetworkReply* reply = reply_;
-    reply_ = nullptr;
-    if (!reply) {
-        return;
-    }
-    if (receiver_) {
-        QObject::disconnect(reply, nullptr, receiver_.get(), nullptr);
-    }
-    reply->abort();
-    // We may be inside one of the reply's own signals.
-    reply->deleteLater();
+    detail::abandonReply(reply_, receiver_.get(), readingHeaders_);
 }
 
 void UrlSessionTask::detach() {

@@ -173,6 +173,45 @@ TEST_F(UrlSessionTest, CancelCompletesOnceWithCancelledAndDeliversNothingAfter) 
     EXPECT_TRUE(session.tasks().empty());
 }
 
+TEST_F(UrlSessionTest, AResponseHandlerMayCancelItsTask) {
+    // What the transport says of its own state while the task is cancelled.
+    static QStringList transportWarnings;
+    transportWarnings.clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+            transportWarnings.append(text);
+        });
+    for (const int status : {200, 500}) {
+        SCOPED_TRACE(status);
+        Reply reply = Reply::error(status, "internal_error");
+        reply.json["stream"] = largeAnswer()["stream"];
+        emulator.scriptAnswer("conversation/sync/c1", reply);
+        auto outcome = std::make_shared<Outcome>();
+        std::shared_ptr<UrlSessionTask> task;
+        platform::UrlSessionTaskHandlers handlers;
+        handlers.onResponse = [&](const platform::UrlResponse&) {
+            ++outcome->responses;
+            task->cancel();
+        };
+        handlers.onComplete = [outcome](const platform::UrlTaskResult& result) {
+            ++outcome->completions;
+            outcome->result = result;
+        };
+        task = session.dataTask(nettest::apiRequest(emulator, "conversation/sync/c1"), handlers);
+        task->resume();
+        ASSERT_TRUE(nettest::waitFor(*outcome));
+        // Whatever the transport still had to say has been said.
+        ASSERT_TRUE(
+            waitUntil([&] { return emulator.lastRequest("conversation/sync/c1")->status != 0; }));
+        scheduler().runPending();
+        EXPECT_EQ(outcome->completions, 1);
+        EXPECT_EQ(outcome->responses, 1);
+        EXPECT_EQ(outcome->errorCode(), static_cast<int>(UrlErrorCode::Cancelled));
+    }
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(transportWarnings.isEmpty()) << transportWarnings.join("\n").toStdString();
+}
+
 TEST_F(UrlSessionTest, TimesOutWhenTheSchedulerClockPassesTheInterval) {
     for (const double interval : {UrlRequest::kDefaultTimeoutInterval, 25.0}) {
         SCOPED_TRACE(interval);
@@ -263,16 +302,26 @@ TEST(UrlSessionLifetime, AHandlerMayDestroyItsSessionAndADestroyedSessionCallsNo
     ServiceEmulator emulator;
     ASSERT_TRUE(emulator.start());
 
-    auto session = std::make_unique<UrlSession>();
-    int completions = 0;
-    platform::UrlSessionTaskHandlers handlers;
-    handlers.onComplete = [&](const platform::UrlTaskResult&) {
-        ++completions;
-        session.reset();
-    };
-    session->dataTask(nettest::apiRequest(emulator, "account/login"), handlers)->resume();
-    ASSERT_TRUE(waitUntil([&] { return completions == 1; }));
-    scheduler().runPending();
+    std::unique_ptr<UrlSession> session;
+    for (const bool onResponse : {false, true}) {
+        SCOPED_TRACE(onResponse ? "on response" : "on completion");
+        session = std::make_unique<UrlSession>();
+        int calls = 0;
+        const auto destroy = [&] {
+            ++calls;
+            session.reset();
+        };
+        platform::UrlSessionTaskHandlers handlers;
+        if (onResponse) {
+            handlers.onResponse = [&](const platform::UrlResponse&) { destroy(); };
+        } else {
+            handlers.onComplete = [&](const platform::UrlTaskResult&) { destroy(); };
+        }
+        // Only the session holds the task.
+        session->dataTask(nettest::apiRequest(emulator, "account/login"), handlers)->resume();
+        ASSERT_TRUE(waitUntil([&] { return calls == 1; }));
+        scheduler().runPending();
+    }
 
     session = std::make_unique<UrlSession>();
     emulator.injectFault("account/poll", Fault::delayed(ServiceEmulator::kMaxHold));
