@@ -52,8 +52,7 @@ ZVErrorPtr ZVApi::handleLongPollResponse(ZVJsonParser& record,
                                          const std::shared_ptr<ZVApiSession>& session) {
     // An unknown kind is logged by the reader and skipped: the service adds kinds before clients
     // learn them.
-    const ZVApiRecordKind kind =
-        record.extractEnum(u"mk_rec_type", ZVApiRecordKinds(), ZVApiRecordKind::None);
+    const ZVApiRecordKind kind = recordKindOf(record);
     if (kind == ZVApiRecordKind::Request) {
         return handleRequest(record);
     }

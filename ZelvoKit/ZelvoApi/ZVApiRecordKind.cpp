@@ -1,22 +1,37 @@
 #include "ZelvoKit/ZelvoApi/ZVApiRecordKind.h"
 
+#include "ZelvoKit/support/ZVJsonParser.h"
+
 using namespace Qt::Literals::StringLiterals;
 
-const QHash<QString, ZVApiRecordKind>& ZVApiRecordKinds() {
-    static const QHash<QString, ZVApiRecordKind> kinds{
-        {u"contact"_s, ZVApiRecordKind::Contact},
-        {u"conv"_s, ZVApiRecordKind::Conversation},
-        {u"message"_s, ZVApiRecordKind::Message},
-        {u"activity"_s, ZVApiRecordKind::Activity},
-        {u"hook"_s, ZVApiRecordKind::Hook},
-        {u"team"_s, ZVApiRecordKind::Team},
-        {u"request"_s, ZVApiRecordKind::Request},
-        {u"file"_s, ZVApiRecordKind::File},
-        {u"preview"_s, ZVApiRecordKind::Preview},
-        {u"lock"_s, ZVApiRecordKind::Lock},
-        {u"label"_s, ZVApiRecordKind::Label},
-        {u"org_header"_s, ZVApiRecordKind::Organisation},
-        {u"org_member"_s, ZVApiRecordKind::OrgMember},
+namespace {
+
+int number(ZVApiRecordKind kind) {
+    return static_cast<int>(kind);
+}
+
+}  // namespace
+
+const ZVCodeTable& ZVApiRecordKinds() {
+    static const ZVCodeTable kinds{
+        {u"contact"_s, number(ZVApiRecordKind::Contact)},
+        {u"conv"_s, number(ZVApiRecordKind::Conversation)},
+        {u"message"_s, number(ZVApiRecordKind::Message)},
+        {u"activity"_s, number(ZVApiRecordKind::Activity)},
+        {u"hook"_s, number(ZVApiRecordKind::Hook)},
+        {u"team"_s, number(ZVApiRecordKind::Team)},
+        {u"request"_s, number(ZVApiRecordKind::Request)},
+        {u"file"_s, number(ZVApiRecordKind::File)},
+        {u"preview"_s, number(ZVApiRecordKind::Preview)},
+        {u"lock"_s, number(ZVApiRecordKind::Lock)},
+        {u"label"_s, number(ZVApiRecordKind::Label)},
+        {u"org_header"_s, number(ZVApiRecordKind::Organisation)},
+        {u"org_member"_s, number(ZVApiRecordKind::OrgMember)},
     };
     return kinds;
+}
+
+ZVApiRecordKind recordKindOf(ZVJsonParser& record) {
+    return static_cast<ZVApiRecordKind>(
+        record.extractEnum(u"mk_rec_type", ZVApiRecordKinds(), number(ZVApiRecordKind::None)));
 }

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QtCore/QHash>
-#include <QtCore/QString>
+#include "ZelvoKit/support/ZVCodeTable.h"
+
+class ZVJsonParser;
 
 // The kinds of the event stream's records, numbered as the service's entity types are.
 enum class ZVApiRecordKind : int {
@@ -21,5 +22,7 @@ enum class ZVApiRecordKind : int {
     OrgMember = 13,
 };
 
-// The kinds by their "mk_rec_type" words.
-const QHash<QString, ZVApiRecordKind>& ZVApiRecordKinds();
+// The kinds' numbers by their "mk_rec_type" words; the data model reads the same table.
+const ZVCodeTable& ZVApiRecordKinds();
+// The record's "mk_rec_type"; None when it is absent or unknown (an unknown word is logged).
+ZVApiRecordKind recordKindOf(ZVJsonParser& record);

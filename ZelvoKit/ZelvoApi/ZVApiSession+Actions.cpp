@@ -240,8 +240,7 @@ void ZVApiSession::searchMessages(const QString& keywords, const QString& conver
             answer.extractObject(u"matches", ZVJsonParser::JsonClass::Array, none).toArray();
         for (const QJsonValue& match : matches) {
             ZVJsonParser reader(match);
-            if (reader.extractEnum(u"mk_rec_type", ZVApiRecordKinds(), ZVApiRecordKind::None) !=
-                ZVApiRecordKind::Message) {
+            if (recordKindOf(reader) != ZVApiRecordKind::Message) {
                 continue;
             }
             const QString matchConversationId = reader.extractString(u"conversation_id");

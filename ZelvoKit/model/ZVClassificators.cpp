@@ -1,5 +1,6 @@
 #include "ZelvoKit/model/ZVClassificators.h"
 
+#include "ZelvoKit/ZelvoApi/ZVApiRecordKind.h"
 #include "ZelvoKit/support/ZVEmailInterval.h"
 #include "ZelvoKit/support/ZVJsonParser.h"
 
@@ -15,16 +16,7 @@ constexpr int kTagBits = 32;
 }  // namespace
 
 const ZVCodeTable& ZVClassificators::mk_entity_type() {
-    static const ZVCodeTable table{
-        {QStringLiteral("contact"), 1},     {QStringLiteral("conv"), 2},
-        {QStringLiteral("message"), 3},     {QStringLiteral("activity"), 4},
-        {QStringLiteral("hook"), 5},        {QStringLiteral("team"), 6},
-        {QStringLiteral("request"), 7},     {QStringLiteral("file"), 8},
-        {QStringLiteral("preview"), 9},     {QStringLiteral("lock"), 10},
-        {QStringLiteral("label"), 11},      {QStringLiteral("org_header"), 12},
-        {QStringLiteral("org_member"), 13},
-    };
-    return table;
+    return ZVApiRecordKinds();
 }
 
 const ZVCodeTable& ZVClassificators::mk_message_type() {

@@ -17,7 +17,8 @@ class ZVClassificators {
 public:
     ZVClassificators() = delete;
 
-    // Record kinds, the words of "mk_rec_type".
+    // Record kinds, the words of "mk_rec_type"; shared with the event stream's dispatch, below the
+    // model (ZVApiRecordKind).
     static const ZVCodeTable& mk_entity_type();
     static const ZVCodeTable& mk_message_type();
     static const ZVCodeTable& mk_account_status();
