@@ -68,4 +68,22 @@ Fault Fault::after(std::chrono::milliseconds hold) const {
     return fault;
 }
 
+Reply Fault::statusReply() const {
+    QString id = errorId;
+    if (id.isEmpty()) {
+        switch (status) {
+            case 401:
+                id = QStringLiteral("not_authenticated");
+                break;
+            case 503:
+                id = QStringLiteral("service_unavailable");
+                break;
+            default:
+                id = QStringLiteral("internal_error");
+                break;
+        }
+    }
+    return Reply::error(status, id);
+}
+
 }  // namespace zvemu

@@ -123,6 +123,9 @@ struct Fault {
     static Fault delayed(std::chrono::milliseconds delay);
     // The same fault, played after holding the answer for `delay`.
     Fault after(std::chrono::milliseconds hold) const;
+    // What a Status fault answers: {"error_id", "error_message"}, the id fitting the status when
+    // none was given.
+    Reply statusReply() const;
 };
 
 // What a route handler gets.

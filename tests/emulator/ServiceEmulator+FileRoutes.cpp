@@ -95,11 +95,6 @@ std::optional<std::pair<qint64, qint64>> byteRange(const QByteArray& header, qin
     return std::pair{first, last - first + 1};
 }
 
-Reply faultStatusReply(const Fault& fault) {
-    return Reply::error(fault.status,
-                        fault.errorId.isEmpty() ? QStringLiteral("internal_error") : fault.errorId);
-}
-
 }  // namespace
 
 QString ServiceEmulator::storeFile(const QString& name, const QByteArray& data, Access access,
@@ -197,12 +192,8 @@ void ServiceEmulator::answerUpload(const httplib::Request& request, httplib::Res
     }
     recorded.problems = problems;
 
-    const std::optional<Fault> fault = takeFault(recorded.path);
-    if (fault && fault->delay.count() > 0) {
-        hold(fault->delay);
-    }
+    const std::optional<Fault> fault = playFault(recorded, response);
     if (fault && fault->kind == Fault::Kind::Status) {
-        write(recorded, faultStatusReply(*fault), false, response);
         return;
     }
     Reply reply;
@@ -252,12 +243,8 @@ void ServiceEmulator::answerUpload(const httplib::Request& request, httplib::Res
 
 void ServiceEmulator::answerDownload(const httplib::Request& request, httplib::Response& response) {
     const RecordedRequest recorded = record(request);
-    const std::optional<Fault> fault = takeFault(recorded.path);
-    if (fault && fault->delay.count() > 0) {
-        hold(fault->delay);
-    }
+    const std::optional<Fault> fault = playFault(recorded, response);
     if (fault && fault->kind == Fault::Kind::Status) {
-        write(recorded, faultStatusReply(*fault), false, response);
         return;
     }
     const QString token = recorded.cookie(u"token_id");

@@ -77,24 +77,6 @@ QStringList envelopeProblems(const RecordedRequest& request) {
     return problems;
 }
 
-Reply faultReply(const Fault& fault) {
-    QString errorId = fault.errorId;
-    if (errorId.isEmpty()) {
-        switch (fault.status) {
-            case 401:
-                errorId = QStringLiteral("not_authenticated");
-                break;
-            case 503:
-                errorId = QStringLiteral("service_unavailable");
-                break;
-            default:
-                errorId = QStringLiteral("internal_error");
-                break;
-        }
-    }
-    return Reply::error(fault.status, errorId);
-}
-
 }  // namespace
 
 ServiceEmulator::ServiceEmulator() : ServiceEmulator(Options{}) {}
@@ -482,17 +464,25 @@ void ServiceEmulator::hold(std::chrono::milliseconds duration) {
     --held_;
 }
 
+std::optional<Fault> ServiceEmulator::playFault(const RecordedRequest& request,
+                                                httplib::Response& response) {
+    std::optional<Fault> fault = takeFault(request.path);
+    if (fault && fault->delay.count() > 0) {
+        hold(fault->delay);
+    }
+    if (fault && fault->kind == Fault::Kind::Status) {
+        write(request, fault->statusReply(), false, response);
+    }
+    return fault;
+}
+
 void ServiceEmulator::handle(const httplib::Request& request, httplib::Response& response) {
     if (handleFileRequest(request, response)) {
         return;
     }
     const RecordedRequest recorded = record(request);
-    const std::optional<Fault> fault = takeFault(recorded.path);
-    if (fault && fault->delay.count() > 0) {
-        hold(fault->delay);
-    }
+    const std::optional<Fault> fault = playFault(recorded, response);
     if (fault && fault->kind == Fault::Kind::Status) {
-        write(recorded, faultReply(*fault), false, response);
         return;
     }
     Call call{recorded, {}, std::nullopt, *this};

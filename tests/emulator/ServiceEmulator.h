@@ -206,6 +206,8 @@ private:
     RecordedRequest record(const httplib::Request& request);
     void setStatus(int sequence, int status);
     std::optional<Fault> takeFault(const QString& path);
+    // The path's next fault, once its delay has been held; a Status fault is answered here.
+    std::optional<Fault> playFault(const RecordedRequest& request, httplib::Response& response);
     std::optional<Reply> takeScript(const QString& path);
     Reply answer(Call& call, const RecordedRequest& request);
     void hold(std::chrono::milliseconds duration);
