@@ -136,14 +136,8 @@ void BackgroundUrlSessionTask::start() {
     if (state_ != State::Running) {
         return;
     }
-    const QUrl& url = request_.url;
-    const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || url.isRelative() || url.host().isEmpty()) {
-        failLater(UrlError(UrlErrorCode::BadUrl));
-        return;
-    }
-    if (scheme != u"http" && scheme != u"https") {
-        failLater(UrlError(UrlErrorCode::UnsupportedUrl));
+    if (const auto unusable = detail::unusableUrl(request_.url)) {
+        failLater(UrlError(*unusable));
         return;
     }
     response_ = UrlResponse();

@@ -64,6 +64,20 @@ UrlErrorCode transportErrorCode(QNetworkReply::NetworkError error) {
 
 }  // namespace
 
+std::optional<UrlErrorCode> unusableUrl(const QUrl& url) {
+    if (!url.isValid() || url.isRelative()) {
+        return UrlErrorCode::BadUrl;
+    }
+    const QString scheme = url.scheme().toLower();
+    if (scheme != u"http" && scheme != u"https") {
+        return UrlErrorCode::UnsupportedUrl;
+    }
+    if (url.host().isEmpty()) {
+        return UrlErrorCode::BadUrl;
+    }
+    return std::nullopt;
+}
+
 std::optional<UrlError> transportFailure(const QNetworkReply& reply) {
     const QNetworkReply::NetworkError error = reply.error();
     if (error == QNetworkReply::NoError) {

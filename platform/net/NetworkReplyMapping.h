@@ -19,6 +19,9 @@ namespace platform::detail {
 
 // How our sessions put their requests to QtNetwork and read its replies back.
 
+// Why a request's URL cannot be sent over HTTP: -1000 for one that is not absolute with a host,
+// -1002 for another scheme; none when it can.
+std::optional<UrlErrorCode> unusableUrl(const QUrl& url);
 // The transport failure a finished reply stands for; none when it brought an answer, whatever
 // its status.
 std::optional<UrlError> transportFailure(const QNetworkReply& reply);

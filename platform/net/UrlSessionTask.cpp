@@ -42,18 +42,8 @@ void UrlSessionTask::resume() {
     }
     state_ = State::Running;
     core->started(shared_from_this());
-    const QUrl& url = request_.url;
-    if (!url.isValid() || url.isRelative()) {
-        completeLater(UrlError(UrlErrorCode::BadUrl));
-        return;
-    }
-    const QString scheme = url.scheme().toLower();
-    if (scheme != u"http" && scheme != u"https") {
-        completeLater(UrlError(UrlErrorCode::UnsupportedUrl));
-        return;
-    }
-    if (url.host().isEmpty()) {
-        completeLater(UrlError(UrlErrorCode::BadUrl));
+    if (const auto unusable = detail::unusableUrl(request_.url)) {
+        completeLater(UrlError(*unusable));
         return;
     }
     start(*core);
