@@ -228,7 +228,7 @@ TEST_F(ZVApiPollTest, AccountSignedInAgainPollsThoughItsLastPollWasPutOff) {
     anna.reset();
     scheduler().advance(1.0);
     ASSERT_TRUE(waitForPolls(2));
-    EXPECT_EQ(polls().last().body.value(u"wait"_s), QJsonValue(false));
+    EXPECT_EQ(polls()[1].body.value(u"wait"_s), QJsonValue(false));
 }
 
 // --- background mode ---
