@@ -15,6 +15,17 @@ QStringList& RecordingSession::journal() {
     return lines;
 }
 
+QStringList RecordingSession::appliedRecords(bool withEmail) {
+    QStringList applied;
+    for (const QString& line : journal()) {
+        const QString event = line.section(u' ', 1);
+        if (event != u"start" && event != u"end" && event != u"connection established") {
+            applied.append(withEmail ? line : event);
+        }
+    }
+    return applied;
+}
+
 void RecordingSession::note(const QString& event) {
     journal().append(credentials()->email() + u' ' + event);
 }

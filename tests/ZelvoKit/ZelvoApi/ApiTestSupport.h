@@ -25,6 +25,9 @@ public:
 
     // Shared by every recording session of a test; "<e-mail> <event>" lines.
     static QStringList& journal();
+    // The journal's records, without the transactions around them and the connection notices;
+    // without `withEmail`, the events alone.
+    static QStringList appliedRecords(bool withEmail = true);
 
     ZVErrorPtr handleContact(ZVJsonParser& record) override;
     ZVErrorPtr handleConversation(ZVJsonParser& record, bool isCreateRequest) override;

@@ -76,18 +76,6 @@ protected:
 
     QString accountId(const QString& email) const { return emulator.account(email)->accountId; }
 
-    // The records the sessions were handed, without the transactions around them.
-    static QStringList appliedRecords() {
-        QStringList applied;
-        for (const QString& line : RecordingSession::journal()) {
-            const QString event = line.section(u' ', 1);
-            if (event != u"start" && event != u"end" && event != u"connection established") {
-                applied.append(line);
-            }
-        }
-        return applied;
-    }
-
     QList<zvemu::RecordedRequest> polls() const { return emulator.requests(kPoll); }
 
     bool waitForPolls(int count) {
@@ -120,7 +108,7 @@ TEST_F(ZVApiPollTest, InjectedEventsReachTheirHooksWithinTheHoldAndUnknownKindsA
           "preview", "lock", "label", "organisation", "org_member", "contact c3"}) {
         expected.append(u"anna@example.com "_s + QString::fromLatin1(hook));
     }
-    EXPECT_EQ(appliedRecords(), expected);
+    EXPECT_EQ(RecordingSession::appliedRecords(), expected);
     EXPECT_FALSE(api().lastError());
     EXPECT_FALSE(logText().contains(u"STREAM_ERROR"_s));
 
@@ -140,7 +128,7 @@ TEST_F(ZVApiPollTest, MalformedPollStreamIsReportedAndTheRestStillApplied) {
     api().startLongPoll();
     ASSERT_TRUE(waitForHeld(1));
 
-    EXPECT_EQ(appliedRecords(), QStringList{u"anna@example.com contact c1"_s});
+    EXPECT_EQ(RecordingSession::appliedRecords(), QStringList{u"anna@example.com contact c1"_s});
     EXPECT_EQ(anna->eventHorizon(), 30);
     ASSERT_TRUE(api().lastError());
     EXPECT_EQ(api().lastError()->code(), ZVError::MalformedStream);

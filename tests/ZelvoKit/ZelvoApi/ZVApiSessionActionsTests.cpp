@@ -49,18 +49,6 @@ protected:
         conversationId = emulator.addConversation(u"Plans"_s, {annaId}, u"join-key"_s);
     }
 
-    // The records handed to the session, without the transactions around them.
-    static QStringList applied() {
-        QStringList records;
-        for (const QString& line : RecordingSession::journal()) {
-            const QString event = line.section(u' ', 1);
-            if (event != u"start" && event != u"end" && event != u"connection established") {
-                records.append(event);
-            }
-        }
-        return records;
-    }
-
     bool pending(const QString& method) const {
         return api().getPendingRequestOfType(method) != nullptr;
     }
@@ -307,7 +295,8 @@ TEST_F(ZVApiSessionActionsTest, PostCompletesOnceWhicheverRoadComesFirst) {
                                               ->value(u"last_message_nr"_s)
                                               .toInteger();
             EXPECT_EQ(numbers, std::vector<std::int64_t>{c.reported ? *c.reported : storedNr});
-            EXPECT_TRUE(applied().contains(u"message "_s + QString::number(storedNr)));
+            EXPECT_TRUE(RecordingSession::appliedRecords(false).contains(
+                u"message "_s + QString::number(storedNr)));
         } else if (c.reported) {
             EXPECT_EQ(numbers, std::vector<std::int64_t>{*c.reported});
         } else {
@@ -366,7 +355,7 @@ TEST_F(ZVApiSessionActionsTest, NewSearchCancelsTheOldOneAndOnlyMessageMatchesAr
     EXPECT_EQ(results, QStringList{u"c1/6"_s});
     EXPECT_EQ(skipped, std::vector<std::int64_t>{7});
     EXPECT_EQ(errors, 0);
-    EXPECT_EQ(applied(),
+    EXPECT_EQ(RecordingSession::appliedRecords(false),
               (QStringList{u"conversation c1"_s, u"message 5"_s, u"message 0"_s, u"message 6"_s}));
 
     emulator.releaseHeld();
@@ -396,7 +385,8 @@ TEST_F(ZVApiSessionActionsTest, SearchWhoseHeaderIsRefusedFailsWithoutResults) {
     EXPECT_EQ(results, 0);
     EXPECT_EQ(successes, 0);
     EXPECT_EQ(errors, std::vector<int>{ZVError::InvalidData});
-    EXPECT_EQ(applied(), (QStringList{u"conversation c1"_s, u"conversation broken"_s}));
+    EXPECT_EQ(RecordingSession::appliedRecords(false),
+              (QStringList{u"conversation c1"_s, u"conversation broken"_s}));
 }
 
 // --- creating and joining ---
@@ -411,7 +401,8 @@ TEST_F(ZVApiSessionActionsTest, CreatedAndJoinedConversationsReachTheSessionAndT
     const auto record = emulator.conversationRecord(created.front());
     ASSERT_TRUE(record);
     EXPECT_EQ(record->value(u"members"_s).toArray(), (QJsonArray{annaId, bertId}));
-    EXPECT_EQ(applied(), QStringList{u"conversation "_s + created.front() + u" created"_s});
+    EXPECT_EQ(RecordingSession::appliedRecords(false),
+              QStringList{u"conversation "_s + created.front() + u" created"_s});
 
     const QString elsewhere = emulator.addConversation(u"Club"_s, {bertId}, u"club-key"_s);
     RecordingSession::journal().clear();
@@ -427,7 +418,7 @@ TEST_F(ZVApiSessionActionsTest, CreatedAndJoinedConversationsReachTheSessionAndT
     join(u"no-such-key"_s);
     EXPECT_EQ(joined, QStringList{elsewhere});
     EXPECT_EQ(refusals, std::vector<QString>{u"autojoin_failed"_s});
-    EXPECT_EQ(applied(), QStringList{u"conversation "_s + elsewhere});
+    EXPECT_EQ(RecordingSession::appliedRecords(false), QStringList{u"conversation "_s + elsewhere});
 
     // An answer without the conversation's id succeeds without telling the caller.
     emulator.scriptAnswer(u"conversation/create"_s, Reply::ok());
