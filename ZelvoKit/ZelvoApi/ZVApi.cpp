@@ -6,6 +6,7 @@
 #include "ZelvoKit/ZelvoApi/ZVUserProfile.h"
 #include "ZelvoKit/support/ZVErrorLog.h"
 #include "platform/foundation/Format.h"
+#include "platform/foundation/ReferenceDate.h"
 #include "platform/foundation/SharedState.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/net/UrlError.h"
@@ -16,9 +17,6 @@
 namespace {
 
 using namespace Qt::Literals::StringLiterals;
-
-// The platform's reference date, 1 January 2001 UTC, in seconds since 1970.
-constexpr double kReferenceDateOffset = 978307200.0;
 
 struct ClassWide {
     std::shared_ptr<ZVApi> instance;
@@ -245,8 +243,7 @@ void ZVApi::doUpdateStatus() {
     }
     if (status == ConnectionStatusOnline) {
         lastSyncTime_ = platform::Scheduler::main().currentDate();
-        const double seconds =
-            static_cast<double>(lastSyncTime_.toMSecsSinceEpoch()) / 1000.0 - kReferenceDateOffset;
+        const double seconds = platform::timeIntervalSinceReferenceDate(lastSyncTime_);
         platform::UserDefaults::standard()->setInteger(
             static_cast<std::int64_t>(std::floor(seconds)), LastSyncTimeDefaultsKey);
     }

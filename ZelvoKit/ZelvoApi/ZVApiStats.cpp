@@ -1,6 +1,7 @@
 #include "ZelvoKit/ZelvoApi/ZVApiStats.h"
 
 #include "platform/foundation/Format.h"
+#include "platform/foundation/ReferenceDate.h"
 #include "platform/foundation/Scheduler.h"
 #include "platform/foundation/UserDefaults.h"
 
@@ -10,9 +11,6 @@
 #include <limits>
 
 namespace {
-
-// The platform's reference date, 1 January 2001 UTC, in seconds since 1970.
-constexpr double kReferenceDateOffset = 978307200.0;
 
 // The counters keep their 32-bit width in storage; a long-lived installation passes 2 GiB of
 // traffic, so they stop at the top instead of wrapping to negative counts.
@@ -54,8 +52,7 @@ void ZVApiStats::load() {
     messagesReceived_ = readCounter(*defaults, MessagesReceivedKey);
     const double stored = defaults->doubleForKey(LastResponseTimeKey);
     if (stored > 0) {
-        lastResponseTime_ = QDateTime::fromMSecsSinceEpoch(
-            static_cast<qint64>((stored + kReferenceDateOffset) * 1000.0), QTimeZone::utc());
+        lastResponseTime_ = platform::dateWithTimeIntervalSinceReferenceDate(stored);
     }
 }
 
@@ -67,9 +64,8 @@ void ZVApiStats::save() const {
     defaults->setInteger(messagesReceived_, MessagesReceivedKey);
     if (lastResponseTime_.isValid()) {
         // A double: single precision would put the time off by up to a minute at today's dates.
-        const double seconds = static_cast<double>(lastResponseTime_.toMSecsSinceEpoch()) / 1000.0 -
-                               kReferenceDateOffset;
-        defaults->setDouble(seconds, LastResponseTimeKey);
+        defaults->setDouble(platform::timeIntervalSinceReferenceDate(lastResponseTime_),
+                            LastResponseTimeKey);
     }
 }
 

@@ -87,8 +87,15 @@ QJsonValue sanitizeAny(const QJsonValue& value, bool& changed) {
 
 // "key": "string value" (possibly cut off) or "key": bare-value, in text that is not whole JSON.
 const QRegularExpression& sanitizedPairPattern() {
-    static const QRegularExpression pattern(QStringLiteral(
-        R"re("(password|old_password|ticket|token_ids|message|cleaned_html)"(\s*:\s*)(?:"((?:[^"\\]|\\.)*)("?)|([^,}\]\s]+)))re"));
+    static const QRegularExpression pattern([] {
+        QStringList keys;
+        for (const QString& key : ZVLogSanitization::sanitizeValues()) {
+            keys.append(QRegularExpression::escape(key));
+        }
+        keys.sort();
+        return QStringLiteral(R"re("(%1)"(\s*:\s*)(?:"((?:[^"\\]|\\.)*)("?)|([^,}\]\s]+)))re")
+            .arg(keys.join(QLatin1Char('|')));
+    }());
     return pattern;
 }
 
@@ -144,10 +151,13 @@ QString withoutTicket(const QString& query) {
 }  // namespace
 
 const QSet<QString>& ZVLogSanitization::sanitizeValues() {
-    // "token_ids" holds the cookies of every signed-in account.
-    static const QSet<QString> keys{QStringLiteral("password"), QStringLiteral("old_password"),
-                                    QStringLiteral("ticket"),   QStringLiteral("token_ids"),
-                                    QStringLiteral("message"),  QStringLiteral("cleaned_html")};
+    // "token_ids" holds the cookies of every signed-in account; a "notification_id" signs its
+    // account in as a password would.
+    static const QSet<QString> keys{
+        QStringLiteral("password"),       QStringLiteral("old_password"),
+        QStringLiteral("ticket"),         QStringLiteral("token_ids"),
+        QStringLiteral("message"),        QStringLiteral("cleaned_html"),
+        QStringLiteral("notification_id")};
     return keys;
 }
 

@@ -257,9 +257,10 @@ TEST_F(ZVApiRequestTest, LogLinesMaskSecretsOfArgumentsAndAnswers) {
     const QString ticket = u"f00dfacef00dfacef00dfacef00dface"_s;
     emulator.scriptAnswer(u"account/confirm"_s,
                           Reply::ok({{u"ticket"_s, ticket}, {u"account_id"_s, u"a1"_s}}));
-    auto request = makeRequest(
-        u"account/confirm"_s,
-        QJsonObject{{u"notification_id"_s, u"n1"_s}, {u"password"_s, u"hunter2-and-more"_s}});
+    auto request =
+        makeRequest(u"account/confirm"_s, QJsonObject{{u"notification_id"_s, u"link-0f3a9c"_s},
+                                                      {u"email"_s, u"anna@example.com"_s},
+                                                      {u"password"_s, u"hunter2-and-more"_s}});
     request->setHandler([](ZVJsonParser&) { return ZVError::errorWithCode(ZVError::InvalidData); });
     ZVErrorPtr received;
     request->setErrorHandler([&received](const ZVErrorPtr& error) { received = error; });
@@ -271,7 +272,8 @@ TEST_F(ZVApiRequestTest, LogLinesMaskSecretsOfArgumentsAndAnswers) {
     const QString log = logText();
     EXPECT_TRUE(log.contains(u"APIREQUEST_FAIL: <"_s + emulator.apiUrl() + u"account/confirm>"_s))
         << log.toStdString();
-    EXPECT_TRUE(log.contains(u"n1"_s));
+    EXPECT_TRUE(log.contains(u"anna@example.com"_s));
+    EXPECT_FALSE(log.contains(u"link-0f3a9c"_s));
     EXPECT_FALSE(log.contains(ticket));
     EXPECT_FALSE(log.contains(u"hunter2"_s));
     EXPECT_FALSE(request->description().contains(ticket));
