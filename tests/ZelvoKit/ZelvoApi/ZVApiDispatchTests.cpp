@@ -3,9 +3,9 @@
 #include "ZelvoKit/ZelvoApi/ZVUserProfile.h"
 #include "platform/foundation/Scheduler.h"
 #include "platform/net/UrlError.h"
+#include "tests/support/RefusingPort.h"
 
 #include <QtCore/QJsonArray>
-#include <QtNetwork/QTcpSocket>
 
 #include <chrono>
 #include <functional>
@@ -233,14 +233,12 @@ class ZVApiFailureTest : public ApiTest, public ::testing::WithParamInterface<Fa
 
 TEST_P(ZVApiFailureTest, QueuedRequestFailureSetsStatusBlocksAndRetry) {
     const FailureCase& c = GetParam();
-    // Bound but never listening, the port refuses every connection; and it stays ours, where the
-    // port of a stopped server may be taken meanwhile by another test's server.
-    QTcpSocket refusing;
+    zvtest::RefusingPort refusing;
     if (c.arrange) {
         c.arrange(emulator);
     } else {
-        ASSERT_TRUE(refusing.bind(QHostAddress::LocalHost, 0, QAbstractSocket::DontShareAddress));
-        api().setCustomBaseURL(u"http://127.0.0.1:%1/"_s.arg(refusing.localPort()));
+        ASSERT_TRUE(refusing.isBound());
+        api().setCustomBaseURL(refusing.baseUrl());
     }
     auto session = signIn(u"anna@example.com"_s);
     std::vector<ZVErrorPtr> defaultErrors;

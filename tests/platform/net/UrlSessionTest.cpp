@@ -1,5 +1,6 @@
 #include "tests/emulator/EmulatorJson.h"
 #include "tests/platform/net/NetTestSupport.h"
+#include "tests/support/RefusingPort.h"
 
 #include <QtCore/QJsonArray>
 
@@ -140,11 +141,14 @@ TEST_F(UrlSessionTest, AnAnswerCutShortIsConnectionLostWhateverItsStatus) {
 }
 
 TEST(UrlSessionTransport, ARefusedPortIsCannotConnect) {
-    ServiceEmulator closed;
-    ASSERT_TRUE(closed.start());
-    closed.stop();
+    zvtest::RefusingPort refusing;
+    ASSERT_TRUE(refusing.isBound());
+    platform::UrlRequest request;
+    request.url = QUrl(refusing.baseUrl() + QStringLiteral("api/account/login"));
+    request.httpMethod = QByteArrayLiteral("POST");
+    request.body = QByteArrayLiteral("{}");
     UrlSession session;
-    auto outcome = nettest::start(session, nettest::apiRequest(closed, "account/login"));
+    auto outcome = nettest::start(session, request);
     ASSERT_TRUE(nettest::waitFor(*outcome));
     EXPECT_EQ(outcome->errorCode(), static_cast<int>(UrlErrorCode::CannotConnectToHost));
     EXPECT_EQ(outcome->responses, 0);
