@@ -50,6 +50,10 @@ void ZVApi::setBackgroundMode(bool backgroundMode) {
         apiTimeoutCount_ = 0;
         startLongPoll();
         sendQueuedRequest();
+        // A contact pass cancelled when the background time ran out ran no block to go on with.
+        for (const auto& session : orderedSessions()) {
+            session->startContactSync();
+        }
         endBackgroundTask();
         updateStatus();
         return;

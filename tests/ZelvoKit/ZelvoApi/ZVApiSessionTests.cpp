@@ -243,6 +243,32 @@ TEST_F(ZVApiSessionTest, FailedContactPassIsRetriedWithTheBackOffOrOnReconnectio
     EXPECT_FALSE(anna->contactsNeedingSync());
 }
 
+// A cancelled pass (the background time ran out) runs no block: becoming active again resumes it.
+TEST_F(ZVApiSessionTest, ContactPassCancelledInTheBackgroundResumesWhenActiveAgain) {
+    auto anna = plainSession(u"anna@example.com"_s);
+    api().login();
+    emulator.addAccount(u"bert@example.com"_s, u"pw"_s);
+    const QString bert = idOf(u"bert@example.com"_s);
+    zvemu::Fault slow;
+    slow.delay = std::chrono::milliseconds(300);
+    emulator.injectFault(u"contact/sync"_s, slow);
+
+    anna->synchronizeContactWithId(bert);
+    scheduler().advance(ZVApiSession::kContactSyncDelay);
+    ASSERT_TRUE(scheduler().runUntil(
+        [] { return !api().requestsWithTag(ZVApiRequest::TagContactSync, nullptr).empty(); }));
+    api().setBackgroundMode(true);
+    for (const auto& request : api().requestsWithTag(ZVApiRequest::TagContactSync, nullptr)) {
+        api().cancelRequest(request);
+    }
+    scheduler().advance(60);
+    EXPECT_TRUE(anna->contactsNeedingSync());
+
+    api().setBackgroundMode(false);
+    ASSERT_TRUE(scheduler().runUntil([&] { return !anna->contactsNeedingSync(); }));
+    EXPECT_EQ(emulator.lastRequest(u"contact/sync"_s)->status, 200);
+}
+
 TEST_F(ZVApiSessionTest, ContactRecordsReachTheProfileAndTheObserversAfterTheTransaction) {
     struct Observer : ZVContactChangeObserver {
         void sessionContactsChanged(const std::shared_ptr<ZVApiSession>& session,
