@@ -77,10 +77,11 @@ struct Answer {
     std::optional<PhotoLibraryError> error;
 };
 
-Answer assetForURL(const QUrl& url) {
+// Asks the library for one asset and delivers the answer, which never comes within the call.
+Answer askForOneAsset(
+    const std::function<void(std::function<void(AssetPtr)>, PhotoLibrary::FailureBlock)>& ask) {
     Answer answer;
-    PhotoLibrary::shared().assetForURL(
-        url,
+    ask(
         [&](AssetPtr asset) {
             answer.delivered = true;
             answer.asset = std::move(asset);
@@ -93,6 +94,12 @@ Answer assetForURL(const QUrl& url) {
     platform::Scheduler::main().runPending();
     EXPECT_TRUE(answer.delivered);
     return answer;
+}
+
+Answer assetForURL(const QUrl& url) {
+    return askForOneAsset([&](auto result, auto failure) {
+        PhotoLibrary::shared().assetForURL(url, std::move(result), std::move(failure));
+    });
 }
 
 Answer enumerate(AssetsFilter filter) {
@@ -113,20 +120,9 @@ Answer enumerate(AssetsFilter filter) {
 }
 
 Answer lastPhotoTaken() {
-    Answer answer;
-    PhotoLibrary::shared().lastPhotoTaken(
-        [&](AssetPtr asset) {
-            answer.delivered = true;
-            answer.asset = std::move(asset);
-        },
-        [&](const PhotoLibraryError& error) {
-            answer.delivered = true;
-            answer.error = error;
-        });
-    EXPECT_FALSE(answer.delivered) << "answered within the call";
-    platform::Scheduler::main().runPending();
-    EXPECT_TRUE(answer.delivered);
-    return answer;
+    return askForOneAsset([](auto result, auto failure) {
+        PhotoLibrary::shared().lastPhotoTaken(std::move(result), std::move(failure));
+    });
 }
 
 std::vector<QString> names(const std::vector<AssetPtr>& assets) {
