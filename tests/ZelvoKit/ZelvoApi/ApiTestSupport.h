@@ -4,6 +4,7 @@
 #include "ZelvoKit/ZelvoApi/ZVApiRequest.h"
 #include "ZelvoKit/ZelvoApi/ZVApiSession.h"
 #include "ZelvoKit/ZelvoApi/ZVUserCredentials.h"
+#include "platform/foundation/Scheduler.h"
 #include "tests/emulator/ServiceEmulator.h"
 
 #include <QtCore/QJsonObject>
@@ -12,10 +13,18 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 
 namespace zvapitest {
+
+// How long the emulator holds a waiting poll in these tests: longer than any test waits.
+constexpr std::chrono::milliseconds kHold{20000};
+
+inline platform::Scheduler& scheduler() {
+    return platform::Scheduler::main();
+}
 
 // A session that writes down what the API client did to it, in order.
 class RecordingSession : public ZVApiSession {

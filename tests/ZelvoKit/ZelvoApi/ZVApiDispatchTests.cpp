@@ -18,12 +18,6 @@ using namespace Qt::Literals::StringLiterals;
 using zvemu::Fault;
 using zvemu::Reply;
 
-constexpr std::chrono::milliseconds kHold{20000};
-
-platform::Scheduler& scheduler() {
-    return platform::Scheduler::main();
-}
-
 double secondsUntil(const QDateTime& date) {
     return static_cast<double>(scheduler().currentDate().msecsTo(date)) / 1000.0;
 }

@@ -23,10 +23,6 @@ using zvemu::Reply;
 
 const QString kPassword = u"secret"_s;
 
-platform::Scheduler& scheduler() {
-    return platform::Scheduler::main();
-}
-
 std::shared_ptr<platform::UserDefaults> defaults() {
     return platform::UserDefaults::standard();
 }

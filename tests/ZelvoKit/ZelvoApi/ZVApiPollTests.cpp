@@ -14,12 +14,7 @@ using namespace Qt::Literals::StringLiterals;
 using zvemu::Fault;
 using zvemu::Reply;
 
-constexpr std::chrono::milliseconds kHold{20000};
 const QString kPoll = u"account/poll"_s;
-
-platform::Scheduler& scheduler() {
-    return platform::Scheduler::main();
-}
 
 platform::Application& application() {
     return platform::Application::shared();

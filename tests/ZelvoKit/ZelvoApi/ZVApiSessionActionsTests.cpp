@@ -15,12 +15,6 @@ using namespace Qt::Literals::StringLiterals;
 using zvemu::Fault;
 using zvemu::Reply;
 
-constexpr std::chrono::milliseconds kHold{20000};
-
-platform::Scheduler& scheduler() {
-    return platform::Scheduler::main();
-}
-
 // Refuses the header of the conversation "broken", as a session refuses a record it cannot apply.
 class RefusingSession : public RecordingSession {
 public:

@@ -18,10 +18,6 @@ using namespace Qt::Literals::StringLiterals;
 using zvemu::Fault;
 using zvemu::Reply;
 
-platform::Scheduler& scheduler() {
-    return platform::Scheduler::main();
-}
-
 std::shared_ptr<platform::UserDefaults> defaults() {
     return platform::UserDefaults::standard();
 }

@@ -11,18 +11,14 @@ namespace {
 
 using namespace Qt::Literals::StringLiterals;
 
-platform::Scheduler& scheduler() {
-    return platform::Scheduler::main();
-}
-
 TEST(ZVApiStatsTest, TrafficAddsUpAndOnlyAnswersWithABodyMoveTheResponseTime) {
     ZVApiStats stats;
     EXPECT_FALSE(stats.lastResponseTime().isValid());
     stats.reportTrafficSent(120, 0);
     EXPECT_FALSE(stats.lastResponseTime().isValid());
     stats.reportTrafficSent(30, 900);
-    const QDateTime answered = scheduler().currentDate();
-    scheduler().advance(60);
+    const QDateTime answered = platform::Scheduler::main().currentDate();
+    platform::Scheduler::main().advance(60);
     stats.reportTrafficSent(10, 0);
     stats.reportSentMessage();
     stats.reportReceivedMessage();

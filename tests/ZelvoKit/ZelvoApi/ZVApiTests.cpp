@@ -14,10 +14,6 @@ using namespace Qt::Literals::StringLiterals;
 using zvemu::Fault;
 using zvemu::Reply;
 
-platform::Scheduler& scheduler() {
-    return platform::Scheduler::main();
-}
-
 class ZVApiTest : public ApiTest {};
 
 TEST_F(ZVApiTest, ConnectionStatusFollowsThePendingRequestsAfterAQuarterSecond) {

@@ -14,10 +14,6 @@ namespace {
 using namespace Qt::Literals::StringLiterals;
 using zvemu::Reply;
 
-platform::Scheduler& scheduler() {
-    return platform::Scheduler::main();
-}
-
 class ZVUserProfileTest : public ApiTest {
 protected:
     void SetUp() override {
