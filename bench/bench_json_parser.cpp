@@ -1,6 +1,6 @@
 // Reading an answer of the event stream: the JSON reader runs for every record of every answer.
 
-#include "ZelvoKit/support/ZVJsonParser.h"
+#include "ZelvoKit/support/base/ZVJsonParser.h"
 
 #include <QtCore/QJsonDocument>
 

@@ -1,8 +1,8 @@
 #include "ZelvoKit/model/ZVClassificators.h"
 
-#include "ZelvoKit/ZelvoApi/ZVApiRecordKind.h"
-#include "ZelvoKit/support/ZVEmailInterval.h"
-#include "ZelvoKit/support/ZVJsonParser.h"
+#include "ZelvoKit/ZelvoApi/api/ZVApiRecordKind.h"
+#include "ZelvoKit/support/base/ZVJsonParser.h"
+#include "ZelvoKit/support/text/ZVEmailInterval.h"
 
 #include <QtCore/QJsonArray>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ZelvoKit/support/ZVCodeTable.h"
+#include "ZelvoKit/support/base/ZVCodeTable.h"
 
 #include <QtCore/QString>
 #include <QtCore/QStringList>

@@ -1,6 +1,6 @@
 #include "ZelvoKit/model/ZVDataModel.h"
 
-#include "ZelvoKit/support/ZVErrorLog.h"
+#include "ZelvoKit/support/log/ZVErrorLog.h"
 
 #include <algorithm>
 

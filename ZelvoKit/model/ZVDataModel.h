@@ -12,24 +12,17 @@
 #include <type_traits>
 #include <vector>
 
-// The entities of an account's store, gathered from the classes that describe them, so that each
-// entity adds itself and no central list has to know them all. The model is built from what was
-// added when a repository first asks for it, and again after anything is added.
+// The entities of an account's store, gathered from the classes that describe them. Each entity
+// is added at start-up (ZVStartUpModel), never from a static initializer, which the linker may drop
+// from a static library:
 //
-// Entities usually add themselves from their own .cpp with a Registration, which runs before main:
+//   ZVDataModel::shared().addEntity<Message>(u"Message"_s, &Message::describeAttributes);
 //
-//   const ZVDataModel::Registration registration([](ZVDataModel& model) {
-//       model.addEntity<Message>(u"Message"_s, &Message::describeAttributes);
-//   });
-//
-// Main thread only, once the program runs.
+// The model is built from what was added when a repository first asks for it, and again after
+// anything is added. Main thread only.
 class ZVDataModel {
 public:
     using DescribeEntity = std::function<void(platform::EntityDescription&)>;
-
-    struct Registration {
-        explicit Registration(const std::function<void(ZVDataModel&)>& add) { add(shared()); }
-    };
 
     // The model of every account's store.
     static ZVDataModel& shared();

@@ -1,9 +1,9 @@
 #include "ZelvoKit/model/ZVDataRepository.h"
 
-#include "ZelvoKit/ZelvoApi/ZVApiSession.h"
-#include "ZelvoKit/ZelvoApi/ZVUserCredentials.h"
+#include "ZelvoKit/ZelvoApi/account/ZVUserCredentials.h"
+#include "ZelvoKit/ZelvoApi/session/ZVApiSession.h"
 #include "ZelvoKit/model/ZVManagedObject.h"
-#include "ZelvoKit/support/ZVErrorLog.h"
+#include "ZelvoKit/support/log/ZVErrorLog.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/UserDefaults.h"

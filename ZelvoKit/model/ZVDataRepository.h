@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ZelvoKit/model/ZVDataModel.h"
-#include "ZelvoKit/support/ZVError.h"
+#include "ZelvoKit/support/base/ZVError.h"
 
 #include "platform/store/ManagedObjectContext.h"
 #include "platform/store/StoreError.h"

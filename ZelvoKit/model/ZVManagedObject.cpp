@@ -1,9 +1,9 @@
 #include "ZelvoKit/model/ZVManagedObject.h"
 
-#include "ZelvoKit/ZelvoApi/ZVApiRequest.h"
-#include "ZelvoKit/ZelvoApi/ZVApiSession.h"
-#include "ZelvoKit/support/ZVErrorLog.h"
-#include "ZelvoKit/support/ZVJsonParser.h"
+#include "ZelvoKit/ZelvoApi/api/ZVApiRequest.h"
+#include "ZelvoKit/ZelvoApi/session/ZVApiSession.h"
+#include "ZelvoKit/support/base/ZVJsonParser.h"
+#include "ZelvoKit/support/log/ZVErrorLog.h"
 
 namespace {
 

@@ -10,6 +10,10 @@
 //  - every shared object reset (platform::resetSharedState()).
 namespace zvtest {
 
+// Each test program defines it, in its folder's TestStartUp.cpp, calling the start-up function of
+// the library it tests, as the executable does; the shared main calls it once before any test.
+void startUpLibraries();
+
 // The current test's temporary root folder.
 QString testRoot();
 // A fresh, empty folder below the test's root.

@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
 #endif
     QCoreApplication::setApplicationName(QStringLiteral("Zelvo"));
     testing::InitGoogleMock(&argc, argv);
+    zvtest::startUpLibraries();
     zvtest::installTestEnvironment();
     return RUN_ALL_TESTS();
 }

@@ -1,6 +1,6 @@
 #include "tests/ZelvoKit/ZelvoApi/ApiTestSupport.h"
 
-#include "ZelvoKit/support/ZVErrorLog.h"
+#include "ZelvoKit/support/log/ZVErrorLog.h"
 #include "platform/foundation/Application.h"
 #include "platform/foundation/Scheduler.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ZelvoKit/ZelvoApi/ZVApi.h"
-#include "ZelvoKit/ZelvoApi/ZVApiRequest.h"
-#include "ZelvoKit/ZelvoApi/ZVApiSession.h"
-#include "ZelvoKit/ZelvoApi/ZVUserCredentials.h"
+#include "ZelvoKit/ZelvoApi/account/ZVUserCredentials.h"
+#include "ZelvoKit/ZelvoApi/api/ZVApi.h"
+#include "ZelvoKit/ZelvoApi/api/ZVApiRequest.h"
+#include "ZelvoKit/ZelvoApi/session/ZVApiSession.h"
 #include "platform/foundation/Scheduler.h"
 #include "tests/emulator/ServiceEmulator.h"
 

@@ -1,6 +1,6 @@
 #include "tests/ZelvoKit/ZelvoApi/TransferTestSupport.h"
 
-#include "ZelvoKit/support/ZVJsonParser.h"
+#include "ZelvoKit/support/base/ZVJsonParser.h"
 #include "platform/foundation/Scheduler.h"
 #include "platform/net/BackgroundUrlSessionTask.h"
 #include "tests/support/TestEnvironment.h"

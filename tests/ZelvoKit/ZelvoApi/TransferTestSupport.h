@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ZelvoKit/ZelvoApi/ZVFileTransferDelegate.h"
-#include "ZelvoKit/ZelvoApi/ZVFileTransferTask.h"
-#include "ZelvoKit/support/ZVError.h"
+#include "ZelvoKit/ZelvoApi/transfers/ZVFileTransferDelegate.h"
+#include "ZelvoKit/ZelvoApi/transfers/ZVFileTransferTask.h"
+#include "ZelvoKit/support/base/ZVError.h"
 
 #include <QtCore/QByteArray>
 #include <QtCore/QString>

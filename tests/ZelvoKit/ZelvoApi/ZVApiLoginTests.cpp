@@ -1,7 +1,7 @@
 #include "tests/ZelvoKit/ZelvoApi/ApiTestSupport.h"
 
-#include "ZelvoKit/ZelvoApi/ZVUserProfile.h"
-#include "ZelvoKit/support/ZVLocalization.h"
+#include "ZelvoKit/ZelvoApi/account/ZVUserProfile.h"
+#include "ZelvoKit/support/text/ZVLocalization.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Scheduler.h"
 #include "platform/foundation/UserDefaults.h"
@@ -54,7 +54,6 @@ protected:
     void SetUp() override {
         ApiTest::SetUp();
         ZVApi::setSessionClass(ZVApiSession::factory<ZVApiSession>());
-        ZVLocalization::load();
         statusObservation = api().observe(QString(ZVApi::LoginStatusKey), [this](const QString&) {
             statuses.append(api().loginStatus());
         });

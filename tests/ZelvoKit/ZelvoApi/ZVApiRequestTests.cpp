@@ -1,7 +1,7 @@
 #include "tests/ZelvoKit/ZelvoApi/ApiTestSupport.h"
 
-#include "ZelvoKit/ZelvoApi/ZVApiStats.h"
-#include "ZelvoKit/ZelvoApi/ZVLoginRequest.h"
+#include "ZelvoKit/ZelvoApi/api/ZVApiStats.h"
+#include "ZelvoKit/ZelvoApi/api/ZVLoginRequest.h"
 #include "platform/foundation/Scheduler.h"
 #include "platform/net/UrlError.h"
 #include "tests/emulator/EmulatorJson.h"

@@ -1,6 +1,6 @@
 #include "tests/ZelvoKit/ZelvoApi/ApiTestSupport.h"
 
-#include "ZelvoKit/ZelvoApi/ZVApiStats.h"
+#include "ZelvoKit/ZelvoApi/api/ZVApiStats.h"
 #include "platform/foundation/Scheduler.h"
 
 #include <QtCore/QJsonArray>

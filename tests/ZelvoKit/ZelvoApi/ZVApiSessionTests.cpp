@@ -1,6 +1,6 @@
 #include "tests/ZelvoKit/ZelvoApi/ApiTestSupport.h"
 
-#include "ZelvoKit/ZelvoApi/ZVUserProfile.h"
+#include "ZelvoKit/ZelvoApi/account/ZVUserProfile.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Scheduler.h"
 #include "platform/foundation/UserDefaults.h"

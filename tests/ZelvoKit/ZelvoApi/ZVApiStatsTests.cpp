@@ -1,4 +1,4 @@
-#include "ZelvoKit/ZelvoApi/ZVApiStats.h"
+#include "ZelvoKit/ZelvoApi/api/ZVApiStats.h"
 
 #include "platform/foundation/Scheduler.h"
 #include "platform/foundation/UserDefaults.h"

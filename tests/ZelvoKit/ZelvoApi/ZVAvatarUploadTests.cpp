@@ -1,4 +1,4 @@
-#include "ZelvoKit/ZelvoApi/ZVFileTransfers.h"
+#include "ZelvoKit/ZelvoApi/transfers/ZVFileTransfers.h"
 #include "tests/ZelvoKit/ZelvoApi/ApiTestSupport.h"
 #include "tests/ZelvoKit/ZelvoApi/TransferTestSupport.h"
 #include "tests/support/TestEnvironment.h"

@@ -1,5 +1,5 @@
-#include "ZelvoKit/ZelvoApi/ZVFileTransfers.h"
-#include "ZelvoKit/ZelvoApi/ZVUserCredentials.h"
+#include "ZelvoKit/ZelvoApi/account/ZVUserCredentials.h"
+#include "ZelvoKit/ZelvoApi/transfers/ZVFileTransfers.h"
 #include "platform/foundation/Application.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Scheduler.h"

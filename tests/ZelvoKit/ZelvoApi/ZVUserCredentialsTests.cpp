@@ -1,6 +1,6 @@
-#include "ZelvoKit/ZelvoApi/ZVUserCredentials.h"
+#include "ZelvoKit/ZelvoApi/account/ZVUserCredentials.h"
 
-#include "ZelvoKit/support/ZVErrorLog.h"
+#include "ZelvoKit/support/log/ZVErrorLog.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/security/Keychain.h"
 #include "platform/security/MemoryKeychainBackend.h"

@@ -1,7 +1,7 @@
 #include "tests/ZelvoKit/ZelvoApi/ApiTestSupport.h"
 
-#include "ZelvoKit/ZelvoApi/ZVUserProfile.h"
-#include "ZelvoKit/support/ZVEmailInterval.h"
+#include "ZelvoKit/ZelvoApi/account/ZVUserProfile.h"
+#include "ZelvoKit/support/text/ZVEmailInterval.h"
 #include "platform/foundation/Scheduler.h"
 #include "platform/foundation/UserDefaults.h"
 

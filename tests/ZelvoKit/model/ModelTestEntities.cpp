@@ -1,8 +1,8 @@
 #include "tests/ZelvoKit/model/ModelTestEntities.h"
 
-#include "ZelvoKit/ZelvoApi/ZVApiRequest.h"
-#include "ZelvoKit/ZelvoApi/ZVApiSession.h"
-#include "ZelvoKit/ZelvoApi/ZVUserCredentials.h"
+#include "ZelvoKit/ZelvoApi/account/ZVUserCredentials.h"
+#include "ZelvoKit/ZelvoApi/api/ZVApiRequest.h"
+#include "ZelvoKit/ZelvoApi/session/ZVApiSession.h"
 
 namespace modeltest {
 

@@ -1,7 +1,7 @@
 #include "ZelvoKit/model/ZVClassificators.h"
 
-#include "ZelvoKit/support/ZVError.h"
-#include "ZelvoKit/support/ZVJsonParser.h"
+#include "ZelvoKit/support/base/ZVError.h"
+#include "ZelvoKit/support/base/ZVJsonParser.h"
 
 #include <gtest/gtest.h>
 

@@ -22,14 +22,11 @@ public:
     using ManagedObject::ManagedObject;
 };
 
-// Added before main, as an entity's own file adds itself.
-const ZVDataModel::Registration registration([](ZVDataModel& model) {
-    model.addEntity<Conversation>(u"RegisteredProbe"_s, [](platform::EntityDescription& entity) {
-        entity.addAttribute(u"probe_id"_s, AttributeType::String);
-    });
-});
-
-TEST(ZVDataModel, EntitiesAddedBeforeMainAreInTheSharedModel) {
+TEST(ZVDataModel, EntitiesAddedAtStartUpAreInTheSharedModel) {
+    ZVDataModel::shared().addEntity<Conversation>(
+        u"RegisteredProbe"_s, [](platform::EntityDescription& entity) {
+            entity.addAttribute(u"probe_id"_s, AttributeType::String);
+        });
     const auto model = ZVDataModel::shared().model();
     ASSERT_TRUE(model);
     const platform::EntityDescription* probe = model->entity(u"RegisteredProbe");

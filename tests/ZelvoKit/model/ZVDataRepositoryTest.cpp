@@ -3,9 +3,9 @@
 #include "tests/ZelvoKit/model/ModelTestEntities.h"
 #include "tests/support/TestEnvironment.h"
 
-#include "ZelvoKit/ZelvoApi/ZVApiSession.h"
-#include "ZelvoKit/support/ZVError.h"
-#include "ZelvoKit/support/ZVErrorLog.h"
+#include "ZelvoKit/ZelvoApi/session/ZVApiSession.h"
+#include "ZelvoKit/support/base/ZVError.h"
+#include "ZelvoKit/support/log/ZVErrorLog.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Paths.h"
 #include "platform/store/sqlite/SqliteConnection.h"

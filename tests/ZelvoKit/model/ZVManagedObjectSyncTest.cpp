@@ -3,10 +3,10 @@
 #include "tests/ZelvoKit/model/ModelTestEntities.h"
 #include "tests/emulator/ServiceEmulator.h"
 
-#include "ZelvoKit/ZelvoApi/ZVApi.h"
-#include "ZelvoKit/ZelvoApi/ZVApiRequest.h"
-#include "ZelvoKit/ZelvoApi/ZVApiSession.h"
-#include "ZelvoKit/ZelvoApi/ZVUserCredentials.h"
+#include "ZelvoKit/ZelvoApi/account/ZVUserCredentials.h"
+#include "ZelvoKit/ZelvoApi/api/ZVApi.h"
+#include "ZelvoKit/ZelvoApi/api/ZVApiRequest.h"
+#include "ZelvoKit/ZelvoApi/session/ZVApiSession.h"
 #include "platform/foundation/Scheduler.h"
 #include "platform/store/ManagedObjectContext.h"
 

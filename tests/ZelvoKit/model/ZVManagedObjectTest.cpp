@@ -2,9 +2,9 @@
 
 #include "tests/ZelvoKit/model/ModelTestEntities.h"
 
-#include "ZelvoKit/ZelvoApi/ZVApiRequest.h"
-#include "ZelvoKit/support/ZVError.h"
-#include "ZelvoKit/support/ZVJsonParser.h"
+#include "ZelvoKit/ZelvoApi/api/ZVApiRequest.h"
+#include "ZelvoKit/support/base/ZVError.h"
+#include "ZelvoKit/support/base/ZVJsonParser.h"
 #include "platform/foundation/Scheduler.h"
 #include "platform/net/UrlError.h"
 #include "platform/store/ManagedObjectContext.h"

@@ -1,7 +1,7 @@
-#include "ZelvoKit/support/AnimatedImage.h"
+#include "ZelvoKit/support/media/AnimatedImage.h"
 
-#include "tests/support/TestEnvironment.h"
 #include "tests/ZelvoKit/support/GifEncoder.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QtCore/QBuffer>
 #include <QtCore/QFile>

@@ -1,4 +1,4 @@
-#include "ZelvoKit/support/CollectionUtils.h"
+#include "ZelvoKit/support/base/CollectionUtils.h"
 
 #include <QtCore/QJsonArray>
 

@@ -1,4 +1,4 @@
-#include "ZelvoKit/support/DataUtils.h"
+#include "ZelvoKit/support/base/DataUtils.h"
 
 #include <gtest/gtest.h>
 

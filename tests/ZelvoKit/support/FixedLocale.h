@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ZelvoKit/support/DeviceLocale.h"
+#include "ZelvoKit/support/text/DeviceLocale.h"
 #include "platform/foundation/Scheduler.h"
 
 #include <QtCore/QDateTime>

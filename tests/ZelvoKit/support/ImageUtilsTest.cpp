@@ -1,6 +1,6 @@
-#include "ZelvoKit/support/ImageUtils.h"
+#include "ZelvoKit/support/media/ImageUtils.h"
 
-#include "ZelvoKit/support/ZVErrorLog.h"
+#include "ZelvoKit/support/log/ZVErrorLog.h"
 
 #include <QtCore/QBuffer>
 #include <QtCore/QFile>

@@ -1,4 +1,4 @@
-#include "ZelvoKit/support/StringUtils.h"
+#include "ZelvoKit/support/text/StringUtils.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ZelvoKit/support/ZVErrorLog.h"
+#include "ZelvoKit/support/log/ZVErrorLog.h"
 
 #include "platform/foundation/Application.h"
 #include "platform/foundation/Paths.h"

@@ -1,6 +1,6 @@
-#include "ZelvoKit/support/ZVError.h"
+#include "ZelvoKit/support/base/ZVError.h"
 
-#include "ZelvoKit/support/ZVLocalization.h"
+#include "ZelvoKit/support/text/ZVLocalization.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "ZelvoKit/support/ZVJsonParser.h"
+#include "ZelvoKit/support/base/ZVJsonParser.h"
 
-#include "ZelvoKit/support/ZVErrorLog.h"
+#include "ZelvoKit/support/log/ZVErrorLog.h"
 
 #include <QtCore/QFile>
 #include <QtCore/QTimeZone>

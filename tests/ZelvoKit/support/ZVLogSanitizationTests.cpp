@@ -1,7 +1,7 @@
-#include "ZelvoKit/support/ZVLogSanitization.h"
+#include "ZelvoKit/support/log/ZVLogSanitization.h"
 
-#include "ZelvoKit/support/ZVError.h"
-#include "ZelvoKit/support/ZVErrorLog.h"
+#include "ZelvoKit/support/base/ZVError.h"
+#include "ZelvoKit/support/log/ZVErrorLog.h"
 
 #include <QtCore/QFile>
 #include <QtCore/QJsonDocument>

@@ -1,4 +1,4 @@
-#include "ZelvoKit/support/ZVNameUtils.h"
+#include "ZelvoKit/support/text/ZVNameUtils.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ZelvoKit/support/ZVObfuscator.h"
+#include "ZelvoKit/support/log/ZVObfuscator.h"
 
 #include "platform/foundation/SharedState.h"
 

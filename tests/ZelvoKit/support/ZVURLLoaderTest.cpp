@@ -1,10 +1,10 @@
-#include "ZelvoKit/support/ZVURLLoader.h"
+#include "ZelvoKit/support/media/ZVURLLoader.h"
 
-#include "ZelvoKit/support/ImageUtils.h"
-#include "ZelvoKit/support/ZVFileURLRepresentation.h"
+#include "ZelvoKit/support/media/ImageUtils.h"
+#include "ZelvoKit/support/media/ZVFileURLRepresentation.h"
 #include "platform/foundation/Application.h"
-#include "platform/foundation/PhotoLibrary.h"
 #include "platform/foundation/Scheduler.h"
+#include "platform/media/PhotoLibrary.h"
 #include "tests/ZelvoKit/support/GifEncoder.h"
 #include "tests/support/TestEnvironment.h"
 

@@ -1,4 +1,4 @@
-#include "ZelvoKit/support/ZelvoUtils.h"
+#include "ZelvoKit/support/base/ZelvoUtils.h"
 
 #include "tests/ZelvoKit/support/FixedLocale.h"
 

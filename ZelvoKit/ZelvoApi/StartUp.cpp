@@ -1,0 +1,7 @@
+#include "ZelvoKit/ZelvoApi/StartUp.h"
+
+#include "ZelvoKit/support/StartUp.h"
+
+void ZVStartUpApi() {
+    ZVStartUpSupport();
+}

@@ -1,0 +1,334 @@
+#include "ZelvoKit/ZelvoApi/api/ZVApi.h"
+
+#include "ZelvoKit/ZelvoApi/account/ZVUserCredentials.h"
+#include "ZelvoKit/ZelvoApi/account/ZVUserProfile.h"
+#include "ZelvoKit/ZelvoApi/api/ZVApiStats.h"
+#include "ZelvoKit/ZelvoApi/transfers/ZVFileTransfers.h"
+#include "ZelvoKit/support/log/ZVErrorLog.h"
+#include "platform/foundation/Format.h"
+#include "platform/foundation/ReferenceDate.h"
+#include "platform/foundation/SharedState.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/net/UrlError.h"
+#include "platform/net/UrlSession.h"
+
+#include <cmath>
+
+namespace {
+
+using namespace Qt::Literals::StringLiterals;
+
+struct ClassWide {
+    std::shared_ptr<ZVApi> instance;
+    QString applicationId;
+    ZVApiSession::Factory sessionFactory;
+};
+
+ClassWide& classWide() {
+    static ClassWide values;
+    return values;
+}
+
+}  // namespace
+
+ZVApi& ZVApi::api() {
+    static const bool registered = [] {
+        platform::onResetSharedState([] {
+            // Dropping the instance cancels its transfers (with its URL session) and its timers.
+            std::shared_ptr<ZVApi> instance = std::move(classWide().instance);
+            instance.reset();
+            classWide() = ClassWide();
+        });
+        return true;
+    }();
+    (void)registered;
+    std::shared_ptr<ZVApi>& instance = classWide().instance;
+    if (!instance) {
+        instance = std::shared_ptr<ZVApi>(new ZVApi());
+    }
+    return *instance;
+}
+
+void ZVApi::resetSharedApi() {
+    std::shared_ptr<ZVApi> instance = classWide().instance;
+    if (!instance) {
+        return;
+    }
+    while (!instance->sessions_.isEmpty()) {
+        instance->removeSession(instance->orderedSessions().front());
+    }
+    if (classWide().instance == instance) {
+        classWide().instance.reset();
+    }
+}
+
+ZVApi::ZVApi() : baseURL_(serviceBaseURL()), urlSession_(std::make_unique<platform::UrlSession>()) {
+    recomputeBaseApiURL();
+}
+
+ZVApi::~ZVApi() {
+    retryTimer_.cancel();
+    // The URL session goes with the instance and takes its running transfers with it, silently.
+    platform::Scheduler::main().cancelAll(this);
+}
+
+// --- class-wide values ---
+
+void ZVApi::setApplicationId(const QString& applicationId) {
+    classWide().applicationId = applicationId;
+}
+
+QString ZVApi::applicationId() {
+    return classWide().applicationId;
+}
+
+void ZVApi::setSessionClass(ZVApiSession::Factory factory) {
+    classWide().sessionFactory = std::move(factory);
+}
+
+ZVApiSession::Factory ZVApi::sessionClass() {
+    return classWide().sessionFactory ? classWide().sessionFactory
+                                      : ZVApiSession::factory<ZVApiSession>();
+}
+
+QString ZVApi::userAgentString() {
+    const platform::Application& application = platform::Application::shared();
+    QString name = classWide().applicationId;
+    if (name.isEmpty()) {
+        name = application.bundleIdentifier();
+    }
+    if (name.isEmpty()) {
+        name = application.executableName();
+    }
+    return platform::format(
+        u"%@/%@ (%@)", name,
+        platform::format(u"%@.%@", application.shortVersion(), application.buildVersion()),
+        platform::format(u"%@ %@", application.systemName(), application.systemVersion()));
+}
+
+bool ZVApi::isNetworkFailure(const ZVErrorPtr& error) {
+    return isNetworkFailure(error.get());
+}
+
+bool ZVApi::isNetworkFailure(const ZVError* error) {
+    return error && (error->domain() == platform::kUrlErrorDomain ||
+                     error->domain() == platform::kPosixErrorDomain);
+}
+
+const QUrl& ZVApi::serviceBaseURL() {
+    static const QUrl url(u"https://zelvo.com/"_s);
+    return url;
+}
+
+// --- configuration ---
+
+void ZVApi::setCustomBaseURL(const QString& url) {
+    customBaseURL_ = !url.isEmpty();
+    baseURL_ = customBaseURL_ ? QUrl(url) : serviceBaseURL();
+    // Only a server that the user named is trusted without a valid certificate.
+    urlSession_->setAllowsInvalidCertificates(customBaseURL_);
+    recomputeBaseApiURL();
+}
+
+QString ZVApi::customBaseURL() const {
+    return customBaseURL_ ? baseURL_.toString() : QString();
+}
+
+void ZVApi::recomputeBaseApiURL() {
+    baseApiURL_ = baseURL_.resolved(QUrl(u"api/"_s));
+}
+
+QString ZVApi::zelvoIdFromEmail(const QString& email) {
+    if (zelvoIdSuffix_.isNull()) {
+        zelvoIdSuffix_ = platform::format(u"@%@", baseURL_.host());
+    }
+    if (!email.endsWith(zelvoIdSuffix_)) {
+        return QString();
+    }
+    return email.left(email.size() - zelvoIdSuffix_.size());
+}
+
+// --- state ---
+
+bool ZVApi::debugLoggingEnabled() const {
+    for (const auto& session : sessions_) {
+        if (session->profile() && session->profile()->debugLogging()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void ZVApi::setActiveSession(const std::shared_ptr<ZVApiSession>& session) {
+    if (session == activeSession_) {
+        return;
+    }
+    changeValueForKey(ActiveSessionKey, [&] { activeSession_ = session; });
+    const auto defaults = platform::UserDefaults::standard();
+    defaults->setString(session ? session->sessionId() : QString(), ActiveSessionDefaultsKey);
+    defaults->synchronize();
+}
+
+float ZVApi::syncProgress() const {
+    if (sessions_.isEmpty()) {
+        return 0;
+    }
+    float total = 0;
+    for (const auto& session : sessions_) {
+        total += session->syncProgress();
+    }
+    return total / static_cast<float>(sessions_.size());
+}
+
+void ZVApi::setLoginStatus(int status) {
+    changeValueForKey(LoginStatusKey, [&] { loginStatus_ = status; });
+}
+
+void ZVApi::setConnectionAvailable(bool available) {
+    if (available == connectionAvailable_) {
+        return;
+    }
+    changeValueForKey(ConnectionAvailableKey, [&] { connectionAvailable_ = available; });
+    if (available && loginStatus_ == LoginStatusSignedIn) {
+        connectionEstablished();
+    }
+}
+
+void ZVApi::connectionEstablished() {
+    const Sessions sessions = sessions_;
+    for (const auto& session : sessions) {
+        session->connectionEstablished();
+        session->retryContactSyncNow();
+    }
+}
+
+void ZVApi::saveContext() {
+    const Sessions sessions = sessions_;
+    for (const auto& session : sessions) {
+        session->saveContext();
+    }
+}
+
+void ZVApi::updateStatus() {
+    // Every call computes once: an earlier scheduled computation is not replaced.
+    platform::Scheduler::main().after(
+        kStatusUpdateDelay, [this] { doUpdateStatus(); }, this);
+}
+
+void ZVApi::doUpdateStatus() {
+    int status = ConnectionStatusOffline;
+    if (lastError_) {
+        if (isNetworkFailure(lastError_)) {
+            setConnectionAvailable(false);
+            status = ConnectionStatusOffline;
+        } else {
+            status = ConnectionStatusError;
+        }
+    } else if (!pendingRequests_.empty()) {
+        bool anyWaitingPoll = false;
+        bool anyOther = false;
+        for (const auto& request : pendingRequests_) {
+            (request->tag() == ZVApiRequest::TagLongPoll ? anyWaitingPoll : anyOther) = true;
+        }
+        if (!anyWaitingPoll) {
+            status = ConnectionStatusConnecting;
+        } else if (anyOther) {
+            status = ConnectionStatusActivity;
+        } else {
+            status = ConnectionStatusOnline;
+        }
+    }
+    if (status != connectionStatus_) {
+        changeValueForKey(ConnectionStatusKey, [&] { connectionStatus_ = status; });
+    }
+    if (status == ConnectionStatusOnline) {
+        lastSyncTime_ = platform::Scheduler::main().currentDate();
+        const double seconds = platform::timeIntervalSinceReferenceDate(lastSyncTime_);
+        platform::UserDefaults::standard()->setInteger(
+            static_cast<std::int64_t>(std::floor(seconds)), LastSyncTimeDefaultsKey);
+    }
+}
+
+// --- sessions ---
+
+void ZVApi::login() {
+    sessionStats_ = std::make_shared<ZVApiStats>();
+    cumulativeStats_ = std::make_shared<ZVApiStats>();
+    cumulativeStats_->load();
+    ensureFileTransfers();
+    setLoginStatus(LoginStatusSignedIn);
+    platform::UserDefaults::standard()->synchronize();
+}
+
+std::shared_ptr<ZVApiSession> ZVApi::createSessionWithCredentials(
+    const std::shared_ptr<ZVUserCredentials>& credentials, ZVJsonParser* profiles) {
+    ZVLogError(u"ZVApi::CreateSessionWithCredentials(%@)", credentials->email());
+    std::shared_ptr<ZVApiSession> session = sessionClass()(credentials, profiles);
+    if (session) {
+        changeValueForKey(SessionsKey, [&] { sessions_.insert(credentials->uuid(), session); });
+    }
+    return session;
+}
+
+void ZVApi::removeSession(std::shared_ptr<ZVApiSession> session) {
+    if (!session) {
+        return;
+    }
+    if (activeSession_ == session) {
+        std::shared_ptr<ZVApiSession> next;
+        for (const auto& other : sessions_) {
+            if (other != session) {
+                next = other;
+                break;
+            }
+        }
+        setActiveSession(next);
+    }
+    changeValueForKey(SessionsKey, [&] {
+        for (auto it = sessions_.begin(); it != sessions_.end();) {
+            it = it.value() == session ? sessions_.erase(it) : std::next(it);
+        }
+    });
+
+    bool queuedInFlight = false;
+    for (const auto& request : requestsWithTag(0, session)) {
+        if (request->tag() == ZVApiRequest::TagLogout) {
+            // The account's sign-out call is sent just before its session goes: it runs on, for
+            // no account, so that the service forgets the ticket.
+            request->setSession(nullptr);
+            continue;
+        }
+        queuedInFlight = queuedInFlight || request->tag() == ZVApiRequest::TagQueued;
+        cancelRequest(request);
+    }
+    bool dropped = false;
+    for (const auto& [name, request] : queuedRequests_) {
+        dropped = dropped || request->session() == session;
+    }
+    if (dropped) {
+        changeValueForKey(QueuedRequestsKey, [&] {
+            std::erase_if(queuedRequests_,
+                          [&](const auto& entry) { return entry.second->session() == session; });
+        });
+    }
+    // The cancelled request held the queue's one place in flight; the other accounts' requests
+    // would otherwise wait for the next change to be queued.
+    if (queuedInFlight && !queuedRequests_.empty()) {
+        scheduleQueuedSend();
+    }
+    // A poll put off for the account was this session's: a session that replaces it (a resync, a
+    // new sign-in) must not wait for it.
+    if (const auto pacing = pollPacing_.find(session->credentials()->uuid());
+        pacing != pollPacing_.end()) {
+        pacing->deferred.cancel();
+        pacing->deferred = platform::TimerHandle();
+    }
+    if (fileTransfers_) {
+        fileTransfers_->cancelBySessionId(session->sessionId());
+    }
+    if (onSessionEnd_) {
+        const SessionBlock block = onSessionEnd_;
+        block(session);
+    }
+    saveSessions();
+}

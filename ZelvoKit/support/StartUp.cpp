@@ -1,0 +1,7 @@
+#include "ZelvoKit/support/StartUp.h"
+
+#include "ZelvoKit/support/text/ZVLocalization.h"
+
+void ZVStartUpSupport() {
+    ZVLocalization::load();
+}

@@ -1,0 +1,87 @@
+#include "ZelvoKit/support/base/ZelvoUtils.h"
+
+#include "ZelvoKit/support/text/DeviceLocale.h"
+#include "platform/foundation/SystemLog.h"
+
+#include <QtCore/QRegularExpression>
+#include <QtCore/QUuid>
+
+#include <tuple>
+
+namespace {
+
+constexpr qsizetype kUuidByteCount = 16;
+
+bool isPhoneSymbol(QChar c) {
+    static const QString symbols = QStringLiteral("+-#*()");
+    return symbols.contains(c);
+}
+
+}  // namespace
+
+QString ZelvoUtils::cleanPhoneNumber(const QString& phone) {
+    QString cleaned;
+    cleaned.reserve(phone.size());
+    for (const QChar c : phone) {
+        // Surrogate halves are neither letters nor digits on their own, so a pair is dropped whole.
+        if (c.isLetterOrNumber() || c.isMark() || isPhoneSymbol(c)) {
+            cleaned.append(c);
+        }
+    }
+    return cleaned;
+}
+
+QString ZelvoUtils::generateUUID() {
+    return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+}
+
+QByteArray ZelvoUtils::dataFromUUIDString(const QString& uuid) {
+    static const QRegularExpression form(QStringLiteral(
+        "\\A[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}\\z"));
+    if (!form.match(uuid).hasMatch()) {
+        return {};
+    }
+    return QUuid::fromString(uuid).toRfc4122();
+}
+
+QString ZelvoUtils::uuidFromData(const QByteArray& data) {
+    if (data.size() != kUuidByteCount) {
+        platform::systemLogFormat(u"Invalid uuid data, length = %ld", data.size());
+        return {};
+    }
+    return QUuid::fromRfc4122(data).toString(QUuid::WithoutBraces);
+}
+
+bool ZelvoUtils::isDate(const QDateTime& date, const QDateTime& other) {
+    auto calendar = DeviceLocale::calendar();
+    UErrorCode status = U_ZERO_ERROR;
+    auto dayOf = [&](const QDateTime& value) {
+        calendar->setTime(icutext::toUDate(value), status);
+        return std::tuple(calendar->get(UCAL_EXTENDED_YEAR, status),
+                          calendar->get(UCAL_MONTH, status), calendar->get(UCAL_DATE, status));
+    };
+    const auto first = dayOf(date);
+    const auto second = dayOf(other);
+    return U_SUCCESS(status) && first == second;
+}
+
+QDateTime ZelvoUtils::extractDateFrom(const QDateTime& date) {
+    auto calendar = DeviceLocale::calendar();
+    UErrorCode status = U_ZERO_ERROR;
+    calendar->setTime(icutext::toUDate(date), status);
+    const int32_t year = calendar->get(UCAL_EXTENDED_YEAR, status);
+    const int32_t month = calendar->get(UCAL_MONTH, status);
+    const int32_t day = calendar->get(UCAL_DATE, status);
+    calendar->clear();
+    calendar->set(UCAL_EXTENDED_YEAR, year);
+    calendar->set(UCAL_MONTH, month);
+    calendar->set(UCAL_DATE, day);
+    const UDate start = calendar->getTime(status);
+    return U_SUCCESS(status) ? icutext::fromUDate(start) : QDateTime();
+}
+
+bool ZelvoUtils::isValidEmail(const QString& email) {
+    static const QRegularExpression pattern(
+        QStringLiteral("\\A(?:[A-Z0-9a-z._%+-]+@[A-Za-z0-9.-]+\\.[A-Za-z]{2,6})\\z"));
+    return pattern.match(email).hasMatch();
+}

@@ -1,0 +1,7 @@
+#include "tests/support/TestEnvironment.h"
+
+#include "ZelvoKit/ZelvoApi/StartUp.h"
+
+void zvtest::startUpLibraries() {
+    ZVStartUpApi();
+}

@@ -1,0 +1,7 @@
+#include "tests/support/TestEnvironment.h"
+
+#include "ZelvoKit/model/StartUp.h"
+
+void zvtest::startUpLibraries() {
+    ZVStartUpModel();
+}

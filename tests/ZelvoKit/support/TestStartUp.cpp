@@ -1,0 +1,7 @@
+#include "tests/support/TestEnvironment.h"
+
+#include "ZelvoKit/support/StartUp.h"
+
+void zvtest::startUpLibraries() {
+    ZVStartUpSupport();
+}
