@@ -302,14 +302,11 @@ void ZVManagedObject::scheduleNotifyPropertyChanges() {
         return;
     }
     const std::weak_ptr<ZVManagedObject> weak = weakSelf();
-    notification_ = platform::Scheduler::main().after(
-        kNotificationDelay,
-        [weak] {
-            if (const auto self = weak.lock()) {
-                self->notifyPropertyChanges();
-            }
-        },
-        this);
+    notification_ = platform::Scheduler::main().after(kNotificationDelay, [weak] {
+        if (const auto self = weak.lock()) {
+            self->notifyPropertyChanges();
+        }
+    });
 }
 
 void ZVManagedObject::notifyPropertyChanges() {

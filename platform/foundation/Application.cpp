@@ -1,5 +1,6 @@
 #include "platform/foundation/Application.h"
 
+#include "platform/foundation/ScopedTimer.h"
 #include "platform/foundation/SharedState.h"
 #include "platform/foundation/SystemLog.h"
 
@@ -89,9 +90,8 @@ struct Application::Impl {
     TimeInterval backgroundDeadline = 0;
     std::map<BackgroundTaskIdentifier, BackgroundTask> tasks;
     BackgroundTaskIdentifier nextTaskIdentifier = kBackgroundTaskInvalid + 1;
-    TimerHandle expiryTimer;
-
-    ~Impl() { expiryTimer.cancel(); }
+    // Its work captures this state, so it goes with it.
+    ScopedTimer expiryTimer;
 
     template <class Call>
     void tellDelegate(Call&& call) {
@@ -130,21 +130,19 @@ struct Application::Impl {
     // scheduler empty.
     void updateExpiryTimer() {
         expiryTimer.cancel();
-        expiryTimer = {};
         if (state != ApplicationState::Background || terminated) {
             return;
         }
         const bool anyToExpire = std::any_of(
             tasks.begin(), tasks.end(), [](const auto& entry) { return !entry.second.expired; });
         if (anyToExpire) {
-            expiryTimer = Scheduler::main().after(
-                backgroundDeadline - clockNow(), [this] { expire(); }, this);
+            expiryTimer =
+                Scheduler::main().after(backgroundDeadline - clockNow(), [this] { expire(); });
         }
     }
 
     void expire() {
         expiryTimer.cancel();
-        expiryTimer = {};
         if (state == ApplicationState::Background) {
             backgroundDeadline = std::min(backgroundDeadline, clockNow());
         }

@@ -12,7 +12,6 @@
 #include <deque>
 #include <map>
 #include <mutex>
-#include <vector>
 
 namespace platform {
 
@@ -21,7 +20,6 @@ struct ScheduledWork {
     TimeInterval deadline = 0;
     std::uint64_t sequence = 0;
     TimeInterval interval = 0;  // 0 for one-shot work
-    const void* owner = nullptr;
     std::function<void()> work;
     bool scheduled = true;
 };
@@ -94,24 +92,22 @@ Scheduler& Scheduler::main() {
     return *instance;
 }
 
-TimerHandle Scheduler::after(TimeInterval delay, std::function<void()> work, const void* owner) {
+TimerHandle Scheduler::after(TimeInterval delay, std::function<void()> work) {
     // Not-a-number would break the queue's order: it runs at once, as a negative delay does.
-    return schedule(delay > 0 ? delay : 0.0, 0, std::move(work), owner);
+    return schedule(delay > 0 ? delay : 0.0, 0, std::move(work));
 }
 
-TimerHandle Scheduler::every(TimeInterval interval, std::function<void()> work,
-                             const void* owner) {
+TimerHandle Scheduler::every(TimeInterval interval, std::function<void()> work) {
     interval = interval > kMinimumInterval ? interval : kMinimumInterval;
-    return schedule(interval, interval, std::move(work), owner);
+    return schedule(interval, interval, std::move(work));
 }
 
 TimerHandle Scheduler::schedule(TimeInterval delay, TimeInterval interval,
-                                std::function<void()> work, const void* owner) {
+                                std::function<void()> work) {
     auto item = std::make_shared<detail::ScheduledWork>();
     item->deadline = now() + delay;
     item->sequence = d_->nextSequence++;
     item->interval = interval;
-    item->owner = owner;
     item->work = std::move(work);
     d_->queue.emplace(Key{item->deadline, item->sequence}, item);
     armRealTimer();
@@ -127,25 +123,6 @@ void Scheduler::cancel(const std::shared_ptr<detail::ScheduledWork>& work) {
     armRealTimer();
 }
 
-void Scheduler::cancelAll(const void* owner) {
-    if (owner == nullptr) {
-        return;
-    }
-    // Destroyed only after the walk: the last reference to an object may go with its work, and
-    // its destructor may cancel or schedule work of its own.
-    std::vector<std::shared_ptr<detail::ScheduledWork>> dropped;
-    for (auto it = d_->queue.begin(); it != d_->queue.end();) {
-        if (it->second->owner == owner) {
-            it->second->scheduled = false;
-            dropped.push_back(std::move(it->second));
-            it = d_->queue.erase(it);
-        } else {
-            ++it;
-        }
-    }
-    armRealTimer();
-}
-
 void Scheduler::post(std::function<void()> work) {
     {
         std::lock_guard lock(d_->postedMutex);
@@ -153,8 +130,8 @@ void Scheduler::post(std::function<void()> work) {
     }
     // One queued invocation drains everything posted before it runs.
     if (!d_->drainQueued.exchange(true)) {
-        QMetaObject::invokeMethod(d_->context.get(), [this] { drainPosted(); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            d_->context.get(), [this] { drainPosted(); }, Qt::QueuedConnection);
     }
 }
 

@@ -19,16 +19,18 @@ namespace detail {
 struct ScheduledWork;
 }
 
-// Refers to one piece of scheduled work. Copies refer to the same work; a default-constructed handle
-// refers to none. A handle does not keep the work alive: the scheduler owns it until it has run for
-// the last time or is cancelled.
+// Refers to one piece of scheduled work. Copies refer to the same work; a default-constructed
+// handle refers to none. A handle does not keep the work alive: the scheduler owns it until it has
+// run for the last time or is cancelled. Work that must end with an object is owned through a
+// ScopedTimer or a TimerGroup held by that object.
 class TimerHandle {
 public:
     TimerHandle() = default;
 
     // Stops the work from running (again). Safe to call on a handle whose work has already run.
     void cancel();
-    // True while the work is still to run: a one-shot before it fires, a repeating one until cancelled.
+    // True while the work is still to run: a one-shot before it fires, a repeating one until
+    // cancelled.
     bool isValid() const;
     // When the work runs next, by the scheduler's clock; an invalid date when it will not run.
     QDateTime fireDate() const;
@@ -45,8 +47,8 @@ private:
 // The main thread's run loop: delayed work, repeating timers and work posted from other threads.
 //
 // All delayed work of the system goes through here so that tests can replace the real clock by a
-// virtual one and run minutes of timers in microseconds. Work with equal deadlines runs in the order
-// it was scheduled.
+// virtual one and run minutes of timers in microseconds. Work with equal deadlines runs in the
+// order it was scheduled.
 //
 // Everything but post() and now() is for the main thread only.
 class Scheduler {
@@ -59,14 +61,10 @@ public:
     // The scheduler of the main thread. Created on first use, which must be on the main thread.
     static Scheduler& main();
 
-    // Runs `work` once, `delay` seconds from now (a negative delay counts as 0). `owner`, when given,
-    // lets cancelAll() drop the work together with the owner's other work.
-    TimerHandle after(TimeInterval delay, std::function<void()> work, const void* owner = nullptr);
+    // Runs `work` once, `delay` seconds from now (a negative delay counts as 0).
+    TimerHandle after(TimeInterval delay, std::function<void()> work);
     // Runs `work` every `interval` seconds, the first time one interval from now, until cancelled.
-    TimerHandle every(TimeInterval interval, std::function<void()> work,
-                      const void* owner = nullptr);
-    // Cancels all work scheduled with this owner that has not run yet.
-    void cancelAll(const void* owner);
+    TimerHandle every(TimeInterval interval, std::function<void()> work);
 
     // Runs `work` on the main thread soon, after the work already posted. Safe from any thread.
     void post(std::function<void()> work);
@@ -81,9 +79,9 @@ public:
     void useVirtualClock(const QDateTime& start = defaultVirtualStart());
     void useRealClock();
     bool isVirtual() const;
-    // Moves virtual time forward by `seconds`, running every piece of work that falls due, in order,
-    // each at its own deadline, and delivering pending Qt events (posted work, network replies)
-    // between them.
+    // Moves virtual time forward by `seconds`, running every piece of work that falls due, in
+    // order, each at its own deadline, and delivering pending Qt events (posted work, network
+    // replies) between them.
     void advance(TimeInterval seconds);
     // Delivers pending events and runs the work that is due now, without moving the clock.
     void runPending();
@@ -101,8 +99,7 @@ public:
 private:
     friend class TimerHandle;
     struct Impl;
-    TimerHandle schedule(TimeInterval delay, TimeInterval interval, std::function<void()> work,
-                         const void* owner);
+    TimerHandle schedule(TimeInterval delay, TimeInterval interval, std::function<void()> work);
     void cancel(const std::shared_ptr<detail::ScheduledWork>& work);
     void runDue(TimeInterval until);
     void runOne(const std::shared_ptr<detail::ScheduledWork>& work);

@@ -543,14 +543,11 @@ void UserDefaults::scheduleSave() {
     if (save_.isValid()) {
         return;
     }
-    save_ = Scheduler::main().after(
-        0,
-        [weak = weak_from_this()] {
-            if (const auto defaults = weak.lock()) {
-                defaults->synchronize();
-            }
-        },
-        this);
+    save_ = Scheduler::main().after(0, [weak = weak_from_this()] {
+        if (const auto defaults = weak.lock()) {
+            defaults->synchronize();
+        }
+    });
 }
 
 void UserDefaults::cancelSave() {

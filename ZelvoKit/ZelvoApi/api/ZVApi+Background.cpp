@@ -14,14 +14,19 @@ constexpr int kLowestBackgroundPriority = 3;
 
 const QString kBackgroundTaskName = u"ZVApi"_s;
 
+// By the objects' shared ownership, which no later object can share, rather than by address.
+bool isSameObject(const std::weak_ptr<ZVApiRequest>& a, const std::weak_ptr<ZVApiRequest>& b) {
+    return !a.owner_before(b) && !b.owner_before(a);
+}
+
 }  // namespace
 
 // One background fetch: the polls it sent that have not ended yet, and what the ended ones found.
 struct ZVApi::BackgroundFetch {
     FetchCompletion completion;
     ErrorBlock onError;
-    // Identities only: a poll stays alive in the pending list until it ends.
-    std::vector<const ZVApiRequest*> polls;
+    // Weak, so that a poll is known by its own identity even once it is gone.
+    std::vector<std::weak_ptr<ZVApiRequest>> polls;
     std::int64_t newEvents = 0;
     bool anySucceeded = false;
     ZVErrorPtr firstError;
@@ -42,7 +47,6 @@ void ZVApi::setBackgroundMode(bool backgroundMode) {
     if (retryTimer_.isValid()) {
         willChangeValueForKey(NextConnectionTimeKey);
         retryTimer_.cancel();
-        retryTimer_ = platform::TimerHandle();
         didChangeValueForKey(NextConnectionTimeKey);
     }
 
@@ -138,7 +142,7 @@ bool ZVApi::pollWithCompletion(FetchCompletion completion, ErrorBlock onError) {
         request->setTimeoutInterval(timeout);
         const std::int64_t horizonBefore = session->eventHorizon();
         const std::weak_ptr<ZVApiSession> weakSession = session;
-        const ZVApiRequest* poll = request.get();
+        const std::weak_ptr<ZVApiRequest> poll = request;
         request->setSuccessHandler([weakApi, weakSession, fetch, horizonBefore, poll] {
             const auto api = weakApi.lock();
             if (!api) {
@@ -174,8 +178,8 @@ bool ZVApi::pollWithCompletion(FetchCompletion completion, ErrorBlock onError) {
 }
 
 void ZVApi::backgroundFetchPollEnded(const std::shared_ptr<BackgroundFetch>& fetch,
-                                     const ZVApiRequest* poll) {
-    std::erase(fetch->polls, poll);
+                                     const std::weak_ptr<ZVApiRequest>& poll) {
+    std::erase_if(fetch->polls, [&](const auto& each) { return isSameObject(each, poll); });
     if (!fetch->polls.empty() ||
         std::ranges::find(backgroundFetches_, fetch) == backgroundFetches_.end()) {
         return;
@@ -197,11 +201,13 @@ void ZVApi::backgroundFetchPollEnded(const std::shared_ptr<BackgroundFetch>& fet
     }
 }
 
-void ZVApi::backgroundFetchPollCancelled(const ZVApiRequest* request) {
+void ZVApi::backgroundFetchPollCancelled(const std::shared_ptr<ZVApiRequest>& request) {
+    const std::weak_ptr<ZVApiRequest> poll = request;
     const auto fetches = backgroundFetches_;
     for (const auto& fetch : fetches) {
-        if (std::ranges::find(fetch->polls, request) != fetch->polls.end()) {
-            backgroundFetchPollEnded(fetch, request);
+        if (std::ranges::any_of(fetch->polls,
+                                [&](const auto& each) { return isSameObject(each, poll); })) {
+            backgroundFetchPollEnded(fetch, poll);
         }
     }
 }

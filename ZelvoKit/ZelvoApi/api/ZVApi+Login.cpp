@@ -323,7 +323,6 @@ void ZVApi::logout() {
     }
     willChangeValueForKey(NextConnectionTimeKey);
     retryTimer_.cancel();
-    retryTimer_ = platform::TimerHandle();
     didChangeValueForKey(NextConnectionTimeKey);
     apiTimeoutCount_ = 0;
     updateStatus();

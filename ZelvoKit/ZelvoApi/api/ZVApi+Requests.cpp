@@ -54,16 +54,12 @@ void ZVApi::sendRequest(std::shared_ptr<ZVApiRequest> request) {
         // No transfer will ever end it, so it fails as a failed transfer does, from the run loop:
         // a request left pending would hold the queue or the account's poll for good.
         std::weak_ptr<ZVApiRequest> weak = request;
-        platform::Scheduler::main().after(
-            0,
-            [this, weak, error] {
-                const auto failed = weak.lock();
-                if (failed &&
-                    std::ranges::find(pendingRequests_, failed) != pendingRequests_.end()) {
-                    requestDidFailWithError(failed, error);
-                }
-            },
-            this);
+        timers_.after(0, [this, weak, error] {
+            const auto failed = weak.lock();
+            if (failed && std::ranges::find(pendingRequests_, failed) != pendingRequests_.end()) {
+                requestDidFailWithError(failed, error);
+            }
+        });
     }
 }
 
@@ -82,8 +78,7 @@ void ZVApi::queueRequest(std::shared_ptr<ZVApiRequest> request, const QString& n
 }
 
 void ZVApi::scheduleQueuedSend() {
-    platform::Scheduler::main().after(
-        kQueueSendDelay, [this] { sendQueuedRequest(); }, this);
+    timers_.after(kQueueSendDelay, [this] { sendQueuedRequest(); });
 }
 
 void ZVApi::sendQueuedRequest() {
@@ -333,14 +328,11 @@ void ZVApi::requestCompleted(std::shared_ptr<ZVApiRequest> request) {
             ZVLogError(u"Server side resync requested");
             if (session) {
                 std::weak_ptr<ZVApiSession> weakSession = session;
-                platform::Scheduler::main().after(
-                    kResyncDelay,
-                    [this, weakSession] {
-                        if (const auto target = weakSession.lock()) {
-                            handleResyncRequest(target);
-                        }
-                    },
-                    this);
+                timers_.after(kResyncDelay, [this, weakSession] {
+                    if (const auto target = weakSession.lock()) {
+                        handleResyncRequest(target);
+                    }
+                });
             }
         }
         if (session) {
@@ -404,7 +396,7 @@ void ZVApi::requestDidFailWithError(std::shared_ptr<ZVApiRequest> request, ZVErr
             retryConnectionWithError(error);
         }
     } else {
-        backgroundFetchPollCancelled(request.get());
+        backgroundFetchPollCancelled(request);
     }
     updateStatus();
     request->removeDependencies();
@@ -428,9 +420,7 @@ void ZVApi::retryConnectionWithError(const ZVErrorPtr& error) {
     }
     const platform::TimeInterval delay = retryDelay(error, apiTimeoutCount_);
     willChangeValueForKey(NextConnectionTimeKey);
-    retryTimer_.cancel();
-    retryTimer_ = platform::Scheduler::main().after(
-        delay, [this] { retryConnections(); }, this);
+    retryTimer_ = platform::Scheduler::main().after(delay, [this] { retryConnections(); });
     didChangeValueForKey(NextConnectionTimeKey);
 }
 
@@ -438,7 +428,6 @@ void ZVApi::retryConnections() {
     const std::shared_ptr<ZVApi> self = shared_from_this();
     willChangeValueForKey(NextConnectionTimeKey);
     retryTimer_.cancel();
-    retryTimer_ = platform::TimerHandle();
     didChangeValueForKey(NextConnectionTimeKey);
     if (isNetworkFailure(lastError_)) {
         lastError_ = nullptr;

@@ -116,8 +116,8 @@ void ZVApi::handleResyncRequest(const std::shared_ptr<ZVApiSession>& session) {
 void ZVApi::startLongPoll() {
     const Sessions sessions = sessions_;
     for (const auto& session : sessions) {
-        const auto pacing = pollPacing_.constFind(session->credentials()->uuid());
-        if (pacing != pollPacing_.cend() && pacing->deferred.isValid()) {
+        const auto pacing = pollPacing_.find(session->credentials()->uuid());
+        if (pacing != pollPacing_.end() && pacing->second.deferred.isValid()) {
             continue;
         }
         if (requestsWithTag(ZVApiRequest::TagLongPoll, session).empty() &&
@@ -138,8 +138,8 @@ void ZVApi::startPollForSession(const std::shared_ptr<ZVApiSession>& session, bo
                 const platform::TimeInterval delay =
                     std::min(kInitialPollInterval, *pacing.lastSent + kInitialPollInterval - now);
                 const std::weak_ptr<ZVApiSession> weakSession = session;
-                pacing.deferred = scheduler.after(
-                    delay, [this, weakSession] { deferredPollDue(weakSession); }, this);
+                pacing.deferred =
+                    scheduler.after(delay, [this, weakSession] { deferredPollDue(weakSession); });
             }
             return;
         }
@@ -181,10 +181,10 @@ void ZVApi::deferredPollDue(const std::weak_ptr<ZVApiSession>& weakSession) {
     }
     const QString key = session->credentials()->uuid();
     if (sessions_.value(key) != session) {
-        pollPacing_.remove(key);
+        pollPacing_.erase(key);
         return;
     }
-    pollPacing_[key].deferred = platform::TimerHandle();
+    pollPacing_[key].deferred.cancel();
     if (!backgroundMode_ && requestsWithTag(ZVApiRequest::TagLongPoll, session).empty() &&
         requestsWithTag(ZVApiRequest::TagInitialPoll, session).empty()) {
         startPollForSession(session, true);
@@ -192,8 +192,7 @@ void ZVApi::deferredPollDue(const std::weak_ptr<ZVApiSession>& weakSession) {
 }
 
 void ZVApi::cancelDeferredPolls() {
-    for (PollPacing& pacing : pollPacing_) {
+    for (auto& [key, pacing] : pollPacing_) {
         pacing.deferred.cancel();
-        pacing.deferred = platform::TimerHandle();
     }
 }

@@ -66,11 +66,9 @@ ZVApi::ZVApi() : baseURL_(serviceBaseURL()), urlSession_(std::make_unique<platfo
     recomputeBaseApiURL();
 }
 
-ZVApi::~ZVApi() {
-    retryTimer_.cancel();
-    // The URL session goes with the instance and takes its running transfers with it, silently.
-    platform::Scheduler::main().cancelAll(this);
-}
+// The URL session goes with the instance and takes its running transfers with it, silently; the
+// timers and the scheduled work go with their members.
+ZVApi::~ZVApi() = default;
 
 // --- class-wide values ---
 
@@ -211,8 +209,7 @@ void ZVApi::saveContext() {
 
 void ZVApi::updateStatus() {
     // Every call computes once: an earlier scheduled computation is not replaced.
-    platform::Scheduler::main().after(
-        kStatusUpdateDelay, [this] { doUpdateStatus(); }, this);
+    timers_.after(kStatusUpdateDelay, [this] { doUpdateStatus(); });
 }
 
 void ZVApi::doUpdateStatus() {
@@ -320,8 +317,7 @@ void ZVApi::removeSession(std::shared_ptr<ZVApiSession> session) {
     // new sign-in) must not wait for it.
     if (const auto pacing = pollPacing_.find(session->credentials()->uuid());
         pacing != pollPacing_.end()) {
-        pacing->deferred.cancel();
-        pacing->deferred = platform::TimerHandle();
+        pacing->second.deferred.cancel();
     }
     if (fileTransfers_) {
         fileTransfers_->cancelBySessionId(session->sessionId());

@@ -8,6 +8,8 @@
 #include "platform/foundation/Application.h"
 #include "platform/foundation/Observable.h"
 #include "platform/foundation/Scheduler.h"
+#include "platform/foundation/ScopedTimer.h"
+#include "platform/foundation/TimerGroup.h"
 
 #include <QtCore/QDateTime>
 #include <QtCore/QJsonValue>
@@ -18,6 +20,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -336,7 +339,7 @@ private:
     RequestList pendingRequests_;
     RequestList recentRequests_;
     QueuedRequests queuedRequests_;
-    platform::TimerHandle retryTimer_;
+    platform::ScopedTimer retryTimer_;
     ZVErrorPtr lastError_;
     bool backgroundMode_ = false;
     int apiTimeoutCount_ = 0;
@@ -359,19 +362,21 @@ private:
     struct BackgroundFetch;
     struct PollPacing {
         std::optional<platform::TimeInterval> lastSent;
-        platform::TimerHandle deferred;
+        platform::ScopedTimer deferred;
     };
     void backgroundTimeExpired();
     void endBackgroundTask();
     void cancelDeferredPolls();
     void deferredPollDue(const std::weak_ptr<ZVApiSession>& session);
     void backgroundFetchPollEnded(const std::shared_ptr<BackgroundFetch>& fetch,
-                                  const ZVApiRequest* poll);
+                                  const std::weak_ptr<ZVApiRequest>& poll);
     // Cancelled polls of a background fetch run no block; this tells the fetch that they ended.
-    void backgroundFetchPollCancelled(const ZVApiRequest* request);
+    void backgroundFetchPollCancelled(const std::shared_ptr<ZVApiRequest>& request);
     std::vector<std::shared_ptr<BackgroundFetch>> backgroundFetches_;
     // By the sessions' keys.
-    QMap<QString, PollPacing> pollPacing_;
+    std::map<QString, PollPacing> pollPacing_;
 
     std::shared_ptr<ZVFileTransfers> fileTransfers_;
+    // The work that captures this instance; declared last, so that it goes first.
+    platform::TimerGroup timers_;
 };

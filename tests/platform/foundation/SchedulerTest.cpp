@@ -1,4 +1,6 @@
 #include "platform/foundation/Scheduler.h"
+#include "platform/foundation/ScopedTimer.h"
+#include "platform/foundation/TimerGroup.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QtCore/QCoreApplication>
@@ -8,10 +10,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstddef>
+#include <new>
 #include <thread>
 #include <vector>
 
 using platform::Scheduler;
+using platform::ScopedTimer;
+using platform::TimerGroup;
 using platform::TimerHandle;
 
 namespace {
@@ -82,19 +88,87 @@ TEST(Scheduler, HandleOfFinishedOneShotIsInvalid) {
     EXPECT_FALSE(handle.isValid());
 }
 
-TEST(Scheduler, CancelAllDropsOnlyTheOwnersWork) {
+TEST(Scheduler, CancellingAGroupDropsOnlyItsOwnWork) {
     int mine = 0;
     int theirs = 0;
-    int owner = 0;
-    int other = 0;
-    scheduler().after(1, [&] { ++mine; }, &owner);
-    scheduler().every(1, [&] { ++mine; }, &owner);
-    scheduler().after(1, [&] { ++theirs; }, &other);
+    TimerGroup owner;
+    TimerGroup other;
+    owner.after(1, [&] { ++mine; });
+    owner.every(1, [&] { ++mine; });
+    other.after(1, [&] { ++theirs; });
     scheduler().after(1, [&] { ++theirs; });
-    scheduler().cancelAll(&owner);
+    EXPECT_EQ(owner.pendingCount(), 2u);
+    owner.cancelAll();
+    EXPECT_EQ(owner.pendingCount(), 0u);
     scheduler().advance(3);
     EXPECT_EQ(mine, 0);
     EXPECT_EQ(theirs, 2);
+    EXPECT_EQ(other.pendingCount(), 0u);  // run work leaves the group
+}
+
+TEST(Scheduler, OwnedWorkEndsWithItsOwner) {
+    int runs = 0;
+    {
+        TimerGroup group;
+        ScopedTimer timer = scheduler().every(1, [&] { ++runs; });
+        group.after(1, [&] { ++runs; });
+        group.every(1, [&] { ++runs; });
+        scheduler().advance(1);
+        EXPECT_EQ(runs, 3);
+    }
+    EXPECT_EQ(scheduler().pendingCount(), 0u);
+
+    // Giving a timer new work cancels the old; moving it hands the work over.
+    std::vector<int> ran;
+    ScopedTimer timer = scheduler().after(1, [&] { ran.push_back(1); });
+    timer = scheduler().after(2, [&] { ran.push_back(2); });
+    ScopedTimer moved = std::move(timer);
+    EXPECT_FALSE(timer.isValid());
+    EXPECT_EQ(moved.fireDate(), scheduler().currentDate().addSecs(2));
+    scheduler().advance(5);
+    EXPECT_EQ(ran, std::vector<int>({2}));
+    EXPECT_EQ(runs, 3);
+}
+
+namespace {
+
+// Schedules work that captures itself, through both kinds of owned timer.
+struct Worker {
+    explicit Worker(int id, std::vector<int>& log) : id(id), log(log) {}
+    void start() {
+        group.after(1, [this] { log.push_back(id); });
+        timer = scheduler().after(1, [this] { log.push_back(-id); });
+    }
+    int id;
+    std::vector<int>& log;
+    TimerGroup group;
+    ScopedTimer timer;
+};
+
+}  // namespace
+
+// The allocator hands a freed object's memory to the next object: work is owned by objects, not by
+// addresses, so the new object neither receives the old one's work nor cancels work that outlived
+// it.
+TEST(Scheduler, AnObjectAtAFreedObjectsAddressGetsNoneOfItsWork) {
+    alignas(Worker) std::byte storage[sizeof(Worker)];
+    std::vector<int> log;
+
+    Worker* first = new (storage) Worker(1, log);
+    first->start();
+    // Work that the first object left to run on its own after it is gone.
+    scheduler().after(2, [&log] { log.push_back(100); });
+    first->~Worker();
+
+    Worker* second = new (storage) Worker(2, log);
+    ASSERT_EQ(static_cast<void*>(second), static_cast<void*>(first));
+    second->start();
+    second->group.cancelAll();
+    second->timer.cancel();
+    second->start();
+    scheduler().advance(3);
+    EXPECT_EQ(log, std::vector<int>({2, -2, 100}));
+    second->~Worker();
 }
 
 TEST(Scheduler, RepeatingTimerFiresAtEachInterval) {
@@ -174,8 +248,7 @@ TEST(Scheduler, BackOffShapeRunsOnVirtualTime) {
     };
     attempt();
     scheduler().advance(3600);
-    EXPECT_EQ(attempts,
-              std::vector<double>({0, 1, 2, 3, 4, 6, 8, 10, 12, 14, 16, 36}));
+    EXPECT_EQ(attempts, std::vector<double>({0, 1, 2, 3, 4, 6, 8, 10, 12, 14, 16, 36}));
     EXPECT_LT(real.elapsed(), 1000);
 }
 
@@ -207,34 +280,34 @@ std::function<void()> holding(std::function<void()> onDestroy) {
 }  // namespace
 
 TEST(Scheduler, DroppedWorkMayCallTheSchedulerWhenItGoes) {
-    int owner = 0;
-    int neighbour = 0;
+    TimerGroup owner;
+    TimerGroup neighbour;
     int ranLater = 0;
     const auto dropNeighbourAndScheduleMore = [&] {
-        scheduler().cancelAll(&neighbour);
+        neighbour.cancelAll();
         scheduler().after(1, [&] { ++ranLater; });
         scheduler().post([&] { ++ranLater; });
+        owner.after(1, [&] { ++ranLater; });
     };
 
     // cancelAll(): the neighbour's work sits between the owner's two pieces of work.
-    scheduler().after(1, holding(dropNeighbourAndScheduleMore), &owner);
-    scheduler().after(
-        1, [] {}, &neighbour);
-    scheduler().after(1, holding(dropNeighbourAndScheduleMore), &owner);
-    scheduler().cancelAll(&owner);
-    EXPECT_EQ(scheduler().pendingCount(), 4u);  // two of each, scheduled by the destructors
+    owner.after(1, holding(dropNeighbourAndScheduleMore));
+    neighbour.after(1, [] {});
+    owner.after(1, holding(dropNeighbourAndScheduleMore));
+    owner.cancelAll();
+    EXPECT_EQ(scheduler().pendingCount(), 6u);  // three of each, scheduled by the destructors
+    EXPECT_EQ(owner.pendingCount(), 2u);
     scheduler().advance(1);
-    EXPECT_EQ(ranLater, 4);
+    EXPECT_EQ(ranLater, 6);
 
     // reset(): scheduled and posted work alike; whatever their destructors add goes too.
-    scheduler().after(1, holding(dropNeighbourAndScheduleMore), &owner);
-    scheduler().after(
-        1, [] {}, &neighbour);
+    owner.after(1, holding(dropNeighbourAndScheduleMore));
+    neighbour.after(1, [] {});
     scheduler().post(holding(dropNeighbourAndScheduleMore));
     scheduler().reset();
     EXPECT_EQ(scheduler().pendingCount(), 0u);
     scheduler().advance(1);
-    EXPECT_EQ(ranLater, 4);
+    EXPECT_EQ(ranLater, 6);
 }
 
 namespace {
