@@ -9,8 +9,6 @@ using namespace Qt::Literals::StringLiterals;
 // A fetch's polls give up this long before the background time ends, so that their failure is
 // still reported while the application may run.
 constexpr platform::TimeInterval kFetchTimeMargin = 5.0;
-// Queued requests below this priority wait for the foreground.
-constexpr int kLowestBackgroundPriority = 3;
 
 const QString kBackgroundTaskName = u"ZVApi"_s;
 
@@ -44,14 +42,12 @@ void ZVApi::setBackgroundMode(bool backgroundMode) {
     }
     // Cancelled requests' blocks may drop the last reference to this instance.
     const std::shared_ptr<ZVApi> self = shared_from_this();
-    if (retryTimer_.isValid()) {
-        willChangeValueForKey(NextConnectionTimeKey);
-        retryTimer_.cancel();
-        didChangeValueForKey(NextConnectionTimeKey);
+    if (dispatcher_.isRetryArmed()) {
+        dispatcher_.cancelRetry();
     }
 
     if (!backgroundMode) {
-        apiTimeoutCount_ = 0;
+        dispatcher_.resetNetworkFailures();
         startLongPoll();
         sendQueuedRequest();
         // A contact pass cancelled when the background time ran out ran no block to go on with.
@@ -67,9 +63,7 @@ void ZVApi::setBackgroundMode(bool backgroundMode) {
     for (const auto& poll : requestsWithTag(ZVApiRequest::TagLongPoll, nullptr)) {
         cancelRequest(poll);
     }
-    if (isNetworkFailure(lastError_)) {
-        lastError_ = nullptr;
-    }
+    status_.clearNetworkFailure();
     if (hasBackgroundTasks() && backgroundTask_ == platform::kBackgroundTaskInvalid) {
         const std::weak_ptr<ZVApi> weakApi = weak_from_this();
         backgroundTask_ =
@@ -83,7 +77,7 @@ void ZVApi::setBackgroundMode(bool backgroundMode) {
 
 void ZVApi::backgroundTimeExpired() {
     const std::shared_ptr<ZVApi> self = shared_from_this();
-    const RequestList pending = pendingRequests_;
+    const RequestList pending = pendingRequests();
     for (const auto& request : pending) {
         cancelRequest(request);
     }
@@ -104,10 +98,7 @@ bool ZVApi::hasBackgroundTasks() const {
             return true;
         }
     }
-    const auto urgent = std::ranges::count_if(queuedRequests_, [](const auto& entry) {
-        return entry.second->priority() >= kLowestBackgroundPriority;
-    });
-    return pendingRequests_.size() + static_cast<std::size_t>(urgent) > 0;
+    return dispatcher_.hasBackgroundWork();
 }
 
 void ZVApi::endBackgroundTaskIfDone() {
@@ -148,7 +139,7 @@ bool ZVApi::pollWithCompletion(FetchCompletion completion, ErrorBlock onError) {
             if (!api) {
                 return;
             }
-            api->apiTimeoutCount_ = 0;
+            api->dispatcher_.resetNetworkFailures();
             if (const auto polled = weakSession.lock()) {
                 fetch->newEvents += polled->eventHorizon() - horizonBefore;
             }

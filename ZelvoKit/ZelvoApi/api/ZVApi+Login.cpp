@@ -310,21 +310,17 @@ void ZVApi::saveSessions() {
 void ZVApi::logout() {
     const std::shared_ptr<ZVApi> self = shared_from_this();
     ZVLogError(u"ZelvoApi::Logout");
-    while (!pendingRequests_.empty()) {
-        const std::shared_ptr<ZVApiRequest> request = pendingRequests_.front();
+    while (!pendingRequests().empty()) {
+        const std::shared_ptr<ZVApiRequest> request = pendingRequests().front();
         if (request->tag() != ZVApiRequest::TagLogout) {
             cancelRequest(request);
         }
         // A sign-out call runs on in the URL session; its answer is no one's any more.
         removePendingRequest(request);
     }
-    if (!queuedRequests_.empty()) {
-        changeValueForKey(QueuedRequestsKey, [&] { queuedRequests_.clear(); });
-    }
-    willChangeValueForKey(NextConnectionTimeKey);
-    retryTimer_.cancel();
-    didChangeValueForKey(NextConnectionTimeKey);
-    apiTimeoutCount_ = 0;
+    dispatcher_.clearQueue();
+    dispatcher_.cancelRetry();
+    dispatcher_.resetNetworkFailures();
     updateStatus();
     setLoginStatus(LoginStatusSignedOut);
     dropFileTransfers();
@@ -335,7 +331,7 @@ void ZVApi::logout() {
 
     sessionStats_.reset();
     cumulativeStats_.reset();
-    lastError_.reset();
+    status_.setLastError(nullptr);
 }
 
 // --- push notifications ---

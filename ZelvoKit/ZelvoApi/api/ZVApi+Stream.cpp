@@ -160,7 +160,7 @@ void ZVApi::startPollForSession(const std::shared_ptr<ZVApiSession>& session, bo
         if (!api) {
             return;
         }
-        api->apiTimeoutCount_ = 0;
+        api->dispatcher_.resetNetworkFailures();
         if (api->backgroundMode_) {
             api->endBackgroundTaskIfDone();
             return;

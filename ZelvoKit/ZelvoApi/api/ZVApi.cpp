@@ -6,13 +6,9 @@
 #include "ZelvoKit/ZelvoApi/transfers/ZVFileTransfers.h"
 #include "ZelvoKit/support/log/ZVErrorLog.h"
 #include "platform/foundation/Format.h"
-#include "platform/foundation/ReferenceDate.h"
 #include "platform/foundation/SharedState.h"
 #include "platform/foundation/UserDefaults.h"
-#include "platform/net/UrlError.h"
 #include "platform/net/UrlSession.h"
-
-#include <cmath>
 
 namespace {
 
@@ -62,7 +58,28 @@ void ZVApi::resetSharedApi() {
     }
 }
 
-ZVApi::ZVApi() : baseURL_(serviceBaseURL()), urlSession_(std::make_unique<platform::UrlSession>()) {
+ZVApi::ZVApi()
+    : baseURL_(serviceBaseURL()),
+      dispatcher_(*this,
+                  {.pendingRequests = PendingRequestsKey,
+                   .recentRequests = RecentRequestsKey,
+                   .queuedRequests = QueuedRequestsKey,
+                   .requestsSent = RequestsSentKey,
+                   .nextConnectionTime = NextConnectionTimeKey},
+                  {.submitFailed =
+                       [this](const std::shared_ptr<ZVApiRequest>& request,
+                              const ZVErrorPtr& error) { requestDidFailWithError(request, error); },
+                   .queueDue = [this] { sendQueuedRequest(); },
+                   .retryDue = [this] { retryConnections(); }}),
+      status_(*this,
+              {.connectionStatus = ConnectionStatusKey,
+               .connectionAvailable = ConnectionAvailableKey,
+               .lastSyncTimeDefaults = LastSyncTimeDefaultsKey},
+              dispatcher_, [this] {
+                  if (loginStatus_ == LoginStatusSignedIn) {
+                      connectionEstablished();
+                  }
+              }) {
     recomputeBaseApiURL();
 }
 
@@ -109,8 +126,7 @@ bool ZVApi::isNetworkFailure(const ZVErrorPtr& error) {
 }
 
 bool ZVApi::isNetworkFailure(const ZVError* error) {
-    return error && (error->domain() == platform::kUrlErrorDomain ||
-                     error->domain() == platform::kPosixErrorDomain);
+    return ZVApiDispatcher::isNetworkFailure(error);
 }
 
 const QUrl& ZVApi::serviceBaseURL() {
@@ -124,7 +140,7 @@ void ZVApi::setCustomBaseURL(const QString& url) {
     customBaseURL_ = !url.isEmpty();
     baseURL_ = customBaseURL_ ? QUrl(url) : serviceBaseURL();
     // Only a server that the user named is trusted without a valid certificate.
-    urlSession_->setAllowsInvalidCertificates(customBaseURL_);
+    dispatcher_.urlSession().setAllowsInvalidCertificates(customBaseURL_);
     recomputeBaseApiURL();
 }
 
@@ -183,13 +199,7 @@ void ZVApi::setLoginStatus(int status) {
 }
 
 void ZVApi::setConnectionAvailable(bool available) {
-    if (available == connectionAvailable_) {
-        return;
-    }
-    changeValueForKey(ConnectionAvailableKey, [&] { connectionAvailable_ = available; });
-    if (available && loginStatus_ == LoginStatusSignedIn) {
-        connectionEstablished();
-    }
+    status_.setConnectionAvailable(available);
 }
 
 void ZVApi::connectionEstablished() {
@@ -208,42 +218,11 @@ void ZVApi::saveContext() {
 }
 
 void ZVApi::updateStatus() {
-    // Every call computes once: an earlier scheduled computation is not replaced.
-    timers_.after(kStatusUpdateDelay, [this] { doUpdateStatus(); });
+    status_.scheduleUpdate();
 }
 
 void ZVApi::doUpdateStatus() {
-    int status = ConnectionStatusOffline;
-    if (lastError_) {
-        if (isNetworkFailure(lastError_)) {
-            setConnectionAvailable(false);
-            status = ConnectionStatusOffline;
-        } else {
-            status = ConnectionStatusError;
-        }
-    } else if (!pendingRequests_.empty()) {
-        bool anyWaitingPoll = false;
-        bool anyOther = false;
-        for (const auto& request : pendingRequests_) {
-            (request->tag() == ZVApiRequest::TagLongPoll ? anyWaitingPoll : anyOther) = true;
-        }
-        if (!anyWaitingPoll) {
-            status = ConnectionStatusConnecting;
-        } else if (anyOther) {
-            status = ConnectionStatusActivity;
-        } else {
-            status = ConnectionStatusOnline;
-        }
-    }
-    if (status != connectionStatus_) {
-        changeValueForKey(ConnectionStatusKey, [&] { connectionStatus_ = status; });
-    }
-    if (status == ConnectionStatusOnline) {
-        lastSyncTime_ = platform::Scheduler::main().currentDate();
-        const double seconds = platform::timeIntervalSinceReferenceDate(lastSyncTime_);
-        platform::UserDefaults::standard()->setInteger(
-            static_cast<std::int64_t>(std::floor(seconds)), LastSyncTimeDefaultsKey);
-    }
+    status_.update();
 }
 
 // --- sessions ---
@@ -298,20 +277,11 @@ void ZVApi::removeSession(std::shared_ptr<ZVApiSession> session) {
         queuedInFlight = queuedInFlight || request->tag() == ZVApiRequest::TagQueued;
         cancelRequest(request);
     }
-    bool dropped = false;
-    for (const auto& [name, request] : queuedRequests_) {
-        dropped = dropped || request->session() == session;
-    }
-    if (dropped) {
-        changeValueForKey(QueuedRequestsKey, [&] {
-            std::erase_if(queuedRequests_,
-                          [&](const auto& entry) { return entry.second->session() == session; });
-        });
-    }
+    dispatcher_.unqueueSession(session);
     // The cancelled request held the queue's one place in flight; the other accounts' requests
     // would otherwise wait for the next change to be queued.
-    if (queuedInFlight && !queuedRequests_.empty()) {
-        scheduleQueuedSend();
+    if (queuedInFlight && !dispatcher_.queuedRequests().empty()) {
+        dispatcher_.scheduleQueuedSend();
     }
     // A poll put off for the account was this session's: a session that replaces it (a resync, a
     // new sign-in) must not wait for it.

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "ZelvoKit/ZelvoApi/api/ZVApiDispatcher.h"
 #include "ZelvoKit/ZelvoApi/api/ZVApiRequest.h"
+#include "ZelvoKit/ZelvoApi/api/ZVConnectionStatusTracker.h"
 #include "ZelvoKit/ZelvoApi/session/ZVApiSession.h"
 #include "ZelvoKit/ZelvoApi/transfers/ZVFileTransfersDelegate.h"
 #include "ZelvoKit/support/base/ZVError.h"
@@ -12,6 +14,8 @@
 #include "platform/foundation/TimerGroup.h"
 
 #include <QtCore/QDateTime>
+#include <QtCore/QJsonDocument>
+#include <QtCore/QJsonObject>
 #include <QtCore/QJsonValue>
 #include <QtCore/QLatin1StringView>
 #include <QtCore/QMap>
@@ -31,14 +35,11 @@ class ZVFileTransfers;
 class ZVLoginRequest;
 class ZVUserCredentials;
 
-namespace platform {
-class UrlSession;
-}
-
 // The process-wide client of the service's API. It owns the signed-in accounts' sessions, sends
 // every request (at once, or queued by name and sent one at a time), turns answers into the
 // requests' blocks around the application of the answer's event stream, retries with a back-off
-// after failures, and publishes its state by key-value observation for the screens.
+// after failures, and publishes its state by key-value observation for the screens. The sending,
+// the queue and the back-off are its dispatcher's; the connection status is its tracker's.
 //
 // The shared instance is made on first use of api(); the application shell registers the
 // application id, the session factory and its blocks at start-up. Main thread only.
@@ -55,11 +56,11 @@ public:
     };
 
     enum ConnectionStatus : int {
-        ConnectionStatusOffline = 0,
-        ConnectionStatusConnecting = 1,
-        ConnectionStatusOnline = 2,
-        ConnectionStatusActivity = 3,
-        ConnectionStatusError = 4,
+        ConnectionStatusOffline = ZVConnectionStatusTracker::Offline,
+        ConnectionStatusConnecting = ZVConnectionStatusTracker::Connecting,
+        ConnectionStatusOnline = ZVConnectionStatusTracker::Online,
+        ConnectionStatusActivity = ZVConnectionStatusTracker::Activity,
+        ConnectionStatusError = ZVConnectionStatusTracker::Error,
     };
 
     // Published keys.
@@ -83,17 +84,18 @@ public:
     static constexpr QLatin1StringView LastSyncTimeDefaultsKey{"LastSyncTime"};
 
     // The status is recomputed this long after a change, so that a burst of changes settles.
-    static constexpr platform::TimeInterval kStatusUpdateDelay = 0.25;
+    static constexpr platform::TimeInterval kStatusUpdateDelay =
+        ZVConnectionStatusTracker::kUpdateDelay;
     // Queued requests wait this long, so that changes made together go out as one.
-    static constexpr platform::TimeInterval kQueueSendDelay = 0.1;
+    static constexpr platform::TimeInterval kQueueSendDelay = ZVApiDispatcher::kQueueSendDelay;
     static constexpr platform::TimeInterval kResyncDelay = 0.1;
-    static constexpr std::size_t kMaxRecentRequests = 10;
+    static constexpr std::size_t kMaxRecentRequests = ZVApiDispatcher::kMaxRecentRequests;
 
     using ErrorBlock = std::function<void(const ZVErrorPtr& error)>;
     using SessionBlock = std::function<void(const std::shared_ptr<ZVApiSession>& session)>;
     using Sessions = QMap<QString, std::shared_ptr<ZVApiSession>>;
-    using RequestList = std::vector<std::shared_ptr<ZVApiRequest>>;
-    using QueuedRequests = std::vector<std::pair<QString, std::shared_ptr<ZVApiRequest>>>;
+    using RequestList = ZVApiDispatcher::RequestList;
+    using QueuedRequests = ZVApiDispatcher::QueuedRequests;
 
     // --- the shared instance and its registrations ---
 
@@ -142,18 +144,18 @@ public:
     float syncProgress() const;
     int loginStatus() const { return loginStatus_; }
     const ZVErrorPtr& loginError() const { return loginError_; }
-    const ZVErrorPtr& lastError() const { return lastError_; }
-    int connectionStatus() const { return connectionStatus_; }
-    bool connectionAvailable() const { return connectionAvailable_; }
+    const ZVErrorPtr& lastError() const { return status_.lastError(); }
+    int connectionStatus() const { return status_.status(); }
+    bool connectionAvailable() const { return status_.connectionAvailable(); }
     void setConnectionAvailable(bool available);
     // Invalid until the status was first computed as online.
-    const QDateTime& lastSyncTime() const { return lastSyncTime_; }
+    const QDateTime& lastSyncTime() const { return status_.lastSyncTime(); }
     const std::shared_ptr<ZVApiStats>& sessionStats() const { return sessionStats_; }
     const std::shared_ptr<ZVApiStats>& cumulativeStats() const { return cumulativeStats_; }
-    std::int64_t requestsSent() const { return requestsSent_; }
-    const RequestList& pendingRequests() const { return pendingRequests_; }
-    const RequestList& recentRequests() const { return recentRequests_; }
-    const QueuedRequests& queuedRequests() const { return queuedRequests_; }
+    std::int64_t requestsSent() const { return dispatcher_.requestsSent(); }
+    const RequestList& pendingRequests() const { return dispatcher_.pendingRequests(); }
+    const RequestList& recentRequests() const { return dispatcher_.recentRequests(); }
+    const QueuedRequests& queuedRequests() const { return dispatcher_.queuedRequests(); }
     bool backgroundMode() const { return backgroundMode_; }
 
     // Recomputes the connection status kStatusUpdateDelay from now.
@@ -325,38 +327,49 @@ public:
 private:
     ZVApi();
     void setLoginStatus(int status);
-    void scheduleQueuedSend();
     void recomputeBaseApiURL();
     void sendLoginRequest(const std::shared_ptr<ZVLoginRequest>& request, bool signingIn,
                           Block onSuccess, ErrorBlock onError);
+
+    // --- an answer, in three steps ---
+    // What an answer's body holds, by its content type; none when it holds no JSON.
+    std::optional<QJsonDocument> decodeAnswer(const std::shared_ptr<ZVApiRequest>& request);
+    // Fails a request answered with another status than 200; a 401 ends the account's session.
+    void failWithAnswer(const std::shared_ptr<ZVApiRequest>& request,
+                        const std::optional<QJsonDocument>& document,
+                        const std::shared_ptr<ZVApiSession>& session);
+    struct AppliedAnswer {
+        ZVErrorPtr handlerError;
+        ZVErrorPtr streamError;
+    };
+    // Applies a 200 answer to the session in one transaction: progress, header, the request's
+    // handler and the event stream, then the event horizon.
+    AppliedAnswer applyAnswer(const std::shared_ptr<ZVApiRequest>& request,
+                              const QJsonObject& answer,
+                              const std::shared_ptr<ZVApiSession>& session);
+    void applyEventHorizon(const QJsonValue& eventHorizon,
+                           const std::shared_ptr<ZVApiSession>& session);
+    // Ends the request by the outcome: its blocks, the queue, the counters and the status.
+    void finishAnswer(const std::shared_ptr<ZVApiRequest>& request, const AppliedAnswer& applied);
 
     Sessions sessions_;
     QUrl baseURL_;
     QUrl baseApiURL_;
     int loginStatus_ = LoginStatusSignedOut;
     ZVErrorPtr loginError_;
-    QDateTime lastSyncTime_;
-    RequestList pendingRequests_;
-    RequestList recentRequests_;
-    QueuedRequests queuedRequests_;
-    platform::ScopedTimer retryTimer_;
-    ZVErrorPtr lastError_;
     bool backgroundMode_ = false;
-    int apiTimeoutCount_ = 0;
-    int connectionStatus_ = ConnectionStatusOffline;
     std::shared_ptr<ZVApiStats> sessionStats_;
     std::shared_ptr<ZVApiStats> cumulativeStats_;
     ErrorBlock defaultErrorHandler_;
-    bool connectionAvailable_ = false;
     ErrorBlock onLoginError_;
     SessionBlock onSessionStart_;
     SessionBlock onSessionEnd_;
     std::shared_ptr<ZVApiSession> activeSession_;
-    std::unique_ptr<platform::UrlSession> urlSession_;
     platform::BackgroundTaskIdentifier backgroundTask_ = platform::kBackgroundTaskInvalid;
     bool customBaseURL_ = false;
-    std::int64_t requestsSent_ = 0;
     QString zelvoIdSuffix_;
+    ZVApiDispatcher dispatcher_;
+    ZVConnectionStatusTracker status_;
 
     // --- background mode, fetches and the pace of polls ---
     struct BackgroundFetch;
