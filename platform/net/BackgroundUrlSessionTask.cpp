@@ -4,6 +4,7 @@
 #include "platform/net/BackgroundUrlSession.h"
 #include "platform/net/ContentDecoder.h"
 #include "platform/net/NetworkReplyMapping.h"
+#include "platform/net/OneShotBody.h"
 #include "platform/net/UrlSessionCore.h"
 
 #include <QtCore/QFile>
@@ -201,14 +202,12 @@ bool BackgroundUrlSessionTask::startUpload(QNetworkRequest& request) {
     if (!request.hasRawHeader("Accept-Encoding")) {
         request.setRawHeader("Accept-Encoding", "gzip");
     }
-    request.setHeader(QNetworkRequest::ContentLengthHeader, bytesExpectedToSend_);
     if (!request.hasRawHeader("Content-Type")) {
         request.setRawHeader("Content-Type", "application/octet-stream");
     }
-    // Streamed from the file as the transport asks for it; the reply owns the file from here.
-    QFile* file = body.release();
-    reply_ = session->manager_->sendCustomRequest(request, request_.httpMethod, file);
-    file->setParent(reply_);
+    // Streamed from the file as the transport asks for it, and never sent twice by it.
+    reply_ = sendOnce(*session->manager_, request, request_.httpMethod,
+                      std::make_unique<OneShotBody>(std::move(body)), bytesExpectedToSend_);
     return true;
 }
 

@@ -138,6 +138,11 @@ void abandonReply(QPointer<QNetworkReply>& reply, QObject* receiver, bool announ
     abandoned->deleteLater();
 }
 
+bool mayBeSentAgain(QByteArrayView method) {
+    return method.compare("GET", Qt::CaseInsensitive) == 0 ||
+           method.compare("HEAD", Qt::CaseInsensitive) == 0;
+}
+
 QNetworkRequest makeNetworkRequest(const UrlRequest& request) {
     QNetworkRequest result(request.url);
     result.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);

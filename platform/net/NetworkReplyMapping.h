@@ -43,6 +43,9 @@ std::optional<UrlError> completionFailure(const QNetworkReply& reply, const UrlR
 // announcing the answer there, and aborting it makes it report the answer's end twice.
 void abandonReply(QPointer<QNetworkReply>& reply, QObject* receiver, bool announcingHeaders);
 
+// Safe methods, which the transport may send again on its own (see OneShotBody); every other
+// request goes out at most once.
+bool mayBeSentAgain(QByteArrayView method);
 // No cache, no cookie jar, no redirects followed, no transport timeout: what the request holds is
 // what goes out, and the sessions time out on their own scheduler.
 QNetworkRequest makeNetworkRequest(const UrlRequest& request);

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Format.h"
 #include "platform/net/NetworkReplyMapping.h"
+#include "platform/net/OneShotBody.h"
 #include "platform/net/UrlSessionCore.h"
 
 #include <QtNetwork/QNetworkReply>
@@ -10,6 +11,7 @@
 namespace platform {
 
 using detail::makeNetworkRequest;
+using detail::mayBeSentAgain;
 using detail::responseHeaders;
 
 UrlSessionTask::UrlSessionTask(std::uint64_t identifier, UrlRequest request,
@@ -51,8 +53,15 @@ void UrlSessionTask::resume() {
 
 void UrlSessionTask::start(detail::UrlSessionCore& core) {
     receiver_ = std::make_unique<QObject>();
-    QNetworkReply* reply = core.manager->sendCustomRequest(makeNetworkRequest(request_),
-                                                           request_.httpMethod, request_.body);
+    QNetworkReply* reply = nullptr;
+    if (mayBeSentAgain(request_.httpMethod)) {
+        // Sending a safe request again spares a failure when a kept-alive connection has closed.
+        reply = core.manager->sendCustomRequest(makeNetworkRequest(request_), request_.httpMethod,
+                                                request_.body);
+    } else {
+        reply = sendOnce(*core.manager, makeNetworkRequest(request_), request_.httpMethod,
+                         OneShotBody::fromBytes(request_.body), request_.body.size());
+    }
     reply_ = reply;
     bytesSent_ = request_.body.size();
     QObject* receiver = receiver_.get();

@@ -64,6 +64,8 @@ struct RecordedRequest {
     QString accountId;
     // The status answered; 0 while the call is being handled, -1 when the connection was dropped.
     int status = 0;
+    // The client's end of the connection it came on: calls on one kept-alive connection share it.
+    int clientPort = 0;
 
     // Case-insensitive; a null array when absent.
     QByteArray header(QByteArrayView name) const;
@@ -94,13 +96,14 @@ struct Reply {
 // A fault to play on one call of a path, after an optional delay held on the server thread.
 struct Fault {
     enum class Kind {
-        None,              // answer normally (after the delay)
-        Status,            // answer `status` with {"error_id", "error_message"}
-        DropConnection,    // send the headers and half the body, then close the connection
-        WrongContentType,  // answer an HTML page labelled "text/html"
-        MalformedJson,     // cut the normal answer's JSON in half
-        StreamNotArray,    // the normal answer with "stream" an object
-        ZeroEventHorizon,  // the normal answer with "event_horizon" 0
+        None,               // answer normally (after the delay)
+        Status,             // answer `status` with {"error_id", "error_message"}
+        DropConnection,     // send the headers and half the body, then close the connection
+        CloseBeforeAnswer,  // close the connection once the request is read, answering nothing
+        WrongContentType,   // answer an HTML page labelled "text/html"
+        MalformedJson,      // cut the normal answer's JSON in half
+        StreamNotArray,     // the normal answer with "stream" an object
+        ZeroEventHorizon,   // the normal answer with "event_horizon" 0
     };
 
     Kind kind = Kind::None;
@@ -116,6 +119,7 @@ struct Fault {
     static Fault none() { return {}; }
     static Fault withStatus(int status, QString errorId = {});
     static Fault dropConnection() { return of(Kind::DropConnection); }
+    static Fault closeBeforeAnswer() { return of(Kind::CloseBeforeAnswer); }
     static Fault wrongContentType() { return of(Kind::WrongContentType); }
     static Fault malformedJson() { return of(Kind::MalformedJson); }
     static Fault streamNotArray() { return of(Kind::StreamNotArray); }
@@ -123,6 +127,8 @@ struct Fault {
     static Fault delayed(std::chrono::milliseconds delay);
     // The same fault, played after holding the answer for `delay`.
     Fault after(std::chrono::milliseconds hold) const;
+    // The call ends with the fault itself: a status answered, or the connection closed.
+    bool endsCall() const { return kind == Kind::Status || kind == Kind::CloseBeforeAnswer; }
     // What a Status fault answers: {"error_id", "error_message"}, the id fitting the status when
     // none was given.
     Reply statusReply() const;

@@ -192,8 +192,8 @@ void ServiceEmulator::answerUpload(const httplib::Request& request, httplib::Res
     }
     recorded.problems = problems;
 
-    const std::optional<Fault> fault = playFault(recorded, response);
-    if (fault && fault->kind == Fault::Kind::Status) {
+    const std::optional<Fault> fault = playFault(request, recorded, response);
+    if (fault && fault->endsCall()) {
         return;
     }
     Reply reply;
@@ -243,8 +243,8 @@ void ServiceEmulator::answerUpload(const httplib::Request& request, httplib::Res
 
 void ServiceEmulator::answerDownload(const httplib::Request& request, httplib::Response& response) {
     const RecordedRequest recorded = record(request);
-    const std::optional<Fault> fault = playFault(recorded, response);
-    if (fault && fault->kind == Fault::Kind::Status) {
+    const std::optional<Fault> fault = playFault(request, recorded, response);
+    if (fault && fault->endsCall()) {
         return;
     }
     const QString token = recorded.cookie(u"token_id");

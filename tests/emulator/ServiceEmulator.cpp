@@ -2,6 +2,7 @@
 
 #include "platform/net/Compression.h"
 #include "tests/emulator/EmulatorJson.h"
+#include "tests/emulator/ServerConnection.h"
 #include "tests/emulator/TestCertificate.h"
 
 #include <QtCore/QFile>
@@ -11,6 +12,7 @@
 #include <httplib.h>
 
 #include <algorithm>
+#include <csignal>
 
 namespace zvemu {
 
@@ -18,6 +20,8 @@ namespace {
 
 // Held polls and delays each keep a thread; a few tests hold several at once.
 constexpr std::size_t kWorkerThreads = 16;
+// The shortest the server library allows.
+constexpr time_t kKeepAliveSeconds = 1;
 const QString kApiPrefix = QStringLiteral("/api/");
 const QByteArray kHtmlErrorPage = QByteArrayLiteral(
     "<html><head><title>502 Bad Gateway</title></head>"
@@ -115,9 +119,13 @@ bool ServiceEmulator::start() {
         return false;
     }
     server_->new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
-    // One request per connection: nothing idles in keep-alive, so stop() never waits for one, and
-    // the client never reuses a connection that the emulator is about to close.
-    server_->set_keep_alive_max_count(1);
+    // One request per connection, unless a test asks for more: the client never reuses a
+    // connection that the emulator is about to close.
+    server_->set_keep_alive_max_count(options_.requestsPerConnection);
+    // A connection that the client opened but sends nothing on holds stop() this long.
+    server_->set_keep_alive_timeout(kKeepAliveSeconds);
+    // Writing to a connection that the client (or a fault) closed must fail, not end the process.
+    std::signal(SIGPIPE, SIG_IGN);
     auto dispatch = [this](const httplib::Request& request, httplib::Response& response) {
         handle(request, response);
     };
@@ -431,6 +439,7 @@ RecordedRequest ServiceEmulator::record(const httplib::Request& request) {
         }
     }
     recorded.rawBody = QByteArray::fromStdString(request.body);
+    recorded.clientPort = request.remote_port;
     if (auto body = parseObject(recorded.rawBody)) {
         recorded.body = *body;
         recorded.bodyIsObject = true;
@@ -464,7 +473,8 @@ void ServiceEmulator::hold(std::chrono::milliseconds duration) {
     --held_;
 }
 
-std::optional<Fault> ServiceEmulator::playFault(const RecordedRequest& request,
+std::optional<Fault> ServiceEmulator::playFault(const httplib::Request& received,
+                                                const RecordedRequest& request,
                                                 httplib::Response& response) {
     std::optional<Fault> fault = takeFault(request.path);
     if (fault && fault->delay.count() > 0) {
@@ -472,6 +482,11 @@ std::optional<Fault> ServiceEmulator::playFault(const RecordedRequest& request,
     }
     if (fault && fault->kind == Fault::Kind::Status) {
         write(request, fault->statusReply(), false, response);
+    }
+    if (fault && fault->kind == Fault::Kind::CloseBeforeAnswer) {
+        // Recorded first: the client may see the close before this thread runs on.
+        setStatus(request.sequence, -1);
+        closeServerConnection(received.local_port, received.remote_port);
     }
     return fault;
 }
@@ -481,8 +496,8 @@ void ServiceEmulator::handle(const httplib::Request& request, httplib::Response&
         return;
     }
     const RecordedRequest recorded = record(request);
-    const std::optional<Fault> fault = playFault(recorded, response);
-    if (fault && fault->kind == Fault::Kind::Status) {
+    const std::optional<Fault> fault = playFault(request, recorded, response);
+    if (fault && fault->endsCall()) {
         return;
     }
     Call call{recorded, {}, std::nullopt, *this};
@@ -507,6 +522,7 @@ void ServiceEmulator::handle(const httplib::Request& request, httplib::Response&
             case Fault::Kind::None:
             case Fault::Kind::Status:
             case Fault::Kind::DropConnection:
+            case Fault::Kind::CloseBeforeAnswer:
                 break;
         }
     }

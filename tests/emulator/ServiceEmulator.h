@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -46,6 +47,9 @@ public:
     struct Options {
         // Serve HTTPS with a self-signed certificate.
         bool tls = false;
+        // Requests a connection carries before the emulator closes it; above 1 the client may
+        // send a request on a connection that the emulator has kept open from an earlier one.
+        std::size_t requestsPerConnection = 1;
     };
 
     // No hold lasts longer than this, whatever a test asks.
@@ -207,7 +211,8 @@ private:
     void setStatus(int sequence, int status);
     std::optional<Fault> takeFault(const QString& path);
     // The path's next fault, once its delay has been held; a Status fault is answered here.
-    std::optional<Fault> playFault(const RecordedRequest& request, httplib::Response& response);
+    std::optional<Fault> playFault(const httplib::Request& received, const RecordedRequest& request,
+                                   httplib::Response& response);
     std::optional<Reply> takeScript(const QString& path);
     Reply answer(Call& call, const RecordedRequest& request);
     void hold(std::chrono::milliseconds duration);

@@ -3,6 +3,7 @@
 #include "ZelvoKit/support/log/ZVErrorLog.h"
 #include "platform/foundation/Application.h"
 #include "platform/foundation/Scheduler.h"
+#include "platform/foundation/SharedState.h"
 
 #include <QtCore/QFile>
 
@@ -89,6 +90,10 @@ void ApiTest::SetUp() {
 }
 
 void ApiTest::TearDown() {
+    // The client first: the connections it keeps alive close with it, where the emulator's stop
+    // would wait for each of them to time out. Dropped as at the end of the test, so that no block
+    // of the test's runs.
+    platform::resetSharedState();
     emulator.stop();
 }
 

@@ -3,6 +3,7 @@
 #include "ZelvoKit/ZelvoApi/account/ZVUserProfile.h"
 #include "platform/foundation/Scheduler.h"
 #include "platform/net/UrlError.h"
+#include "tests/emulator/EmulatorJson.h"
 #include "tests/support/RefusingPort.h"
 
 #include <QtCore/QJsonArray>
@@ -449,6 +450,51 @@ TEST_F(ZVApiDispatchTest, AfterAQueuedFailureTheQueueWaitsForTheRetryTimer) {
 }
 
 // --- sessions ending ---
+
+// The transport would quietly send the call again; the service may have acted on it already.
+TEST_F(ZVApiDispatchTest, ACallWhoseConnectionClosesBeforeAnyAnswerReachesTheServiceOncePerSend) {
+    auto anna = signIn(u"anna@example.com"_s);
+    const QString path = u"conversation/add_members/c1"_s;
+    emulator.injectFault(path, Fault::closeBeforeAnswer());
+    emulator.scriptAnswer(path, Reply::ok());
+    std::vector<ZVErrorPtr> failures;
+    bool succeeded = false;
+    // Queued as the outgoing queue queues its calls: a failed one is made again, with its id.
+    const auto queueCall = [&](const QString& requestId) {
+        auto call = makeRequest(path, QJsonObject{{u"members"_s, QJsonArray{u"bert"_s}}});
+        call->setEarlyCompletionHandler([](std::int64_t) {});
+        if (!requestId.isNull()) {
+            call->setRequestId(requestId);
+        }
+        call->setErrorHandler([&failures](const ZVErrorPtr& error) { failures.push_back(error); });
+        call->setSuccessHandler([&succeeded] { succeeded = true; });
+        anna->queueRequest(call, u"members"_s);
+        return call;
+    };
+    const auto first = queueCall(QString());
+    scheduler().advance(ZVApi::kQueueSendDelay);
+
+    ASSERT_TRUE(scheduler().runUntil([&] { return !failures.empty(); }));
+    EXPECT_EQ(failures[0]->domain(), platform::kUrlErrorDomain);
+    EXPECT_EQ(failures[0]->code(), static_cast<int>(platform::UrlErrorCode::NetworkConnectionLost));
+    EXPECT_EQ(emulator.requestCount(path), 1);
+    // The client's own back-off: the queue waits for the retry timer.
+    const double backOff = ZVApi::retryDelay(failures[0], 1);
+    EXPECT_DOUBLE_EQ(secondsUntil(api().nextConnectionTime()), backOff);
+
+    queueCall(first->requestId());
+    scheduler().advance(backOff - 0.01);
+    EXPECT_EQ(emulator.requestCount(path), 1);
+    scheduler().advance(0.01);
+    ASSERT_TRUE(scheduler().runUntil([&] { return succeeded; }));
+    const auto copies = emulator.requests(path);
+    ASSERT_EQ(copies.size(), 2);
+    EXPECT_EQ(copies[0].status, -1);
+    EXPECT_EQ(copies[1].status, 200);
+    EXPECT_TRUE(zvemu::isLowerCaseUuid(copies[0].body.value(u"client_req_id"_s).toString()));
+    EXPECT_EQ(copies[1].body.value(u"client_req_id"_s), copies[0].body.value(u"client_req_id"_s));
+    EXPECT_EQ(failures.size(), 1u);
+}
 
 TEST_F(ZVApiDispatchTest, RemovingASessionCancelsItsRequestsAndFreesTheQueue) {
     emulator.injectFault(u"test/held"_s, Fault::delayed(kHold), -1);

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Application.h"
 #include "platform/foundation/Scheduler.h"
+#include "platform/foundation/SharedState.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/net/UrlError.h"
 
@@ -214,6 +215,7 @@ TEST(ZVApiCertificateTest, OnlyACustomServerMayPresentAnUntrustedCertificate) {
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0]->domain(), platform::kUrlErrorDomain);
     EXPECT_EQ(errors[0]->code(), static_cast<int>(platform::UrlErrorCode::SecureConnectionFailed));
+    platform::resetSharedState();
     emulator.stop();
 }
 

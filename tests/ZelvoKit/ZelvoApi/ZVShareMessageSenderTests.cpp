@@ -197,7 +197,12 @@ TEST_F(ZVShareMessageSenderTest, UploadsLeftByTheExtensionAreTakenOverAfterARela
     emulator.releaseHeld();
     ASSERT_TRUE(waitForPosts(1));
     ASSERT_TRUE(waitUntil([&] { return completions == 1; }));
-    platform::Scheduler::main().runUntil([] { return false; }, 200);
+    // Both uploads have ended, the orphan's too: a post it started would be under way by now.
+    ASSERT_TRUE(waitUntil([&] {
+        return sender->transfers()->session()->getAllTasks().empty() &&
+               api().pendingRequests().empty();
+    }));
+    platform::Scheduler::main().runPending();
     EXPECT_EQ(completions, 1);
     EXPECT_EQ(posts().size(), 1);
     EXPECT_FALSE(stored(5));

@@ -296,6 +296,8 @@ TEST_F(BackgroundUrlSessionTest, UploadFailuresReachTheDelegate) {
         QString ticket;
         int status;
         int errorCode;
+        // Copies of the upload that reach the service.
+        int sent = 1;
     };
     const std::vector<Case> cases = {
         {"too large",
@@ -303,9 +305,13 @@ TEST_F(BackgroundUrlSessionTest, UploadFailuresReachTheDelegate) {
          path, QString(), 413, 0},
         {"unknown ticket", [] {}, path, QStringLiteral("nope"), 401, 0},
         {"no file", [] {}, path + ".gone", QString(), 0,
-         static_cast<int>(UrlFileErrorCode::FileDoesNotExist)},
+         static_cast<int>(UrlFileErrorCode::FileDoesNotExist), 0},
         {"cut connection", [&] { emulator.injectFault("file/upload", Fault::dropConnection()); },
          path, QString(), 200, static_cast<int>(UrlErrorCode::NetworkConnectionLost)},
+        // The transport would send the whole file again behind our back.
+        {"closed before any answer",
+         [&] { emulator.injectFault("file/upload", Fault::closeBeforeAnswer()); }, path, QString(),
+         0, static_cast<int>(UrlErrorCode::NetworkConnectionLost)},
         {"cut error answer",
          [&] {
              zvemu::Reply failure = zvemu::Reply::error(500, "internal_error");
@@ -318,12 +324,14 @@ TEST_F(BackgroundUrlSessionTest, UploadFailuresReachTheDelegate) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         c.arrange();
+        const int before = emulator.requestCount("file/upload");
         auto task = session->uploadTask(
             uploadRequest("file://" + path, "api/file/upload", c.ticket), c.file);
         task->resume();
         ASSERT_TRUE(waitForCompletion(task->taskIdentifier()));
         const TaskLog& log = recorder->logs[task->taskIdentifier()];
         EXPECT_EQ(log.completions, 1);
+        EXPECT_EQ(emulator.requestCount("file/upload"), before + c.sent);
         EXPECT_EQ(log.error ? log.error->code() : 0, c.errorCode);
         EXPECT_EQ(log.status, c.status);
         if (c.status >= 400 && c.errorCode == 0) {

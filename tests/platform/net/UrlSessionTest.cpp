@@ -362,3 +362,58 @@ TEST(UrlSessionTls, AcceptsAnUntrustedCertificateOnlyWhileAllowed) {
     EXPECT_EQ(refusedAgain->errorCode(), static_cast<int>(UrlErrorCode::SecureConnectionFailed));
     EXPECT_EQ(emulator.requestCount(), 1);
 }
+
+// The transport would quietly send such a request again; the service may have acted on the first
+// copy already. Only a safe method goes again; anything else fails as a lost connection, once.
+TEST(UrlSessionDelivery, ARequestWhoseConnectionClosesBeforeAnyAnswerIsSentOnce) {
+    const struct {
+        const char* method;
+        bool withBody;
+        int copies;
+        int errorCode;
+    } cases[] = {
+        {"POST", true, 1, static_cast<int>(UrlErrorCode::NetworkConnectionLost)},
+        {"POST", false, 1, static_cast<int>(UrlErrorCode::NetworkConnectionLost)},
+        {"PUT", true, 1, static_cast<int>(UrlErrorCode::NetworkConnectionLost)},
+        {"DELETE", true, 1, static_cast<int>(UrlErrorCode::NetworkConnectionLost)},
+        {"GET", false, 2, 0},
+    };
+    // A connection of its own, and one kept alive from the call before.
+    for (const std::size_t requestsPerConnection : {std::size_t(1), std::size_t(10)}) {
+        ServiceEmulator::Options options;
+        options.requestsPerConnection = requestsPerConnection;
+        ServiceEmulator emulator(options);
+        emulator.setStrictEnvelope(false);
+        ASSERT_TRUE(emulator.start());
+        UrlSession session;
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.method) + (c.withBody ? " with a body" : "") + ", " +
+                         std::to_string(requestsPerConnection) + " per connection");
+            emulator.clearRequests();
+            ASSERT_TRUE(nettest::waitFor(
+                *nettest::start(session, nettest::apiRequest(emulator, "account/ping"))));
+            emulator.injectFault("test/once", Fault::closeBeforeAnswer());
+            emulator.scriptAnswer("test/once", Reply::ok());
+            UrlRequest request = nettest::apiRequest(emulator, "test/once", {{"n", 1}});
+            request.httpMethod = c.method;
+            if (!c.withBody) {
+                request.body.clear();
+            }
+            auto outcome = nettest::start(session, request);
+            ASSERT_TRUE(nettest::waitFor(*outcome));
+
+            const auto calls = emulator.requests("test/once");
+            ASSERT_EQ(calls.size(), c.copies);
+            EXPECT_EQ(calls.first().status, -1);
+            EXPECT_EQ(outcome->errorCode(), c.errorCode);
+            EXPECT_EQ(outcome->status(), c.errorCode == 0 ? 200 : 0);
+            const bool keptAlive =
+                calls.first().clientPort == emulator.lastRequest("account/ping")->clientPort;
+            EXPECT_EQ(keptAlive, requestsPerConnection > 1);
+            if (c.withBody) {
+                EXPECT_EQ(calls.first().body.value("n"), 1);
+            }
+            emulator.clearFaults();
+        }
+    }
+}
