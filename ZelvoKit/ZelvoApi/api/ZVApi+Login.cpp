@@ -261,7 +261,8 @@ void ZVApi::handleLoginError(const ZVErrorPtr& error) {
 }
 
 std::shared_ptr<ZVApiSession> ZVApi::loginWithCredentials(
-    const std::shared_ptr<ZVUserCredentials>& credentials, ZVJsonParser* profiles) {
+    const std::shared_ptr<ZVUserCredentials>& credentials, ZVJsonParser* profiles,
+    Placement placement) {
     for (const auto& session : sessions_) {
         if (session->profile() && session->profile()->contactId() == credentials->uuid()) {
             handleLoginError(ZVError::errorWithCode(ZVError::AlreadySignedIn));
@@ -277,7 +278,9 @@ std::shared_ptr<ZVApiSession> ZVApi::loginWithCredentials(
     if (!session) {
         return nullptr;
     }
-    session->setInteger(sessions_.size(), kOrderSetting);
+    if (placement == Placement::SignIn) {
+        session->setInteger(sessions_.size(), kOrderSetting);
+    }
     credentials->save();
     saveSessions();
     if (sessions_.size() == 1 && loginStatus_ < LoginStatusSignedIn) {
@@ -291,7 +294,9 @@ std::shared_ptr<ZVApiSession> ZVApi::loginWithCredentials(
         const SessionBlock block = onSessionStart_;
         block(session);
     }
-    setActiveSession(session);
+    if (placement != Placement::ResyncOfOtherAccount) {
+        setActiveSession(session);
+    }
     return session;
 }
 

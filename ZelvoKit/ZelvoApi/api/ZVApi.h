@@ -226,11 +226,21 @@ public:
     ZVErrorPtr handleLoginResponse(ZVJsonParser& answer,
                                    const std::shared_ptr<ZVUserCredentials>& credentials);
     void handleLoginError(const ZVErrorPtr& error);
+    // Where loginWithCredentials() puts the account's session among the others.
+    enum class Placement {
+        // A sign-in: last in the accounts' order, and the active account.
+        SignIn,
+        // A resync, which is no sign-in: the account keeps its place in the order, and is the
+        // active account again only when it was.
+        ResyncOfActiveAccount,
+        ResyncOfOtherAccount,
+    };
     // Opens a session for credentials that need no sign-in call; none when the account is signed
     // in already (error 1016) or its uuid is not an account id (error 1008), both reported as a
     // sign-in failure.
     std::shared_ptr<ZVApiSession> loginWithCredentials(
-        const std::shared_ptr<ZVUserCredentials>& credentials, ZVJsonParser* profiles);
+        const std::shared_ptr<ZVUserCredentials>& credentials, ZVJsonParser* profiles,
+        Placement placement = Placement::SignIn);
     // Writes the accounts' e-mails under AccountsDefaultsKey.
     void saveSessions();
     // Signs out of everything, once no session is left: requests are cancelled (a sign-out call

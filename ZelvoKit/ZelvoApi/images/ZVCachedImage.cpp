@@ -3,12 +3,15 @@
 #include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/ZelvoApi/images/ZVImageCache.h"
 #include "ZelvoKit/ZelvoApi/transfers/ZVFileTransfers.h"
+#include "ZelvoKit/support/log/ZVErrorLog.h"
 #include "ZelvoKit/support/media/ImageUtils.h"
 #include "ZelvoKit/support/media/ZVURLLoader.h"
 #include "platform/foundation/Scheduler.h"
 
 #include <QtCore/QBuffer>
 #include <QtCore/QFile>
+
+#include <utility>
 
 namespace {
 
@@ -58,6 +61,11 @@ void ZVCachedImage::setUrl(const QString& url) {
         return;
     }
     errorCode_ = 0;
+    // The first URL may find its file from an earlier run; a later one must not find the file,
+    // nor show the picture, of the URL before it.
+    if (load_ > 0) {
+        forgetEarlierPicture();
+    }
     if (!isLocalUrl(url_)) {
         retryLoad();
         return;
@@ -120,7 +128,28 @@ void ZVCachedImage::retryLoad() {
         return;
     }
     downloadLoad_ = load;
-    transfers->downloadWithUrl(url_, owner->localFileId(localId_), session, shared_from_this());
+    download_ =
+        transfers->downloadWithUrl(url_, owner->localFileId(localId_), session, shared_from_this());
+}
+
+void ZVCachedImage::forgetEarlierPicture() {
+    image_ = QImage();
+    animatedImage_.reset();
+    // A download still running fetches the earlier URL into the same file.
+    if (const auto download = std::exchange(download_, {}).lock()) {
+        download->cancelForDelegate(this);
+    }
+    const auto owner = owner_.lock();
+    const auto session = session_.lock();
+    const auto transfers = ZVApi::api().fileTransfers();
+    if (owner && session && transfers) {
+        const QString file =
+            transfers->fileUrlWithLocalUrl(owner->localFileId(localId_), session->sessionId())
+                .toLocalFile();
+        if (QFile::exists(file) && !QFile::remove(file)) {
+            ZVLogError(u"ZVCachedImage::SetUrl: cannot remove %@", file);
+        }
+    }
 }
 
 bool ZVCachedImage::canRetry() const {

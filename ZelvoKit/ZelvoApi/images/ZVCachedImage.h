@@ -73,6 +73,8 @@ private:
     void decoded(const Decoded& result, std::uint64_t load);
     void localRepresentationLoaded(const std::shared_ptr<ZVURLRepresentation>& representation,
                                    std::uint64_t load);
+    // Drops what came from the URL before: the picture, its download and its local file.
+    void forgetEarlierPicture();
     // From the run loop: "loading" drops, unless a newer load has begun meanwhile.
     void notifyLoadingEnded(std::uint64_t load);
     void endLoading(std::uint64_t load);
@@ -91,4 +93,6 @@ private:
     std::uint64_t load_ = 0;
     // The load that the last download was started for.
     std::uint64_t downloadLoad_ = 0;
+    // The transfer of that download; none when its file was there already.
+    std::weak_ptr<ZVFileTransferTask> download_;
 };

@@ -2,6 +2,7 @@
 #include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/ZelvoApi/api/ZVApiRequest.h"
 #include "ZelvoKit/ZelvoApi/session/ZVApiSession.h"
+#include "ZelvoKit/support/log/ZVErrorLog.h"
 
 #include <QtCore/QJsonArray>
 
@@ -25,6 +26,15 @@ ZVErrorPtr handleContactList(ZVApiSession& session, ZVJsonParser& answer) {
         }
     }
     return nullptr;
+}
+
+// A failure that a later try may not meet: the network's, or the service's own trouble (5xx).
+bool mayPass(const ZVErrorPtr& error) {
+    constexpr int kFirstServerError = 500;
+    constexpr int kLastServerError = 599;
+    return ZVApi::isNetworkFailure(error) ||
+           (error && error->domain() == ZVError::Domain && error->code() >= kFirstServerError &&
+            error->code() <= kLastServerError);
 }
 
 }  // namespace
@@ -142,13 +152,13 @@ void ZVApiSession::startContactSync() {
 }
 
 void ZVApiSession::contactSyncFailed(const ZVErrorPtr& error, const QSet<QString>& asked) {
-    if (error && ZVError::isBackendError(error->code())) {
-        // The service refused these ids: asking again would get the same answer.
-        if (contactsNeedingSync_) {
-            for (const QString& id : asked) {
-                contactsNeedingSync_->remove(id);
-            }
-        }
+    if (!mayPass(error)) {
+        // A refusal, or an answer with a record that cannot be read, would come back the same on
+        // every retry, for as long as the account is signed in.
+        dropContactsFromSync(asked, error);
+        // Ids asked for meanwhile still go out.
+        scheduleContactSync(kContactSyncDelay);
+        return;
     }
     if (ZVApi::isNetworkFailure(error)) {
         ++contactSyncFailures_;
@@ -156,6 +166,21 @@ void ZVApiSession::contactSyncFailed(const ZVErrorPtr& error, const QSet<QString
     // Without a pass of its own the ids would wait until a new one is asked for.
     scheduleContactSync(ZVApi::retryDelay(error, contactSyncFailures_));
     contactSyncRetrying_ = true;
+}
+
+void ZVApiSession::dropContactsFromSync(const QSet<QString>& ids, const ZVErrorPtr& error) {
+    QStringList dropped;
+    for (const QString& id : ids) {
+        if (contactsNeedingSync_ && contactsNeedingSync_->remove(id)) {
+            dropped.append(id);
+        }
+    }
+    if (dropped.isEmpty()) {
+        return;
+    }
+    dropped.sort();
+    ZVLogError(u"ZVApiSession::ContactSync: not asking again for %@ => %@", dropped.join(u", "),
+               error);
 }
 
 void ZVApiSession::retryContactSyncNow() {

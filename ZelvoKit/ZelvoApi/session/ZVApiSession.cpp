@@ -296,6 +296,7 @@ void ZVApiSession::endSession(EndReason reason) {
     ZVApi& api = ZVApi::api();
     ZVLogError(u"ZVApiSession::EndSession(%ld)", static_cast<long>(reason));
     const QJsonObject savedProfile = profile_ ? profile_->asDictionary() : QJsonObject();
+    const bool wasActive = api.activeSession() == self;
 
     if (reason == EndReason::Logout) {
         auto logout = std::make_shared<ZVApiRequest>(u"account/logout"_s);
@@ -309,7 +310,9 @@ void ZVApiSession::endSession(EndReason reason) {
     if (reason == EndReason::Resync) {
         eraseLocalData();
         ZVJsonParser profiles(QJsonObject{{u"profiles"_s, QJsonArray{savedProfile}}});
-        api.loginWithCredentials(credentials_, &profiles);
+        api.loginWithCredentials(credentials_, &profiles,
+                                 wasActive ? ZVApi::Placement::ResyncOfActiveAccount
+                                           : ZVApi::Placement::ResyncOfOtherAccount);
         return;
     }
     if (api.sessions().isEmpty()) {

@@ -258,7 +258,11 @@ private:
     bool debugLoggingEnabled() const;
     void appendDebugInfo(const QString& text);
     void scheduleContactSync(platform::TimeInterval delay);
+    // Retries what may pass (the network, a 5xx) with the API client's back-off; drops the ids of
+    // anything else.
     void contactSyncFailed(const ZVErrorPtr& error, const QSet<QString>& asked);
+    // Stops waiting for the ids still waiting of `ids`, and logs which.
+    void dropContactsFromSync(const QSet<QString>& ids, const ZVErrorPtr& error);
     // Removes the account's own settings ("<e-mail>.<name>") from the standard defaults.
     void eraseSettings();
 

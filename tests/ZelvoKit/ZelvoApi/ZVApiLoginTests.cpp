@@ -103,6 +103,22 @@ protected:
         credentials.save();
     }
 
+    // Has the service answer a call of the session with a horizon of 0, and waits until the
+    // answer is handled; the resync follows ZVApi::kResyncDelay later.
+    bool askResync(const std::shared_ptr<ZVApiSession>& session) {
+        emulator.scriptAnswer(u"test/resync"_s, Reply::ok({{u"event_horizon"_s, 0}}));
+        const int asked = emulator.requestCount(u"test/resync"_s) + 1;
+        session->sendRequest(makeRequest(u"test/resync"_s));
+        return waitForAnswered(u"test/resync"_s, asked) && scheduler().runUntil([] {
+            for (const auto& request : api().pendingRequests()) {
+                if (request->isMethod(u"test/resync")) {
+                    return false;
+                }
+            }
+            return true;
+        });
+    }
+
     // Waits until every session has a waiting poll held by the emulator.
     bool waitForPolls(int sessions) {
         return scheduler().runUntil([&] {
@@ -462,6 +478,39 @@ TEST_F(ZVApiLoginTest, RejectedTicketErasesTheAccountWithoutTellingTheService) {
     EXPECT_EQ(api().loginStatus(), ZVApi::LoginStatusSignedOut);
 }
 
+TEST_F(ZVApiLoginTest, RejectedTicketOfOneAccountLeavesTheOtherSignedIn) {
+    const auto anna = typeSignIn(u"anna@example.com"_s);
+    const auto bert = typeSignIn(u"bert@example.com"_s);
+    ASSERT_TRUE(anna && bert);
+    ASSERT_TRUE(waitForPolls(2));
+    api().setActiveSession(anna);
+    bert->setString(u"kept"_s, u"Note"_s);
+    makeLocalData(anna->sessionId());
+    makeLocalData(bert->sessionId());
+    statuses.clear();
+    emulator.updateAccount(anna->sessionId(),
+                           [](zvemu::Account& account) { account.issued.clear(); });
+
+    anna->profile()->setClientFlag(u"standard_ui_mobile"_s, true);
+    ASSERT_TRUE(waitForAnswered(u"account/set_flag"_s));
+    ASSERT_TRUE(scheduler().runUntil([&] { return anna->hasEnded(); }));
+    EXPECT_EQ(emulator.lastRequest(u"account/set_flag"_s)->status, 401);
+    EXPECT_EQ(emulator.requestCount(u"account/logout"_s), 0);
+    EXPECT_FALSE(hasKeychainItem(u"anna@example.com"_s));
+    EXPECT_FALSE(caches().exists(anna->sessionId()));
+
+    EXPECT_EQ(api().sessions().keys(), QStringList{bert->sessionId()});
+    EXPECT_EQ(api().activeSession(), bert);
+    EXPECT_TRUE(statuses.isEmpty()) << "still signed in";
+    EXPECT_EQ(api().loginStatus(), ZVApi::LoginStatusSignedIn);
+    EXPECT_TRUE(hasKeychainItem(u"bert@example.com"_s));
+    EXPECT_TRUE(caches().exists(bert->sessionId()));
+    EXPECT_EQ(bert->stringForKey(u"Note"_s), u"kept"_s);
+    EXPECT_EQ(defaults()->stringArrayForKey(ZVApi::AccountsDefaultsKey),
+              QStringList{u"bert@example.com"_s});
+    EXPECT_EQ(api().requestsWithTag(ZVApiRequest::TagLongPoll, bert).size(), 1u);
+}
+
 TEST_F(ZVApiLoginTest, ResyncReplacesTheSessionOnceKeepingTheKeychainAndTheProfile) {
     const auto anna = typeSignIn(u"anna@example.com"_s);
     ASSERT_TRUE(anna);
@@ -474,22 +523,9 @@ TEST_F(ZVApiLoginTest, ResyncReplacesTheSessionOnceKeepingTheKeychainAndTheProfi
     started.clear();
 
     // Two answers ask for a resync, the second while the first one's is still waiting.
-    const auto askResync = [&] {
-        emulator.scriptAnswer(u"test/resync"_s, Reply::ok({{u"event_horizon"_s, 0}}));
-        const int asked = emulator.requestCount(u"test/resync"_s) + 1;
-        anna->sendRequest(makeRequest(u"test/resync"_s));
-        return waitForAnswered(u"test/resync"_s, asked) && scheduler().runUntil([] {
-            for (const auto& request : api().pendingRequests()) {
-                if (request->isMethod(u"test/resync")) {
-                    return false;
-                }
-            }
-            return true;
-        });
-    };
-    ASSERT_TRUE(askResync());
+    ASSERT_TRUE(askResync(anna));
     scheduler().advance(ZVApi::kResyncDelay / 2);
-    ASSERT_TRUE(askResync());
+    ASSERT_TRUE(askResync(anna));
     scheduler().advance(ZVApi::kResyncDelay / 2);
 
     const auto renewed = api().sessions().value(uuid);
@@ -508,6 +544,58 @@ TEST_F(ZVApiLoginTest, ResyncReplacesTheSessionOnceKeepingTheKeychainAndTheProfi
     EXPECT_FALSE(renewed->hasEnded());
     EXPECT_TRUE(caches().exists(uuid + u"/Zelvo.sqlite"_s));
     EXPECT_EQ(started.size(), 1);
+    EXPECT_TRUE(loginErrors.isEmpty());
+}
+
+// A resync is no sign-in: the account stays where the user put it, and so does the active one.
+TEST_F(ZVApiLoginTest, ResyncKeepsTheAccountsOrderAndTheActiveAccount) {
+    typeSignIn(u"anna@example.com"_s);
+    typeSignIn(u"bert@example.com"_s);
+    const auto emails = [] {
+        QStringList ordered;
+        for (const auto& session : api().orderedSessions()) {
+            ordered.append(session->credentials()->email());
+        }
+        return ordered;
+    };
+    const QStringList order{u"anna@example.com"_s, u"bert@example.com"_s};
+    ASSERT_EQ(emails(), order);
+    const QStringList savedAccounts = *defaults()->stringArrayForKey(ZVApi::AccountsDefaultsKey);
+    api().setActiveSession(sessionOf(u"anna@example.com"_s));
+    int activeChanges = 0;
+    auto observing = api().observe(QString(ZVApi::ActiveSessionKey),
+                                   [&activeChanges](const QString&) { ++activeChanges; });
+
+    const struct {
+        const char* name;
+        QString resynced;
+    } cases[] = {
+        {"another account", u"bert@example.com"_s},
+        {"the active account", u"anna@example.com"_s},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto active = api().activeSession();
+        const auto before = sessionOf(c.resynced);
+        const std::int64_t place = before->integerForKey(u"order"_s);
+        activeChanges = 0;
+        ASSERT_TRUE(askResync(before));
+        scheduler().advance(ZVApi::kResyncDelay);
+
+        const auto after = sessionOf(c.resynced);
+        ASSERT_TRUE(after);
+        ASSERT_NE(after, before);
+        EXPECT_EQ(emails(), order);
+        EXPECT_EQ(after->integerForKey(u"order"_s), place);
+        const auto expectedActive = active == before ? after : active;
+        EXPECT_EQ(api().activeSession(), expectedActive);
+        EXPECT_EQ(defaults()->stringForKey(ZVApi::ActiveSessionDefaultsKey),
+                  expectedActive->sessionId());
+        if (active != before) {
+            EXPECT_EQ(activeChanges, 0);
+        }
+        EXPECT_EQ(*defaults()->stringArrayForKey(ZVApi::AccountsDefaultsKey), savedAccounts);
+    }
     EXPECT_TRUE(loginErrors.isEmpty());
 }
 

@@ -239,6 +239,86 @@ TEST_F(ZVApiSessionTest, FailedContactPassIsRetriedWithTheBackOffOrOnReconnectio
     EXPECT_FALSE(anna->contactsNeedingSync());
 }
 
+// Reads contacts as the store does: a record without a display name is an error.
+class StrictContactSession : public ZVApiSession {
+public:
+    using ZVApiSession::ZVApiSession;
+
+    ZVErrorPtr handleContact(ZVJsonParser& record) override {
+        record.extractString(u"display_name");
+        if (record.error()) {
+            return record.error();
+        }
+        return ZVApiSession::handleContact(record);
+    }
+};
+
+TEST_F(ZVApiSessionTest, ContactPassesThatCannotSucceedDropTheirIdsAndSayWhich) {
+    ZVApi::setSessionClass(ZVApiSession::factory<StrictContactSession>());
+    signIn(u"anna@example.com"_s);
+    const auto anna = api().sessions().value(idOf(u"anna@example.com"_s));
+    for (const QString& email : {u"bert@example.com"_s, u"cleo@example.com"_s,
+                                 u"dora@example.com"_s, u"emil@example.com"_s}) {
+        emulator.addAccount(email, u"pw"_s);
+    }
+    const QString bert = idOf(u"bert@example.com"_s);
+    const QString cleo = idOf(u"cleo@example.com"_s);
+    const QString late = idOf(u"emil@example.com"_s);
+    const QString list = u"contact/sync/list"_s;
+    QStringList both{bert, cleo};
+    both.sort();
+    const struct {
+        const char* name;
+        QStringList asked;
+        QString path;
+        Fault fault;
+        std::optional<Reply> answer;
+        // The ids the failure drops.
+        QString dropped;
+    } cases[] = {
+        {"refused", {bert}, u"contact/sync"_s, Fault::withStatus(400, u"bad_request"_s), {}, bert},
+        {"unknown call",
+         both,
+         list,
+         Fault::withStatus(404, u"unknown_method"_s),
+         {},
+         both.join(u", "_s)},
+        {"a record that cannot be read", both, list, Fault::none(),
+         Reply::ok({{u"contacts"_s, QJsonArray{QJsonObject{{u"account_id"_s, bert},
+                                                           {u"display_name"_s, u"Bert"_s}},
+                                               QJsonObject{{u"account_id"_s, cleo}}}}}),
+         cleo},
+    };
+    // The longest back-off: a retry would have gone out by then.
+    const double retry = ZVApi::retryDelay(ZVError::errorWithCode(400), 1);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        emulator.clearRequests();
+        // Held, so that another id can be asked for while it runs.
+        emulator.injectFault(c.path, c.fault.after(kHold));
+        if (c.answer) {
+            emulator.scriptAnswer(c.path, *c.answer);
+        }
+        for (const QString& id : c.asked) {
+            anna->synchronizeContactWithId(id);
+        }
+        scheduler().advance(ZVApiSession::kContactSyncDelay);
+        ASSERT_TRUE(waitForHeld(1));
+        anna->synchronizeContactWithId(late);
+        emulator.releaseHeld();
+        ASSERT_TRUE(waitUntilIdle());
+        EXPECT_TRUE(logText().contains(u"ZVApiSession::ContactSync: not asking again for "_s +
+                                       c.dropped + u" => "_s));
+
+        runPass();
+        scheduler().advance(retry);
+        ASSERT_TRUE(waitUntilIdle());
+        EXPECT_EQ(contactCalls(),
+                  (QStringList{c.path + u' ' + c.asked.join(u','), u"contact/sync "_s + late}));
+        EXPECT_FALSE(anna->contactsNeedingSync());
+    }
+}
+
 // A cancelled pass (the background time ran out) runs no block: becoming active again resumes it.
 TEST_F(ZVApiSessionTest, ContactPassCancelledInTheBackgroundResumesWhenActiveAgain) {
     auto anna = plainSession(u"anna@example.com"_s);

@@ -151,7 +151,7 @@ TEST_F(ZVImageCacheTest, AFailedFetchIsRetriedUnlessTheServiceRefusedItForGood) 
     EXPECT_EQ(emulator.requestCount(QUrl(busy).path()), 2);
 }
 
-TEST_F(ZVImageCacheTest, TheSameUrlDoesNotReloadAndAnotherDoes) {
+TEST_F(ZVImageCacheTest, TheSameUrlDoesNotReloadAndAnotherReplacesThePicture) {
     const struct {
         QString localId;
         QString file;
@@ -165,19 +165,43 @@ TEST_F(ZVImageCacheTest, TheSameUrlDoesNotReloadAndAnotherDoes) {
         EXPECT_EQ(cache->localFileId(c.localId), c.file);
     }
 
-    const QString first = emulator.storeFile(u"one.png"_s, pngBytes(10, 10));
-    const QString second = emulator.storeFile(u"two.png"_s, pngBytes(20, 10));
+    const QByteArray one = pngBytes(10, 10);
+    const QByteArray two = pngBytes(20, 10);
+    const QString first = emulator.storeFile(u"one.png"_s, one);
+    const QString second = emulator.storeFile(u"two.png"_s, two);
+    const QString third = emulator.storeFile(u"three.png"_s, pngBytes(30, 10));
     const auto image = cache->imageWithUrl(first, u"x"_s, session, {}, false);
     ASSERT_TRUE(loaded(image));
     image->setUrl(first);
     EXPECT_FALSE(image->loading());
-    QFile::remove(fileOf(u"x"_s));
+
+    // The new picture replaces the old one's file, and the old one is not shown meanwhile.
+    ASSERT_TRUE(readTestFile(fileOf(u"x"_s)) == one);
     image->setUrl(second);
     EXPECT_TRUE(image->loading());
+    EXPECT_TRUE(image->image().isNull());
     ASSERT_TRUE(loaded(image));
     EXPECT_EQ(emulator.requestCount(QUrl(first).path()), 1);
     EXPECT_EQ(emulator.requestCount(QUrl(second).path()), 1);
     EXPECT_EQ(image->image().deviceIndependentSize(), QSizeF(10, 5));
+    EXPECT_TRUE(readTestFile(fileOf(u"x"_s)) == two);
+
+    // A download of the URL before, still running, neither fills the file nor shows.
+    emulator.injectFault(QUrl(third).path(), Fault::delayed(ServiceEmulator::kMaxHold));
+    image->setUrl(third);
+    ASSERT_TRUE(waitUntil([&] { return emulator.heldCount() == 1; }));
+    image->setUrl(first);
+    ASSERT_TRUE(loaded(image));
+    emulator.releaseHeld();
+    ASSERT_TRUE(waitUntil([&] {
+        return emulator.lastRequest(QUrl(third).path())->status != 0 &&
+               api().fileTransfers()->numberInProgress() == 0;
+    }));
+    cache->queue().waitForDone();
+    platform::Scheduler::main().runPending();
+    EXPECT_EQ(image->image().deviceIndependentSize(), QSizeF(5, 5));
+    EXPECT_TRUE(readTestFile(fileOf(u"x"_s)) == one);
+    EXPECT_EQ(emulator.requestCount(QUrl(first).path()), 2);
 }
 
 TEST_F(ZVImageCacheTest, AnimatedEntriesKeepTheirFramesAndAFileThatIsNoGifGivesNone) {
