@@ -388,6 +388,60 @@ TEST_F(ZVApiPollTest, FetchReportsOnceWithTheSumOfItsOwnPolls) {
     EXPECT_EQ(application().runningBackgroundTaskCount(), 0u);
 }
 
+TEST_F(ZVApiPollTest, FetchAddsUpTheNewEventsOfEveryAccount) {
+    auto anna = signInAndLogin(u"anna@example.com"_s);
+    auto bert = signInAndLogin(u"bert@example.com"_s);
+    const QString annaId = accountId(u"anna@example.com"_s);
+    const QString bertId = accountId(u"bert@example.com"_s);
+    anna->setEventHorizon(emulator.eventHorizon(annaId));
+    bert->setEventHorizon(emulator.eventHorizon(bertId));
+    emulator.appendEvents(annaId, {record(u"activity"_s), record(u"activity"_s)});
+    emulator.appendEvents(bertId, {record(u"team"_s), record(u"team"_s), record(u"team"_s)});
+    api().setBackgroundMode(true);
+    application().setState(platform::ApplicationState::Background);
+
+    std::vector<std::int64_t> completions;
+    int errors = 0;
+    ASSERT_TRUE(api().pollWithCompletion(
+        [&completions](std::int64_t newEvents) { completions.push_back(newEvents); },
+        [&errors](const ZVErrorPtr&) { ++errors; }));
+    ASSERT_TRUE(waitUntilIdle());
+    EXPECT_EQ(completions, std::vector<std::int64_t>{5});
+    EXPECT_EQ(errors, 0);
+    EXPECT_EQ(anna->eventHorizon(), emulator.eventHorizon(annaId));
+    EXPECT_EQ(bert->eventHorizon(), emulator.eventHorizon(bertId));
+}
+
+// In the background only queued work of priority 3 or more goes out and keeps the application
+// running; the rest waits for the foreground.
+TEST_F(ZVApiPollTest, InTheBackgroundQueuedRequestsOfLowPriorityWaitForTheForeground) {
+    api().login();
+    for (const int priority : {1, 2, 3, 4}) {
+        SCOPED_TRACE(priority);
+        const bool urgent = priority >= 3;
+        const QString path = u"test/priority"_s + QString::number(priority);
+        emulator.scriptAnswer(path, Reply::ok());
+        auto work = makeRequest(path);
+        work->setPriority(priority);
+        api().queueRequest(work, u"work"_s);
+        api().setBackgroundMode(true);
+        EXPECT_EQ(application().runningBackgroundTaskCount(), urgent ? 1u : 0u);
+
+        // The queue's turn comes in the background.
+        scheduler().advance(ZVApi::kQueueSendDelay);
+        EXPECT_EQ(api().pendingRequests().size(), urgent ? 1u : 0u);
+        EXPECT_EQ(api().queuedRequests().size(), urgent ? 0u : 1u);
+        ASSERT_TRUE(waitUntilIdle());
+        EXPECT_EQ(application().runningBackgroundTaskCount(), 0u) << "ended once done";
+        EXPECT_EQ(emulator.requestCount(path), urgent ? 1 : 0);
+
+        api().setBackgroundMode(false);
+        ASSERT_TRUE(waitUntilIdle());
+        EXPECT_EQ(emulator.requestCount(path), 1);
+        EXPECT_TRUE(api().queuedRequests().empty());
+    }
+}
+
 TEST_F(ZVApiPollTest, FetchWhosePollsAreCancelledReportsFailureOnce) {
     auto anna = signInAndLogin(u"anna@example.com"_s);
     api().setBackgroundMode(true);

@@ -12,6 +12,7 @@
 
 #include <QtCore/QDir>
 #include <QtCore/QFileInfo>
+#include <QtCore/QRegularExpression>
 
 #include <algorithm>
 
@@ -113,15 +114,22 @@ TEST_F(ZVFileTransfersTest, UploadFailuresReachEveryDelegateOnce) {
         Fault fault;
         QString domain;
         int code;  // 0: any
+        std::optional<Reply> answer = std::nullopt;
     };
     const std::vector<Case> cases = {
         {"too large", Fault::withStatus(413), QString(ZVError::Domain), 413},
         {"broken answer", Fault::malformedJson(), QString(ZVError::JsonReadingDomain), 0},
         {"connection lost", Fault::dropConnection(), platform::kUrlErrorDomain, 0},
+        // Without the answer there is no reference to send the file by: no success.
+        {"answered without a body", Fault::none(), QString(ZVError::Domain),
+         ZVError::LocalTransferFailed, Reply::raw(200, {}, "application/json")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         emulator.injectFault(u"file/upload"_s, c.fault);
+        if (c.answer) {
+            emulator.scriptAnswer(u"file/upload"_s, *c.answer);
+        }
         const QUrl local =
             QUrl::fromLocalFile(writeTestFile(u"picked"_s, u"a.jpg"_s, patternBytes(20000)));
         auto first = std::make_shared<TransferRecorder>();
@@ -185,6 +193,29 @@ TEST_F(ZVFileTransfersTest, DownloadsOfOnePathShareOneRequestAndAFileThereComple
     EXPECT_EQ(third->downloadTransfers.front(), nullptr);
     EXPECT_EQ(emulator.requestCount(QUrl(url).path()), 1);
     EXPECT_EQ(counts.size(), 2u);
+}
+
+// The file that appeared while the download ran stays; the download is dropped, not left behind.
+TEST_F(ZVFileTransfersTest, AFinishedDownloadWhoseTargetExistsKeepsTheFileThereAndSucceeds) {
+    const QString url = emulator.storeFile(u"picture.png"_s, patternBytes(5000));
+    emulator.injectFault(QUrl(url).path(), Fault::delayed(ServiceEmulator::kMaxHold));
+    const QString localPath = u"Previews/f1.png"_s;
+    auto recorder = std::make_shared<TransferRecorder>();
+    ASSERT_TRUE(transfers->downloadWithUrl(url, localPath, session, recorder));
+    ASSERT_TRUE(waitUntil([&] { return emulator.heldCount() == 1; }));
+    EXPECT_FALSE(transfers->createDownloadedFileWithLocalName(localPath, session, "there first"));
+
+    emulator.releaseHeld();
+    ASSERT_TRUE(waitUntil([&] { return recorder->ends() == 1; }));
+    const QUrl target = transfers->fileUrlWithLocalUrl(localPath, session->sessionId());
+    ASSERT_EQ(recorder->downloads.size(), 1u);
+    EXPECT_EQ(recorder->downloads.front(), target);
+    EXPECT_EQ(readTestFile(target.toLocalFile()), "there first");
+    EXPECT_EQ(filesBelow(accountFolder()), QStringList{localPath});
+    EXPECT_TRUE(transfers->session()->getAllTasks().empty());
+    static const QRegularExpression downloadedCopy(uR"(\.(part|download)$)"_s);
+    EXPECT_TRUE(filesBelow(zvtest::testRoot()).filter(downloadedCopy).isEmpty())
+        << "the downloaded copy is not left behind";
 }
 
 TEST_F(ZVFileTransfersTest, AFailedDownloadLeavesNoFileBehind) {
