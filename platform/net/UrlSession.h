@@ -17,6 +17,10 @@ struct UrlSessionConfiguration {
 // the caller sets), nothing is cached, and redirects are not followed, so a 3xx comes back as the
 // answer it is and no header ever reaches another host.
 //
+// A task's request goes out at most once, unless it is a GET or a HEAD: a connection that closes
+// before any byte of the answer fails the task with -1005, where the transport would quietly send
+// the request again (see OneShotBody).
+//
 // Timeouts run on the main Scheduler, as an idle timeout: a task fails with -1001 once its timeout
 // interval passes with no byte sent or received. In production that is real time. On a virtual
 // clock (tests) time moves only when the test advances it: a real transfer never times out while

@@ -20,7 +20,8 @@ namespace {
 
 // Held polls and delays each keep a thread; a few tests hold several at once.
 constexpr std::size_t kWorkerThreads = 16;
-// The shortest the server library allows.
+// The server library counts it in whole seconds; 0 would close a new connection before its first
+// request could arrive.
 constexpr time_t kKeepAliveSeconds = 1;
 const QString kApiPrefix = QStringLiteral("/api/");
 const QByteArray kHtmlErrorPage = QByteArrayLiteral(
