@@ -1,7 +1,7 @@
 #include "ZelvoKit/markup/ZVLineType.h"
 
 #include "ZelvoKit/markup/SyntaxPattern.h"
-#include "ZelvoKit/support/ZVErrorLog.h"
+#include "ZelvoKit/support/log/ZVErrorLog.h"
 
 #include <QtCore/QJsonArray>
 

@@ -1,12 +1,11 @@
 #include "ZelvoKit/markup/ZVMarkupSyntax.h"
 
-#include "ZelvoKit/ZelvoApi/ZVApi.h"
-#include "ZelvoKit/ZelvoApi/ZVApiSession.h"
-#include "ZelvoKit/ZelvoApi/ZVUserCredentials.h"
-#include "ZelvoKit/support/ZVErrorLog.h"
+#include "ZelvoKit/ZelvoApi/account/ZVUserCredentials.h"
+#include "ZelvoKit/ZelvoApi/api/ZVApi.h"
+#include "ZelvoKit/ZelvoApi/session/ZVApiSession.h"
+#include "ZelvoKit/support/log/ZVErrorLog.h"
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/Paths.h"
-#include "platform/foundation/SharedState.h"
 #include "platform/net/UrlSession.h"
 
 #include <QtCore/QDateTime>
@@ -29,11 +28,6 @@ struct SharedSyntax {
 
 SharedSyntax& shared() {
     static SharedSyntax state;
-    static const bool registered = [] {
-        platform::onResetSharedState([] { ZVMarkupSyntax::resetShared(); });
-        return true;
-    }();
-    Q_UNUSED(registered);
     return state;
 }
 

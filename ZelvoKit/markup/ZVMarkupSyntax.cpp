@@ -1,8 +1,8 @@
 #include "ZelvoKit/markup/ZVMarkupSyntax.h"
 
 #include "ZelvoKit/markup/SyntaxPattern.h"
-#include "ZelvoKit/support/ZVErrorLog.h"
-#include "ZelvoKit/support/ZVJsonParser.h"
+#include "ZelvoKit/support/base/ZVJsonParser.h"
+#include "ZelvoKit/support/log/ZVErrorLog.h"
 #include "platform/foundation/Resources.h"
 
 #include <QtCore/QFile>

@@ -1,7 +1,7 @@
 #include "ZelvoKit/markup/ZVMessageStripper.h"
 
 #include "ZelvoKit/markup/ZVFileExtractor.h"
-#include "ZelvoKit/support/ZVErrorLog.h"
+#include "ZelvoKit/support/log/ZVErrorLog.h"
 
 #include <QtCore/QHash>
 #include <QtCore/QXmlStreamReader>

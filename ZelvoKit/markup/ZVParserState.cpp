@@ -1,6 +1,6 @@
 #include "ZelvoKit/markup/ZVParserState.h"
 
-#include "ZelvoKit/support/ZVErrorLog.h"
+#include "ZelvoKit/support/log/ZVErrorLog.h"
 
 #include <QtCore/QJsonArray>
 
