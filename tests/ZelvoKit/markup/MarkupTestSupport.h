@@ -6,6 +6,12 @@
 #include <QtCore/QStringList>
 
 #include <memory>
+#include <ostream>
+
+// Failures show strings as text, not as code units.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace zvmarkuptest {
 
