@@ -89,6 +89,10 @@ void ZVMarkupSyntax::deleteServerSyntax() {
     syntax()->loadDefaultSyntax();
 }
 
+bool ZVMarkupSyntax::downloadInProgress() {
+    return shared().downloadSession && !shared().downloadSession->tasks().empty();
+}
+
 void ZVMarkupSyntax::discardShared() {
     shared().instance.reset();
 }

@@ -37,6 +37,8 @@ public:
     static QString syntaxFilePath();
     // Removes the cache file and reloads the shared instance from the resource copy.
     static void deleteServerSyntax();
+    // Whether a download of the definition is under way.
+    static bool downloadInProgress();
 
     // Parses one JSON definition into this instance; returns isValid(). Failures are logged.
     bool loadFromData(const QByteArray& data);
