@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
+#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
@@ -22,6 +23,16 @@ public:
             }
         }
     }
+    // "<name> / <base>: <ratio> (goal: at most <goal>)", when both ran.
+    void printRatio(const std::string& name, const std::string& base, double goal) const {
+        const auto n = seconds.find(name);
+        const auto b = seconds.find(base);
+        if (n != seconds.end() && b != seconds.end() && b->second > 0) {
+            std::printf("%s / %s: %.2f (goal: at most %.2f)\n", name.c_str(), base.c_str(),
+                        n->second / b->second, goal);
+        }
+    }
+
     // Seconds per iteration, by benchmark name.
     std::map<std::string, double> seconds;
 };

@@ -147,14 +147,8 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.printRatio("Encode", "XmlRead", kEncodeGoal);
     const auto& seconds = reporter.seconds;
-    const auto ratio = [&](const char* name, const char* base, double goal) {
-        if (seconds.count(name) && seconds.count(base) && seconds.at(base) > 0) {
-            std::printf("%s / %s: %.2f (goal: at most %.2f)\n", name, base,
-                        seconds.at(name) / seconds.at(base), goal);
-        }
-    };
-    ratio("Encode", "XmlRead", kEncodeGoal);
     if (seconds.count("WorstCase")) {
         std::printf(
             "Encode 10,000 characters with 2,000 unmatched markers, ms: %.1f (goal: under "

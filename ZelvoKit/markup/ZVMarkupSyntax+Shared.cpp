@@ -31,14 +31,6 @@ SharedSyntax& shared() {
     return state;
 }
 
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    return file.readAll();
-}
-
 }  // namespace
 
 std::shared_ptr<ZVMarkupSyntax> ZVMarkupSyntax::syntax() {
@@ -56,7 +48,7 @@ std::shared_ptr<ZVMarkupSyntax> ZVMarkupSyntax::buildShared() {
     const QFileInfo cache(path);
     if (!path.isNull() && cache.isFile()) {
         const QDateTime modified = cache.lastModified();
-        instance->loadFromData(readFile(path));
+        instance->loadFromFile(path);
         // The file's date is the file system's, so it is compared with the real clock.
         if (modified.secsTo(QDateTime::currentDateTimeUtc()) > kCacheLifetimeSeconds) {
             QFile::remove(path);

@@ -13,14 +13,6 @@ namespace {
 
 using JsonClass = ZVJsonParser::JsonClass;
 
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    return file.readAll();
-}
-
 }  // namespace
 
 const std::vector<ZVParserState>* ZVMarkupSyntax::lineStates(const QString& state) const {
@@ -197,6 +189,16 @@ void ZVMarkupSyntax::loadDefaultSyntax() {
     const QString path =
         platform::Resources::pathForResource(QStringLiteral("syntax"), QStringLiteral("json"));
     if (!path.isNull()) {
-        loadFromData(readFile(path));
+        loadFromFile(path);
     }
+}
+
+bool ZVMarkupSyntax::loadFromFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ZVLogError(u"ZVMarkupSyntax::LoadFromJson: %@", file.errorString());
+        valid_ = false;
+        return false;
+    }
+    return loadFromData(file.readAll());
 }

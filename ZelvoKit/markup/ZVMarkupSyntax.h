@@ -44,6 +44,8 @@ public:
     bool loadFromData(const QByteArray& data);
     // The resource copy, when there is one.
     void loadDefaultSyntax();
+    // loadFromData() of a file's contents; false as well when the file cannot be read.
+    bool loadFromFile(const QString& path);
 
     bool isValid() const { return valid_; }
 
