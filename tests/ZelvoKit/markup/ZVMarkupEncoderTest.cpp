@@ -159,6 +159,12 @@ TEST(ZVMarkupEncoder, ADefinitionCannotMakeABrokenDocument) {
                         withTextState({QJsonArray{"text", "text:b"}, QJsonArray{"end", "text"}}))
             .result(),
         "<msg>a\nb</msg>");
+    // A line that no entry of its state matches leaves no state to close the root either.
+    EXPECT_EQ(ZVMarkupEncoder(
+                  QStringLiteral("a\nb"), std::nullopt,
+                  withTextState({QJsonArray{"quote", "text"}, QJsonArray{"end", "text:/msg"}}))
+                  .result(),
+              "<msg>a\nb</msg>");
 }
 
 TEST(ZVMarkupEncoder, PreserveTagsEachRemoveTheMarker) {
