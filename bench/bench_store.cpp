@@ -3,6 +3,7 @@
 // the store). The goal is the store within twice the time of plain SQLite; the ratios are printed
 // after the runs.
 
+#include "RatioReporter.h"
 #include "platform/store/ManagedObjectContext.h"
 #include "platform/store/StoreFiles.h"
 
@@ -416,38 +417,16 @@ BENCHMARK(RawInsert)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(StoreLoad)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(RawLoad)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-// Prints the runs as usual and remembers their times for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
-                seconds[run.run_name.function_name] =
-                    run.real_accumulated_time / static_cast<double>(run.iterations);
-            }
-        }
-    }
-    std::map<std::string, double> seconds;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto ratio = [&](const char* store, const char* raw) {
-        const auto s = reporter.seconds.find(store);
-        const auto r = reporter.seconds.find(raw);
-        if (s != reporter.seconds.end() && r != reporter.seconds.end() && r->second > 0) {
-            std::printf("%s / %s: %.2f (goal: at most 2.00)\n", store, raw, s->second / r->second);
-        }
-    };
-    ratio("StoreInsert", "RawInsert");
-    ratio("StoreLoad", "RawLoad");
+    // The store within twice the time of plain SQLite.
+    constexpr double kGoal = 2.0;
+    reporter.printRatio("StoreInsert", "RawInsert", kGoal);
+    reporter.printRatio("StoreLoad", "RawLoad", kGoal);
     benchmark::Shutdown();
     return 0;
 }

@@ -15,5 +15,7 @@ QJsonObject contactRecord(const Account& account);
 Reply signInAnswer(ServiceEmulator& emulator, const Account& account);
 // Sign-out, sign-up, password reset, push tokens, client flags, usernames and the contact calls.
 void installAccountLifecycleRoutes(ServiceEmulator& emulator);
+// "markup/get_syntax": the markup definition, the same file the application carries.
+void installMarkupRoutes(ServiceEmulator& emulator);
 
 }  // namespace zvemu

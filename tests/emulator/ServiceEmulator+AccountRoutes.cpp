@@ -72,6 +72,7 @@ void ServiceEmulator::installStandardRoutes() {
     route(QStringLiteral("account/login"), Access::Public, signIn);
     route(QStringLiteral("account/poll"), Access::Session, poll);
     installAccountLifecycleRoutes(*this);
+    installMarkupRoutes(*this);
 }
 
 }  // namespace zvemu

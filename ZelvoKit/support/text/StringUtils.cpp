@@ -1,5 +1,7 @@
 #include "ZelvoKit/support/text/StringUtils.h"
 
+#include "ZelvoKit/support/text/ZVTextAppearance.h"
+
 #include <QtCore/QChar>
 #include <QtCore/QTextBoundaryFinder>
 
@@ -81,4 +83,20 @@ QString stringTruncatedToLength(const QString& text, qsizetype n) {
 
 QString stringOfChar(QChar c, qsizetype n) {
     return n > 0 ? QString(n, c) : QStringLiteral("");
+}
+
+platform::AttributedString attributedStringHighlightingRange(const QString& text,
+                                                             StringRange range) {
+    platform::AttributedString highlighted(text);
+    if (!range.found()) {
+        return highlighted;
+    }
+    const QString background(platform::TextAttribute::BackgroundColor);
+    highlighted.addAttribute(background, QVariant::fromValue(platform::Color::clear()), 0,
+                             text.size());
+    highlighted.addAttribute(
+        background,
+        QVariant::fromValue(ZVTextAppearance::colorWithName(QStringLiteral("highlight"))),
+        range.location, range.length);
+    return highlighted;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/foundation/AttributedString.h"
+
 #include <QtCore/QString>
 #include <QtCore/QStringView>
 
@@ -40,3 +42,8 @@ QString stringOfChar(QChar c, qsizetype n);
 // The longest start of `text` of at most n units that ends on a grapheme boundary, so that a cut
 // never leaves half a surrogate pair or a letter without its accents.
 QStringView leftAtGraphemeBoundary(QStringView text, qsizetype n);
+
+// The text with `range` on the background colour named "highlight" and the rest on a clear
+// background; for a range not found, the text without attributes.
+platform::AttributedString attributedStringHighlightingRange(const QString& text,
+                                                             StringRange range);

@@ -4,6 +4,7 @@
 #include "ZelvoKit/support/base/ZelvoUtils.h"
 #include "ZelvoKit/support/text/DeviceLocale.h"
 #include "ZelvoKit/support/text/StringUtils.h"
+#include "ZelvoKit/support/text/ZVTextAppearance.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/Scheduler.h"
 #include "platform/foundation/SharedState.h"
@@ -326,21 +327,27 @@ QString ZVLocalization::formatRest(std::int64_t count, bool compact) {
     return compact ? platform::format(u" +%ld", count) : QStringLiteral(" and others");
 }
 
-ZVLocalization::NameListText ZVLocalization::nameListAsAttributedString(const QStringList& names,
-                                                                        qsizetype limit,
-                                                                        bool compact) {
-    NameListText runs;
+platform::AttributedString ZVLocalization::nameListAsAttributedString(const QStringList& names,
+                                                                      qsizetype limit,
+                                                                      bool compact) {
+    platform::AttributedString runs;
+    const platform::TextAttributes nameAttributes{
+        {QString(platform::TextAttribute::Font),
+         QVariant::fromValue(ZVTextAppearance::mainBoldFont())}};
+    const platform::TextAttributes otherAttributes{
+        {QString(platform::TextAttribute::Font),
+         QVariant::fromValue(ZVTextAppearance::mainFont())}};
     const qsizetype count = names.size();
     if (count == 0) {
         return runs;
     }
     if (count == 1) {
-        runs.append({stringTruncatedToLength(names.first(), limit), true});
+        runs.append(stringTruncatedToLength(names.first(), limit), nameAttributes);
         return runs;
     }
     qsizetype length = 0;
     auto add = [&](const QString& text, bool isName) {
-        runs.append({text, isName});
+        runs.append(text, isName ? nameAttributes : otherAttributes);
         length += text.size();
     };
     for (qsizetype i = 0; i < count; ++i) {
@@ -372,11 +379,7 @@ ZVLocalization::NameListText ZVLocalization::nameListAsAttributedString(const QS
 }
 
 QString ZVLocalization::nameListAsString(const QStringList& names, qsizetype limit, bool compact) {
-    QString text;
-    for (const NameListRun& run : nameListAsAttributedString(names, limit, compact)) {
-        text += run.text;
-    }
-    return text;
+    return nameListAsAttributedString(names, limit, compact).string();
 }
 
 QString ZVLocalization::nameListAsString(const QStringList& names) {

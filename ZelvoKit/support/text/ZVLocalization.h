@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/foundation/AttributedString.h"
+
 #include <QtCore/QDateTime>
 #include <QtCore/QList>
 #include <QtCore/QString>
@@ -15,15 +17,6 @@
 class ZVLocalization {
 public:
     ZVLocalization() = delete;
-
-    // One piece of a name list: a name (shown in the bold font) or the words between names (the
-    // main font).
-    struct NameListRun {
-        QString text;
-        bool isName = false;
-        friend bool operator==(const NameListRun&, const NameListRun&) = default;
-    };
-    using NameListText = QList<NameListRun>;
 
     // "<null>" for an invalid date; "E MMM dd" in the current year, "MMM dd yyyy" otherwise.
     static QString formatDateLong(const QDateTime& date);
@@ -52,8 +45,9 @@ public:
     static QString formatRest(std::int64_t count, bool compact);
     // "A, B and C" ("A, B, C" when compact); with a limit (> 0) on the length, the names that do
     // not fit give way to formatRest().
-    static NameListText nameListAsAttributedString(const QStringList& names, qsizetype limit,
-                                                   bool compact);
+    // The names in the main bold font, the words between them in the main font.
+    static platform::AttributedString nameListAsAttributedString(const QStringList& names,
+                                                                 qsizetype limit, bool compact);
     static QString nameListAsString(const QStringList& names, qsizetype limit, bool compact);
     static QString nameListAsString(const QStringList& names);
 };

@@ -1,4 +1,5 @@
 #include "ZelvoKit/support/text/StringUtils.h"
+#include "ZelvoKit/support/text/ZVTextAppearance.h"
 
 #include <gtest/gtest.h>
 
@@ -100,3 +101,26 @@ TEST(StringUtilsTest, StringOfCharRepeatsTheCharacter) {
 }
 
 }  // namespace
+
+TEST(StringUtils, HighlightingARangeMarksItsBackground) {
+    const platform::Color yellow{255, 230, 0, 255};
+    ZVTextAppearance::setColorLookup(
+        [&](const QString& name) { return name == "highlight" ? yellow : platform::Color{}; });
+    const QString background(platform::TextAttribute::BackgroundColor);
+    const platform::AttributedString text =
+        attributedStringHighlightingRange("find the word", StringRange{5, 3});
+    ASSERT_EQ(text.runs().size(), 3u);
+    EXPECT_EQ(text.attribute(background, 0).value<platform::Color>(), platform::Color::clear());
+    EXPECT_EQ(text.attribute(background, 5).value<platform::Color>(), yellow);
+    EXPECT_EQ(text.attribute(background, 8).value<platform::Color>(), platform::Color::clear());
+    EXPECT_TRUE(attributedStringHighlightingRange("plain", StringRange{})
+                    .runs()
+                    .front()
+                    .attributes.isEmpty());
+    ZVTextAppearance::setColorLookup(nullptr);
+    // Without a colour table the name is unknown, and unknown names show in magenta.
+    EXPECT_EQ(attributedStringHighlightingRange("x", StringRange{0, 1})
+                  .attribute(background, 0)
+                  .value<platform::Color>(),
+              (platform::Color{255, 0, 255, 255}));
+}

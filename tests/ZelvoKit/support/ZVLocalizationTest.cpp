@@ -1,4 +1,5 @@
 #include "ZelvoKit/support/text/ZVLocalization.h"
+#include "ZelvoKit/support/text/ZVTextAppearance.h"
 
 #include "ZelvoKit/support/base/ZVError.h"
 #include "tests/ZelvoKit/support/FixedLocale.h"
@@ -228,17 +229,30 @@ TEST_F(ZVLocalizationTest, NameLists) {
     EXPECT_EQ(ZVLocalization::nameListAsString(three), u"Ann, Bob and Cy");
 }
 
-TEST_F(ZVLocalizationTest, NameListMarksTheNames) {
-    using Run = ZVLocalization::NameListRun;
-    EXPECT_EQ(ZVLocalization::nameListAsAttributedString({"Ann", "Bob", "Cy"}, 0, false),
-              (ZVLocalization::NameListText{
-                  {"Ann", true}, {", ", false}, {"Bob", true}, {" and ", false}, {"Cy", true}}));
-    EXPECT_EQ(ZVLocalization::nameListAsAttributedString({"Ann", "Bob", "Cy", "Dee"}, 8, true),
-              (ZVLocalization::NameListText{
-                  {"Ann", true}, {", ", false}, {"Bob", true}, {" +2", false}}));
-    EXPECT_EQ(ZVLocalization::nameListAsAttributedString({"Annabelle"}, 5, false),
-              (ZVLocalization::NameListText{Run{QString::fromUtf16(u"Anna…"), true}}));
+TEST_F(ZVLocalizationTest, NameListSetsTheNamesInBold) {
+    const platform::FontDescription main{"Body", 15};
+    ZVTextAppearance::setMainFonts(main, main.bold());
+    // Each run as its text and whether it is bold.
+    auto runs = [](const platform::AttributedString& text) {
+        std::vector<std::pair<QString, bool>> found;
+        for (const auto& run : text.runs()) {
+            const auto font = run.attributes.value(QString(platform::TextAttribute::Font))
+                                  .value<platform::FontDescription>();
+            EXPECT_EQ(font.family, "Body");
+            found.emplace_back(text.string().mid(run.location, run.length), font.isBold());
+        }
+        return found;
+    };
+    using Runs = std::vector<std::pair<QString, bool>>;
+    EXPECT_EQ(runs(ZVLocalization::nameListAsAttributedString({"Ann", "Bob", "Cy"}, 0, false)),
+              (Runs{{"Ann", true}, {", ", false}, {"Bob", true}, {" and ", false}, {"Cy", true}}));
+    EXPECT_EQ(
+        runs(ZVLocalization::nameListAsAttributedString({"Ann", "Bob", "Cy", "Dee"}, 8, true)),
+        (Runs{{"Ann", true}, {", ", false}, {"Bob", true}, {" +2", false}}));
+    EXPECT_EQ(runs(ZVLocalization::nameListAsAttributedString({"Annabelle"}, 5, false)),
+              (Runs{{QString::fromUtf16(u"Anna…"), true}}));
     EXPECT_TRUE(ZVLocalization::nameListAsAttributedString({}, 5, false).isEmpty());
+    ZVTextAppearance::setMainFonts({}, platform::FontDescription{}.bold());
 }
 
 class ZVErrorTextTest : public testing::Test {

@@ -1,0 +1,7 @@
+#include "tests/support/TestEnvironment.h"
+
+#include "ZelvoKit/markup/StartUp.h"
+
+void zvtest::startUpLibraries() {
+    ZVStartUpMarkup();
+}
