@@ -427,9 +427,9 @@ TEST_F(ZVApiPollTest, InTheBackgroundQueuedRequestsOfLowPriorityWaitForTheForegr
         api().setBackgroundMode(true);
         EXPECT_EQ(application().runningBackgroundTaskCount(), urgent ? 1u : 0u);
 
-        // The queue's turn comes in the background.
+        // The queue's turn comes in the background. Whether a sent request is still pending here
+        // depends on how fast the loopback answers, so only the queue is checked.
         scheduler().advance(ZVApi::kQueueSendDelay);
-        EXPECT_EQ(api().pendingRequests().size(), urgent ? 1u : 0u);
         EXPECT_EQ(api().queuedRequests().size(), urgent ? 0u : 1u);
         ASSERT_TRUE(waitUntilIdle());
         EXPECT_EQ(application().runningBackgroundTaskCount(), 0u) << "ended once done";
