@@ -1,6 +1,7 @@
 #include "platform/security/FileKeychainBackend.h"
 
 #include "platform/foundation/AtomicFile.h"
+#include "platform/foundation/OwnerOnly.h"
 #include "platform/foundation/SystemLog.h"
 
 #include <QtCore/QDir>
@@ -23,7 +24,6 @@ namespace platform {
 namespace {
 
 constexpr int kFormatVersion = 1;
-constexpr QFile::Permissions kOwnerOnly = QFile::ReadOwner | QFile::WriteOwner;
 
 const QLatin1String kVersionKey("version");
 const QLatin1String kItemsKey("items");
@@ -211,10 +211,10 @@ bool FileKeychainBackend::store(const std::vector<KeychainItem>& items) {
         QJsonDocument(QJsonObject{{kVersionKey, kFormatVersion}, {kItemsKey, array}})
             .toJson(QJsonDocument::Compact);
 
-    QDir().mkpath(QFileInfo(filePath_).absolutePath());
+    makeOwnerOnlyFolder(QFileInfo(filePath_).absolutePath());
     // On failure the temporary file goes with `file`, and the old file stays as it was.
     QString error;
-    if (!writeFileAtomically(filePath_, bytes, kOwnerOnly, &error)) {
+    if (!writeFileAtomically(filePath_, bytes, kOwnerOnlyFile, &error)) {
         systemLogFormat(u"Keychain: cannot write %@: %@", filePath_, error);
         return false;
     }
