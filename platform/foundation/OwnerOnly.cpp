@@ -78,8 +78,8 @@ bool restrictToOwner(const QString& path) {
     if (::lstat(encoded.constData(), &info) != 0) {
         return errno == ENOENT;
     }
-    // A link's target may not be ours to change.
-    return S_ISLNK(info.st_mode) || restrict(encoded, kFileMode);
+    // A link's target may not be ours to change, and a folder is not a file.
+    return !S_ISREG(info.st_mode) || restrict(encoded, kFileMode);
 }
 
 }  // namespace platform

@@ -21,7 +21,8 @@ bool makeOwnerOnlyFolder(const QString& path);
 // existing one to 0600. The descriptor, or -1 with errno set.
 int openOwnerOnly(const QString& path, int flags);
 
-// Brings an existing file to 0600; true when it is missing or now owner-only.
+// Brings an existing regular file to 0600; true when it is missing, not a regular file, or now
+// owner-only.
 bool restrictToOwner(const QString& path);
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 #include "platform/store/ManagedObjectContext.h"
 #include "platform/store/StoreFiles.h"
 #include "platform/store/StoreLock.h"
+#include "tests/support/FileModes.h"
 #include "tests/support/StoreFaults.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -38,11 +39,6 @@ void writePosts(const QString& path, int count = kPosts) {
 
 std::int64_t postsInFile(const QString& path) {
     return static_cast<std::int64_t>(rowsInFile(path, "Post").size());
-}
-
-mode_t modeOf(const QString& path) {
-    struct ::stat info {};
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
 
 }  // namespace
@@ -160,7 +156,7 @@ TEST(StoreFailure, MalformedWhileOpenFailsTheSaveAndTheNextOpen) {
 TEST(StoreFailure, StoreFilesAreOwnerOnlyWhateverTheUmask) {
     for (const mode_t mask : {mode_t{022}, mode_t{002}, mode_t{000}}) {
         SCOPED_TRACE(mask);
-        const mode_t previous = ::umask(mask);
+        const zvtest::ScopedUmask scopedUmask(mask);
         const QString folder = zvtest::makeTempDir(QStringLiteral("umask%1").arg(mask));
         const QString path = folder + "/Zelvo.sqlite";
         {
@@ -169,13 +165,12 @@ TEST(StoreFailure, StoreFilesAreOwnerOnlyWhateverTheUmask) {
             insertPost(*context, "t", 1);
             ASSERT_EQ(context->save(), nullptr);
             for (const QString& file : {path, path + "-wal", path + "-shm"}) {
-                EXPECT_EQ(modeOf(file), 0600u) << file.toStdString();
+                EXPECT_EQ(zvtest::fileMode(file), 0600u) << file.toStdString();
             }
         }
         auto lock = StoreLock::acquire(path);
         ASSERT_TRUE(lock.ok());
-        EXPECT_EQ(modeOf(StoreLock::lockFilePath(path)), 0600u);
-        ::umask(previous);
+        EXPECT_EQ(zvtest::fileMode(StoreLock::lockFilePath(path)), 0600u);
     }
 
     // A store that an earlier version left readable by others is closed to them at the next open.
@@ -183,7 +178,7 @@ TEST(StoreFailure, StoreFilesAreOwnerOnlyWhateverTheUmask) {
     writePosts(path, 1);
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0644), 0);
     ASSERT_TRUE(openStore(path));
-    EXPECT_EQ(modeOf(path), 0600u);
+    EXPECT_EQ(zvtest::fileMode(path), 0600u);
 }
 
 TEST(StoreFailure, ASecondHolderOfTheLockIsRefusedUntilTheFirstLetsGo) {
