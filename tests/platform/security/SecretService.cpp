@@ -9,8 +9,9 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <optional>
+#include <csignal>
+
+#include <sys/prctl.h>
 
 namespace securitytest {
 
@@ -19,6 +20,12 @@ namespace {
 constexpr int kStartMs = 10000;
 constexpr int kPollMs = 50;
 const QString kServiceName = QStringLiteral("org.freedesktop.secrets");
+
+// Never destroyed: destroying it would stop the bus while this process still uses it.
+QProcess* busProcess() {
+    static QProcess* const process = new QProcess;
+    return process;
+}
 
 class Service : public testing::Environment {
 public:
@@ -32,13 +39,12 @@ public:
     }
     QString address() const { return address_; }
 
-    // The daemons end with the test program's tests, while the application object still lives.
+    // The keyring ends with the test program's tests. The bus ends with the program itself: the
+    // desktop keychain's connection to it ends the process (SIGTERM) when the bus goes first.
     void TearDown() override {
-        for (QProcess* process : {&keyring_, &bus_}) {
-            if (process->state() != QProcess::NotRunning) {
-                process->kill();
-                process->waitForFinished();
-            }
+        if (keyring_.state() != QProcess::NotRunning) {
+            keyring_.kill();
+            keyring_.waitForFinished();
         }
     }
 
@@ -54,15 +60,19 @@ private:
             *reason = QStringLiteral("no temporary folder");
             return false;
         }
-        bus_.start(QStringLiteral("dbus-daemon"),
-                   {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                    QStringLiteral("--print-address=1")});
-        if (!bus_.waitForReadyRead(kStartMs)) {
+        // Both daemons end when this process does, however it ends.
+        for (QProcess* process : {bus_, &keyring_}) {
+            process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+        }
+        bus_->start(QStringLiteral("dbus-daemon"),
+                    {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                     QStringLiteral("--print-address=1")});
+        if (!bus_->waitForReadyRead(kStartMs)) {
             *reason = QStringLiteral("the session bus did not start: ") +
-                      QString::fromLocal8Bit(bus_.readAllStandardError());
+                      QString::fromLocal8Bit(bus_->readAllStandardError());
             return false;
         }
-        address_ = QString::fromLocal8Bit(bus_.readLine()).trimmed();
+        address_ = QString::fromLocal8Bit(bus_->readLine()).trimmed();
 
         // Its keyring, its runtime folder and its bus are the test's own.
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -126,7 +136,7 @@ private:
     QString address_;
     QByteArray lastAnswer_;
     QTemporaryDir home_{QDir::tempPath() + QStringLiteral("/zvkeyring-XXXXXX")};
-    QProcess bus_;
+    QProcess* const bus_ = busProcess();
     QProcess keyring_;
 };
 
