@@ -64,12 +64,7 @@ std::shared_ptr<ZVDataRepository> ZVDataRepository::create(
     std::shared_ptr<ZVDataRepository> repository(new ZVDataRepository(session, std::move(model)));
     // Held for the repository's whole life, across a rebuild, so that a second process of the
     // application never opens (or deletes) this account's store while this one uses it.
-    auto lock =
-        platform::makeOwnerOnlyFolder(QFileInfo(repository->storePath()).absolutePath())
-            ? platform::StoreLock::acquire(repository->storePath())
-            : platform::StoreResult<std::unique_ptr<platform::StoreLock>>(StoreError::make(
-                  StoreError::Code::CannotOpen,
-                  QStringLiteral("cannot create the folder of %1").arg(repository->storePath())));
+    auto lock = platform::StoreLock::acquire(repository->storePath());
     if (!lock) {
         ZVLogError(u"Error opening datastore: %@", lock.error());
         repository->postFatalError(*lock.error());

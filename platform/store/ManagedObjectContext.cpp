@@ -27,9 +27,8 @@ const QString kMemoryPath = QStringLiteral(":memory:");
 const char* const kSideFileSuffixes[] = {"-wal", "-shm", "-journal"};
 
 std::shared_ptr<StoreError> systemError(StoreError::Code code, const QString& doing, int error) {
-    auto failure = StoreError::make(
+    return StoreError::make(
         code, QStringLiteral("%1: %2").arg(doing, QString::fromLocal8Bit(std::strerror(error))));
-    return failure;
 }
 
 // Before SQLite sees the file: refuse one found damaged before, and create it (or bring it) to

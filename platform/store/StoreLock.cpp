@@ -20,6 +20,10 @@ QString StoreLock::lockFilePath(const QString& storePath) {
 
 StoreResult<std::unique_ptr<StoreLock>> StoreLock::acquire(const QString& storePath) {
     const QString path = lockFilePath(storePath);
+    if (!makeOwnerOnlyFolder(QFileInfo(path).absolutePath())) {
+        return StoreError::make(StoreError::Code::CannotOpen,
+                                QStringLiteral("cannot create the folder of %1").arg(storePath));
+    }
     const int fd = openOwnerOnly(path, O_RDWR);
     if (fd < 0) {
         const int error = errno;

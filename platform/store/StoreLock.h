@@ -12,7 +12,7 @@ namespace platform {
 // as this object lives. A second holder, in another process or through another StoreLock of this
 // one, is refused at once with a Busy error and touches nothing. The lock file's name does not
 // begin with the store's, so removing the store's files (removeStoreFiles) leaves it, and the
-// lock, in place while the store is made again.
+// lock, in place while the store is made again. The store's folder is made (0700) when missing.
 class StoreLock {
 public:
     static StoreResult<std::unique_ptr<StoreLock>> acquire(const QString& storePath);

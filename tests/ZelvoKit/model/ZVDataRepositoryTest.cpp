@@ -72,6 +72,18 @@ public:
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     }
 
+    // The store with enough saved cards (about half a page each) to span many pages.
+    std::shared_ptr<ZVDataRepository> openWithManyPages() {
+        constexpr int kCards = 200;
+        constexpr int kTitleLength = 2000;
+        auto repository = open();
+        for (int i = 0; repository && i < kCards; ++i) {
+            insertCard(*repository, QString::number(i))
+                ->setValue(u"title", QString(kTitleLength, u'x'));
+        }
+        return repository && repository->saveContext() == nullptr ? repository : nullptr;
+    }
+
     std::shared_ptr<Card> insertCard(ZVDataRepository& repository, const QString& id) {
         auto card = repository.createObjectOfClass<Card>(u"Card"_s);
         EXPECT_TRUE(card);
@@ -686,12 +698,8 @@ TEST_F(ZVDataRepositoryTest, DamagedOrEmptyStoresStartTheAccountFromTheBeginning
     const Case cases[] = {
         {"pages overwritten mid-file",
          [](ZVDataRepositoryTest& test) {
-             auto repository = test.open();
-             for (int i = 0; i < 200; ++i) {
-                 test.insertCard(*repository, QString::number(i))
-                     ->setValue(u"title", QString(2000, u'x'));
-             }
-             ASSERT_EQ(repository->saveContext(), nullptr);
+             auto repository = test.openWithManyPages();
+             ASSERT_TRUE(repository);
              repository.reset();
              ASSERT_TRUE(zvtest::overwriteMiddlePages(test.storePath()));
          },
@@ -704,12 +712,8 @@ TEST_F(ZVDataRepositoryTest, DamagedOrEmptyStoresStartTheAccountFromTheBeginning
          false},
         {"malformed while in use",
          [](ZVDataRepositoryTest& test) {
-             auto repository = test.open();
-             for (int i = 0; i < 200; ++i) {
-                 test.insertCard(*repository, QString::number(i))
-                     ->setValue(u"title", QString(2000, u'x'));
-             }
-             ASSERT_EQ(repository->saveContext(), nullptr);
+             auto repository = test.openWithManyPages();
+             ASSERT_TRUE(repository);
              // The rows move from the log into the file, and out of the connection's memory.
              sqlite3* db = repository->managedObjectContext()->database();
              ASSERT_EQ(sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr,
