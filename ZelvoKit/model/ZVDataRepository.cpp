@@ -5,9 +5,11 @@
 #include "ZelvoKit/model/ZVManagedObject.h"
 #include "ZelvoKit/support/log/ZVErrorLog.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/OwnerOnly.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/store/StoreFiles.h"
+#include "platform/store/StoreLock.h"
 
 #include <QtCore/QDir>
 #include <QtCore/QFileInfo>
@@ -60,10 +62,20 @@ std::shared_ptr<ZVDataRepository> ZVDataRepository::create(
     }
 
     std::shared_ptr<ZVDataRepository> repository(new ZVDataRepository(session, std::move(model)));
+    // Held for the repository's whole life, across a rebuild, so that a second process of the
+    // application never opens (or deletes) this account's store while this one uses it.
+    auto lock = platform::StoreLock::acquire(repository->storePath());
+    if (!lock) {
+        ZVLogError(u"Error opening datastore: %@", lock.error());
+        repository->postFatalError(*lock.error());
+        return nullptr;
+    }
+    repository->lock_ = std::move(*lock);
+
     if (const auto error = repository->createPersistentStoreCoordinator()) {
-        if (error->code() == StoreError::Code::Busy) {
-            // Held by another connection (a second instance of the application): the file is in
-            // use, not damaged, and deleting it would throw that instance's data away.
+        if (!error->isCorruption()) {
+            // A full disk, no descriptors left, a lock, permissions: the file may hold unsent
+            // messages and drafts, and the next start may well open it. Keep it.
             ZVLogError(u"Error opening datastore: %@", error);
             repository->postFatalError(*error);
             return nullptr;
@@ -104,18 +116,22 @@ QUrl ZVDataRepository::repositoryURLWithSessionId(const QString& sessionId) {
 
 std::shared_ptr<StoreError> ZVDataRepository::createPersistentStoreCoordinator() {
     const QString path = storePath();
-    if (!QFileInfo::exists(path)) {
-        // The poll after this one asks for the whole stream.
-        if (const auto session = session_.lock()) {
-            session->setEventHorizon(0);
-        }
+    const QFileInfo file(path);
+    // A store that holds nothing (missing, or truncated to 0 bytes) means the account's history
+    // must be fetched again from the beginning of the stream.
+    if (!file.exists() || (file.isFile() && file.size() == 0)) {
+        startFromTheBeginning();
     }
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    platform::makeOwnerOnlyFolder(file.absolutePath());
     auto opened = platform::ManagedObjectContext::open(path, model_);
     if (!opened) {
         return opened.error();
     }
     context_ = std::move(*opened);
+    if (context_->wasCreated()) {
+        // Also a file that had bytes but no store in it.
+        startFromTheBeginning();
+    }
     return nullptr;
 }
 
@@ -195,9 +211,7 @@ std::shared_ptr<StoreError> ZVDataRepository::deleteDatastore() {
         context_->close();
         context_.reset();
     }
-    if (const auto session = session_.lock()) {
-        session->setEventHorizon(0);
-    }
+    startFromTheBeginning();
     platform::UserDefaults::standard()->synchronize();
 
     for (const platform::StoreFileFailure& failure : platform::removeStoreFiles(storePath())) {
@@ -245,6 +259,13 @@ void ZVDataRepository::adopt(const Objects& objects) const {
 void ZVDataRepository::adopt(const std::shared_ptr<platform::ManagedObject>& object) const {
     if (auto* managed = dynamic_cast<ZVManagedObject*>(object.get())) {
         managed->setSession(session_.lock());
+    }
+}
+
+void ZVDataRepository::startFromTheBeginning() {
+    if (const auto session = session_.lock(); session && session->eventHorizon() != 0) {
+        // The poll after this one asks for the whole stream.
+        session->setEventHorizon(0);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "platform/store/ManagedObjectContext.h"
 #include "platform/store/StoreError.h"
+#include "platform/store/StoreLock.h"
 
 #include <QtCore/QLatin1StringView>
 #include <QtCore/QString>
@@ -21,11 +22,16 @@ class ZVApiSession;
 // account's uuid under the caches directory, the main context in which every entity of the
 // account lives, and a context in memory for temporary objects that are never stored.
 //
-// A store that cannot be opened is deleted and made again empty, with the account's event horizon
-// at 0 so that the next poll brings the whole stream. The store never ends the process: when even
-// a new store cannot be made, or a save fails, "ZelvoFatalError" is posted (object: the ZVError)
-// and the repository goes on without what it lost. Created and owned by the account's session.
-// Main thread only.
+// Only a store that is proven damaged is deleted and made again empty; a store that cannot be
+// opened for a reason that may pass (a full disk, no descriptors left, a lock, permissions) is kept
+// as it is for a later start, and "ZelvoFatalError" is posted. A store that is made again, or
+// found empty, starts the account's event horizon at 0 so that the next poll brings the whole
+// stream. One process per account: the repository holds an advisory lock beside the store for its
+// whole life, and a second process is refused with the data kept. Everything of the store is the
+// user's alone (folder 0700, files 0600). The store never ends the process: when even a new store
+// cannot be made, or a save fails, "ZelvoFatalError" is posted (object: the ZVError) and the
+// repository goes on without what it lost. Created and owned by the account's session. Main
+// thread only.
 class ZVDataRepository {
 public:
     using Objects = platform::ManagedObjectContext::Objects;
@@ -35,9 +41,9 @@ public:
     // The domain of the ZVErrors made from the store's own errors.
     static constexpr QLatin1StringView kStoreErrorDomain{"ObjectStore"};
 
-    // Opens (or recreates) the store of the session's account. Null when no usable store can be
-    // made; "ZelvoFatalError" has then been posted and the session cannot start. An inconsistent
-    // model is refused before the file is touched.
+    // Opens (or, when damaged, recreates) the store of the session's account. Null when no usable
+    // store can be had now; "ZelvoFatalError" has then been posted and the session cannot start.
+    // An inconsistent model is refused before the file is touched.
     static std::shared_ptr<ZVDataRepository> create(
         const std::shared_ptr<ZVApiSession>& session,
         std::shared_ptr<const platform::ManagedObjectModel> model = ZVDataModel::shared().model());
@@ -58,7 +64,8 @@ public:
     static QUrl repositoryURLWithSessionId(const QString& sessionId);
     QUrl repositoryURL() const { return storeURL_; }
 
-    // Opens the store file as the main context; a missing file first sets the event horizon to 0.
+    // Opens the store file as the main context; a missing or empty file sets the event horizon
+    // to 0.
     std::shared_ptr<platform::StoreError> createPersistentStoreCoordinator();
 
     // The objects of the entity that match the predicate with the variables substituted (every
@@ -90,7 +97,7 @@ public:
 
     // Saves the main context's changes in one transaction, then the user defaults and the error
     // log. A failed save is rolled back, logged and posted as "ZelvoFatalError"; its error is
-    // returned.
+    // returned. A store found damaged refuses every save and is made again at the next start.
     std::shared_ptr<platform::StoreError> saveContext();
 
     // Closes the store, sets the event horizon to 0, removes the file with its side files and
@@ -110,9 +117,11 @@ private:
     void adopt(const Objects& objects) const;
     void adopt(const std::shared_ptr<platform::ManagedObject>& object) const;
     void postFatalError(const platform::StoreError& error);
+    void startFromTheBeginning();
     static std::shared_ptr<platform::StoreError> wrongClassError(const QString& entityName);
 
     std::shared_ptr<const platform::ManagedObjectModel> model_;
+    std::unique_ptr<platform::StoreLock> lock_;
     std::unique_ptr<platform::ManagedObjectContext> context_;
     std::unique_ptr<platform::ManagedObjectContext> memoryContext_;
     std::weak_ptr<ZVApiSession> session_;

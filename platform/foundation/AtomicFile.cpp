@@ -1,5 +1,7 @@
 #include "platform/foundation/AtomicFile.h"
 
+#include "platform/foundation/OwnerOnly.h"
+
 #include <QtCore/QSaveFile>
 
 #include <cerrno>
@@ -24,7 +26,7 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes,
     if (!file.open(QIODevice::WriteOnly)) {
         return fail(file.errorString());
     }
-    if (permissions && !file.setPermissions(permissions)) {
+    if (!file.setPermissions(permissions ? permissions : kOwnerOnlyFile)) {
         return fail(file.errorString());
     }
     // Flushed and synced by hand: QSaveFile::commit() does not notice a short write (a full disk)

@@ -1,5 +1,7 @@
 #include "platform/foundation/Paths.h"
 
+#include "platform/foundation/OwnerOnly.h"
+
 #include <QtCore/QDir>
 #include <QtCore/QFile>
 #include <QtCore/QMutex>
@@ -21,23 +23,19 @@ QString defaultRoot() {
            QStringLiteral("/zelvo");
 }
 
-QString ensured(const QString& path, QFile::Permissions permissions = {}) {
-    QDir dir(path);
-    if (!dir.exists() && !dir.mkpath(QStringLiteral("."))) {
+// Every folder below the root is the user's alone, also one that an earlier version left open.
+QString under(const QString& relative) {
+    QString path = Paths::root();
+    if (path.isEmpty()) {
         return {};
     }
-    if (permissions) {
-        QFile::setPermissions(path, permissions);
+    for (const QString& part : relative.split(QLatin1Char('/'))) {
+        path += QLatin1Char('/') + part;
+        if (!makeOwnerOnlyFolder(path)) {
+            return {};
+        }
     }
-    return dir.absolutePath();
-}
-
-QString under(const QString& relative, QFile::Permissions permissions = {}) {
-    const QString base = Paths::root();
-    if (base.isEmpty()) {
-        return {};
-    }
-    return ensured(base + QLatin1Char('/') + relative, permissions);
+    return QDir(path).absolutePath();
 }
 
 }  // namespace
@@ -68,8 +66,7 @@ QString Paths::preferencesDirectory() {
 }
 
 QString Paths::privateDataDirectory() {
-    return under(QStringLiteral("Library/Private"),
-                 QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return under(QStringLiteral("Library/Private"));
 }
 
 QString Paths::documentsDirectory() {

@@ -8,7 +8,8 @@ namespace platform {
 //   <root>/Library/Caches, <root>/Library/Preferences, <root>/Library/Private, <root>/Documents,
 //   <root>/tmp, <root>/Shared/AppGroup/<group id>.
 // The root is $ZELVO_HOME, else the user's data folder; tests point it at a temporary folder.
-// Every accessor creates its folder when missing and returns a null string when it cannot.
+// Every accessor creates its folder when missing, readable by the user alone (0700), and returns a
+// null string when it cannot.
 class Paths {
 public:
     static QString root();
@@ -17,7 +18,7 @@ public:
     static QString libraryDirectory();
     static QString cachesDirectory();
     static QString preferencesDirectory();
-    // Readable by this application only (mode 0700): the keychain's file lives here.
+    // The keychain's file lives here.
     static QString privateDataDirectory();
     static QString documentsDirectory();
     static QString temporaryDirectory();

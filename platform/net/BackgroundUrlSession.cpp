@@ -1,5 +1,6 @@
 #include "platform/net/BackgroundUrlSession.h"
 
+#include "platform/foundation/OwnerOnly.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/SystemLog.h"
 #include "platform/net/BackgroundTaskTable.h"
@@ -51,7 +52,8 @@ QString sessionDirectory(const BackgroundUrlSessionConfiguration& configuration)
     }
     const QString directory =
         base + u'/' + kSessionsFolder + u'/' + folderName(configuration.identifier);
-    QDir().mkpath(directory);
+    // The task table names the user's files and where they come from.
+    makeOwnerOnlyFolder(directory);
     return QDir(directory).absolutePath();
 }
 

@@ -37,7 +37,6 @@ private:
     };
 
     std::optional<Stamp> stat() const;
-    std::vector<KeychainItem> parse(const QByteArray& bytes) const;
 
     QString filePath_;
     std::optional<Stamp> loadedStamp_;

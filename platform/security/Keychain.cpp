@@ -17,14 +17,10 @@ bool sameAttribute(const QString& a, const QString& b) {
     return a.isEmpty() ? b.isEmpty() : a == b;
 }
 
-bool sameKey(const KeychainItem& a, const KeychainItem& b) {
-    return a.itemClass == b.itemClass && a.account == b.account &&
-           sameAttribute(a.service, b.service) && sameAttribute(a.accessGroup, b.accessGroup);
-}
-
 struct SharedKeychain {
     std::mutex mutex;
     std::unique_ptr<Keychain> keychain;
+    std::function<std::shared_ptr<KeychainBackend>()> factory;
     bool resetRegistered = false;
 };
 
@@ -46,6 +42,11 @@ void registerResetLocked(SharedKeychain& shared) {
 
 }  // namespace
 
+bool KeychainItem::hasSameKey(const KeychainItem& other) const {
+    return itemClass == other.itemClass && account == other.account &&
+           sameAttribute(service, other.service) && sameAttribute(accessGroup, other.accessGroup);
+}
+
 bool KeychainQuery::matches(const KeychainItem& item) const {
     return item.itemClass == itemClass && (!account || item.account == *account) &&
            (!service || sameAttribute(item.service, *service)) &&
@@ -59,12 +60,24 @@ Keychain& Keychain::shared() {
     std::lock_guard lock(shared.mutex);
     registerResetLocked(shared);
     if (!shared.keychain) {
-        const QString directory = Paths::privateDataDirectory();
-        const QString path =
-            directory.isEmpty() ? QString() : directory + QLatin1String(kKeychainFileName);
-        shared.keychain = std::make_unique<Keychain>(std::make_shared<FileKeychainBackend>(path));
+        shared.keychain = std::make_unique<Keychain>(
+            shared.factory ? shared.factory()
+                           : std::make_shared<FileKeychainBackend>(sharedFilePath()));
     }
     return *shared.keychain;
+}
+
+QString Keychain::sharedFilePath() {
+    const QString directory = Paths::privateDataDirectory();
+    return directory.isEmpty() ? QString() : directory + QLatin1String(kKeychainFileName);
+}
+
+void Keychain::setSharedBackendFactory(std::function<std::shared_ptr<KeychainBackend>()> factory) {
+    SharedKeychain& shared = sharedKeychain();
+    std::lock_guard lock(shared.mutex);
+    registerResetLocked(shared);
+    shared.factory = std::move(factory);
+    shared.keychain.reset();
 }
 
 void Keychain::setSharedBackend(std::shared_ptr<KeychainBackend> backend) {
@@ -81,7 +94,7 @@ KeychainStatus Keychain::addItem(const KeychainItem& item) {
         return KeychainStatus::IOError;
     }
     if (std::any_of(items->begin(), items->end(),
-                    [&](const KeychainItem& existing) { return sameKey(existing, item); })) {
+                    [&](const KeychainItem& existing) { return existing.hasSameKey(item); })) {
         return KeychainStatus::DuplicateItem;
     }
     items->push_back(item);

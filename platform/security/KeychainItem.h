@@ -39,6 +39,9 @@ struct KeychainItem {
     QString accessGroup;
     KeychainAccessibility accessibility = KeychainAccessibility::WhenUnlocked;
     QByteArray data;
+
+    // Whether both stand for the same item: equal class, account, service and access group.
+    bool hasSameKey(const KeychainItem& other) const;
 };
 
 // Selects items: every attribute that is given must be equal, the others match anything.

@@ -132,8 +132,7 @@ StoreResult<std::int64_t> ManagedObjectContext::count(const FetchRequest& reques
     s.predicate->bind(lease.get(), params);
     const int rc = sqlite3_step(lease.get());
     if (rc != SQLITE_ROW) {
-        return StoreError::fromSqlite(db_->handle(), rc,
-                                      QStringLiteral("counting %1").arg(s.entity->name()));
+        return db_->failure(rc, QStringLiteral("counting %1").arg(s.entity->name()));
     }
     std::int64_t total = sqlite3_column_int64(lease.get(), 0);
     lease.release();
@@ -195,8 +194,7 @@ StoreResult<ManagedObjectContext::Objects> ManagedObjectContext::run(
         results.push_back(std::move(object));
     }
     if (rc != SQLITE_DONE) {
-        return StoreError::fromSqlite(db_->handle(), rc,
-                                      QStringLiteral("fetching %1").arg(entity.name()));
+        return db_->failure(rc, QStringLiteral("fetching %1").arg(entity.name()));
     }
     // Hand the statement back before any hook runs: a hook may fetch with the same shape.
     lease.release();
@@ -311,8 +309,7 @@ std::shared_ptr<ManagedObject> ManagedObjectContext::objectForRow(const EntityDe
         object = materialise(entity, lease.get(), awakened);
     } else if (rc != SQLITE_DONE) {
         systemLogFormat(u"Store: %@",
-                        StoreError::fromSqlite(db_->handle(), rc,
-                                               QStringLiteral("reading %1").arg(entity.name())));
+                        db_->failure(rc, QStringLiteral("reading %1").arg(entity.name())));
     }
     lease.release();
     for (const auto& fresh : awakened) {

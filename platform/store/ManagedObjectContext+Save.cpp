@@ -8,9 +8,9 @@ namespace platform {
 
 namespace {
 
-std::shared_ptr<StoreError> rowError(sqlite3* db, int rc, const QString& doing,
+std::shared_ptr<StoreError> rowError(detail::SqliteConnection& db, int rc, const QString& doing,
                                      const ManagedObject& object) {
-    auto error = StoreError::fromSqlite(db, rc, doing + QLatin1Char(' ') + object.description());
+    auto error = db.failure(rc, doing + QLatin1Char(' ') + object.description());
     error->setEntityName(object.entity().name());
     return error;
 }
@@ -42,6 +42,11 @@ std::shared_ptr<StoreError> ManagedObjectContext::save() {
     }
     if (auto error = checkIntegrity()) {
         return error;
+    }
+    if (db_->isDamaged()) {
+        // Rows written into a damaged file may be lost with it: the caller must not count on them.
+        return StoreError::make(StoreError::Code::Corrupt,
+                                QStringLiteral("the store file is damaged; nothing was saved"));
     }
     const QString doing = QStringLiteral("saving");
     if (auto error = db_->exec(QStringLiteral("BEGIN IMMEDIATE"), doing)) {
@@ -107,6 +112,7 @@ std::int64_t ManagedObjectContext::toOneColumnValue(const ManagedObject& object,
 std::shared_ptr<StoreError> ManagedObjectContext::writeChanges() {
     using State = ManagedObject::State;
     sqlite3* db = db_->handle();
+    detail::SqliteConnection& connection = *db_;
     std::shared_ptr<StoreError> error;
     // Links to new objects that have no row yet when the linking row is written; set once they
     // do.
@@ -146,7 +152,7 @@ std::shared_ptr<StoreError> ManagedObjectContext::writeChanges() {
             sqlite3_bind_int64(remove.get(), 1, object->rowid_);
             const int rc = sqlite3_step(remove.get());
             if (rc != SQLITE_DONE) {
-                return rowError(db, rc, QStringLiteral("deleting"), *object);
+                return rowError(connection, rc, QStringLiteral("deleting"), *object);
             }
             sqlite3_reset(remove.get());
         }
@@ -165,7 +171,7 @@ std::shared_ptr<StoreError> ManagedObjectContext::writeChanges() {
             sqlite3_bind_int64(update.get(), parameter, object->rowid_);
             const int rc = sqlite3_step(update.get());
             if (rc != SQLITE_DONE) {
-                return rowError(db, rc, QStringLiteral("updating"), *object);
+                return rowError(connection, rc, QStringLiteral("updating"), *object);
             }
             sqlite3_reset(update.get());
         }
@@ -183,7 +189,7 @@ std::shared_ptr<StoreError> ManagedObjectContext::writeChanges() {
             bindRow(insert.get(), *object);
             const int rc = sqlite3_step(insert.get());
             if (rc != SQLITE_DONE) {
-                return rowError(db, rc, QStringLiteral("inserting"), *object);
+                return rowError(connection, rc, QStringLiteral("inserting"), *object);
             }
             sqlite3_reset(insert.get());
             object->pendingRowid_ = sqlite3_last_insert_rowid(db);
@@ -203,7 +209,7 @@ std::shared_ptr<StoreError> ManagedObjectContext::writeChanges() {
                            object->rowid_ != 0 ? object->rowid_ : object->pendingRowid_);
         const int rc = sqlite3_step(update.get());
         if (rc != SQLITE_DONE) {
-            return rowError(db, rc, QStringLiteral("linking"), *object);
+            return rowError(connection, rc, QStringLiteral("linking"), *object);
         }
     }
     return nullptr;

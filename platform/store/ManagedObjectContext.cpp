@@ -1,5 +1,6 @@
 #include "platform/store/ManagedObjectContext.h"
 
+#include "platform/foundation/OwnerOnly.h"
 #include "platform/foundation/SystemLog.h"
 #include "platform/store/query/CompiledPredicate.h"
 #include "platform/store/query/FetchShape.h"
@@ -7,22 +8,67 @@
 #include "platform/store/sqlite/StoreSchema.h"
 #include "platform/store/sqlite/StoreSql.h"
 
+#include <QtCore/QFileInfo>
+
 #include <sqlite3.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace platform {
 
 namespace {
 
 const QString kMemoryPath = QStringLiteral(":memory:");
+// The side files that SQLite keeps beside a store; it gives new ones the store file's mode.
+const char* const kSideFileSuffixes[] = {"-wal", "-shm", "-journal"};
+
+std::shared_ptr<StoreError> systemError(StoreError::Code code, const QString& doing, int error) {
+    return StoreError::make(
+        code, QStringLiteral("%1: %2").arg(doing, QString::fromLocal8Bit(std::strerror(error))));
+}
+
+// Before SQLite sees the file: refuse one found damaged before, and create it (or bring it) to
+// owner-only, so that the side files SQLite makes beside it are owner-only too.
+std::shared_ptr<StoreError> prepareFile(const QString& path) {
+    if (path.isEmpty()) {
+        return StoreError::make(StoreError::Code::CannotOpen, QStringLiteral("no store path"));
+    }
+    const QString marker = detail::SqliteConnection::damageMarkerPath(path);
+    if (QFileInfo::exists(marker)) {
+        return StoreError::make(StoreError::Code::Corrupt,
+                                QStringLiteral("%1 was found damaged while in use").arg(path));
+    }
+    const int fd = openOwnerOnly(path, O_RDWR);
+    if (fd < 0) {
+        const int error = errno;
+        return systemError(
+            error == ENOSPC ? StoreError::Code::DiskFull : StoreError::Code::CannotOpen,
+            QStringLiteral("cannot open %1").arg(path), error);
+    }
+    ::close(fd);
+    for (const char* suffix : kSideFileSuffixes) {
+        if (!restrictToOwner(path + QLatin1String(suffix))) {
+            return systemError(StoreError::Code::CannotOpen,
+                               QStringLiteral("cannot restrict %1%2").arg(path, suffix), errno);
+        }
+    }
+    return nullptr;
+}
 
 }  // namespace
 
 ManagedObjectContext::ManagedObjectContext(std::shared_ptr<const ManagedObjectModel> model,
                                            QString path,
-                                           std::unique_ptr<detail::SqliteConnection> db)
+                                           std::unique_ptr<detail::SqliteConnection> db,
+                                           bool created)
     : model_(std::move(model)),
       path_(std::move(path)),
       db_(std::move(db)),
+      created_(created),
       registered_(model_->entities().size()),
       pending_(model_->entities().size()) {}
 
@@ -48,14 +94,17 @@ StoreResult<std::unique_ptr<ManagedObjectContext>> ManagedObjectContext::openAt(
     if (auto error = model->validate()) {
         return error;
     }
-    if (!inMemory && path.isEmpty()) {
-        return StoreError::make(StoreError::Code::CannotOpen, QStringLiteral("no store path"));
+    if (!inMemory) {
+        if (auto error = prepareFile(path)) {
+            return error;
+        }
     }
     auto connection = detail::SqliteConnection::open(path);
     if (!connection) {
         return connection.error();
     }
-    if (auto error = detail::prepareStore(**connection, *model, inMemory)) {
+    bool created = false;
+    if (auto error = detail::prepareStore(**connection, *model, inMemory, &created)) {
         if (inMemory) {
             return error;
         }
@@ -65,7 +114,11 @@ StoreResult<std::unique_ptr<ManagedObjectContext>> ManagedObjectContext::openAt(
         return named;
     }
     return std::unique_ptr<ManagedObjectContext>(new ManagedObjectContext(
-        std::move(model), inMemory ? QString() : path, std::move(*connection)));
+        std::move(model), inMemory ? QString() : path, std::move(*connection), created));
+}
+
+bool ManagedObjectContext::isDamaged() const {
+    return db_ && db_->isDamaged();
 }
 
 void ManagedObjectContext::close() {

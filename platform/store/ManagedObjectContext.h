@@ -47,8 +47,11 @@ public:
     using Objects = std::vector<std::shared_ptr<ManagedObject>>;
 
     // Opens the store file at `path`, creating it when missing, in WAL mode with
-    // synchronous=NORMAL, and brings it to the model's version. A file that is not a store gives a
-    // Corrupt error: the caller removes it (removeStoreFiles) and opens again.
+    // synchronous=NORMAL, and brings it to the model's version. The file and its side files are
+    // the user's alone (0600). Only a file that is proven damaged gives a Corrupt error (not a
+    // store, a failed quick check, or one that an earlier connection found malformed): the caller
+    // may then remove it (removeStoreFiles) and open again. Every other failure (a full disk, no
+    // descriptors left, a lock, permissions) leaves the file as it was, for a later try.
     static StoreResult<std::unique_ptr<ManagedObjectContext>> open(
         const QString& path, std::shared_ptr<const ManagedObjectModel> model);
     // A context whose store lives in memory only, for temporary objects.
@@ -63,6 +66,11 @@ public:
     // The file's path; empty for a context in memory.
     const QString& path() const { return path_; }
     bool isOpen() const { return db_ != nullptr; }
+    // Whether the file held no store before this open (missing, empty or 0 bytes long).
+    bool wasCreated() const { return created_; }
+    // Whether a statement found the file damaged ("malformed"). Saves then fail, and the file is
+    // refused as Corrupt when it is opened again.
+    bool isDamaged() const;
     // Drops unsaved changes and closes the file. The context's objects stay readable but inert.
     void close();
 
@@ -101,7 +109,7 @@ private:
     friend class ManagedObject;
 
     ManagedObjectContext(std::shared_ptr<const ManagedObjectModel> model, QString path,
-                         std::unique_ptr<detail::SqliteConnection> db);
+                         std::unique_ptr<detail::SqliteConnection> db, bool created);
     static StoreResult<std::unique_ptr<ManagedObjectContext>> openAt(
         const QString& path, bool inMemory, std::shared_ptr<const ManagedObjectModel> model);
 
@@ -133,6 +141,7 @@ private:
     std::shared_ptr<const ManagedObjectModel> model_;
     QString path_;
     std::unique_ptr<detail::SqliteConnection> db_;
+    bool created_ = false;
     // Per entity: row -> the object that stands for it.
     std::vector<std::unordered_map<std::int64_t, std::weak_ptr<ManagedObject>>> registered_;
     // Per entity: objects with unsaved changes, kept alive until save() or rollback().

@@ -27,7 +27,8 @@ public:
         InvalidPredicate = 9,  // a predicate format that the store does not understand
         InvalidFetch = 10,     // a fetch of an unknown entity or sort key, or a missing variable
         Closed = 11,           // the context has been closed
-        Busy = 12,  // another connection holds the file: it is in use, not damaged; never delete it
+        Busy = 12,  // another connection or process holds the file: in use, not damaged; keep it
+        DiskFull = 13,  // no room left on the disk: the file is intact, a later try may succeed
     };
 
     StoreError(Code code, QString message) : code_(code), message_(std::move(message)) {}
@@ -57,6 +58,10 @@ public:
         attributeName_ = name;
         return *this;
     }
+
+    // Only proven damage (SQLite's "malformed" or "not a database", a failed quick check) allows
+    // throwing the file away; every other failure may pass and must keep the data.
+    bool isCorruption() const { return code_ == Code::Corrupt; }
 
     QString description() const;
     // "code", "message" and, when known, "sqlite_code", "entity", "attribute".

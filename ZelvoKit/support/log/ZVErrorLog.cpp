@@ -1,6 +1,7 @@
 #include "ZelvoKit/support/log/ZVErrorLog.h"
 
 #include "platform/foundation/Application.h"
+#include "platform/foundation/OwnerOnly.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Scheduler.h"
 #include "platform/foundation/SharedState.h"
@@ -65,8 +66,7 @@ struct ZVErrorLog::Impl {
         }
         path = container + QLatin1Char('/') + LogFileName;
         // Appending keeps lines that another writer (standard error) put in the same file.
-        fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC,
-                    0644);
+        fd = platform::openOwnerOnly(path, O_WRONLY | O_APPEND);
         if (fd < 0) {
             platform::systemLogFormat(u"Cannot open the error log %@ (errno %d)", path, errno);
             return;
@@ -141,8 +141,7 @@ void ZVErrorLog::redirectStdErr() {
     }
     // Opened before anything is closed, so a failure leaves standard error where it was and the
     // log keeps its handle.
-    const int target =
-        ::open(QFile::encodeName(d_->path).constData(), O_RDWR | O_CREAT | O_APPEND, 0644);
+    const int target = platform::openOwnerOnly(d_->path, O_RDWR | O_APPEND);
     if (target < 0) {
         platform::systemLogFormat(u"Cannot redirect standard error to %@ (errno %d)", d_->path,
                                   errno);

@@ -1,8 +1,15 @@
 #include "platform/store/sqlite/SqliteConnection.h"
 
+#include "platform/foundation/OwnerOnly.h"
+#include "platform/foundation/SystemLog.h"
+
 #include <sqlite3.h>
 
 #include <atomic>
+#include <cerrno>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace platform::detail {
 
@@ -11,6 +18,8 @@ namespace {
 // Another connection to the same file (a tool, a second instance) may hold the lock for a moment.
 constexpr int kDefaultBusyTimeoutMs = 5000;
 std::atomic<int> busyTimeoutMs{kDefaultBusyTimeoutMs};
+
+const QString kMemoryPath = QStringLiteral(":memory:");
 
 }  // namespace
 
@@ -56,7 +65,40 @@ StoreResult<std::unique_ptr<SqliteConnection>> SqliteConnection::open(const QStr
     }
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, busyTimeoutMs.load());
-    return std::unique_ptr<SqliteConnection>(new SqliteConnection(db));
+    return std::unique_ptr<SqliteConnection>(
+        new SqliteConnection(db, path == kMemoryPath ? QString() : path));
+}
+
+QString SqliteConnection::damageMarkerPath(const QString& storePath) {
+    return storePath + QStringLiteral("-damaged");
+}
+
+std::shared_ptr<StoreError> SqliteConnection::failure(int resultCode, const QString& doing) {
+    auto error = StoreError::fromSqlite(db_, resultCode, doing);
+    if (error->isCorruption()) {
+        noteDamage(*error);
+    }
+    return error;
+}
+
+void SqliteConnection::noteDamage(const StoreError& error) {
+    if (damaged_) {
+        return;
+    }
+    damaged_ = true;
+    systemLogFormat(u"Store: %@ is damaged: %@", path_.isEmpty() ? kMemoryPath : path_,
+                    error.message());
+    if (path_.isEmpty()) {
+        return;
+    }
+    const int fd = openOwnerOnly(damageMarkerPath(path_), O_WRONLY | O_TRUNC);
+    const QByteArray text = error.message().toUtf8();
+    if (fd < 0 || ::write(fd, text.constData(), static_cast<std::size_t>(text.size())) < 0) {
+        systemLogFormat(u"Store: cannot mark %@ as damaged (errno %d)", path_, errno);
+    }
+    if (fd >= 0) {
+        ::close(fd);
+    }
 }
 
 int SqliteConnection::setBusyTimeout(int milliseconds) {
@@ -76,7 +118,7 @@ std::shared_ptr<StoreError> SqliteConnection::exec(const QString& sql, const QSt
     const int rc = sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, &message);
     sqlite3_free(message);
     if (rc != SQLITE_OK) {
-        return StoreError::fromSqlite(db_, rc, doing);
+        return failure(rc, doing);
     }
     return nullptr;
 }
@@ -89,7 +131,7 @@ StoreResult<std::int64_t> SqliteConnection::queryInteger(const QString& sql) {
     }
     const int rc = sqlite3_step(lease.get());
     if (rc != SQLITE_ROW) {
-        return StoreError::fromSqlite(db_, rc, sql);
+        return failure(rc, sql);
     }
     return static_cast<std::int64_t>(sqlite3_column_int64(lease.get(), 0));
 }
@@ -112,8 +154,9 @@ SqliteConnection::Lease SqliteConnection::prepare(const QString& sql,
         if (!cached) {
             cache_.remove(sql);
         }
+        auto failed = failure(rc, QStringLiteral("cannot prepare %1").arg(sql));
         if (error) {
-            *error = StoreError::fromSqlite(db_, rc, QStringLiteral("cannot prepare %1").arg(sql));
+            *error = std::move(failed);
         }
         return lease;
     }

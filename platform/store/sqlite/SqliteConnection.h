@@ -40,6 +40,9 @@ public:
 
     // ":memory:" opens a store in memory.
     static StoreResult<std::unique_ptr<SqliteConnection>> open(const QString& path);
+    // The marker left beside a store file once any statement found it damaged. It carries the
+    // store's name as prefix, so it goes with the store's side files.
+    static QString damageMarkerPath(const QString& storePath);
     // How long connections opened from now on wait for another connection's lock before they
     // report Busy; a negative value restores the default. Returns the previous value.
     static int setBusyTimeout(int milliseconds);
@@ -54,12 +57,18 @@ public:
     // The single integer that `sql` answers (PRAGMA user_version, COUNT(*)).
     StoreResult<std::int64_t> queryInteger(const QString& sql);
     Lease prepare(const QString& sql, std::shared_ptr<StoreError>* error);
+    // The error for a failed call of this connection. "Malformed" or "not a database" from any
+    // statement is damage: the connection remembers it, and marks the file so that the next
+    // open refuses it as damaged even when a quick check would miss the broken page.
+    std::shared_ptr<StoreError> failure(int resultCode, const QString& doing);
+    bool isDamaged() const { return damaged_; }
+    void noteDamage(const StoreError& error);
 
     std::size_t preparedCount() const { return prepared_; }
     std::size_t cachedCount() const { return static_cast<std::size_t>(cache_.size()); }
 
 private:
-    explicit SqliteConnection(sqlite3* db) : db_(db) {}
+    SqliteConnection(sqlite3* db, QString path) : db_(db), path_(std::move(path)) {}
 
     struct Cached {
         sqlite3_stmt* stmt = nullptr;
@@ -67,6 +76,8 @@ private:
     };
 
     sqlite3* db_;
+    QString path_;  // empty in memory
+    bool damaged_ = false;
     QHash<QString, std::shared_ptr<Cached>> cache_;
     std::size_t prepared_ = 0;
 };

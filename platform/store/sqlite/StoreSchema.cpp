@@ -91,6 +91,33 @@ std::shared_ptr<StoreError> addMissingIndexes(SqliteConnection& db,
     return nullptr;
 }
 
+// Pages overwritten inside the file open without complaint and fail only the statements that
+// touch them; the quick check reads every page once, so damage is found before anything is
+// written over it.
+std::shared_ptr<StoreError> quickCheck(SqliteConnection& db) {
+    const QString doing = QStringLiteral("checking the store");
+    std::shared_ptr<StoreError> error;
+    // The first problem is enough to know.
+    auto check = db.prepare(QStringLiteral("PRAGMA quick_check(1)"), &error);
+    if (!check) {
+        return error;
+    }
+    const int rc = sqlite3_step(check.get());
+    if (rc != SQLITE_ROW) {
+        return db.failure(rc, doing);
+    }
+    const auto* verdict = reinterpret_cast<const char*>(sqlite3_column_text(check.get(), 0));
+    if (verdict && qstrcmp(verdict, "ok") == 0) {
+        return nullptr;
+    }
+    const QString found = QString::fromUtf8(verdict ? verdict : "no answer");
+    auto damage =
+        StoreError::make(StoreError::Code::Corrupt, QStringLiteral("%1: %2").arg(doing, found));
+    damage->setSqliteCode(SQLITE_CORRUPT);
+    db.noteDamage(*damage);
+    return damage;
+}
+
 std::shared_ptr<StoreError> setVersion(SqliteConnection& db, int version) {
     return db.exec(QStringLiteral("PRAGMA user_version = %1").arg(version),
                    QStringLiteral("setting the store's version"));
@@ -99,17 +126,18 @@ std::shared_ptr<StoreError> setVersion(SqliteConnection& db, int version) {
 }  // namespace
 
 std::shared_ptr<StoreError> prepareStore(SqliteConnection& db, const ManagedObjectModel& model,
-                                         bool inMemory) {
+                                         bool inMemory, bool* created) {
+    *created = false;
     if (!inMemory) {
         // The first statement that reads the file: a file that is not a store fails here.
-        auto mode = db.prepare(QStringLiteral("PRAGMA journal_mode=WAL"), nullptr);
+        std::shared_ptr<StoreError> error;
+        auto mode = db.prepare(QStringLiteral("PRAGMA journal_mode=WAL"), &error);
         if (!mode) {
-            return StoreError::fromSqlite(db.handle(), sqlite3_errcode(db.handle()),
-                                          QStringLiteral("cannot read the store"));
+            return error;
         }
         const int rc = sqlite3_step(mode.get());
         if (rc != SQLITE_ROW) {
-            return StoreError::fromSqlite(db.handle(), rc, QStringLiteral("cannot read the store"));
+            return db.failure(rc, QStringLiteral("cannot read the store"));
         }
         const auto* journal = reinterpret_cast<const char*>(sqlite3_column_text(mode.get(), 0));
         if (!journal || qstrcmp(journal, "wal") != 0) {
@@ -120,6 +148,9 @@ std::shared_ptr<StoreError> prepareStore(SqliteConnection& db, const ManagedObje
         mode.release();
         if (auto error = db.exec(QStringLiteral("PRAGMA synchronous=NORMAL"),
                                  QStringLiteral("setting synchronous mode"))) {
+            return error;
+        }
+        if (auto error = quickCheck(db)) {
             return error;
         }
     }
@@ -141,6 +172,7 @@ std::shared_ptr<StoreError> prepareStore(SqliteConnection& db, const ManagedObje
                                     .arg(target));
     }
     if (*version == 0 && *tables == 0) {
+        *created = true;
         return inTransaction(db, QStringLiteral("creating the store"), [&] {
             auto error = addMissingColumns(db, model);
             if (!error) {
@@ -163,13 +195,16 @@ std::shared_ptr<StoreError> prepareStore(SqliteConnection& db, const ManagedObje
             }
             return setVersion(db, step);
         });
-        if (error) {
+        if (error && !error->isCorruption()) {
             auto failure = StoreError::make(StoreError::Code::MigrationFailed,
                                             QStringLiteral("migration to version %1 failed: %2")
                                                 .arg(step)
                                                 .arg(error->message()));
             failure->setSqliteCode(error->sqliteCode());
             return failure;
+        }
+        if (error) {
+            return error;
         }
     }
     return inTransaction(db, QStringLiteral("adding the store's new indexes"),

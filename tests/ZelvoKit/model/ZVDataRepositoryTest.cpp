@@ -8,19 +8,30 @@
 #include "ZelvoKit/support/log/ZVErrorLog.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Paths.h"
+#include "platform/store/StoreFiles.h"
+#include "platform/store/StoreLock.h"
 #include "platform/store/sqlite/SqliteConnection.h"
+#include "tests/support/FileModes.h"
+#include "tests/support/StoreFaults.h"
 
 #include <gtest/gtest.h>
 
 #include <QtCore/QDir>
 #include <QtCore/QFile>
 #include <QtCore/QFileInfo>
+#include <QtCore/QProcess>
 #include <QtCore/QTimeZone>
 
 #include <sqlite3.h>
 
 #include <any>
+#include <cstdio>
 #include <set>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -31,7 +42,7 @@ using modeltest::Note;
 const QString kUuid = u"5d0f2a4e-8c31-4b7e-9a52-3f6c1d2e7b90"_s;
 
 class ZVDataRepositoryTest : public testing::Test {
-protected:
+public:
     void SetUp() override {
         session_ = modeltest::makeSession(kUuid);
         fatal_ = platform::NotificationCenter::defaultCenter().addObserverForName(
@@ -59,6 +70,18 @@ protected:
         ZVErrorLog::errorLog().flush();
         QFile file(ZVErrorLog::errorLog().logFilePath());
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    // The store with enough saved cards (about half a page each) to span many pages.
+    std::shared_ptr<ZVDataRepository> openWithManyPages() {
+        constexpr int kCards = 200;
+        constexpr int kTitleLength = 2000;
+        auto repository = open();
+        for (int i = 0; repository && i < kCards; ++i) {
+            insertCard(*repository, QString::number(i))
+                ->setValue(u"title", QString(kTitleLength, u'x'));
+        }
+        return repository && repository->saveContext() == nullptr ? repository : nullptr;
     }
 
     std::shared_ptr<Card> insertCard(ZVDataRepository& repository, const QString& id) {
@@ -153,8 +176,9 @@ TEST_F(ZVDataRepositoryTest, CorruptStoreIsDeletedWithItsSideFilesAndMadeAgainEm
 }
 
 TEST_F(ZVDataRepositoryTest, StoreThatCannotBeMadeAgainIsReportedAndTheProcessGoesOn) {
-    // A folder where the file should be: it can be neither opened nor removed.
-    writeFile(storePath() + u"/inside"_s, "x");
+    // A store marked as damaged, whose mark cannot be removed (a folder, not a file).
+    writeFile(storePath(), QByteArray(8192, '\x5a'));
+    writeFile(storePath() + u"-damaged/inside"_s, "x");
     session_->setEventHorizon(77);
 
     const auto repository = open();
@@ -165,7 +189,7 @@ TEST_F(ZVDataRepositoryTest, StoreThatCannotBeMadeAgainIsReportedAndTheProcessGo
     EXPECT_FALSE(fatalErrors_[0]->localizedDescription().isEmpty());
 
     const QString log = errorLogText();
-    EXPECT_TRUE(log.contains(u"Error deleting <Zelvo.sqlite>: "_s));
+    EXPECT_TRUE(log.contains(u"Error deleting <Zelvo.sqlite-damaged>: "_s));
     EXPECT_TRUE(log.contains(u"Error opening datastore: "_s));
 }
 
@@ -443,3 +467,305 @@ TEST_F(ZVDataRepositoryTest, TechInfoCountsTheMainEntities) {
 }
 
 }  // namespace
+
+namespace {
+
+// The store of the fixture's account with one saved card, then closed.
+void writeStoreWithOneCard(const std::shared_ptr<ZVApiSession>& session) {
+    auto repository = ZVDataRepository::create(session, modeltest::makeModel());
+    ASSERT_TRUE(repository);
+    auto card = repository->createObjectOfClass<Card>(u"Card"_s);
+    card->setValue(u"card_id", u"kept"_s);
+    ASSERT_EQ(repository->saveContext(), nullptr);
+}
+
+std::size_t cardsIn(const std::shared_ptr<ZVDataRepository>& repository) {
+    const auto cards = repository ? repository->fetchObjects(u"Card"_s)
+                                  : platform::StoreResult<ZVDataRepository::Objects>(nullptr);
+    return cards ? cards->size() : 0;
+}
+
+constexpr char kChildModeVariable[] = "ZV_REPOSITORY_CHILD_MODE";
+constexpr char kChildRootVariable[] = "ZV_REPOSITORY_CHILD_ROOT";
+constexpr char kChildReady[] = "repository-child-ready";
+
+// Runs this test program again as a child in `mode`, with the parent's folders.
+class Child {
+public:
+    explicit Child(const char* mode) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(kChildModeVariable, QString::fromLatin1(mode));
+        environment.insert(kChildRootVariable, platform::Paths::root());
+        environment.insert(u"TMPDIR"_s, zvtest::testRoot());
+        process_.setProcessEnvironment(environment);
+        process_.start(zvtest::executablePath(),
+                       {u"--gtest_filter=ZVDataRepositoryChild.RunsWhatTheParentAsks"_s});
+    }
+    ~Child() {
+        process_.kill();
+        process_.waitForFinished();
+    }
+
+    // Its output up to `marker`, or up to its end.
+    QByteArray readUntil(const QByteArray& marker) {
+        while (!output_.contains(marker) && process_.waitForReadyRead(kWaitMs)) {
+            output_ += process_.readAllStandardOutput();
+        }
+        return output_;
+    }
+    bool finishedCleanly() {
+        process_.closeWriteChannel();
+        if (!process_.waitForFinished(kWaitMs)) {
+            return false;
+        }
+        output_ += process_.readAllStandardOutput();
+        return process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
+    }
+    QByteArray errors() { return process_.readAllStandardError(); }
+
+private:
+    static constexpr int kWaitMs = 60000;
+    QProcess process_;
+    QByteArray output_;
+};
+
+// Starves the process of descriptors, leaving `spare` free, until destroyed.
+class Starvation {
+public:
+    explicit Starvation(int spare) {
+        while (true) {
+            const int fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+            if (fd < 0) {
+                break;
+            }
+            held_.push_back(fd);
+        }
+        for (int i = 0; i < spare && !held_.empty(); ++i) {
+            ::close(held_.back());
+            held_.pop_back();
+        }
+    }
+    ~Starvation() {
+        for (int fd : held_) {
+            ::close(fd);
+        }
+    }
+
+private:
+    std::vector<int> held_;
+};
+
+}  // namespace
+
+// The other side of the tests below that need a second process.
+TEST(ZVDataRepositoryChild, RunsWhatTheParentAsks) {
+    const QByteArray mode = qgetenv(kChildModeVariable);
+    if (mode.isEmpty()) {
+        GTEST_SKIP() << "the child process of the repository's two-process tests";
+    }
+    platform::Paths::setRoot(QString::fromLocal8Bit(qgetenv(kChildRootVariable)));
+    const auto session = modeltest::makeSession(kUuid);
+    if (mode == "hold") {
+        const auto repository = ZVDataRepository::create(session, modeltest::makeModel());
+        ASSERT_TRUE(repository);
+        std::printf("%s\n", kChildReady);
+        std::fflush(stdout);
+        char byte = 0;
+        while (::read(STDIN_FILENO, &byte, 1) > 0) {
+        }
+        return;
+    }
+    // "starve": open the store with fewer and fewer descriptors left, down to none.
+    constexpr rlim_t kDescriptorLimit = 128;
+    rlimit limit{};
+    ::getrlimit(RLIMIT_NOFILE, &limit);
+    limit.rlim_cur = std::min(limit.rlim_cur, kDescriptorLimit);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+    std::vector<int> fatalCodes;
+    platform::Observation fatal = platform::NotificationCenter::defaultCenter().addObserverForName(
+        QString(ZVDataRepository::kFatalErrorNotification),
+        [&](const platform::Notification& notification) {
+            fatalCodes.push_back(std::any_cast<ZVErrorPtr>(notification.object)->code());
+        });
+    // The sanitizers check an object's type by reading it through a pipe, which starvation would
+    // refuse them: the paths below are run once with descriptors, so their types are known.
+    const QString storePath = ZVDataRepository::repositoryURLWithSessionId(kUuid).toLocalFile();
+    for (const QString& blocker :
+         {platform::StoreLock::lockFilePath(storePath), storePath + u"-wal"_s}) {
+        QFile::remove(blocker);
+        ASSERT_TRUE(QDir().mkpath(blocker + u"/inside"_s));
+        EXPECT_FALSE(ZVDataRepository::create(session, modeltest::makeModel()));
+        ASSERT_TRUE(QDir(blocker).removeRecursively());
+    }
+    EXPECT_TRUE(ZVDataRepository::create(session, modeltest::makeModel()));
+    for (int spare = 4; spare >= 0; --spare) {
+        fatalCodes.clear();
+        bool opened = false;
+        {
+            Starvation starvation(spare);
+            opened = ZVDataRepository::create(session, modeltest::makeModel()) != nullptr;
+        }
+        std::printf("spare=%d opened=%d fatal=%d\n", spare, opened ? 1 : 0,
+                    fatalCodes.empty() ? 0 : fatalCodes.front());
+    }
+    std::fflush(stdout);
+}
+
+TEST_F(ZVDataRepositoryTest, PassingFailuresKeepTheStoreForALaterStart) {
+    struct Case {
+        const char* name;
+        // Makes the open fail; returns what undoes it.
+        std::function<std::function<void()>()> arrange;
+        platform::StoreError::Code expected;
+    };
+    const Case cases[] = {
+        {"disk full",
+         [this] {
+             // The model's second table is gone and must be made again: the file must grow.
+             sqlite3* db = nullptr;
+             sqlite3_open(storePath().toUtf8().constData(), &db);
+             sqlite3_exec(db, "DROP TABLE Note; VACUUM;", nullptr, nullptr, nullptr);
+             sqlite3_close(db);
+             auto full = std::make_shared<zvtest::DiskFullForNewConnections>();
+             return std::function<void()>([full]() mutable { full.reset(); });
+         },
+         platform::StoreError::Code::DiskFull},
+        {"another process of the application",
+         [this] {
+             auto child = std::make_shared<Child>("hold");
+             EXPECT_TRUE(child->readUntil(kChildReady).contains(kChildReady))
+                 << child->errors().toStdString();
+             return std::function<void()>([child]() mutable { child.reset(); });
+         },
+         platform::StoreError::Code::Busy},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        platform::removeStoreFiles(storePath());
+        writeStoreWithOneCard(session_);
+        session_->setEventHorizon(321);
+        fatalErrors_.clear();
+
+        auto undo = c.arrange();
+        EXPECT_FALSE(open());
+        ASSERT_EQ(fatalErrors_.size(), 1u);
+        EXPECT_EQ(fatalErrors_[0]->code(), static_cast<int>(c.expected))
+            << fatalErrors_[0]->localizedDescription().toStdString();
+        EXPECT_FALSE(fatalErrors_[0]->localizedDescription().isEmpty());
+        EXPECT_EQ(session_->eventHorizon(), 321);
+        undo();
+
+        // The next start finds everything where it was.
+        EXPECT_EQ(cardsIn(open()), 1u);
+        EXPECT_EQ(session_->eventHorizon(), 321);
+    }
+    EXPECT_FALSE(errorLogText().contains(u"deleting local db"_s));
+}
+
+TEST_F(ZVDataRepositoryTest, NoDescriptorsLeftNeverCostsTheStore) {
+    writeStoreWithOneCard(session_);
+    Child child("starve");
+    ASSERT_TRUE(child.finishedCleanly()) << child.errors().toStdString();
+    const QByteArray report = child.readUntil("spare=0");
+    QList<QByteArray> lines;
+    for (const QByteArray& line : report.split('\n')) {
+        if (line.startsWith("spare=")) {
+            lines.push_back(line);
+        }
+    }
+    ASSERT_EQ(lines.size(), 5) << report.toStdString();
+    // With no descriptor at all the store cannot be opened, and says so.
+    EXPECT_EQ(lines.back(),
+              QByteArray("spare=0 opened=0 fatal=") +
+                  QByteArray::number(static_cast<int>(platform::StoreError::Code::CannotOpen)));
+    for (const QByteArray& line : lines) {
+        EXPECT_FALSE(line.endsWith(
+            "fatal=" + QByteArray::number(static_cast<int>(platform::StoreError::Code::Corrupt))))
+            << line.toStdString();
+    }
+    EXPECT_EQ(cardsIn(open()), 1u);
+    EXPECT_FALSE(errorLogText().contains(u"deleting local db"_s));
+}
+
+// Damage found at open or while in use, and a store that holds nothing, start the account from
+// the beginning of the stream; only damage costs the file.
+TEST_F(ZVDataRepositoryTest, DamagedOrEmptyStoresStartTheAccountFromTheBeginning) {
+    struct Case {
+        const char* name;
+        void (*arrange)(ZVDataRepositoryTest& test);
+        bool rebuilt;
+    };
+    const Case cases[] = {
+        {"pages overwritten mid-file",
+         [](ZVDataRepositoryTest& test) {
+             auto repository = test.openWithManyPages();
+             ASSERT_TRUE(repository);
+             repository.reset();
+             ASSERT_TRUE(zvtest::overwriteMiddlePages(test.storePath()));
+         },
+         true},
+        {"truncated to 0 bytes",
+         [](ZVDataRepositoryTest& test) {
+             writeStoreWithOneCard(test.session_);
+             QFile::resize(test.storePath(), 0);
+         },
+         false},
+        {"malformed while in use",
+         [](ZVDataRepositoryTest& test) {
+             auto repository = test.openWithManyPages();
+             ASSERT_TRUE(repository);
+             // The rows move from the log into the file, and out of the connection's memory.
+             sqlite3* db = repository->managedObjectContext()->database();
+             ASSERT_EQ(sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr,
+                                                 nullptr),
+                       SQLITE_OK);
+             sqlite3_db_release_memory(db);
+             ASSERT_TRUE(zvtest::overwriteMiddlePages(test.storePath()));
+             EXPECT_FALSE(repository->fetchObjects(u"Card"_s).ok());
+             // The save that follows the damage reports failure instead of losing the card.
+             test.insertCard(*repository, u"late"_s);
+             test.fatalErrors_.clear();
+             EXPECT_NE(repository->saveContext(), nullptr);
+             EXPECT_EQ(test.fatalErrors_.size(), 1u);
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        platform::removeStoreFiles(storePath());
+        c.arrange(*this);
+        session_->setEventHorizon(4321);
+        fatalErrors_.clear();
+        ZVErrorLog::errorLog().deleteLogFile();
+
+        const auto repository = open();
+        ASSERT_TRUE(repository);
+        EXPECT_EQ(session_->eventHorizon(), 0);
+        EXPECT_TRUE(fatalErrors_.empty());
+        EXPECT_EQ(cardsIn(repository), 0u);
+        EXPECT_EQ(errorLogText().contains(u"deleting local db"_s), c.rebuilt);
+        insertCard(*repository, u"new"_s);
+        EXPECT_EQ(repository->saveContext(), nullptr);
+    }
+}
+
+TEST_F(ZVDataRepositoryTest, TheAccountsFilesAreOwnerOnlyWhateverTheUmask) {
+    for (const mode_t mask : {mode_t{022}, mode_t{002}}) {
+        SCOPED_TRACE(mask);
+        const zvtest::ScopedUmask scopedUmask(mask);
+        QDir(storeFolder()).removeRecursively();
+        {
+            const auto repository = open();
+            ASSERT_TRUE(repository);
+            insertCard(*repository, u"c"_s);
+            ASSERT_EQ(repository->saveContext(), nullptr);
+            EXPECT_EQ(zvtest::fileMode(platform::Paths::cachesDirectory()), 0700u);
+            EXPECT_EQ(zvtest::fileMode(storeFolder()), 0700u);
+            for (const QString& file :
+                 {storePath(), storePath() + u"-wal"_s, storePath() + u"-shm"_s,
+                  platform::StoreLock::lockFilePath(storePath())}) {
+                EXPECT_EQ(zvtest::fileMode(file), 0600u) << file.toStdString();
+            }
+        }
+    }
+}

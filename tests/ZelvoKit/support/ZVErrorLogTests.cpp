@@ -4,9 +4,11 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Scheduler.h"
 #include "platform/foundation/SharedState.h"
+#include "tests/support/FileModes.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QtCore/QFile>
+#include <QtCore/QFileInfo>
 #include <QtCore/QProcess>
 #include <QtCore/QProcessEnvironment>
 
@@ -114,6 +116,16 @@ TEST(ZVErrorLogTest, LivesInTheApplicationGroupsContainer) {
     EXPECT_EQ(
         ZVErrorLog::errorLog().logFilePath(),
         platform::Paths::applicationGroupContainer(u"group.test.errors"_s) + u"/errors.log"_s);
+}
+
+// The log names accounts and conversations: others on the machine may not read it.
+TEST(ZVErrorLogTest, LogIsTheUsersAloneWhateverTheUmask) {
+    const zvtest::ScopedUmask scopedUmask(022);
+    ZVLogError(u"one line");
+    ZVErrorLog::errorLog().flush();
+    const QString path = ZVErrorLog::errorLog().logFilePath();
+    EXPECT_EQ(zvtest::fileMode(path), 0600u);
+    EXPECT_EQ(zvtest::fileMode(QFileInfo(path).absolutePath()), 0700u);
 }
 
 TEST(ZVErrorLogTest, WithoutContainerLinesGoOnlyToTheSystemLog) {

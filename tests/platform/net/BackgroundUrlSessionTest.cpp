@@ -3,6 +3,7 @@
 #include "platform/net/BackgroundUrlSession.h"
 #include "tests/emulator/ServiceEmulator.h"
 #include "tests/platform/net/NetTestSupport.h"
+#include "tests/support/FileModes.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QtCore/QBuffer>
@@ -551,6 +552,9 @@ TEST_F(BackgroundUrlSessionTest, TableKeepsSuspendedTasksAndNewIdentifiersAcross
         platform::Paths::applicationGroupContainer("group.com.zelvo.tests")));
     const QString url = emulator.storeFile(QStringLiteral("a.bin"), patternBytes(1000));
     auto waiting = session->downloadTask(downloadRequest(url, QStringLiteral("a.bin")));
+    // The table names the user's files and where they come from: the user's alone.
+    EXPECT_EQ(zvtest::fileMode(session->directory()), 0700u);
+    EXPECT_EQ(zvtest::fileMode(session->directory() + QStringLiteral("/tasks.json")), 0600u);
 
     relaunch({kIdentifier, QStringLiteral("group.com.zelvo.tests"), 0});
     auto tasks = session->getAllTasks();

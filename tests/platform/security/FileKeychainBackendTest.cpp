@@ -1,6 +1,7 @@
 #include "platform/security/FileKeychainBackend.h"
 
 #include "platform/security/Keychain.h"
+#include "tests/support/FileModes.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QtCore/QDir>
@@ -53,21 +54,8 @@ QByteArray readFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-mode_t fileMode(const QString& path) {
-    struct stat info {};
-    ::stat(QFile::encodeName(path).constData(), &info);
-    return info.st_mode & 07777;
-}
-
-// Lets a test run with a process-wide setting changed and puts it back whatever happens.
-class ScopedUmask {
-public:
-    explicit ScopedUmask(mode_t mask) : old_(::umask(mask)) {}
-    ~ScopedUmask() { ::umask(old_); }
-
-private:
-    mode_t old_;
-};
+using zvtest::fileMode;
+using zvtest::ScopedUmask;
 
 // Makes every write to a regular file beyond `bytes` fail (even for root), as a full disk would.
 class ScopedFileSizeLimit {

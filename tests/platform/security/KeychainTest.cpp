@@ -2,8 +2,10 @@
 
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/SharedState.h"
+#include "platform/security/DesktopKeychainBackend.h"
 #include "platform/security/FileKeychainBackend.h"
 #include "platform/security/MemoryKeychainBackend.h"
+#include "tests/platform/security/SecretService.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QtCore/QFile>
@@ -45,6 +47,8 @@ struct BackendKind {
     // Makes a fresh store; each call of the opener it returns opens that store again, as a
     // restarted application would.
     std::function<Opener()> makeStore;
+    // The desktop's keychain: a real Secret Service on a private bus.
+    bool needsSecretService = false;
 };
 
 void PrintTo(const BackendKind& kind, std::ostream* out) {
@@ -54,6 +58,10 @@ void PrintTo(const BackendKind& kind, std::ostream* out) {
 class KeychainOperations : public testing::TestWithParam<BackendKind> {
 protected:
     void SetUp() override {
+        QString reason;
+        if (GetParam().needsSecretService && !securitytest::startSecretService(&reason)) {
+            GTEST_SKIP() << "no Secret Service can be started here: " << reason.toStdString();
+        }
         open_ = GetParam().makeStore();
         keychain_ = std::make_unique<Keychain>(open_());
     }
@@ -74,6 +82,17 @@ Opener fileStore() {
     const QString path =
         zvtest::makeTempDir(QStringLiteral("Private")) + QStringLiteral("/keychain.json");
     return [path] { return std::make_shared<FileKeychainBackend>(path); };
+}
+
+// A secret of its own for each test, gone before the test starts.
+Opener desktopStore() {
+    const auto* test = testing::UnitTest::GetInstance()->current_test_info();
+    const QString key = QString::fromLatin1(test->name()).replace(u'/', u'-');
+    platform::DesktopKeychainBackend(QStringLiteral("ZelvoTests"), key).erase();
+    return [key] {
+        return std::make_shared<platform::DesktopKeychainBackend>(QStringLiteral("ZelvoTests"),
+                                                                  key);
+    };
 }
 
 const QString kAlice = QStringLiteral("alice@example.com");
@@ -145,7 +164,8 @@ TEST_P(KeychainOperations, ServiceIsPartOfTheKeyAndOptionalInQueries) {
 
 INSTANTIATE_TEST_SUITE_P(Backends, KeychainOperations,
                          testing::Values(BackendKind{"Memory", memoryStore},
-                                         BackendKind{"File", fileStore}),
+                                         BackendKind{"File", fileStore},
+                                         BackendKind{"Desktop", desktopStore, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Keychain, StoreThatCannotBeReadOrWrittenChangesNothing) {

@@ -1,4 +1,7 @@
 #include "tests/support/TestEnvironment.h"
 
-// The platform core registers nothing at start-up.
-void zvtest::startUpLibraries() {}
+#include "platform/security/StartUp.h"
+
+void zvtest::startUpLibraries() {
+    platform::startUpSecurity();
+}
