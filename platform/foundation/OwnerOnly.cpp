@@ -5,6 +5,7 @@
 #include <QtCore/QStringList>
 
 #include <cerrno>
+#include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,6 +18,7 @@ namespace {
 constexpr mode_t kFolderMode = S_IRWXU;
 constexpr mode_t kFileMode = S_IRUSR | S_IWUSR;
 constexpr mode_t kPermissionBits = 07777;
+constexpr qint64 kCopyBlockSize = 256 * 1024;
 
 // The umask only takes bits away, and a strange one may take the owner's: set the mode outright.
 bool restrict(const QByteArray& path, mode_t mode) {
@@ -80,6 +82,44 @@ bool restrictToOwner(const QString& path) {
     }
     // A link's target may not be ours to change, and a folder is not a file.
     return !S_ISREG(info.st_mode) || restrict(encoded, kFileMode);
+}
+
+bool copyOwnerOnly(const QString& source, const QString& target, QString* error) {
+    const auto fail = [error](const QString& reason) {
+        if (error) {
+            *error = reason;
+        }
+        return false;
+    };
+    QFile from(source);
+    if (!from.open(QIODevice::ReadOnly)) {
+        return fail(from.errorString());
+    }
+    // Created owner-only rather than restricted afterwards: the source's own mode never shows.
+    const int fd = openOwnerOnly(target, O_WRONLY | O_EXCL);
+    if (fd < 0) {
+        return fail(QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    QFile to;
+    const auto discard = [&](const QString& reason) {
+        to.close();
+        QFile::remove(target);
+        return fail(reason);
+    };
+    if (!to.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return discard(to.errorString());
+    }
+    QByteArray block(kCopyBlockSize, Qt::Uninitialized);
+    for (qint64 read = 0; (read = from.read(block.data(), block.size())) != 0;) {
+        if (read < 0) {
+            return discard(from.errorString());
+        }
+        if (to.write(block.constData(), read) != read) {
+            return discard(to.errorString());
+        }
+    }
+    return to.flush() || discard(to.errorString());
 }
 
 }  // namespace platform

@@ -25,4 +25,8 @@ int openOwnerOnly(const QString& path, int flags);
 // owner-only.
 bool restrictToOwner(const QString& path);
 
+// Copies `source` to the new file `target` as 0600, whatever mode the source has. On failure
+// nothing is left at `target` and `error`, when given, says why.
+bool copyOwnerOnly(const QString& source, const QString& target, QString* error = nullptr);
+
 }  // namespace platform

@@ -1,6 +1,7 @@
 #include "platform/net/BackgroundUrlSessionTask.h"
 
 #include "platform/foundation/Format.h"
+#include "platform/foundation/OwnerOnly.h"
 #include "platform/net/BackgroundUrlSession.h"
 #include "platform/net/ContentDecoder.h"
 #include "platform/net/NetworkReplyMapping.h"
@@ -11,6 +12,9 @@
 #include <QtCore/QFileInfo>
 #include <QtCore/QRegularExpression>
 #include <QtNetwork/QNetworkAccessManager>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -282,10 +286,15 @@ bool BackgroundUrlSessionTask::acceptDownloadAnswer() {
         bytesReceived_ = 0;
         return true;
     }
-    partial_ = std::make_unique<QFile>(partialPath);
+    // The user's file is theirs alone from its first byte.
+    const int fd = openOwnerOnly(partialPath, O_WRONLY | (append ? O_APPEND : O_TRUNC));
+    partial_ = std::make_unique<QFile>();
     const QIODevice::OpenMode mode =
         QIODevice::WriteOnly | (append ? QIODevice::Append : QIODevice::Truncate);
-    if (!partial_->open(mode)) {
+    if (fd < 0 || !partial_->open(fd, mode, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
         fail(fileError(UrlFileErrorCode::CannotCreateFile));
         return false;
     }

@@ -6,6 +6,7 @@
 #include "ZelvoKit/support/base/ZelvoUtils.h"
 #include "ZelvoKit/support/log/ZVErrorLog.h"
 #include "platform/foundation/AtomicFile.h"
+#include "platform/foundation/OwnerOnly.h"
 #include "platform/foundation/Paths.h"
 
 #include <QtCore/QDir>
@@ -70,7 +71,7 @@ QByteArray contentDisposition(const QString& fileName) {
 // Writes the whole file or nothing: a reader never finds half of it at its path.
 ZVErrorPtr writeFileInFolder(const QString& path, const QByteArray& data) {
     const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(folder)) {
+    if (!platform::makeOwnerOnlyFolder(folder)) {
         return localTransferError(u"The folder %1 cannot be created."_s.arg(folder));
     }
     QString reason;
@@ -191,16 +192,15 @@ bool ZVFileTransfers::isUploadCopy(const QString& path) const {
 QString ZVFileTransfers::makeUploadCopy(const QString& filePath, const QString& fileName,
                                         const QString& sessionId, ZVErrorPtr* error) const {
     const QString folder = basePathForSession(sessionId) + u'/' + kTempUploadsFolder;
-    if (!QDir().mkpath(folder)) {
+    if (!platform::makeOwnerOnlyFolder(folder)) {
         *error = localTransferError(u"The folder %1 cannot be created."_s.arg(folder));
         return {};
     }
     const QString copy =
         folder + u'/' + ZelvoUtils::generateUUID() + u'_' + safePathComponent(fileName);
-    QFile source(filePath);
-    if (!source.copy(copy)) {
-        *error = localTransferError(source.errorString());
-        QFile::remove(copy);
+    QString reason;
+    if (!platform::copyOwnerOnly(filePath, copy, &reason)) {
+        *error = localTransferError(reason);
         return {};
     }
     return copy;
@@ -465,12 +465,12 @@ void ZVFileTransfers::didFinishDownloading(platform::BackgroundUrlSession&, cons
     }
     const QString target = fileUrlWithLocalUrl(url, sessionId).toLocalFile();
     ZVErrorPtr error;
-    if (!QDir().mkpath(QFileInfo(target).absolutePath())) {
+    if (!platform::makeOwnerOnlyFolder(QFileInfo(target).absolutePath())) {
         error = localTransferError(u"The folder of %1 cannot be created."_s.arg(target));
     } else if (!QFileInfo::exists(target) && !QFile::rename(location, target)) {
         // Another file system: copied next to the target first, so that the target appears whole.
         const QString staging = target + u".part-"_s + ZelvoUtils::generateUUID();
-        if (!QFile::copy(location, staging) || !QFile::rename(staging, target)) {
+        if (!platform::copyOwnerOnly(location, staging) || !QFile::rename(staging, target)) {
             QFile::remove(staging);
             error = localTransferError(u"The download cannot be moved to %1."_s.arg(target));
         }

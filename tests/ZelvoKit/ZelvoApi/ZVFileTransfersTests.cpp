@@ -8,6 +8,7 @@
 #include "platform/net/UrlError.h"
 #include "tests/ZelvoKit/ZelvoApi/ApiTestSupport.h"
 #include "tests/ZelvoKit/ZelvoApi/TransferTestSupport.h"
+#include "tests/support/FileModes.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QtCore/QDir>
@@ -421,6 +422,53 @@ TEST_F(ZVFileTransfersTest, AFileThatCannotBeWrittenIsReportedAndLeavesNothingBe
     }
     EXPECT_EQ(filesBelow(accountFolder()), QStringList{u"Blocked"_s});
     EXPECT_TRUE(logText().contains(u"ZVFileTransfers::CreateFileWithName: "_s));
+}
+
+// What the transfers write for an account is its user's alone, whatever the umask: the copy an
+// upload is sent from (of a file that others may read), a download, the files written for
+// callers, and every folder made for them.
+TEST_F(ZVFileTransfersTest, WhatTheTransfersWriteIsTheUsersAloneWhateverTheUmask) {
+    const QByteArray bytes = patternBytes(20000);
+    const QString picked = writeTestFile(u"picked"_s, u"open.jpg"_s, bytes);
+    ASSERT_EQ(::chmod(QFile::encodeName(picked).constData(), 0644), 0);
+    const QString url = emulator.storeFile(u"picture.png"_s, bytes);
+    for (const mode_t mask : {mode_t{022}, mode_t{002}}) {
+        SCOPED_TRACE(mask);
+        ASSERT_TRUE(QDir(accountFolder()).removeRecursively());
+        const zvtest::ScopedUmask scopedUmask(mask);
+
+        // Held, so that the copy is still there to look at.
+        emulator.injectFault(u"file/upload"_s, Fault::delayed(ServiceEmulator::kMaxHold));
+        auto uploader = std::make_shared<TransferRecorder>();
+        ASSERT_TRUE(transfers->uploadWithUrl(QString(ZVFileTransfers::FileUploadPath),
+                                             QUrl::fromLocalFile(picked), u"open.jpg"_s, session,
+                                             uploader));
+        const QStringList copies = filesBelow(tempUploads());
+        ASSERT_EQ(copies.size(), 1);
+        auto downloader = std::make_shared<TransferRecorder>();
+        ASSERT_TRUE(transfers->downloadWithUrl(url, u"Previews/f1.png"_s, session, downloader));
+        ASSERT_FALSE(
+            transfers->createDownloadedFileWithLocalName(u"Thumbs/t1.png"_s, session, bytes));
+        const QUrl written = transfers->createUploadFileWithName(u"up.bin"_s, session, bytes);
+        ASSERT_TRUE(waitUntil([&] { return downloader->ends() == 1; }));
+        ASSERT_EQ(downloader->downloads.size(), 1u);
+
+        for (const QString& folder :
+             {accountFolder(), tempUploads(), accountFolder() + u"/Previews"_s,
+              accountFolder() + u"/Thumbs"_s, accountFolder() + u"/Uploads"_s}) {
+            EXPECT_EQ(zvtest::fileMode(folder), 0700u) << folder.toStdString();
+        }
+        for (const QString& file :
+             {tempUploads() + u'/' + copies.front(), downloader->downloads.front().toLocalFile(),
+              accountFolder() + u"/Thumbs/t1.png"_s, written.toLocalFile()}) {
+            EXPECT_EQ(zvtest::fileMode(file), 0600u) << file.toStdString();
+        }
+        EXPECT_TRUE(readTestFile(tempUploads() + u'/' + copies.front()) == bytes);
+
+        emulator.releaseHeld();
+        ASSERT_TRUE(waitUntil([&] { return uploader->ends() == 1; }));
+        EXPECT_EQ(uploader->uploads.size(), 1);
+    }
 }
 
 // --- through the API client ---

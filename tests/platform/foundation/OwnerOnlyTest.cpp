@@ -62,6 +62,14 @@ TEST(OwnerOnly, FoldersAndFilesOfTheApplicationAreTheUsersAloneWhateverTheUmask)
 
         ASSERT_TRUE(writeFileAtomically(root + "/atomic", "new"));
         EXPECT_EQ(fileMode(root + "/atomic"), 0600u);
+
+        // A copy of a file that others may read is not.
+        writePlainFile(root + "/open", 0644);
+        ASSERT_TRUE(copyOwnerOnly(root + "/open", root + "/copy"));
+        EXPECT_EQ(fileMode(root + "/copy"), 0600u);
+        QFile copy(root + "/copy");
+        ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+        EXPECT_EQ(copy.readAll(), "old");
         // The next round has other folders.
         resetSharedState();
     }
@@ -101,4 +109,14 @@ TEST(OwnerOnly, WhatAnEarlierVersionLeftOpenIsClosed) {
     EXPECT_FALSE(makeOwnerOnlyFolder(root + "/notafolder"));
     EXPECT_FALSE(makeOwnerOnlyFolder(root + "/notafolder/below"));
     EXPECT_TRUE(restrictToOwner(root + "/missing"));
+
+    // A copy never lands on a file that is there, and a failed one leaves nothing.
+    QString reason;
+    EXPECT_FALSE(copyOwnerOnly(root + "/missing", root + "/copy", &reason));
+    EXPECT_FALSE(reason.isEmpty());
+    EXPECT_FALSE(QFile::exists(root + "/copy"));
+    EXPECT_FALSE(copyOwnerOnly(root + "/atomic", root + "/opened"));
+    QFile kept(root + "/opened");
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "old");
 }

@@ -67,6 +67,8 @@ struct TaskLog {
     int completions = 0;
     std::optional<UrlError> error;
     int status = 0;
+    // The permission bits of the file as the session handed it over.
+    mode_t fileMode = 0;
 };
 
 // Keeps what the session tells, by task; a handed-over download is moved out, as it must be.
@@ -89,6 +91,7 @@ public:
     void didFinishDownloading(BackgroundUrlSession&, const TaskPtr& task,
                               const QString& location) override {
         events << QStringLiteral("file");
+        logs[task->taskIdentifier()].fileMode = zvtest::fileMode(location);
         const QString kept = keepDir_ + u'/' + QString::number(task->taskIdentifier());
         QFile::remove(kept);
         if (QFile::rename(location, kept)) {
@@ -473,6 +476,35 @@ TEST_F(BackgroundUrlSessionTest, DownloadCutByARelaunchContinuesWhereItStopped) 
         EXPECT_EQ(second->status, c.secondStatus);
         EXPECT_EQ(restored->countOfBytesReceived(), bytes.size());
         EXPECT_TRUE(leftovers().isEmpty()) << leftovers().join(", ").toStdString();
+    }
+}
+
+// The user's download is theirs alone from its first byte to the file handed over, whatever the
+// umask; a partial file that an earlier version left open is closed when the download goes on.
+TEST_F(BackgroundUrlSessionTest, DownloadedFilesAreTheUsersAloneWhateverTheUmask) {
+    const QByteArray bytes = patternBytes(300000);
+    constexpr qint64 kCut = 100000;
+    for (const mode_t mask : {mode_t{022}, mode_t{002}}) {
+        SCOPED_TRACE(mask);
+        const zvtest::ScopedUmask scopedUmask(mask);
+        const QString url = emulator.storeFile(QStringLiteral("big.bin"), bytes);
+        emulator.cutDownload(url, kCut, true);
+        const std::uint64_t id = startDownload(url)->taskIdentifier();
+        ASSERT_TRUE(waitUntil([&] { return recorder->written(id) == kCut; }));
+        // The only file beside the table: what has come so far.
+        ASSERT_EQ(leftovers().size(), 1);
+        const QString partial = session->directory() + u'/' + leftovers().front();
+        EXPECT_EQ(zvtest::fileMode(partial), 0600u);
+
+        ASSERT_EQ(::chmod(QFile::encodeName(partial).constData(), 0644), 0);
+        relaunch();
+        emulator.releaseHeld();
+        ASSERT_TRUE(waitForCompletion(id));
+        const TaskLog& log = recorder->logs[id];
+        EXPECT_EQ(emulator.lastRequest(QUrl(url).path())->status, 206) << "continued, not anew";
+        ASSERT_TRUE(log.file);
+        EXPECT_TRUE(*log.file == bytes);
+        EXPECT_EQ(log.fileMode, 0600u);
     }
 }
 
