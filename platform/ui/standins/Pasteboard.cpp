@@ -1,0 +1,63 @@
+#include "platform/ui/standins/Pasteboard.h"
+
+#include "platform/foundation/SharedState.h"
+#include "platform/ui/standins/ClipboardPasteboard.h"
+#include "platform/ui/standins/MemoryPasteboard.h"
+
+#include <QtCore/QCoreApplication>
+#include <QtGui/QGuiApplication>
+
+namespace platform {
+
+const QString Pasteboard::kPlainTextType = QStringLiteral("public.plain-text");
+
+namespace {
+
+std::shared_ptr<Pasteboard>& installed() {
+    // Never destroyed: the pasteboard may be asked for while the process ends.
+    static auto* const pasteboard = [] {
+        auto* holder = new std::shared_ptr<Pasteboard>();
+        onResetSharedState([] { installed().reset(); });
+        return holder;
+    }();
+    return *pasteboard;
+}
+
+}  // namespace
+
+std::shared_ptr<Pasteboard> Pasteboard::general() {
+    auto& pasteboard = installed();
+    if (!pasteboard) {
+        // Without a GUI application there is no system clipboard to reach.
+        if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr) {
+            pasteboard = std::make_shared<ClipboardPasteboard>();
+        } else {
+            pasteboard = std::make_shared<MemoryPasteboard>();
+        }
+    }
+    return pasteboard;
+}
+
+void Pasteboard::setGeneral(std::shared_ptr<Pasteboard> pasteboard) {
+    installed() = std::move(pasteboard);
+}
+
+QString Pasteboard::string() const {
+    const PasteboardItem current = item();
+    const auto found = current.constFind(kPlainTextType);
+    if (found == current.constEnd()) {
+        return {};
+    }
+    // An empty text is still a text: keep it apart from "none".
+    QString text = QString::fromUtf8(*found);
+    if (text.isNull()) {
+        text = QLatin1String("");
+    }
+    return text;
+}
+
+void Pasteboard::setString(const QString& text) {
+    setItem({{kPlainTextType, text.toUtf8()}});
+}
+
+}  // namespace platform
