@@ -74,9 +74,10 @@ public:
     // Relative links in `html` resolve against `baseUrl`.
     virtual void loadHtmlString(const QString& html, const QUrl& baseUrl) = 0;
     // A load that receives nothing for the request's timeout fails with TimedOut.
-    virtual void loadRequest(
-        const UrlRequest& request,
-        WebCachePolicy cachePolicy = WebCachePolicy::UseProtocolCachePolicy) = 0;
+    virtual void loadRequest(const UrlRequest& request, WebCachePolicy cachePolicy) = 0;
+    void loadRequest(const UrlRequest& request) {
+        loadRequest(request, WebCachePolicy::UseProtocolCachePolicy);
+    }
     virtual void stopLoading() = 0;
     virtual bool isLoading() const = 0;
     // Of the last page loaded; the base URL for an HTML string.
