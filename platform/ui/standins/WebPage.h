@@ -88,9 +88,9 @@ public:
     virtual void evaluateScript(const QString& script, ScriptResult result) = 0;
     // The value of the element with the id (an input's value); a null string when there is no
     // such element or it has no value.
-    void elementValue(const QString& elementId, StringResult result);
+    virtual void elementValue(const QString& elementId, StringResult result);
     // The height of the content laid out at `width` points, rounded up to a whole point.
-    void measureContentHeight(double width, HeightResult result);
+    virtual void measureContentHeight(double width, HeightResult result);
 
 protected:
     // For the implementations: the delegate's answer, true when there is none.
