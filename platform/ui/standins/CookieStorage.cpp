@@ -1,22 +1,12 @@
 #include "platform/ui/standins/CookieStorage.h"
 
 #include "platform/foundation/Scheduler.h"
-#include "platform/foundation/SharedState.h"
 #include "platform/ui/standins/FileCookieStorage.h"
+#include "platform/ui/standins/SharedSlot.h"
 
 namespace platform {
 
 namespace {
-
-std::shared_ptr<CookieStorage>& installed() {
-    // Never destroyed, like the other process-wide objects.
-    static auto* const storage = [] {
-        auto* holder = new std::shared_ptr<CookieStorage>();
-        onResetSharedState([] { installed().reset(); });
-        return holder;
-    }();
-    return *storage;
-}
 
 QString normalisedDomain(const QNetworkCookie& cookie) {
     return cookie.domain().toLower();
@@ -35,7 +25,7 @@ bool isSameCookie(const QNetworkCookie& a, const QNetworkCookie& b) {
 }  // namespace
 
 std::shared_ptr<CookieStorage> CookieStorage::shared() {
-    auto& storage = installed();
+    auto& storage = sharedSlot<std::shared_ptr<CookieStorage>>();
     if (!storage) {
         storage = std::make_shared<FileCookieStorage>(FileCookieStorage::defaultPath());
     }
@@ -43,7 +33,7 @@ std::shared_ptr<CookieStorage> CookieStorage::shared() {
 }
 
 void CookieStorage::setShared(std::shared_ptr<CookieStorage> storage) {
-    installed() = std::move(storage);
+    sharedSlot<std::shared_ptr<CookieStorage>>() = std::move(storage);
 }
 
 bool CookieStorage::setCookie(const QNetworkCookie& cookie) {

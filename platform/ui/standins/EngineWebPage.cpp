@@ -134,21 +134,23 @@ void EngineWebPage::setScriptsEnabled(bool enabled) {
 void EngineWebPage::loadHtmlString(const QString& html, const QUrl& baseUrl) {
     timeout_.cancel();
     failureReported_ = false;
-    url_ = baseUrl;
     if (html.toUtf8().size() > kMaxHtmlBytes) {
         failNow(UrlError(kUrlErrorDomain, int(UrlErrorCode::CannotDecodeRawData),
                          QStringLiteral("The HTML is larger than the web view can take.")));
         return;
     }
     pendingHtmlBase_ = baseUrl;
-    page_->setHtml(html, baseUrl);
+    loading_ = true;
+    issue([this, html, baseUrl] {
+        pendingHtmlBase_ = baseUrl;
+        page_->setHtml(html, baseUrl);
+    });
 }
 
 void EngineWebPage::loadRequest(const UrlRequest& request, WebCachePolicy cachePolicy) {
     timeout_.cancel();
     failureReported_ = false;
     pendingHtmlBase_.reset();
-    url_ = request.url;
     profile_->setHttpCacheType(cachePolicy == WebCachePolicy::ReloadIgnoringLocalCacheData
                                    ? QWebEngineProfile::NoCache
                                    : QWebEngineProfile::MemoryHttpCache);
@@ -160,10 +162,23 @@ void EngineWebPage::loadRequest(const UrlRequest& request, WebCachePolicy cacheP
     }
     engineRequest.setPostData(request.body);
     startTimeout(request.timeoutInterval);
-    page_->load(engineRequest);
+    loading_ = true;
+    issue([this, engineRequest] {
+        awaitingOwnLoad_ = true;
+        page_->load(engineRequest);
+    });
+}
+
+void EngineWebPage::issue(std::function<void()> load) {
+    reissue_ = std::move(load);
+    reissued_ = false;
+    reissuing_ = false;
+    stopRequested_ = false;
+    reissue_();
 }
 
 void EngineWebPage::stopLoading() {
+    stopRequested_ = true;
     page_->triggerAction(QWebEnginePage::Stop);
 }
 
@@ -194,34 +209,72 @@ QWidget* EngineWebPage::hostWidget() {
 bool EngineWebPage::acceptNavigation(const QUrl& url, int engineType, bool isMainFrame) {
     QUrl reported = url;
     WebNavigationType type = navigationType(engineType);
-    if (isMainFrame && pendingHtmlBase_ && url.scheme() == QLatin1String("data")) {
+    const bool ownHtml = isMainFrame && pendingHtmlBase_ && url.scheme() == QLatin1String("data");
+    if (ownHtml) {
         // The page's own HTML: asked about as a load of its base URL.
         reported = *pendingHtmlBase_;
-        pendingHtmlBase_.reset();
         type = WebNavigationType::Other;
     }
-    if (askShouldStart(reported, type)) {
+    const bool ownLoad = isMainFrame && (ownHtml || awaitingOwnLoad_);
+    if (isMainFrame) {
+        awaitingOwnLoad_ = false;
+    }
+    if (ownLoad && reissuing_) {
+        // The delegate has agreed to this load already, and was told it started.
+        reissuing_ = false;
+        followLoad(url, reported);
         return true;
     }
-    refused_.append(url);
-    return false;
+    if (!askShouldStart(reported, type)) {
+        if (ownLoad) {
+            // The application's own load refused: the page stays as it was.
+            pendingHtmlBase_.reset();
+            loading_ = false;
+            timeout_.cancel();
+        }
+        return false;
+    }
+    if (!isMainFrame) {
+        return true;
+    }
+    url_ = reported;
+    if (engineType == QWebEnginePage::NavigationTypeRedirect) {
+        loadUrls_.append(url);
+        return true;
+    }
+    followLoad(url, reported);
+    loading_ = true;
+    failureReported_ = false;
+    tellDelegate([](WebPageDelegate& delegate, WebPage& page) { delegate.didStartLoad(page); });
+    return true;
+}
+
+void EngineWebPage::followLoad(const QUrl& url, const QUrl& reported) {
+    // A new load of the page: what the engine reports of earlier ones (a navigation the delegate
+    // refused included) is no longer of interest. The engine reports the end of an HTML string's
+    // load under its base URL.
+    loadUrls_ = {url, reported};
+    pendingHtmlBase_.reset();
+}
+
+bool EngineWebPage::wasDropped(const QWebEngineLoadingInfo& info) const {
+    // Ended with no error at all, or stopped when no one asked it to stop.
+    if (info.status() == QWebEngineLoadingInfo::LoadStoppedStatus) {
+        return !stopRequested_;
+    }
+    return info.status() == QWebEngineLoadingInfo::LoadFailedStatus && info.errorCode() == 0 &&
+           info.errorDomain() == QWebEngineLoadingInfo::NoErrorDomain;
 }
 
 void EngineWebPage::loadingChanged(const QWebEngineLoadingInfo& info) {
-    if (refused_.contains(info.url())) {
-        if (info.status() != QWebEngineLoadingInfo::LoadStartedStatus) {
-            refused_.removeOne(info.url());
-        }
+    if (!loadUrls_.contains(info.url())) {
         return;
     }
     switch (info.status()) {
         case QWebEngineLoadingInfo::LoadStartedStatus:
-            loading_ = true;
-            failureReported_ = false;
-            tellDelegate(
-                [](WebPageDelegate& delegate, WebPage& page) { delegate.didStartLoad(page); });
             break;
         case QWebEngineLoadingInfo::LoadSucceededStatus:
+            loadUrls_.clear();
             loading_ = false;
             timeout_.cancel();
             tellDelegate(
@@ -229,10 +282,23 @@ void EngineWebPage::loadingChanged(const QWebEngineLoadingInfo& info) {
             break;
         case QWebEngineLoadingInfo::LoadStoppedStatus:
         case QWebEngineLoadingInfo::LoadFailedStatus: {
+            if (wasDropped(info) && reissue_ && !reissued_) {
+                // Right after a navigation the delegate refused, the engine at times drops the
+                // next load: the application's own load is issued once more.
+                reissued_ = true;
+                reissuing_ = true;
+                std::weak_ptr<int> alive = lifetime_;
+                Scheduler::main().post([this, alive] {
+                    if (!alive.expired() && reissuing_) {
+                        reissue_();
+                    }
+                });
+                break;
+            }
+            loadUrls_.clear();
             loading_ = false;
             timeout_.cancel();
             if (failureReported_) {
-                failureReported_ = false;
                 break;
             }
             const UrlErrorCode code = info.status() == QWebEngineLoadingInfo::LoadStoppedStatus
@@ -261,6 +327,7 @@ void EngineWebPage::timedOut() {
         return;
     }
     failNow(UrlError(UrlErrorCode::TimedOut));
+    stopRequested_ = true;
     page_->triggerAction(QWebEnginePage::Stop);
 }
 

@@ -53,7 +53,14 @@ private:
     class EnginePage;
     friend class EnginePage;
 
+    // Starts the application's own load, kept so it can be issued again.
+    void issue(std::function<void()> load);
     bool acceptNavigation(const QUrl& url, int engineType, bool isMainFrame);
+    // From now on the engine's reports under `url` (or, for an HTML string, its base URL
+    // `reported`) are those of the page's load.
+    void followLoad(const QUrl& url, const QUrl& reported);
+    // The engine gave up the page's load on its own, not for a failure of the network.
+    bool wasDropped(const QWebEngineLoadingInfo& info) const;
     void loadingChanged(const QWebEngineLoadingInfo& info);
     void startTimeout(TimeInterval timeout);
     void timedOut();
@@ -71,8 +78,17 @@ private:
     bool loading_ = false;
     // The base URL of the HTML string being loaded: its navigation carries a data URL instead.
     std::optional<QUrl> pendingHtmlBase_;
-    // Navigations the delegate refused: the engine still reports them as started and stopped.
-    QList<QUrl> refused_;
+    // A requested load whose navigation the delegate has not been asked about yet.
+    bool awaitingOwnLoad_ = false;
+    // The application's last load, issued once more when the engine drops it without an error.
+    std::function<void()> reissue_;
+    bool reissued_ = false;
+    bool reissuing_ = false;
+    // Set when the application (or the load's timeout) stopped the load.
+    bool stopRequested_ = false;
+    // The URLs under which the engine reports the current load (its redirects included); the
+    // engine also reports navigations the delegate refused, which are not among them.
+    QList<QUrl> loadUrls_;
     ScopedTimer timeout_;
     // Set once a load has been reported failed, so the engine's own end of it is not reported too.
     bool failureReported_ = false;

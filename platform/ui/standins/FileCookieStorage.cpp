@@ -1,8 +1,8 @@
 #include "platform/ui/standins/FileCookieStorage.h"
 
 #include "platform/foundation/AtomicFile.h"
-#include "platform/foundation/Paths.h"
 #include "platform/foundation/SystemLog.h"
+#include "platform/ui/standins/LibraryFile.h"
 
 #include <QtCore/QDir>
 #include <QtCore/QFile>
@@ -88,11 +88,7 @@ FileCookieStorage::FileCookieStorage(QString path) : path_(std::move(path)) {
 }
 
 QString FileCookieStorage::defaultPath() {
-    const QString library = Paths::libraryDirectory();
-    if (library.isNull()) {
-        return {};
-    }
-    return QDir(library).filePath(QStringLiteral("Cookies/Cookies.json"));
+    return libraryFilePath(QStringLiteral("Cookies/Cookies.json"));
 }
 
 void FileCookieStorage::cookiesChanged() {

@@ -1,8 +1,8 @@
 #include "platform/ui/standins/Pasteboard.h"
 
-#include "platform/foundation/SharedState.h"
 #include "platform/ui/standins/ClipboardPasteboard.h"
 #include "platform/ui/standins/MemoryPasteboard.h"
+#include "platform/ui/standins/SharedSlot.h"
 
 #include <QtCore/QCoreApplication>
 #include <QtGui/QGuiApplication>
@@ -11,22 +11,8 @@ namespace platform {
 
 const QString Pasteboard::kPlainTextType = QStringLiteral("public.plain-text");
 
-namespace {
-
-std::shared_ptr<Pasteboard>& installed() {
-    // Never destroyed: the pasteboard may be asked for while the process ends.
-    static auto* const pasteboard = [] {
-        auto* holder = new std::shared_ptr<Pasteboard>();
-        onResetSharedState([] { installed().reset(); });
-        return holder;
-    }();
-    return *pasteboard;
-}
-
-}  // namespace
-
 std::shared_ptr<Pasteboard> Pasteboard::general() {
-    auto& pasteboard = installed();
+    auto& pasteboard = sharedSlot<std::shared_ptr<Pasteboard>>();
     if (!pasteboard) {
         // Without a GUI application there is no system clipboard to reach.
         if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr) {
@@ -39,7 +25,7 @@ std::shared_ptr<Pasteboard> Pasteboard::general() {
 }
 
 void Pasteboard::setGeneral(std::shared_ptr<Pasteboard> pasteboard) {
-    installed() = std::move(pasteboard);
+    sharedSlot<std::shared_ptr<Pasteboard>>() = std::move(pasteboard);
 }
 
 QString Pasteboard::string() const {

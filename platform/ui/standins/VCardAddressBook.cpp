@@ -1,12 +1,11 @@
 #include "platform/ui/standins/VCardAddressBook.h"
 
-#include "platform/foundation/Paths.h"
 #include "platform/foundation/Scheduler.h"
 #include "platform/foundation/SystemLog.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/ui/standins/LibraryFile.h"
 #include "platform/ui/standins/VCardReader.h"
 
-#include <QtCore/QDir>
 #include <QtCore/QFile>
 #include <QtCore/QLocale>
 
@@ -21,11 +20,7 @@ VCardAddressBook::VCardAddressBook(QString path, CompositeNameFormat nameFormat)
     : path_(std::move(path)), nameFormat_(nameFormat) {}
 
 QString VCardAddressBook::defaultPath() {
-    const QString library = Paths::libraryDirectory();
-    if (library.isNull()) {
-        return {};
-    }
-    return QDir(library).filePath(QStringLiteral("AddressBook/Contacts.vcf"));
+    return libraryFilePath(QStringLiteral("AddressBook/Contacts.vcf"));
 }
 
 CompositeNameFormat VCardAddressBook::systemNameFormat() {

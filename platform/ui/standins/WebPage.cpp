@@ -1,7 +1,7 @@
 #include "platform/ui/standins/WebPage.h"
 
-#include "platform/foundation/SharedState.h"
 #include "platform/ui/standins/EngineWebPage.h"
+#include "platform/ui/standins/SharedSlot.h"
 
 #include <QtCore/QJsonArray>
 #include <QtCore/QJsonDocument>
@@ -13,16 +13,6 @@ namespace platform {
 
 namespace {
 
-WebPage::Factory& installedFactory() {
-    // Never destroyed, like the other process-wide objects.
-    static auto* const factory = [] {
-        auto* holder = new WebPage::Factory();
-        onResetSharedState([] { installedFactory() = nullptr; });
-        return holder;
-    }();
-    return *factory;
-}
-
 // A string as a script literal: the id comes from callers, never pasted into the script as is.
 QString scriptLiteral(const QString& text) {
     const QByteArray json = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
@@ -32,14 +22,14 @@ QString scriptLiteral(const QString& text) {
 }  // namespace
 
 std::shared_ptr<WebPage> WebPage::create() {
-    if (const Factory& factory = installedFactory()) {
+    if (const Factory& factory = sharedSlot<Factory>()) {
         return factory();
     }
     return std::make_shared<EngineWebPage>();
 }
 
 void WebPage::setFactory(Factory factory) {
-    installedFactory() = std::move(factory);
+    sharedSlot<Factory>() = std::move(factory);
 }
 
 void WebPage::elementValue(const QString& elementId, StringResult result) {

@@ -4,6 +4,8 @@
 #include "tests/emulator/ServiceEmulator.h"
 #include "tests/support/RefusingPort.h"
 
+#include "tests/platform/ui/standins/RecordingWebDelegate.h"
+
 #include <gtest/gtest.h>
 
 namespace platform {
@@ -16,22 +18,6 @@ UrlRequest requestFor(const QString& url) {
     request.url = QUrl(url);
     return request;
 }
-
-class RecordingDelegate : public WebPageDelegate {
-public:
-    bool shouldStartLoad(WebPage&, const QUrl& url, WebNavigationType type) override {
-        asked.emplace_back(url, type);
-        return type != WebNavigationType::LinkClicked;
-    }
-    void didStartLoad(WebPage&) override { ++started; }
-    void didFinishLoad(WebPage&) override { ++finished; }
-    void didFailLoad(WebPage&, const UrlError& error) override { failures.push_back(error); }
-
-    std::vector<std::pair<QUrl, WebNavigationType>> asked;
-    int started = 0;
-    int finished = 0;
-    std::vector<UrlError> failures;
-};
 
 class EngineWebPageTest : public ::testing::Test {
 protected:
@@ -77,7 +63,8 @@ protected:
 
     zvemu::ServiceEmulator emulator;
     std::shared_ptr<CookieStorage> cookies = std::make_shared<CookieStorage>();
-    std::shared_ptr<RecordingDelegate> delegate = std::make_shared<RecordingDelegate>();
+    std::shared_ptr<zvtest::RecordingWebDelegate> delegate =
+        std::make_shared<zvtest::RecordingWebDelegate>();
     std::unique_ptr<EngineWebPage> page;
 };
 
@@ -123,7 +110,11 @@ TEST_F(EngineWebPageTest, AnEmailBodyWithScriptsOffIsMeasuredAndItsLinksGoToTheD
                              WebNavigationType::LinkClicked));
     // Anything the refused navigation would report has arrived once the next load finished.
     page->loadHtmlString(QStringLiteral("<p>next</p>"), base);
-    ASSERT_TRUE(waitForFinish(2));
+    ASSERT_TRUE(waitForFinish(2)) << delegate->finished << " finished, " << delegate->started
+                                  << " started, "
+                                  << (delegate->failures.empty()
+                                          ? std::string("no failure")
+                                          : delegate->failures[0].description().toStdString());
     EXPECT_EQ(delegate->started, 2);
     EXPECT_TRUE(delegate->failures.empty());
 }
@@ -212,6 +203,20 @@ TEST_F(EngineWebPageTest, FailuresReachTheDelegateWithThePlatformsCodes) {
     page->loadHtmlString(QStringLiteral("<p>after</p>"), QUrl(emulator.baseUrl()));
     ASSERT_TRUE(waitForFinish(1));
     EXPECT_EQ(delegate->failures.size(), 3u);
+}
+
+TEST_F(EngineWebPageTest, ALoadTheDelegateRefusesLeavesThePageAsItWas) {
+    page->loadHtmlString(QStringLiteral("<input id=\"a\" value=\"first\">"),
+                         QUrl(emulator.baseUrl()));
+    ASSERT_TRUE(waitForFinish(1));
+    delegate->refuseAll = true;
+    page->loadRequest(requestFor(storePage(QStringLiteral("other.html"), "<p>other</p>")));
+    ASSERT_TRUE(waitFor([&] { return delegate->asked.size() >= 2; }));
+    EXPECT_FALSE(page->isLoading());
+    EXPECT_EQ(page->url(), QUrl(emulator.baseUrl()));
+    EXPECT_EQ(elementValue(QStringLiteral("a")), QStringLiteral("first"));
+    EXPECT_EQ(delegate->started, 1);
+    EXPECT_TRUE(delegate->failures.empty());
 }
 
 TEST_F(EngineWebPageTest, APageMayBeReleasedFromAnAnswerAndNothingLaterArrives) {

@@ -2,28 +2,16 @@
 #include "platform/ui/standins/EngineWebPage.h"
 #include "platform/ui/standins/FakeWebPage.h"
 
+#include "tests/platform/ui/standins/RecordingWebDelegate.h"
+
 #include <gtest/gtest.h>
 
 namespace platform {
 namespace {
 
-class LinkRefusingDelegate : public WebPageDelegate {
-public:
-    bool shouldStartLoad(WebPage&, const QUrl& url, WebNavigationType type) override {
-        asked.emplace_back(url, type);
-        return type != WebNavigationType::LinkClicked;
-    }
-    void didFinishLoad(WebPage&) override { ++finished; }
-    void didFailLoad(WebPage&, const UrlError& error) override { failures.push_back(error); }
-
-    std::vector<std::pair<QUrl, WebNavigationType>> asked;
-    int finished = 0;
-    std::vector<UrlError> failures;
-};
-
 TEST(FakeWebPage, PlaysLoadsAndTapsThroughTheDelegateAndAnswersLater) {
     auto page = std::make_shared<FakeWebPage>();
-    auto delegate = std::make_shared<LinkRefusingDelegate>();
+    auto delegate = std::make_shared<zvtest::RecordingWebDelegate>();
     page->setDelegate(delegate);
     page->setElementValue(QStringLiteral("inputHiddenValue"), QStringLiteral("{}"));
     page->setContentHeight(411.2);

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/foundation/SharedState.h"
+
+namespace platform {
+
+// The process-wide slot of a replaceable service (the shared object or the factory that tests
+// replace): empty at first and again after every reset of shared state. Never destroyed, so it
+// can be asked for while the process ends.
+template <class T>
+T& sharedSlot() {
+    static T* const slot = [] {
+        auto* created = new T();
+        onResetSharedState([] { sharedSlot<T>() = T(); });
+        return created;
+    }();
+    return *slot;
+}
+
+}  // namespace platform
