@@ -6,11 +6,8 @@
 namespace platform {
 
 std::shared_ptr<AddressBook> AddressBook::shared() {
-    auto& book = sharedSlot<std::shared_ptr<AddressBook>>();
-    if (!book) {
-        book = std::make_shared<VCardAddressBook>(VCardAddressBook::defaultPath());
-    }
-    return book;
+    return sharedService<AddressBook>(
+        [] { return std::make_shared<VCardAddressBook>(VCardAddressBook::defaultPath()); });
 }
 
 void AddressBook::setShared(std::shared_ptr<AddressBook> book) {

@@ -25,11 +25,8 @@ bool isSameCookie(const QNetworkCookie& a, const QNetworkCookie& b) {
 }  // namespace
 
 std::shared_ptr<CookieStorage> CookieStorage::shared() {
-    auto& storage = sharedSlot<std::shared_ptr<CookieStorage>>();
-    if (!storage) {
-        storage = std::make_shared<FileCookieStorage>(FileCookieStorage::defaultPath());
-    }
-    return storage;
+    return sharedService<CookieStorage>(
+        [] { return std::make_shared<FileCookieStorage>(FileCookieStorage::defaultPath()); });
 }
 
 void CookieStorage::setShared(std::shared_ptr<CookieStorage> storage) {

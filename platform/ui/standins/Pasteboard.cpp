@@ -12,16 +12,13 @@ namespace platform {
 const QString Pasteboard::kPlainTextType = QStringLiteral("public.plain-text");
 
 std::shared_ptr<Pasteboard> Pasteboard::general() {
-    auto& pasteboard = sharedSlot<std::shared_ptr<Pasteboard>>();
-    if (!pasteboard) {
+    return sharedService<Pasteboard>([]() -> std::shared_ptr<Pasteboard> {
         // Without a GUI application there is no system clipboard to reach.
         if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr) {
-            pasteboard = std::make_shared<ClipboardPasteboard>();
-        } else {
-            pasteboard = std::make_shared<MemoryPasteboard>();
+            return std::make_shared<ClipboardPasteboard>();
         }
-    }
-    return pasteboard;
+        return std::make_shared<MemoryPasteboard>();
+    });
 }
 
 void Pasteboard::setGeneral(std::shared_ptr<Pasteboard> pasteboard) {

@@ -2,6 +2,8 @@
 
 #include "platform/foundation/SharedState.h"
 
+#include <memory>
+
 namespace platform {
 
 // The process-wide slot of a replaceable service (the shared object or the factory that tests
@@ -15,6 +17,17 @@ T& sharedSlot() {
         return created;
     }();
     return *slot;
+}
+
+// The shared object of a replaceable service: the one installed, else one made by `makeDefault`
+// on first use.
+template <class Service, class MakeDefault>
+std::shared_ptr<Service> sharedService(MakeDefault makeDefault) {
+    auto& service = sharedSlot<std::shared_ptr<Service>>();
+    if (!service) {
+        service = makeDefault();
+    }
+    return service;
 }
 
 }  // namespace platform
