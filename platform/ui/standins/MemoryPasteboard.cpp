@@ -1,0 +1,10 @@
+#include "platform/ui/standins/MemoryPasteboard.h"
+
+namespace platform {
+
+void MemoryPasteboard::setItem(const PasteboardItem& item) {
+    item_ = item;
+    ++changeCount_;
+}
+
+}  // namespace platform
