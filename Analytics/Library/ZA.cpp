@@ -1,5 +1,6 @@
 #include "Analytics/Library/ZA.h"
 
+#include "Analytics/Library/ZAConstants.h"
 #include "Analytics/Library/ZADataStore.h"
 #include "Analytics/Library/ZAExceptionParser.h"
 #include "Analytics/Library/ZAHitUtil.h"

@@ -181,7 +181,7 @@ void ZABatchingDispatcher::deleteAllHitsOnThread() {
     }
     if (!dataStore_->save(&error)) {
         ZA_LOG(Error, u"Failed to save after updating opt-out property %@: %@",
-               u"and deleting pending hits", error);
+               QStringLiteral("and deleting pending hits"), error);
     }
     setHasHits(false);
 }
