@@ -9,6 +9,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Scheduler.h"
 #include "tests/emulator/AnalyticsCollector.h"
+#include "tests/support/RefusingPort.h"
 
 #include <gtest/gtest.h>
 
