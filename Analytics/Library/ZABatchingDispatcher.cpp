@@ -310,33 +310,33 @@ std::vector<ZAHitRecord> ZABatchingDispatcher::hitsForDispatch() {
     if (total > maxBody) {
         const auto count = static_cast<unsigned>(hits.size());
         switch (strategy) {
-        case 1:
-            n = fitting;
-            break;
-        case 2:
-            n = batchByTimeGap(hits, fitting);
-            break;
-        case 3:
-            n = fitting;
-            if (total < 2 * static_cast<qsizetype>(maxBody)) {
-                n = 0;
-                for (unsigned i = 1; i + 1 <= count; ++i) {
-                    if (runningTotals[i - 1] <= total / 2) {
-                        n = i;
+            case 1:
+                n = fitting;
+                break;
+            case 2:
+                n = batchByTimeGap(hits, fitting);
+                break;
+            case 3:
+                n = fitting;
+                if (total < 2 * static_cast<qsizetype>(maxBody)) {
+                    n = 0;
+                    for (unsigned i = 1; i + 1 <= count; ++i) {
+                        if (runningTotals[i - 1] <= total / 2) {
+                            n = i;
+                        }
                     }
                 }
-            }
-            break;
-        case 4:
-            n = std::min(fitting, count / 2);
-            break;
-        case 5:
-            n = batchBySessionSplit(hits, fitting);
-            break;
-        default:
-            ZA_LOG(Error, u"unexpected batch strategy: %lu", strategy);
-            n = 1;
-            break;
+                break;
+            case 4:
+                n = std::min(fitting, count / 2);
+                break;
+            case 5:
+                n = batchBySessionSplit(hits, fitting);
+                break;
+            default:
+                ZA_LOG(Error, u"unexpected batch strategy: %lu", strategy);
+                n = 1;
+                break;
         }
     }
     hits.resize(std::min<std::size_t>(n, hits.size()));

@@ -20,12 +20,12 @@ constexpr int kMaxLevel = 9;
 
 int windowBitsFor(ZACompressionUtil::Mode mode) {
     switch (mode) {
-    case ZACompressionUtil::Mode::Gzip:
-        return kGzipWindowBits;
-    case ZACompressionUtil::Mode::Raw:
-        return kRawWindowBits;
-    case ZACompressionUtil::Mode::Zlib:
-        break;
+        case ZACompressionUtil::Mode::Gzip:
+            return kGzipWindowBits;
+        case ZACompressionUtil::Mode::Raw:
+            return kRawWindowBits;
+        case ZACompressionUtil::Mode::Zlib:
+            break;
     }
     return kZlibWindowBits;
 }

@@ -20,15 +20,16 @@ public:
     static std::optional<QByteArray> deflate(const QByteArray& data, int level = kDefaultLevel) {
         return compress(data, level, Mode::Zlib);
     }
-    static std::optional<QByteArray> rawDeflate(const QByteArray& data,
-                                                int level = kDefaultLevel) {
+    static std::optional<QByteArray> rawDeflate(const QByteArray& data, int level = kDefaultLevel) {
         return compress(data, level, Mode::Raw);
     }
 
     // None for empty input, a broken stream or bytes left after the stream's end.
     static std::optional<QByteArray> inflate(const QByteArray& data, bool isRawData);
     // zlib or gzip input, detected.
-    static std::optional<QByteArray> inflate(const QByteArray& data) { return inflate(data, false); }
+    static std::optional<QByteArray> inflate(const QByteArray& data) {
+        return inflate(data, false);
+    }
     static std::optional<QByteArray> rawInflate(const QByteArray& data) {
         return inflate(data, true);
     }

@@ -6,8 +6,10 @@
 // Functions rather than global objects, so that nothing depends on the order of static set-up.
 namespace za {
 
-#define ZA_NAME(fn, text) \
-    inline QString fn() { return QStringLiteral(text); }
+#define ZA_NAME(fn, text)            \
+    inline QString fn() {            \
+        return QStringLiteral(text); \
+    }
 
 // Hit and client.
 ZA_NAME(kZAHitType, "&t")

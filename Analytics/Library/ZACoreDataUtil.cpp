@@ -42,9 +42,9 @@ QVariantMap ZACoreDataUtil::oldModelDescription() {
         attribute(QStringLiteral("parametersData"), AttributeType::Binary, false, false),
         attribute(QStringLiteral("dispatchUrl"), AttributeType::String, true, false),
         attribute(QStringLiteral("zaVersion"), AttributeType::String, true, false)};
-    return {{QStringLiteral("entities"),
-             QVariantList{entity(QStringLiteral("ZAProperty"), property),
-                          entity(QStringLiteral("ZAHit"), hit)}}};
+    return {
+        {QStringLiteral("entities"), QVariantList{entity(QStringLiteral("ZAProperty"), property),
+                                                  entity(QStringLiteral("ZAHit"), hit)}}};
 }
 
 std::shared_ptr<platform::ManagedObjectModel> ZACoreDataUtil::modelWithDescription(

@@ -56,8 +56,8 @@ QString ZADataStore::databaseFullPath(const QString& fileName) {
 }
 
 std::shared_ptr<ZADataStore> ZADataStore::dataStore() {
-    std::shared_ptr<ZADataStore> store(new ZADataStore(databaseFullPath(currentStoreName()),
-                                                       databaseFullPath(olderStoreName())));
+    std::shared_ptr<ZADataStore> store(
+        new ZADataStore(databaseFullPath(currentStoreName()), databaseFullPath(olderStoreName())));
     ZAThread::shared().post([weak = std::weak_ptr<ZADataStore>(store)] {
         if (auto strong = weak.lock()) {
             strong->setUpCoreData();
@@ -91,7 +91,8 @@ bool ZADataStore::perform(const std::function<bool(QString* error)>& block, QStr
         try {
             result = block(&failure);
         } catch (const std::exception& exception) {
-            failure = QStringLiteral("SQLite error -1: %1").arg(QString::fromUtf8(exception.what()));
+            failure =
+                QStringLiteral("SQLite error -1: %1").arg(QString::fromUtf8(exception.what()));
             result = false;
         }
     });
@@ -227,7 +228,8 @@ std::optional<std::vector<ZAHitRecord>> ZADataStore::fetchHits(unsigned limit, Q
                 record.timestamp = object->value(u"timestamp").toDateTime();
                 record.objectID = ZAHitId{readingOlder_, object->objectID().rowid};
                 if (!readingOlder_) {
-                    record.parameters = decodeParameters(object->value(u"parameters").toByteArray());
+                    record.parameters =
+                        decodeParameters(object->value(u"parameters").toByteArray());
                 } else {
                     const ZAHitParameters stored =
                         decodeParameters(object->value(u"parametersData").toByteArray());
@@ -407,8 +409,7 @@ bool ZADataStore::setProperty(const QString& name, const QVariant& value, QStrin
         *error = describe(found.error());
         return false;
     }
-    std::shared_ptr<platform::ManagedObject> property =
-        found->empty() ? nullptr : found->front();
+    std::shared_ptr<platform::ManagedObject> property = found->empty() ? nullptr : found->front();
     if (!property) {
         property = oldContext_->insert(kPropertyEntity);
         property->setValue(u"name", name);

@@ -76,8 +76,7 @@ private:
     ZADataStore(QString currentPath, QString olderPath);
     void setUpCoreData();
     std::unique_ptr<platform::ManagedObjectContext> openStore(const QString& path, bool older);
-    std::optional<std::uint32_t> countHits(platform::ManagedObjectContext& context,
-                                           QString* error);
+    std::optional<std::uint32_t> countHits(platform::ManagedObjectContext& context, QString* error);
     void removeStaleHits(platform::ManagedObjectContext& context);
     bool deleteExcessHits(QString* error);
     QString fetchProperty(const QString& name, std::int64_t* number);

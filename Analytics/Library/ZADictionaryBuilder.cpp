@@ -55,8 +55,8 @@ ZADictionaryBuilder ZADictionaryBuilder::za_exceptionWithDescription(const QStri
     return builder;
 }
 
-ZADictionaryBuilder ZADictionaryBuilder::createExceptionWithDescription(
-    const QString& description, const QVariant& fatal) {
+ZADictionaryBuilder ZADictionaryBuilder::createExceptionWithDescription(const QString& description,
+                                                                        const QVariant& fatal) {
     ZAUsageTracker::trackAction("createExceptionWithDescription:withFatal:");
     return za_exceptionWithDescription(description, fatal);
 }
@@ -152,10 +152,9 @@ std::optional<QString> ZADictionaryBuilder::get(const QString& key) const {
     if (isZANull(value)) {
         return std::nullopt;
     }
-    logPlain(LogLevel::Warning,
-             QStringLiteral("Unexpected type in Builder: %1")
-                 .arg(value.isValid() ? QString::fromLatin1(value.typeName())
-                                      : QStringLiteral("(null)")));
+    logPlain(LogLevel::Warning, QStringLiteral("Unexpected type in Builder: %1")
+                                    .arg(value.isValid() ? QString::fromLatin1(value.typeName())
+                                                         : QStringLiteral("(null)")));
     return std::nullopt;
 }
 

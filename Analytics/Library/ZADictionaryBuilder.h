@@ -15,8 +15,7 @@ public:
     static ZADictionaryBuilder createAppView();
     // A null label stands for none; a value that is not a number for none.
     static ZADictionaryBuilder createEventWithCategory(const QString& category,
-                                                       const QString& action,
-                                                       const QString& label,
+                                                       const QString& action, const QString& label,
                                                        const QVariant& value = {});
     static ZADictionaryBuilder createExceptionWithDescription(const QString& description,
                                                               const QVariant& fatal);
@@ -25,21 +24,21 @@ public:
                                                            const QVariant& fatal);
     static ZADictionaryBuilder createTimingWithCategory(const QString& category,
                                                         const QVariant& interval,
-                                                        const QString& name,
-                                                        const QString& label);
+                                                        const QString& name, const QString& label);
     static ZADictionaryBuilder createSocialWithNetwork(const QString& network,
                                                        const QString& action,
                                                        const QString& target);
     static ZADictionaryBuilder createTransactionWithId(const QString& transactionId,
                                                        const QString& affiliation,
-                                                       const QVariant& revenue,
-                                                       const QVariant& tax,
+                                                       const QVariant& revenue, const QVariant& tax,
                                                        const QVariant& shipping,
                                                        const QString& currencyCode);
-    static ZADictionaryBuilder createItemWithTransactionId(
-        const QString& transactionId, const QString& name, const QString& sku,
-        const QString& category, const QVariant& price, const QVariant& quantity,
-        const QString& currencyCode);
+    static ZADictionaryBuilder createItemWithTransactionId(const QString& transactionId,
+                                                           const QString& name, const QString& sku,
+                                                           const QString& category,
+                                                           const QVariant& price,
+                                                           const QVariant& quantity,
+                                                           const QString& currencyCode);
 
     // A null key is refused with a warning; an invalid value is kept as the null marker.
     ZADictionaryBuilder& set(const QVariant& value, const QString& key);

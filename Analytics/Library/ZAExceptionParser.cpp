@@ -10,12 +10,12 @@
 #include <QtCore/QRegularExpression>
 #include <QtCore/QThread>
 
-#include <atomic>
-#include <memory>
-#include <cstdlib>
 #include <cxxabi.h>
-#include <exception>
 #include <execinfo.h>
+#include <atomic>
+#include <cstdlib>
+#include <exception>
+#include <memory>
 #include <typeinfo>
 
 namespace {
@@ -55,8 +55,8 @@ ZAExceptionInfo currentExceptionInfo() {
 }  // namespace
 
 QString ZAExceptionParser::symbolFromStackFrame(const QString& frame) {
-    const QStringList parts = frame.split(QRegularExpression(QStringLiteral("\\s+")),
-                                          Qt::SkipEmptyParts);
+    const QStringList parts =
+        frame.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
     if (parts.size() < 4 || parts[3] == QLatin1String("+[NSException")) {
         return QString();
     }
@@ -105,8 +105,8 @@ QStringList ZACurrentCallStackSymbols() {
             lines.append(QStringLiteral("%1 %2 %3 %4 + %5")
                              .arg(i)
                              .arg(match.captured(1).section(QLatin1Char('/'), -1),
-                                  match.captured(4), demangle(match.captured(2).toUtf8()).remove(
-                                                         QLatin1Char(' ')),
+                                  match.captured(4),
+                                  demangle(match.captured(2).toUtf8()).remove(QLatin1Char(' ')),
                                   match.captured(3)));
         } else {
             lines.append(QStringLiteral("%1 %2").arg(i).arg(line));

@@ -58,8 +58,7 @@ void ZAHitUtil::setDeviceInfo(const DeviceInfo& info) {
 }
 
 QString ZAHitUtil::userAgentStringWithProduct(const QString& product, const QString& version,
-                                              const QString& deviceModel,
-                                              const QString& systemName,
+                                              const QString& deviceModel, const QString& systemName,
                                               const QString& systemVersion,
                                               const QString& systemLanguage,
                                               const QString& systemCountry) {
@@ -144,6 +143,5 @@ QString ZAHitUtil::generateClientId() {
 
 QString ZAHitUtil::hashIdfa(const QString& advertisingId, const QString& clientId) {
     const QByteArray text = QStringLiteral("%1:%2").arg(advertisingId, clientId).toUtf8();
-    return QString::fromLatin1(
-        QCryptographicHash::hash(text, QCryptographicHash::Md5).toHex());
+    return QString::fromLatin1(QCryptographicHash::hash(text, QCryptographicHash::Md5).toHex());
 }

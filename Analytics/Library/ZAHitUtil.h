@@ -31,8 +31,7 @@ public:
     static void setDeviceInfo(const DeviceInfo& info);
 
     static QString userAgentStringWithProduct(const QString& product, const QString& version,
-                                              const QString& deviceModel,
-                                              const QString& systemName,
+                                              const QString& deviceModel, const QString& systemName,
                                               const QString& systemVersion,
                                               const QString& systemLanguage,
                                               const QString& systemCountry);

@@ -19,16 +19,16 @@ inline bool isZAText(const QVariant& value) {
 }
 inline bool isZANumber(const QVariant& value) {
     switch (value.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Bool:
-        return true;
-    default:
-        return false;
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+        case QMetaType::Double:
+        case QMetaType::Float:
+        case QMetaType::Bool:
+            return true;
+        default:
+            return false;
     }
 }
 // A number's decimal text: whole numbers without a fraction.

@@ -41,18 +41,18 @@ void logPlain(LogLevel level, const QString& text) {
         return;
     }
     switch (level) {
-    case LogLevel::Verbose:
-        logger->verbose(text);
-        break;
-    case LogLevel::Info:
-        logger->info(text);
-        break;
-    case LogLevel::Warning:
-        logger->warning(text);
-        break;
-    case LogLevel::Error:
-        logger->error(text);
-        break;
+        case LogLevel::Verbose:
+            logger->verbose(text);
+            break;
+        case LogLevel::Info:
+            logger->info(text);
+            break;
+        case LogLevel::Warning:
+            logger->warning(text);
+            break;
+        case LogLevel::Error:
+            logger->error(text);
+            break;
     }
 }
 

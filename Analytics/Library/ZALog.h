@@ -22,6 +22,5 @@ void logPlain(LogLevel level, const QString& text);
 
 }  // namespace za
 
-#define ZA_LOG(level, ...)                                                  \
-    ::za::log(::za::LogLevel::level, __func__, __FILE__, __LINE__,          \
-              ::platform::format(__VA_ARGS__))
+#define ZA_LOG(level, ...) \
+    ::za::log(::za::LogLevel::level, __func__, __FILE__, __LINE__, ::platform::format(__VA_ARGS__))

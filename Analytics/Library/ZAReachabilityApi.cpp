@@ -23,14 +23,14 @@ std::uint32_t flagsFor(QNetworkInformation* info) {
     }
     std::uint32_t flags = 0;
     switch (info->reachability()) {
-    case QNetworkInformation::Reachability::Disconnected:
-        return 0;
-    case QNetworkInformation::Reachability::Unknown:
-    case QNetworkInformation::Reachability::Local:
-    case QNetworkInformation::Reachability::Site:
-    case QNetworkInformation::Reachability::Online:
-        flags = kReachable;
-        break;
+        case QNetworkInformation::Reachability::Disconnected:
+            return 0;
+        case QNetworkInformation::Reachability::Unknown:
+        case QNetworkInformation::Reachability::Local:
+        case QNetworkInformation::Reachability::Site:
+        case QNetworkInformation::Reachability::Online:
+            flags = kReachable;
+            break;
     }
     if (info->transportMedium() == QNetworkInformation::TransportMedium::Cellular) {
         flags |= kIsWWAN;
@@ -75,8 +75,8 @@ public:
         if (info != nullptr) {
             auto cell = cell_;
             auto notify = [cell, info] { cell->deliver(flagsFor(info)); };
-            reachability_ = QObject::connect(
-                info, &QNetworkInformation::reachabilityChanged, notify);
+            reachability_ =
+                QObject::connect(info, &QNetworkInformation::reachabilityChanged, notify);
             medium_ = QObject::connect(info, &QNetworkInformation::transportMediumChanged, notify);
         }
         // The first state arrives as a callback, as on a change.

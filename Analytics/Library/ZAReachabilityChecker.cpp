@@ -36,7 +36,8 @@ bool ZAReachabilityChecker::start() {
         if (!monitor) {
             return false;
         }
-        if (!monitor->setCallback([this](std::uint32_t flags) { reachabilityFlagsChanged(flags); })) {
+        if (!monitor->setCallback(
+                [this](std::uint32_t flags) { reachabilityFlagsChanged(flags); })) {
             return false;
         }
     }
@@ -70,7 +71,8 @@ void ZAReachabilityChecker::setDelegate(ZAReachabilityDelegate* delegate) {
 void ZAReachabilityChecker::setReachabilityApi(std::shared_ptr<ZAReachabilityApi> api) {
     std::lock_guard guard(lock_);
     if (reachability_) {
-        ZA_LOG(Error, u"Cannot change reachability API while reachability running; call stop first.");
+        ZA_LOG(Error,
+               u"Cannot change reachability API while reachability running; call stop first.");
         return;
     }
     api_ = std::move(api);

@@ -1,7 +1,7 @@
 #include "Analytics/Library/ZARequestBuilder.h"
 
-#include "Analytics/Library/ZACompressionUtil.h"
 #include "Analytics/Library/ZAClock.h"
+#include "Analytics/Library/ZACompressionUtil.h"
 #include "Analytics/Library/ZAConstants.h"
 #include "Analytics/Library/ZAHitUtil.h"
 #include "Analytics/Library/ZALog.h"
@@ -55,9 +55,9 @@ QString ZARequestBuilder::parametersForHit(const ZAHitRecord& hit) const {
         }
     }
     QStringList pairs = encodeParameters(sent);
-    const auto hitTime = static_cast<std::uint64_t>(
-        static_cast<double>(hit.timestamp.toMSecsSinceEpoch()) / kMillisecondsPerSecond *
-        kMillisecondsPerSecond);
+    const auto hitTime =
+        static_cast<std::uint64_t>(static_cast<double>(hit.timestamp.toMSecsSinceEpoch()) /
+                                   kMillisecondsPerSecond * kMillisecondsPerSecond);
     pairs.append(encodeParameter(QStringLiteral("ht"), ZAStringUtil::uintString(hitTime)));
     const std::int64_t queued =
         ZAHitUtil::millisecondsElapsedFrom(hit.timestamp, za::currentDate());

@@ -14,7 +14,11 @@ public:
     // No answer within this long fails the request; the hits stay stored.
     static constexpr double kRequestTimeout = 60.0;
 
-    enum Compression : unsigned { CompressionNone = 0, CompressionDeflate = 1, CompressionGzip = 2 };
+    enum Compression : unsigned {
+        CompressionNone = 0,
+        CompressionDeflate = 1,
+        CompressionGzip = 2
+    };
 
     ZARequestBuilder();
 

@@ -16,7 +16,8 @@ public:
     static QString uintString(std::uint64_t value);
     // "%.*f", then trailing zeros after the point removed (and the point when nothing follows it).
     static QString decimalString(double value, int decimals);
-    // An amount in millionths as a decimal text: 2000000 -> "2", -1500000 -> "-1.5", 250000 -> ".25".
+    // An amount in millionths as a decimal text: 2000000 -> "2", -1500000 -> "-1.5", 250000 ->
+    // ".25".
     static QString currencyMicrosString(std::int64_t micros);
     // UTF-8 percent-encoding for form fields: a space becomes "+", every character but letters,
     // digits and "-._~'" an escape with upper-case digits.

@@ -23,7 +23,8 @@ public:
 
 private:
     friend class ZAThread;
-    explicit ZAThreadTimer(std::shared_ptr<za::ThreadTimerState> state) : state_(std::move(state)) {}
+    explicit ZAThreadTimer(std::shared_ptr<za::ThreadTimerState> state)
+        : state_(std::move(state)) {}
     std::shared_ptr<za::ThreadTimerState> state_;
 };
 
@@ -44,7 +45,9 @@ public:
     bool post(std::function<void()> work);
     void performAndWait(const std::function<void()>& work);
     // Returns once everything posted before has run.
-    void waitUntilIdle() { performAndWait([] {}); }
+    void waitUntilIdle() {
+        performAndWait([] {});
+    }
 
     ZAThreadTimer after(double delay, std::function<void()> work);
     ZAThreadTimer every(double interval, std::function<void()> work);

@@ -96,7 +96,8 @@ void ZATrackerImpl::za_send(const ZAHitParameters& hit) {
         type = model_->value(kZAHitType());
     }
     if (!type.isValid() || isZANull(type) ||
-        (isZAText(type) && (type.toString() == kZAAppView() || type.toString() == kZAScreenView()))) {
+        (isZAText(type) &&
+         (type.toString() == kZAAppView() || type.toString() == kZAScreenView()))) {
         model_->willSendScreenView();
     }
     model_->setValue(kZAUsageTracking(), ZAUsageTracker::getUsageSequence());

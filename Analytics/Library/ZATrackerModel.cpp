@@ -172,7 +172,8 @@ ZAHitParameters ZATrackerModel::buildDictionary() const {
         built.insert(it.key(), it.value());
     }
     const QVariant clientIdValue = built.value(kZAClientId());
-    if (isZANull(clientIdValue) || (isZAText(clientIdValue) && clientIdValue.toString().isEmpty())) {
+    if (isZANull(clientIdValue) ||
+        (isZAText(clientIdValue) && clientIdValue.toString().isEmpty())) {
         built.insert(kZAClientId(), clientId());
     }
     built.insert(kZACacheBuster(), cacheBuster());

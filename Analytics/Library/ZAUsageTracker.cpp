@@ -46,7 +46,8 @@ const QHash<QString, QChar>& letters() {
         {QStringLiteral("dispatch"), u's'},
         {QStringLiteral("setDispatchInterval:"), u't'},
         {QStringLiteral("createEventWithCategory:action:label:value:"), u'y'},
-        {QStringLiteral("createItemWithTransactionId:name:sku:category:price:quantity:currencyCode:"),
+        {QStringLiteral(
+             "createItemWithTransactionId:name:sku:category:price:quantity:currencyCode:"),
          u'z'},
         {QStringLiteral("setDryRun:"), u'2'},
         {QStringLiteral("dryRun"), u'3'},

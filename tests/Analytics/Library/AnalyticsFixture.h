@@ -86,8 +86,9 @@ public:
     }
     int count(const QString& text) const {
         std::lock_guard guard(lock_);
-        return static_cast<int>(std::count_if(lines_.cbegin(), lines_.cend(),
-                                              [&](const QString& line) { return line.contains(text); }));
+        return static_cast<int>(
+            std::count_if(lines_.cbegin(), lines_.cend(),
+                          [&](const QString& line) { return line.contains(text); }));
     }
 
 private:

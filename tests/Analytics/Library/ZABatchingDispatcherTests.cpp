@@ -30,7 +30,8 @@ TEST_F(Dispatcher, StoredHitsGoOutOneSecondAfterStartOnePerAnswer) {
         // One small hit each: a GET whose query is the hit.
         EXPECT_EQ(requests[i].method, "GET");
         ASSERT_EQ(requests[i].hits.size(), 1);
-        EXPECT_EQ(requests[i].hits[0].value(QStringLiteral("ea")), QStringLiteral("stored %1").arg(i));
+        EXPECT_EQ(requests[i].hits[0].value(QStringLiteral("ea")),
+                  QStringLiteral("stored %1").arg(i));
         EXPECT_TRUE(requests[i].hits[0].contains(QStringLiteral("ht")));
         EXPECT_TRUE(requests[i].headers.value("user-agent").startsWith("ZelvoAnalytics/3.09 ("));
     }
@@ -124,7 +125,8 @@ TEST_F(Dispatcher, SamplingKeepsHitsByClientHash) {
 }
 
 TEST_F(Dispatcher, CompressedPostCarriesTheWholePayload) {
-    for (unsigned compression : {ZARequestBuilder::CompressionGzip, ZARequestBuilder::CompressionDeflate}) {
+    for (unsigned compression :
+         {ZARequestBuilder::CompressionGzip, ZARequestBuilder::CompressionDeflate}) {
         ZA::resetSharedInstance();
         storeHits(2);
         auto dispatcher = ZA::sharedInstance().dispatcher();
@@ -160,7 +162,9 @@ TEST_F(Dispatcher, OversizedHitIsDroppedWithoutAnEmptyRequest) {
     settle();
     ASSERT_EQ(dispatcher->dataStore()->hitCount(), 2u);
     dispatcher->dispatch();
-    ASSERT_TRUE(waitFor([&] { return collector_.requestCount() == 1 && dispatcher->dataStore()->hitCount() == 0; }));
+    ASSERT_TRUE(waitFor([&] {
+        return collector_.requestCount() == 1 && dispatcher->dataStore()->hitCount() == 0;
+    }));
     EXPECT_EQ(collector_.hits()[0].value(QStringLiteral("el")), QStringLiteral("small"));
 }
 
@@ -208,7 +212,9 @@ TEST_F(Dispatcher, BatchLengthByStrategy) {
     EXPECT_EQ(ZABatchingDispatcher::batchByTimeGap(gaps, 0), 0u);
     // A tie goes to the later pair.
     EXPECT_EQ(ZABatchingDispatcher::batchByTimeGap({at(0), at(100), at(200)}, 3), 2u);
-    EXPECT_EQ(ZABatchingDispatcher::batchBySessionSplit({at(0), at(1), at(2, "start"), at(3)}, 4), 2u);
-    EXPECT_EQ(ZABatchingDispatcher::batchBySessionSplit({at(0), at(1, "end"), at(2), at(3)}, 4), 2u);
+    EXPECT_EQ(ZABatchingDispatcher::batchBySessionSplit({at(0), at(1), at(2, "start"), at(3)}, 4),
+              2u);
+    EXPECT_EQ(ZABatchingDispatcher::batchBySessionSplit({at(0), at(1, "end"), at(2), at(3)}, 4),
+              2u);
     EXPECT_EQ(ZABatchingDispatcher::batchBySessionSplit({at(0), at(1), at(2)}, 3), 3u);
 }

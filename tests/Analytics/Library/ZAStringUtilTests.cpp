@@ -29,13 +29,15 @@ TEST(ZAStringUtil, NumberTexts) {
 TEST(ZAStringUtil, PercentEncodingKeepsFormFieldsApart) {
     EXPECT_EQ(ZAStringUtil::percentEncode(QStringLiteral("a b&c")), QStringLiteral("a+b%26c"));
     EXPECT_EQ(ZAStringUtil::percentEncode(QStringLiteral("x=y'z")), QStringLiteral("x%3Dy'z"));
-    EXPECT_EQ(ZAStringUtil::percentEncode(QStringLiteral("é’/")), QStringLiteral("%C3%A9%E2%80%99%2F"));
+    EXPECT_EQ(ZAStringUtil::percentEncode(QStringLiteral("é’/")),
+              QStringLiteral("%C3%A9%E2%80%99%2F"));
     const QString text = QStringLiteral("Conversation screen & more = 100% ünïcode+");
     EXPECT_EQ(ZAStringUtil::percentDecode(ZAStringUtil::percentEncode(text)), text);
 }
 
 TEST(ZAStringUtil, QueryDecoding) {
-    const auto decoded = ZAStringUtil::decodeParametersFromQuery(QStringLiteral("x=1&y&x=2&a+b=c%26d"));
+    const auto decoded =
+        ZAStringUtil::decodeParametersFromQuery(QStringLiteral("x=1&y&x=2&a+b=c%26d"));
     EXPECT_EQ(decoded.value(QStringLiteral("x")), QStringLiteral("2"));
     EXPECT_TRUE(decoded.contains(QStringLiteral("y")));
     EXPECT_EQ(decoded.value(QStringLiteral("y")), QString());
@@ -60,7 +62,8 @@ TEST(ZAHitUtil, HashesAndIdentity) {
     const std::uint32_t ab = 97 + (97u << 14) + ((b << 6) & 0x0FFFFFC0u);
     EXPECT_EQ(ZAHitUtil::clientHash(QStringLiteral("ab")), ab ^ ((ab & 0x0FE00000u) >> 21));
     // A composed character counts once, by its first code unit.
-    EXPECT_EQ(ZAHitUtil::clientHash(QStringLiteral("e\u0301")), ZAHitUtil::clientHash(QStringLiteral("e")));
+    EXPECT_EQ(ZAHitUtil::clientHash(QStringLiteral("e\u0301")),
+              ZAHitUtil::clientHash(QStringLiteral("e")));
 
     const QString id = ZAHitUtil::generateClientId();
     EXPECT_EQ(id, id.toLower());
@@ -69,11 +72,14 @@ TEST(ZAHitUtil, HashesAndIdentity) {
     EXPECT_EQ(ZAHitUtil::hashIdfa(QStringLiteral("ad"), QStringLiteral("client")),
               QStringLiteral("5e28a2b849a1e6302958adf8755c20d4"));
     EXPECT_EQ(ZAHitUtil::systemLanguageFromLanguages({}), QStringLiteral("en"));
-    EXPECT_EQ(ZAHitUtil::systemLanguageFromLanguages({QStringLiteral("DE-ch")}), QStringLiteral("de-ch"));
-    EXPECT_EQ(ZAHitUtil::systemCountryFromLocale(QLocale(QStringLiteral("en_US"))), QStringLiteral("us"));
-    EXPECT_EQ(ZAHitUtil::userAgentStringWithProduct(QStringLiteral("ZelvoAnalytics"), QStringLiteral("3.09"),
-                                                    QStringLiteral("iPhone"), QStringLiteral("iPhone OS"),
-                                                    QStringLiteral("8.1"), QStringLiteral("en"),
-                                                    QStringLiteral("us")),
-              QStringLiteral("ZelvoAnalytics/3.09 (iPhone; U; CPU iPhone OS 8.1 like Mac OS X; en-us)"));
+    EXPECT_EQ(ZAHitUtil::systemLanguageFromLanguages({QStringLiteral("DE-ch")}),
+              QStringLiteral("de-ch"));
+    EXPECT_EQ(ZAHitUtil::systemCountryFromLocale(QLocale(QStringLiteral("en_US"))),
+              QStringLiteral("us"));
+    EXPECT_EQ(
+        ZAHitUtil::userAgentStringWithProduct(QStringLiteral("ZelvoAnalytics"),
+                                              QStringLiteral("3.09"), QStringLiteral("iPhone"),
+                                              QStringLiteral("iPhone OS"), QStringLiteral("8.1"),
+                                              QStringLiteral("en"), QStringLiteral("us")),
+        QStringLiteral("ZelvoAnalytics/3.09 (iPhone; U; CPU iPhone OS 8.1 like Mac OS X; en-us)"));
 }

@@ -16,8 +16,9 @@ TEST_F(Tracker, BurstOfSixtyPassesThenOneEveryTwoSeconds) {
     auto tracker = std::dynamic_pointer_cast<ZATrackerImpl>(
         analytics.trackerWithTrackingId(QStringLiteral("ZA-00000000-1")));
     ASSERT_TRUE(tracker);
-    const auto event = ZADictionaryBuilder::createEventWithCategory(
-        QStringLiteral("c"), QStringLiteral("a"), QString()).build();
+    const auto event = ZADictionaryBuilder::createEventWithCategory(QStringLiteral("c"),
+                                                                    QStringLiteral("a"), QString())
+                           .build();
     for (int i = 0; i < 61; ++i) {
         tracker->send(event);
     }
@@ -43,7 +44,8 @@ TEST_F(Tracker, BurstOfSixtyPassesThenOneEveryTwoSeconds) {
 TEST_F(Tracker, TrackersByNameAndTheDefault) {
     auto& analytics = ZA::sharedInstance();
     EXPECT_FALSE(analytics.trackerWithName(QStringLiteral(" \n"), QStringLiteral("ZA-1")));
-    EXPECT_EQ(logger_->count(QStringLiteral("Nil or empty name supplied. Cannot create tracker.")), 1);
+    EXPECT_EQ(logger_->count(QStringLiteral("Nil or empty name supplied. Cannot create tracker.")),
+              1);
     auto first = analytics.trackerWithName(QStringLiteral(" one "), QStringLiteral("ZA-1"));
     auto again = analytics.trackerWithName(QStringLiteral("one"), QStringLiteral("ZA-2"));
     auto second = analytics.trackerWithTrackingId(QStringLiteral("ZA-3"));
@@ -135,16 +137,19 @@ TEST(ZAExceptionParser, FramesAndDescriptions) {
              Case{"6 short line", nullptr},
              Case{"7   Zelvo   0x0004  onlyFour", "onlyFour"},
          }) {
-        const QString symbol = ZAExceptionParser::symbolFromStackFrame(QString::fromLatin1(c.frame));
+        const QString symbol =
+            ZAExceptionParser::symbolFromStackFrame(QString::fromLatin1(c.frame));
         EXPECT_EQ(symbol, c.symbol ? QString::fromLatin1(c.symbol) : QString()) << c.frame;
     }
-    ZAExceptionInfo info{QStringLiteral("std::runtime_error: boom"),
-                         {QStringLiteral("0 a 0x0 skipped + 1"), QStringLiteral("1 a 0x0 skipped + 1"),
-                          QStringLiteral("2 Zelvo 0x0 first + 1"), QStringLiteral("3 Zelvo 0x0 second + 1")}};
+    ZAExceptionInfo info{
+        QStringLiteral("std::runtime_error: boom"),
+        {QStringLiteral("0 a 0x0 skipped + 1"), QStringLiteral("1 a 0x0 skipped + 1"),
+         QStringLiteral("2 Zelvo 0x0 first + 1"), QStringLiteral("3 Zelvo 0x0 second + 1")}};
     EXPECT_EQ(ZAExceptionParser::exceptionDescription(info, 0),
               QStringLiteral("std::runtime_error: boom\nTrace:\nfirst\nsecond"));
     for (int i = 0; i < 40; ++i) {
-        info.callStackSymbols.append(QStringLiteral("%1 Zelvo 0x0 someFunctionName + 1").arg(i + 4));
+        info.callStackSymbols.append(
+            QStringLiteral("%1 Zelvo 0x0 someFunctionName + 1").arg(i + 4));
     }
     EXPECT_EQ(ZAExceptionParser::exceptionDescription(info, 150).size(), 150);
 }
@@ -171,7 +176,8 @@ TEST_F(Tracker, UncaughtExceptionIsReportedOnceAsAFatalHit) {
     ASSERT_TRUE(waitFor([&] { return collector_.requestCount() == 1; }));
     EXPECT_EQ(collector_.hits()[0].value(QStringLiteral("t")), QStringLiteral("exception"));
     EXPECT_EQ(collector_.hits()[0].value(QStringLiteral("exf")), QStringLiteral("1"));
-    EXPECT_EQ(collector_.hits()[0].value(QStringLiteral("exd")), QStringLiteral("std::logic_error: broken"));
+    EXPECT_EQ(collector_.hits()[0].value(QStringLiteral("exd")),
+              QStringLiteral("std::logic_error: broken"));
     EXPECT_FALSE(ZAReportUncaughtException(info));
     EXPECT_TRUE(logger_->contains(QStringLiteral("Bailing on multiple uncaught exceptions")));
 }

@@ -75,5 +75,6 @@ TEST_F(EventTracker, QueuedWhileTheCollectorIsDownDeliveredAfterRestart) {
     ZVEventTracker::tracker();
     advance(1.0);
     ASSERT_TRUE(waitFor([&] { return collector_.requestCount() == 1; }));
-    EXPECT_EQ(collector_.hits()[0].value(QStringLiteral("cd")), QStringLiteral("Conversation list screen"));
+    EXPECT_EQ(collector_.hits()[0].value(QStringLiteral("cd")),
+              QStringLiteral("Conversation list screen"));
 }
