@@ -30,6 +30,24 @@ int windowBitsFor(ZACompressionUtil::Mode mode) {
     return kZlibWindowBits;
 }
 
+// Runs `step` (one deflate or inflate call) in 1024-byte output chunks, appending what each
+// produced, until the stream ends; answers the zlib result that stopped it.
+template <class Step>
+int pump(z_stream& stream, QByteArray& out, Step step) {
+    char chunk[kChunkSize];
+    int result = Z_OK;
+    do {
+        stream.next_out = reinterpret_cast<Bytef*>(chunk);
+        stream.avail_out = kChunkSize;
+        result = step();
+        if (result != Z_OK && result != Z_STREAM_END) {
+            return result;
+        }
+        out.append(chunk, kChunkSize - static_cast<int>(stream.avail_out));
+    } while (result != Z_STREAM_END);
+    return result;
+}
+
 }  // namespace
 
 int ZACompressionUtil::effectiveLevel(int level) {
@@ -57,19 +75,12 @@ std::optional<QByteArray> ZACompressionUtil::compress(const QByteArray& data, in
     out.reserve(data.size() / 4);
     stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
     stream.avail_in = static_cast<uInt>(data.size());
-    char chunk[kChunkSize];
-    do {
-        stream.next_out = reinterpret_cast<Bytef*>(chunk);
-        stream.avail_out = kChunkSize;
-        result = ::deflate(&stream, Z_FINISH);
-        if (result != Z_OK && result != Z_STREAM_END) {
-            platform::systemLogFormat(u"Error trying to deflate some of the payload, error %d",
-                                      result);
-            deflateEnd(&stream);
-            return std::nullopt;
-        }
-        out.append(chunk, kChunkSize - static_cast<int>(stream.avail_out));
-    } while (result != Z_STREAM_END);
+    result = pump(stream, out, [&] { return ::deflate(&stream, Z_FINISH); });
+    if (result != Z_STREAM_END) {
+        platform::systemLogFormat(u"Error trying to deflate some of the payload, error %d", result);
+        deflateEnd(&stream);
+        return std::nullopt;
+    }
     if (stream.avail_in != 0) {
         platform::systemLogFormat(u"finished deflate w/o using all input, %u bytes left",
                                   stream.avail_in);
@@ -92,26 +103,14 @@ std::optional<QByteArray> ZACompressionUtil::inflate(const QByteArray& data, boo
     out.reserve(data.size() * 4);
     stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
     stream.avail_in = static_cast<uInt>(data.size());
-    char chunk[kChunkSize];
-    do {
-        stream.next_out = reinterpret_cast<Bytef*>(chunk);
-        stream.avail_out = kChunkSize;
-        result = ::inflate(&stream, Z_NO_FLUSH);
-        if (result != Z_OK && result != Z_STREAM_END) {
-            platform::systemLogFormat(u"Error trying to inflate some of the payload, error %d: %s",
-                                      result, stream.msg ? stream.msg : "");
-            inflateEnd(&stream);
-            return std::nullopt;
-        }
-        out.append(chunk, kChunkSize - static_cast<int>(stream.avail_out));
-        if (result == Z_OK && stream.avail_in == 0 && stream.avail_out != 0) {
-            // The input ended before the stream did.
-            platform::systemLogFormat(u"Error trying to inflate some of the payload, error %d: %s",
-                                      Z_BUF_ERROR, "truncated stream");
-            inflateEnd(&stream);
-            return std::nullopt;
-        }
-    } while (result != Z_STREAM_END);
+    // Input that ends before the stream does stops with Z_BUF_ERROR.
+    result = pump(stream, out, [&] { return ::inflate(&stream, Z_NO_FLUSH); });
+    if (result != Z_STREAM_END) {
+        platform::systemLogFormat(u"Error trying to inflate some of the payload, error %d: %s",
+                                  result, stream.msg ? stream.msg : "");
+        inflateEnd(&stream);
+        return std::nullopt;
+    }
     const uInt left = stream.avail_in;
     inflateEnd(&stream);
     if (left != 0) {

@@ -452,52 +452,46 @@ QString ZADataStore::clientId() {
     return clientId_;
 }
 
-void ZADataStore::setClientId(const QString& clientId) {
+template <class T>
+T ZADataStore::cachedAfterSetUp(const T& field) {
+    ZAThread::shared().waitUntilIdle();
+    std::lock_guard guard(cacheLock_);
+    return field;
+}
+
+template <class T>
+void ZADataStore::cacheAndWrite(T& field, const T& value, const QString& property) {
     {
         std::lock_guard guard(cacheLock_);
-        clientId_ = clientId;
+        field = value;
     }
-    writeProperty(kClientIdProperty, clientId);
+    writeProperty(property, QVariant::fromValue(value));
+}
+
+void ZADataStore::setClientId(const QString& clientId) {
+    cacheAndWrite(clientId_, clientId, kClientIdProperty);
 }
 
 QString ZADataStore::hashedIdfa() {
-    ZAThread::shared().waitUntilIdle();
-    std::lock_guard guard(cacheLock_);
-    return hashedIdfa_;
+    return cachedAfterSetUp(hashedIdfa_);
 }
 
 void ZADataStore::setHashedIdfa(const QString& hashed) {
-    {
-        std::lock_guard guard(cacheLock_);
-        hashedIdfa_ = hashed;
-    }
-    writeProperty(kIdfaProperty, hashed);
+    cacheAndWrite(hashedIdfa_, hashed, kIdfaProperty);
 }
 
 std::int64_t ZADataStore::idfaChangeCount() {
-    ZAThread::shared().waitUntilIdle();
-    std::lock_guard guard(cacheLock_);
-    return idfaChangeCount_;
+    return cachedAfterSetUp(idfaChangeCount_);
 }
 
 void ZADataStore::setIdfaChangeCount(std::int64_t count) {
-    {
-        std::lock_guard guard(cacheLock_);
-        idfaChangeCount_ = count;
-    }
-    writeProperty(kChangeCountProperty, QVariant::fromValue<qlonglong>(count));
+    cacheAndWrite(idfaChangeCount_, count, kChangeCountProperty);
 }
 
 std::int64_t ZADataStore::lastChangeTimeStamp() {
-    ZAThread::shared().waitUntilIdle();
-    std::lock_guard guard(cacheLock_);
-    return lastChangeTimeStamp_;
+    return cachedAfterSetUp(lastChangeTimeStamp_);
 }
 
 void ZADataStore::setLastChangeTimeStamp(std::int64_t stamp) {
-    {
-        std::lock_guard guard(cacheLock_);
-        lastChangeTimeStamp_ = stamp;
-    }
-    writeProperty(kChangeStampProperty, QVariant::fromValue<qlonglong>(stamp));
+    cacheAndWrite(lastChangeTimeStamp_, stamp, kChangeStampProperty);
 }

@@ -82,6 +82,12 @@ private:
     QString fetchProperty(const QString& name, std::int64_t* number);
     bool setProperty(const QString& name, const QVariant& value, QString* error);
     void writeProperty(const QString& name, const QVariant& value);
+    // A cached property, read once set-up has loaded it.
+    template <class T>
+    T cachedAfterSetUp(const T& field);
+    // Caches at once, then writes the property record on the SDK thread.
+    template <class T>
+    void cacheAndWrite(T& field, const T& value, const QString& property);
     platform::ManagedObjectContext* currentContext() const;
 
     const QString currentPath_;

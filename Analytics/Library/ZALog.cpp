@@ -1,38 +1,27 @@
 #include "Analytics/Library/ZALog.h"
 
 #include "Analytics/Library/ZAConstants.h"
+#include "Analytics/Library/ZASharedSlot.h"
 
 #include <QtCore/QFileInfo>
-
-#include <mutex>
 
 namespace za {
 
 namespace {
 
-std::mutex& loggerLock() {
-    static std::mutex lock;
-    return lock;
-}
-
-std::shared_ptr<ZALogger>& loggerSlot() {
-    static std::shared_ptr<ZALogger> logger;
-    return logger;
+ZASharedSlot<ZALogger>& loggerSlot() {
+    static ZASharedSlot<ZALogger> slot([] { return std::make_shared<ZADefaultLogger>(); });
+    return slot;
 }
 
 }  // namespace
 
 std::shared_ptr<ZALogger> sharedLogger() {
-    std::lock_guard guard(loggerLock());
-    if (!loggerSlot()) {
-        loggerSlot() = std::make_shared<ZADefaultLogger>();
-    }
-    return loggerSlot();
+    return loggerSlot().get();
 }
 
 void setSharedLogger(std::shared_ptr<ZALogger> logger) {
-    std::lock_guard guard(loggerLock());
-    loggerSlot() = std::move(logger);
+    loggerSlot().set(std::move(logger));
 }
 
 void logPlain(LogLevel level, const QString& text) {

@@ -1,19 +1,17 @@
 #include "Analytics/Library/ZAReachabilityApi.h"
 
+#include "Analytics/Library/ZASharedSlot.h"
+
 #include <QtNetwork/QNetworkInformation>
 
 #include <mutex>
 
 namespace {
 
-std::mutex& apiLock() {
-    static std::mutex lock;
-    return lock;
-}
-
-std::shared_ptr<ZAReachabilityApi>& apiSlot() {
-    static std::shared_ptr<ZAReachabilityApi> api;
-    return api;
+ZASharedSlot<ZAReachabilityApi>& apiSlot() {
+    static ZASharedSlot<ZAReachabilityApi> slot(
+        [] { return std::make_shared<ZANetworkInformationReachability>(); });
+    return slot;
 }
 
 std::uint32_t flagsFor(QNetworkInformation* info) {
@@ -100,16 +98,11 @@ private:
 }  // namespace
 
 std::shared_ptr<ZAReachabilityApi> ZAReachabilityApi::defaultApi() {
-    std::lock_guard guard(apiLock());
-    if (!apiSlot()) {
-        apiSlot() = std::make_shared<ZANetworkInformationReachability>();
-    }
-    return apiSlot();
+    return apiSlot().get();
 }
 
 void ZAReachabilityApi::setDefaultApi(std::shared_ptr<ZAReachabilityApi> api) {
-    std::lock_guard guard(apiLock());
-    apiSlot() = std::move(api);
+    apiSlot().set(std::move(api));
 }
 
 std::unique_ptr<ZAReachabilityMonitor> ZANetworkInformationReachability::createWithName(
