@@ -1,6 +1,7 @@
 #include "Analytics/Library/ZADictionaryBuilder.h"
 
 #include "Analytics/Library/ZAConstants.h"
+#include "Analytics/Library/ZAFields.h"
 #include "Analytics/Library/ZALog.h"
 #include "Analytics/Library/ZAStringUtil.h"
 #include "Analytics/Library/ZAUsageTracker.h"
@@ -183,6 +184,74 @@ ZADictionaryBuilder& ZADictionaryBuilder::setCampaignParametersFromUrl(const QSt
     return *this;
 }
 
+ZADictionaryBuilder& ZADictionaryBuilder::setProductAction(
+    std::shared_ptr<const ZAProductAction> action) {
+    productAction_ = std::move(action);
+    return *this;
+}
+
+ZADictionaryBuilder& ZADictionaryBuilder::addProduct(
+    std::shared_ptr<const ZAIndexedBlock> product) {
+    if (product) {
+        products_.push_back(std::move(product));
+    }
+    return *this;
+}
+
+ZADictionaryBuilder& ZADictionaryBuilder::addPromotion(
+    std::shared_ptr<const ZAIndexedBlock> promotion) {
+    if (promotion) {
+        promotions_.push_back(std::move(promotion));
+    }
+    return *this;
+}
+
+ZADictionaryBuilder& ZADictionaryBuilder::addProductImpression(
+    std::shared_ptr<const ZAImpression> impression, const QString& impressionList) {
+    if (!impression) {
+        return *this;
+    }
+    const QString name = impressionList.isNull() ? QString(QLatin1String("")) : impressionList;
+    if (!impressionListNames_.contains(name)) {
+        impressionListNames_.append(name);
+    }
+    impressionLists_[name].push_back(std::move(impression));
+    return *this;
+}
+
+namespace {
+
+void insertAll(ZAHitParameters& into, const ZAHitParameters& from) {
+    for (auto it = from.cbegin(); it != from.cend(); ++it) {
+        into.insert(it.key(), it.value());
+    }
+}
+
+template <class Block>
+void insertByPosition(ZAHitParameters& into, const std::vector<std::shared_ptr<Block>>& blocks) {
+    unsigned long position = 1;
+    for (const auto& block : blocks) {
+        insertAll(into, block->buildWithIndex(position++));
+    }
+}
+
+}  // namespace
+
 ZAHitParameters ZADictionaryBuilder::build() const {
-    return parameters_;
+    ZAHitParameters built = parameters_;
+    if (productAction_) {
+        insertAll(built, productAction_->build());
+    }
+    insertByPosition(built, products_);
+    insertByPosition(built, promotions_);
+    unsigned long list = 1;
+    for (const QString& name : impressionListNames_) {
+        built.insert(ZAEcommerceFields::impressionListForIndex(list) + kZAImpressionName(), name);
+        unsigned long position = 1;
+        for (const auto& impression : impressionLists_.value(name)) {
+            insertAll(built, impression->buildWithListIndex(list, position++));
+        }
+        ++list;
+    }
+    return built;
 }

@@ -4,7 +4,31 @@
 
 #include <QtCore/QString>
 
+#include <QtCore/QStringList>
+
+#include <memory>
 #include <optional>
+#include <vector>
+
+// E-commerce blocks a hit may carry. The builder only places their fields; the blocks make them.
+class ZAProductAction {
+public:
+    virtual ~ZAProductAction() = default;
+    virtual ZAHitParameters build() const = 0;
+};
+
+// A product or a promotion, whose fields name its 1-based position.
+class ZAIndexedBlock {
+public:
+    virtual ~ZAIndexedBlock() = default;
+    virtual ZAHitParameters buildWithIndex(unsigned long index) const = 0;
+};
+
+class ZAImpression {
+public:
+    virtual ~ZAImpression() = default;
+    virtual ZAHitParameters buildWithListIndex(unsigned long list, unsigned long index) const = 0;
+};
 
 // Makes the parameter dictionary of one hit: a class operation per kind of hit sets its type and
 // fields, further operations add fields, and build() returns the dictionary. A missing text or
@@ -49,6 +73,15 @@ public:
     // The nine campaign fields from a URL's query (or the text itself when it has none).
     ZADictionaryBuilder& setCampaignParametersFromUrl(const QString& url);
 
+    ZADictionaryBuilder& setProductAction(std::shared_ptr<const ZAProductAction> action);
+    ZADictionaryBuilder& addProduct(std::shared_ptr<const ZAIndexedBlock> product);
+    ZADictionaryBuilder& addPromotion(std::shared_ptr<const ZAIndexedBlock> promotion);
+    // An impression without an object is ignored; a null list name counts as the empty name.
+    ZADictionaryBuilder& addProductImpression(std::shared_ptr<const ZAImpression> impression,
+                                              const QString& impressionList);
+
+    // The plain fields, then the product action's, the products' and promotions' by position,
+    // and each impression list's name and impressions; later entries win.
     ZAHitParameters build() const;
     const ZAHitParameters& parameters() const { return parameters_; }
 
@@ -57,6 +90,11 @@ private:
     static ZADictionaryBuilder withHitType(const QString& type);
 
     ZAHitParameters parameters_;
+    std::shared_ptr<const ZAProductAction> productAction_;
+    std::vector<std::shared_ptr<const ZAIndexedBlock>> products_;
+    std::vector<std::shared_ptr<const ZAIndexedBlock>> promotions_;
+    QStringList impressionListNames_;
+    QMap<QString, std::vector<std::shared_ptr<const ZAImpression>>> impressionLists_;
 };
 
 namespace za {

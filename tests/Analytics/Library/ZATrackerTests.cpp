@@ -3,6 +3,7 @@
 #include "Analytics/Library/ZACompressionUtil.h"
 #include "Analytics/Library/ZADictionaryBuilder.h"
 #include "Analytics/Library/ZAExceptionParser.h"
+#include "Analytics/Library/ZAFields.h"
 #include "Analytics/Library/ZATrackerImpl.h"
 #include "Analytics/Library/ZATrackerModel.h"
 
@@ -105,6 +106,41 @@ TEST(ZADictionaryBuilder, HitKinds) {
     EXPECT_EQ(builder.get(QStringLiteral("&cs")), QStringLiteral("news"));
     EXPECT_EQ(builder.get(QStringLiteral("&clid")), QStringLiteral("7"));
     EXPECT_TRUE(isZANull(builder.build().value(QStringLiteral("&cn"))));
+}
+
+TEST(ZADictionaryBuilder, EcommerceBlocksByPosition) {
+    struct Product : ZAIndexedBlock {
+        explicit Product(QString sku) : sku(std::move(sku)) {}
+        ZAHitParameters buildWithIndex(unsigned long index) const override {
+            return {{ZAEcommerceFields::productFieldForIndex(index, QStringLiteral("&id")), sku}};
+        }
+        QString sku;
+    };
+    struct Impression : ZAImpression {
+        ZAHitParameters buildWithListIndex(unsigned long list, unsigned long index) const override {
+            return {{ZAEcommerceFields::productImpressionForList(list, index, QStringLiteral("nm")),
+                     QStringLiteral("seen")}};
+        }
+    };
+    ZADictionaryBuilder builder = ZADictionaryBuilder::createScreenView();
+    builder.addProduct(std::make_shared<Product>(QStringLiteral("a")))
+        .addProduct(std::make_shared<Product>(QStringLiteral("b")))
+        .addProductImpression(std::make_shared<Impression>(), QString())
+        .addProductImpression(std::make_shared<Impression>(), QStringLiteral("search"))
+        .addProductImpression(std::make_shared<Impression>(), QString())
+        .addProductImpression(nullptr, QStringLiteral("ignored"));
+    const auto built = builder.build();
+    EXPECT_EQ(built.value(QStringLiteral("&pr1id")), QStringLiteral("a"));
+    EXPECT_EQ(built.value(QStringLiteral("&pr2id")), QStringLiteral("b"));
+    EXPECT_EQ(built.value(QStringLiteral("&il1nm")), QStringLiteral(""));
+    EXPECT_EQ(built.value(QStringLiteral("&il2nm")), QStringLiteral("search"));
+    EXPECT_FALSE(built.contains(QStringLiteral("&il3nm")));
+    EXPECT_TRUE(built.contains(QStringLiteral("&il1pi2nm")));
+    EXPECT_TRUE(built.contains(QStringLiteral("&il2pi1nm")));
+    EXPECT_EQ(ZAFields::customDimensionForIndex(1), QStringLiteral("&cd1"));
+    EXPECT_EQ(ZAEcommerceFields::productFieldForIndex(3, QString()), QStringLiteral("&pr3"));
+    EXPECT_EQ(ZAEcommerceFields::promotionForIndex(2, QStringLiteral("&nm")),
+              QStringLiteral("&promo2nm"));
 }
 
 TEST(ZACompressionUtil, LevelsAndBrokenStreams) {
