@@ -46,8 +46,13 @@ void ZATrackerImpl::set(const QString& field, const QVariant& value) {
 }
 
 std::optional<QString> ZATrackerImpl::za_get(const QString& field) {
-    std::lock_guard guard(lock_);
-    const QVariant value = model_->value(field);
+    std::shared_ptr<ZATrackerModel> snapshot;
+    {
+        std::lock_guard guard(lock_);
+        snapshot = model_->copy();
+    }
+    // A computed field may wait for the SDK thread (the client id): never under the lock.
+    const QVariant value = snapshot->value(field);
     if (isZAText(value)) {
         return value.toString();
     }
