@@ -34,6 +34,9 @@ private:
 // them with the virtual clock: when one falls due there, it is posted here.
 class ZAThread : public QThread {
 public:
+    // The SDK runs on shared(); a thread of its own is for tests that end one.
+    ZAThread();
+
     // The one thread, created and started at the first call.
     static ZAThread& shared();
     // The shared thread when it was started; null otherwise.
@@ -59,7 +62,6 @@ protected:
     void run() override;
 
 private:
-    ZAThread();
     ZAThreadTimer schedule(double delay, double interval, std::function<void()> work);
 
     std::mutex lock_;

@@ -7,6 +7,8 @@
 #include "Analytics/Library/ZAURLConnection.h"
 
 using RequestBuilder = AnalyticsTest;
+using Reachability = AnalyticsTest;
+using TrackerModel = AnalyticsTest;
 
 TEST_F(RequestBuilder, EncodesOnlySentFieldsWithTheCacheBusterLast) {
     ZARequestBuilder builder;
@@ -67,7 +69,7 @@ TEST_F(RequestBuilder, DryRunAnswers200AndSendsNothing) {
     EXPECT_EQ(collector_.requestCount(), 0u);
 }
 
-TEST(ZAReachabilityChecker, StatusFromFlags) {
+TEST(Reachability, StatusFromFlags) {
     struct Case {
         std::uint32_t flags;
         int status;
@@ -78,7 +80,7 @@ TEST(ZAReachabilityChecker, StatusFromFlags) {
     }
 }
 
-TEST_F(RequestBuilder, CheckerTellsItsDelegateOfChangesOnly) {
+TEST_F(Reachability, CheckerTellsItsDelegateOfChangesOnly) {
     struct Delegate : ZAReachabilityDelegate {
         void reachabilityStatusChanged(ZAReachabilityChecker&, int status) override {
             statuses.push_back(status);
@@ -105,7 +107,7 @@ TEST_F(RequestBuilder, CheckerTellsItsDelegateOfChangesOnly) {
     EXPECT_EQ(delegate.statuses.size(), 2u);
 }
 
-TEST_F(RequestBuilder, ModelCompletesHitsWithTheStoresClientId) {
+TEST_F(TrackerModel, CompletesHitsWithTheStoresClientId) {
     auto store = ZADataStore::dataStore();
     ZATrackerModel model(store);
     model.setValue(QStringLiteral("&cid"), QStringLiteral(""));

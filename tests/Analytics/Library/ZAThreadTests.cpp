@@ -39,3 +39,20 @@ TEST_F(SdkThread, DelayedCallsAndTimersFollowTheVirtualClock) {
     EXPECT_EQ(cancelled.load(), 0);
     EXPECT_FALSE(timer.isValid());
 }
+
+TEST(ZAThreadShutdown, RunsWhatWasQueuedThenEndsAndDropsLaterWork) {
+    ZAThread thread;
+    thread.start();
+    std::atomic<int> ran{0};
+    thread.performAndWait([] {});
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(thread.post([&] { ++ran; }));
+    }
+    thread.shutdown();
+    EXPECT_TRUE(thread.isFinished());
+    EXPECT_EQ(ran.load(), 3);
+    EXPECT_FALSE(thread.post([&] { ++ran; }));
+    // A waiting hop to an ended thread returns instead of waiting for ever.
+    thread.performAndWait([&] { ++ran; });
+    EXPECT_EQ(ran.load(), 3);
+}
