@@ -37,6 +37,15 @@ platform::FetchRequest hitsRequest(unsigned limit) {
     return request;
 }
 
+platform::FetchRequest requestPropertyWithName(const QString& name) {
+    platform::FetchRequest request;
+    request.entityName = kPropertyEntity;
+    request.predicate = QStringLiteral("name == $name");
+    request.variables = {{QStringLiteral("name"), name}};
+    request.fetchLimit = 1;
+    return request;
+}
+
 QByteArray encodeParameters(const ZAHitParameters& parameters) {
     return QJsonDocument(QJsonObject::fromVariantMap(parameters)).toJson(QJsonDocument::Compact);
 }
@@ -383,12 +392,7 @@ bool ZADataStore::isReadingOlderStore() {
 }
 
 QString ZADataStore::fetchProperty(const QString& name, std::int64_t* number) {
-    platform::FetchRequest request;
-    request.entityName = kPropertyEntity;
-    request.predicate = QStringLiteral("name == $name");
-    request.variables = {{QStringLiteral("name"), name}};
-    request.fetchLimit = 1;
-    auto found = oldContext_->fetch(request);
+    auto found = oldContext_->fetch(requestPropertyWithName(name));
     if (!found || found->empty()) {
         return QString();
     }
@@ -399,12 +403,7 @@ QString ZADataStore::fetchProperty(const QString& name, std::int64_t* number) {
 }
 
 bool ZADataStore::setProperty(const QString& name, const QVariant& value, QString* error) {
-    platform::FetchRequest request;
-    request.entityName = kPropertyEntity;
-    request.predicate = QStringLiteral("name == $name");
-    request.variables = {{QStringLiteral("name"), name}};
-    request.fetchLimit = 1;
-    auto found = oldContext_->fetch(request);
+    auto found = oldContext_->fetch(requestPropertyWithName(name));
     if (!found) {
         *error = describe(found.error());
         return false;
