@@ -69,7 +69,7 @@ TEST_F(RequestBuilder, DryRunAnswers200AndSendsNothing) {
     EXPECT_EQ(collector_.requestCount(), 0u);
 }
 
-TEST(Reachability, StatusFromFlags) {
+TEST(ReachabilityFlags, StatusFromFlags) {
     struct Case {
         std::uint32_t flags;
         int status;
