@@ -90,6 +90,21 @@ TEST_F(Dispatcher, CompletionHandlerTellsWhatHappened) {
     EXPECT_EQ(collector_.requestCount(), 1u);
 }
 
+TEST_F(Dispatcher, NoAnswerIsAFailureAndKeepsTheHit) {
+    zvtest::RefusingPort refusing;
+    ASSERT_TRUE(refusing.isBound());
+    pointAt(refusing.baseUrl() + QStringLiteral("collect"));
+    auto& analytics = ZA::sharedInstance();
+    analytics.setDispatchInterval(0);
+    analytics.dispatcher()->queueDispatch({{QStringLiteral("&t"), QStringLiteral("event")}});
+    settle();
+    std::atomic<int> result{-1};
+    analytics.dispatchWithCompletionHandler([&](int r) { result = r; });
+    ASSERT_TRUE(waitFor([&] { return result.load() != -1; }));
+    EXPECT_EQ(result.load(), ZABatchingDispatcher::Error);
+    EXPECT_EQ(storedHits(), 1u);
+}
+
 TEST_F(Dispatcher, HitsPastTheAgeLimitAreDeletedUnsent) {
     const QDateTime now = za::currentDate();
     storeHits(1, now.addSecs(-30 * 24 * 3600));
