@@ -123,7 +123,12 @@ std::unique_ptr<platform::ManagedObjectContext> ZADataStore::openStore(const QSt
     if (opened) {
         return std::move(opened.value());
     }
-    // A file that cannot be opened is thrown away with its hits and properties.
+    // Only a damaged file is thrown away, with its hits and properties; a full disk, a lock or
+    // permissions leave it, and its hits, for the next start.
+    if (!opened.error() || !opened.error()->isCorruption()) {
+        ZA_LOG(Error, u"Error creating database with URL %@: %@", path, describe(opened.error()));
+        return nullptr;
+    }
     platform::removeStoreFiles(path);
     ZA_LOG(Warning, u"Corrupted database with URL %@: %@", path, describe(opened.error()));
     auto reopened = platform::ManagedObjectContext::open(path, model);

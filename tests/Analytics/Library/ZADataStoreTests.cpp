@@ -4,6 +4,7 @@
 #include "Analytics/Library/ZACoreDataUtil.h"
 #include "platform/store/ManagedObjectContext.h"
 
+#include <QtCore/QDir>
 #include <QtCore/QFile>
 #include <QtCore/QJsonDocument>
 #include <QtCore/QJsonObject>
@@ -139,4 +140,20 @@ TEST_F(HitStore, PropertiesPersist) {
     EXPECT_EQ(store->hashedIdfa(), QStringLiteral("abc"));
     EXPECT_EQ(store->idfaChangeCount(), 3);
     EXPECT_EQ(store->lastChangeTimeStamp(), 1700000000);
+}
+
+TEST_F(HitStore, WhatCannotBeOpenedForOtherReasonsIsLeftInPlace) {
+    // A folder where the file should be: SQLite cannot open it, and nothing proves it damaged.
+    const QString path = ZADataStore::databaseFullPath(ZADataStore::currentStoreName());
+    ASSERT_TRUE(QDir().mkpath(path));
+    {
+        QFile inside(QDir(path).filePath(QStringLiteral("keep-me")));
+        ASSERT_TRUE(inside.open(QIODevice::WriteOnly));
+    }
+    auto store = ZADataStore::dataStore();
+    EXPECT_FALSE(store->isSetUp());
+    EXPECT_EQ(store->hitCount(), ZADataStore::kHitCountFailed);
+    EXPECT_FALSE(logger_->contains(QStringLiteral("Corrupted database")));
+    EXPECT_TRUE(logger_->contains(QStringLiteral("Error creating database with URL")));
+    EXPECT_TRUE(QFile::exists(QDir(path).filePath(QStringLiteral("keep-me"))));
 }
