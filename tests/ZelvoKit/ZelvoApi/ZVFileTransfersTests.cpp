@@ -465,6 +465,8 @@ TEST_F(ZVFileTransfersTest, WhatTheTransfersWriteIsTheUsersAloneWhateverTheUmask
         }
         EXPECT_TRUE(readTestFile(tempUploads() + u'/' + copies.front()) == bytes);
 
+        // Released only once it is held: an upload still on its way would be held afresh.
+        ASSERT_TRUE(waitUntil([&] { return emulator.heldCount() == 1; }));
         emulator.releaseHeld();
         ASSERT_TRUE(waitUntil([&] { return uploader->ends() == 1; }));
         EXPECT_EQ(uploader->uploads.size(), 1);
