@@ -1,4 +1,4 @@
-#include "ZelvoKit/model/StartUp.h"
+#include "ZelvoKit/StartUp.h"
 #include "ZelvoKit/model/ZVDataModel.h"
 #include "ZelvoKit/support/base/ZVError.h"
 #include "platform/store/ManagedObject.h"
