@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QtCore/QString>
+#include <QtGui/QColor>
+#include <QtGui/QFont>
+
+#include <functional>
+#include <vector>
+
+namespace platform {
+
+// The room an inline placeholder (U+FFFC) takes in its line, in points.
+struct PlaceholderMetrics {
+    qreal width = 0;
+    qreal ascent = 0;
+    qreal descent = 0;
+};
+// Asked each time the placeholder is laid out, so that its owner can size it late.
+using PlaceholderCallback = std::function<PlaceholderMetrics()>;
+
+enum class TextAlignment { Left, Right, Center, Justified };
+
+// How a paragraph is laid out. A paragraph takes the style of its first character.
+struct ParagraphLayout {
+    TextAlignment alignment = TextAlignment::Left;
+    qreal firstLineHeadIndent = 0;
+    qreal headIndent = 0;
+    // Positive: distance from the leading edge; zero or negative: inset from the trailing edge.
+    qreal tailIndent = 0;
+    // Extra space between lines, after each paragraph and before each paragraph (not the first).
+    qreal lineSpacing = 0;
+    qreal paragraphSpacing = 0;
+    qreal paragraphSpacingBefore = 0;
+    // Bounds on a line's height (0: none), and a multiple of the font's natural line height (0: 1).
+    qreal minimumLineHeight = 0;
+    qreal maximumLineHeight = 0;
+    qreal lineHeightMultiple = 0;
+
+    bool operator==(const ParagraphLayout&) const = default;
+};
+
+// The look of one run of text with every attribute resolved: what the text frame needs to lay it
+// out and draw it.
+struct TextLook {
+    QFont font;
+    QColor foreground = Qt::black;
+    bool underline = false;
+    bool strikethrough = false;
+    ParagraphLayout paragraph;
+    // Set on a run of U+FFFC characters that stand for inline objects.
+    PlaceholderCallback placeholder;
+};
+
+struct TextLookRun {
+    int location = 0;
+    int length = 0;
+    TextLook look;
+};
+
+// Text with its looks resolved, runs in order and covering the whole string. Built from an
+// attributed string (fonts and colours resolved) or directly.
+class StyledText {
+public:
+    StyledText() = default;
+    StyledText(const QString& text, const TextLook& look) { append(text, look); }
+
+    void append(const QString& text, const TextLook& look);
+    // One placeholder character whose size comes from `callback`.
+    void appendPlaceholder(const TextLook& look, PlaceholderCallback callback);
+
+    const QString& string() const { return string_; }
+    const std::vector<TextLookRun>& runs() const { return runs_; }
+    int length() const { return static_cast<int>(string_.size()); }
+    bool isEmpty() const { return string_.isEmpty(); }
+    // The run holding character `index` (the last run past the end); null when there is none.
+    const TextLookRun* runAt(int index) const;
+
+private:
+    QString string_;
+    std::vector<TextLookRun> runs_;
+};
+
+}  // namespace platform
