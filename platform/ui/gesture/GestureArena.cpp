@@ -1,10 +1,39 @@
 #include "platform/ui/gesture/GestureArena.h"
 
+#include "platform/foundation/Scheduler.h"
+
 #include <algorithm>
 
 namespace platform {
 
 using State = GestureRecognizerState;
+
+GestureArena::~GestureArena() = default;
+
+void GestureArena::queueActions(GestureRecognizer& recognizer) {
+    const auto self = recognizer.weak_from_this();
+    const bool queued = std::any_of(pendingActions_.begin(), pendingActions_.end(),
+                                    [&](const auto& w) { return w.lock() == self.lock(); });
+    if (!queued) {
+        pendingActions_.push_back(self);
+    }
+}
+
+// Sends the queued actions and resets finished recognizers once nothing is being delivered, so
+// that a recognizer's own setState (and any override around it) completes before its actions run.
+void GestureArena::flush() {
+    flushScheduled_ = false;
+    auto actions = std::move(pendingActions_);
+    pendingActions_.clear();
+    for (const auto& weak : actions) {
+        if (auto recognizer = weak.lock()) {
+            recognizer->sendActions();
+        }
+    }
+    if (!touchesRemain_) {
+        resetFinished();
+    }
+}
 
 std::vector<std::shared_ptr<GestureRecognizer>> GestureArena::live() const {
     std::vector<std::shared_ptr<GestureRecognizer>> result;
@@ -40,18 +69,8 @@ void GestureArena::join(const std::vector<std::shared_ptr<GestureRecognizer>>& r
 
 void GestureArena::endDelivery(bool touchesRemain) {
     touchesRemain_ = touchesRemain;
-    if (--delivering_ > 0) {
-        return;
-    }
-    auto actions = std::move(pendingActions_);
-    pendingActions_.clear();
-    for (const auto& weak : actions) {
-        if (auto recognizer = weak.lock()) {
-            recognizer->sendActions();
-        }
-    }
-    if (!touchesRemain_) {
-        resetFinished();
+    if (--delivering_ == 0) {
+        flush();
     }
 }
 
@@ -108,13 +127,11 @@ void GestureArena::stateChanged(GestureRecognizer& recognizer, State old) {
             }
         }
     }
-    if (delivering_ > 0) {
-        pendingActions_.push_back(recognizer.weak_from_this());
-        return;
-    }
-    recognizer.sendActions();
-    if (!touchesRemain_) {
-        resetFinished();
+    queueActions(recognizer);
+    if (delivering_ == 0 && !flushScheduled_) {
+        // A change between touches (a timer's): settle on the next turn of the run loop.
+        flushScheduled_ = true;
+        flushTimer_ = Scheduler::main().after(0, [this] { flush(); });
     }
 }
 

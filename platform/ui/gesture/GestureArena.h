@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/foundation/ScopedTimer.h"
 #include "platform/ui/gesture/GestureRecognizer.h"
 
 #include <functional>
@@ -16,6 +17,9 @@ public:
     // Called with the recognizer whose gesture took touches, to cancel them in their views.
     using TakeTouches = std::function<void(GestureRecognizer&)>;
     explicit GestureArena(TakeTouches takeTouches) : takeTouches_(std::move(takeTouches)) {}
+    ~GestureArena();
+    GestureArena(const GestureArena&) = delete;
+    GestureArena& operator=(const GestureArena&) = delete;
 
     // A new touch sequence (first finger down) brings its recognizers.
     void join(const std::vector<std::shared_ptr<GestureRecognizer>>& recognizers, bool firstTouch);
@@ -30,12 +34,16 @@ private:
     static bool simultaneous(GestureRecognizer& a, GestureRecognizer& b);
     std::vector<std::shared_ptr<GestureRecognizer>> live() const;
     void resetFinished();
+    void queueActions(GestureRecognizer& recognizer);
+    void flush();
 
     TakeTouches takeTouches_;
     std::vector<std::weak_ptr<GestureRecognizer>> participants_;
     std::vector<std::weak_ptr<GestureRecognizer>> pendingActions_;
     int delivering_ = 0;
     bool touchesRemain_ = false;
+    bool flushScheduled_ = false;
+    ScopedTimer flushTimer_;
 };
 
 }  // namespace platform
