@@ -50,7 +50,8 @@ StyledText sampleRichText() {
     text.append(QStringLiteral("link"), link);
     text.append(QStringLiteral(" and an emoticon "), body);
     text.appendPlaceholder(body, [] {
-        return PlaceholderMetrics{kEmoticonSide, kEmoticonSide - kEmoticonDescent, kEmoticonDescent};
+        return PlaceholderMetrics{kEmoticonSide, kEmoticonSide - kEmoticonDescent,
+                                  kEmoticonDescent};
     });
     text.append(QStringLiteral(" that wraps onto a second line.\u2029"), body);
     text.append(QStringLiteral("let code = \"monospaced\";"), code);
@@ -61,11 +62,16 @@ StyledText sampleRichText() {
 
 void TextBlockView::setText(StyledText text) {
     text_ = std::move(text);
+    frame_.reset();
     setNeedsDisplay();
 }
 
 void TextBlockView::drawRect(QPainter& painter, const QRectF& rect) {
-    const TextFrame frame(text_, rect.size());
+    if (!frame_) {
+        frame_ = std::make_unique<TextFrame>(text_, rect.size());
+    }
+    frame_->setSize(rect.size());
+    const TextFrame& frame = *frame_;
     frame.draw(painter, rect.topLeft());
     // Placeholders are drawn by their owners: here, a round face.
     for (const TextLineInfo& line : frame.lines()) {
@@ -110,8 +116,9 @@ SampleScreen SampleScreen::make(QSizeF size) {
     s.root->setBackgroundColor(kBackground);
 
     s.title = View::make<TextBlockView>(QRectF(kMargin, 30, width - 2 * kMargin, 40));
-    s.title->setText(StyledText(QStringLiteral("View layer sample"),
-                                look(QStringLiteral("Avenir-Medium"), 24, QColor(0x22, 0x22, 0x22))));
+    s.title->setText(
+        StyledText(QStringLiteral("View layer sample"),
+                   look(QStringLiteral("Avenir-Medium"), 24, QColor(0x22, 0x22, 0x22))));
     s.root->addSubview(s.title);
 
     s.card = View::make(QRectF(kMargin, kCardTop, width - 2 * kMargin, kCardHeight));

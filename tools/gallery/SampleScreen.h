@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ui/text/StyledText.h"
+#include "platform/ui/text/TextFrame.h"
 #include "platform/ui/view/Control.h"
 #include "platform/ui/view/View.h"
 
@@ -12,7 +13,7 @@
 // pixels. Not part of the product.
 namespace gallery {
 
-// Draws styled text laid out in its bounds.
+// Draws styled text laid out in its bounds; the layout is kept until the text or size changes.
 class TextBlockView : public platform::View {
 public:
     using View::View;
@@ -22,6 +23,7 @@ public:
 
 private:
     platform::StyledText text_;
+    std::unique_ptr<platform::TextFrame> frame_;
 };
 
 // Draws an image scaled into its bounds.

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace platform {
 
@@ -26,7 +27,7 @@ bool isParagraphSeparator(QChar c) {
 
 QTextCharFormat charFormat(const TextLook& look) {
     QTextCharFormat format;
-    format.setFont(look.font, QTextCharFormat::FontPropertiesAll);
+    format.setFont(look.font, QTextCharFormat::FontPropertiesSpecifiedOnly);
     format.setForeground(look.foreground);
     format.setFontUnderline(look.underline);
     format.setFontStrikeOut(look.strikethrough);
@@ -64,16 +65,28 @@ struct TextFrame::Impl {
     TextFrameOptions options;
     QTextDocument document;
     PlaceholderDocumentLayout* placeholders = nullptr;
-    std::vector<TextLineInfo> lines;
+    mutable std::vector<TextLineInfo> lines;
     std::vector<PlacedLine> placed;
     int fitted = 0;
     QSizeF used;
     // The last line drawn with an ellipsis in place of its own glyphs.
     std::unique_ptr<QTextLayout> truncatedLine;
+    // Ascent, descent and leading of each style run's font, measured once.
+    struct Metrics {
+        qreal ascent = 0;
+        qreal descent = 0;
+        qreal leading = 0;
+    };
+    mutable std::vector<std::optional<Metrics>> runMetrics;
+
+    const Metrics& metricsOf(const TextLookRun& run) const;
 
     void build();
     void layOut();
     void addRuns(TextLineInfo& info, const QTextLine& line, int blockPosition) const;
+    // Runs are measured when first asked for: sizing and fitting do not need them.
+    void makeRuns() const;
+    mutable bool runsMade = false;
     void truncateLastLine();
 };
 
@@ -83,14 +96,54 @@ void TextFrame::Impl::build() {
     placeholders = new PlaceholderDocumentLayout(&document, text);
     document.setDocumentLayout(placeholders);
     QTextCursor cursor(&document);
+    // Messages repeat a few looks many times: make each format once.
+    std::vector<std::pair<const TextLook*, QTextCharFormat>> formats;
     for (const TextLookRun& run : text.runs()) {
-        cursor.insertText(text.string().mid(run.location, run.length), charFormat(run.look));
+        const auto same = [&](const auto& made) {
+            const TextLook& a = *made.first;
+            return a.font == run.look.font && a.foreground == run.look.foreground &&
+                   a.underline == run.look.underline && a.strikethrough == run.look.strikethrough &&
+                   static_cast<bool>(a.placeholder) == static_cast<bool>(run.look.placeholder);
+        };
+        auto it = std::find_if(formats.begin(), formats.end(), same);
+        if (it == formats.end()) {
+            it = formats.insert(formats.end(), {&run.look, charFormat(run.look)});
+        }
+        cursor.insertText(text.string().mid(run.location, run.length), it->second);
     }
+}
+
+void TextFrame::Impl::makeRuns() const {
+    if (runsMade) {
+        return;
+    }
+    runsMade = true;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        TextLineInfo& info = lines[i];
+        const QTextLine& line = placed[i].line;
+        addRuns(info, line, placed[i].blockPosition);
+        // The separator that ends a paragraph belongs to the line's last run.
+        if (info.length > line.textLength() && !info.runs.empty()) {
+            info.runs.back().length += info.length - line.textLength();
+        }
+    }
+}
+
+const TextFrame::Impl::Metrics& TextFrame::Impl::metricsOf(const TextLookRun& run) const {
+    const auto index = static_cast<std::size_t>(&run - text.runs().data());
+    runMetrics.resize(text.runs().size());
+    if (!runMetrics[index]) {
+        const QFontMetricsF metrics(run.look.font);
+        runMetrics[index] = Metrics{metrics.ascent(), metrics.descent(), metrics.leading()};
+    }
+    return *runMetrics[index];
 }
 
 void TextFrame::Impl::addRuns(TextLineInfo& info, const QTextLine& line, int blockPosition) const {
     const int lineEnd = info.location + line.textLength();
     int position = info.location;
+    // Each boundary's x is measured once: a run ends where the next begins.
+    qreal startX = line.cursorToX(position - blockPosition);
     while (position < lineEnd) {
         const TextLookRun* run = text.runAt(position);
         const bool placeholder = run->look.placeholder &&
@@ -99,7 +152,6 @@ void TextFrame::Impl::addRuns(TextLineInfo& info, const QTextLine& line, int blo
         TextRunInfo runInfo;
         runInfo.location = position;
         runInfo.length = end - position;
-        const qreal startX = line.cursorToX(position - blockPosition);
         const qreal endX = line.cursorToX(end - blockPosition);
         runInfo.x = std::min(startX, endX) - info.origin.x();
         runInfo.width = std::abs(endX - startX);
@@ -109,13 +161,14 @@ void TextFrame::Impl::addRuns(TextLineInfo& info, const QTextLine& line, int blo
             runInfo.ascent = metrics.ascent;
             runInfo.descent = metrics.descent;
         } else {
-            const QFontMetricsF metrics(run->look.font);
-            runInfo.ascent = metrics.ascent();
-            runInfo.descent = metrics.descent();
-            runInfo.leading = metrics.leading();
+            const Metrics& metrics = metricsOf(*run);
+            runInfo.ascent = metrics.ascent;
+            runInfo.descent = metrics.descent;
+            runInfo.leading = metrics.leading;
         }
         info.runs.push_back(runInfo);
         position = end;
+        startX = endX;
     }
 }
 
@@ -179,14 +232,10 @@ void TextFrame::Impl::layOut() {
             info.ascent = line.ascent() + extra;
             info.descent = line.descent();
             info.leading = line.leading();
-            addRuns(info, line, blockPosition);
             const int lineEnd = info.location + info.length;
             if (lineEnd < textLength && isParagraphSeparator(string.at(lineEnd)) &&
                 line.textStart() + line.textLength() >= block.length() - 1) {
                 info.length += 1;
-                if (!info.runs.empty()) {
-                    info.runs.back().length += 1;
-                }
             }
             used.setWidth(std::max(used.width(), info.origin.x() + info.width));
             used.setHeight(bottom);
@@ -257,6 +306,22 @@ TextFrame::TextFrame(StyledText text, QSizeF size, TextFrameOptions options)
 
 TextFrame::~TextFrame() = default;
 
+void TextFrame::setSize(QSizeF size) {
+    if (size == d_->size) {
+        return;
+    }
+    d_->size = size;
+    d_->lines.clear();
+    d_->runsMade = false;
+    d_->placed.clear();
+    d_->fitted = 0;
+    d_->used = QSizeF();
+    d_->truncatedLine.reset();
+    if (!d_->text.isEmpty()) {
+        d_->layOut();
+    }
+}
+
 const StyledText& TextFrame::text() const {
     return d_->text;
 }
@@ -266,6 +331,7 @@ QSizeF TextFrame::size() const {
 }
 
 const std::vector<TextLineInfo>& TextFrame::lines() const {
+    d_->makeRuns();
     return d_->lines;
 }
 

@@ -60,6 +60,10 @@ public:
     TextFrame(const TextFrame&) = delete;
     TextFrame& operator=(const TextFrame&) = delete;
 
+    // Lays the same text out again in a rectangle of another size, reusing what does not depend
+    // on the size.
+    void setSize(QSizeF size);
+
     const StyledText& text() const;
     QSizeF size() const;
     const std::vector<TextLineInfo>& lines() const;

@@ -12,15 +12,18 @@ namespace {
 
 // Colours compared channel by channel within a tolerance: edges are antialiased and text is
 // rasterised differently across font versions, so nothing is compared exactly.
+bool within(const QColor& actual, const QColor& expected, int tolerance) {
+    return std::max({std::abs(actual.red() - expected.red()),
+                     std::abs(actual.green() - expected.green()),
+                     std::abs(actual.blue() - expected.blue())}) <= tolerance;
+}
+
 ::testing::AssertionResult near(const QColor& actual, const QColor& expected, int tolerance = 6) {
-    const int d = std::max({std::abs(actual.red() - expected.red()),
-                            std::abs(actual.green() - expected.green()),
-                            std::abs(actual.blue() - expected.blue())});
-    if (d <= tolerance) {
+    if (within(actual, expected, tolerance)) {
         return ::testing::AssertionSuccess();
     }
-    return ::testing::AssertionFailure() << actual.name().toStdString() << " is not near "
-                                         << expected.name().toStdString();
+    return ::testing::AssertionFailure()
+           << actual.name().toStdString() << " is not near " << expected.name().toStdString();
 }
 
 QColor at(const QImage& image, QPointF point) {
@@ -34,7 +37,7 @@ int countNear(const QImage& image, const QRectF& area, const QColor& colour, int
     int count = 0;
     for (int y = pixels.top(); y <= pixels.bottom(); ++y) {
         for (int x = pixels.left(); x <= pixels.right(); ++x) {
-            count += near(image.pixelColor(x, y), colour, tolerance) ? 1 : 0;
+            count += within(image.pixelColor(x, y), colour, tolerance) ? 1 : 0;
         }
     }
     return count;
@@ -66,8 +69,7 @@ TEST(Rendering, SampleScreenDrawsItsLayersWhereTheyBelong) {
         const QPointF corner = screen.card->convertPointTo({0.5, 0.5}, nullptr);
         EXPECT_FALSE(near(at(image, corner), SampleScreen::kCardBorder, 40));
         // Text and its inline placeholder are drawn inside the rich-text view.
-        const QRectF textArea =
-            screen.richText->convertRectTo(screen.richText->bounds(), nullptr);
+        const QRectF textArea = screen.richText->convertRectTo(screen.richText->bounds(), nullptr);
         EXPECT_GT(countNear(image, textArea, Qt::black, 60), 100);
         EXPECT_GT(countNear(image, textArea, QColor(0xF5, 0xC5, 0x18), 10), 50);
         const QRectF titleArea = screen.title->convertRectTo(screen.title->bounds(), nullptr);
