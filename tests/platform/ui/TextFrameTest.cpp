@@ -140,3 +140,20 @@ TEST(TextFrame, TailTruncationEndsTheLastLineWithAnEllipsisThatFits) {
     EXPECT_LE(frame.lines()[0].width, 100.0);
     EXPECT_GT(frame.lines()[0].width, 50.0);
 }
+
+TEST(TextFrame, LayingOutAgainAtANewWidthMatchesAFreshFrame) {
+    StyledText text(QStringLiteral("Some words to wrap at two different widths "), bodyLook());
+    text.appendPlaceholder(bodyLook(), [] { return PlaceholderMetrics{20, 14, 2}; });
+    text.append(QStringLiteral(" and more after the placeholder"), bodyLook());
+    TextFrame reused(text, {300, TextFrame::kUnlimited});
+    ASSERT_FALSE(reused.lines().empty());
+    reused.setSize({140, TextFrame::kUnlimited});
+    const TextFrame fresh(text, {140, TextFrame::kUnlimited});
+    ASSERT_EQ(reused.lines().size(), fresh.lines().size());
+    for (std::size_t i = 0; i < fresh.lines().size(); ++i) {
+        EXPECT_EQ(reused.lines()[i].location, fresh.lines()[i].location);
+        EXPECT_EQ(reused.lines()[i].origin, fresh.lines()[i].origin);
+        EXPECT_EQ(reused.lines()[i].runs.size(), fresh.lines()[i].runs.size());
+    }
+    EXPECT_EQ(reused.usedSize(), fresh.usedSize());
+}
