@@ -1,5 +1,6 @@
 #include "tools/gallery/SampleScreen.h"
 
+#include "platform/ui/resources/Images.h"
 #include "platform/ui/text/FontTable.h"
 #include "platform/ui/text/TextFrame.h"
 
@@ -15,6 +16,8 @@ const QColor SampleScreen::kCardBorder(0x1E, 0x6F, 0xD9);
 const QColor SampleScreen::kPictureFill(0xE8, 0x5D, 0x26);
 const QColor SampleScreen::kTargetIdle(0x88, 0x88, 0x88);
 const QColor SampleScreen::kTargetTapped(0x2E, 0xA0, 0x43);
+const QColor SampleScreen::kCheckboxFill(0x1E, 0x6F, 0xD9);
+const QColor SampleScreen::kTint(0xC0, 0x20, 0x80);
 
 namespace {
 
@@ -26,6 +29,8 @@ constexpr qreal kPictureSide = 64;
 constexpr qreal kTargetHeight = 44;
 constexpr qreal kEmoticonSide = 18;
 constexpr qreal kEmoticonDescent = 2;
+constexpr qreal kCheckboxSide = 20;
+const QString kCheckboxImage = QStringLiteral("icon-checkbox-selected");
 
 TextLook look(const QString& font, qreal size, QColor colour = Qt::black) {
     TextLook l;
@@ -146,6 +151,17 @@ SampleScreen SampleScreen::make(QSizeF size) {
     s.picture->layer().setCornerRadius(8);
     s.card->addSubview(s.picture);
 
+    const QImage checkbox = Images::named(kCheckboxImage);
+    const qreal checkboxLeft = kMargin * 2 + kPictureSide;
+    s.checkbox =
+        View::make<ImageBlockView>(QRectF(checkboxLeft, kMargin, kCheckboxSide, kCheckboxSide));
+    s.checkbox->setImage(checkbox);
+    s.card->addSubview(s.checkbox);
+    s.tintedCheckbox = View::make<ImageBlockView>(
+        QRectF(checkboxLeft + kCheckboxSide + kMargin, kMargin, kCheckboxSide, kCheckboxSide));
+    s.tintedCheckbox->setImage(Images::tinted(checkbox, kTint));
+    s.card->addSubview(s.tintedCheckbox);
+
     const qreal textLeft = kMargin;
     s.richText = View::make<TextBlockView>(
         QRectF(textLeft, kMargin * 2 + kPictureSide, width - 4 * kMargin, 140));
@@ -172,6 +188,14 @@ QPointF SampleScreen::picturePoint() const {
 
 QPointF SampleScreen::targetPoint() const {
     return target->convertPointTo(target->bounds().center(), nullptr);
+}
+
+QPointF SampleScreen::checkboxPoint() const {
+    return checkbox->convertPointTo({3, 3}, nullptr);
+}
+
+QPointF SampleScreen::tintedCheckboxPoint() const {
+    return tintedCheckbox->convertPointTo({3, 3}, nullptr);
 }
 
 QPointF SampleScreen::shadowPoint() const {

@@ -56,11 +56,16 @@ struct SampleScreen {
     static const QColor kPictureFill;
     static const QColor kTargetIdle;
     static const QColor kTargetTapped;
+    static const QColor kCheckboxFill;
+    static const QColor kTint;
     static constexpr qreal kCardBorderWidth = 3;
 
     std::shared_ptr<platform::View> root;
     std::shared_ptr<platform::View> card;
     std::shared_ptr<ImageBlockView> picture;
+    // A resource image, and the same image as a template tinted in kTint.
+    std::shared_ptr<ImageBlockView> checkbox;
+    std::shared_ptr<ImageBlockView> tintedCheckbox;
     std::shared_ptr<TextBlockView> title;
     std::shared_ptr<TextBlockView> richText;
     std::shared_ptr<TapTarget> target;
@@ -73,6 +78,9 @@ struct SampleScreen {
     QPointF cardBorderPoint() const;
     QPointF picturePoint() const;
     QPointF targetPoint() const;
+    // Inside the checkbox images' filled box, beside the tick.
+    QPointF checkboxPoint() const;
+    QPointF tintedCheckboxPoint() const;
     // Just below the card, where its shadow darkens the background.
     QPointF shadowPoint() const;
 };

@@ -61,6 +61,8 @@ TEST(Rendering, SampleScreenDrawsItsLayersWhereTheyBelong) {
         EXPECT_TRUE(near(at(image, screen.cardBorderPoint()), SampleScreen::kCardBorder));
         EXPECT_TRUE(near(at(image, screen.picturePoint()), SampleScreen::kPictureFill));
         EXPECT_TRUE(near(at(image, screen.targetPoint()), SampleScreen::kTargetIdle));
+        EXPECT_TRUE(near(at(image, screen.checkboxPoint()), SampleScreen::kCheckboxFill));
+        EXPECT_TRUE(near(at(image, screen.tintedCheckboxPoint()), SampleScreen::kTint));
         // The shadow darkens the background below the card, fading with distance.
         const QColor shadow = at(image, screen.shadowPoint());
         EXPECT_LT(shadow.lightness(), SampleScreen::kBackground.lightness() - 10);
