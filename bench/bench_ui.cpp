@@ -2,6 +2,7 @@
 // same strings, and a phone screen of rich-text rows rendered offscreen at scale 2. The goals are
 // printed after the runs.
 
+#include "bench/RatioReporter.h"
 #include "platform/ui/StartUp.h"
 #include "platform/ui/text/FontTable.h"
 #include "platform/ui/text/TextFrame.h"
@@ -14,9 +15,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
 #include <cstdio>
-#include <map>
 
 using namespace platform;
 
@@ -28,6 +27,8 @@ constexpr qreal kSecondWidth = 220;
 constexpr int kRows = 12;
 constexpr qreal kRowHeight = 667.0 / kRows;
 constexpr qreal kEmoticonSide = 18;
+constexpr double kFirstLayoutGoal = 2.0;
+constexpr double kRenderGoalMs = 4;
 
 // Message-like texts: plain words, a link, emoticon placeholders, a quote and a code line.
 struct Fixture {
@@ -194,22 +195,6 @@ BENCHMARK(FrameLayoutNewWidth)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(RawLayoutNewWidth)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(RenderRichTextScreen)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
-class GoalReporter : public benchmark::ConsoleReporter {
-public:
-    GoalReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
-                seconds[run.run_name.function_name] =
-                    run.real_accumulated_time / static_cast<double>(run.iterations);
-            }
-        }
-    }
-    std::map<std::string, double> seconds;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -219,19 +204,18 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     startUpUi();
     benchmark::Initialize(&argc, argv);
-    GoalReporter reporter;
+    RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const auto& s = reporter.seconds;
-    const auto ratio = [&](const char* ours, const char* raw, const char* goal) {
-        if (s.count(ours) != 0 && s.count(raw) != 0 && s.at(raw) > 0) {
-            std::printf("%s / %s: %.2f (goal: %s)\n", ours, raw, s.at(ours) / s.at(raw), goal);
-        }
-    };
-    ratio("FrameLayoutFirst", "RawLayoutFirst", "at most 2.00");
-    ratio("FrameLayoutNewWidth", "RawLayoutNewWidth", "none, for reference");
+    reporter.printRatio("FrameLayoutFirst", "RawLayoutFirst", kFirstLayoutGoal);
+    if (s.count("FrameLayoutNewWidth") != 0 && s.count("RawLayoutNewWidth") != 0) {
+        std::printf("FrameLayoutNewWidth / RawLayoutNewWidth: %.2f (no goal: for reference)\n",
+                    s.at("FrameLayoutNewWidth") / s.at("RawLayoutNewWidth"));
+    }
     if (s.count("RenderRichTextScreen") != 0) {
-        std::printf("Render 12 rich-text rows at scale 2, ms per frame: %.2f (goal: at most 4)\n",
-                    s.at("RenderRichTextScreen") * 1000);
+        std::printf(
+            "Render 12 rich-text rows at scale 2, ms per frame: %.2f (goal: at most %.0f)\n",
+            s.at("RenderRichTextScreen") * 1000, kRenderGoalMs);
     }
     benchmark::Shutdown();
     return 0;
