@@ -2,7 +2,7 @@
 // same strings, and a phone screen of rich-text rows rendered offscreen at scale 2. The goals are
 // printed after the runs.
 
-#include "bench/RatioReporter.h"
+#include "RatioReporter.h"
 #include "platform/ui/StartUp.h"
 #include "platform/ui/text/FontTable.h"
 #include "platform/ui/text/TextFrame.h"

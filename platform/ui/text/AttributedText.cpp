@@ -28,33 +28,6 @@ QColor resolveColor(const Color& color) {
     return QColor(color.red, color.green, color.blue, color.alpha);
 }
 
-ParagraphLayout resolveParagraph(const ParagraphStyle& style) {
-    ParagraphLayout layout;
-    switch (style.alignment) {
-        case ParagraphStyle::Alignment::Center:
-            layout.alignment = TextAlignment::Center;
-            break;
-        case ParagraphStyle::Alignment::Right:
-            layout.alignment = TextAlignment::Right;
-            break;
-        case ParagraphStyle::Alignment::Justified:
-            layout.alignment = TextAlignment::Justified;
-            break;
-        case ParagraphStyle::Alignment::Left:
-        case ParagraphStyle::Alignment::Natural:
-            layout.alignment = TextAlignment::Left;
-            break;
-    }
-    layout.paragraphSpacing = style.paragraphSpacing;
-    layout.paragraphSpacingBefore = style.paragraphSpacingBefore;
-    layout.minimumLineHeight = style.minimumLineHeight;
-    layout.firstLineHeadIndent = style.firstLineHeadIndent;
-    layout.headIndent = style.headIndent;
-    layout.tailIndent = style.tailIndent;
-    layout.lineHeightMultiple = style.lineHeightMultiple;
-    return layout;
-}
-
 namespace {
 
 TextLook lookOf(const TextAttributes& attributes) {
@@ -71,7 +44,7 @@ TextLook lookOf(const TextAttributes& attributes) {
     look.strikethrough = attributes.value(TextAttribute::StrikethroughStyle).toInt() != 0;
     const QVariant paragraph = attributes.value(TextAttribute::ParagraphStyle);
     if (paragraph.canConvert<ParagraphStyle>()) {
-        look.paragraph = resolveParagraph(paragraph.value<ParagraphStyle>());
+        look.paragraph = paragraph.value<ParagraphStyle>();
     }
     return look;
 }

@@ -19,10 +19,9 @@ inline constexpr qreal kDefaultAttributedFontSize = 12;
 // table does not know the name), made bold or italic when the description asks for it.
 QFont resolveFont(const FontDescription& description);
 QColor resolveColor(const Color& color);
-ParagraphLayout resolveParagraph(const ParagraphStyle& style);
 
-// Attributed text with every attribute resolved for layout: fonts, colours, underline and strike,
-// paragraph styles; each U+FFFC gets its size from `placeholders`.
+// Attributed text with every attribute resolved for layout: fonts, colours, underline and strike
+// (paragraph styles are taken as they are); each U+FFFC gets its size from `placeholders`.
 StyledText resolveAttributedText(const AttributedString& text,
                                  const PlaceholderProvider& placeholders = {});
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/foundation/TextAttributes.h"
+
 #include <QtCore/QString>
 #include <QtGui/QColor>
 #include <QtGui/QFont>
@@ -18,27 +20,6 @@ struct PlaceholderMetrics {
 // Asked each time the placeholder is laid out, so that its owner can size it late.
 using PlaceholderCallback = std::function<PlaceholderMetrics()>;
 
-enum class TextAlignment { Left, Right, Center, Justified };
-
-// How a paragraph is laid out. A paragraph takes the style of its first character.
-struct ParagraphLayout {
-    TextAlignment alignment = TextAlignment::Left;
-    qreal firstLineHeadIndent = 0;
-    qreal headIndent = 0;
-    // Positive: distance from the leading edge; zero or negative: inset from the trailing edge.
-    qreal tailIndent = 0;
-    // Extra space between lines, after each paragraph and before each paragraph (not the first).
-    qreal lineSpacing = 0;
-    qreal paragraphSpacing = 0;
-    qreal paragraphSpacingBefore = 0;
-    // Bounds on a line's height (0: none), and a multiple of the font's natural line height (0: 1).
-    qreal minimumLineHeight = 0;
-    qreal maximumLineHeight = 0;
-    qreal lineHeightMultiple = 0;
-
-    bool operator==(const ParagraphLayout&) const = default;
-};
-
 // The look of one run of text with every attribute resolved: what the text frame needs to lay it
 // out and draw it.
 struct TextLook {
@@ -46,7 +27,8 @@ struct TextLook {
     QColor foreground = Qt::black;
     bool underline = false;
     bool strikethrough = false;
-    ParagraphLayout paragraph;
+    // A paragraph takes the style of its first character.
+    ParagraphStyle paragraph;
     // Set on a run of U+FFFC characters that stand for inline objects.
     PlaceholderCallback placeholder;
 };

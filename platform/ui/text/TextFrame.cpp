@@ -38,15 +38,16 @@ QTextCharFormat charFormat(const TextLook& look) {
     return format;
 }
 
-Qt::Alignment qtAlignment(TextAlignment alignment) {
+Qt::Alignment qtAlignment(ParagraphStyle::Alignment alignment) {
     switch (alignment) {
-        case TextAlignment::Right:
+        case ParagraphStyle::Alignment::Right:
             return Qt::AlignRight;
-        case TextAlignment::Center:
+        case ParagraphStyle::Alignment::Center:
             return Qt::AlignHCenter;
-        case TextAlignment::Justified:
+        case ParagraphStyle::Alignment::Justified:
             return Qt::AlignJustify;
-        case TextAlignment::Left:
+        case ParagraphStyle::Alignment::Left:
+        case ParagraphStyle::Alignment::Natural:
             break;
     }
     return Qt::AlignLeft;
@@ -185,7 +186,7 @@ void TextFrame::Impl::layOut() {
             break;
         }
         const TextLookRun* styleRun = text.runAt(blockPosition);
-        const ParagraphLayout paragraph = styleRun ? styleRun->look.paragraph : ParagraphLayout();
+        const ParagraphStyle paragraph = styleRun ? styleRun->look.paragraph : ParagraphStyle();
         if (!firstParagraph) {
             y += paragraph.paragraphSpacingBefore;
         }
@@ -211,9 +212,6 @@ void TextFrame::Impl::layOut() {
                 paragraph.lineHeightMultiple > 0 ? natural * paragraph.lineHeightMultiple : natural;
             if (paragraph.minimumLineHeight > 0) {
                 height = std::max(height, paragraph.minimumLineHeight);
-            }
-            if (paragraph.maximumLineHeight > 0) {
-                height = std::min(height, paragraph.maximumLineHeight);
             }
             // Extra height goes above the baseline, so that the glyphs sit on the line's floor.
             const qreal extra = height - natural;
@@ -242,7 +240,7 @@ void TextFrame::Impl::layOut() {
             fitted = info.location + info.length;
             lines.push_back(std::move(info));
             placed.push_back({line, blockPosition});
-            y = bottom + paragraph.lineSpacing;
+            y = bottom;
             firstLine = false;
         }
         layout->endLayout();

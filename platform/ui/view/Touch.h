@@ -57,4 +57,25 @@ struct TouchEvent {
     TouchSet allTouches;
 };
 
+// Calls `target`'s handler for `phase` (a responder's or a gesture recognizer's).
+template <typename Target>
+void deliverTouches(Target& target, TouchPhase phase, const TouchSet& touches,
+                    const TouchEvent& event) {
+    switch (phase) {
+        case TouchPhase::Began:
+            target.touchesBegan(touches, event);
+            break;
+        case TouchPhase::Moved:
+        case TouchPhase::Stationary:
+            target.touchesMoved(touches, event);
+            break;
+        case TouchPhase::Ended:
+            target.touchesEnded(touches, event);
+            break;
+        case TouchPhase::Cancelled:
+            target.touchesCancelled(touches, event);
+            break;
+    }
+}
+
 }  // namespace platform

@@ -149,21 +149,7 @@ void Window::sendTouch(int identifier, TouchPhase phase, QPointF location) {
         if (!recognizer->isEnabled() || GestureRecognizer::isFinal(recognizer->state())) {
             continue;
         }
-        switch (phase) {
-            case TouchPhase::Began:
-                recognizer->touchesBegan(touches, event);
-                break;
-            case TouchPhase::Moved:
-            case TouchPhase::Stationary:
-                recognizer->touchesMoved(touches, event);
-                break;
-            case TouchPhase::Ended:
-                recognizer->touchesEnded(touches, event);
-                break;
-            case TouchPhase::Cancelled:
-                recognizer->touchesCancelled(touches, event);
-                break;
-        }
+        deliverTouches(*recognizer, phase, touches, event);
     }
     deliverToView(touch, phase, event);
     if (phase == TouchPhase::Ended || phase == TouchPhase::Cancelled) {
@@ -178,23 +164,10 @@ void Window::deliverToView(const std::shared_ptr<Touch>& touch, TouchPhase phase
     if (touch->takenFromView_ || !view) {
         return;
     }
-    const TouchSet touches{touch};
-    switch (phase) {
-        case TouchPhase::Began:
-            touch->viewBegan_ = true;
-            view->touchesBegan(touches, event);
-            break;
-        case TouchPhase::Moved:
-        case TouchPhase::Stationary:
-            view->touchesMoved(touches, event);
-            break;
-        case TouchPhase::Ended:
-            view->touchesEnded(touches, event);
-            break;
-        case TouchPhase::Cancelled:
-            view->touchesCancelled(touches, event);
-            break;
+    if (phase == TouchPhase::Began) {
+        touch->viewBegan_ = true;
     }
+    deliverTouches(*view, phase, {touch}, event);
 }
 
 void Window::takeTouchesFromViews(GestureRecognizer& recognizer) {

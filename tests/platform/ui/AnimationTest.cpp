@@ -3,6 +3,7 @@
 #include "platform/ui/animation/TransitionAnimation.h"
 #include "platform/ui/animation/ViewAnimation.h"
 #include "platform/ui/view/Window.h"
+#include "tests/platform/ui/SmallWindow.h"
 
 #include <QtCore/QtMath>
 
@@ -170,10 +171,9 @@ TEST(Animations, AnimatingViewsTakeNoTouchesUnlessAllowed) {
 }
 
 TEST(Animations, TransitionsShowTheOldPictureGivingWayToTheNew) {
-    auto window = Window::make(DeviceProfile{DeviceProfile::Idiom::Phone, {100, 100}, 1, 20});
-    auto root = View::make(window->bounds());
-    root->setBackgroundColor(Qt::white);
-    window->setRootView(root);
+    SmallWindow small;
+    const auto& window = small.window;
+    const auto& root = small.root;
     auto card = View::make(QRectF(0, 0, 100, 100));
     card->setBackgroundColor(Qt::red);
     root->addSubview(card);

@@ -69,7 +69,7 @@ TEST(AttributedText, AttributesBecomeLooksAndPlaceholdersTakeTheirSizes) {
     EXPECT_EQ(styled.runAt(7)->look.foreground, QColor(Qt::black));
     EXPECT_TRUE(styled.runAt(12)->look.underline);
     EXPECT_EQ(styled.runAt(0)->look.paragraph.paragraphSpacing, 7);
-    EXPECT_EQ(styled.runAt(0)->look.paragraph.alignment, TextAlignment::Center);
+    EXPECT_EQ(styled.runAt(0)->look.paragraph.alignment, ParagraphStyle::Alignment::Center);
     EXPECT_TRUE(styled.runAt(6)->look.placeholder);
     EXPECT_EQ(styled.runAt(6)->length, 1);
     EXPECT_FALSE(styled.runAt(13)->look.placeholder);

@@ -1,4 +1,5 @@
 #include "platform/ui/view/Window.h"
+#include "tests/platform/ui/SmallWindow.h"
 #include "tools/gallery/SampleScreen.h"
 
 #include <QtCore/QDir>
@@ -80,10 +81,9 @@ TEST(Rendering, SampleScreenDrawsItsLayersWhereTheyBelong) {
 }
 
 TEST(Rendering, ClippingZOrderAndAlphaShowInPixels) {
-    auto window = Window::make(DeviceProfile{DeviceProfile::Idiom::Phone, {100, 100}, 1, 20});
-    auto root = View::make(window->bounds());
-    root->setBackgroundColor(Qt::white);
-    window->setRootView(root);
+    SmallWindow small;
+    const auto& window = small.window;
+    const auto& root = small.root;
     auto clipper = View::make(QRectF(10, 10, 40, 40));
     clipper->setClipsToBounds(true);
     auto overflowing = View::make(QRectF(20, 20, 60, 60));
