@@ -51,13 +51,34 @@ function(zv_use_pch target)
     endif()
 endfunction()
 
-# zv_library(NAME DIR <folder> [DEPS targets...])
-# A static library made of every .cpp below <folder>. Each folder lists its sources by glob so that
-# adding a file needs no edit of a shared list.
+# Drops from the list `files` every path below one of the folders that follow.
+function(zv_exclude_folders files)
+    set(kept)
+    foreach(file ${${files}})
+        set(inside FALSE)
+        foreach(folder ${ARGN})
+            string(FIND "${file}" "${folder}/" at)
+            if(at EQUAL 0)
+                set(inside TRUE)
+            endif()
+        endforeach()
+        if(NOT inside)
+            list(APPEND kept ${file})
+        endif()
+    endforeach()
+    set(${files} ${kept} PARENT_SCOPE)
+endfunction()
+
+# zv_library(NAME DIR <folder> [EXCLUDE folders...] [DEPS targets...])
+# A static library made of every .cpp below <folder> (but not below the EXCLUDE folders, which
+# are libraries of their own). Each folder lists its sources by glob so that adding a file needs
+# no edit of a shared list.
 function(zv_library name)
-    cmake_parse_arguments(ARG "" "DIR" "DEPS" ${ARGN})
+    cmake_parse_arguments(ARG "" "DIR" "DEPS;EXCLUDE" ${ARGN})
     file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${ARG_DIR}/*.cpp)
     file(GLOB_RECURSE headers CONFIGURE_DEPENDS ${ARG_DIR}/*.h)
+    zv_exclude_folders(sources ${ARG_EXCLUDE})
+    zv_exclude_folders(headers ${ARG_EXCLUDE})
     if(NOT sources)
         # A library with no file yet: nothing to build, but dependants may still name it.
         add_library(${name} INTERFACE)
@@ -71,16 +92,20 @@ function(zv_library name)
     zv_use_pch(${name})
 endfunction()
 
-# zv_test(NAME DIR <folder> DEPS targets... [GUI])
+# zv_test(NAME DIR <folder> [EXCLUDE folders...] DEPS targets... [GUI | WIDGETS])
 # One GoogleTest executable made of every .cpp below <folder>, with the shared test main (a
-# QGuiApplication on the offscreen platform with GUI, else a QCoreApplication).
+# QGuiApplication on the offscreen platform with GUI, a QApplication with WIDGETS, else a
+# QCoreApplication).
 function(zv_test name)
-    cmake_parse_arguments(ARG "GUI" "DIR" "DEPS" ${ARGN})
+    cmake_parse_arguments(ARG "GUI;WIDGETS" "DIR" "DEPS;EXCLUDE" ${ARGN})
     set(support zv_test_support)
     if(ARG_GUI)
         set(support zv_test_support_gui)
+    elseif(ARG_WIDGETS)
+        set(support zv_test_support_widgets)
     endif()
     file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${ARG_DIR}/*.cpp)
+    zv_exclude_folders(sources ${ARG_EXCLUDE})
     if(NOT sources)
         return()
     endif()

@@ -1,7 +1,9 @@
 #include "tests/support/TestEnvironment.h"
 
 #include <QtCore/QCoreApplication>
-#ifdef ZV_TEST_GUI
+#ifdef ZV_TEST_WIDGETS
+#include <QtWidgets/QApplication>
+#elif defined(ZV_TEST_GUI)
 #include <QtGui/QGuiApplication>
 #endif
 
@@ -13,8 +15,13 @@ void installTestEnvironment();
 }
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-#ifdef ZV_TEST_GUI
+    // Offscreen unless a run asks for a real display (the real-window tests under a virtual X
+    // server).
+    const QByteArray platform = qgetenv("ZV_TEST_QPA_PLATFORM");
+    qputenv("QT_QPA_PLATFORM", platform.isEmpty() ? QByteArray("offscreen") : platform);
+#ifdef ZV_TEST_WIDGETS
+    QApplication app(argc, argv);
+#elif defined(ZV_TEST_GUI)
     QGuiApplication app(argc, argv);
 #else
     QCoreApplication app(argc, argv);

@@ -1,0 +1,166 @@
+#include "platform/ui/host/WindowHost.h"
+
+#include <QtGui/QInputMethodEvent>
+#include <QtGui/QKeyEvent>
+#include <QtGui/QMouseEvent>
+#include <QtGui/QPainter>
+#include <QtGui/QTouchEvent>
+
+#include <algorithm>
+
+namespace platform {
+
+namespace {
+
+// Touch points get ids above the mouse's so that both can be down at once.
+constexpr int kFirstTouchPointId = WindowHost::kMouseTouch + 1;
+
+TouchPhase phaseOf(QEventPoint::State state) {
+    switch (state) {
+        case QEventPoint::State::Pressed:
+            return TouchPhase::Began;
+        case QEventPoint::State::Released:
+            return TouchPhase::Ended;
+        case QEventPoint::State::Stationary:
+            return TouchPhase::Stationary;
+        default:
+            return TouchPhase::Moved;
+    }
+}
+
+}  // namespace
+
+WindowHost::WindowHost(std::shared_ptr<Window> window, QWidget* parent)
+    : QWidget(parent), window_(std::move(window)) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_AcceptTouchEvents);
+    setAttribute(Qt::WA_InputMethodEnabled);
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(false);
+    setFixedSize(window_->profile().size.toSize());
+    observer_ = window_->addDisplayObserver([this] {
+        placeNativeChildren();
+        update();
+    });
+}
+
+WindowHost::~WindowHost() {
+    window_->removeDisplayObserver(observer_);
+}
+
+void WindowHost::attachNativeChild(const std::shared_ptr<View>& view, QWidget* widget) {
+    widget->setParent(this);
+    children_.push_back({view, widget});
+    placeNativeChildren();
+}
+
+void WindowHost::detachNativeChild(QWidget* widget) {
+    children_.erase(std::remove_if(children_.begin(), children_.end(),
+                                   [&](const NativeChild& c) { return c.widget == widget; }),
+                    children_.end());
+}
+
+bool WindowHost::isShowing(const View& view) const {
+    if (view.window() != window_.get()) {
+        return false;
+    }
+    for (const View* v = &view; v != nullptr; v = v->superview()) {
+        if (v->isHidden() || v->alpha() <= 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void WindowHost::placeNativeChildren() {
+    children_.erase(std::remove_if(children_.begin(), children_.end(),
+                                   [](const NativeChild& c) { return c.widget.isNull(); }),
+                    children_.end());
+    for (const NativeChild& child : children_) {
+        const auto view = child.view.lock();
+        if (!view || !isShowing(*view)) {
+            child.widget->hide();
+            continue;
+        }
+        child.widget->setGeometry(view->convertRectTo(view->bounds(), nullptr).toAlignedRect());
+        child.widget->show();
+    }
+}
+
+void WindowHost::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::black);
+    window_->render(painter);
+}
+
+void WindowHost::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    placeNativeChildren();
+}
+
+void WindowHost::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        window_->sendTouch(kMouseTouch, TouchPhase::Began, event->position());
+    }
+}
+
+void WindowHost::mouseMoveEvent(QMouseEvent* event) {
+    if ((event->buttons() & Qt::LeftButton) != 0) {
+        window_->sendTouch(kMouseTouch, TouchPhase::Moved, event->position());
+    }
+}
+
+void WindowHost::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        window_->sendTouch(kMouseTouch, TouchPhase::Ended, event->position());
+    }
+}
+
+bool WindowHost::event(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+            touchEvent(static_cast<QTouchEvent*>(event));
+            return true;
+        case QEvent::TouchCancel:
+            for (const QEventPoint& point : static_cast<QTouchEvent*>(event)->points()) {
+                window_->sendTouch(kFirstTouchPointId + point.id(), TouchPhase::Cancelled,
+                                   point.position());
+            }
+            return true;
+        default:
+            return QWidget::event(event);
+    }
+}
+
+void WindowHost::touchEvent(QTouchEvent* event) {
+    for (const QEventPoint& point : event->points()) {
+        const TouchPhase phase = phaseOf(point.state());
+        if (phase != TouchPhase::Stationary) {
+            window_->sendTouch(kFirstTouchPointId + point.id(), phase, point.position());
+        }
+    }
+    event->accept();
+}
+
+void WindowHost::keyPressEvent(QKeyEvent* event) {
+    if (!window_->sendKey({event->key(), event->modifiers(), event->text()})) {
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void WindowHost::inputMethodEvent(QInputMethodEvent* event) {
+    window_->sendTextInput({event->preeditString(), event->commitString(),
+                            event->replacementStart(), event->replacementLength()});
+    event->accept();
+}
+
+QVariant WindowHost::inputMethodQuery(Qt::InputMethodQuery query) const {
+    if (query == Qt::ImEnabled) {
+        return window_->firstResponder() != nullptr;
+    }
+    return QWidget::inputMethodQuery(query);
+}
+
+}  // namespace platform

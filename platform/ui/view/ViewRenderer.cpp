@@ -1,0 +1,138 @@
+#include "platform/ui/view/ViewRenderer.h"
+
+#include "platform/ui/animation/TransitionAnimation.h"
+#include "platform/ui/view/ShadowPainter.h"
+#include "platform/ui/view/View.h"
+
+#include <QtGui/QPainter>
+#include <QtGui/QPainterPath>
+
+#include <algorithm>
+#include <cmath>
+
+namespace platform {
+
+namespace {
+
+// The viewing distance of transition flips, in points.
+constexpr qreal kFlipPerspective = -1.0 / 500.0;
+
+QPainterPath shapeOf(const QRectF& bounds, qreal cornerRadius) {
+    QPainterPath path;
+    if (cornerRadius > 0) {
+        path.addRoundedRect(bounds, cornerRadius, cornerRadius);
+    } else {
+        path.addRect(bounds);
+    }
+    return path;
+}
+
+QTransform presentationToSuperview(const View& view) {
+    const Layer& layer = view.layer();
+    const QPointF boundsCenter = layer.presentationBounds().center();
+    const QPointF position = layer.presentationPosition();
+    const LayerTransform t = layer.presentationTransform();
+    const QTransform own = t.isIdentity() ? QTransform() : t.toQTransform();
+    return QTransform::fromTranslate(-boundsCenter.x(), -boundsCenter.y()) * own *
+           QTransform::fromTranslate(position.x(), position.y());
+}
+
+// Turning by `angle` about the vertical (or horizontal) axis through the centre of `bounds`.
+QTransform flipAbout(const QRectF& bounds, qreal angle, bool vertical) {
+    const qreal c = std::cos(angle);
+    const qreal s = std::sin(angle);
+    const QTransform turn = vertical ? QTransform(c, 0, kFlipPerspective * s, 0, 1, 0, 0, 0, 1)
+                                     : QTransform(1, 0, 0, 0, c, kFlipPerspective * s, 0, 0, 1);
+    const QPointF centre = bounds.center();
+    return QTransform::fromTranslate(-centre.x(), -centre.y()) * turn *
+           QTransform::fromTranslate(centre.x(), centre.y());
+}
+
+void drawTransition(const View& view, QPainter& painter, const TransitionAnimation& transition) {
+    const qreal progress = transition.progressAt(Scheduler::main().now());
+    const QRectF bounds = view.layer().presentationBounds();
+    if (transition.kind() == TransitionAnimation::Kind::CrossDissolve) {
+        const qreal opacity = painter.opacity();
+        painter.setOpacity(opacity * progress);
+        ViewRenderer::drawContents(view, painter);
+        painter.setOpacity(opacity * (1 - progress));
+        painter.drawImage(bounds, transition.oldPicture());
+        painter.setOpacity(opacity);
+        return;
+    }
+    const bool vertical = transition.kind() == TransitionAnimation::Kind::FlipFromLeft ||
+                          transition.kind() == TransitionAnimation::Kind::FlipFromRight;
+    const qreal direction = transition.kind() == TransitionAnimation::Kind::FlipFromLeft ||
+                                    transition.kind() == TransitionAnimation::Kind::FlipFromTop
+                                ? 1
+                                : -1;
+    // The old side turns away for the first half, the new side turns in for the second.
+    const bool oldSide = progress < 0.5;
+    const qreal angle = direction * M_PI * (oldSide ? progress : progress - 1);
+    painter.save();
+    painter.setTransform(flipAbout(bounds, angle, vertical), true);
+    if (oldSide) {
+        painter.drawImage(bounds, transition.oldPicture());
+    } else {
+        ViewRenderer::drawContents(view, painter);
+    }
+    painter.restore();
+}
+
+}  // namespace
+
+void ViewRenderer::draw(const View& view, QPainter& painter) {
+    const Layer& layer = view.layer();
+    const qreal opacity = layer.presentationOpacity();
+    if (layer.isHidden() || opacity <= 0) {
+        return;
+    }
+    painter.save();
+    painter.setTransform(presentationToSuperview(view), true);
+    painter.setOpacity(painter.opacity() * std::min<qreal>(opacity, 1));
+    if (const auto transition = std::dynamic_pointer_cast<TransitionAnimation>(
+            layer.animationForKey(TransitionAnimation::kKey))) {
+        drawTransition(view, painter, *transition);
+    } else {
+        drawContents(view, painter);
+    }
+    painter.restore();
+}
+
+void ViewRenderer::drawContents(const View& view, QPainter& painter) {
+    const Layer& layer = view.layer();
+    const QRectF bounds = layer.presentationBounds();
+    const QPainterPath shape = shapeOf(bounds, layer.cornerRadius());
+    const QColor background = layer.presentationBackgroundColor();
+    if (layer.shadowOpacity() > 0 && layer.shadowColor().alpha() > 0) {
+        paintShadow(painter, shape, layer.shadowColor(), layer.shadowOpacity(),
+                    layer.shadowRadius(), layer.shadowOffset());
+    }
+    if (background.isValid() && background.alpha() > 0) {
+        painter.fillPath(shape, background);
+    }
+    painter.save();
+    if (layer.masksToBounds()) {
+        painter.setClipPath(shape, Qt::IntersectClip);
+    }
+    const_cast<View&>(view).drawRect(painter, bounds);
+    std::vector<const View*> ordered;
+    for (const auto& subview : view.subviews()) {
+        ordered.push_back(subview.get());
+    }
+    std::stable_sort(ordered.begin(), ordered.end(), [](const View* a, const View* b) {
+        return a->layer().zPosition() < b->layer().zPosition();
+    });
+    for (const View* subview : ordered) {
+        draw(*subview, painter);
+    }
+    painter.restore();
+    if (layer.borderWidth() > 0 && layer.borderColor().alpha() > 0) {
+        const qreal inset = layer.borderWidth() / 2;
+        const QPainterPath border = shapeOf(bounds.adjusted(inset, inset, -inset, -inset),
+                                            std::max<qreal>(0, layer.cornerRadius() - inset));
+        painter.strokePath(border, QPen(layer.borderColor(), layer.borderWidth()));
+    }
+}
+
+}  // namespace platform

@@ -1,0 +1,48 @@
+#include "platform/foundation/Resources.h"
+#include "platform/ui/resources/Images.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QtCore/QDir>
+
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+TEST(Images, NamedImagesComeFromTheResourcesAtTheAskedScale) {
+    const QImage one = Images::named(QStringLiteral("icon-checkbox-selected"), 1);
+    const QImage two = Images::named(QStringLiteral("icon-checkbox-selected"), 2);
+    ASSERT_FALSE(one.isNull());
+    EXPECT_EQ(one.size(), QSize(20, 20));
+    EXPECT_EQ(two.size(), QSize(40, 40));
+    EXPECT_EQ(Images::pointSize(two), QSizeF(20, 20));
+    // Drawn, not blank: the box is filled, its corner left clear.
+    EXPECT_EQ(two.pixelColor(20, 6).alpha(), 255);
+    EXPECT_EQ(two.pixelColor(0, 0).alpha(), 0);
+    EXPECT_TRUE(Images::named(QStringLiteral("no-such-image")).isNull());
+    EXPECT_TRUE(Images::named(QStringLiteral("../images/icon-close-white")).isNull());
+}
+
+TEST(Images, PngFallbackAndTemplateTinting) {
+    const QString dir = zvtest::makeTempDir(QStringLiteral("resources"));
+    QDir(dir).mkpath(QStringLiteral("images"));
+    QImage mark(8, 4, QImage::Format_ARGB32_Premultiplied);
+    mark.fill(Qt::transparent);
+    for (int x = 0; x < 4; ++x) {
+        for (int y = 0; y < 4; ++y) {
+            mark.setPixelColor(x, y, QColor(0, 0, 0, 128));
+        }
+    }
+    ASSERT_TRUE(mark.save(dir + QStringLiteral("/images/mark@2x.png")));
+    Resources::setDirectory(dir);
+    const QImage loaded = Images::named(QStringLiteral("mark"));
+    Resources::setDirectory(QString());
+    ASSERT_FALSE(loaded.isNull());
+    EXPECT_EQ(Images::pointSize(loaded), QSizeF(4, 2));
+
+    const QImage tinted = Images::tinted(loaded, QColor(0, 200, 0));
+    const QColor inside = tinted.pixelColor(1, 1);
+    EXPECT_EQ(inside.alpha(), 128) << "the shape keeps its own opacity";
+    EXPECT_NEAR(inside.green(), 200, 2);
+    EXPECT_EQ(inside.red(), 0);
+    EXPECT_EQ(tinted.pixelColor(6, 1).alpha(), 0);
+}

@@ -1,0 +1,9 @@
+#include "platform/ui/StartUp.h"
+
+namespace zvtest {
+
+void startUpLibraries() {
+    platform::startUpUi();
+}
+
+}  // namespace zvtest

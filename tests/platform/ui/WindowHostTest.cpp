@@ -1,0 +1,149 @@
+#include "platform/ui/host/WindowHost.h"
+#include "tools/gallery/SampleScreen.h"
+
+#include <QtGui/QGuiApplication>
+#include <QtGui/QInputMethodEvent>
+#include <QtGui/QScreen>
+#include <QtGui/QWindow>
+#include <QtWidgets/QApplication>
+
+#include <gtest/gtest.h>
+
+using namespace platform;
+using gallery::SampleScreen;
+
+namespace {
+
+// Real events need real time: these bound how long the window system may take, they do not time
+// anything the code does.
+constexpr int kWindowSystemTimeoutMs = 10000;
+
+bool isXcb() {
+    return QGuiApplication::platformName() == QStringLiteral("xcb");
+}
+
+// What the screen shows of the host: the X server's own pixels on a real display, the widget's
+// backing store elsewhere.
+QImage grab(WindowHost& host) {
+    if (isXcb()) {
+        return host.screen()->grabWindow(host.winId()).toImage();
+    }
+    return host.grab().toImage();
+}
+
+bool closeTo(const QColor& a, const QColor& b) {
+    return std::abs(a.red() - b.red()) <= 8 && std::abs(a.green() - b.green()) <= 8 &&
+           std::abs(a.blue() - b.blue()) <= 8;
+}
+
+// Lets Qt deliver events and the scheduler run what is due (layout, redraw) until `done`.
+bool settle(const std::function<bool()>& done) {
+    return Scheduler::main().runUntil(
+        [&] {
+            QCoreApplication::processEvents();
+            Scheduler::main().runPending();
+            return done();
+        },
+        kWindowSystemTimeoutMs);
+}
+
+struct Shown {
+    std::shared_ptr<Window> window = Window::make();
+    SampleScreen screen = SampleScreen::make(window->profile().size);
+    std::unique_ptr<WindowHost> host;
+
+    Shown() {
+        window->setRootView(screen.root);
+        host = std::make_unique<WindowHost>(window);
+        host->show();
+    }
+};
+
+}  // namespace
+
+// Runs on the offscreen platform with every test, and again in a real X window under a virtual
+// X server (the real-window step of the test script).
+TEST(WindowHost, ScriptedClickThroughTheEventQueueReachesAViewAndTheWindowShowsIt) {
+    Shown shown;
+    ASSERT_TRUE(settle([&] { return shown.host->windowHandle()->isExposed(); }))
+        << "the window never showed on " << QGuiApplication::platformName().toStdString();
+    ASSERT_TRUE(settle([&] {
+        return closeTo(grab(*shown.host).pixelColor(shown.screen.targetPoint().toPoint()),
+                       SampleScreen::kTargetIdle);
+    }));
+    const QImage before = grab(*shown.host);
+    EXPECT_TRUE(closeTo(before.pixelColor(shown.screen.cardInsidePoint().toPoint()),
+                        SampleScreen::kCardFill));
+    EXPECT_TRUE(closeTo(before.pixelColor(shown.screen.picturePoint().toPoint()),
+                        SampleScreen::kPictureFill));
+
+    const QPointF at = shown.screen.targetPoint();
+    QWindow* handle = shown.host->windowHandle();
+    const QPointF global = handle->mapToGlobal(at.toPoint());
+    QCoreApplication::postEvent(
+        handle, new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton,
+                                Qt::LeftButton, Qt::NoModifier));
+    QCoreApplication::postEvent(
+        handle, new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton,
+                                Qt::NoButton, Qt::NoModifier));
+    ASSERT_TRUE(settle([&] { return shown.screen.target->taps() == 1; }));
+    EXPECT_TRUE(settle([&] {
+        return closeTo(grab(*shown.host).pixelColor(at.toPoint()), SampleScreen::kTargetTapped);
+    })) << "the tapped colour never reached the screen";
+}
+
+TEST(WindowHost, NativeChildFollowsItsViewsFrame) {
+    Shown shown;
+    auto slot = View::make(QRectF(20, 30, 100, 50));
+    shown.screen.card->addSubview(slot);
+    auto* child = new QWidget();
+    shown.host->attachNativeChild(slot, child);
+    const QRect expected = slot->convertRectTo(slot->bounds(), nullptr).toAlignedRect();
+    EXPECT_EQ(child->geometry(), expected);
+    EXPECT_EQ(child->parentWidget(), shown.host.get());
+
+    shown.screen.card->setCenter(shown.screen.card->center() + QPointF(0, 40));
+    Scheduler::main().runPending();
+    EXPECT_EQ(child->geometry(), expected.translated(0, 40));
+    slot->setHidden(true);
+    Scheduler::main().runPending();
+    EXPECT_TRUE(child->isHidden());
+    slot->setHidden(false);
+    slot->removeFromSuperview();
+    Scheduler::main().runPending();
+    EXPECT_TRUE(child->isHidden()) << "a view that left the window takes its child along";
+}
+
+TEST(WindowHost, KeysAndInputMethodTextReachTheFirstResponder) {
+    Shown shown;
+    class Editor : public View {
+    public:
+        using View::View;
+        std::vector<QString> received;
+        bool canBecomeFirstResponder() const override { return true; }
+        bool keyPressed(const KeyPress& key) override {
+            received.push_back(QStringLiteral("key ") + key.text);
+            return true;
+        }
+        bool textInput(const TextInput& input) override {
+            received.push_back(
+                QStringLiteral("preedit '%1' commit '%2'").arg(input.preedit, input.commit));
+            return true;
+        }
+    };
+    auto editor = View::make<Editor>(QRectF(0, 0, 100, 40));
+    shown.screen.root->addSubview(editor);
+    EXPECT_FALSE(shown.host->inputMethodQuery(Qt::ImEnabled).toBool());
+    ASSERT_TRUE(editor->becomeFirstResponder());
+    EXPECT_TRUE(shown.host->inputMethodQuery(Qt::ImEnabled).toBool());
+
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+    QCoreApplication::sendEvent(shown.host.get(), &key);
+    QInputMethodEvent composing(QStringLiteral("ni"), {});
+    QCoreApplication::sendEvent(shown.host.get(), &composing);
+    QInputMethodEvent committed;
+    committed.setCommitString(QStringLiteral("你"));
+    QCoreApplication::sendEvent(shown.host.get(), &committed);
+    EXPECT_EQ(editor->received,
+              (std::vector<QString>{"key x", "preedit 'ni' commit ''", "preedit '' commit '你'"}));
+}
