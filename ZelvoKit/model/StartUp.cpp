@@ -1,7 +1,19 @@
 #include "ZelvoKit/model/StartUp.h"
 
 #include "ZelvoKit/ZelvoApi/StartUp.h"
+#include "ZelvoKit/model/Contact.h"
+#include "ZelvoKit/model/Hook.h"
+#include "ZelvoKit/model/Organisation.h"
+#include "ZelvoKit/model/Team.h"
+#include "ZelvoKit/model/ZVDataModel.h"
 
 void ZVStartUpModel() {
     ZVStartUpApi();
+    ZVDataModel& model = ZVDataModel::shared();
+    // Adding a name again replaces its description, so a second call changes nothing.
+    model.addEntity<Contact>(QString(Contact::kEntityName), &Contact::describeAttributes);
+    model.addEntity<Hook>(QString(Hook::kEntityName), &Hook::describeAttributes);
+    model.addEntity<Team>(QString(Team::kEntityName), &Team::describeAttributes);
+    model.addEntity<Organisation>(QString(Organisation::kEntityName),
+                                  &Organisation::describeAttributes);
 }

@@ -128,7 +128,7 @@ void ZVManagedObject::setField(const QString& name, ZVJsonParser& parser) {
     if (attribute.type == AttributeType::Boolean) {
         // A boolean without a value reads as false, so a missing key stores false.
         const bool flag = current.isNull() ? false : current.toBool();
-        if (current.isNull() && !attribute.optional) {
+        if ((current.isNull() || readingNewObject_) && !attribute.optional) {
             incoming = readRequired(name, attribute.type, parser);
         } else {
             incoming = StoreValue::boolean(parser.extractBool(name, flag));
@@ -262,14 +262,14 @@ std::shared_ptr<ZVApiRequest> ZVManagedObject::getSyncRequest() {
                 const auto self = weak.lock();
                 if (self && error && error->code() >= kFirstRejectingStatus &&
                     error->code() <= kLastRejectingStatus) {
-                    self->storeDirtyBit(field, false);
+                    self->setField(field, false);
                 }
             });
         }
         if (!request->handler()) {
             request->setHandler([weak, field](ZVJsonParser&) -> ZVErrorPtr {
                 if (const auto self = weak.lock()) {
-                    self->storeDirtyBit(field, false);
+                    self->setField(field, false);
                 }
                 return nullptr;
             });

@@ -66,6 +66,11 @@ public:
     // optional boolean with no value stores false.
     void setField(const QString& name, ZVJsonParser& parser);
     void setFields(const QStringList& names, ZVJsonParser& parser);
+    // While set, the object is being made from a record: every attribute that must have a value
+    // is read strictly, a boolean too, whose value from the store's defaults would otherwise hide
+    // that the record lacks it. The upsert sets it around the first reading.
+    void setReadingNewObject(bool reading) { readingNewObject_ = reading; }
+    bool isReadingNewObject() const { return readingNewObject_; }
     // Sets the value when the record has one that differs from the current one.
     void updateIntField(const QString& name, ZVJsonParser& parser);
     void updateStringField(const QString& name, ZVJsonParser& parser);
@@ -84,7 +89,8 @@ public:
     virtual void setField(int field, bool dirty);
     // The request for the lowest dirty field that has one; dirty fields below it without a request
     // are dropped. Unless the request brings its own, it gets an answer handler that clears the
-    // field and an error handler that clears it for errors 400 to 499 and keeps it otherwise.
+    // field and an error handler that clears it for errors 400 to 499 and keeps it otherwise; both
+    // clear it through setField(int, bool), so that an entity's override sees it.
     std::shared_ptr<ZVApiRequest> getSyncRequest();
 
     // --- batched change notification ---
@@ -123,6 +129,7 @@ private:
     QStringList changedProperties_;
     platform::TimerHandle notification_;
     std::weak_ptr<ZVApiSession> session_;
+    bool readingNewObject_ = false;
 };
 
 template <class T>

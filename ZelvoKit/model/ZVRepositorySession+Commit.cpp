@@ -1,0 +1,69 @@
+#include "ZelvoKit/model/ZVRepositorySession.h"
+
+#include "ZelvoKit/ZelvoApi/api/ZVApiRequest.h"
+#include "ZelvoKit/support/log/ZVErrorLog.h"
+#include "platform/foundation/Scheduler.h"
+
+void ZVRepositorySession::commitObject(const std::shared_ptr<ZVManagedObject>& object) {
+    // Before the first answer the service's view of the entity is unknown; synchronizeData()
+    // sends what waits once it comes.
+    if (!object || eventHorizon() < 1 || object->isDeleted() || hasEnded()) {
+        return;
+    }
+    const QString guid = object->guid();
+    if (guid.isNull()) {
+        ZVLogError(u"CommitObject: %@ ignored because object.guid returned nil", object->desc());
+        return;
+    }
+    if (!object->needsSync()) {
+        return;
+    }
+    const std::weak_ptr<ZVRepositorySession> weakSelf =
+        std::static_pointer_cast<ZVRepositorySession>(shared_from_this());
+    const std::weak_ptr<ZVManagedObject> weakObject = object;
+    const auto commitAgain = [weakSelf, weakObject] {
+        const auto self = weakSelf.lock();
+        const auto object = weakObject.lock();
+        if (self && object) {
+            self->commitObject(object);
+        }
+    };
+    const std::shared_ptr<ZVApiRequest> request = object->getSyncRequest();
+    if (!request) {
+        platform::Scheduler::main().after(kCommitRetryDelay, commitAgain, this);
+        return;
+    }
+    // Each answer commits the entity again, which sends its next dirty field, until it is clean.
+    request->setSuccessHandler([previous = request->successHandler(), commitAgain] {
+        if (previous) {
+            previous();
+        }
+        commitAgain();
+    });
+    request->setErrorHandler(
+        [previous = request->errorHandler(), commitAgain](const ZVErrorPtr& error) {
+            if (previous) {
+                previous(error);
+            }
+            commitAgain();
+        });
+    queueRequest(request, guid);
+}
+
+void ZVRepositorySession::synchronizeData() {
+    for (const auto& contact : std::as_const(contacts_)) {
+        if (contact->needsSync()) {
+            commitObject(contact);
+        }
+    }
+}
+
+void ZVRepositorySession::horizonChanged() {
+    const std::int64_t previous = knownHorizon_;
+    knownHorizon_ = eventHorizon();
+    // The base completes the initial synchronisation only for a horizon that was negative; an
+    // account that started from 0 has changes waiting for its first answer too.
+    if (previous == 0 && knownHorizon_ >= 1) {
+        synchronizeData();
+    }
+}

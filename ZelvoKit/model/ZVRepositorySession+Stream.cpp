@@ -1,0 +1,79 @@
+#include "ZelvoKit/model/ZVRepositorySession.h"
+
+#include "ZelvoKit/support/log/ZVErrorLog.h"
+#include "platform/foundation/UserDefaults.h"
+
+namespace {
+
+using namespace Qt::Literals::StringLiterals;
+
+const QString kAccountId = u"account_id"_s;
+const QString kHookKey = u"hook_key"_s;
+const QString kTeamId = u"team_id"_s;
+const QString kOrganisationId = u"organisation_id"_s;
+const QString kIsDeleted = u"is_deleted"_s;
+
+}  // namespace
+
+// --- records ---
+
+ZVErrorPtr ZVRepositorySession::handleContact(ZVJsonParser& record) {
+    ZVApiSession::handleContact(record);
+    const QString accountId = record.extractString(kAccountId, QString());
+    if (accountId.isNull()) {
+        return nullptr;
+    }
+    std::shared_ptr<Contact> contact = contacts_.value(accountId);
+    if (record.extractBool(kIsDeleted, false)) {
+        if (contact) {
+            removeContact(contact);
+        }
+        return nullptr;
+    }
+    if (ZVErrorPtr error = createOrUpdateObject(contact, QString(Contact::kEntityName), record)) {
+        return error;
+    }
+    // Entries under an earlier e-mail or address stay: others may still name the person so.
+    enterContact(contact);
+    return nullptr;
+}
+
+ZVErrorPtr ZVRepositorySession::handleHook(ZVJsonParser& record) {
+    return createOrUpdateObjectInList(hooks_, kHookKey, QString(Hook::kEntityName), record);
+}
+
+ZVErrorPtr ZVRepositorySession::handleTeam(ZVJsonParser& record) {
+    return createOrUpdateObjectInList(teams_, kTeamId, QString(Team::kEntityName), record);
+}
+
+ZVErrorPtr ZVRepositorySession::handleOrganisation(ZVJsonParser& record) {
+    return createOrUpdateObjectInList(organisations_, kOrganisationId,
+                                      QString(Organisation::kEntityName), record);
+}
+
+// --- transactions ---
+
+void ZVRepositorySession::startTransaction() {
+    ZVApiSession::startTransaction();
+    if (!inTransaction_) {
+        inTransaction_ = true;
+        horizonAtStart_ = eventHorizon();
+    }
+}
+
+void ZVRepositorySession::endTransaction() {
+    ZVApiSession::endTransaction();
+    if (!inTransaction_) {
+        return;
+    }
+    inTransaction_ = false;
+    const std::shared_ptr<platform::StoreError> failed =
+        repository_ ? repository_->saveContext() : nullptr;
+    if (failed && eventHorizon() != horizonAtStart_) {
+        // The answer's records were rolled back: its position must not reach the disk, or the
+        // next poll would start after records the store never got.
+        ZVLogError(u"Stream not saved, event horizon kept at %ld", horizonAtStart_);
+        setEventHorizon(horizonAtStart_);
+        platform::UserDefaults::standard()->synchronize();
+    }
+}

@@ -1,0 +1,228 @@
+#pragma once
+
+#include "ZelvoKit/ZelvoApi/session/ZVApiSession.h"
+#include "ZelvoKit/model/Contact.h"
+#include "ZelvoKit/model/Hook.h"
+#include "ZelvoKit/model/Organisation.h"
+#include "ZelvoKit/model/Team.h"
+#include "ZelvoKit/model/ZVDataRepository.h"
+
+#include <QtCore/QHash>
+#include <QtCore/QLatin1StringView>
+#include <QtCore/QString>
+
+#include <cstdint>
+#include <memory>
+#include <type_traits>
+
+// The data side of one signed-in account: it owns the account's store, keeps every stored
+// contact, hook, team and organisation in maps by id, answers look-ups, applies the event stream's
+// records to them one answer at a time, and sends local changes back through the API client's
+// named queue.
+//
+// Each answer is applied between startTransaction() and endTransaction(); the store is saved once
+// at the end, and only after that does the account's stream position reach the disk, so a process
+// killed in between asks for the same records again and applies them to the store as it was.
+// Applying an answer twice leaves the store as applying it once.
+//
+// Made by ZVApi through factory() (register it with ZVApi::setSessionClass()); a session whose
+// store cannot be opened, or whose profile names no contact, is not made. Main thread only.
+class ZVRepositorySession : public ZVApiSession {
+public:
+    using ZVApiSession::handleConversation;
+
+    static constexpr QLatin1StringView kSyncFullHistorySetting{"SyncFullHistory"};
+    // A dirty entity that gives no request is committed again after this long.
+    static constexpr platform::TimeInterval kCommitRetryDelay = 1.0;
+
+    template <class Session>
+    static Factory factory();
+    static Factory factory() { return factory<ZVRepositorySession>(); }
+
+    explicit ZVRepositorySession(std::shared_ptr<ZVUserCredentials> credentials);
+    ~ZVRepositorySession() override;
+
+    // The second step of creation, after the base's: opens the store, loads the maps and applies
+    // the profiles' contact records. False when the session cannot start.
+    bool initWithRepository(ZVJsonParser* profiles);
+
+    // --- the object graph ---
+
+    const std::shared_ptr<ZVDataRepository>& repository() const { return repository_; }
+    const QHash<QString, std::shared_ptr<Contact>>& contacts() const { return contacts_; }
+    const QHash<QString, std::shared_ptr<Contact>>& contactsByEmail() const {
+        return contactsByEmail_;
+    }
+    const QHash<QString, std::shared_ptr<Contact>>& contactsByZelvoId() const {
+        return contactsByZelvoId_;
+    }
+    const QHash<QString, std::shared_ptr<Hook>>& hooks() const { return hooks_; }
+    const QHash<QString, std::shared_ptr<Team>>& teams() const { return teams_; }
+    const QHash<QString, std::shared_ptr<Organisation>>& organisations() const {
+        return organisations_;
+    }
+    const std::shared_ptr<Contact>& localContact() const { return localContact_; }
+
+    bool syncFullHistory() const { return syncFullHistory_; }
+    // Kept per account; switching it on sends what waits.
+    void setSyncFullHistory(bool syncFullHistory);
+
+    // --- look-ups; none when nothing matches ---
+
+    std::shared_ptr<Contact> contactFromId(const QString& accountId);
+    std::shared_ptr<Contact> contactFromEmail(const QString& email);
+    // By id, then by address: an address on the service's own host by its address name first.
+    // An id that matches nothing gets a hidden placeholder contact, asked for from the service.
+    std::shared_ptr<Contact> contactFromEmail(const QString& email, const QString& accountId);
+    QString fullNameOfContact(const QString& accountId);
+    std::shared_ptr<Hook> hookFromId(const QString& hookKey) const;
+    // The hook's name, else its owner's; "?" for an unknown hook.
+    QString hookName(const QString& hookKey);
+    std::shared_ptr<Team> teamFromId(const QString& teamId) const;
+    // "?" for an unknown team or one without a name.
+    QString teamName(const QString& teamId) const;
+    std::shared_ptr<Organisation> organisationById(const QString& organisationId) const;
+    // "?" for an unknown organisation.
+    QString organisationName(const QString& organisationId) const;
+    QStringList allKnownContactIds() override;
+
+    // --- the event stream ---
+
+    ZVErrorPtr handleContact(ZVJsonParser& record) override;
+    ZVErrorPtr handleHook(ZVJsonParser& record) override;
+    ZVErrorPtr handleTeam(ZVJsonParser& record) override;
+    ZVErrorPtr handleOrganisation(ZVJsonParser& record) override;
+
+    void startTransaction() override;
+    void endTransaction() override;
+    bool inTransaction() const { return inTransaction_; }
+
+    // The one rule by which every record kind is applied. The object (or a new one of the entity
+    // when it holds none) reads the record and is validated; a new object that fails is deleted
+    // again. Error 1008 when no object can be made.
+    template <class T>
+    ZVErrorPtr createOrUpdateObject(std::shared_ptr<T>& object, const QString& entityName,
+                                    ZVJsonParser& record);
+    // The upsert of the object under the record's `keyField` in `objects`; "is_deleted" removes
+    // a known one from the store and the map (an unknown one is made like any other).
+    template <class T>
+    ZVErrorPtr createOrUpdateObjectInList(QHash<QString, std::shared_ptr<T>>& objects,
+                                          const QString& keyField, const QString& entityName,
+                                          ZVJsonParser& record);
+
+    // --- committing local changes ---
+
+    // Sends the entity's lowest dirty field under its guid, and the next one when that is
+    // answered, until it is clean. Nothing is sent before the account's first poll answer.
+    void commitObject(const std::shared_ptr<ZVManagedObject>& object);
+    // Sends every dirty contact.
+    void synchronizeData();
+
+    // --- life cycle ---
+
+    void saveContext() override;
+    void connectionEstablished() override;
+    void initialSyncCompleted() override;
+    void eraseLocalData() override;
+    void endSession(EndReason reason) override;
+
+private:
+    void enterContact(const std::shared_ptr<Contact>& contact);
+    void removeContact(const std::shared_ptr<Contact>& contact);
+    void deleteObject(const std::shared_ptr<platform::ManagedObject>& object);
+    template <class T>
+    void loadObjects(const QString& entityName, QHash<QString, std::shared_ptr<T>>& objects,
+                     QString (T::*key)() const);
+    void horizonChanged();
+    static ZVErrorPtr validationError(const std::shared_ptr<platform::StoreError>& error);
+
+    bool syncFullHistory_ = false;
+    QHash<QString, std::shared_ptr<Contact>> contacts_;
+    QHash<QString, std::shared_ptr<Hook>> hooks_;
+    QHash<QString, std::shared_ptr<Contact>> contactsByEmail_;
+    QHash<QString, std::shared_ptr<Contact>> contactsByZelvoId_;
+    QHash<QString, std::shared_ptr<Organisation>> organisations_;
+    QHash<QString, std::shared_ptr<Team>> teams_;
+    std::shared_ptr<Contact> localContact_;
+    std::shared_ptr<ZVDataRepository> repository_;
+
+    bool inTransaction_ = false;
+    // The stream position the open transaction started from: what the account falls back to
+    // when the answer cannot be saved.
+    std::int64_t horizonAtStart_ = 0;
+    // The last horizon seen, to notice the first answer of an account that started from 0.
+    std::int64_t knownHorizon_ = 0;
+    platform::Observation horizonObservation_;
+};
+
+template <class Session>
+ZVApiSession::Factory ZVRepositorySession::factory() {
+    static_assert(std::is_base_of_v<ZVRepositorySession, Session>);
+    return [](const std::shared_ptr<ZVUserCredentials>& credentials,
+              ZVJsonParser* profiles) -> std::shared_ptr<ZVApiSession> {
+        auto session = std::make_shared<Session>(credentials);
+        // The profile comes first; its contact records wait for the store and the maps.
+        session->initWithProfiles(nullptr);
+        if (!session->initWithRepository(profiles)) {
+            return nullptr;
+        }
+        return session;
+    };
+}
+
+template <class T>
+ZVErrorPtr ZVRepositorySession::createOrUpdateObject(std::shared_ptr<T>& object,
+                                                     const QString& entityName,
+                                                     ZVJsonParser& record) {
+    if (object) {
+        if (ZVErrorPtr error = object->deserializeFromJson(record)) {
+            return error;
+        }
+        return validationError(object->validateForUpdate());
+    }
+    std::shared_ptr<T> created =
+        repository_ ? repository_->createObjectOfClass<T>(entityName) : nullptr;
+    if (!created) {
+        return ZVError::errorWithCode(ZVError::InvalidData);
+    }
+    ZVErrorPtr error;
+    if constexpr (std::is_base_of_v<ZVManagedObject, T>) {
+        created->setReadingNewObject(true);
+        error = created->deserializeFromJson(record);
+        created->setReadingNewObject(false);
+    } else {
+        error = created->deserializeFromJson(record);
+    }
+    if (!error) {
+        error = validationError(created->validateForInsert());
+    }
+    if (error) {
+        deleteObject(created);
+        return error;
+    }
+    object = std::move(created);
+    return nullptr;
+}
+
+template <class T>
+ZVErrorPtr ZVRepositorySession::createOrUpdateObjectInList(
+    QHash<QString, std::shared_ptr<T>>& objects, const QString& keyField, const QString& entityName,
+    ZVJsonParser& record) {
+    const QString key = record.extractString(keyField);
+    if (key.isNull()) {
+        return record.error();
+    }
+    const bool deleted = record.extractBool(u"is_deleted", false);
+    std::shared_ptr<T> object = objects.value(key);
+    if (deleted && object) {
+        deleteObject(object);
+        objects.remove(key);
+        return nullptr;
+    }
+    ZVErrorPtr error = createOrUpdateObject(object, entityName, record);
+    if (!error) {
+        object->awakeFromFetch();
+        objects.insert(key, object);
+    }
+    return error;
+}

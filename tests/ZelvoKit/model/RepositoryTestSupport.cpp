@@ -1,0 +1,163 @@
+#include "tests/ZelvoKit/model/RepositoryTestSupport.h"
+
+#include "ZelvoKit/ZelvoApi/account/ZVUserCredentials.h"
+#include "ZelvoKit/ZelvoApi/api/ZVApiRequest.h"
+#include "ZelvoKit/model/ZVDataModel.h"
+#include "ZelvoKit/support/log/ZVErrorLog.h"
+#include "platform/foundation/Application.h"
+#include "platform/store/ManagedObjectContext.h"
+
+#include <QtCore/QFile>
+#include <QtCore/QJsonArray>
+
+#include <algorithm>
+#include <chrono>
+
+namespace modeltest {
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Longer than any test waits: a poll is answered when records arrive, not when the hold ends.
+constexpr std::chrono::milliseconds kPollHold{20000};
+
+}  // namespace
+
+QJsonObject streamRecord(const QString& kind, QJsonObject fields) {
+    fields.insert(u"mk_rec_type"_s, kind);
+    return fields;
+}
+
+void RepositoryTest::SetUp() {
+    ASSERT_TRUE(emulator.start());
+    emulator.setPollHoldLimit(kPollHold);
+    platform::Application& application = platform::Application::shared();
+    application.setShortVersion(u"1.4"_s);
+    application.setBuildVersion(u"212"_s);
+    ZVApi::setApplicationId(u"ZelvoIPhone"_s);
+    ZVApi::setSessionClass(ZVRepositorySession::factory());
+    api().setCustomBaseURL(emulator.baseUrl());
+}
+
+void RepositoryTest::TearDown() {
+    ZVApi::resetSharedApi();
+    emulator.stop();
+}
+
+std::shared_ptr<ZVRepositorySession> RepositoryTest::signIn(const QString& email) {
+    std::optional<zvemu::Account> account = emulator.account(email);
+    if (!account) {
+        account = emulator.addAccount(email, u"secret"_s, email.section(u'@', 0, 0));
+    }
+    const zvemu::Credentials issued = emulator.issueCredentials(account->accountId);
+    auto credentials = std::make_shared<ZVUserCredentials>(email);
+    credentials->setUuid(account->accountId);
+    credentials->setTicket(issued.ticket);
+    credentials->setCookie(issued.token);
+    ZVJsonParser profiles(QJsonObject{
+        {u"profiles"_s, QJsonArray{QJsonObject{{u"mk_rec_type"_s, u"contact"_s},
+                                               {u"account_id"_s, account->accountId},
+                                               {u"email"_s, account->email},
+                                               {u"display_name"_s, account->displayName}}}}});
+    return std::dynamic_pointer_cast<ZVRepositorySession>(
+        api().loginWithCredentials(credentials, &profiles));
+}
+
+void RepositoryTest::restart() {
+    ZVApi::resetSharedApi();
+    api().setCustomBaseURL(emulator.baseUrl());
+    api().loginWithSavedCredentials();
+}
+
+QString RepositoryTest::accountId(const QString& email) const {
+    return emulator.account(email)->accountId;
+}
+
+bool RepositoryTest::waitForStreamEnd(const std::shared_ptr<ZVRepositorySession>& session) {
+    const qint64 end = emulator.eventHorizon(session->sessionId());
+    return scheduler().runUntil([&] { return session->eventHorizon() >= end; });
+}
+
+bool RepositoryTest::deliver(const std::shared_ptr<ZVRepositorySession>& session,
+                             const QList<QJsonObject>& records) {
+    emulator.appendEvents(session->sessionId(), records);
+    return waitForStreamEnd(session);
+}
+
+ZVErrorPtr RepositoryTest::applyLocally(const std::shared_ptr<ZVRepositorySession>& session,
+                                        const QList<QJsonObject>& records) {
+    QJsonArray stream;
+    for (const QJsonObject& record : records) {
+        stream.append(record);
+    }
+    session->startTransaction();
+    ZVErrorPtr error = api().processStream(stream, session);
+    session->endTransaction();
+    return error;
+}
+
+bool RepositoryTest::waitForAnswered(const QString& path, int count) {
+    return settle([&] {
+        int answered = 0;
+        for (const auto& request : emulator.requests(path)) {
+            answered += request.status != 0 ? 1 : 0;
+        }
+        return answered >= count;
+    });
+}
+
+bool RepositoryTest::settle(const std::function<bool()>& done) {
+    // Queued requests go out on the virtual clock; their answers come in real time.
+    constexpr int kMaxSteps = 600;
+    const auto inFlight = [] {
+        return !api().requestsWithTag(ZVApiRequest::TagQueued, nullptr).empty();
+    };
+    for (int step = 0; step < kMaxSteps; ++step) {
+        if (done()) {
+            return true;
+        }
+        if (inFlight()) {
+            if (!scheduler().runUntil([&] { return done() || !inFlight(); })) {
+                return false;
+            }
+        } else {
+            scheduler().advance(ZVApi::kQueueSendDelay);
+        }
+    }
+    return done();
+}
+
+QStringList RepositoryTest::storeRows(const std::shared_ptr<ZVRepositorySession>& session) {
+    const QString path = session->repository()->repositoryURL().toLocalFile();
+    const auto model = ZVDataModel::shared().model();
+    auto opened = platform::ManagedObjectContext::open(path, model);
+    if (!opened) {
+        ADD_FAILURE() << "cannot open " << path.toStdString();
+        return {};
+    }
+    QStringList rows;
+    for (const auto& entity : model->entities()) {
+        auto objects = (*opened)->fetch({entity->name()});
+        if (!objects) {
+            ADD_FAILURE() << "cannot read " << entity->name().toStdString();
+            continue;
+        }
+        for (const auto& object : *objects) {
+            QStringList values;
+            for (const auto& attribute : entity->attributes()) {
+                values.append(attribute.name + u'=' + object->value(attribute.name).toString());
+            }
+            rows.append(entity->name() + u' ' + values.join(u' '));
+        }
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+QString RepositoryTest::logText() {
+    QFile file(ZVErrorLog::errorLog().logFilePath());
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+}  // namespace modeltest
