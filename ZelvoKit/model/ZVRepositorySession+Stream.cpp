@@ -69,9 +69,14 @@ void ZVRepositorySession::endTransaction() {
     inTransaction_ = false;
     const std::shared_ptr<platform::StoreError> failed =
         repository_ ? repository_->saveContext() : nullptr;
-    if (failed && eventHorizon() != horizonAtStart_) {
-        // The answer's records were rolled back: its position must not reach the disk, or the
-        // next poll would start after records the store never got.
+    if (!failed) {
+        return;
+    }
+    // The answer's records were rolled back: the maps must not hold objects the store lost, and
+    // the answer's position must not reach the disk, or the next poll would start after records
+    // the store never got.
+    reloadObjectGraph();
+    if (eventHorizon() != horizonAtStart_) {
         ZVLogError(u"Stream not saved, event horizon kept at %ld", horizonAtStart_);
         setEventHorizon(horizonAtStart_);
         platform::UserDefaults::standard()->synchronize();

@@ -30,10 +30,7 @@ bool ZVRepositorySession::initWithRepository(ZVJsonParser* profiles) {
         return false;
     }
 
-    loadObjects<Contact>(QString(Contact::kEntityName), contacts_, &Contact::accountId);
-    for (const auto& contact : std::as_const(contacts_)) {
-        enterContact(contact);
-    }
+    loadContacts();
 
     // What the base's first step would have done, now that contacts can be stored.
     if (profiles) {
@@ -55,10 +52,7 @@ bool ZVRepositorySession::initWithRepository(ZVJsonParser* profiles) {
         return false;
     }
 
-    loadObjects<Hook>(QString(Hook::kEntityName), hooks_, &Hook::hookKey);
-    loadObjects<Team>(QString(Team::kEntityName), teams_, &Team::teamId);
-    loadObjects<Organisation>(QString(Organisation::kEntityName), organisations_,
-                              &Organisation::organisationId);
+    loadObjectsWithoutContacts();
 
     syncFullHistory_ = boolForKey(QString(kSyncFullHistorySetting));
 
@@ -70,6 +64,34 @@ bool ZVRepositorySession::initWithRepository(ZVJsonParser* profiles) {
         }
     });
     return true;
+}
+
+void ZVRepositorySession::loadContacts() {
+    contacts_.clear();
+    contactsByEmail_.clear();
+    contactsByZelvoId_.clear();
+    loadObjects<Contact>(QString(Contact::kEntityName), contacts_, &Contact::accountId);
+    for (const auto& contact : std::as_const(contacts_)) {
+        enterContact(contact);
+    }
+}
+
+void ZVRepositorySession::loadObjectsWithoutContacts() {
+    hooks_.clear();
+    teams_.clear();
+    organisations_.clear();
+    loadObjects<Hook>(QString(Hook::kEntityName), hooks_, &Hook::hookKey);
+    loadObjects<Team>(QString(Team::kEntityName), teams_, &Team::teamId);
+    loadObjects<Organisation>(QString(Organisation::kEntityName), organisations_,
+                              &Organisation::organisationId);
+}
+
+void ZVRepositorySession::reloadObjectGraph() {
+    loadContacts();
+    loadObjectsWithoutContacts();
+    if (localContact_) {
+        localContact_ = contactFromId(localContact_->accountId());
+    }
 }
 
 template <class T>

@@ -130,6 +130,10 @@ private:
     void enterContact(const std::shared_ptr<Contact>& contact);
     void removeContact(const std::shared_ptr<Contact>& contact);
     void deleteObject(const std::shared_ptr<platform::ManagedObject>& object);
+    void loadContacts();
+    void loadObjectsWithoutContacts();
+    // After a save that failed: the objects it made are gone, and those it changed are as saved.
+    void reloadObjectGraph();
     template <class T>
     void loadObjects(const QString& entityName, QHash<QString, std::shared_ptr<T>>& objects,
                      QString (T::*key)() const);

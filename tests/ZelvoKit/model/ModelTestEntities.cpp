@@ -29,6 +29,11 @@ std::shared_ptr<ZVApiRequest> Card::getSyncRequestForField(int field) {
     return requestForField ? requestForField(field) : nullptr;
 }
 
+void Card::setField(int field, bool dirty) {
+    fieldChanges.append((dirty ? u"+"_s : u"-"_s) + QString::number(field));
+    ZVManagedObject::setField(field, dirty);
+}
+
 QString Note::guid() const {
     return platform::format(u"%@:%@", value(u"thread_id"), value(u"nr"));
 }

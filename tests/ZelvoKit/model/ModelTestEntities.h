@@ -29,9 +29,13 @@ public:
     const QStringList& propertyNotificationOrder() const override;
     QString guid() const override;
     std::shared_ptr<ZVApiRequest> getSyncRequestForField(int field) override;
+    // Records each change of a dirty bit, then lets the base make it.
+    void setField(int field, bool dirty) override;
 
     // The request the card gives for a field; none by default.
     std::function<std::shared_ptr<ZVApiRequest>(int field)> requestForField;
+    // "+3" for a field marked dirty, "-3" for one cleared, through setField().
+    QStringList fieldChanges;
 };
 
 class Note : public ZVManagedObject {

@@ -64,10 +64,10 @@ std::shared_ptr<ZVRepositorySession> RepositoryTest::signIn(const QString& email
         api().loginWithCredentials(credentials, &profiles));
 }
 
-void RepositoryTest::restart() {
+std::shared_ptr<ZVRepositorySession> RepositoryTest::restart(const QString& email) {
     ZVApi::resetSharedApi();
     api().setCustomBaseURL(emulator.baseUrl());
-    api().loginWithSavedCredentials();
+    return signIn(email);
 }
 
 QString RepositoryTest::accountId(const QString& email) const {

@@ -31,9 +31,9 @@ protected:
 
     // Adds the account to the service (once) and signs it in.
     std::shared_ptr<ZVRepositorySession> signIn(const QString& email);
-    // The process ends and starts again: every session goes, the API client is made anew, and
-    // the accounts signed in before are signed in from what they saved.
-    void restart();
+    // The process ends and starts again: every session goes, the API client is made anew, and the
+    // account signs in again, its session opening the store and the stream position it saved.
+    std::shared_ptr<ZVRepositorySession> restart(const QString& email);
     QString accountId(const QString& email) const;
 
     // Waits until the session has applied the service's stream up to its current end.

@@ -285,7 +285,39 @@ TEST_F(ZVManagedObjectTest, AnswersClearTheFieldUnlessTheServiceMayTakeItLater) 
         }
         EXPECT_EQ(card_->isFieldDirty(2), !c.cleared);
         EXPECT_TRUE(card_->isFieldDirty(5));
+        // Through the entity's own setter, which an entity that commits at once relies on.
+        EXPECT_EQ(card_->fieldChanges.contains(u"-2"_s), c.cleared);
     }
+}
+
+TEST_F(ZVManagedObjectTest, ANewObjectMustGetARequiredBooleanFromItsRecord) {
+    auto model = modeltest::makeModel();
+    platform::AttributeOptions required;
+    required.optional = false;
+    model->entity(u"Card")->addAttribute(u"is_pinned"_s, platform::AttributeType::Boolean,
+                                         required);
+    auto context = platform::ManagedObjectContext::openInMemory(model);
+    ASSERT_TRUE(context.ok());
+    auto card = (*context)->insert<Card>(u"Card");
+    ASSERT_FALSE(card->value(u"is_pinned").isNull()) << "the store gives booleans a default";
+
+    // Being made from a record, the default does not stand in for the record's value.
+    card->setReadingNewObject(true);
+    ZVJsonParser missing = parse(R"({"card_id": "c1"})");
+    card->setFields({u"card_id"_s, u"is_pinned"_s}, missing);
+    ASSERT_TRUE(missing.error());
+    EXPECT_EQ(missing.error()->code(), ZVError::MissingValue);
+    ZVJsonParser present = parse(R"({"is_pinned": true})");
+    card->setField(u"is_pinned"_s, present);
+    EXPECT_EQ(present.error(), nullptr);
+    EXPECT_EQ(card->value(u"is_pinned"), QVariant(true));
+
+    // A later record of the object is a fragment: a missing boolean keeps its value.
+    card->setReadingNewObject(false);
+    ZVJsonParser fragment = parse(R"({"title": "t"})");
+    card->setField(u"is_pinned"_s, fragment);
+    EXPECT_EQ(fragment.error(), nullptr);
+    EXPECT_EQ(card->value(u"is_pinned"), QVariant(true));
 }
 
 TEST_F(ZVManagedObjectTest, RequestThatBringsItsOwnHandlersKeepsThem) {

@@ -1,0 +1,171 @@
+#include "ZelvoKit/model/ZVRepositorySession.h"
+
+#include "tests/ZelvoKit/model/RepositoryTestSupport.h"
+
+#include "platform/foundation/UserDefaults.h"
+#include "platform/store/ManagedObjectContext.h"
+
+#include <sqlite3.h>
+
+#include <cmath>
+
+namespace {
+
+using namespace Qt::Literals::StringLiterals;
+using modeltest::streamRecord;
+
+const QString kEmail = u"anna@example.com"_s;
+const QString kFoxId = u"7a1e0c4d-2b3f-4e5a-8c6d-9e0f1a2b3c4d"_s;
+
+// Counts the store's committed write transactions, and can turn the next ones into rollbacks.
+struct CommitCounter {
+    int commits = 0;
+    bool refuse = false;
+
+    void attach(const std::shared_ptr<ZVRepositorySession>& session) {
+        sqlite3_commit_hook(
+            session->repository()->managedObjectContext()->database(),
+            [](void* data) {
+                auto* counter = static_cast<CommitCounter*>(data);
+                if (counter->refuse) {
+                    return 1;
+                }
+                ++counter->commits;
+                return 0;
+            },
+            this);
+    }
+};
+
+class ZVRepositoryStreamTest : public modeltest::RepositoryTest {
+protected:
+    // An account of the service holding a generated fixture.
+    zvemu::Fixture seededAccount(const zvemu::FixtureSize& size, std::uint64_t seed) {
+        const zvemu::Account account = emulator.addAccount(kEmail, u"secret"_s, u"anna"_s);
+        zvemu::Fixture fixture = zvemu::generateFixture(account.accountId, kEmail, size, seed);
+        service.seed(account.accountId, fixture);
+        return fixture;
+    }
+};
+
+TEST_F(ZVRepositoryStreamTest, AnInitialSyncPopulatesAFreshAccountWithOneSavePerAnswer) {
+    constexpr int kPage = 100;
+    service.setPageSize(kPage);
+    const zvemu::Fixture fixture = seededAccount({.contacts = 250,
+                                                  .conversations = 10,
+                                                  .messages = 0,
+                                                  .hooks = 6,
+                                                  .teams = 8,
+                                                  .organisations = 3},
+                                                 11);
+    const qsizetype records = fixture.records().size();
+
+    const auto session = signIn(kEmail);
+    ASSERT_TRUE(session);
+    EXPECT_EQ(session->eventHorizon(), 0);
+    CommitCounter counter;
+    counter.attach(session);
+    ASSERT_TRUE(waitForStreamEnd(session));
+
+    EXPECT_EQ(session->contacts().size(), fixture.contacts.size());
+    EXPECT_EQ(session->hooks().size(), fixture.hooks.size());
+    EXPECT_EQ(session->teams().size(), fixture.teams.size());
+    EXPECT_EQ(session->organisations().size(), fixture.organisations.size());
+    EXPECT_EQ(counter.commits, static_cast<int>(std::ceil(double(records) / kPage)))
+        << records << " records";
+    EXPECT_EQ(storeRows(session).size(), fixture.contacts.size() + fixture.hooks.size() +
+                                             fixture.teams.size() + fixture.organisations.size());
+    EXPECT_FALSE(logText().contains(u"STREAM_ERROR"_s));
+}
+
+TEST_F(ZVRepositoryStreamTest, TheSameStreamAppliedTwiceGivesTheSameStore) {
+    const zvemu::Fixture fixture = seededAccount({.contacts = 60, .hooks = 4, .teams = 4}, 5);
+    const auto session = signIn(kEmail);
+    ASSERT_TRUE(waitForStreamEnd(session));
+    const QStringList once = storeRows(session);
+    ASSERT_FALSE(once.isEmpty());
+
+    ASSERT_TRUE(deliver(session, fixture.records()));
+    EXPECT_EQ(storeRows(session), once);
+}
+
+TEST_F(ZVRepositoryStreamTest, AnAnswerThatCannotBeSavedIsAskedForAgain) {
+    const auto session = signIn(kEmail);
+    ASSERT_TRUE(waitForStreamEnd(session));
+    const std::int64_t before = session->eventHorizon();
+    CommitCounter counter;
+    counter.attach(session);
+
+    counter.refuse = true;
+    const QList<QJsonObject> answer{
+        streamRecord(u"contact"_s, {{u"account_id"_s, kFoxId}, {u"display_name"_s, u"Fox"_s}}),
+        streamRecord(u"team"_s, {{u"team_id"_s, u"t1"_s}, {u"team_name"_s, u"Ops"_s}})};
+    emulator.appendEvents(session->sessionId(), answer);
+    ASSERT_TRUE(scheduler().runUntil([&] { return logText().contains(u"Stream not saved"_s); }));
+    // Nothing of the answer is kept, neither in the maps nor as the stream's position.
+    EXPECT_EQ(session->eventHorizon(), before);
+    EXPECT_EQ(platform::UserDefaults::standard()->integerForKey(kEmail + u".EventHorizon"_s),
+              before);
+    EXPECT_FALSE(session->contacts().contains(kFoxId));
+    EXPECT_FALSE(session->teamFromId(u"t1"_s));
+    EXPECT_TRUE(session->localContact());
+    EXPECT_FALSE(session->localContact()->isDeleted());
+
+    // The next poll asks from the old position and gets the records again.
+    counter.refuse = false;
+    ASSERT_TRUE(scheduler().runUntil([&] { return session->contacts().contains(kFoxId); }));
+    ASSERT_TRUE(waitForStreamEnd(session));
+    EXPECT_EQ(session->contacts().value(kFoxId)->displayName(), u"Fox"_s);
+    EXPECT_TRUE(session->teamFromId(u"t1"_s));
+    EXPECT_EQ(counter.commits, 1);
+}
+
+// --- local changes and the first answer ---
+
+TEST_F(ZVRepositoryStreamTest, AChangeMadeBeforeTheFirstAnswerGoesOutAfterIt) {
+    // Another account is online already, so the new one's first answer finds the connection up.
+    const auto other = signIn(u"owl@example.com"_s);
+    ASSERT_TRUE(waitForStreamEnd(other));
+    ASSERT_TRUE(scheduler().runUntil([&] { return emulator.heldCount() == 1; }));
+    emulator.addAccount(kEmail, u"secret"_s, u"anna"_s);
+    // The first poll is held until the change has been made and the queue had its chance.
+    emulator.injectFault(u"account/poll"_s, zvemu::Fault::delayed(std::chrono::seconds(20)));
+    const auto session = signIn(kEmail);
+    ASSERT_TRUE(session);
+    const auto fox = session->contactFromId(kFoxId);
+    fox->setName(u"Fox"_s);
+    scheduler().advance(10 * ZVApi::kQueueSendDelay);
+    ASSERT_TRUE(scheduler().runUntil([&] { return emulator.heldCount() == 2; }));
+    EXPECT_EQ(emulator.requestCount(u"contact/describe"_s), 0);
+    EXPECT_TRUE(fox->needsSync());
+
+    emulator.releaseHeld();
+    ASSERT_TRUE(scheduler().runUntil([&] { return session->eventHorizon() >= 1; }));
+    ASSERT_TRUE(waitForAnswered(u"contact/describe"_s));
+    EXPECT_EQ(emulator.lastRequest(u"contact/describe"_s)->body.value(u"contact_name"_s),
+              QJsonValue(u"Fox"_s));
+    ASSERT_TRUE(settle([&] { return !fox->needsSync(); }));
+}
+
+TEST_F(ZVRepositoryStreamTest, TwoQuickChangesToOneContactSendOneRequest) {
+    const auto session = signIn(kEmail);
+    ASSERT_TRUE(waitForStreamEnd(session));
+    ASSERT_EQ(applyLocally(session, {streamRecord(u"contact"_s, {{u"account_id"_s, kFoxId}})}),
+              nullptr);
+    const auto fox = session->contacts().value(kFoxId);
+    fox->setName(u"Red"_s);
+    fox->setName(u"Red Fox"_s);
+    ASSERT_TRUE(waitForAnswered(u"contact/describe"_s));
+    ASSERT_TRUE(settle([&] { return !fox->needsSync(); }));
+    scheduler().advance(ZVRepositorySession::kCommitRetryDelay + ZVApi::kQueueSendDelay);
+    const auto sent = emulator.requests(u"contact/describe"_s);
+    ASSERT_EQ(sent.size(), 1);
+    EXPECT_EQ(sent[0].body.value(u"contact_name"_s), QJsonValue(u"Red Fox"_s));
+    // The service's record of the change comes back and changes nothing.
+    ASSERT_TRUE(waitForStreamEnd(session));
+    EXPECT_EQ(fox->displayName(), u"Red Fox"_s);
+    EXPECT_EQ(service.contact(session->sessionId(), kFoxId)->value(u"display_name"_s),
+              QJsonValue(u"Red Fox"_s));
+}
+
+}  // namespace
