@@ -67,9 +67,8 @@ void ZVRepositorySession::endTransaction() {
         return;
     }
     inTransaction_ = false;
-    const std::shared_ptr<platform::StoreError> failed =
-        repository_ ? repository_->saveContext() : nullptr;
-    if (!failed) {
+    saveContext();
+    if (!lastSaveFailed_) {
         return;
     }
     // The answer's records were rolled back: the maps must not hold objects the store lost, and

@@ -245,7 +245,7 @@ QStringList ZVRepositorySession::allKnownContactIds() {
 
 void ZVRepositorySession::saveContext() {
     if (repository_) {
-        repository_->saveContext();
+        lastSaveFailed_ = repository_->saveContext() != nullptr;
     } else {
         ZVApiSession::saveContext();
     }

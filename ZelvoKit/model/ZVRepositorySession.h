@@ -151,6 +151,8 @@ private:
     std::shared_ptr<ZVDataRepository> repository_;
 
     bool inTransaction_ = false;
+    // The last save of the store was rolled back.
+    bool lastSaveFailed_ = false;
     // The stream position the open transaction started from: what the account falls back to
     // when the answer cannot be saved.
     std::int64_t horizonAtStart_ = 0;

@@ -5,6 +5,7 @@
 #include "ZelvoKit/model/ZVDataModel.h"
 #include "ZelvoKit/support/log/ZVErrorLog.h"
 #include "platform/foundation/Application.h"
+#include "platform/foundation/SharedState.h"
 #include "platform/store/ManagedObjectContext.h"
 
 #include <QtCore/QFile>
@@ -32,6 +33,10 @@ QJsonObject streamRecord(const QString& kind, QJsonObject fields) {
 void RepositoryTest::SetUp() {
     ASSERT_TRUE(emulator.start());
     emulator.setPollHoldLimit(kPollHold);
+    configureClient();
+}
+
+void RepositoryTest::configureClient() {
     platform::Application& application = platform::Application::shared();
     application.setShortVersion(u"1.4"_s);
     application.setBuildVersion(u"212"_s);
@@ -66,7 +71,9 @@ std::shared_ptr<ZVRepositorySession> RepositoryTest::signIn(const QString& email
 
 std::shared_ptr<ZVRepositorySession> RepositoryTest::restart(const QString& email) {
     ZVApi::resetSharedApi();
-    api().setCustomBaseURL(emulator.baseUrl());
+    // Every process-wide object starts again from the files, as after a relaunch.
+    platform::resetSharedState();
+    configureClient();
     return signIn(email);
 }
 
@@ -128,7 +135,8 @@ bool RepositoryTest::settle(const std::function<bool()>& done) {
     return done();
 }
 
-QStringList RepositoryTest::storeRows(const std::shared_ptr<ZVRepositorySession>& session) {
+std::vector<std::string> RepositoryTest::storeRows(
+    const std::shared_ptr<ZVRepositorySession>& session) {
     const QString path = session->repository()->repositoryURL().toLocalFile();
     const auto model = ZVDataModel::shared().model();
     auto opened = platform::ManagedObjectContext::open(path, model);
@@ -152,7 +160,12 @@ QStringList RepositoryTest::storeRows(const std::shared_ptr<ZVRepositorySession>
         }
     }
     std::sort(rows.begin(), rows.end());
-    return rows;
+    std::vector<std::string> lines;
+    lines.reserve(static_cast<std::size_t>(rows.size()));
+    for (const QString& row : rows) {
+        lines.push_back(row.toStdString());
+    }
+    return lines;
 }
 
 QString RepositoryTest::logText() {

@@ -15,6 +15,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace modeltest {
 
@@ -27,6 +29,8 @@ protected:
     void TearDown() override;
 
     static ZVApi& api() { return ZVApi::api(); }
+    // The API client of this process talks to the emulator and makes repository sessions.
+    void configureClient();
     static platform::Scheduler& scheduler() { return platform::Scheduler::main(); }
 
     // Adds the account to the service (once) and signs it in.
@@ -53,7 +57,7 @@ protected:
 
     // The rows of every entity of the account's store file, one line per row without its row
     // number, sorted: equal for two stores with the same content.
-    static QStringList storeRows(const std::shared_ptr<ZVRepositorySession>& session);
+    static std::vector<std::string> storeRows(const std::shared_ptr<ZVRepositorySession>& session);
     // The error log's text so far.
     static QString logText();
 

@@ -73,8 +73,9 @@ TEST_F(ZVRepositoryStreamTest, AnInitialSyncPopulatesAFreshAccountWithOneSavePer
     EXPECT_EQ(session->organisations().size(), fixture.organisations.size());
     EXPECT_EQ(counter.commits, static_cast<int>(std::ceil(double(records) / kPage)))
         << records << " records";
-    EXPECT_EQ(storeRows(session).size(), fixture.contacts.size() + fixture.hooks.size() +
-                                             fixture.teams.size() + fixture.organisations.size());
+    EXPECT_EQ(storeRows(session).size(),
+              static_cast<std::size_t>(fixture.contacts.size() + fixture.hooks.size() +
+                                       fixture.teams.size() + fixture.organisations.size()));
     EXPECT_FALSE(logText().contains(u"STREAM_ERROR"_s));
 }
 
@@ -82,8 +83,8 @@ TEST_F(ZVRepositoryStreamTest, TheSameStreamAppliedTwiceGivesTheSameStore) {
     const zvemu::Fixture fixture = seededAccount({.contacts = 60, .hooks = 4, .teams = 4}, 5);
     const auto session = signIn(kEmail);
     ASSERT_TRUE(waitForStreamEnd(session));
-    const QStringList once = storeRows(session);
-    ASSERT_FALSE(once.isEmpty());
+    const auto once = storeRows(session);
+    ASSERT_FALSE(once.empty());
 
     ASSERT_TRUE(deliver(session, fixture.records()));
     EXPECT_EQ(storeRows(session), once);
