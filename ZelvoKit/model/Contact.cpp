@@ -12,7 +12,6 @@
 #include "platform/foundation/Scheduler.h"
 
 #include <QtCore/QJsonArray>
-#include <QtCore/QRegularExpression>
 #include <QtCore/QTimeZone>
 
 #include <cmath>
@@ -49,6 +48,22 @@ constexpr int kStatusClosed = 6;
 // Activity closer to now than this, either way, reads as "Just now".
 constexpr qint64 kJustNowSeconds = 3600;
 constexpr QStringView kLargeAvatarKey = u"size_700";
+
+// The parts of a name between whitespace and punctuation.
+QStringList splitAtSeparators(const QString& name) {
+    QStringList parts;
+    qsizetype start = -1;
+    for (qsizetype i = 0; i <= name.size(); ++i) {
+        const bool separator = i == name.size() || name[i].isSpace() || name[i].isPunct();
+        if (separator && start >= 0) {
+            parts.append(name.mid(start, i - start));
+            start = -1;
+        } else if (!separator && start < 0) {
+            start = i;
+        }
+    }
+    return parts;
+}
 
 }  // namespace
 
@@ -103,7 +118,8 @@ std::shared_ptr<ZVRepositorySession> Contact::repositorySession() const {
 
 ZVErrorPtr Contact::deserializeFromJson(ZVJsonParser& parser) {
     setFields(recordFields(), parser);
-    const bool hasAvatars = ZVAvatarUrls::readField(*this, avatarUrls_, parser);
+    const std::optional<ZVAvatarUrls> avatars =
+        ZVAvatarUrls::readField(*this, avatarUrls_, kLargeAvatarKey, parser);
     setField(kOrganisationId, parser);
     const std::optional<int> current = accountStatus();
     const std::optional<int> status =
@@ -114,8 +130,9 @@ ZVErrorPtr Contact::deserializeFromJson(ZVJsonParser& parser) {
         willChangeProperty(kAccountStatus);
         setInteger(accountStatus_, *status);
     }
-    if (hasAvatars) {
-        updateAvatars();
+    if (avatars) {
+        largeAvatarURL_ = avatars->large;
+        smallAvatarURL_ = avatars->small;
     }
     updateNames();
     updateFriendlyNames();
@@ -154,10 +171,9 @@ void Contact::updateNames() {
 }
 
 void Contact::updateFriendlyNames() {
-    static const QRegularExpression separators(u"[\\s\\p{P}]+"_s);
     QStringList names;
     QString joined;
-    for (const QString& part : displayNameDerived_.split(separators, Qt::SkipEmptyParts)) {
+    for (const QString& part : splitAtSeparators(displayNameDerived_)) {
         if (!joined.isEmpty()) {
             names.append(joined + part.left(1));
         }

@@ -54,8 +54,9 @@ ZVErrorPtr Hook::deserializeFromJson(ZVJsonParser& parser) {
     // The required ones are required of a new hook; a fragment for a known one updates what it
     // carries.
     setFields({kConversationId, kAccountId, kHookKey, kHookName, kHookUrl, kIsActive}, parser);
-    if (ZVAvatarUrls::readField(*this, avatarUrls_, parser)) {
-        extractAvatarUrls();
+    if (const auto urls = ZVAvatarUrls::readField(*this, avatarUrls_, kLargeAvatarKey, parser)) {
+        largeAvatarUrl_ = urls->large;
+        smallAvatarUrl_ = urls->small;
     }
     return parser.error();
 }

@@ -18,19 +18,19 @@ constexpr double kRetinaScale = 1.99;
 }  // namespace
 
 ZVAvatarUrls ZVAvatarUrls::fromText(const QString& text, QStringView largeKey) {
-    ZVAvatarUrls urls;
     if (text.isEmpty()) {
-        return urls;
+        return {};
     }
     const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8());
-    if (!document.isObject()) {
-        return urls;
-    }
-    const QJsonObject sizes = document.object();
+    return document.isObject() ? fromObject(document.object(), largeKey) : ZVAvatarUrls();
+}
+
+ZVAvatarUrls ZVAvatarUrls::fromObject(const QJsonObject& sizes, QStringView largeKey) {
     const auto pick = [&sizes](QStringView key, QStringView fallback) {
         const QString found = sizes.value(key).toString();
         return found.isEmpty() && !fallback.isEmpty() ? sizes.value(fallback).toString() : found;
     };
+    ZVAvatarUrls urls;
     if (platform::Application::shared().screenScale() > kRetinaScale) {
         urls.large = pick(largeKey, u"size_100");
         urls.small = pick(u"size_100", u"size_50");
@@ -41,25 +41,30 @@ ZVAvatarUrls ZVAvatarUrls::fromText(const QString& text, QStringView largeKey) {
     return urls;
 }
 
-bool ZVAvatarUrls::readField(ZVManagedObject& object, int attribute, ZVJsonParser& parser) {
+std::optional<ZVAvatarUrls> ZVAvatarUrls::readField(ZVManagedObject& object, int attribute,
+                                                    QStringView largeKey, ZVJsonParser& parser) {
     const QJsonValue value =
         parser.extractValue(kAvatarUrlsKey, false, ZVJsonParser::JsonClass::Any);
     if (value.isUndefined()) {
-        return false;
+        return std::nullopt;
     }
     QString text;
+    ZVAvatarUrls urls;
     if (value.isString()) {
         text = value.toString();
+        urls = fromText(text, largeKey);
     } else if (value.isObject()) {
-        text = QString::fromUtf8(QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact));
+        const QJsonObject sizes = value.toObject();
+        text = QString::fromUtf8(QJsonDocument(sizes).toJson(QJsonDocument::Compact));
+        urls = fromObject(sizes, largeKey);
     } else {
         // Leaves the reader's error for the wrong kind.
         parser.extractValue(kAvatarUrlsKey, false, ZVJsonParser::JsonClass::String);
-        return true;
+        return std::nullopt;
     }
     if (object.stringValue(attribute) != text) {
         object.willChangeProperty(kAvatarUrlsKey);
         object.setString(attribute, text);
     }
-    return true;
+    return urls;
 }

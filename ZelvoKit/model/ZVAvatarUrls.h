@@ -3,6 +3,9 @@
 #include <QtCore/QString>
 #include <QtCore/QStringView>
 
+#include <optional>
+
+class QJsonObject;
 class ZVJsonParser;
 class ZVManagedObject;
 
@@ -14,9 +17,12 @@ struct ZVAvatarUrls {
 
     // From the stored JSON text; none for no text, text that is not JSON, or not an object.
     static ZVAvatarUrls fromText(const QString& text, QStringView largeKey);
+    static ZVAvatarUrls fromObject(const QJsonObject& sizes, QStringView largeKey);
 
     // Stores the record's "avatar_urls" as JSON text in the attribute: the service sends it as a
     // JSON string or as an object. An absent or null value keeps the stored text; a value of
-    // another kind leaves the reader's error. Returns whether the record has the key.
-    static bool readField(ZVManagedObject& object, int attribute, ZVJsonParser& parser);
+    // another kind leaves the reader's error. Returns the URLs of what the record gave, or none
+    // when it gave nothing usable.
+    static std::optional<ZVAvatarUrls> readField(ZVManagedObject& object, int attribute,
+                                                 QStringView largeKey, ZVJsonParser& parser);
 };

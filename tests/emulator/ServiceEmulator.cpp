@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <limits>
 
 namespace zvemu {
 
@@ -362,6 +363,11 @@ qint64 ServiceEmulator::eventHorizon(const QString& accountId) const {
 }
 
 EventBatch ServiceEmulator::eventsAfter(const QString& accountId, qint64 horizon, bool wait) {
+    return eventsAfter(accountId, horizon, wait, std::numeric_limits<int>::max());
+}
+
+EventBatch ServiceEmulator::eventsAfter(const QString& accountId, qint64 horizon, bool wait,
+                                        int maxRecords) {
     std::unique_lock lock(mutex_);
     const std::uint64_t releases = releases_;
     auto ready = [&] {
@@ -379,8 +385,13 @@ EventBatch ServiceEmulator::eventsAfter(const QString& accountId, qint64 horizon
     if (it != events_.end()) {
         const auto& records = it->second.records;
         const qint64 first = std::max<qint64>(0, horizon - kFirstHorizon);
-        for (auto i = static_cast<std::size_t>(first); i < records.size(); ++i) {
+        const std::size_t end = std::min(records.size(), static_cast<std::size_t>(first) +
+                                                             static_cast<std::size_t>(maxRecords));
+        for (auto i = static_cast<std::size_t>(first); i < end; ++i) {
             batch.records.append(records[i]);
+        }
+        if (end < records.size()) {
+            batch.eventHorizon = kFirstHorizon + static_cast<qint64>(end);
         }
     }
     return batch;

@@ -117,6 +117,8 @@ public:
     // The records after `horizon` (all of them for a horizon of 0 or less). When there are none
     // and `wait` is set, holds until one arrives, the poll hold limit passes or the emulator stops.
     EventBatch eventsAfter(const QString& accountId, qint64 horizon, bool wait);
+    // The same, at most `maxRecords` of them, with the horizon after the last one given.
+    EventBatch eventsAfter(const QString& accountId, qint64 horizon, bool wait, int maxRecords);
     // Appends the records in one step, so that one answer carries them all; returns the horizon.
     qint64 appendEvents(const QString& accountId, const QList<QJsonObject>& records);
 

@@ -81,20 +81,18 @@ ServiceModel::ServiceModel(ServiceEmulator& emulator)
     emulator.route(u"account/poll"_s, ServiceEmulator::Access::Session, [state](Call& call) {
         const qint64 horizon = call.body().value(u"event_horizon"_s).toInteger(-1);
         const bool wait = call.body().value(u"wait"_s).toBool();
-        EventBatch batch = call.emulator.eventsAfter(call.account->accountId, horizon, wait);
         int pageSize = 0;
         {
             const std::lock_guard lock(state->mutex);
             pageSize = state->pageSize;
         }
-        const qint64 first = std::max<qint64>(0, horizon - kFirstHorizon);
-        const qint64 total = batch.eventHorizon - kFirstHorizon;
-        if (batch.records.size() > pageSize) {
-            batch.records = batch.records.mid(0, pageSize);
-            batch.eventHorizon = kFirstHorizon + first + pageSize;
-        }
+        const qint64 total = call.emulator.eventHorizon(call.account->accountId) - kFirstHorizon;
+        const EventBatch batch =
+            call.emulator.eventsAfter(call.account->accountId, horizon, wait, pageSize);
         const double progress =
-            total <= 0 ? 1.0 : static_cast<double>(batch.eventHorizon - kFirstHorizon) / total;
+            total <= 0 ? 1.0
+                       : std::min(1.0, static_cast<double>(batch.eventHorizon - kFirstHorizon) /
+                                           static_cast<double>(total));
         return Reply::ok({{u"stream"_s, toArray(batch.records)},
                           {u"event_horizon"_s, batch.eventHorizon},
                           {u"sync_progress"_s, progress}});
