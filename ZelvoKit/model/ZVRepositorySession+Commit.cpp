@@ -2,7 +2,6 @@
 
 #include "ZelvoKit/ZelvoApi/api/ZVApiRequest.h"
 #include "ZelvoKit/support/log/ZVErrorLog.h"
-#include "platform/foundation/Scheduler.h"
 
 void ZVRepositorySession::commitObject(const std::shared_ptr<ZVManagedObject>& object) {
     // Before the first answer the service's view of the entity is unknown; synchronizeData()
@@ -30,7 +29,7 @@ void ZVRepositorySession::commitObject(const std::shared_ptr<ZVManagedObject>& o
     };
     const std::shared_ptr<ZVApiRequest> request = object->getSyncRequest();
     if (!request) {
-        platform::Scheduler::main().after(kCommitRetryDelay, commitAgain, this);
+        commitRetries_.after(kCommitRetryDelay, commitAgain);
         return;
     }
     // Each answer commits the entity again, which sends its next dirty field, until it is clean.

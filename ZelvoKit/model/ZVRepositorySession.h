@@ -6,6 +6,7 @@
 #include "ZelvoKit/model/Organisation.h"
 #include "ZelvoKit/model/Team.h"
 #include "ZelvoKit/model/ZVDataRepository.h"
+#include "platform/foundation/TimerGroup.h"
 
 #include <QtCore/QHash>
 #include <QtCore/QLatin1StringView>
@@ -159,6 +160,8 @@ private:
     // The last horizon seen, to notice the first answer of an account that started from 0.
     std::int64_t knownHorizon_ = 0;
     platform::Observation horizonObservation_;
+    // Commits waiting for an entity that gave no request; they end with the session.
+    platform::TimerGroup commitRetries_;
 };
 
 template <class Session>

@@ -18,15 +18,8 @@ using modeltest::streamRecord;
 
 const QString kFoxId = u"7a1e0c4d-2b3f-4e5a-8c6d-9e0f1a2b3c4d"_s;
 
-class ContactTest : public modeltest::RepositoryTest {
+class ContactTest : public modeltest::SignedInTest {
 protected:
-    void SetUp() override {
-        RepositoryTest::SetUp();
-        session_ = signIn(u"anna@example.com"_s);
-        ASSERT_TRUE(session_);
-        ASSERT_TRUE(waitForStreamEnd(session_));
-    }
-
     // The contact after a record with the fields, made afresh each time.
     std::shared_ptr<Contact> contactFrom(QJsonObject fields) {
         const QString id = fields.value(u"account_id"_s).toString(kFoxId);
@@ -34,8 +27,6 @@ protected:
         EXPECT_EQ(applyLocally(session_, {streamRecord(u"contact"_s, fields)}), nullptr);
         return session_->contacts().value(id);
     }
-
-    std::shared_ptr<ZVRepositorySession> session_;
 };
 
 TEST_F(ContactTest, DerivedNamesFromTheRecord) {

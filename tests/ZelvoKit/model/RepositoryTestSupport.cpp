@@ -45,6 +45,13 @@ void RepositoryTest::configureClient() {
     api().setCustomBaseURL(emulator.baseUrl());
 }
 
+void SignedInTest::SetUp() {
+    RepositoryTest::SetUp();
+    session_ = signIn(u"anna@example.com"_s);
+    ASSERT_TRUE(session_);
+    ASSERT_TRUE(waitForStreamEnd(session_));
+}
+
 void RepositoryTest::TearDown() {
     ZVApi::resetSharedApi();
     emulator.stop();

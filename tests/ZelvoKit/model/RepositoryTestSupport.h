@@ -65,6 +65,14 @@ protected:
     zvemu::ServiceModel service{emulator};
 };
 
+// The same, with one account signed in and its stream applied.
+class SignedInTest : public RepositoryTest {
+protected:
+    void SetUp() override;
+
+    std::shared_ptr<ZVRepositorySession> session_;
+};
+
 // A record of the stream of kind `kind` with the fields.
 QJsonObject streamRecord(const QString& kind, QJsonObject fields);
 

@@ -17,17 +17,7 @@ using modeltest::streamRecord;
 const QString kFoxId = u"7a1e0c4d-2b3f-4e5a-8c6d-9e0f1a2b3c4d"_s;
 const QString kOwlId = u"0b9a8c7d-6e5f-4a3b-9c2d-1e0f9a8b7c6d"_s;
 
-class ZVRepositorySessionTest : public modeltest::RepositoryTest {
-protected:
-    void SetUp() override {
-        RepositoryTest::SetUp();
-        session_ = signIn(u"anna@example.com"_s);
-        ASSERT_TRUE(session_);
-        ASSERT_TRUE(waitForStreamEnd(session_));
-    }
-
-    std::shared_ptr<ZVRepositorySession> session_;
-};
+class ZVRepositorySessionTest : public modeltest::SignedInTest {};
 
 // --- the upsert, per record kind ---
 

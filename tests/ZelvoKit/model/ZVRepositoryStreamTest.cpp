@@ -5,6 +5,8 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/store/ManagedObjectContext.h"
 
+#include <QtCore/QFile>
+
 #include <sqlite3.h>
 
 #include <cmath>
@@ -16,6 +18,7 @@ using modeltest::streamRecord;
 
 const QString kEmail = u"anna@example.com"_s;
 const QString kFoxId = u"7a1e0c4d-2b3f-4e5a-8c6d-9e0f1a2b3c4d"_s;
+constexpr platform::TimeInterval kFirstPollPacing = 1.0;
 
 // Counts the store's committed write transactions, and can turn the next ones into rollbacks.
 struct CommitCounter {
@@ -167,6 +170,58 @@ TEST_F(ZVRepositoryStreamTest, TwoQuickChangesToOneContactSendOneRequest) {
     EXPECT_EQ(fox->displayName(), u"Red Fox"_s);
     EXPECT_EQ(service.contact(session->sessionId(), kFoxId)->value(u"display_name"_s),
               QJsonValue(u"Red Fox"_s));
+}
+
+// --- the end of a session ---
+
+TEST_F(ZVRepositoryStreamTest, AResyncWipesTheStoreAndFillsItAgainFromTheStart) {
+    const zvemu::Fixture fixture = seededAccount({.contacts = 20, .hooks = 2, .teams = 2}, 9);
+    const auto first = signIn(kEmail);
+    ASSERT_TRUE(waitForStreamEnd(first));
+    // A contact only this device knows: a placeholder, gone with the wiped store.
+    first->contactFromId(kFoxId);
+    first->saveContext();
+    ASSERT_TRUE(first->contacts().contains(kFoxId));
+
+    // The poll held now was taken before the fault; the one after it plays it.
+    ASSERT_TRUE(scheduler().runUntil([&] { return emulator.heldCount() == 1; }));
+    emulator.injectFault(u"account/poll"_s, zvemu::Fault::zeroEventHorizon());
+    const int polls = emulator.requestCount(u"account/poll"_s);
+    emulator.releaseHeld();
+    ASSERT_TRUE(scheduler().runUntil([&] {
+        return emulator.requestCount(u"account/poll"_s) > polls && emulator.heldCount() == 1;
+    }));
+    emulator.releaseHeld();
+    ASSERT_TRUE(scheduler().runUntil([&] { return first->eventHorizon() == 0; }));
+    scheduler().advance(ZVApi::kResyncDelay);
+    EXPECT_TRUE(first->hasEnded());
+    ASSERT_TRUE(scheduler().runUntil([&] {
+        const auto current = api().sessions().value(first->sessionId());
+        return current && current != first;
+    }));
+    EXPECT_FALSE(first->repository());
+    const auto second =
+        std::dynamic_pointer_cast<ZVRepositorySession>(api().sessions().value(first->sessionId()));
+    ASSERT_TRUE(second);
+    // The client puts a second first-poll of one account a second after the one before.
+    scheduler().advance(kFirstPollPacing);
+    ASSERT_TRUE(waitForStreamEnd(second));
+    EXPECT_EQ(second->contacts().size(), fixture.contacts.size());
+    EXPECT_FALSE(second->contacts().contains(kFoxId));
+    EXPECT_EQ(second->hooks().size(), fixture.hooks.size());
+}
+
+TEST_F(ZVRepositoryStreamTest, SigningOutLeavesNoStore) {
+    seededAccount({.contacts = 5}, 1);
+    const auto session = signIn(kEmail);
+    ASSERT_TRUE(waitForStreamEnd(session));
+    const QString path = session->repository()->repositoryURL().toLocalFile();
+    ASSERT_TRUE(QFile::exists(path));
+
+    session->endSession(ZVApiSession::EndReason::Logout);
+    EXPECT_FALSE(session->repository());
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_TRUE(session->contacts().isEmpty());
 }
 
 }  // namespace
