@@ -138,7 +138,7 @@ TEST_F(ZVRepositoryCrashTest, AKillBetweenAnswerAndSaveLosesNothing) {
     EXPECT_EQ(child.exitStatus(), QProcess::CrashExit);
 
     // Relaunched: the position saved is the first answer's, so the second comes again.
-    const auto session = restart(kEmail);
+    auto session = restart(kEmail);
     ASSERT_TRUE(session);
     EXPECT_EQ(session->eventHorizon(), firstHorizon);
     EXPECT_FALSE(session->contacts().contains(kMarkerId));
@@ -153,6 +153,7 @@ TEST_F(ZVRepositoryCrashTest, AKillBetweenAnswerAndSaveLosesNothing) {
 
     // The same stream into an empty store, without a kill.
     const QString path = session->repository()->repositoryURL().toLocalFile();
+    session.reset();
     ZVApi::resetSharedApi();
     ASSERT_TRUE(platform::removeStoreFiles(path).empty());
     const auto fresh = restart(kEmail);

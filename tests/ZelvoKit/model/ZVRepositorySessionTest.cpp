@@ -257,16 +257,17 @@ TEST_F(ZVRepositorySessionTest, ARestartedSessionLoadsEveryMapFromTheStore) {
                                          .organisations = 2},
                                         7));
     ASSERT_TRUE(waitForStreamEnd(session_));
-    const auto before = session_;
-    const qsizetype contacts = before->contacts().size();
-    const qsizetype byEmail = before->contactsByEmail().size();
-    const qsizetype byAddress = before->contactsByZelvoId().size();
-    const std::int64_t horizon = before->eventHorizon();
+    const qsizetype contacts = session_->contacts().size();
+    const qsizetype byEmail = session_->contactsByEmail().size();
+    const qsizetype byAddress = session_->contactsByZelvoId().size();
+    const std::int64_t horizon = session_->eventHorizon();
+    // One process holds an account's store: the old session goes with the old process.
+    const std::weak_ptr<ZVRepositorySession> before = session_;
     session_.reset();
 
     const auto after = restart(u"anna@example.com"_s);
     ASSERT_TRUE(after);
-    EXPECT_NE(after, before);
+    EXPECT_TRUE(before.expired());
     EXPECT_EQ(after->eventHorizon(), horizon);
     EXPECT_EQ(after->contacts().size(), contacts);
     EXPECT_EQ(after->contactsByEmail().size(), byEmail);
