@@ -1,0 +1,9 @@
+#include "toolkit/richtext/StartUp.h"
+
+namespace zvtest {
+
+void startUpLibraries() {
+    ZVStartUpToolkitRichText();
+}
+
+}  // namespace zvtest

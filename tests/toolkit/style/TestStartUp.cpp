@@ -1,0 +1,9 @@
+#include "toolkit/style/StartUp.h"
+
+namespace zvtest {
+
+void startUpLibraries() {
+    ZVStartUpToolkitStyle();
+}
+
+}  // namespace zvtest
