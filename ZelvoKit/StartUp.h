@@ -15,8 +15,12 @@
 //      ZVStartUpModel()     the entities of an account's store, in ZVDataModel::shared()
 //      ZVStartUpMarkup()    how the shared markup syntax is forgotten between tests
 //
-//    Libraries added later follow the same pattern (ZAStartUp(), platform::startUpUi(),
-//    ZVStartUpToolkit()).
+//      ZAStartUp()          the analytics library's thread and shared state (ZVStartUpSupport
+//                           calls it, for the event tracker)
+//
+//    The UI half follows the same pattern: platform::startUpUi() (the view layer),
+//    ZVStartUpToolkitStyle() (text styles and colours) and ZVStartUpToolkitRichText() (the text
+//    appearance the shared services draw names with).
 //
 // 2. The shell itself, which no library may link, installs what the libraries ask of the layers
 //    above them:
@@ -27,6 +31,7 @@
 //      setOnSessionStart(), setOnSessionEnd(), setDefaultErrorHandler() on ZVApi::api(); the
 //                                       sign-in screen sets setOnLoginError() while it shows
 //      the representation class of messages, the URL handler class
+//      ZVRichText::setURLHandler()      opens links and share menus of rich text
 //      an observer of the "ZelvoFatalError" notification
 //      platform::Application::shared().setDelegate()  the application's life-cycle events
 //
