@@ -33,18 +33,7 @@ bool ZVRepositorySession::initWithRepository(ZVJsonParser* profiles) {
     loadContacts();
 
     // What the base's first step would have done, now that contacts can be stored.
-    if (profiles) {
-        for (qint64 index = 0;; ++index) {
-            const QJsonValue profile = profiles->extractObject(
-                platform::format(u"profiles[%ld]", index), ZVJsonParser::JsonClass::Dictionary,
-                QJsonValue(QJsonValue::Undefined));
-            if (!profile.isObject()) {
-                break;
-            }
-            ZVJsonParser record(profile);
-            handleContact(record);
-        }
-    }
+    handleProfiles(profiles);
 
     localContact_ = profile() ? contactFromId(profile()->contactId()) : nullptr;
     if (!localContact_) {

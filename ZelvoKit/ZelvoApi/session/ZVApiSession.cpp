@@ -41,6 +41,10 @@ ZVApiSession::~ZVApiSession() {
 
 void ZVApiSession::initWithProfiles(ZVJsonParser* profiles) {
     profile_ = std::make_shared<ZVUserProfile>(shared_from_this());
+    handleProfiles(profiles);
+}
+
+void ZVApiSession::handleProfiles(ZVJsonParser* profiles) {
     if (!profiles) {
         return;
     }

@@ -60,6 +60,9 @@ public:
     // Creates the profile (which needs the session's own shared pointer) and hands each record of
     // the "profiles" array, when given, to handleContact().
     void initWithProfiles(ZVJsonParser* profiles);
+    // Hands each record of the "profiles" array (none when null) to handleContact(); a session
+    // that can keep contacts only once its store is open calls it again then.
+    void handleProfiles(ZVJsonParser* profiles);
 
     const std::shared_ptr<ZVUserCredentials>& credentials() const { return credentials_; }
     const std::shared_ptr<ZVUserProfile>& profile() const { return profile_; }
