@@ -1,0 +1,196 @@
+#include "platform/ui/controls/Label.h"
+
+#include "platform/ui/controls/ColorValue.h"
+#include "platform/ui/controls/LineTruncation.h"
+#include "platform/ui/text/AttributedText.h"
+
+#include <cmath>
+
+namespace platform {
+
+namespace {
+
+// Disabled text is drawn grey whatever its own colours.
+const QColor kDisabledTextColor(0x99, 0x99, 0x99);
+
+Qt::TextElideMode elideMode(LineBreakMode mode) {
+    switch (mode) {
+        case LineBreakMode::TruncatingHead:
+            return Qt::ElideLeft;
+        case LineBreakMode::TruncatingTail:
+            return Qt::ElideRight;
+        case LineBreakMode::TruncatingMiddle:
+            return Qt::ElideMiddle;
+        case LineBreakMode::WordWrap:
+        case LineBreakMode::CharWrap:
+        case LineBreakMode::Clip:
+            break;
+    }
+    return Qt::ElideNone;
+}
+
+void setAlignment(AttributedString& text, TextAlignment alignment) {
+    std::vector<std::pair<qsizetype, qsizetype>> ranges;
+    std::vector<ParagraphStyle> styles;
+    text.enumerateAttribute(TextAttribute::ParagraphStyle, 0, text.length(),
+                            [&](const QVariant& value, qsizetype location, qsizetype length) {
+                                ParagraphStyle style = value.value<ParagraphStyle>();
+                                style.alignment = alignment;
+                                ranges.emplace_back(location, length);
+                                styles.push_back(style);
+                                return false;
+                            });
+    for (std::size_t i = 0; i < ranges.size(); ++i) {
+        text.addAttribute(TextAttribute::ParagraphStyle, QVariant::fromValue(styles[i]),
+                          ranges[i].first, ranges[i].second);
+    }
+}
+
+}  // namespace
+
+Label::Label() : Label(QRectF()) {}
+
+Label::Label(const QRectF& frame) : View(frame) {
+    font_.pointSize = kDefaultFontSize;
+    setUserInteractionEnabled(false);
+}
+
+Label::~Label() = default;
+
+QString Label::text() const {
+    return hasText_ ? attributedText_.string() : QString();
+}
+
+void Label::setText(const QString& text) {
+    hasText_ = !text.isNull();
+    ParagraphStyle paragraph;
+    paragraph.alignment = alignment_;
+    attributedText_ = AttributedString(
+        text, {{TextAttribute::Font, QVariant::fromValue(font_)},
+               {TextAttribute::ForegroundColor, QVariant::fromValue(colorValue(textColor_))},
+               {TextAttribute::ParagraphStyle, QVariant::fromValue(paragraph)}});
+    changed();
+}
+
+void Label::setAttributedText(const AttributedString& text) {
+    hasText_ = true;
+    attributedText_ = text;
+    changed();
+}
+
+void Label::setFont(const FontDescription& font) {
+    font_ = font;
+    attributedText_.addAttribute(TextAttribute::Font, QVariant::fromValue(font), 0,
+                                 attributedText_.length());
+    changed();
+}
+
+void Label::setTextColor(const QColor& color) {
+    textColor_ = color;
+    attributedText_.addAttribute(TextAttribute::ForegroundColor,
+                                 QVariant::fromValue(colorValue(color)), 0,
+                                 attributedText_.length());
+    changed();
+}
+
+void Label::setTextAlignment(TextAlignment alignment) {
+    alignment_ = alignment;
+    setAlignment(attributedText_, alignment);
+    changed();
+}
+
+void Label::setHighlightedTextColor(const QColor& color) {
+    highlightedTextColor_ = color;
+    changed();
+}
+
+void Label::setNumberOfLines(int lines) {
+    numberOfLines_ = std::max(0, lines);
+    changed();
+}
+
+void Label::setLineBreakMode(LineBreakMode mode) {
+    lineBreakMode_ = mode;
+    changed();
+}
+
+void Label::setEnabled(bool enabled) {
+    enabled_ = enabled;
+    changed();
+}
+
+void Label::setHighlighted(bool highlighted) {
+    highlighted_ = highlighted;
+    changed();
+}
+
+void Label::changed() {
+    layout_.reset();
+    setNeedsDisplay();
+}
+
+StyledText Label::styledText(bool measuring) const {
+    AttributedString text = attributedText_;
+    const qsizetype length = text.length();
+    text.addAttributeIfMissing(TextAttribute::Font, QVariant::fromValue(font_), 0, length);
+    text.addAttributeIfMissing(TextAttribute::ForegroundColor,
+                               QVariant::fromValue(colorValue(textColor_)), 0, length);
+    ParagraphStyle paragraph;
+    paragraph.alignment = alignment_;
+    text.addAttributeIfMissing(TextAttribute::ParagraphStyle, QVariant::fromValue(paragraph), 0,
+                               length);
+    if (measuring) {
+        setAlignment(text, TextAlignment::Left);
+    }
+    QColor stateColor;
+    if (!enabled_) {
+        stateColor = kDisabledTextColor;
+    } else if (highlighted_ && highlightedTextColor_.isValid()) {
+        stateColor = highlightedTextColor_;
+    }
+    if (stateColor.isValid()) {
+        text.addAttribute(TextAttribute::ForegroundColor,
+                          QVariant::fromValue(colorValue(stateColor)), 0, length);
+    }
+    return resolveAttributedText(text);
+}
+
+const TextFrame& Label::textLayout() const {
+    const QSizeF size = bounds().size();
+    if (!layout_ || layout_->size() != size) {
+        layout_ =
+            layOutTruncated(styledText(false), size, numberOfLines_, elideMode(lineBreakMode_));
+        layoutTruncated_ = layout_->fittedLength() < attributedText_.length();
+    }
+    return *layout_;
+}
+
+bool Label::isTruncated() const {
+    textLayout();
+    return layoutTruncated_;
+}
+
+QRectF Label::textRectForBounds(const QRectF& bounds) const {
+    const QSizeF used = textLayout().usedSize();
+    const qreal top = bounds.top() + std::max<qreal>(0, (bounds.height() - used.height()) / 2);
+    return {bounds.left(), top, bounds.width(), std::min(used.height(), bounds.height())};
+}
+
+QSizeF Label::sizeThatFits(QSizeF size) const {
+    if (attributedText_.isEmpty()) {
+        return {0, 0};
+    }
+    const qreal width =
+        numberOfLines_ == 1 || size.width() <= 0 ? TextFrame::kUnlimited : size.width();
+    TextFrameOptions options;
+    options.maximumLines = numberOfLines_;
+    const TextFrame frame(styledText(true), {width, TextFrame::kUnlimited}, options);
+    const QSizeF used = frame.usedSize();
+    return {std::ceil(used.width()), std::ceil(used.height())};
+}
+
+void Label::drawRect(QPainter& painter, const QRectF& /*rect*/) {
+    textLayout().draw(painter, textRectForBounds(bounds()).topLeft());
+}
+
+}  // namespace platform

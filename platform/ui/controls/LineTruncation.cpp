@@ -1,0 +1,76 @@
+#include "platform/ui/controls/LineTruncation.h"
+
+#include <QtGui/QFontMetricsF>
+
+namespace platform {
+
+namespace {
+
+const QChar kEllipsis(0x2026);
+
+bool endsParagraph(QChar c) {
+    return c == QLatin1Char('\n') || c == QChar::ParagraphSeparator || c == QLatin1Char('\r');
+}
+
+// Appends the characters [from, to) of `text` with their looks; with `joinLines` line separators
+// become spaces, as the elided line holds what stood on several.
+void appendSlice(StyledText& out, const StyledText& text, int from, int to, bool joinLines) {
+    for (const TextLookRun& run : text.runs()) {
+        const int start = std::max(from, run.location);
+        const int end = std::min(to, run.location + run.length);
+        if (start < end) {
+            QString part = text.string().mid(start, end - start);
+            if (joinLines) {
+                part.replace(QChar::LineSeparator, u' ');
+            }
+            out.append(part, run.look);
+        }
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<TextFrame> layOutTruncated(const StyledText& text, QSizeF size, int maximumLines,
+                                           Qt::TextElideMode mode) {
+    TextFrameOptions options;
+    options.maximumLines = maximumLines;
+    auto frame = std::make_unique<TextFrame>(text, size, options);
+    if (!frame->isTruncated() || frame->lines().empty() || mode == Qt::ElideNone) {
+        return frame;
+    }
+    // The last line shown is replaced by its paragraph's rest, elided to the line's width.
+    const TextLineInfo& last = frame->lines().back();
+    const QString& string = text.string();
+    int paragraphEnd = last.location;
+    while (paragraphEnd < text.length() && !endsParagraph(string.at(paragraphEnd))) {
+        ++paragraphEnd;
+    }
+    const QString rest =
+        string.mid(last.location, paragraphEnd - last.location).replace(QChar::LineSeparator, u' ');
+    const QFontMetricsF metrics(text.runAt(last.location)->look.font);
+    QString elided = metrics.elidedText(rest, mode, size.width());
+    qsizetype ellipsisAt = elided.indexOf(kEllipsis);
+    qsizetype kept = 0;
+    if (ellipsisAt >= 0) {
+        kept = elided.size() - ellipsisAt - 1;
+    } else {
+        // The paragraph fits and the ones after it are cut: the ellipsis ends what is shown.
+        elided = metrics.elidedText(rest, Qt::ElideRight,
+                                    size.width() - metrics.horizontalAdvance(kEllipsis));
+        ellipsisAt = elided.indexOf(kEllipsis);
+        if (ellipsisAt < 0) {
+            ellipsisAt = elided.size();
+        }
+    }
+    const int prefixEnd = last.location + static_cast<int>(ellipsisAt);
+    StyledText cut;
+    appendSlice(cut, text, 0, last.location, false);
+    appendSlice(cut, text, last.location, prefixEnd, true);
+    TextLook ellipsisLook = text.runAt(std::max(last.location, prefixEnd - 1))->look;
+    ellipsisLook.placeholder = nullptr;
+    cut.append(QString(kEllipsis), ellipsisLook);
+    appendSlice(cut, text, paragraphEnd - static_cast<int>(kept), paragraphEnd, true);
+    return std::make_unique<TextFrame>(cut, size, options);
+}
+
+}  // namespace platform
