@@ -22,6 +22,7 @@ struct ScheduledWork {
     TimeInterval interval = 0;  // 0 for one-shot work
     std::function<void()> work;
     bool scheduled = true;
+    RunLoopMode mode = RunLoopMode::Common;
 };
 }  // namespace detail
 
@@ -41,6 +42,9 @@ using Key = std::pair<TimeInterval, std::uint64_t>;
 
 struct Scheduler::Impl {
     std::map<Key, std::shared_ptr<detail::ScheduledWork>> queue;
+    // Default-mode work that fell due while the loop tracked; back in the queue when it stops.
+    std::map<Key, std::shared_ptr<detail::ScheduledWork>> held;
+    int tracking = 0;
     std::uint64_t nextSequence = 0;
 
     std::atomic<bool> virtualClock{false};
@@ -92,23 +96,24 @@ Scheduler& Scheduler::main() {
     return *instance;
 }
 
-TimerHandle Scheduler::after(TimeInterval delay, std::function<void()> work) {
+TimerHandle Scheduler::after(TimeInterval delay, std::function<void()> work, RunLoopMode mode) {
     // Not-a-number would break the queue's order: it runs at once, as a negative delay does.
-    return schedule(delay > 0 ? delay : 0.0, 0, std::move(work));
+    return schedule(delay > 0 ? delay : 0.0, 0, std::move(work), mode);
 }
 
-TimerHandle Scheduler::every(TimeInterval interval, std::function<void()> work) {
+TimerHandle Scheduler::every(TimeInterval interval, std::function<void()> work, RunLoopMode mode) {
     interval = interval > kMinimumInterval ? interval : kMinimumInterval;
-    return schedule(interval, interval, std::move(work));
+    return schedule(interval, interval, std::move(work), mode);
 }
 
 TimerHandle Scheduler::schedule(TimeInterval delay, TimeInterval interval,
-                                std::function<void()> work) {
+                                std::function<void()> work, RunLoopMode mode) {
     auto item = std::make_shared<detail::ScheduledWork>();
     item->deadline = now() + delay;
     item->sequence = d_->nextSequence++;
     item->interval = interval;
     item->work = std::move(work);
+    item->mode = mode;
     d_->queue.emplace(Key{item->deadline, item->sequence}, item);
     armRealTimer();
     return TimerHandle(item, this);
@@ -120,7 +125,25 @@ void Scheduler::cancel(const std::shared_ptr<detail::ScheduledWork>& work) {
     }
     work->scheduled = false;
     d_->queue.erase(Key{work->deadline, work->sequence});
+    d_->held.erase(Key{work->deadline, work->sequence});
     armRealTimer();
+}
+
+void Scheduler::beginTracking() {
+    ++d_->tracking;
+}
+
+void Scheduler::endTracking() {
+    if (d_->tracking == 0 || --d_->tracking > 0) {
+        return;
+    }
+    // Held work keeps its deadline, so it runs first and in the order it fell due.
+    d_->queue.merge(d_->held);
+    armRealTimer();
+}
+
+bool Scheduler::isTracking() const {
+    return d_->tracking > 0;
 }
 
 void Scheduler::post(std::function<void()> work) {
@@ -160,9 +183,10 @@ void Scheduler::runOne(const std::shared_ptr<detail::ScheduledWork>& item) {
     if (item->interval > 0) {
         // Rescheduled before it runs, so that the work may cancel its own timer.
         TimeInterval next = item->deadline + item->interval;
-        if (!d_->virtualClock) {
-            // A real timer that fell behind skips the fires it missed instead of bursting.
-            const TimeInterval current = realNow();
+        {
+            // A timer that fell behind (a busy real loop, or held while tracking) skips the fires
+            // it missed instead of bursting.
+            const TimeInterval current = now();
             if (next <= current) {
                 next += std::ceil((current - next) / item->interval) * item->interval;
             }
@@ -185,6 +209,11 @@ void Scheduler::runDue(TimeInterval until) {
             break;
         }
         auto item = it->second;
+        if (d_->tracking > 0 && item->mode == RunLoopMode::Default) {
+            d_->queue.erase(it);
+            d_->held.emplace(Key{item->deadline, item->sequence}, item);
+            continue;
+        }
         if (d_->virtualClock && item->deadline > d_->virtualNow) {
             d_->virtualNow = item->deadline;
         }
@@ -281,7 +310,7 @@ bool Scheduler::runUntil(const std::function<bool()>& done, int realTimeoutMs) {
 
 std::size_t Scheduler::pendingCount() const {
     std::lock_guard lock(d_->postedMutex);
-    return d_->queue.size() + d_->posted.size();
+    return d_->queue.size() + d_->held.size() + d_->posted.size();
 }
 
 void Scheduler::reset() {
@@ -291,6 +320,8 @@ void Scheduler::reset() {
         std::map<Key, std::shared_ptr<detail::ScheduledWork>> queue;
         std::deque<std::function<void()>> posted;
         queue.swap(d_->queue);
+        queue.merge(d_->held);
+        d_->held.clear();
         {
             std::lock_guard lock(d_->postedMutex);
             posted.swap(d_->posted);
@@ -302,6 +333,7 @@ void Scheduler::reset() {
             item->scheduled = false;
         }
     }
+    d_->tracking = 0;
     armRealTimer();
 }
 

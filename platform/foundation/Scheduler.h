@@ -15,6 +15,12 @@ using TimeInterval = double;
 
 class Scheduler;
 
+// Which turns of the run loop may run a timer. The loop runs in the default mode, or in the
+// tracking mode while the user drags a scroll view; default-mode timers are held while it tracks,
+// common-mode timers run in both. Work of the view layer itself (redraw, animations, gestures) is
+// common; screens whose timers must not disturb a drag ask for the default mode.
+enum class RunLoopMode { Default, Common };
+
 namespace detail {
 struct ScheduledWork;
 }
@@ -62,9 +68,18 @@ public:
     static Scheduler& main();
 
     // Runs `work` once, `delay` seconds from now (a negative delay counts as 0).
-    TimerHandle after(TimeInterval delay, std::function<void()> work);
+    TimerHandle after(TimeInterval delay, std::function<void()> work,
+                      RunLoopMode mode = RunLoopMode::Common);
     // Runs `work` every `interval` seconds, the first time one interval from now, until cancelled.
-    TimerHandle every(TimeInterval interval, std::function<void()> work);
+    // A repeating timer held by tracking fires once when released and keeps its rhythm from there.
+    TimerHandle every(TimeInterval interval, std::function<void()> work,
+                      RunLoopMode mode = RunLoopMode::Common);
+
+    // The tracking mode, entered while a scroll view is dragged or decelerates. Nested calls
+    // count: the loop leaves the mode with the last endTracking().
+    void beginTracking();
+    void endTracking();
+    bool isTracking() const;
 
     // Runs `work` on the main thread soon, after the work already posted. Safe from any thread.
     void post(std::function<void()> work);
@@ -99,7 +114,8 @@ public:
 private:
     friend class TimerHandle;
     struct Impl;
-    TimerHandle schedule(TimeInterval delay, TimeInterval interval, std::function<void()> work);
+    TimerHandle schedule(TimeInterval delay, TimeInterval interval, std::function<void()> work,
+                         RunLoopMode mode);
     void cancel(const std::shared_ptr<detail::ScheduledWork>& work);
     void runDue(TimeInterval until);
     void runOne(const std::shared_ptr<detail::ScheduledWork>& work);

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstddef>
 #include <new>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -371,4 +372,43 @@ TEST(Scheduler, DelayThatIsNotANumberCountsAsNone) {
     });
     scheduler().advance(10);
     EXPECT_EQ(order, std::vector<int>({0, 6, -1, 8, 7, 5, 2, 1}));
+}
+
+TEST(Scheduler, DefaultModeWorkWaitsWhileTheLoopTracks) {
+    using platform::RunLoopMode;
+    std::vector<std::pair<std::string, double>> runs;
+    auto note = [&](std::string name) {
+        return [&runs, name] { runs.emplace_back(name, elapsed()); };
+    };
+    scheduler().after(1, note("default at 1"), RunLoopMode::Default);
+    scheduler().after(2, note("common at 2"), RunLoopMode::Common);
+    scheduler().after(1.5, note("default at 1.5"), RunLoopMode::Default);
+    TimerHandle cancelled = scheduler().after(1.2, note("cancelled"), RunLoopMode::Default);
+    TimerHandle ticks = scheduler().every(0.5, note("tick"), RunLoopMode::Default);
+
+    scheduler().advance(0.5);  // the first tick, before any tracking
+    scheduler().beginTracking();
+    scheduler().beginTracking();  // a second scroll view dragged at the same time
+    scheduler().advance(2.5);     // to 3: only the common-mode work runs
+    cancelled.cancel();
+    EXPECT_TRUE(ticks.isValid()) << "held work is still scheduled";
+    scheduler().endTracking();
+    scheduler().advance(0.1);
+    EXPECT_EQ(runs.size(), 2u) << "the loop still tracks for the other scroll view";
+    scheduler().endTracking();
+    scheduler().advance(0);  // released work runs in the order it fell due, at once
+    scheduler().advance(0.5);
+    ticks.cancel();
+
+    const std::vector<std::pair<std::string, double>> expected{
+        {"tick", 0.5},           {"common at 2", 2},
+        {"default at 1", 3.1},   {"tick", 3.1},  // was due at 1, before the work due at 1.5
+        {"default at 1.5", 3.1}, {"tick", 3.5},
+    };
+    ASSERT_EQ(runs.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(runs[i].first, expected[i].first) << i;
+        EXPECT_NEAR(runs[i].second, expected[i].second, 1e-6) << i;
+    }
+    EXPECT_EQ(scheduler().pendingCount(), 0u);
 }
