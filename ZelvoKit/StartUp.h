@@ -13,7 +13,8 @@
 //                           (ZVError::setErrorLocalizer, from ZVLocalization)
 //      ZVStartUpApi()       the two above
 //      ZVStartUpModel()     the entities of an account's store, in ZVDataModel::shared()
-//      ZVStartUpMarkup()    how the shared markup syntax is forgotten between tests
+//      ZVStartUpMarkup()    how the shared markup syntax is forgotten between tests, and the
+//                           model's markup services (ZVMarkupServices)
 //
 //      ZAStartUp()          the analytics library's thread and shared state (ZVStartUpSupport
 //                           calls it, for the event tracker)

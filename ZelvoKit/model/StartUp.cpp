@@ -3,6 +3,7 @@
 #include "ZelvoKit/ZelvoApi/StartUp.h"
 #include "ZelvoKit/model/Contact.h"
 #include "ZelvoKit/model/Hook.h"
+#include "ZelvoKit/model/Message.h"
 #include "ZelvoKit/model/Organisation.h"
 #include "ZelvoKit/model/Team.h"
 #include "ZelvoKit/model/ZVDataModel.h"
@@ -16,4 +17,5 @@ void ZVStartUpModel() {
     model.addEntity<Team>(QString(Team::kEntityName), &Team::describeAttributes);
     model.addEntity<Organisation>(QString(Organisation::kEntityName),
                                   &Organisation::describeAttributes);
+    model.addEntity<Message>(QString(Message::kEntityName), &Message::describeAttributes);
 }

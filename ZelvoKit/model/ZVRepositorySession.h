@@ -3,6 +3,7 @@
 #include "ZelvoKit/ZelvoApi/session/ZVApiSession.h"
 #include "ZelvoKit/model/Contact.h"
 #include "ZelvoKit/model/Hook.h"
+#include "ZelvoKit/model/Message.h"
 #include "ZelvoKit/model/Organisation.h"
 #include "ZelvoKit/model/Team.h"
 #include "ZelvoKit/model/ZVDataRepository.h"
@@ -86,6 +87,8 @@ public:
     // "?" for an unknown organisation.
     QString organisationName(const QString& organisationId) const;
     QStringList allKnownContactIds() override;
+    // The stored message with the key, new ones of this answer included.
+    std::shared_ptr<Message> messageFromKey(const QString& conversationId, std::int64_t messageNr);
 
     // --- the event stream ---
 
@@ -93,6 +96,9 @@ public:
     ZVErrorPtr handleHook(ZVJsonParser& record) override;
     ZVErrorPtr handleTeam(ZVJsonParser& record) override;
     ZVErrorPtr handleOrganisation(ZVJsonParser& record) override;
+    // A message record: the message is found by its key in the store (one row per key), so a
+    // record for a message that no window holds never makes a second row.
+    ZVErrorPtr handleMessage(ZVJsonParser& record) override;
 
     void startTransaction() override;
     void endTransaction() override;

@@ -1,5 +1,6 @@
 #include "ZelvoKit/StartUp.h"
 #include "ZelvoKit/model/ZVDataModel.h"
+#include "ZelvoKit/model/ZVMarkupServices.h"
 #include "ZelvoKit/support/base/ZVError.h"
 #include "platform/store/ManagedObject.h"
 
@@ -17,7 +18,8 @@ namespace {
 // Entities that ZVStartUpModel() adds to the shared model; each must be there, made of its own
 // class, in a normally linked program.
 const QStringList kEntitiesAddedAtStartUp{QStringLiteral("Contact"), QStringLiteral("Hook"),
-                                          QStringLiteral("Team"), QStringLiteral("Organisation")};
+                                          QStringLiteral("Team"), QStringLiteral("Organisation"),
+                                          QStringLiteral("Message")};
 
 constexpr int kServiceErrorStatus = 430;
 
@@ -43,11 +45,18 @@ TEST(StartUp, SharedModelHoldsTheEntitiesAddedAtStartUp) {
     }
 }
 
+TEST(StartUp, TheModelReadsMessageXmlWithTheMarkupLibrary) {
+    ASSERT_TRUE(ZVMarkupServices::isInstalled());
+    const QString xml = ZVMarkupServices::xmlWithMessage(QStringLiteral("hello"));
+    EXPECT_TRUE(xml.startsWith(QStringLiteral("<msg"))) << qPrintable(xml);
+    EXPECT_EQ(ZVMarkupServices::plainTextWithMarkup(xml, false), QStringLiteral("hello"));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     // As the application starts, and nothing else.
-    ZVStartUpModel();
+    ZVStartUpMarkup();
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

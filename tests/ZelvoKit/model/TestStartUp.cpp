@@ -1,7 +1,8 @@
 #include "tests/support/TestEnvironment.h"
 
-#include "ZelvoKit/model/StartUp.h"
+#include "ZelvoKit/markup/StartUp.h"
 
 void zvtest::startUpLibraries() {
-    ZVStartUpModel();
+    // Messages read and write their XML through the markup library's services.
+    ZVStartUpMarkup();
 }

@@ -1,0 +1,191 @@
+#pragma once
+
+#include "ZelvoKit/model/ZVManagedObject.h"
+#include "ZelvoKit/model/ZVMessageRepresentation.h"
+#include "ZelvoKit/support/base/ZVError.h"
+
+#include <QtCore/QDateTime>
+#include <QtCore/QLatin1StringView>
+#include <QtCore/QSet>
+#include <QtCore/QString>
+#include <QtCore/QStringList>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+class ZVJsonParser;
+
+// One message of a conversation: poster, number, type, tag bits, body (message XML), subject,
+// assignees and edit state, as the service's message records describe it. Numbers from
+// kFirstPendingMessageNr up belong to local messages the service has not stored yet.
+class Message : public ZVManagedObject {
+public:
+    static constexpr QLatin1StringView kEntityName{"Message"};
+    static constexpr std::int64_t kFirstPendingMessageNr = 1000000000;
+
+    // Message types that the model itself tests.
+    enum Type : int {
+        TypeText = 1,
+        TypeAdd = 3,
+        TypeLeave = 4,
+        TypeEmail = 9,
+        TypeKick = 10,
+        TypeFile = 11,
+        TypeSystem = 14,
+        TypeSeparator = 20,
+        TypeHtmlEmail = 21,
+    };
+    // Bit numbers of `tags`.
+    enum Tag : int {
+        TagPin = 0,
+        TagUnpin = 1,
+        TagUnlock = 2,
+        TagNewSheet = 3,
+        TagShared = 4,
+        TagHidden = 6,
+        TagTodo = 15,
+        TagDone = 16,
+        TagArchived = 20,
+        TagDeleted = 21,
+    };
+
+    explicit Message(const platform::EntityDescription& entity);
+    ~Message() override;
+
+    static void describeAttributes(platform::EntityDescription& entity);
+
+    // The display model's class; the base ZVMessageRepresentation when none (or an empty one) is
+    // set.
+    static void setRepresentationClass(ZVMessageRepresentation::Factory factory);
+
+    // The type word of the record's "mk_message_type" read strictly (its absence leaves the
+    // reader's error): nothing when absent, TypeSystem for a word the table lacks.
+    static std::optional<int> extractMessageType(ZVJsonParser& parser);
+    // The mask of the record's "tags", with TagNewSheet also set by "is_new_sheet".
+    static std::uint32_t extractMessageTags(ZVJsonParser& parser);
+
+    // --- stored ---
+
+    QString conversationId() const { return stringValue(conversationId_); }
+    std::int64_t messageNr() const { return integerValue(messageNr_); }
+    QString accountId() const { return stringValue(accountId_); }
+    // The body as message XML.
+    QString message() const { return stringValue(message_); }
+    std::optional<int> messageType() const;
+    std::uint32_t tags() const { return static_cast<std::uint32_t>(integerValue(tags_)); }
+    QDateTime postedTime() const { return dateValue(postedTime_); }
+    QDateTime editedTime() const { return dateValue(editedTime_); }
+    QString editAccountId() const { return stringValue(editAccountId_); }
+    std::optional<double> pinWeight() const;
+    std::optional<std::int64_t> inboxNr() const;
+    QString hookKey() const { return stringValue(hookKey_); }
+    std::optional<std::int64_t> prevMessageNr() const;
+    QString senderName() const { return stringValue(senderName_); }
+    QString assigneeIdsText() const { return stringValue(assigneeIds_); }
+    QString subject() const { return stringValue(subject_); }
+    QString cleanedHtml() const { return stringValue(cleanedHtml_); }
+
+    // For messages the model makes itself (local ones); records go through deserializeFromJson.
+    void setConversationId(const QString& id) { setString(conversationId_, id); }
+    void setMessageNr(std::int64_t nr) { setInteger(messageNr_, nr); }
+    void setAccountId(const QString& id) { setString(accountId_, id); }
+    void setMessage(const QString& body) { setString(message_, body); }
+    void setMessageType(int type) { setInteger(messageType_, type); }
+    void setTags(std::uint32_t tags) { setInteger(tags_, tags); }
+    void setPostedTime(const QDateTime& time) { setDate(postedTime_, time); }
+    void setPrevMessageNr(std::int64_t nr) { setInteger(prevMessageNr_, nr); }
+    void setInboxNr(std::int64_t nr) { setInteger(inboxNr_, nr); }
+    void setSubject(const QString& subject) { setString(subject_, subject); }
+    void setPinWeight(std::optional<double> weight);
+
+    // --- in memory only ---
+
+    // The rank from the last search answer; 0 otherwise.
+    std::int64_t searchWeight() const { return searchWeight_; }
+    void setSearchWeight(std::int64_t weight) { searchWeight_ = weight; }
+    // The service's search highlight of the body (message XML with "mark" elements); kept for the
+    // life of the object once a record brought one.
+    const QString& markedText() const { return markedText_; }
+    // The number the service gave a pending message once it stored it; 0 until then.
+    std::int64_t actualMessageNr() const { return actualMessageNr_; }
+    void setActualMessageNr(std::int64_t nr) { actualMessageNr_ = nr; }
+    const std::optional<QSet<QString>>& assignees() const { return assignees_; }
+
+    // --- identity ---
+
+    const QStringList& keyFields() const override;
+    // "<conversation id>:<number>".
+    QString guid() const override;
+    QString desc() const;
+
+    // --- reading ---
+
+    // Reads a message record; returns the reader's error, after reading what it could. "message"
+    // and "mk_message_type" are required of a new message only: a fragment updates what it holds.
+    ZVErrorPtr deserializeFromJson(ZVJsonParser& parser);
+    void awakeFromFetch() override;
+
+    // --- questions, without side effects ---
+
+    bool isOfType(int type) const { return messageType() == type; }
+    bool hasTag(int bit) const;
+    bool isPin() const { return hasTag(TagPin); }
+    bool isUnpin() const { return hasTag(TagUnpin); }
+    bool isShared() const { return hasTag(TagShared); }
+    bool isHidden() const { return hasTag(TagHidden); }
+    bool isArchived() const { return hasTag(TagArchived); }
+    bool isCompletedTask() const { return hasTag(TagDone); }
+    bool isTextMessage() const;
+    bool isDeletedMessage() const;
+    bool isEdited() const;
+    bool isPinned() const;
+    bool isTask() const;
+    bool isPending() const { return messageNr() >= kFirstPendingMessageNr; }
+    static bool isPendingNr(std::int64_t nr) { return nr >= kFirstPendingMessageNr; }
+    // Ascending by number: negative, 0 or positive.
+    int compareTo(const Message& other) const;
+
+    // --- display model ---
+
+    std::shared_ptr<ZVMessageRepresentation> representation();
+    bool hasRepresentation() const { return representation_ != nullptr; }
+    QString localizedMessage() { return representation()->localizedText(); }
+    // Refreshes an existing display model.
+    void updateRepresentation();
+    // Drops it; the next request makes a new one.
+    void resetRepresentation() { representation_.reset(); }
+    // The body as the user would type it, quotes left out (to quote the message).
+    QString plainMessageWithMarkup() const;
+
+private:
+    void readBody(ZVJsonParser& parser);
+    void readTags(ZVJsonParser& parser);
+    void readAssignees(ZVJsonParser& parser);
+    void readHtmlEmail(ZVJsonParser& parser);
+    void updateAssignees();
+
+    int conversationId_;
+    int messageNr_;
+    int accountId_;
+    int message_;
+    int messageType_;
+    int tags_;
+    int postedTime_;
+    int editedTime_;
+    int editAccountId_;
+    int pinWeight_;
+    int inboxNr_;
+    int hookKey_;
+    int prevMessageNr_;
+    int senderName_;
+    int assigneeIds_;
+    int subject_;
+    int cleanedHtml_;
+
+    std::shared_ptr<ZVMessageRepresentation> representation_;
+    std::int64_t searchWeight_ = 0;
+    QString markedText_;
+    std::int64_t actualMessageNr_ = 0;
+    std::optional<QSet<QString>> assignees_;
+};

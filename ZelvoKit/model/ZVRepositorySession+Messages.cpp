@@ -1,0 +1,89 @@
+#include "ZelvoKit/ZelvoApi/api/ZVApi.h"
+#include "ZelvoKit/ZelvoApi/api/ZVApiStats.h"
+#include "ZelvoKit/model/ZVRepositorySession.h"
+#include "ZelvoKit/support/base/ZVJsonParser.h"
+#include "ZelvoKit/support/log/ZVErrorLog.h"
+
+#include <QtCore/QJsonDocument>
+#include <QtCore/QJsonObject>
+#include <QtCore/QUuid>
+
+namespace {
+
+using namespace Qt::Literals::StringLiterals;
+
+const QString kConversationId = u"conversation_id"_s;
+const QString kMessageNr = u"message_nr"_s;
+const QString kIsDeleted = u"is_deleted"_s;
+const QString kMessageType = u"mk_message_type"_s;
+const QString kMessage = u"message"_s;
+const QString kMessageByKey = u"(conversation_id = $id) and (message_nr = $nr)"_s;
+
+// The URL-safe form of a UUID's 16 bytes, as the debug lines name conversations.
+QString urlEncodeUUID(const QString& uuid) {
+    const QByteArray bytes = QUuid::fromString(uuid).toRfc4122();
+    return QString::fromLatin1(
+        bytes.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
+}
+
+QString recordText(const ZVJsonParser& record) {
+    return QString::fromUtf8(
+        QJsonDocument(record.values().toObject()).toJson(QJsonDocument::Compact));
+}
+
+}  // namespace
+
+std::shared_ptr<Message> ZVRepositorySession::messageFromKey(const QString& conversationId,
+                                                             std::int64_t messageNr) {
+    if (!repository_) {
+        return nullptr;
+    }
+    auto found = repository_->fetchObjects<Message>(
+        QString(Message::kEntityName), kMessageByKey,
+        {{u"id"_s, conversationId}, {u"nr"_s, QVariant::fromValue(messageNr)}});
+    if (!found || found->empty()) {
+        return nullptr;
+    }
+    return found->front();
+}
+
+ZVErrorPtr ZVRepositorySession::handleMessage(ZVJsonParser& record) {
+    const QString conversationId = record.extractString(kConversationId);
+    const std::optional<std::int64_t> messageNr = record.extractInt(kMessageNr);
+    const bool deleted = record.extractBool(kIsDeleted, false);
+    emitDebugInfo(u"M:%@:%@", urlEncodeUUID(conversationId), messageNr.value_or(0));
+    if (conversationId.isNull() || !messageNr) {
+        return record.error();
+    }
+
+    std::shared_ptr<Message> message = messageFromKey(conversationId, *messageNr);
+    if (deleted) {
+        ZVLogError(u"DeleteMessage: %@:%@", conversationId, *messageNr);
+        if (message) {
+            deleteObject(message);
+        }
+        return nullptr;
+    }
+
+    const QJsonObject fields = record.values().toObject();
+    const bool fragment = !fields.contains(kMessageType) || !fields.contains(kMessage);
+    if (ZVErrorPtr error = record.error()) {
+        return error;
+    }
+
+    const bool created = !message;
+    if (created && fragment) {
+        ZVLogError(u"Message fragment with no corresponding message: %@", recordText(record));
+        return nullptr;
+    }
+    if (ZVErrorPtr error = createOrUpdateObject(message, QString(Message::kEntityName), record)) {
+        ZVLogError(u"MessageFromJson: %@ => %@", recordText(record), error->description());
+        return error;
+    }
+    if (created) {
+        ZVApi& api = ZVApi::api();
+        api.sessionStats()->reportReceivedMessage();
+        api.cumulativeStats()->reportReceivedMessage();
+    }
+    return nullptr;
+}
