@@ -2,6 +2,7 @@
 
 #include "ZelvoKit/ZelvoApi/StartUp.h"
 #include "ZelvoKit/model/Contact.h"
+#include "ZelvoKit/model/File.h"
 #include "ZelvoKit/model/Hook.h"
 #include "ZelvoKit/model/Organisation.h"
 #include "ZelvoKit/model/Team.h"
@@ -16,4 +17,5 @@ void ZVStartUpModel() {
     model.addEntity<Team>(QString(Team::kEntityName), &Team::describeAttributes);
     model.addEntity<Organisation>(QString(Organisation::kEntityName),
                                   &Organisation::describeAttributes);
+    model.addEntity<File>(QString(File::kEntityName), &File::describeAttributes);
 }

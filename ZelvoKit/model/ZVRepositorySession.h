@@ -2,6 +2,7 @@
 
 #include "ZelvoKit/ZelvoApi/session/ZVApiSession.h"
 #include "ZelvoKit/model/Contact.h"
+#include "ZelvoKit/model/File.h"
 #include "ZelvoKit/model/Hook.h"
 #include "ZelvoKit/model/Organisation.h"
 #include "ZelvoKit/model/Team.h"
@@ -86,6 +87,14 @@ public:
     // "?" for an unknown organisation.
     QString organisationName(const QString& organisationId) const;
     QStringList allKnownContactIds() override;
+    // The stored file of the message under its attachment id (a preview: the URL it describes).
+    std::shared_ptr<File> fileFromConversation(const QString& conversationId,
+                                               std::int64_t messageNr, const QString& key);
+    // The message's stored files by attachment id, or by name for one without.
+    QHash<QString, std::shared_ptr<File>> filesInMessageNr(std::int64_t messageNr,
+                                                           const QString& conversationId);
+    // A stored file of that content.
+    std::shared_ptr<File> fileByHash(const QString& hash);
 
     // --- the event stream ---
 
@@ -93,6 +102,11 @@ public:
     ZVErrorPtr handleHook(ZVJsonParser& record) override;
     ZVErrorPtr handleTeam(ZVJsonParser& record) override;
     ZVErrorPtr handleOrganisation(ZVJsonParser& record) override;
+    ZVErrorPtr handleFile(ZVJsonParser& record) override;
+    ZVErrorPtr handlePreview(ZVJsonParser& record) override;
+    // A file or preview record was applied to `file`; the application's session preloads its
+    // preview.
+    virtual void notifyFileChanged(const std::shared_ptr<File>& file);
 
     void startTransaction() override;
     void endTransaction() override;
