@@ -116,7 +116,7 @@ EngineWebPage::EngineWebPage(std::shared_ptr<CookieStorage> cookies)
 
 EngineWebPage::~EngineWebPage() {
     timeout_.cancel();
-    host_.reset();
+    delete host_.data();
     // Script answers still on their way are dropped with the page.
     page_.reset();
     cookieBridge_.reset();
@@ -199,11 +199,11 @@ void EngineWebPage::evaluateScript(const QString& script, ScriptResult result) {
 
 QWidget* EngineWebPage::hostWidget() {
     if (!host_ && qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) {
-        auto view = std::make_unique<QWebEngineView>();
+        auto* view = new QWebEngineView();
         view->setPage(page_.get());
-        host_ = std::move(view);
+        host_ = view;
     }
-    return host_.get();
+    return host_.data();
 }
 
 bool EngineWebPage::acceptNavigation(const QUrl& url, int engineType, bool isMainFrame) {

@@ -4,6 +4,8 @@
 #include "platform/ui/standins/WebPage.h"
 
 #include <QtCore/QList>
+#include <QtCore/QPointer>
+#include <QtWidgets/QWidget>
 
 #include <memory>
 #include <optional>
@@ -11,7 +13,6 @@
 class QWebEngineLoadingInfo;
 class QWebEnginePage;
 class QWebEngineProfile;
-class QWidget;
 
 namespace platform {
 
@@ -45,9 +46,8 @@ public:
     QUrl url() const override { return url_; }
     void evaluateScript(const QString& script, ScriptResult result) override;
 
-    // For the view that shows the page: a widget that draws it and takes its input, made on first
-    // call and owned by the page; null when the process has no widget application.
-    QWidget* hostWidget();
+    // Made on first call; null when the process has no widget application.
+    QWidget* hostWidget() override;
 
 private:
     class EnginePage;
@@ -72,7 +72,8 @@ private:
     std::unique_ptr<QWebEngineProfile> profile_;
     std::unique_ptr<WebCookieBridge> cookieBridge_;
     std::unique_ptr<EnginePage> page_;
-    std::unique_ptr<QWidget> host_;
+    // A window that shows the widget owns it as its child and may delete it first.
+    QPointer<QWidget> host_;
 
     QUrl url_;
     bool loading_ = false;

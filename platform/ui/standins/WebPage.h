@@ -10,6 +10,8 @@
 #include <functional>
 #include <memory>
 
+class QWidget;
+
 namespace platform {
 
 class WebPage;
@@ -91,6 +93,11 @@ public:
     virtual void elementValue(const QString& elementId, StringResult result);
     // The height of the content laid out at `width` points, rounded up to a whole point.
     virtual void measureContentHeight(double width, HeightResult result);
+
+    // For the view that shows the page in a real window: a widget that draws the page and takes
+    // its input, owned by the page (a window it is shown in may delete it first; the page then
+    // makes a new one). Null where the page draws nothing.
+    virtual QWidget* hostWidget() { return nullptr; }
 
 protected:
     // For the implementations: the delegate's answer, true when there is none.

@@ -56,4 +56,22 @@ bool Responder::textInput(const TextInput& input) {
     return next != nullptr && next->textInput(input);
 }
 
+bool Responder::canPerformAction(const QString& /*action*/) const {
+    return false;
+}
+
+bool Responder::performAction(const QString& /*action*/) {
+    return false;
+}
+
+Responder* Responder::targetForAction(const QString& action) {
+    for (Responder* responder = this; responder != nullptr;
+         responder = responder->nextResponder()) {
+        if (responder->canPerformAction(action)) {
+            return responder;
+        }
+    }
+    return nullptr;
+}
+
 }  // namespace platform

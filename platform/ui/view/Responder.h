@@ -51,6 +51,14 @@ public:
     virtual bool keyPressed(const KeyPress& key);
     virtual bool textInput(const TextInput& input);
 
+    // Edit actions, named as the platform's selectors ("copy:", "paste:", "quote:"), that the
+    // edit menu sends. Whether this responder itself performs `action` now; none by default.
+    virtual bool canPerformAction(const QString& action) const;
+    // Performs `action`; false when this responder does not handle it.
+    virtual bool performAction(const QString& action);
+    // The first responder from this one along the chain that can perform `action`, or null.
+    Responder* targetForAction(const QString& action);
+
 protected:
     // Told after the window made this the first responder or took that away.
     virtual void didBecomeFirstResponder() {}

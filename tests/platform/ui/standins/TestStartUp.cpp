@@ -1,5 +1,7 @@
 #include "tests/support/TestEnvironment.h"
 
+#include "platform/ui/StartUp.h"
+
 #include <QtCore/QByteArray>
 
 void zvtest::startUpLibraries() {
@@ -8,4 +10,5 @@ void zvtest::startUpLibraries() {
     if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS")) {
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox --disable-gpu");
     }
+    platform::startUpUi();
 }
