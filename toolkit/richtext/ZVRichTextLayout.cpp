@@ -1,5 +1,6 @@
 #include "toolkit/richtext/ZVRichTextLayout.h"
 
+#include "ZelvoKit/support/media/ImageUtils.h"
 #include "platform/ui/text/AttributedText.h"
 #include "platform/ui/text/TextFrame.h"
 #include "toolkit/style/Geometry.h"

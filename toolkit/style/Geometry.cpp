@@ -1,19 +1,5 @@
 #include "toolkit/style/Geometry.h"
 
-#include "platform/foundation/SharedState.h"
-
-namespace {
-
-// The screens the application is drawn for have two pixels per point.
-constexpr qreal kDefaultScreenScale = 2;
-
-qreal& screenScale() {
-    static qreal scale = kDefaultScreenScale;
-    return scale;
-}
-
-}  // namespace
-
 QRectF CGRectExtractLeft(QRectF& rect, qreal amount) {
     const QRectF strip(rect.x(), rect.y(), amount, rect.height());
     rect.setLeft(rect.left() + amount);
@@ -46,17 +32,4 @@ QRectF CGRectApplyInsets(const QRectF& rect, const QMarginsF& insets) {
     return QRectF(rect.x() + insets.left(), rect.y() + insets.top(),
                   rect.width() - insets.left() - insets.right(),
                   rect.height() - insets.top() - insets.bottom());
-}
-
-qreal ScreenScale() {
-    return screenScale();
-}
-
-void setScreenScale(qreal scale) {
-    static const bool registered = [] {
-        platform::onResetSharedState([] { screenScale() = kDefaultScreenScale; });
-        return true;
-    }();
-    (void)registered;
-    screenScale() = scale;
 }

@@ -11,7 +11,3 @@ QRectF CGRectExtractRight(QRectF& rect, qreal amount);
 QRectF CGRectExtractBottom(QRectF& rect, qreal amount);
 QPointF CGRectGetCenter(const QRectF& rect);
 QRectF CGRectApplyInsets(const QRectF& rect, const QMarginsF& insets);
-
-// Pixels per point of the main screen.
-qreal ScreenScale();
-void setScreenScale(qreal scale);

@@ -1,3 +1,4 @@
+#include "platform/foundation/Application.h"
 #include "platform/foundation/Resources.h"
 #include "platform/foundation/Scheduler.h"
 #include "platform/ui/resources/Images.h"
@@ -159,9 +160,9 @@ TEST(RichTextAttachments, PiecesOfOneLinkContinueEachOther) {
 
 TEST(RichTextHeights, EmptyTextIsOneLineAndLowResolutionAddsRoom) {
     EXPECT_EQ(ZVRichTextLayout::heightForText(AttributedString(), 300), 24);
-    setScreenScale(1);
+    platform::Application::shared().setScreenScale(1);
     EXPECT_EQ(ZVRichTextLayout::heightForText(AttributedString(), 300), 27);
-    setScreenScale(2);
+    platform::Application::shared().setScreenScale(2);
 
     const AttributedString words =
         pieces({{"some words that wrap over several lines of text", {}}});
