@@ -2,7 +2,9 @@
 
 #include "ZelvoKit/ZelvoApi/StartUp.h"
 #include "ZelvoKit/model/Contact.h"
+#include "ZelvoKit/model/Conversation.h"
 #include "ZelvoKit/model/Hook.h"
+#include "ZelvoKit/model/Member.h"
 #include "ZelvoKit/model/Organisation.h"
 #include "ZelvoKit/model/Team.h"
 #include "ZelvoKit/model/ZVDataModel.h"
@@ -16,4 +18,14 @@ void ZVStartUpModel() {
     model.addEntity<Team>(QString(Team::kEntityName), &Team::describeAttributes);
     model.addEntity<Organisation>(QString(Organisation::kEntityName),
                                   &Organisation::describeAttributes);
+    model.addEntity<Conversation>(QString(Conversation::kEntityName),
+                                  &Conversation::describeAttributes);
+    model.addEntity<Member>(QString(Member::kEntityName), &Member::describeAttributes);
+    // A conversation's members are its own: deleted with it, and when they leave its set.
+    model.addRelationship({.entity = QString(Member::kEntityName),
+                           .name = QString(Member::kConversationRelationship),
+                           .destination = QString(Conversation::kEntityName),
+                           .inverseName = QString(Conversation::kMembersRelationship),
+                           .optional = false,
+                           .deleteRule = platform::DeleteRule::Cascade});
 }

@@ -16,8 +16,9 @@ namespace {
 
 // Entities that ZVStartUpModel() adds to the shared model; each must be there, made of its own
 // class, in a normally linked program.
-const QStringList kEntitiesAddedAtStartUp{QStringLiteral("Contact"), QStringLiteral("Hook"),
-                                          QStringLiteral("Team"), QStringLiteral("Organisation")};
+const QStringList kEntitiesAddedAtStartUp{
+    QStringLiteral("Contact"),      QStringLiteral("Hook"),         QStringLiteral("Team"),
+    QStringLiteral("Organisation"), QStringLiteral("Conversation"), QStringLiteral("Member")};
 
 constexpr int kServiceErrorStatus = 430;
 
