@@ -22,7 +22,17 @@ void ZVDataModel::addEntityDescription(const QString& name,
 }
 
 void ZVDataModel::addRelationship(const platform::RelationshipSpec& spec) {
-    relationships_.push_back(spec);
+    // Adding one again replaces it, as for entities, so that start-up may run twice.
+    const auto same =
+        std::find_if(relationships_.begin(), relationships_.end(),
+                     [&spec](const platform::RelationshipSpec& added) {
+                         return added.entity == spec.entity && added.name == spec.name;
+                     });
+    if (same != relationships_.end()) {
+        *same = spec;
+    } else {
+        relationships_.push_back(spec);
+    }
     model_.reset();
 }
 

@@ -35,7 +35,8 @@ public:
     // base's attributes. Adding a name again replaces its description.
     template <class T>
     void addEntity(const QString& name, DescribeEntity describe);
-    // Relationships are added after every entity, whatever the order of the calls.
+    // Relationships are added after every entity, whatever the order of the calls. Adding one of
+    // the same entity and name again replaces it.
     void addRelationship(const platform::RelationshipSpec& spec);
     // A step of the migration ladder; the model's version is the highest step's (1 without any).
     void addMigration(int toVersion, platform::MigrationStep step);

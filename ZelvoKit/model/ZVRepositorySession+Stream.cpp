@@ -3,6 +3,8 @@
 #include "ZelvoKit/support/log/ZVErrorLog.h"
 #include "platform/foundation/UserDefaults.h"
 
+#include <utility>
+
 namespace {
 
 using namespace Qt::Literals::StringLiterals;
@@ -67,6 +69,13 @@ void ZVRepositorySession::endTransaction() {
         return;
     }
     inTransaction_ = false;
+    const QHash<QString, std::shared_ptr<Conversation>> changed =
+        std::exchange(changedConversations_, {});
+    for (const auto& conversation : changed) {
+        if (!conversation->isDeleted()) {
+            conversation->commitChanges();
+        }
+    }
     saveContext();
     if (!lastSaveFailed_) {
         return;

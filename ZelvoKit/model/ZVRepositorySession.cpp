@@ -73,6 +73,7 @@ void ZVRepositorySession::loadObjectsWithoutContacts() {
     loadObjects<Team>(QString(Team::kEntityName), teams_, &Team::teamId);
     loadObjects<Organisation>(QString(Organisation::kEntityName), organisations_,
                               &Organisation::organisationId);
+    loadConversations();
 }
 
 void ZVRepositorySession::reloadObjectGraph() {
@@ -259,6 +260,9 @@ void ZVRepositorySession::eraseLocalData() {
     hooks_.clear();
     teams_.clear();
     organisations_.clear();
+    conversations_.clear();
+    changedConversations_.clear();
+    newConversation_.reset();
     localContact_.reset();
     if (repository_) {
         const QString path = repository_->repositoryURL().toLocalFile();

@@ -2,6 +2,7 @@
 
 #include "ZelvoKit/ZelvoApi/session/ZVApiSession.h"
 #include "ZelvoKit/model/Contact.h"
+#include "ZelvoKit/model/Conversation.h"
 #include "ZelvoKit/model/File.h"
 #include "ZelvoKit/model/Hook.h"
 #include "ZelvoKit/model/Message.h"
@@ -19,9 +20,9 @@
 #include <type_traits>
 
 // The data side of one signed-in account: it owns the account's store, keeps every stored
-// contact, hook, team and organisation in maps by id, answers look-ups, applies the event stream's
-// records to them one answer at a time, and sends local changes back through the API client's
-// named queue.
+// contact, conversation, hook, team and organisation in maps by id, answers look-ups, applies the
+// event stream's records to them one answer at a time, and sends local changes back through the API
+// client's named queue.
 //
 // Each answer is applied between startTransaction() and endTransaction(); the store is saved once
 // at the end, and only after that does the account's stream position reach the disk, so a process
@@ -65,6 +66,12 @@ public:
         return organisations_;
     }
     const std::shared_ptr<Contact>& localContact() const { return localContact_; }
+    // Every stored conversation but the unsaved new one.
+    const QHash<QString, std::shared_ptr<Conversation>>& conversations() const {
+        return conversations_;
+    }
+    // The unsaved conversation being composed, if any.
+    const std::shared_ptr<Conversation>& newConversation() const { return newConversation_; }
 
     bool syncFullHistory() const { return syncFullHistory_; }
     // Kept per account; switching it on sends what waits.
@@ -72,6 +79,8 @@ public:
 
     // --- look-ups; none when nothing matches ---
 
+    // A stored conversation, or the unsaved one for "new"; a null id is logged.
+    std::shared_ptr<Conversation> conversationFromId(const QString& conversationId);
     std::shared_ptr<Contact> contactFromId(const QString& accountId);
     std::shared_ptr<Contact> contactFromEmail(const QString& email);
     // By id, then by address: an address on the service's own host by its address name first.
@@ -102,6 +111,9 @@ public:
     // --- the event stream ---
 
     ZVErrorPtr handleContact(ZVJsonParser& record) override;
+    // A record that answers the creation of the unsaved conversation turns that very object into
+    // the stored one, its local messages and files with it.
+    ZVErrorPtr handleConversation(ZVJsonParser& record, bool isCreateRequest) override;
     ZVErrorPtr handleHook(ZVJsonParser& record) override;
     ZVErrorPtr handleTeam(ZVJsonParser& record) override;
     ZVErrorPtr handleOrganisation(ZVJsonParser& record) override;
@@ -117,6 +129,21 @@ public:
     void startTransaction() override;
     void endTransaction() override;
     bool inTransaction() const { return inTransaction_; }
+    // The conversation changed: inside a transaction it is only collected for the commit at the
+    // transaction's end.
+    void conversationChanged(const std::shared_ptr<Conversation>& conversation);
+    // The conversation of the id, registered as changed; none for an unknown id.
+    std::shared_ptr<Conversation> conversationChangedWithId(const QString& conversationId);
+    // The conversations changed in the open transaction.
+    const QHash<QString, std::shared_ptr<Conversation>>& changedConversations() const {
+        return changedConversations_;
+    }
+
+    // Deletes the conversation's messages the service has stored; local ones stay.
+    void deleteMessagesFromConversation(const QString& conversationId);
+    // Deletes everything stored under the conversation's id besides the conversation and its
+    // members (which go with it): its messages, local ones included, and its files.
+    void deleteConversationContents(const QString& conversationId);
 
     // The one rule by which every record kind is applied. The object (or a new one of the entity
     // when it holds none) reads the record and is validated; a new object that fails is deleted
@@ -153,6 +180,16 @@ private:
     void deleteObject(const std::shared_ptr<platform::ManagedObject>& object);
     void loadContacts();
     void loadObjectsWithoutContacts();
+    void loadConversations();
+    void deleteConversation(const std::shared_ptr<Conversation>& conversation);
+    // Moves the rows stored under one conversation id to another.
+    void moveConversationContents(const QString& fromId, const QString& toId);
+    // The create answer named a conversation the stream had already brought: what was composed in
+    // the unsaved one moves onto it.
+    void mergeNewConversationInto(const std::shared_ptr<Conversation>& conversation);
+    // Deletes the rows of `entityName` that match; an entity the model lacks has none.
+    void deleteRows(const QString& entityName, const QString& predicate,
+                    const QVariantMap& arguments);
     // After a save that failed: the objects it made are gone, and those it changed are as saved.
     void reloadObjectGraph();
     template <class T>
@@ -166,12 +203,15 @@ private:
     QHash<QString, std::shared_ptr<Hook>> hooks_;
     QHash<QString, std::shared_ptr<Contact>> contactsByEmail_;
     QHash<QString, std::shared_ptr<Contact>> contactsByZelvoId_;
+    QHash<QString, std::shared_ptr<Conversation>> conversations_;
+    std::shared_ptr<Conversation> newConversation_;
     QHash<QString, std::shared_ptr<Organisation>> organisations_;
     QHash<QString, std::shared_ptr<Team>> teams_;
     std::shared_ptr<Contact> localContact_;
     std::shared_ptr<ZVDataRepository> repository_;
 
     bool inTransaction_ = false;
+    QHash<QString, std::shared_ptr<Conversation>> changedConversations_;
     // The last save of the store was rolled back.
     bool lastSaveFailed_ = false;
     // The stream position the open transaction started from: what the account falls back to

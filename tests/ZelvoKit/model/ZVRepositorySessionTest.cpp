@@ -68,6 +68,13 @@ TEST_F(ZVRepositorySessionTest, KeyedUpsertOfEveryKind) {
          {{u"organisation_id"_s, u"o1"_s}, {u"organisation_name"_s, u"Acme Ltd"_s}},
          [](ZVRepositorySession& s) { return s.organisationById(u"o1"_s); },
          true},
+        {"conversation",
+         u"conv"_s,
+         {{u"conversation_id"_s, u"c1"_s}, {u"topic"_s, u"Plans"_s}, {u"cmail"_s, u"c1@x.test"_s}},
+         u"topic"_s,
+         {{u"conversation_id"_s, u"c1"_s}, {u"topic"_s, u"Plans for May"_s}},
+         [](ZVRepositorySession& s) { return s.conversations().value(u"c1"_s); },
+         false},
     };
     for (const Kind& k : kinds) {
         SCOPED_TRACE(k.kind);

@@ -6,6 +6,7 @@
 #include "platform/store/ManagedObjectContext.h"
 
 #include <QtCore/QFile>
+#include <QtCore/QJsonArray>
 
 #include <sqlite3.h>
 
@@ -76,9 +77,15 @@ TEST_F(ZVRepositoryStreamTest, AnInitialSyncPopulatesAFreshAccountWithOneSavePer
     EXPECT_EQ(session->organisations().size(), fixture.organisations.size());
     EXPECT_EQ(counter.commits, static_cast<int>(std::ceil(double(records) / kPage)))
         << records << " records";
+    EXPECT_EQ(session->conversations().size(), fixture.conversations.size());
+    qsizetype members = 0;
+    for (const QJsonObject& conversation : fixture.conversations) {
+        members += conversation.value(u"members"_s).toArray().size();
+    }
     EXPECT_EQ(storeRows(session).size(),
               static_cast<std::size_t>(fixture.contacts.size() + fixture.hooks.size() +
-                                       fixture.teams.size() + fixture.organisations.size()));
+                                       fixture.teams.size() + fixture.organisations.size() +
+                                       fixture.conversations.size() + members));
     EXPECT_FALSE(logText().contains(u"STREAM_ERROR"_s));
 }
 

@@ -1,0 +1,296 @@
+#pragma once
+
+#include "ZelvoKit/model/ZVManagedObject.h"
+#include "ZelvoKit/support/base/ZVError.h"
+
+#include <QtCore/QDateTime>
+#include <QtCore/QJsonArray>
+#include <QtCore/QLatin1StringView>
+#include <QtCore/QSet>
+#include <QtCore/QString>
+#include <QtCore/QStringList>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class Member;
+class ZVRepositorySession;
+
+// One conversation of an account: its stored state as the service's conversation records give
+// it (topic, horizons, flags, labels, teams, members) and the local changes not yet sent.
+//
+// Numbers the record may leave out are optional: several rules tell an unset horizon from 0.
+// The setters store a value and announce nothing; the operations that change a conversation
+// announce what they change through willChangeProperties(), which inside a stream transaction
+// registers the conversation with its session so that the notifications go out at its commit.
+//
+// Its behaviour is grouped by theme, each group in its own file (Conversation+<Theme>.cpp).
+class Conversation : public ZVManagedObject {
+public:
+    using ZVManagedObject::setField;
+
+    static constexpr QLatin1StringView kEntityName{"Conversation"};
+    // The to-many side of Member::kConversationRelationship.
+    static constexpr QLatin1StringView kMembersRelationship{"members"};
+    // The id of the unsaved conversation being composed.
+    static constexpr QLatin1StringView kNewConversationId{"new"};
+    // Numbers from here up belong to local messages the service has not stored yet.
+    static constexpr std::int64_t kFirstLocalMessageNr = 1000000000;
+
+    // Bits of the dirty-field mask.
+    enum Field : int {
+        FieldUnread = 0,
+        FieldRead = 1,
+        FieldUnstar = 2,
+        FieldTopic = 3,
+        FieldSnooze = 4,
+        FieldArchive = 5,
+        FieldMessageEdit = 6,
+        FieldLabels = 7,
+        FieldSharing = 8,
+        FieldUrlPreviews = 9,
+        FieldDisclose = 10,
+        FieldList = 11,
+    };
+
+    // Bit numbers of `flags`.
+    enum Flag : int {
+        FlagPinboard = 1,
+        FlagTaskboard = 2,
+        FlagTaskArchive = 3,
+        FlagPremium = 4,
+        FlagAutojoin = 5,
+    };
+
+    // How much of the conversation the records have told (`mk_record_completeness`).
+    enum RecordCompleteness : int {
+        RecordNone = 0,
+        RecordTiny = 1,
+        RecordFull = 2,
+    };
+
+    explicit Conversation(const platform::EntityDescription& entity);
+    ~Conversation() override;
+
+    static void describeAttributes(platform::EntityDescription& entity);
+
+    // --- stored ---
+
+    QString conversationId() const { return textOf(ConversationId); }
+    void setConversationId(const QString& id) { setTextOf(ConversationId, id); }
+    QString topic() const { return textOf(Topic); }
+    void setTopic(const QString& topic) { setTextOf(Topic, topic); }
+    QString defaultTopic() const { return textOf(DefaultTopic); }
+    QString cmail() const { return textOf(Cmail); }
+    QString autojoinUrl() const { return textOf(AutojoinUrl); }
+    QString organisationId() const { return textOf(OrganisationId); }
+    // The unsent text typed in the editor; null when there is none.
+    QString pendingMessage() const { return textOf(PendingMessage); }
+    void setPendingMessageText(const QString& text) { setTextOf(PendingMessage, text); }
+    // JSON text of the label ids and of the member teams.
+    QString labelIdsText() const { return textOf(LabelIds); }
+    void setLabelIdsText(const QString& text) { setTextOf(LabelIds, text); }
+    QString teamsText() const { return textOf(Teams); }
+
+    bool canPost() const { return flagOf(CanPost); }
+    void setCanPost(bool canPost) { setFlagOf(CanPost, canPost); }
+    bool isUrlPreviewDisabled() const { return flagOf(IsUrlPreviewDisabled); }
+    void setUrlPreviewDisabledValue(bool disabled) { setFlagOf(IsUrlPreviewDisabled, disabled); }
+    bool isDisclose() const { return flagOf(IsDisclose); }
+    void setIsDiscloseValue(bool disclose) { setFlagOf(IsDisclose, disclose); }
+    bool hasEmailSubject() const { return flagOf(HasEmailSubject); }
+    bool isList() const { return flagOf(IsList); }
+    void setIsListValue(bool list) { setFlagOf(IsList, list); }
+    bool isManaged() const { return flagOf(IsManaged); }
+
+    // Message-number horizons.
+    std::optional<std::int64_t> inboxMessageNr() const { return number(InboxMessageNr); }
+    void setInboxMessageNrValue(std::optional<std::int64_t> nr) { setNumber(InboxMessageNr, nr); }
+    std::optional<std::int64_t> lastMessageNr() const { return number(LastMessageNr); }
+    void setLastMessageNr(std::optional<std::int64_t> nr) { setNumber(LastMessageNr, nr); }
+    std::optional<std::int64_t> myMessageNr() const { return number(MyMessageNr); }
+    std::optional<std::int64_t> fwMessageNr() const { return number(FwMessageNr); }
+    void setFwMessageNr(std::optional<std::int64_t> nr) { setNumber(FwMessageNr, nr); }
+    std::optional<std::int64_t> bwMessageNr() const { return number(BwMessageNr); }
+    void setBwMessageNr(std::optional<std::int64_t> nr) { setNumber(BwMessageNr, nr); }
+    std::optional<std::int64_t> readMessageNr() const { return number(ReadMessageNr); }
+    void setReadMessageNrValue(std::optional<std::int64_t> nr) { setNumber(ReadMessageNr, nr); }
+    std::optional<std::int64_t> joinMessageNr() const { return number(JoinMessageNr); }
+    void setJoinMessageNr(std::optional<std::int64_t> nr) { setNumber(JoinMessageNr, nr); }
+    std::optional<std::int64_t> hideMessageNr() const { return number(HideMessageNr); }
+    void setHideMessageNr(std::optional<std::int64_t> nr) { setNumber(HideMessageNr, nr); }
+    std::optional<std::int64_t> showMessageNr() const { return number(ShowMessageNr); }
+    std::optional<std::int64_t> deleteMessageNr() const { return number(DeleteMessageNr); }
+    std::optional<std::int64_t> discloseMessageNr() const { return number(DiscloseMessageNr); }
+    std::optional<std::int64_t> lastInboxNr() const { return number(LastInboxNr); }
+    void setLastInboxNr(std::optional<std::int64_t> nr) { setNumber(LastInboxNr, nr); }
+    std::optional<std::int64_t> pendingMessageNr() const { return number(PendingMessageNr); }
+    void setPendingMessageNr(std::optional<std::int64_t> nr) { setNumber(PendingMessageNr, nr); }
+    std::optional<std::int64_t> fileHorizon() const { return number(FileHorizon); }
+    std::optional<std::int64_t> pinHorizon() const { return number(PinHorizon); }
+    std::optional<std::int64_t> taskHorizon() const { return number(TaskHorizon); }
+    std::optional<std::int64_t> unreadCount() const { return number(UnreadCount); }
+    void setUnreadCountValue(std::optional<std::int64_t> count) { setNumber(UnreadCount, count); }
+    std::int64_t recordCompleteness() const { return number(RecordCompletenessLevel).value_or(0); }
+    void setRecordCompleteness(std::int64_t level) { setNumber(RecordCompletenessLevel, level); }
+    std::int64_t flags() const { return number(Flags).value_or(0); }
+    void setFlags(std::int64_t flags) { setNumber(Flags, flags); }
+
+    std::optional<double> starWeight() const { return real(StarWeight); }
+    void setStarWeight(std::optional<double> weight) { setReal(StarWeight, weight); }
+    // Seconds; negative while muted without end.
+    std::optional<double> snoozeInterval() const { return real(SnoozeInterval); }
+    void setSnoozeIntervalValue(std::optional<double> seconds) { setReal(SnoozeInterval, seconds); }
+
+    QDateTime snoozeTime() const { return dateOf(SnoozeTime); }
+    void setSnoozeTime(const QDateTime& time) { setDateOf(SnoozeTime, time); }
+    QDateTime lastMessageTime() const { return dateOf(LastMessageTime); }
+    QDateTime inboxTime() const { return dateOf(InboxTime); }
+    void setInboxTime(const QDateTime& time) { setDateOf(InboxTime, time); }
+
+    // The stored membership: one row per account.
+    std::vector<std::shared_ptr<Member>> members() const;
+
+    // --- identity ---
+
+    const QStringList& keyFields() const override;
+    QString guid() const override { return conversationId(); }
+    bool isNewConversation() const { return conversationId() == kNewConversationId; }
+    // "Conversation: <id> "<topic>"", for logs.
+    QString desc() const;
+
+    // --- state the records set ---
+
+    bool hasFlag(int flag) const;
+    bool isUnread() const { return unreadCount().value_or(0) > 0; }
+    // A record said that the service left out part of the history before it.
+    bool hasSkippedContent() const { return hasSkippedContent_; }
+    // The ids of `label_ids`, as of the last updateLabels().
+    const QSet<QString>& labelsSet() const { return labelsSet_; }
+    void updateLabels();
+    // The team ids of `teams`; empty when there is no team list (see hasTeamsArray()).
+    const QJsonArray& teamsArray() const { return teamsArray_; }
+    bool hasTeamsArray() const { return hasTeamsArray_; }
+    void updateTeams();
+
+    // Brings what changed in a transaction (or at once outside one) to observers and to the
+    // derived state; the session calls it once per changed conversation.
+    void commitChanges();
+
+    // --- the entity base ---
+
+    void awakeFromFetch() override;
+    // Records the keys; inside a stream transaction the session learns that the conversation
+    // changed and the notifications wait for its commit, otherwise they go out after the base's
+    // delay.
+    void willChangeProperties(const QStringList& keys) override;
+
+    // --- serialisation (Conversation+Serialization.cpp) ---
+
+    // Reads a conversation record. Values of dirty fields stay as the user set them until the
+    // service has them. An error leaves the values read so far and the members as they were.
+    ZVErrorPtr deserializeFromJson(ZVJsonParser& parser);
+    // Makes the stored membership the record's "members" list (with "admins"); rows of accounts
+    // that stay are kept, rows of accounts that left are deleted. No list keeps the members.
+    ZVErrorPtr updateMembersFromJson(ZVJsonParser& parser);
+    std::shared_ptr<Member> createMemberWithAccountId(const QString& accountId);
+    // The bit's value when the record's boolean `key` is true; the current bit when absent.
+    std::int64_t extractFlag(const QString& key, ZVJsonParser& parser, int bit) const;
+    std::int64_t extractFlags(ZVJsonParser& parser) const;
+
+    // --- loading and the message window (Conversation+Loading.cpp) ---
+
+    // --- horizons, unread and inbox counts (Conversation+Horizons.cpp) ---
+
+    // --- posting and local messages (Conversation+Posting.cpp) ---
+
+    // --- files, pins and tasks (Conversation+Files.cpp) ---
+
+    // --- members, topic and contact changes (Conversation+Members.cpp) ---
+
+    // --- actions and dirty fields (Conversation+Actions.cpp) ---
+
+    // --- sync requests (Conversation+Sync.cpp) ---
+
+private:
+    enum Attribute : int {
+        ConversationId,
+        InboxMessageNr,
+        LastMessageNr,
+        MyMessageNr,
+        CanPost,
+        FwMessageNr,
+        FileHorizon,
+        PinHorizon,
+        TaskHorizon,
+        Topic,
+        JoinMessageNr,
+        HideMessageNr,
+        UnreadCount,
+        LastInboxNr,
+        Cmail,
+        SnoozeTime,
+        AutojoinUrl,
+        StarWeight,
+        IsUrlPreviewDisabled,
+        IsDisclose,
+        LastMessageTime,
+        SnoozeInterval,
+        DefaultTopic,
+        DeleteMessageNr,
+        DiscloseMessageNr,
+        InboxTime,
+        HasEmailSubject,
+        ShowMessageNr,
+        IsList,
+        IsManaged,
+        OrganisationId,
+        ReadMessageNr,
+        BwMessageNr,
+        LabelIds,
+        Flags,
+        Teams,
+        PendingMessageNr,
+        PendingMessage,
+        RecordCompletenessLevel,
+        AttributeCount
+    };
+    struct AttributeSpec {
+        Attribute attribute;
+        QLatin1StringView name;
+        platform::AttributeType type;
+    };
+    static const std::array<AttributeSpec, AttributeCount>& attributeSpecs();
+    static QString attributeName(Attribute attribute);
+
+    QString textOf(Attribute attribute) const { return stringValue(index_[attribute]); }
+    void setTextOf(Attribute attribute, const QString& value);
+    bool flagOf(Attribute attribute) const { return boolValue(index_[attribute]); }
+    void setFlagOf(Attribute attribute, bool value);
+    std::optional<std::int64_t> number(Attribute attribute) const;
+    void setNumber(Attribute attribute, std::optional<std::int64_t> value);
+    std::optional<double> real(Attribute attribute) const;
+    void setReal(Attribute attribute, std::optional<double> value);
+    QDateTime dateOf(Attribute attribute) const { return dateValue(index_[attribute]); }
+    void setDateOf(Attribute attribute, const QDateTime& value);
+
+    std::shared_ptr<ZVRepositorySession> repositorySession() const;
+    std::shared_ptr<Conversation> self();
+
+    // Serialisation steps.
+    void readCompleteness(ZVJsonParser& parser);
+    void readReadHorizon(ZVJsonParser& parser);
+    void readSkippedContent(ZVJsonParser& parser);
+    void readSnooze(ZVJsonParser& parser);
+    void readLabels(ZVJsonParser& parser);
+    void readFlags(ZVJsonParser& parser);
+
+    std::array<int, AttributeCount> index_{};
+    bool hasSkippedContent_ = false;
+    QSet<QString> labelsSet_;
+    QJsonArray teamsArray_;
+    bool hasTeamsArray_ = false;
+};

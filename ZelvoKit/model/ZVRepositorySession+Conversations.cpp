@@ -1,0 +1,212 @@
+#include "ZelvoKit/model/ZVRepositorySession.h"
+
+#include "ZelvoKit/support/base/ZVJsonParser.h"
+#include "ZelvoKit/support/log/ZVErrorLog.h"
+
+namespace {
+
+using namespace Qt::Literals::StringLiterals;
+
+const QString kConversationId = u"conversation_id"_s;
+const QString kMessageNr = u"message_nr"_s;
+const QString kIsDeleted = u"is_deleted"_s;
+const QString kIsReset = u"is_reset"_s;
+const QString kMessageEntity = u"Message"_s;
+const QString kFileEntity = u"File"_s;
+// The entities whose rows belong to one conversation by its id.
+const QStringList kConversationContents{kMessageEntity, kFileEntity};
+
+}  // namespace
+
+void ZVRepositorySession::loadConversations() {
+    conversations_.clear();
+    auto fetched = repository_->fetchObjects<Conversation>(QString(Conversation::kEntityName));
+    if (!fetched) {
+        return;
+    }
+    conversations_.reserve(static_cast<qsizetype>(fetched->size()));
+    for (const auto& conversation : *fetched) {
+        // The unsaved one of an earlier run is made again when the user composes anew.
+        if (conversation->isNewConversation()) {
+            continue;
+        }
+        conversation->awakeFromFetch();
+        conversations_.insert(conversation->conversationId(), conversation);
+    }
+}
+
+std::shared_ptr<Conversation> ZVRepositorySession::conversationFromId(
+    const QString& conversationId) {
+    if (conversationId.isNull()) {
+        ZVLogError(u"ConversationFromId(nil)");
+        return nullptr;
+    }
+    if (auto conversation = conversations_.value(conversationId)) {
+        return conversation;
+    }
+    if (conversationId == Conversation::kNewConversationId) {
+        return newConversation_;
+    }
+    return nullptr;
+}
+
+void ZVRepositorySession::conversationChanged(const std::shared_ptr<Conversation>& conversation) {
+    if (!conversation) {
+        return;
+    }
+    if (inTransaction_) {
+        if (const QString id = conversation->conversationId(); !id.isEmpty()) {
+            changedConversations_.insert(id, conversation);
+        }
+        return;
+    }
+    if (conversation->needsSync()) {
+        commitObject(conversation);
+    }
+}
+
+std::shared_ptr<Conversation> ZVRepositorySession::conversationChangedWithId(
+    const QString& conversationId) {
+    if (inTransaction_) {
+        if (auto changed = changedConversations_.value(conversationId)) {
+            return changed;
+        }
+    }
+    auto conversation = conversationFromId(conversationId);
+    conversationChanged(conversation);
+    return conversation;
+}
+
+// --- the record ---
+
+ZVErrorPtr ZVRepositorySession::handleConversation(ZVJsonParser& record, bool isCreateRequest) {
+    const QString id = record.extractString(kConversationId, QString());
+    if (id.isNull()) {
+        return nullptr;
+    }
+    const bool deleted = record.extractBool(kIsDeleted, false);
+    const bool reset = record.extractBool(kIsReset, false);
+    std::shared_ptr<Conversation> conversation = conversationChangedWithId(id);
+
+    if (deleted) {
+        if (conversation && !conversation->isNewConversation()) {
+            deleteConversation(conversation);
+        }
+        return nullptr;
+    }
+    if (conversation && reset && !isCreateRequest) {
+        deleteMessagesFromConversation(id);
+    }
+    if (conversation) {
+        if (isCreateRequest && newConversation_ && newConversation_ != conversation) {
+            mergeNewConversationInto(conversation);
+        }
+        if (ZVErrorPtr error = conversation->deserializeFromJson(record)) {
+            return error;
+        }
+        return validationError(conversation->validateForUpdate());
+    }
+
+    if (isCreateRequest && newConversation_) {
+        conversation = newConversation_;
+        newConversation_.reset();
+        ZVErrorPtr error = conversation->deserializeFromJson(record);
+        if (!error) {
+            error = validationError(conversation->validateForInsert());
+        }
+        if (error) {
+            // The composed conversation stays, so that the user can send it again.
+            newConversation_ = conversation;
+            if (conversation->conversationId() != Conversation::kNewConversationId) {
+                conversation->setConversationId(QString(Conversation::kNewConversationId));
+            }
+            return error;
+        }
+        moveConversationContents(QString(Conversation::kNewConversationId), id);
+    } else if (ZVErrorPtr error =
+                   createOrUpdateObject(conversation, QString(Conversation::kEntityName), record)) {
+        // Reading it may have registered the object that was deleted again.
+        if (const auto changed = changedConversations_.value(id); changed && changed->isDeleted()) {
+            changedConversations_.remove(id);
+        }
+        return error;
+    }
+    conversations_.insert(id, conversation);
+    conversationChanged(conversation);
+    return nullptr;
+}
+
+void ZVRepositorySession::deleteConversation(const std::shared_ptr<Conversation>& conversation) {
+    const QString id = conversation->conversationId();
+    // Observers hear of it now: the transaction's commit skips a deleted conversation.
+    conversation->willChangeProperty(u"isDeleted"_s);
+    conversations_.remove(id);
+    changedConversations_.remove(id);
+    deleteConversationContents(id);
+    // Its members go with it.
+    deleteObject(conversation);
+    conversation->notifyPropertyChanges();
+}
+
+void ZVRepositorySession::mergeNewConversationInto(
+    const std::shared_ptr<Conversation>& conversation) {
+    const std::shared_ptr<Conversation> composed = newConversation_;
+    newConversation_.reset();
+    moveConversationContents(QString(Conversation::kNewConversationId),
+                             conversation->conversationId());
+    if (conversation->pendingMessage().isNull() && !composed->pendingMessage().isNull()) {
+        conversation->setPendingMessageText(composed->pendingMessage());
+    }
+    const std::int64_t composedPending = composed->pendingMessageNr().value_or(0);
+    if (composedPending > conversation->pendingMessageNr().value_or(0)) {
+        conversation->setPendingMessageNr(composedPending);
+    }
+    deleteObject(composed);
+}
+
+// --- rows that belong to a conversation ---
+
+void ZVRepositorySession::deleteRows(const QString& entityName, const QString& predicate,
+                                     const QVariantMap& arguments) {
+    if (!repository_ || !repository_->managedObjectModel()->entity(entityName)) {
+        return;
+    }
+    auto rows = repository_->fetchObjects(entityName, predicate, arguments);
+    if (!rows) {
+        return;
+    }
+    for (const auto& row : *rows) {
+        repository_->deleteObject(row);
+    }
+}
+
+void ZVRepositorySession::deleteMessagesFromConversation(const QString& conversationId) {
+    deleteRows(
+        kMessageEntity, u"(conversation_id = $id) and (message_nr < $nr)"_s,
+        {{u"id"_s, conversationId}, {u"nr"_s, qlonglong(Conversation::kFirstLocalMessageNr)}});
+}
+
+void ZVRepositorySession::deleteConversationContents(const QString& conversationId) {
+    for (const QString& entity : kConversationContents) {
+        deleteRows(entity, u"conversation_id = $id"_s, {{u"id"_s, conversationId}});
+    }
+}
+
+void ZVRepositorySession::moveConversationContents(const QString& fromId, const QString& toId) {
+    if (!repository_) {
+        return;
+    }
+    for (const QString& entity : kConversationContents) {
+        if (!repository_->managedObjectModel()->entity(entity)) {
+            continue;
+        }
+        auto rows =
+            repository_->fetchObjects(entity, u"conversation_id = $id"_s, {{u"id"_s, fromId}});
+        if (!rows) {
+            continue;
+        }
+        for (const auto& row : *rows) {
+            row->setValue(kConversationId, toId);
+        }
+    }
+}

@@ -1,0 +1,289 @@
+#include "ZelvoKit/model/Conversation.h"
+
+#include "tests/ZelvoKit/model/RepositoryTestSupport.h"
+
+#include "ZelvoKit/model/Member.h"
+
+#include <QtCore/QJsonArray>
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+using namespace Qt::Literals::StringLiterals;
+using modeltest::streamRecord;
+
+const QString kId = u"5c0f2d1e-8a7b-4c3d-9e2f-0a1b2c3d4e5f"_s;
+const QString kAnn = u"a-ann"_s;
+const QString kBob = u"a-bob"_s;
+const QString kCid = u"a-cid"_s;
+
+QJsonObject conv(QJsonObject fields, const QString& id = kId) {
+    fields.insert(u"conversation_id"_s, id);
+    return streamRecord(u"conv"_s, fields);
+}
+
+class ConversationRecordTest : public modeltest::SignedInTest {
+protected:
+    std::shared_ptr<Conversation> conversation(const QString& id = kId) {
+        return session_->conversations().value(id);
+    }
+    // Applies the records as one answer and expects no error.
+    void apply(const QList<QJsonObject>& records) {
+        const ZVErrorPtr error = applyLocally(session_, records);
+        ASSERT_EQ(error, nullptr) << error->description().toStdString();
+    }
+    std::vector<std::shared_ptr<Member>> memberRows() {
+        auto rows = session_->repository()->fetchObjects<Member>(QString(Member::kEntityName));
+        return rows ? *rows : std::vector<std::shared_ptr<Member>>{};
+    }
+    static QStringList accountIds(const std::vector<std::shared_ptr<Member>>& members) {
+        QStringList ids;
+        for (const auto& member : members) {
+            ids.append(member->accountId());
+        }
+        ids.sort();
+        return ids;
+    }
+};
+
+TEST_F(ConversationRecordTest, AFragmentUpdatesWhatItCarriesAndObserversHearAtTheCommit) {
+    apply({conv({{u"topic"_s, u"Plans"_s},
+                 {u"last_message_nr"_s, 40},
+                 {u"read_message_nr"_s, 30},
+                 {u"snooze_interval"_s, 3600},
+                 {u"star_weight"_s, 2.5},
+                 {u"inbox_time"_s, 1700000000},
+                 {u"can_post"_s, true},
+                 {u"label_ids"_s, QJsonArray{u"l1"_s, u"l2"_s}},
+                 {u"teams"_s, QJsonArray{u"t1"_s}}})});
+    const auto made = conversation();
+    ASSERT_TRUE(made);
+    EXPECT_EQ(made->labelIdsText(), uR"(["l1","l2"])"_s);
+    EXPECT_EQ(made->labelsSet(), (QSet<QString>{u"l1"_s, u"l2"_s}));
+    EXPECT_EQ(made->teamsArray(), QJsonArray{u"t1"_s});
+    EXPECT_EQ(made->inboxTime().toSecsSinceEpoch(), 1700000000);
+
+    QStringList heard;
+    const auto observation =
+        made->observe(QStringList{u"topic"_s, u"read_message_nr"_s, u"last_message_nr"_s},
+                      [&](const QString& key) { heard.append(key); });
+    session_->startTransaction();
+    ASSERT_EQ(
+        api().processStream(
+            QJsonArray{conv({{u"read_message_nr"_s, 35}, {u"last_message_nr"_s, 40}})}, session_),
+        nullptr);
+    EXPECT_TRUE(heard.isEmpty()) << "nothing is announced before the transaction ends";
+    session_->endTransaction();
+    EXPECT_EQ(heard, QStringList{u"read_message_nr"_s}) << "an equal value is no change";
+
+    EXPECT_EQ(made->topic(), u"Plans"_s);
+    EXPECT_EQ(made->readMessageNr(), 35);
+    EXPECT_EQ(made->snoozeInterval(), 3600.0);
+    EXPECT_EQ(made->starWeight(), 2.5);
+    EXPECT_TRUE(made->canPost());
+    EXPECT_FALSE(made->showMessageNr()) << "never sent, so unset rather than 0";
+}
+
+TEST_F(ConversationRecordTest, TheReadHorizonKeepsTheUsersUnsentMark) {
+    struct Case {
+        const char* name;
+        std::optional<int> dirtyField;
+        int incoming;
+        int expected;
+    };
+    const Case cases[] = {
+        {"nothing unsent: the service's value", std::nullopt, 20, 20},
+        {"nothing unsent: also backwards", std::nullopt, 5, 5},
+        {"unsent read: not moved back", Conversation::FieldRead, 5, 10},
+        {"unsent read: moved further", Conversation::FieldRead, 20, 20},
+        {"unsent unread: not moved at all", Conversation::FieldUnread, 20, 10},
+        {"unsent unread: not moved back either", Conversation::FieldUnread, 5, 10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        apply({conv({{u"read_message_nr"_s, 10}, {u"last_message_nr"_s, 30}})});
+        const auto made = conversation();
+        made->setUncommittedFields(0);
+        if (c.dirtyField) {
+            made->setField(*c.dirtyField, true);
+        }
+        apply({conv({{u"read_message_nr"_s, c.incoming}})});
+        EXPECT_EQ(made->readMessageNr(), c.expected);
+        made->setUncommittedFields(0);
+    }
+}
+
+TEST_F(ConversationRecordTest, FlagsFollowTheirKeysAndKeepTheirBitsWhenAbsent) {
+    constexpr int kPinboard = 2, kTaskboard = 4, kTaskArchive = 8, kPremium = 16, kAutojoin = 32;
+    struct Case {
+        const char* name;
+        QJsonObject record;
+        int expected;
+    };
+    const Case cases[] = {
+        {"no flag key", {{u"topic"_s, u"x"_s}}, kPinboard | kTaskboard | kAutojoin},
+        {"one bit cleared", {{u"is_autojoin"_s, false}}, kPinboard | kTaskboard},
+        {"bits set",
+         {{u"is_premium"_s, true}, {u"has_task_archive"_s, true}},
+         kPinboard | kTaskboard | kTaskArchive | kPremium | kAutojoin},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        apply({conv({{u"has_pinboard"_s, true},
+                     {u"has_taskboard"_s, true},
+                     {u"has_task_archive"_s, false},
+                     {u"is_premium"_s, false},
+                     {u"is_autojoin"_s, true}})});
+        apply({conv(c.record)});
+        EXPECT_EQ(conversation()->flags(), c.expected);
+        EXPECT_EQ(conversation()->hasFlag(Conversation::FlagAutojoin),
+                  (c.expected & kAutojoin) != 0);
+    }
+}
+
+TEST_F(ConversationRecordTest, CompletenessNeverGoesDown) {
+    struct Case {
+        const char* name;
+        QList<QJsonObject> records;
+        int expected;
+    };
+    const Case cases[] = {
+        {"plain record", {conv({}, u"c1"_s)}, Conversation::RecordNone},
+        {"tiny", {conv({{u"is_tiny"_s, true}}, u"c2"_s)}, Conversation::RecordTiny},
+        {"tiny wins over init in one record",
+         {conv({{u"is_tiny"_s, true}, {u"is_init"_s, true}}, u"c3"_s)},
+         Conversation::RecordTiny},
+        {"reset is full", {conv({{u"is_reset"_s, true}}, u"c4"_s)}, Conversation::RecordFull},
+        {"tiny after full",
+         {conv({{u"is_init"_s, true}}, u"c5"_s), conv({{u"is_tiny"_s, true}}, u"c5"_s)},
+         Conversation::RecordFull},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        apply(c.records);
+        EXPECT_EQ(conversation(c.records.first().value(u"conversation_id"_s).toString())
+                      ->recordCompleteness(),
+                  c.expected);
+    }
+}
+
+TEST_F(ConversationRecordTest, SnoozeAndSkippedContent) {
+    apply({conv(
+        {{u"snooze_time"_s, 1800000000}, {u"snooze_interval"_s, 600}, {u"bw_message_nr"_s, 100}})});
+    const auto made = conversation();
+    EXPECT_EQ(made->snoozeTime().toSecsSinceEpoch(), 1800000000);
+
+    // While the user's own snooze is unsent, the service's interval does not replace it.
+    made->setSnoozeIntervalValue(60.0);
+    made->setField(Conversation::FieldSnooze, true);
+    apply({conv({{u"snooze_interval"_s, 600}})});
+    EXPECT_EQ(made->snoozeInterval(), 60.0);
+    made->setUncommittedFields(0);
+
+    // A snooze time of 0 ends the snooze.
+    apply({conv({{u"snooze_time"_s, 0}})});
+    EXPECT_FALSE(made->snoozeTime().isValid());
+    EXPECT_TRUE(made->isNull(made->entity().attributeIndex(u"snooze_time")));
+
+    // A record that skipped content says nothing of the store's back edge.
+    apply({conv({{u"has_skipped_content"_s, true}, {u"bw_message_nr"_s, 150}})});
+    EXPECT_EQ(made->bwMessageNr(), 100);
+    EXPECT_TRUE(made->hasSkippedContent());
+    apply({conv({{u"bw_message_nr"_s, 150}})});
+    EXPECT_EQ(made->bwMessageNr(), 150);
+}
+
+TEST_F(ConversationRecordTest, MemberRowsAreReusedByAccountAndDroppedOnesDeleted) {
+    apply({conv({{u"members"_s, QJsonArray{kAnn, kBob, kCid}}, {u"admins"_s, QJsonArray{kAnn}}})});
+    const auto made = conversation();
+    const auto first = memberRows();
+    ASSERT_EQ(accountIds(first), (QStringList{kAnn, kBob, kCid}));
+    for (const auto& member : first) {
+        EXPECT_EQ(member->isAdmin(), member->accountId() == kAnn);
+        EXPECT_EQ(member->conversation(), made);
+    }
+    const auto ann = *std::find_if(first.begin(), first.end(),
+                                   [](const auto& m) { return m->accountId() == kAnn; });
+    ann->setReadHorizon(17);
+
+    // The same list again, and a record without one: no new rows.
+    apply({conv({{u"members"_s, QJsonArray{kAnn, kBob, kCid}}, {u"admins"_s, QJsonArray{kBob}}}),
+           conv({{u"topic"_s, u"x"_s}})});
+    EXPECT_EQ(memberRows().size(), 3u);
+    EXPECT_FALSE(ann->isDeleted());
+    EXPECT_EQ(ann->readHorizon(), 17);
+    EXPECT_FALSE(ann->isAdmin());
+
+    // Bob leaves: his row goes.
+    apply({conv({{u"members"_s, QJsonArray{kAnn, kCid}}})});
+    EXPECT_EQ(accountIds(memberRows()), (QStringList{kAnn, kCid}));
+    EXPECT_EQ(accountIds(made->members()), (QStringList{kAnn, kCid}));
+
+    // A list with a non-text entry is refused and changes nothing.
+    const ZVErrorPtr error = applyLocally(session_, {conv({{u"members"_s, QJsonArray{kAnn, 5}}})});
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code(), ZVError::WrongValueClass);
+    EXPECT_EQ(accountIds(memberRows()), (QStringList{kAnn, kCid}));
+
+    // An empty list empties it.
+    apply({conv({{u"members"_s, QJsonArray{}}})});
+    EXPECT_TRUE(memberRows().empty());
+    EXPECT_TRUE(made->members().empty());
+}
+
+TEST_F(ConversationRecordTest, ADeletedConversationTakesItsMembersAlong) {
+    apply({conv({{u"members"_s, QJsonArray{kAnn, kBob}}}),
+           conv({{u"members"_s, QJsonArray{kCid}}}, u"other"_s)});
+    const auto made = conversation();
+    QStringList heard;
+    const auto observation =
+        made->observe(u"isDeleted"_s, [&](const QString& key) { heard.append(key); });
+
+    apply({conv({{u"is_deleted"_s, true}})});
+    EXPECT_FALSE(conversation());
+    EXPECT_TRUE(made->isDeleted());
+    EXPECT_EQ(heard, QStringList{u"isDeleted"_s});
+    EXPECT_EQ(accountIds(memberRows()), QStringList{kCid});
+
+    // A deleted conversation the session never had is not made.
+    apply({conv({{u"is_deleted"_s, true}}, u"unknown"_s)});
+    EXPECT_FALSE(conversation(u"unknown"_s));
+}
+
+TEST_F(ConversationRecordTest, StartUpLoadsStoredConversationsButNotTheUnsavedOne) {
+    apply({conv({{u"topic"_s, u"Plans"_s}, {u"members"_s, QJsonArray{kAnn}}})});
+    // An unsaved conversation of an earlier run, as a crash may leave it.
+    auto composed = session_->repository()->createObjectOfClass<Conversation>(
+        QString(Conversation::kEntityName));
+    composed->setConversationId(QString(Conversation::kNewConversationId));
+    session_->saveContext();
+    composed.reset();
+    session_.reset();
+
+    const auto restarted = restart(u"anna@example.com"_s);
+    ASSERT_TRUE(restarted);
+    EXPECT_EQ(restarted->conversations().keys(), QStringList{kId});
+    const auto loaded = restarted->conversationFromId(kId);
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->topic(), u"Plans"_s);
+    EXPECT_EQ(accountIds(loaded->members()), QStringList{kAnn});
+    EXPECT_FALSE(restarted->conversationFromId(QString(Conversation::kNewConversationId)));
+    EXPECT_FALSE(restarted->conversationFromId(u"unknown"_s));
+
+    EXPECT_FALSE(restarted->conversationFromId(QString()));
+    EXPECT_TRUE(logText().contains(u"ConversationFromId(nil)"_s));
+}
+
+TEST_F(ConversationRecordTest, RecordsFromTheServiceReachTheStore) {
+    ASSERT_TRUE(deliver(session_, {conv({{u"topic"_s, u"Over the wire"_s},
+                                         {u"members"_s, QJsonArray{kAnn, kBob}}})}));
+    const auto made = conversation();
+    ASSERT_TRUE(made);
+    EXPECT_EQ(made->topic(), u"Over the wire"_s);
+    EXPECT_FALSE(made->isInserted()) << "saved with its answer";
+    EXPECT_EQ(memberRows().size(), 2u);
+}
+
+}  // namespace
