@@ -2,6 +2,7 @@
 
 #include "ZelvoKit/model/ZVClassificators.h"
 #include "ZelvoKit/model/ZVMarkupServices.h"
+#include "ZelvoKit/model/ZVRepositorySession.h"
 #include "ZelvoKit/support/base/ZVJsonParser.h"
 
 #include <QtCore/QJsonArray>
@@ -244,10 +245,36 @@ void Message::readBody(ZVJsonParser& parser) {
         return;
     }
     if (body != message()) {
+        applyFileDiff(body);
         setMessage(body);
     }
     if (!markedText.isNull()) {
         markedText_ = markedText;
+    }
+}
+
+void Message::applyFileDiff(const QString& newBody) {
+    const std::optional<QStringList> oldKeys = ZVMarkupServices::extractFiles(message());
+    if (!oldKeys) {
+        return;
+    }
+    const QStringList newKeys = ZVMarkupServices::extractFiles(newBody).value_or(QStringList());
+    QStringList removed;
+    for (const QString& key : *oldKeys) {
+        if (!newKeys.contains(key)) {
+            removed.append(key);
+        }
+    }
+    const auto session = std::dynamic_pointer_cast<ZVRepositorySession>(this->session());
+    if (removed.isEmpty() || !session || !session->repository()) {
+        return;
+    }
+    const QHash<QString, std::shared_ptr<File>> files =
+        session->filesInMessageNr(messageNr(), conversationId());
+    for (const QString& key : std::as_const(removed)) {
+        if (const std::shared_ptr<File> file = files.value(key)) {
+            session->repository()->deleteObject(file);
+        }
     }
 }
 

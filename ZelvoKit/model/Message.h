@@ -160,6 +160,8 @@ public:
 
 private:
     void readBody(ZVJsonParser& parser);
+    // Deletes the stored files that the new body no longer names.
+    void applyFileDiff(const QString& newBody);
     void readTags(ZVJsonParser& parser);
     void readAssignees(ZVJsonParser& parser);
     void readHtmlEmail(ZVJsonParser& parser);

@@ -2,6 +2,7 @@
 
 #include "ZelvoKit/model/Message.h"
 #include "ZelvoKit/model/ZVMarkupServices.h"
+#include "ZelvoKit/support/text/StringUtils.h"
 
 ZVMessageRepresentation::ZVMessageRepresentation(const std::shared_ptr<Message>& message)
     : message_(message) {}
@@ -19,4 +20,8 @@ QString ZVMessageRepresentation::localizedText() {
             owner ? ZVMarkupServices::plainTextWithMarkup(owner->message(), false) : QString();
     }
     return *localizedText_;
+}
+
+bool ZVMessageRepresentation::highlightMatch(const QString& text) {
+    return rangeOfPrefixString(localizedText(), text).found();
 }

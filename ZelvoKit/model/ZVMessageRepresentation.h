@@ -28,6 +28,9 @@ public:
     virtual void refresh();
     // The message as readable text; the base gives the body as the user would type it.
     virtual QString localizedText();
+    // Whether a word of the message begins with `text`, ignoring case. A subclass also marks
+    // those words in what it shows.
+    virtual bool highlightMatch(const QString& text);
 
 private:
     std::weak_ptr<Message> message_;

@@ -332,4 +332,25 @@ TEST_F(MessageTest, TheQuotedTextLeavesQuotesOut) {
     EXPECT_EQ(message->plainMessageWithMarkup().trimmed(), u"mine"_s);
 }
 
+TEST_F(MessageTest, ANewBodyThatDropsAFileDeletesThatFile) {
+    const auto fileRecord = [](const QString& key) {
+        return streamRecord(u"file"_s, {{u"conversation_id"_s, kConversationId},
+                                        {u"message_nr"_s, 9},
+                                        {u"attachment_id"_s, key},
+                                        {u"file_name"_s, key + u".png"_s},
+                                        {u"file_url"_s, u"https://f/"_s + key}});
+    };
+    const QString both = ZVMarkupServices::xmlWithMessage(u"two"_s, QStringList{u"a1"_s, u"a2"_s});
+    const QString one = ZVMarkupServices::xmlWithMessage(u"one"_s, QStringList{u"a2"_s});
+    ASSERT_EQ(applyLocally(session_, {textRecord(9, {{u"message"_s, both}}), fileRecord(u"a1"_s),
+                                      fileRecord(u"a2"_s)}),
+              nullptr);
+    ASSERT_EQ(session_->filesInMessageNr(9, kConversationId).size(), 2);
+
+    ASSERT_EQ(applyLocally(session_, {textRecord(9, {{u"message"_s, one}})}), nullptr);
+    const auto files = session_->filesInMessageNr(9, kConversationId);
+    EXPECT_EQ(files.keys(), QStringList{u"a2"_s});
+    EXPECT_EQ(stored(9)->message(), one);
+}
+
 }  // namespace
