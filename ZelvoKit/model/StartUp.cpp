@@ -2,6 +2,7 @@
 
 #include "ZelvoKit/ZelvoApi/StartUp.h"
 #include "ZelvoKit/model/Contact.h"
+#include "ZelvoKit/model/File.h"
 #include "ZelvoKit/model/Hook.h"
 #include "ZelvoKit/model/Message.h"
 #include "ZelvoKit/model/Organisation.h"
@@ -18,4 +19,5 @@ void ZVStartUpModel() {
     model.addEntity<Organisation>(QString(Organisation::kEntityName),
                                   &Organisation::describeAttributes);
     model.addEntity<Message>(QString(Message::kEntityName), &Message::describeAttributes);
+    model.addEntity<File>(QString(File::kEntityName), &File::describeAttributes);
 }

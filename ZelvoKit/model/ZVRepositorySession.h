@@ -2,6 +2,7 @@
 
 #include "ZelvoKit/ZelvoApi/session/ZVApiSession.h"
 #include "ZelvoKit/model/Contact.h"
+#include "ZelvoKit/model/File.h"
 #include "ZelvoKit/model/Hook.h"
 #include "ZelvoKit/model/Message.h"
 #include "ZelvoKit/model/Organisation.h"
@@ -89,6 +90,14 @@ public:
     QStringList allKnownContactIds() override;
     // The stored message with the key, new ones of this answer included.
     std::shared_ptr<Message> messageFromKey(const QString& conversationId, std::int64_t messageNr);
+    // The stored file of the message under its attachment id (a preview: the URL it describes).
+    std::shared_ptr<File> fileFromConversation(const QString& conversationId,
+                                               std::int64_t messageNr, const QString& key);
+    // The message's stored files by attachment id, or by name for one without.
+    QHash<QString, std::shared_ptr<File>> filesInMessageNr(std::int64_t messageNr,
+                                                           const QString& conversationId);
+    // A stored file of that content.
+    std::shared_ptr<File> fileByHash(const QString& hash);
 
     // --- the event stream ---
 
@@ -99,6 +108,11 @@ public:
     // A message record: the message is found by its key in the store (one row per key), so a
     // record for a message that no window holds never makes a second row.
     ZVErrorPtr handleMessage(ZVJsonParser& record) override;
+    ZVErrorPtr handleFile(ZVJsonParser& record) override;
+    ZVErrorPtr handlePreview(ZVJsonParser& record) override;
+    // A file or preview record was applied to `file`; the application's session preloads its
+    // preview.
+    virtual void notifyFileChanged(const std::shared_ptr<File>& file);
 
     void startTransaction() override;
     void endTransaction() override;

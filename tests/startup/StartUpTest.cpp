@@ -18,8 +18,8 @@ namespace {
 // Entities that ZVStartUpModel() adds to the shared model; each must be there, made of its own
 // class, in a normally linked program.
 const QStringList kEntitiesAddedAtStartUp{QStringLiteral("Contact"), QStringLiteral("Hook"),
-                                          QStringLiteral("Team"), QStringLiteral("Organisation"),
-                                          QStringLiteral("Message")};
+                                          QStringLiteral("Team"),    QStringLiteral("Organisation"),
+                                          QStringLiteral("Message"), QStringLiteral("File")};
 
 constexpr int kServiceErrorStatus = 430;
 

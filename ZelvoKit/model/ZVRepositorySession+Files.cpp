@@ -1,0 +1,85 @@
+#include "ZelvoKit/model/ZVRepositorySession.h"
+
+namespace {
+
+using namespace Qt::Literals::StringLiterals;
+
+const QString kConversationId = u"conversation_id"_s;
+const QString kMessageNr = u"message_nr"_s;
+const QString kRecordType = u"mk_rec_type"_s;
+const QString kFileRecord = u"file"_s;
+const QString kAttachmentId = u"attachment_id"_s;
+const QString kAttachedUrl = u"attached_url"_s;
+
+const QString kFileOfMessage =
+    u"(conversation_id = $id) and (message_nr = $nr) and (attachment_id = $key)"_s;
+const QString kFilesOfMessage = u"(conversation_id = $id) and (message_nr = $nr)"_s;
+const QString kFileWithHash = u"file_sha256 = $hash"_s;
+
+}  // namespace
+
+// --- look-ups ---
+
+std::shared_ptr<File> ZVRepositorySession::fileFromConversation(const QString& conversationId,
+                                                                std::int64_t messageNr,
+                                                                const QString& key) {
+    if (!repository_) {
+        return nullptr;
+    }
+    const auto files = repository_->fetchObjects<File>(
+        QString(File::kEntityName), kFileOfMessage,
+        {{u"id"_s, conversationId}, {u"nr"_s, QVariant::fromValue(messageNr)}, {u"key"_s, key}});
+    return files && !files->empty() ? files->front() : nullptr;
+}
+
+QHash<QString, std::shared_ptr<File>> ZVRepositorySession::filesInMessageNr(
+    std::int64_t messageNr, const QString& conversationId) {
+    QHash<QString, std::shared_ptr<File>> byKey;
+    if (!repository_) {
+        return byKey;
+    }
+    const auto files = repository_->fetchObjects<File>(
+        QString(File::kEntityName), kFilesOfMessage,
+        {{u"id"_s, conversationId}, {u"nr"_s, QVariant::fromValue(messageNr)}});
+    if (!files) {
+        return byKey;
+    }
+    for (const auto& file : *files) {
+        const QString attachmentId = file->attachmentId();
+        byKey.insert(attachmentId.isEmpty() ? file->fileName() : attachmentId, file);
+    }
+    return byKey;
+}
+
+std::shared_ptr<File> ZVRepositorySession::fileByHash(const QString& hash) {
+    if (!repository_ || hash.isEmpty()) {
+        return nullptr;
+    }
+    const auto files = repository_->fetchObjects<File>(QString(File::kEntityName), kFileWithHash,
+                                                       {{u"hash"_s, hash}});
+    return files && !files->empty() ? files->front() : nullptr;
+}
+
+// --- records ---
+
+ZVErrorPtr ZVRepositorySession::handleFile(ZVJsonParser& record) {
+    const QString conversationId = record.extractString(kConversationId);
+    const std::optional<std::int64_t> messageNr = record.extractInt(kMessageNr);
+    const QString key = record.extractString(
+        record.extractString(kRecordType) == kFileRecord ? kAttachmentId : kAttachedUrl);
+    if (ZVErrorPtr error = record.error()) {
+        return error;
+    }
+    std::shared_ptr<File> file = fileFromConversation(conversationId, *messageNr, key);
+    if (ZVErrorPtr error = createOrUpdateObject(file, QString(File::kEntityName), record)) {
+        return error;
+    }
+    notifyFileChanged(file);
+    return nullptr;
+}
+
+ZVErrorPtr ZVRepositorySession::handlePreview(ZVJsonParser& record) {
+    return handleFile(record);
+}
+
+void ZVRepositorySession::notifyFileChanged(const std::shared_ptr<File>&) {}
