@@ -19,4 +19,6 @@ void ZVStartUpToolkitRichText() {
     ZVTextAppearance::setMainFonts(ZVTextStyles::mainFont(), ZVTextStyles::mainBoldFont());
     ZVTextAppearance::setColorLookup(
         [](const QString& name) { return ZVColorTable::colorWithName(name); });
+    ZVTextAppearance::setStyleLookup(
+        [](int style) { return ZVTextStyles::attributesForStyle(style); });
 }

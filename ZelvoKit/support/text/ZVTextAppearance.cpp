@@ -9,6 +9,7 @@ struct Appearance {
     platform::FontDescription main;
     platform::FontDescription bold = platform::FontDescription{}.bold();
     ZVTextAppearance::ColorLookup colors;
+    ZVTextAppearance::StyleLookup styles;
 };
 
 Appearance& appearance() {
@@ -38,4 +39,12 @@ platform::Color ZVTextAppearance::colorWithName(const QString& name) {
 
 void ZVTextAppearance::setColorLookup(ColorLookup lookup) {
     appearance().colors = std::move(lookup);
+}
+
+platform::TextAttributes ZVTextAppearance::attributesForStyle(int style) {
+    return appearance().styles ? appearance().styles(style) : platform::TextAttributes();
+}
+
+void ZVTextAppearance::setStyleLookup(StyleLookup lookup) {
+    appearance().styles = std::move(lookup);
 }

@@ -12,6 +12,7 @@
 class ZVTextAppearance {
 public:
     using ColorLookup = std::function<platform::Color(const QString& name)>;
+    using StyleLookup = std::function<platform::TextAttributes(int style)>;
 
     ZVTextAppearance() = delete;
 
@@ -24,4 +25,8 @@ public:
     // missing colour shows instead of hiding text.
     static platform::Color colorWithName(const QString& name);
     static void setColorLookup(ColorLookup lookup);
+
+    // The attributes of one of the UI layer's numbered text styles; none until it is installed.
+    static platform::TextAttributes attributesForStyle(int style);
+    static void setStyleLookup(StyleLookup lookup);
 };
