@@ -56,4 +56,12 @@ bool Responder::textInput(const TextInput& input) {
     return next != nullptr && next->textInput(input);
 }
 
+bool Responder::canPerformAction(const QString& /*action*/, const void* /*sender*/) const {
+    return false;
+}
+
+bool Responder::performAction(const QString& /*action*/, const void* /*sender*/) {
+    return false;
+}
+
 }  // namespace platform

@@ -51,6 +51,11 @@ public:
     virtual bool keyPressed(const KeyPress& key);
     virtual bool textInput(const TextInput& input);
 
+    // Edit actions by name ("copy", "paste", or a screen's own): whether this responder can
+    // perform one now, and performing it (false when it did not). None by default.
+    virtual bool canPerformAction(const QString& action, const void* sender) const;
+    virtual bool performAction(const QString& action, const void* sender);
+
 protected:
     // Told after the window made this the first responder or took that away.
     virtual void didBecomeFirstResponder() {}
