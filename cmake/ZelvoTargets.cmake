@@ -51,15 +51,24 @@ function(zv_use_pch target)
     endif()
 endfunction()
 
-# Drops from the list `files` every path below one of the folders that follow.
+# zv_exclude_folders(files EXCLUDE folders... [KEEP folders...]): drops from the list `files`
+# every path below one of the EXCLUDE folders, except the paths below one of the KEEP folders
+# (subfolders of an excluded folder that belong with the including target after all).
 function(zv_exclude_folders files)
+    cmake_parse_arguments(ARG "" "" "EXCLUDE;KEEP" ${ARGN})
     set(kept)
     foreach(file ${${files}})
         set(inside FALSE)
-        foreach(folder ${ARGN})
+        foreach(folder ${ARG_EXCLUDE})
             string(FIND "${file}" "${folder}/" at)
             if(at EQUAL 0)
                 set(inside TRUE)
+            endif()
+        endforeach()
+        foreach(folder ${ARG_KEEP})
+            string(FIND "${file}" "${folder}/" at)
+            if(at EQUAL 0)
+                set(inside FALSE)
             endif()
         endforeach()
         if(NOT inside)
@@ -69,16 +78,16 @@ function(zv_exclude_folders files)
     set(${files} ${kept} PARENT_SCOPE)
 endfunction()
 
-# zv_library(NAME DIR <folder> [EXCLUDE folders...] [DEPS targets...])
+# zv_library(NAME DIR <folder> [EXCLUDE folders...] [KEEP folders...] [DEPS targets...])
 # A static library made of every .cpp below <folder> (but not below the EXCLUDE folders, which
-# are libraries of their own). Each folder lists its sources by glob so that adding a file needs
+# are libraries of their own, unless below one of the KEEP folders). Each folder lists its sources by glob so that adding a file needs
 # no edit of a shared list.
 function(zv_library name)
-    cmake_parse_arguments(ARG "" "DIR" "DEPS;EXCLUDE" ${ARGN})
+    cmake_parse_arguments(ARG "" "DIR" "DEPS;EXCLUDE;KEEP" ${ARGN})
     file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${ARG_DIR}/*.cpp)
     file(GLOB_RECURSE headers CONFIGURE_DEPENDS ${ARG_DIR}/*.h)
-    zv_exclude_folders(sources ${ARG_EXCLUDE})
-    zv_exclude_folders(headers ${ARG_EXCLUDE})
+    zv_exclude_folders(sources EXCLUDE ${ARG_EXCLUDE} KEEP ${ARG_KEEP})
+    zv_exclude_folders(headers EXCLUDE ${ARG_EXCLUDE} KEEP ${ARG_KEEP})
     if(NOT sources)
         # A library with no file yet: nothing to build, but dependants may still name it.
         add_library(${name} INTERFACE)
@@ -92,12 +101,12 @@ function(zv_library name)
     zv_use_pch(${name})
 endfunction()
 
-# zv_test(NAME DIR <folder> [EXCLUDE folders...] DEPS targets... [GUI | WIDGETS])
+# zv_test(NAME DIR <folder> [EXCLUDE folders...] [KEEP folders...] DEPS targets... [GUI | WIDGETS])
 # One GoogleTest executable made of every .cpp below <folder>, with the shared test main (a
 # QGuiApplication on the offscreen platform with GUI, a QApplication with WIDGETS, else a
 # QCoreApplication).
 function(zv_test name)
-    cmake_parse_arguments(ARG "GUI;WIDGETS" "DIR" "DEPS;EXCLUDE" ${ARGN})
+    cmake_parse_arguments(ARG "GUI;WIDGETS" "DIR" "DEPS;EXCLUDE;KEEP" ${ARGN})
     set(support zv_test_support)
     if(ARG_GUI)
         set(support zv_test_support_gui)
@@ -105,7 +114,7 @@ function(zv_test name)
         set(support zv_test_support_widgets)
     endif()
     file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${ARG_DIR}/*.cpp)
-    zv_exclude_folders(sources ${ARG_EXCLUDE})
+    zv_exclude_folders(sources EXCLUDE ${ARG_EXCLUDE} KEEP ${ARG_KEEP})
     if(NOT sources)
         return()
     endif()

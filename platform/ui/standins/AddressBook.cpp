@@ -1,6 +1,6 @@
 #include "platform/ui/standins/AddressBook.h"
 
-#include "platform/ui/standins/SharedSlot.h"
+#include "platform/foundation/SharedSlot.h"
 #include "platform/ui/standins/VCardAddressBook.h"
 
 namespace platform {

@@ -1,8 +1,8 @@
 #include "platform/ui/standins/CookieStorage.h"
 
 #include "platform/foundation/Scheduler.h"
+#include "platform/foundation/SharedSlot.h"
 #include "platform/ui/standins/FileCookieStorage.h"
-#include "platform/ui/standins/SharedSlot.h"
 
 namespace platform {
 

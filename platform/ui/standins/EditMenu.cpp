@@ -1,8 +1,9 @@
 #include "platform/ui/standins/EditMenu.h"
 
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/SharedSlot.h"
 #include "platform/ui/standins/OverlayEditMenu.h"
-#include "platform/ui/standins/SharedSlot.h"
+#include "platform/ui/view/EditAction.h"
 #include "platform/ui/view/Window.h"
 
 namespace platform {
@@ -11,11 +12,11 @@ const QString EditMenu::kDidHideNotification = QStringLiteral("EditMenuDidHideNo
 
 const QList<EditMenuItem>& EditMenu::standardItems() {
     static const QList<EditMenuItem> items = {
-        {QStringLiteral("Cut"), QStringLiteral("cut:")},
-        {QStringLiteral("Copy"), QStringLiteral("copy:")},
-        {QStringLiteral("Paste"), QStringLiteral("paste:")},
-        {QStringLiteral("Select"), QStringLiteral("select:")},
-        {QStringLiteral("Select All"), QStringLiteral("selectAll:")},
+        {QStringLiteral("Cut"), EditAction::Cut},
+        {QStringLiteral("Copy"), EditAction::Copy},
+        {QStringLiteral("Paste"), EditAction::Paste},
+        {QStringLiteral("Select"), EditAction::Select},
+        {QStringLiteral("Select All"), EditAction::SelectAll},
     };
     return items;
 }

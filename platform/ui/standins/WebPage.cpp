@@ -1,7 +1,7 @@
 #include "platform/ui/standins/WebPage.h"
 
+#include "platform/foundation/SharedSlot.h"
 #include "platform/ui/standins/EngineWebPage.h"
-#include "platform/ui/standins/SharedSlot.h"
 
 #include <QtCore/QJsonArray>
 #include <QtCore/QJsonDocument>

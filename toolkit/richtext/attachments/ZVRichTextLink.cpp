@@ -1,6 +1,6 @@
 #include "toolkit/richtext/attachments/ZVRichTextLink.h"
 
-#include "platform/ui/standins/Pasteboard.h"
+#include "platform/ui/standins/input/Pasteboard.h"
 #include "platform/ui/text/AttributedText.h"
 #include "toolkit/style/ColorUtils.h"
 #include "toolkit/style/RichTextAttributes.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ui/standins/Pasteboard.h"
+#include "platform/ui/standins/input/Pasteboard.h"
 
 namespace platform {
 

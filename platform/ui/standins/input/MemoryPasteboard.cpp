@@ -1,4 +1,4 @@
-#include "platform/ui/standins/MemoryPasteboard.h"
+#include "platform/ui/standins/input/MemoryPasteboard.h"
 
 namespace platform {
 

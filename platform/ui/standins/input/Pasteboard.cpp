@@ -1,8 +1,8 @@
-#include "platform/ui/standins/Pasteboard.h"
+#include "platform/ui/standins/input/Pasteboard.h"
 
-#include "platform/ui/standins/ClipboardPasteboard.h"
-#include "platform/ui/standins/MemoryPasteboard.h"
-#include "platform/ui/standins/SharedSlot.h"
+#include "platform/foundation/SharedSlot.h"
+#include "platform/ui/standins/input/ClipboardPasteboard.h"
+#include "platform/ui/standins/input/MemoryPasteboard.h"
 
 #include <QtCore/QCoreApplication>
 #include <QtGui/QGuiApplication>

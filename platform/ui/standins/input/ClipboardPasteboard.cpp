@@ -1,4 +1,4 @@
-#include "platform/ui/standins/ClipboardPasteboard.h"
+#include "platform/ui/standins/input/ClipboardPasteboard.h"
 
 #include <QtCore/QMimeData>
 #include <QtGui/QClipboard>

@@ -1,6 +1,6 @@
-#include "platform/ui/standins/ClipboardPasteboard.h"
-#include "platform/ui/standins/MemoryPasteboard.h"
-#include "platform/ui/standins/Pasteboard.h"
+#include "platform/ui/standins/input/ClipboardPasteboard.h"
+#include "platform/ui/standins/input/MemoryPasteboard.h"
+#include "platform/ui/standins/input/Pasteboard.h"
 
 #include <QtCore/QMimeData>
 #include <QtGui/QClipboard>
