@@ -209,8 +209,9 @@ bool ScrollView::gestureRecognizerShouldBegin(GestureRecognizer& recognizer) {
 
 void ScrollView::fingerLanded() {
     fingerDown_ = true;
+    touchStoppedMotion_ = motion_ == Motion::Decelerating;
     // A finger on moving content holds it where it is.
-    if (motion_ == Motion::Decelerating) {
+    if (touchStoppedMotion_) {
         stopMotion(true);
     }
 }
