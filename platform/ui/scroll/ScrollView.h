@@ -2,7 +2,7 @@
 
 #include "platform/foundation/ScopedTimer.h"
 #include "platform/ui/scroll/ScrollViewDelegate.h"
-#include "platform/ui/view/EdgeInsets.h"
+#include "platform/ui/controls/EdgeInsets.h"
 #include "platform/ui/view/View.h"
 
 #include <memory>

@@ -19,6 +19,12 @@ constexpr TimeInterval kSelectionFadeDuration = 0.3;
 const QColor kGlyphColor(199, 199, 204);
 const QColor kCheckmarkColor(0, 122, 255);
 const QColor kDeleteColor(255, 59, 48);
+const QColor kDetailColor(142, 142, 147);
+constexpr qreal kSubtitleFontSize = 12;
+constexpr qreal kValue2FontSize = 15;
+// The part of the width a value-2 cell gives its title column.
+constexpr qreal kValue2TitleFraction = 0.3;
+constexpr qreal kLabelGap = 6;
 const QColor kInsertColor(52, 199, 89);
 
 }  // namespace
@@ -177,6 +183,99 @@ TableView* TableViewCell::tableView() const {
     return dynamic_cast<TableView*>(superview());
 }
 
+const std::shared_ptr<Label>& TableViewCell::textLabel() {
+    if (!textLabel_) {
+        textLabel_ = View::make<Label>();
+        if (style_ == Style::Value2) {
+            FontDescription font = textLabel_->font();
+            font.pointSize = kValue2FontSize;
+            textLabel_->setFont(font);
+            textLabel_->setTextColor(kCheckmarkColor);
+            textLabel_->setTextAlignment(TextAlignment::Right);
+        }
+        contentView_->addSubview(textLabel_);
+        textLabel_->setHighlighted(highlighted_ || selected_);
+        setNeedsLayout();
+    }
+    return textLabel_;
+}
+
+const std::shared_ptr<Label>& TableViewCell::detailTextLabel() {
+    if (!detailTextLabel_ && style_ != Style::Default) {
+        detailTextLabel_ = View::make<Label>();
+        FontDescription font = detailTextLabel_->font();
+        if (style_ == Style::Subtitle) {
+            font.pointSize = kSubtitleFontSize;
+        } else if (style_ == Style::Value2) {
+            font.pointSize = kValue2FontSize;
+        }
+        detailTextLabel_->setFont(font);
+        if (style_ != Style::Value2) {
+            detailTextLabel_->setTextColor(kDetailColor);
+        }
+        if (style_ == Style::Value1) {
+            detailTextLabel_->setTextAlignment(TextAlignment::Right);
+        }
+        contentView_->addSubview(detailTextLabel_);
+        detailTextLabel_->setHighlighted(highlighted_ || selected_);
+        setNeedsLayout();
+    }
+    return detailTextLabel_;
+}
+
+void TableViewCell::layoutLabels() {
+    const QRectF area = contentView_->bounds().adjusted(kLabelMargin, 0, -kLabelMargin, 0);
+    const bool hasDetail = detailTextLabel_ && !detailTextLabel_->text().isEmpty();
+    if (!hasDetail) {
+        if (textLabel_) {
+            textLabel_->setFrame(area);
+        }
+        if (detailTextLabel_) {
+            detailTextLabel_->setFrame(QRectF(area.right(), area.top(), 0, area.height()));
+        }
+        return;
+    }
+    Label& detail = *detailTextLabel_;
+    switch (style_) {
+        case Style::Subtitle: {
+            // Title over subtitle, the pair centred vertically.
+            const qreal titleHeight =
+                textLabel_ ? textLabel_->sizeThatFits({area.width(), 0}).height() : 0;
+            const qreal detailHeight = detail.sizeThatFits({area.width(), 0}).height();
+            const qreal top = area.top() + (area.height() - titleHeight - detailHeight) / 2;
+            if (textLabel_) {
+                textLabel_->setFrame(QRectF(area.left(), top, area.width(), titleHeight));
+            }
+            detail.setFrame(QRectF(area.left(), top + titleHeight, area.width(), detailHeight));
+            break;
+        }
+        case Style::Value1: {
+            // Title at the left, value at the right; the value gives way to the title.
+            const qreal titleWidth =
+                textLabel_ ? std::min(area.width(), textLabel_->sizeThatFits({0, 0}).width()) : 0;
+            if (textLabel_) {
+                textLabel_->setFrame(QRectF(area.left(), area.top(), titleWidth, area.height()));
+            }
+            const qreal left = area.left() + titleWidth + kLabelGap;
+            detail.setFrame(
+                QRectF(left, area.top(), std::max<qreal>(0, area.right() - left), area.height()));
+            break;
+        }
+        case Style::Value2: {
+            const qreal titleWidth = area.width() * kValue2TitleFraction;
+            if (textLabel_) {
+                textLabel_->setFrame(QRectF(area.left(), area.top(), titleWidth, area.height()));
+            }
+            const qreal left = area.left() + titleWidth + kLabelGap;
+            detail.setFrame(
+                QRectF(left, area.top(), std::max<qreal>(0, area.right() - left), area.height()));
+            break;
+        }
+        case Style::Default:
+            break;
+    }
+}
+
 void TableViewCell::setAccessoryType(AccessoryType type) {
     if (type == accessoryType_) {
         return;
@@ -250,6 +349,11 @@ void TableViewCell::updateSelectionBackground() {
     const bool show = selectionStyle_ != SelectionStyle::None && (highlighted_ || selected_);
     selectionBackground_->setHidden(!show);
     selectionBackground_->setAlpha(1);
+    for (const auto* label : {&textLabel_, &detailTextLabel_}) {
+        if (*label) {
+            (*label)->setHighlighted(highlighted_ || selected_);
+        }
+    }
 }
 
 void TableViewCell::setEditing(bool editing, bool animated) {
@@ -335,6 +439,7 @@ void TableViewCell::layoutSubviews() {
         }
     }
     contentView_->setFrame(QRectF(left, 0, std::max<qreal>(0, right - left), b.height()));
+    layoutLabels();
 }
 
 }  // namespace platform

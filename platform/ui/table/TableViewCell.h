@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ui/controls/Label.h"
 #include "platform/ui/view/View.h"
 
 #include <QtCore/QString>
@@ -31,6 +32,8 @@ public:
     static constexpr qreal kAccessoryWidth = 32;
     static constexpr qreal kEditingControlWidth = 38;
     static constexpr qreal kReorderControlWidth = 38;
+    // Space between the content view's edges and the labels.
+    static constexpr qreal kLabelMargin = 15;
     static const QColor kSelectionColor;
 
     explicit TableViewCell(Style style = Style::Default, QString reuseIdentifier = {});
@@ -41,6 +44,10 @@ public:
     const std::shared_ptr<View>& contentView() const { return contentView_; }
     // The table the cell is in, or null.
     TableView* tableView() const;
+    // The style's labels in the content view, made on first use; a cell of the default style
+    // has no detail label (null).
+    const std::shared_ptr<Label>& textLabel();
+    const std::shared_ptr<Label>& detailTextLabel();
 
     AccessoryType accessoryType() const { return accessoryType_; }
     void setAccessoryType(AccessoryType type);
@@ -80,11 +87,14 @@ private:
     class EditingControl;
     class ReorderControl;
     void updateSelectionBackground();
+    void layoutLabels();
     void updateControls();
 
     Style style_;
     QString reuseIdentifier_;
     std::shared_ptr<View> contentView_;
+    std::shared_ptr<Label> textLabel_;
+    std::shared_ptr<Label> detailTextLabel_;
     std::shared_ptr<View> selectionBackground_;
     std::shared_ptr<View> backgroundView_;
     AccessoryType accessoryType_ = AccessoryType::None;
