@@ -362,6 +362,8 @@ std::shared_ptr<TableViewCell> TableView::makeCell(IndexPath path) {
         }
         configure(*cell, path, false);
         insertSubview(cell, cellInsertionIndex());
+        // The data source may have changed what the cell holds without changing its size.
+        cell->setNeedsLayout();
         cell->layoutIfNeeded();
     });
     if (appearing != appearing_.end()) {

@@ -304,7 +304,7 @@ TEST(TableView, TapHighlightsOnceCertainThenSelects) {
     EXPECT_FALSE(stage.table->cellForRowAtIndexPath({0, 2})->isSelected());
 }
 
-TEST(TableView, ADragIsNoTap) {
+TEST(TableView, ADragOrATouchThatStopsTheRowsIsNoTap) {
     Stage stage({Stage::items(0, 40)});
     const QPointF start = stage.table->rectForRowAtIndexPath({0, 4}).center();
     stage.touch(TouchPhase::Began, start);
@@ -316,6 +316,22 @@ TEST(TableView, ADragIsNoTap) {
     stage.touch(TouchPhase::Ended, start - QPointF(0, 48));
     EXPECT_TRUE(stage.source->events.empty());
     EXPECT_GT(stage.table->contentOffset().y(), 0) << "the drag scrolled instead";
+    EXPECT_FALSE(stage.table->indexPathForSelectedRow());
+
+    // A flick, then a tap on the moving rows: it stops them and selects nothing.
+    stage.touch(TouchPhase::Began, {100, 400});
+    for (int i = 1; i <= 6; ++i) {
+        Scheduler::main().advance(kFrame);
+        stage.touch(TouchPhase::Moved, {100, 400 - 40.0 * i});
+    }
+    stage.touch(TouchPhase::Ended, {100, 160});
+    Scheduler::main().advance(0.1);
+    ASSERT_TRUE(stage.table->isDecelerating());
+    stage.touch(TouchPhase::Began, {100, 200});
+    Scheduler::main().advance(TableView::kHighlightDelay * 2);
+    stage.touch(TouchPhase::Ended, {100, 200});
+    EXPECT_FALSE(stage.table->isDecelerating());
+    EXPECT_TRUE(stage.source->events.empty());
     EXPECT_FALSE(stage.table->indexPathForSelectedRow());
 }
 
