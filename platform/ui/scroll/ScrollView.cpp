@@ -38,6 +38,7 @@ class ScrollView::Pan : public PanGestureRecognizer {
 public:
     explicit Pan(ScrollView* owner) : owner_(owner) {}
     void forget() { owner_ = nullptr; }
+    ScrollView* owner() const { return owner_; }
 
     void touchesBegan(const TouchSet& touches, const TouchEvent& event) override {
         PanGestureRecognizer::touchesBegan(touches, event);
@@ -69,19 +70,26 @@ private:
 
 ScrollView::ScrollView() : pan_(std::make_shared<Pan>(this)) {
     setClipsToBounds(true);
-    pan_->addTarget([this](GestureRecognizer& recognizer) {
+    // Through the pan's own link, which the scroll view cuts when it goes: whoever else holds
+    // the recognizer cannot reach a scroll view that is gone.
+    pan_->addTarget([](GestureRecognizer& recognizer) {
+        auto& pan = static_cast<Pan&>(recognizer);
+        ScrollView* owner = pan.owner();
+        if (owner == nullptr) {
+            return;
+        }
         switch (recognizer.state()) {
             case GestureRecognizerState::Began:
-                beginDragging();
+                owner->beginDragging();
                 break;
             case GestureRecognizerState::Changed:
-                panChanged();
+                owner->panChanged();
                 break;
             case GestureRecognizerState::Ended:
-                endDragging(-pan_->velocityInView(this));
+                owner->endDragging(-pan.velocityInView(owner));
                 break;
             case GestureRecognizerState::Cancelled:
-                endDragging({});
+                owner->endDragging({});
                 break;
             default:
                 break;
@@ -209,8 +217,9 @@ bool ScrollView::gestureRecognizerShouldBegin(GestureRecognizer& recognizer) {
 
 void ScrollView::fingerLanded() {
     fingerDown_ = true;
+    touchStoppedMotion_ = motion_ == Motion::Decelerating;
     // A finger on moving content holds it where it is.
-    if (motion_ == Motion::Decelerating) {
+    if (touchStoppedMotion_) {
         stopMotion(true);
     }
 }

@@ -2,7 +2,7 @@
 
 #include "platform/foundation/ScopedTimer.h"
 #include "platform/ui/scroll/ScrollViewDelegate.h"
-#include "platform/ui/view/EdgeInsets.h"
+#include "platform/ui/controls/EdgeInsets.h"
 #include "platform/ui/view/View.h"
 
 #include <memory>
@@ -82,6 +82,11 @@ public:
 
     bool gestureRecognizerShouldBegin(GestureRecognizer& recognizer) override;
 
+protected:
+    // The last finger to land stopped the content's motion: it holds the content rather than
+    // tapping what lies under it.
+    bool touchStoppedMotion() const { return touchStoppedMotion_; }
+
 private:
     class Pan;
     enum class Motion { None, Decelerating, Animating };
@@ -114,6 +119,7 @@ private:
     bool dragging_ = false;
     bool decelerating_ = false;
     bool inTrackingMode_ = false;
+    bool touchStoppedMotion_ = false;
     QPointF dragStartOffset_;
 
     Motion motion_ = Motion::None;

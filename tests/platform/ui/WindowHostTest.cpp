@@ -1,5 +1,6 @@
 #include "platform/ui/host/WindowHost.h"
 #include "tools/gallery/SampleScreen.h"
+#include "tools/gallery/SampleTable.h"
 
 #include <QtGui/QGuiApplication>
 #include <QtGui/QInputMethodEvent>
@@ -146,4 +147,42 @@ TEST(WindowHost, KeysAndInputMethodTextReachTheFirstResponder) {
     QCoreApplication::sendEvent(shown.host.get(), &committed);
     EXPECT_EQ(editor->received,
               (std::vector<QString>{"key x", "preedit 'ni' commit ''", "preedit '' commit '你'"}));
+}
+
+// The gallery's table in a real window: a mouse drag posted through the event queue scrolls it,
+// and other rows show.
+TEST(WindowHost, GalleryTableScrollsUnderADragThroughTheEventQueue) {
+    auto window = Window::make();
+    const gallery::SampleTable sample = gallery::SampleTable::make(window->profile().size);
+    window->setRootView(sample.table);
+    WindowHost host(window);
+    host.show();
+    ASSERT_TRUE(settle([&] { return host.windowHandle()->isExposed(); }));
+    const auto before = sample.table->indexPathsForVisibleRows();
+    ASSERT_FALSE(before.empty());
+    EXPECT_EQ(before.front(), IndexPath({0, 0}));
+
+    QWindow* handle = host.windowHandle();
+    auto post = [&](QEvent::Type type, QPointF at, Qt::MouseButton button,
+                    Qt::MouseButtons buttons) {
+        QCoreApplication::postEvent(
+            handle, new QMouseEvent(type, at, handle->mapToGlobal(at.toPoint()), button, buttons,
+                                    Qt::NoModifier));
+    };
+    const qreal x = window->bounds().center().x();
+    post(QEvent::MouseButtonPress, {x, 600}, Qt::LeftButton, Qt::LeftButton);
+    for (qreal y = 580; y >= 100; y -= 20) {
+        post(QEvent::MouseMove, {x, y}, Qt::NoButton, Qt::LeftButton);
+    }
+    post(QEvent::MouseButtonRelease, {x, 100}, Qt::LeftButton, Qt::NoButton);
+    ASSERT_TRUE(settle([&] { return !window->hasActiveTouches(); }));
+
+    EXPECT_GT(sample.table->contentOffset().y(), 400);
+    const auto after = sample.table->indexPathsForVisibleRows();
+    ASSERT_FALSE(after.empty());
+    EXPECT_GT(after.front(), before.front());
+    // What the screen shows is what the table laid out: the rows now on top are drawn there.
+    const auto top = sample.table->cellForRowAtIndexPath(after.front());
+    ASSERT_NE(top, nullptr);
+    EXPECT_TRUE(top->convertRectTo(top->bounds(), nullptr).intersects(window->bounds()));
 }
