@@ -166,6 +166,9 @@ void View::notifyWillMoveToWindow(Window* window) {
         current->viewWillLeave(*this);
     }
     willMoveToWindow(window);
+    if (const auto owner = this->owner()) {
+        owner->ownedViewWillMoveToWindow(window);
+    }
     for (const auto& subview : std::vector(subviews_)) {
         subview->notifyWillMoveToWindow(window);
     }
@@ -173,9 +176,16 @@ void View::notifyWillMoveToWindow(Window* window) {
 
 void View::notifyDidMoveToWindow() {
     didMoveToWindow();
+    if (const auto owner = this->owner()) {
+        owner->ownedViewDidMoveToWindow(window());
+    }
     for (const auto& subview : std::vector(subviews_)) {
         subview->notifyDidMoveToWindow();
     }
+}
+
+std::shared_ptr<ViewOwner> View::owner() const {
+    return std::dynamic_pointer_cast<ViewOwner>(controller_.lock());
 }
 
 void View::bringSubviewToFront(const View* view) {
@@ -227,7 +237,14 @@ void View::setNeedsLayout() {
 void View::layoutIfNeeded() {
     if (needsLayout_) {
         needsLayout_ = false;
+        const auto owner = this->owner();
+        if (owner) {
+            owner->ownedViewWillLayout();
+        }
         layoutSubviews();
+        if (owner) {
+            owner->ownedViewDidLayout();
+        }
     }
     for (const auto& subview : std::vector(subviews_)) {
         subview->layoutIfNeeded();

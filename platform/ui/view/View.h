@@ -17,6 +17,17 @@ namespace platform {
 class GestureRecognizer;
 class Window;
 
+// What a view tells the controller that manages it (the one given to setController), so that the
+// controller can run its layout and appearance steps around the view's.
+class ViewOwner {
+public:
+    virtual ~ViewOwner() = default;
+    virtual void ownedViewWillLayout() {}
+    virtual void ownedViewDidLayout() {}
+    virtual void ownedViewWillMoveToWindow(Window* /*window*/) {}
+    virtual void ownedViewDidMoveToWindow(Window* /*window*/) {}
+};
+
 // A rectangle of the screen that draws itself and holds subviews. Geometry is in points: `frame`
 // in the superview's coordinates (derived from centre, bounds size and transform), `bounds` in the
 // view's own. Views are shared objects; a superview owns its subviews, a subview refers back
@@ -120,6 +131,7 @@ public:
     Responder* nextResponder() const override;
     Window* responderWindow() const override { return window(); }
     void setController(std::weak_ptr<Responder> controller) { controller_ = std::move(controller); }
+    Responder* controller() const { return controller_.lock().get(); }
 
     // The root of a window answers itself.
     virtual Window* asWindow() { return nullptr; }
@@ -138,6 +150,7 @@ private:
     void detachFromSuperview();
     void notifyWillMoveToWindow(Window* window);
     void notifyDidMoveToWindow();
+    std::shared_ptr<ViewOwner> owner() const;
 
     Layer layer_;
     View* superview_ = nullptr;

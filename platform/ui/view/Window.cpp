@@ -1,5 +1,7 @@
 #include "platform/ui/view/Window.h"
 
+#include "platform/ui/controllers/ViewController.h"
+#include "platform/ui/controllers/WindowControllers.h"
 #include "platform/ui/view/ViewRenderer.h"
 
 #include <QtGui/QPainter>
@@ -11,7 +13,10 @@ Window::Window(DeviceProfile profile)
     setFrame(QRectF(QPointF(0, 0), profile_.size));
 }
 
-Window::~Window() = default;
+Window::~Window() {
+    // The controllers may still take their views out of the window: it must be whole then.
+    rootViewController_.reset();
+}
 
 void Window::setProfile(const DeviceProfile& profile) {
     profile_ = profile;
@@ -29,6 +34,28 @@ void Window::setRootView(const std::shared_ptr<View>& view) {
     if (rootView_) {
         rootView_->setFrame(bounds());
         insertSubview(rootView_, 0);
+    }
+}
+
+void Window::setRootViewController(const std::shared_ptr<ViewController>& controller) {
+    if (controller == rootViewController_) {
+        return;
+    }
+    const auto old = rootViewController_;
+    if (old) {
+        old->beginAppearanceTransition(false, false);
+    }
+    rootViewController_ = controller;
+    if (controller) {
+        controller->beginAppearanceTransition(true, false);
+    }
+    setRootView(controller ? controller->view() : nullptr);
+    if (old) {
+        old->endAppearanceTransition();
+    }
+    if (controller) {
+        controller->endAppearanceTransition();
+        updateStatusBarAppearance(*this);
     }
 }
 

@@ -12,6 +12,15 @@
 
 namespace platform {
 
+class ViewController;
+
+// What the status bar shows, as the window last read it from its controllers.
+struct StatusBarAppearance {
+    bool hidden = false;
+    int style = 0;
+    int animation = 1;
+};
+
 // The root of a view tree: what a host shows on screen or a test renders into an image. It turns
 // touches, keys and text into calls on views, keeps the first responder, and coalesces layout and
 // redraw requests into one update on the next turn of the run loop.
@@ -32,6 +41,15 @@ public:
     std::shared_ptr<View> rootView() const { return rootView_; }
     void setRootView(const std::shared_ptr<View>& view);
     void layoutSubviews() override;
+    // The controller whose view fills the window. A change runs both controllers' appearance
+    // calls: the old one's will-disappear, the new one's will-appear, then the did-calls.
+    std::shared_ptr<ViewController> rootViewController() const { return rootViewController_; }
+    void setRootViewController(const std::shared_ptr<ViewController>& controller);
+    const StatusBarAppearance& statusBarAppearance() const { return statusBar_; }
+    void setStatusBarAppearance(const StatusBarAppearance& appearance) { statusBar_ = appearance; }
+    // The orientation the interface was last turned to (as an InterfaceOrientation number).
+    int interfaceOrientation() const { return interfaceOrientation_; }
+    void setInterfaceOrientation(int orientation) { interfaceOrientation_ = orientation; }
 
     Responder* firstResponder() const { return firstResponder_; }
     // Makes `responder` (null: nobody) the first responder; false when the current one refuses.
@@ -71,6 +89,9 @@ private:
 
     DeviceProfile profile_;
     std::shared_ptr<View> rootView_;
+    std::shared_ptr<ViewController> rootViewController_;
+    StatusBarAppearance statusBar_;
+    int interfaceOrientation_ = 1;
     Responder* firstResponder_ = nullptr;
     bool updateScheduled_ = false;
     ScopedTimer updateTimer_;
