@@ -1,53 +1,19 @@
 #include "platform/ui/standins/OverlayImagePicker.h"
 
+#include "platform/ui/standins/OverlayPage.h"
 #include "platform/ui/standins/SheetButton.h"
 #include "platform/ui/standins/WindowOverlay.h"
-#include "platform/ui/text/FontTable.h"
 #include "platform/ui/view/Window.h"
 
 #include <QtGui/QImageReader>
-#include <QtGui/QPainter>
 
 namespace platform {
 
 namespace {
 
-constexpr qreal kTitleSize = 17;
-constexpr qreal kButtonWidth = 90;
 constexpr qreal kUsePhotoHeight = 60;
-const QColor kBarColor(247, 247, 247);
 const QColor kVideoTileColor(60, 60, 60);
 const QString kNoAccessText = QStringLiteral("This application has no access to your photos.");
-
-// The picker's page: its bar's title and, without access to the library, why it is empty.
-class PickerPage : public View {
-public:
-    PickerPage(const QRectF& frame, QString title, qreal top)
-        : View(frame), title_(std::move(title)), top_(top) {}
-
-    void setNotice(QString notice) {
-        notice_ = std::move(notice);
-        setNeedsDisplay();
-    }
-    void drawRect(QPainter& painter, const QRectF&) override {
-        painter.fillRect(QRectF(0, 0, bounds().width(), top_), kBarColor);
-        painter.setPen(Qt::black);
-        painter.setFont(FontTable::systemFont(kTitleSize, true));
-        painter.drawText(QRectF(0, top_ - OverlayImagePicker::kBarHeight, bounds().width(),
-                                OverlayImagePicker::kBarHeight),
-                         Qt::AlignCenter, title_);
-        if (!notice_.isEmpty()) {
-            painter.setFont(FontTable::systemFont(kTitleSize));
-            painter.drawText(bounds().adjusted(20, top_, -20, 0),
-                             Qt::AlignCenter | Qt::TextWordWrap, notice_);
-        }
-    }
-
-private:
-    QString title_;
-    QString notice_;
-    qreal top_;
-};
 
 // A tile's picture, small: the grid decodes no more than it shows.
 QImage thumbnail(const Asset& asset, qreal side) {
@@ -67,29 +33,18 @@ OverlayImagePicker::~OverlayImagePicker() {
     }
 }
 
-QRectF OverlayImagePicker::contentArea() const {
-    const auto* window = view_->window();
-    const qreal top = (window != nullptr ? window->profile().statusBarHeight : 0) + kBarHeight;
-    return view_->bounds().adjusted(0, top, 0, 0);
-}
-
 void OverlayImagePicker::showPicker(View& window, bool animated, std::function<void()> shown) {
     const bool camera = sourceType() == ImagePickerSourceType::Camera;
     const qreal statusBar =
         window.asWindow() != nullptr ? window.asWindow()->profile().statusBarHeight : 0;
-    view_ = std::make_shared<PickerPage>(
-        window.bounds(), camera ? QStringLiteral("Camera") : QStringLiteral("Photos"),
-        statusBar + kBarHeight);
-    view_->setBackgroundColor(Qt::white);
     const std::weak_ptr<ImagePicker> weak = weak_from_this();
-    auto cancelButton = std::make_shared<SheetButton>(QStringLiteral("Cancel"), [weak] {
-        if (const auto self = weak.lock()) {
-            self->cancel();
-        }
-    });
-    cancelButton->setFrame(
-        {window.bounds().width() - kButtonWidth, statusBar, kButtonWidth, kBarHeight});
-    view_->addSubview(cancelButton);
+    view_ = std::make_shared<OverlayPage>(
+        window.bounds(), statusBar, camera ? QStringLiteral("Camera") : QStringLiteral("Photos"),
+        QStringLiteral("Cancel"), [weak] {
+            if (const auto self = weak.lock()) {
+                self->cancel();
+            }
+        });
     tiles_.clear();
     WindowOverlay::show(view_, window, animated, std::move(shown));
     if (camera) {
@@ -98,7 +53,7 @@ void OverlayImagePicker::showPicker(View& window, bool animated, std::function<v
 }
 
 void OverlayImagePicker::showCamera() {
-    const QRectF area = contentArea();
+    const QRectF area = view_->contentArea();
     // What the camera sees: its newest picture, as the camera would turn it.
     QImageReader reader(cameraPicture(cameraDevice()));
     reader.setAutoTransform(true);
@@ -127,10 +82,10 @@ void OverlayImagePicker::itemsDidLoad() {
     }
     tiles_.clear();
     if (accessDenied()) {
-        static_cast<PickerPage&>(*view_).setNotice(kNoAccessText);
+        view_->setNotice(kNoAccessText);
         return;
     }
-    const QRectF area = contentArea();
+    const QRectF area = view_->contentArea();
     const qreal side = (area.width() - (kColumns - 1) * kSpacing) / kColumns;
     const std::weak_ptr<ImagePicker> weak = weak_from_this();
     const auto& assets = items();

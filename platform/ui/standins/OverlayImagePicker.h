@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ui/standins/ImagePicker.h"
+#include "platform/ui/standins/OverlayPage.h"
 
 namespace platform {
 
@@ -11,12 +12,11 @@ class OverlayImagePicker : public ImagePicker {
 public:
     static constexpr int kColumns = 4;
     static constexpr qreal kSpacing = 2;
-    static constexpr qreal kBarHeight = 44;
 
     ~OverlayImagePicker() override;
 
     // The picker's view while shown, and the tiles of the grid in the order of items().
-    std::shared_ptr<View> view() const { return view_; }
+    std::shared_ptr<OverlayPage> view() const { return view_; }
     const std::vector<std::shared_ptr<View>>& tiles() const { return tiles_; }
 
 protected:
@@ -25,10 +25,9 @@ protected:
     void itemsDidLoad() override;
 
 private:
-    QRectF contentArea() const;
     void showCamera();
 
-    std::shared_ptr<View> view_;
+    std::shared_ptr<OverlayPage> view_;
     std::vector<std::shared_ptr<View>> tiles_;
 };
 
