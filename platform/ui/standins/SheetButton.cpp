@@ -43,12 +43,24 @@ void SheetButton::setFont(const QFont& font) {
     setNeedsDisplay();
 }
 
+void SheetButton::setImage(const QImage& image) {
+    image_ = image;
+    setNeedsDisplay();
+}
+
 void SheetButton::setHighlighted(bool highlighted) {
     Control::setHighlighted(highlighted);
     setNeedsDisplay();
 }
 
 void SheetButton::drawRect(QPainter& painter, const QRectF& /*rect*/) {
+    if (!image_.isNull()) {
+        // The middle of the picture in the button's proportions.
+        QRectF source(QPointF(0, 0),
+                      bounds().size().scaled(QSizeF(image_.size()), Qt::KeepAspectRatio));
+        source.moveCenter(QRectF(image_.rect()).center());
+        painter.drawImage(bounds(), image_, source);
+    }
     if (isHighlighted()) {
         painter.fillRect(bounds(), highlightColor_);
     }

@@ -4,6 +4,7 @@
 
 #include <QtGui/QColor>
 #include <QtGui/QFont>
+#include <QtGui/QImage>
 
 namespace platform {
 
@@ -18,6 +19,8 @@ public:
     void setTitleColor(const QColor& color);
     void setFont(const QFont& font);
     void setHighlightColor(const QColor& color) { highlightColor_ = color; }
+    // A picture that fills the button, cropped to its shape, under the title.
+    void setImage(const QImage& image);
 
     void setHighlighted(bool highlighted) override;
     void drawRect(QPainter& painter, const QRectF& rect) override;
@@ -29,6 +32,7 @@ private:
     QColor titleColor_;
     QColor highlightColor_;
     QFont font_;
+    QImage image_;
 };
 
 }  // namespace platform

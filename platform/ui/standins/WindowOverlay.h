@@ -15,8 +15,9 @@ constexpr double kFadeDuration = 0.2;
 // Room kept between an overlay and the window's edges or the rectangle it points at.
 constexpr qreal kMargin = 8;
 
-// Adds `view` on top of everything in `window`.
-void show(const std::shared_ptr<View>& view, View& window, bool animated);
+// Adds `view` on top of everything in `window`; `shown` runs once it has faded in.
+void show(const std::shared_ptr<View>& view, View& window, bool animated,
+          std::function<void()> shown = {});
 // Fades `view` out and removes it; `done` runs once it is gone.
 void hide(const std::shared_ptr<View>& view, bool animated, std::function<void()> done = {});
 

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "platform/ui/view/View.h"
+
+#include <QtCore/QRectF>
+#include <QtCore/QString>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace platform {
+
+class AlertController;
+
+// The platform's numbers.
+enum class AlertStyle : int { ActionSheet = 0, Alert = 1 };
+enum class AlertActionStyle : int { Default = 0, Cancel = 1, Destructive = 2 };
+
+// One button of an alert or action sheet.
+class AlertAction {
+public:
+    using Handler = std::function<void(AlertAction&)>;
+
+    AlertAction(QString title, AlertActionStyle style, Handler handler)
+        : title_(std::move(title)), style_(style), handler_(std::move(handler)) {}
+    static std::shared_ptr<AlertAction> make(QString title, AlertActionStyle style,
+                                             Handler handler = {}) {
+        return std::make_shared<AlertAction>(std::move(title), style, std::move(handler));
+    }
+
+    const QString& title() const { return title_; }
+    AlertActionStyle style() const { return style_; }
+    bool isEnabled() const { return enabled_; }
+    void setEnabled(bool enabled) { enabled_ = enabled; }
+
+private:
+    friend class AlertController;
+    QString title_;
+    AlertActionStyle style_;
+    Handler handler_;
+    bool enabled_ = true;
+};
+
+// A text field of an input alert: what the user typed, read by the actions' handlers.
+struct AlertTextField {
+    QString text;
+    QString placeholder;
+    bool secureTextEntry = false;
+};
+
+// An alert (title, message, buttons, text fields) or an action sheet (a list of choices with a
+// cancel button), shown over the window: in the middle, at the bottom, or on the tablet idiom as a
+// popover at a source rectangle. Choosing an action dismisses the alert, then runs the action's
+// handler, once; no later tap does anything. Presented through AlertPresenter::shared(), which
+// tests replace. Main thread only.
+class AlertController : public std::enable_shared_from_this<AlertController> {
+public:
+    AlertController(QString title, QString message, AlertStyle style)
+        : title_(std::move(title)), message_(std::move(message)), style_(style) {}
+    static std::shared_ptr<AlertController> make(QString title, QString message, AlertStyle style) {
+        return std::make_shared<AlertController>(std::move(title), std::move(message), style);
+    }
+
+    const QString& title() const { return title_; }
+    const QString& message() const { return message_; }
+    AlertStyle style() const { return style_; }
+
+    // False, and nothing added, for a second cancel action (there is one cancel button).
+    bool addAction(const std::shared_ptr<AlertAction>& action);
+    const std::vector<std::shared_ptr<AlertAction>>& actions() const { return actions_; }
+    std::shared_ptr<AlertAction> cancelAction() const;
+
+    // Only alerts take text fields; false for an action sheet.
+    bool addTextField(std::function<void(AlertTextField&)> configure = {});
+    const std::vector<std::shared_ptr<AlertTextField>>& textFields() const { return textFields_; }
+
+    // Where a popover points: a rectangle of a view.
+    void setSourceView(const std::shared_ptr<View>& view) { sourceView_ = view; }
+    std::shared_ptr<View> sourceView() const { return sourceView_.lock(); }
+    void setSourceRect(const QRectF& rect) { sourceRect_ = rect; }
+    QRectF sourceRect() const { return sourceRect_; }
+
+    // Shows the alert over `from`'s window; `completion` runs once it is on screen. False when
+    // `from` is in no window or the alert was presented before (an alert is shown once).
+    bool present(View& from, bool animated, std::function<void()> completion = {});
+    bool isPresented() const { return presented_ && !finished_; }
+    // Whether it shows as a popover: an action sheet on the tablet idiom.
+    bool isPopover() const { return popover_; }
+
+    // A tap on the action at `index` (of actions()): false when the alert is not showing, the
+    // action is disabled, or an action was chosen already.
+    bool chooseAction(int index);
+    // A tap outside a popover: runs the cancel action when there is one, else just dismisses.
+    void dismissFromOutside();
+    // Dismisses without running any action.
+    void dismiss(bool animated, std::function<void()> completion = {});
+
+private:
+    void finish(const std::shared_ptr<AlertAction>& action);
+
+    QString title_;
+    QString message_;
+    AlertStyle style_;
+    std::vector<std::shared_ptr<AlertAction>> actions_;
+    std::vector<std::shared_ptr<AlertTextField>> textFields_;
+    std::weak_ptr<View> sourceView_;
+    QRectF sourceRect_;
+    bool presented_ = false;
+    bool finished_ = false;
+    bool popover_ = false;
+};
+
+}  // namespace platform

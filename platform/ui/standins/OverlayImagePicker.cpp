@@ -1,0 +1,129 @@
+#include "platform/ui/standins/OverlayImagePicker.h"
+
+#include "platform/ui/standins/OverlayPage.h"
+#include "platform/ui/standins/SheetButton.h"
+#include "platform/ui/standins/WindowOverlay.h"
+#include "platform/ui/view/Window.h"
+
+#include <QtGui/QImageReader>
+
+namespace platform {
+
+namespace {
+
+constexpr qreal kUsePhotoHeight = 60;
+const QColor kVideoTileColor(60, 60, 60);
+const QString kNoAccessText = QStringLiteral("This application has no access to your photos.");
+
+// A tile's picture, small: the grid decodes no more than it shows.
+QImage thumbnail(const Asset& asset, qreal side) {
+    QImage image = asset.defaultRepresentation()->fullResolutionImage();
+    if (image.isNull()) {
+        return image;
+    }
+    return image.scaled(QSizeF(side, side).toSize() * 2, Qt::KeepAspectRatioByExpanding,
+                        Qt::SmoothTransformation);
+}
+
+}  // namespace
+
+OverlayImagePicker::~OverlayImagePicker() {
+    if (view_) {
+        view_->removeFromSuperview();
+    }
+}
+
+void OverlayImagePicker::showPicker(View& window, bool animated, std::function<void()> shown) {
+    const bool camera = sourceType() == ImagePickerSourceType::Camera;
+    const qreal statusBar =
+        window.asWindow() != nullptr ? window.asWindow()->profile().statusBarHeight : 0;
+    const std::weak_ptr<ImagePicker> weak = weak_from_this();
+    view_ = std::make_shared<OverlayPage>(
+        window.bounds(), statusBar, camera ? QStringLiteral("Camera") : QStringLiteral("Photos"),
+        QStringLiteral("Cancel"), [weak] {
+            if (const auto self = weak.lock()) {
+                self->cancel();
+            }
+        });
+    tiles_.clear();
+    WindowOverlay::show(view_, window, animated, std::move(shown));
+    if (camera) {
+        showCamera();
+    }
+}
+
+void OverlayImagePicker::showCamera() {
+    const QRectF area = view_->contentArea();
+    // What the camera sees: its newest picture, as the camera would turn it.
+    QImageReader reader(cameraPicture(cameraDevice()));
+    reader.setAutoTransform(true);
+    auto preview = std::make_shared<SheetButton>(QString());
+    preview->setImage(reader.read());
+    preview->setUserInteractionEnabled(false);
+    preview->setFrame(area.adjusted(0, 0, 0, -kUsePhotoHeight));
+    view_->addSubview(preview);
+    const std::weak_ptr<ImagePicker> weak = weak_from_this();
+    auto use = std::make_shared<SheetButton>(QStringLiteral("Use Photo"), [weak] {
+        if (const auto self = weak.lock()) {
+            self->takePicture();
+        }
+    });
+    use->setFrame({area.left(), area.bottom() - kUsePhotoHeight, area.width(), kUsePhotoHeight});
+    view_->addSubview(use);
+    tiles_.push_back(use);
+}
+
+void OverlayImagePicker::itemsDidLoad() {
+    if (!view_) {
+        return;
+    }
+    for (const auto& tile : tiles_) {
+        tile->removeFromSuperview();
+    }
+    tiles_.clear();
+    if (accessDenied()) {
+        view_->setNotice(kNoAccessText);
+        return;
+    }
+    const QRectF area = view_->contentArea();
+    const qreal side = (area.width() - (kColumns - 1) * kSpacing) / kColumns;
+    const std::weak_ptr<ImagePicker> weak = weak_from_this();
+    const auto& assets = items();
+    for (int i = 0; i < static_cast<int>(assets.size()); ++i) {
+        const QRectF frame(area.left() + (i % kColumns) * (side + kSpacing),
+                           area.top() + (i / kColumns) * (side + kSpacing), side, side);
+        // Without scrolling, the grid holds the newest items that fit.
+        if (frame.bottom() > area.bottom()) {
+            break;
+        }
+        const bool video = assets[i]->type() == AssetType::Video;
+        auto tile =
+            std::make_shared<SheetButton>(video ? QStringLiteral("\u25B6") : QString(), [weak, i] {
+                if (const auto self = weak.lock()) {
+                    self->pickItem(i);
+                }
+            });
+        if (video) {
+            tile->setBackgroundColor(kVideoTileColor);
+            tile->setTitleColor(Qt::white);
+        } else {
+            tile->setImage(thumbnail(*assets[i], side));
+        }
+        tile->setFrame(frame);
+        view_->addSubview(tile);
+        tiles_.push_back(tile);
+    }
+}
+
+void OverlayImagePicker::hidePicker(bool animated, std::function<void()> hidden) {
+    tiles_.clear();
+    if (!view_) {
+        if (hidden) {
+            hidden();
+        }
+        return;
+    }
+    WindowOverlay::hide(std::exchange(view_, nullptr), animated, std::move(hidden));
+}
+
+}  // namespace platform
