@@ -1,7 +1,7 @@
 #include "platform/ui/standins/AlertPresenter.h"
 
+#include "platform/foundation/SharedSlot.h"
 #include "platform/ui/standins/OverlayAlertPresenter.h"
-#include "platform/ui/standins/SharedSlot.h"
 
 namespace platform {
 

@@ -1,8 +1,8 @@
 #include "platform/ui/standins/DocumentViewer.h"
 
+#include "platform/foundation/SharedSlot.h"
 #include "platform/ui/standins/AlertController.h"
 #include "platform/ui/standins/OverlayDocumentViewer.h"
-#include "platform/ui/standins/SharedSlot.h"
 #include "platform/ui/view/Window.h"
 
 #include <QtCore/QFileInfo>

@@ -1,8 +1,8 @@
 #include "platform/ui/standins/ImagePicker.h"
 
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/SharedSlot.h"
 #include "platform/ui/standins/OverlayImagePicker.h"
-#include "platform/ui/standins/SharedSlot.h"
 #include "platform/ui/view/Window.h"
 
 #include <QtCore/QDir>

@@ -1,6 +1,6 @@
 #include "platform/ui/standins/ShareSheet.h"
 
-#include "platform/ui/standins/Pasteboard.h"
+#include "platform/ui/standins/input/Pasteboard.h"
 
 #include <QtCore/QUrl>
 #include <QtGui/QDesktopServices>

@@ -1,10 +1,10 @@
 #include "platform/foundation/Scheduler.h"
 #include "platform/ui/standins/FakeAlertPresenter.h"
-#include "platform/ui/standins/MemoryPasteboard.h"
 #include "platform/ui/standins/OverlayAlertPresenter.h"
 #include "platform/ui/standins/ShareSheet.h"
 #include "platform/ui/standins/SheetButton.h"
 #include "platform/ui/standins/WindowOverlay.h"
+#include "platform/ui/standins/input/MemoryPasteboard.h"
 #include "platform/ui/view/Window.h"
 
 #include <gtest/gtest.h>
