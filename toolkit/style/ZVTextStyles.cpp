@@ -1,6 +1,7 @@
 #include "toolkit/style/ZVTextStyles.h"
 
 #include "platform/foundation/SharedState.h"
+#include "platform/ui/controls/Label.h"
 #include "platform/ui/text/AttributedText.h"
 #include "platform/ui/text/FontTable.h"
 #include "toolkit/style/ColorUtils.h"
@@ -164,6 +165,11 @@ const platform::Color& ZVTextStyles::colorForStyle(int style) {
 
 const platform::TextAttributes& ZVTextStyles::attributesForStyle(int style) {
     return caches().attributes[static_cast<std::size_t>(clampStyle(style))];
+}
+
+void ZVTextStyles::styleLabel(platform::Label& label, int style) {
+    label.setFont(fontForStyle(style));
+    label.setTextColor(platform::resolveColor(colorForStyle(style)));
 }
 
 double ZVTextStyles::lineHeightForStyle(int style) {

@@ -8,6 +8,10 @@
 #include <functional>
 #include <vector>
 
+namespace platform {
+class Label;
+}
+
 // The application's typography: every text takes its font, colour and paragraph settings from a
 // style number, 0 to 33. Sizes follow the user's preferred body size (17 by default): a size
 // class's value plus (body size - 17). Built once on first use.
@@ -37,6 +41,8 @@ public:
     static double lineHeightForStyle(int style);
     // The drawable font of a style.
     static QFont qfontForStyle(int style);
+    // Gives the label the style's font and text colour.
+    static void styleLabel(platform::Label& label, int style);
 
     static const platform::FontDescription& mainFont() { return fontForStyle(0); }
     static const platform::FontDescription& mainBoldFont() { return fontForStyle(1); }

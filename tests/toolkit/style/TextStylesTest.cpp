@@ -1,4 +1,6 @@
 #include "platform/foundation/SharedState.h"
+#include "platform/ui/controls/Label.h"
+#include "platform/ui/text/AttributedText.h"
 #include "platform/ui/text/FontTable.h"
 #include "toolkit/style/RichTextAttributes.h"
 #include "toolkit/style/ZVColorTable.h"
@@ -118,3 +120,14 @@ TEST(TextStyles, AttributeDictionariesByKind) {
 }
 
 }  // namespace
+
+TEST(TextStyles, StyledLabelsTakeTheStylesFontAndColour) {
+    platform::Label label;
+    for (int style : {0, 6, 23}) {
+        ZVTextStyles::styleLabel(label, style);
+        EXPECT_EQ(label.font(), ZVTextStyles::fontForStyle(style)) << style;
+        EXPECT_EQ(label.textColor(), platform::resolveColor(ZVTextStyles::colorForStyle(style)))
+            << style;
+    }
+    EXPECT_NE(label.textColor(), platform::resolveColor(ZVTextStyles::colorForStyle(6)));
+}
