@@ -1,5 +1,6 @@
 #include "toolkit/style/ViewLayout.h"
 
+#include "platform/ui/controls/Label.h"
 #include "platform/ui/text/AttributedText.h"
 #include "platform/ui/view/View.h"
 #include "toolkit/style/ColorUtils.h"
@@ -24,6 +25,14 @@ qreal alignViews(const ViewList& views, QRectF rect, int flags,
                  const std::shared_ptr<platform::View>& stretchView) {
     if ((flags & kAlignInset) != 0) {
         rect.adjust(kInset, kInset, -kInset, -kInset);
+    }
+    if ((flags & kAlignSizeLabelsToFit) != 0) {
+        for (const auto& view : views) {
+            if (auto* label = dynamic_cast<platform::Label*>(view.get())) {
+                label->sizeToFit();
+                label->setFrame(QRectF(label->frame().toAlignedRect()));
+            }
+        }
     }
     qreal width = 0;
     qreal tallest = 0;

@@ -27,6 +27,8 @@ enum AlignFlags : int {
     // The row, as tall as its tallest view, at the bottom; each view centred in it.
     kAlignTallestBottom = 128,
     kAlignInset = 0x100,
+    // Every label is first sized to fit its text, its frame made integral.
+    kAlignSizeLabelsToFit = 0x200,
 };
 
 // Lays the visible views out in one row, 5 points apart; a visible stretch view takes the width

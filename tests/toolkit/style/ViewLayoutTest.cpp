@@ -1,7 +1,10 @@
+#include "platform/ui/controls/Label.h"
 #include "platform/ui/view/View.h"
 #include "toolkit/style/ViewLayout.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace {
 
@@ -55,6 +58,23 @@ TEST(ViewLayout, HiddenViewsTakeNoRoomAndTheStretchViewTakesWhatIsLeft) {
     alignViews(row, QRectF(0, 0, 100, 20), kAlignLeft | kAlignTop, row[1]);
     EXPECT_EQ(row[1]->frame().width(), 50);
     EXPECT_EQ(xs(row), (std::vector<qreal>{0, 25, 80}));
+}
+
+TEST(ViewLayout, LabelsAreSizedToTheirTextOnlyWhenAsked) {
+    auto label = std::make_shared<platform::Label>(QRectF(0, 0, 200, 50));
+    label->setText(QStringLiteral("Unread"));
+    const QSizeF fitting = label->sizeThatFits(QSizeF(200, 50));
+    const ViewList row{makeViews(1, {20, 20})[0], label};
+
+    alignViews(row, QRectF(0, 0, 300, 60), kAlignLeft | kAlignTop);
+    EXPECT_EQ(label->frame().size(), QSizeF(200, 50));
+
+    alignViews(row, QRectF(0, 0, 300, 60), kAlignLeft | kAlignTop | kAlignSizeLabelsToFit);
+    const QRectF frame = label->frame();
+    EXPECT_EQ(frame.x(), 25);
+    EXPECT_EQ(frame.width(), std::ceil(fitting.width()));
+    EXPECT_EQ(frame.height(), std::ceil(fitting.height()));
+    EXPECT_EQ(frame, QRectF(frame.toAlignedRect()));
 }
 
 TEST(ViewLayout, GridFillsRowsThenGoesOnBelow) {
