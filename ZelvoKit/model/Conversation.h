@@ -17,6 +17,7 @@
 #include <vector>
 
 class Member;
+class ZVConversationMembers;
 class ZVRepositorySession;
 
 // One conversation of an account: its stored state as the service's conversation records give
@@ -154,6 +155,8 @@ public:
     // The stored membership: one row per account.
     std::vector<std::shared_ptr<Member>> members() const;
 
+    std::shared_ptr<ZVRepositorySession> repositorySession() const;
+
     // --- identity ---
 
     const QStringList& keyFields() const override;
@@ -210,6 +213,23 @@ public:
     // --- files, pins and tasks (Conversation+Files.cpp) ---
 
     // --- members, topic and contact changes (Conversation+Members.cpp) ---
+
+    // The roster, made on first use.
+    const std::shared_ptr<ZVConversationMembers>& sortedMembers();
+    bool hasSortedMembers() const { return sortedMembers_ != nullptr; }
+    bool containsMemberWithId(const QString& accountId) const;
+    bool localUserIsMember() const;
+    // The topic to show: the topic, else for a composed conversation its invitee or "New
+    // conversation", else the default topic, else the members' names.
+    QString computeTopic();
+    void updateTopicNotifyImmediately(bool notify);
+    const QString& topicText() const { return topicText_; }
+    QString shortTopicText() const;
+    QString initials();
+    // The one-to-one partner: the member whose contact names this conversation as their dialog.
+    QString dialogPartner();
+    // Names of the contacts changed; the roster and the topic follow them.
+    void notifyContactChange(const QSet<QString>& accountIds);
 
     // --- actions and dirty fields (Conversation+Actions.cpp) ---
 
@@ -277,7 +297,6 @@ private:
     QDateTime dateOf(Attribute attribute) const { return dateValue(index_[attribute]); }
     void setDateOf(Attribute attribute, const QDateTime& value);
 
-    std::shared_ptr<ZVRepositorySession> repositorySession() const;
     std::shared_ptr<Conversation> self();
 
     // Serialisation steps.
@@ -293,4 +312,6 @@ private:
     QSet<QString> labelsSet_;
     QJsonArray teamsArray_;
     bool hasTeamsArray_ = false;
+    std::shared_ptr<ZVConversationMembers> sortedMembers_;
+    QString topicText_;
 };

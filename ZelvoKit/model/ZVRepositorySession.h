@@ -79,8 +79,19 @@ public:
 
     // --- look-ups; none when nothing matches ---
 
-    // A stored conversation, or the unsaved one for "new"; a null id is logged.
+    // A stored conversation, the one-to-one conversation with an address ("@"), or the unsaved
+    // one for "new"; a null id is logged.
     std::shared_ptr<Conversation> conversationFromId(const QString& conversationId);
+
+    // --- conversations the user starts ---
+
+    // The unsaved conversation with the user as its only member; an earlier one is deleted.
+    std::shared_ptr<Conversation> createNewConversation();
+    // A new conversation with the source's teams, members and labels.
+    std::shared_ptr<Conversation> cloneConversation(const std::shared_ptr<Conversation>& source);
+    // The conversation of the user and the person of the address: their dialog, an untitled
+    // conversation of the two, or a new one with them added.
+    std::shared_ptr<Conversation> dialogWithContact(const QString& email);
     std::shared_ptr<Contact> contactFromId(const QString& accountId);
     std::shared_ptr<Contact> contactFromEmail(const QString& email);
     // By id, then by address: an address on the service's own host by its address name first.
@@ -125,6 +136,9 @@ public:
     // A file or preview record was applied to `file`; the application's session preloads its
     // preview.
     virtual void notifyFileChanged(const std::shared_ptr<File>& file);
+
+    // Besides the observers, every conversation follows the changed names.
+    void notifyContactsChanged(const QSet<QString>& contactIds) override;
 
     void startTransaction() override;
     void endTransaction() override;
