@@ -1,6 +1,7 @@
 #include "ZelvoKit/model/ZVRepositorySession.h"
 
 #include "ZelvoKit/ZelvoApi/account/ZVUserProfile.h"
+#include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/model/ZVConversationMembers.h"
 #include "ZelvoKit/model/ZVMember.h"
 #include "ZelvoKit/support/base/ZVJsonParser.h"
@@ -150,7 +151,8 @@ std::shared_ptr<Conversation> ZVRepositorySession::dialogWithContact(const QStri
 }
 
 void ZVRepositorySession::conversationChanged(const std::shared_ptr<Conversation>& conversation) {
-    if (!conversation) {
+    // A change the commit itself makes is part of that commit.
+    if (!conversation || inCommit_) {
         return;
     }
     if (inTransaction_) {
@@ -159,9 +161,62 @@ void ZVRepositorySession::conversationChanged(const std::shared_ptr<Conversation
         }
         return;
     }
+    commitConversations({{conversation->conversationId(), conversation}});
     if (conversation->needsSync()) {
         commitObject(conversation);
     }
+    announceUnreadCount();
+}
+
+void ZVRepositorySession::commitConversations(
+    const QHash<QString, std::shared_ptr<Conversation>>& conversations) {
+    const bool wasInCommit = std::exchange(inCommit_, true);
+    for (const auto& conversation : conversations) {
+        if (!conversation->isDeleted()) {
+            conversation->commitChanges();
+        }
+    }
+    inCommit_ = wasInCommit;
+}
+
+void ZVRepositorySession::scheduleSynchronizeConversations(
+    const QList<std::shared_ptr<Conversation>>& conversations) {
+    if (conversations.isEmpty()) {
+        return;
+    }
+    std::vector<std::weak_ptr<Conversation>> weak(conversations.begin(), conversations.end());
+    const std::weak_ptr<ZVRepositorySession> weakSelf =
+        std::static_pointer_cast<ZVRepositorySession>(shared_from_this());
+    conversationSyncs_.after(kConversationSyncDelay, [weakSelf, weak = std::move(weak)] {
+        const auto self = weakSelf.lock();
+        if (!self) {
+            return;
+        }
+        QList<std::shared_ptr<Conversation>> alive;
+        for (const auto& conversation : weak) {
+            if (auto locked = conversation.lock()) {
+                alive.append(std::move(locked));
+            }
+        }
+        self->synchronizeConversations(alive);
+    });
+}
+
+void ZVRepositorySession::synchronizeConversations(
+    const QList<std::shared_ptr<Conversation>>& conversations) {
+    // Not while accounts are being signed in or out.
+    if (ZVApi::api().loginStatus() != ZVApi::LoginStatusSignedIn) {
+        return;
+    }
+    for (const auto& conversation : conversations) {
+        if (conversation->needsSync()) {
+            commitObject(conversation);
+        }
+    }
+}
+
+void ZVRepositorySession::announceUnreadCount() {
+    changeValueForKey(QString(kUnreadCountKey));
 }
 
 std::shared_ptr<Conversation> ZVRepositorySession::conversationChangedWithId(

@@ -36,6 +36,10 @@ public:
     using ZVApiSession::handleConversation;
 
     static constexpr QLatin1StringView kSyncFullHistorySetting{"SyncFullHistory"};
+    // Announced after every answer and every committed conversation change.
+    static constexpr QLatin1StringView kUnreadCountKey{"unreadCount"};
+    // The conversations an answer changed are sent this long after it.
+    static constexpr platform::TimeInterval kConversationSyncDelay = 0.1;
     // A dirty entity that gives no request is committed again after this long.
     static constexpr platform::TimeInterval kCommitRetryDelay = 1.0;
 
@@ -146,6 +150,8 @@ public:
     // The conversation changed: inside a transaction it is only collected for the commit at the
     // transaction's end.
     void conversationChanged(const std::shared_ptr<Conversation>& conversation);
+    // Commits each conversation that has changes to send, unless accounts are being signed in.
+    void synchronizeConversations(const QList<std::shared_ptr<Conversation>>& conversations);
     // The conversation of the id, registered as changed; none for an unknown id.
     std::shared_ptr<Conversation> conversationChangedWithId(const QString& conversationId);
     // The conversations changed in the open transaction.
@@ -195,6 +201,10 @@ private:
     void loadContacts();
     void loadObjectsWithoutContacts();
     void loadConversations();
+    void commitConversations(const QHash<QString, std::shared_ptr<Conversation>>& conversations);
+    void scheduleSynchronizeConversations(
+        const QList<std::shared_ptr<Conversation>>& conversations);
+    void announceUnreadCount();
     void deleteConversation(const std::shared_ptr<Conversation>& conversation);
     // Moves the rows stored under one conversation id to another.
     void moveConversationContents(const QString& fromId, const QString& toId);
@@ -226,6 +236,10 @@ private:
 
     bool inTransaction_ = false;
     QHash<QString, std::shared_ptr<Conversation>> changedConversations_;
+    // A conversation's commit is running; the changes it makes are its own.
+    bool inCommit_ = false;
+    // Sends of the conversations an answer changed; they end with the session.
+    platform::TimerGroup conversationSyncs_;
     // The last save of the store was rolled back.
     bool lastSaveFailed_ = false;
     // The stream position the open transaction started from: what the account falls back to

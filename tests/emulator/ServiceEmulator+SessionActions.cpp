@@ -405,6 +405,10 @@ void ServiceEmulator::installSessionActionRoutes() {
                        return Reply::ok();
                    });
 
+    // The account opened the conversation; other members would see it in their activity.
+    onConversation(u"conversation/show_activity/"_s,
+                   [](Call&, Book::Conversation&, Book::Events&) { return Reply::ok(); });
+
     onConversation(u"conversation/leave/"_s,
                    [](Call& call, Book::Conversation& conversation, Book::Events& events) {
                        events.append({call.account->accountId, Book::record(conversation)});
