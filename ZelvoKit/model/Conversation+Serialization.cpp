@@ -1,6 +1,8 @@
 #include "ZelvoKit/model/Conversation.h"
 
 #include "ZelvoKit/model/Member.h"
+#include "ZelvoKit/model/ZVConversationMembers.h"
+#include "ZelvoKit/model/ZVMember.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "ZelvoKit/support/base/ZVJsonParser.h"
 
@@ -260,6 +262,12 @@ ZVErrorPtr Conversation::updateMembersFromJson(ZVJsonParser& parser) {
                 return ZVError::errorWithCode(ZVError::InvalidData);
             }
             created.push_back(member);
+            // Someone the roster already follows keeps the horizon it knows.
+            if (sortedMembers_) {
+                if (const auto entry = sortedMembers_->memberByAccountId(accountId)) {
+                    member->setReadHorizon(entry->readHorizon());
+                }
+            }
         }
         member->setIsAdmin(admins.contains(accountId));
         kept.push_back(member);

@@ -1,6 +1,7 @@
 #include "ZelvoKit/model/Conversation.h"
 
 #include "ZelvoKit/model/Member.h"
+#include "ZelvoKit/model/ZVConversationMembers.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "ZelvoKit/support/log/ZVErrorLog.h"
 #include "platform/foundation/Format.h"
@@ -228,6 +229,10 @@ void Conversation::updateTeams() {
 
 void Conversation::commitChanges() {
     updateTeams();
+    if (sortedMembers_ && !isNewConversation()) {
+        sortedMembers_->refreshAndNotify(true);
+    }
+    updateTopicNotifyImmediately(false);
     updateLabels();
     notifyPropertyChanges();
 }
@@ -237,6 +242,8 @@ void Conversation::commitChanges() {
 void Conversation::awakeFromFetch() {
     ZVManagedObject::awakeFromFetch();
     updateTeams();
+    updateTopicNotifyImmediately(false);
+    notifyPropertyChanges();
     updateLabels();
 }
 

@@ -5,6 +5,7 @@
 
 #include <QtCore/QDateTime>
 #include <QtCore/QJsonArray>
+#include <QtCore/QJsonObject>
 #include <QtCore/QLatin1StringView>
 #include <QtCore/QSet>
 #include <QtCore/QString>
@@ -12,11 +13,13 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
 class Member;
+class ZVConversationMembers;
 class ZVRepositorySession;
 
 // One conversation of an account: its stored state as the service's conversation records give
@@ -154,6 +157,8 @@ public:
     // The stored membership: one row per account.
     std::vector<std::shared_ptr<Member>> members() const;
 
+    std::shared_ptr<ZVRepositorySession> repositorySession() const;
+
     // --- identity ---
 
     const QStringList& keyFields() const override;
@@ -211,7 +216,68 @@ public:
 
     // --- members, topic and contact changes (Conversation+Members.cpp) ---
 
+    // The roster, made on first use.
+    const std::shared_ptr<ZVConversationMembers>& sortedMembers();
+    bool hasSortedMembers() const { return sortedMembers_ != nullptr; }
+    bool containsMemberWithId(const QString& accountId) const;
+    bool localUserIsMember() const;
+    // The topic to show: the topic, else for a composed conversation its invitee or "New
+    // conversation", else the default topic, else the members' names.
+    QString computeTopic();
+    void updateTopicNotifyImmediately(bool notify);
+    const QString& topicText() const { return topicText_; }
+    QString shortTopicText() const;
+    QString initials();
+    // The one-to-one partner: the member whose contact names this conversation as their dialog.
+    QString dialogPartner();
+    // Names of the contacts changed; the roster and the topic follow them.
+    void notifyContactChange(const QSet<QString>& accountIds);
+
     // --- actions and dirty fields (Conversation+Actions.cpp) ---
+    //
+    // Each action changes the conversation at once and marks its field; 0.1 s after the first
+    // field the conversation is committed, and one store request carries every dirty field.
+
+    std::int64_t readMessageNumber() const { return readMessageNr().value_or(0); }
+    // Archived while the hidden horizon has reached the shown one (unset counts as 0).
+    bool isArchived() const { return hideMessageNr().value_or(0) >= showMessageNr().value_or(0); }
+    void markRead();
+    // Nothing when already read further, or past the last message.
+    void markReadUntil(std::int64_t messageNr);
+    // Moves the read horizon within the conversation's bounds; marks nothing dirty itself.
+    void setReadMessageNr(std::int64_t messageNr);
+    // An id already there still rewrites the list and marks it.
+    void addLabel(const QString& labelId);
+    void removeLabel(const QString& labelId);
+    void changeTopic(const QString& topic);
+    // Below a second no snooze time is set; the interval is sent all the same.
+    void setSnoozeInterval(double seconds);
+    void archive();
+    void unarchive();
+    void snooze();
+    void setSharingEnabled(bool enabled);
+    void setUrlPreviewDisabled(bool disabled);
+    void setIsDisclose(bool disclose);
+    void setIsList(bool list);
+    // For the composed conversation the additions are withdrawn and the blocks not called.
+    void removeMembers(const QStringList& accountIds, std::function<void()> onSuccess,
+                       std::function<void(const ZVErrorPtr&)> onError);
+    void removeTeam(const QString& teamId, std::function<void()> onSuccess,
+                    std::function<void(const ZVErrorPtr&)> onError);
+    void leave();
+    // Tells the service the user opened it, when the user is a member of a stored conversation;
+    // otherwise completes at once.
+    void reportConversationOpened(std::function<void()> onCompletion,
+                                  std::function<void(const ZVErrorPtr&)> onError);
+    // The first dirty field schedules the commit.
+    void setField(int field, bool dirty) override;
+    void sync();
+    // "conversation/store/<id>" with every dirty field; success clears them all, a refusal
+    // (400 to 499) drops them, other failures keep them.
+    std::shared_ptr<ZVApiRequest> getSyncRequest() override;
+    // Priority 1 for a read horizon alone, 3 otherwise.
+    int storePriority() const;
+    QJsonObject storeArguments() const;
 
     // --- sync requests (Conversation+Sync.cpp) ---
 
@@ -277,7 +343,6 @@ private:
     QDateTime dateOf(Attribute attribute) const { return dateValue(index_[attribute]); }
     void setDateOf(Attribute attribute, const QDateTime& value);
 
-    std::shared_ptr<ZVRepositorySession> repositorySession() const;
     std::shared_ptr<Conversation> self();
 
     // Serialisation steps.
@@ -293,4 +358,7 @@ private:
     QSet<QString> labelsSet_;
     QJsonArray teamsArray_;
     bool hasTeamsArray_ = false;
+    std::shared_ptr<ZVConversationMembers> sortedMembers_;
+    platform::TimerHandle syncTimer_;
+    QString topicText_;
 };

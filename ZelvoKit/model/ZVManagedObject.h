@@ -91,7 +91,7 @@ public:
     // are dropped. Unless the request brings its own, it gets an answer handler that clears the
     // field and an error handler that clears it for errors 400 to 499 and keeps it otherwise; both
     // clear it through setField(int, bool), so that an entity's override sees it.
-    std::shared_ptr<ZVApiRequest> getSyncRequest();
+    virtual std::shared_ptr<ZVApiRequest> getSyncRequest();
 
     // --- batched change notification ---
 

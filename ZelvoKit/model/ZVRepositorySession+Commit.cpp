@@ -50,6 +50,11 @@ void ZVRepositorySession::commitObject(const std::shared_ptr<ZVManagedObject>& o
 }
 
 void ZVRepositorySession::synchronizeData() {
+    for (const auto& conversation : std::as_const(conversations_)) {
+        if (conversation->needsSync()) {
+            commitObject(conversation);
+        }
+    }
     for (const auto& contact : std::as_const(contacts_)) {
         if (contact->needsSync()) {
             commitObject(contact);

@@ -1,7 +1,12 @@
 #include "ZelvoKit/model/ZVRepositorySession.h"
 
+#include "ZelvoKit/ZelvoApi/account/ZVUserProfile.h"
+#include "ZelvoKit/ZelvoApi/api/ZVApi.h"
+#include "ZelvoKit/model/ZVConversationMembers.h"
+#include "ZelvoKit/model/ZVMember.h"
 #include "ZelvoKit/support/base/ZVJsonParser.h"
 #include "ZelvoKit/support/log/ZVErrorLog.h"
+#include "platform/foundation/Scheduler.h"
 
 namespace {
 
@@ -13,6 +18,8 @@ const QString kIsDeleted = u"is_deleted"_s;
 const QString kIsReset = u"is_reset"_s;
 const QString kMessageEntity = u"Message"_s;
 const QString kFileEntity = u"File"_s;
+// A conversation of fewer members can be the one-to-one conversation with someone.
+constexpr std::size_t kDialogMemberLimit = 3;
 // The entities whose rows belong to one conversation by its id.
 const QStringList kConversationContents{kMessageEntity, kFileEntity};
 
@@ -44,14 +51,108 @@ std::shared_ptr<Conversation> ZVRepositorySession::conversationFromId(
     if (auto conversation = conversations_.value(conversationId)) {
         return conversation;
     }
+    if (conversationId.contains(u'@')) {
+        return dialogWithContact(conversationId);
+    }
     if (conversationId == Conversation::kNewConversationId) {
         return newConversation_;
     }
     return nullptr;
 }
 
-void ZVRepositorySession::conversationChanged(const std::shared_ptr<Conversation>& conversation) {
+// --- conversations the user starts ---
+
+std::shared_ptr<Conversation> ZVRepositorySession::createNewConversation() {
+    if (!repository_) {
+        return nullptr;
+    }
+    if (auto stored = repository_->fetchObjects(
+            QString(Conversation::kEntityName), u"conversation_id = $id"_s,
+            {{u"id"_s, QString(Conversation::kNewConversationId)}});
+        stored && !stored->empty()) {
+        for (const auto& conversation : *stored) {
+            repository_->deleteObject(conversation);
+        }
+        saveContext();
+    }
+    newConversation_.reset();
+    auto conversation =
+        repository_->createObjectOfClass<Conversation>(QString(Conversation::kEntityName));
     if (!conversation) {
+        ZVLogError(u"ZelvoDataModel::createNewConversation : InsertNewObject failed");
+        return nullptr;
+    }
+    conversation->setConversationId(QString(Conversation::kNewConversationId));
+    conversation->setCanPost(true);
+    conversation->setJoinMessageNr(0);
+    conversation->setLastMessageNr(0);
+    conversation->setInboxTime(platform::Scheduler::main().currentDate());
+    conversation->setRecordCompleteness(Conversation::RecordFull);
+    if (profile()) {
+        conversation->sortedMembers()->addContact(profile()->contactId());
+    }
+    conversation->awakeFromFetch();
+    newConversation_ = conversation;
+    return conversation;
+}
+
+std::shared_ptr<Conversation> ZVRepositorySession::cloneConversation(
+    const std::shared_ptr<Conversation>& source) {
+    auto conversation = createNewConversation();
+    if (!conversation || !source) {
+        return conversation;
+    }
+    const auto& from = source->sortedMembers();
+    const auto& to = conversation->sortedMembers();
+    if (const auto* teams = from->teams()) {
+        for (const auto& team : *teams) {
+            to->addTeam(team->teamId());
+        }
+    }
+    for (const auto& entry : *from) {
+        if (!entry->isLocalContact() && !entry->accountId().isEmpty()) {
+            to->addContact(entry->accountId());
+        }
+    }
+    // Labels follow the conversation's own operation once it can add them.
+    if (!source->labelIdsText().isEmpty()) {
+        conversation->setLabelIdsText(source->labelIdsText());
+        conversation->updateLabels();
+    }
+    return conversation;
+}
+
+std::shared_ptr<Conversation> ZVRepositorySession::dialogWithContact(const QString& email) {
+    const auto contact = contactFromEmail(email);
+    if (contact && !contact->dialogId().isEmpty()) {
+        if (auto dialog = conversations_.value(contact->dialogId())) {
+            return dialog;
+        }
+    }
+    const QString self = profile() ? profile()->contactId() : QString();
+    for (const auto& conversation : std::as_const(conversations_)) {
+        if (conversation->members().size() < kDialogMemberLimit &&
+            conversation->topic().isEmpty() && conversation->containsMemberWithId(self) &&
+            conversation->sortedMembers()->containsEmail(email)) {
+            return conversation;
+        }
+    }
+    auto conversation = createNewConversation();
+    if (!conversation) {
+        return nullptr;
+    }
+    if (contact) {
+        conversation->sortedMembers()->addContact(contact->accountId());
+    } else {
+        conversation->sortedMembers()->addEmail(email, QString());
+    }
+    conversation->commitChanges();
+    return conversation;
+}
+
+void ZVRepositorySession::conversationChanged(const std::shared_ptr<Conversation>& conversation) {
+    // A change the commit itself makes is part of that commit.
+    if (!conversation || inCommit_) {
         return;
     }
     if (inTransaction_) {
@@ -60,9 +161,62 @@ void ZVRepositorySession::conversationChanged(const std::shared_ptr<Conversation
         }
         return;
     }
+    commitConversations({{conversation->conversationId(), conversation}});
     if (conversation->needsSync()) {
         commitObject(conversation);
     }
+    announceUnreadCount();
+}
+
+void ZVRepositorySession::commitConversations(
+    const QHash<QString, std::shared_ptr<Conversation>>& conversations) {
+    const bool wasInCommit = std::exchange(inCommit_, true);
+    for (const auto& conversation : conversations) {
+        if (!conversation->isDeleted()) {
+            conversation->commitChanges();
+        }
+    }
+    inCommit_ = wasInCommit;
+}
+
+void ZVRepositorySession::scheduleSynchronizeConversations(
+    const QList<std::shared_ptr<Conversation>>& conversations) {
+    if (conversations.isEmpty()) {
+        return;
+    }
+    std::vector<std::weak_ptr<Conversation>> weak(conversations.begin(), conversations.end());
+    const std::weak_ptr<ZVRepositorySession> weakSelf =
+        std::static_pointer_cast<ZVRepositorySession>(shared_from_this());
+    conversationSyncs_.after(kConversationSyncDelay, [weakSelf, weak = std::move(weak)] {
+        const auto self = weakSelf.lock();
+        if (!self) {
+            return;
+        }
+        QList<std::shared_ptr<Conversation>> alive;
+        for (const auto& conversation : weak) {
+            if (auto locked = conversation.lock()) {
+                alive.append(std::move(locked));
+            }
+        }
+        self->synchronizeConversations(alive);
+    });
+}
+
+void ZVRepositorySession::synchronizeConversations(
+    const QList<std::shared_ptr<Conversation>>& conversations) {
+    // Not while accounts are being signed in or out.
+    if (ZVApi::api().loginStatus() != ZVApi::LoginStatusSignedIn) {
+        return;
+    }
+    for (const auto& conversation : conversations) {
+        if (conversation->needsSync()) {
+            commitObject(conversation);
+        }
+    }
+}
+
+void ZVRepositorySession::announceUnreadCount() {
+    changeValueForKey(QString(kUnreadCountKey));
 }
 
 std::shared_ptr<Conversation> ZVRepositorySession::conversationChangedWithId(
@@ -75,6 +229,13 @@ std::shared_ptr<Conversation> ZVRepositorySession::conversationChangedWithId(
     auto conversation = conversationFromId(conversationId);
     conversationChanged(conversation);
     return conversation;
+}
+
+void ZVRepositorySession::notifyContactsChanged(const QSet<QString>& contactIds) {
+    ZVApiSession::notifyContactsChanged(contactIds);
+    for (const auto& conversation : std::as_const(conversations_)) {
+        conversation->notifyContactChange(contactIds);
+    }
 }
 
 // --- the record ---

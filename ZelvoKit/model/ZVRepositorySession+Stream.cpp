@@ -71,12 +71,10 @@ void ZVRepositorySession::endTransaction() {
     inTransaction_ = false;
     const QHash<QString, std::shared_ptr<Conversation>> changed =
         std::exchange(changedConversations_, {});
-    for (const auto& conversation : changed) {
-        if (!conversation->isDeleted()) {
-            conversation->commitChanges();
-        }
-    }
+    scheduleSynchronizeConversations(changed.values());
+    commitConversations(changed);
     saveContext();
+    announceUnreadCount();
     if (!lastSaveFailed_) {
         return;
     }

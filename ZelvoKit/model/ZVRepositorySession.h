@@ -36,6 +36,10 @@ public:
     using ZVApiSession::handleConversation;
 
     static constexpr QLatin1StringView kSyncFullHistorySetting{"SyncFullHistory"};
+    // Announced after every answer and every committed conversation change.
+    static constexpr QLatin1StringView kUnreadCountKey{"unreadCount"};
+    // The conversations an answer changed are sent this long after it.
+    static constexpr platform::TimeInterval kConversationSyncDelay = 0.1;
     // A dirty entity that gives no request is committed again after this long.
     static constexpr platform::TimeInterval kCommitRetryDelay = 1.0;
 
@@ -79,8 +83,19 @@ public:
 
     // --- look-ups; none when nothing matches ---
 
-    // A stored conversation, or the unsaved one for "new"; a null id is logged.
+    // A stored conversation, the one-to-one conversation with an address ("@"), or the unsaved
+    // one for "new"; a null id is logged.
     std::shared_ptr<Conversation> conversationFromId(const QString& conversationId);
+
+    // --- conversations the user starts ---
+
+    // The unsaved conversation with the user as its only member; an earlier one is deleted.
+    std::shared_ptr<Conversation> createNewConversation();
+    // A new conversation with the source's teams, members and labels.
+    std::shared_ptr<Conversation> cloneConversation(const std::shared_ptr<Conversation>& source);
+    // The conversation of the user and the person of the address: their dialog, an untitled
+    // conversation of the two, or a new one with them added.
+    std::shared_ptr<Conversation> dialogWithContact(const QString& email);
     std::shared_ptr<Contact> contactFromId(const QString& accountId);
     std::shared_ptr<Contact> contactFromEmail(const QString& email);
     // By id, then by address: an address on the service's own host by its address name first.
@@ -126,12 +141,17 @@ public:
     // preview.
     virtual void notifyFileChanged(const std::shared_ptr<File>& file);
 
+    // Besides the observers, every conversation follows the changed names.
+    void notifyContactsChanged(const QSet<QString>& contactIds) override;
+
     void startTransaction() override;
     void endTransaction() override;
     bool inTransaction() const { return inTransaction_; }
     // The conversation changed: inside a transaction it is only collected for the commit at the
     // transaction's end.
     void conversationChanged(const std::shared_ptr<Conversation>& conversation);
+    // Commits each conversation that has changes to send, unless accounts are being signed in.
+    void synchronizeConversations(const QList<std::shared_ptr<Conversation>>& conversations);
     // The conversation of the id, registered as changed; none for an unknown id.
     std::shared_ptr<Conversation> conversationChangedWithId(const QString& conversationId);
     // The conversations changed in the open transaction.
@@ -181,6 +201,10 @@ private:
     void loadContacts();
     void loadObjectsWithoutContacts();
     void loadConversations();
+    void commitConversations(const QHash<QString, std::shared_ptr<Conversation>>& conversations);
+    void scheduleSynchronizeConversations(
+        const QList<std::shared_ptr<Conversation>>& conversations);
+    void announceUnreadCount();
     void deleteConversation(const std::shared_ptr<Conversation>& conversation);
     // Moves the rows stored under one conversation id to another.
     void moveConversationContents(const QString& fromId, const QString& toId);
@@ -212,6 +236,10 @@ private:
 
     bool inTransaction_ = false;
     QHash<QString, std::shared_ptr<Conversation>> changedConversations_;
+    // A conversation's commit is running; the changes it makes are its own.
+    bool inCommit_ = false;
+    // Sends of the conversations an answer changed; they end with the session.
+    platform::TimerGroup conversationSyncs_;
     // The last save of the store was rolled back.
     bool lastSaveFailed_ = false;
     // The stream position the open transaction started from: what the account falls back to

@@ -1,6 +1,7 @@
 #include "tests/emulator/EmulatorJson.h"
 #include "tests/emulator/ServiceEmulator.h"
 
+#include <QtCore/QRegularExpression>
 #include <QtCore/QSet>
 
 #include <algorithm>
@@ -61,6 +62,7 @@ struct ServiceEmulator::ConversationBook {
                            {u"autojoin_url"_s, conversation.joinKey}};
         if (!conversation.teams.isEmpty()) {
             record.insert(u"team_ids"_s, QJsonArray::fromStringList(conversation.teams));
+            record.insert(u"teams"_s, QJsonArray::fromStringList(conversation.teams));
         }
         return record;
     }
@@ -116,6 +118,12 @@ QStringList split(const QJsonValue& value, QChar separator) {
         parts.append(part.trimmed());
     }
     return parts;
+}
+
+// Addresses as callers list them: one string, separated by commas, semicolons or blanks.
+QStringList addresses(const QJsonValue& value) {
+    static const QRegularExpression separators(u"[,;\\s]+"_s);
+    return value.toString().split(separators, Qt::SkipEmptyParts);
 }
 
 QStringList strings(const QJsonValue& value) {
@@ -237,8 +245,26 @@ void ServiceEmulator::installSessionActionRoutes() {
         });
     };
 
-    route(u"conversation/create"_s, Access::Session, [this, book, publish](Call& call) {
-        if (!call.body().value(u"emails"_s).isString()) {
+    // Members named by address or by account id, each once. An address of no account takes part
+    // by e-mail and is not a member of the service.
+    const auto addMembers = [this](Book::Conversation& conversation, const QJsonValue& emails,
+                                   const QJsonValue& accountIds) {
+        QStringList ids = strings(accountIds);
+        for (const QString& email : addresses(emails)) {
+            if (const std::optional<Account> member = account(email)) {
+                ids.append(member->accountId);
+            }
+        }
+        for (const QString& id : std::as_const(ids)) {
+            if (!conversation.members.contains(id)) {
+                conversation.members.append(id);
+            }
+        }
+    };
+
+    route(u"conversation/create"_s, Access::Session, [book, publish, addMembers](Call& call) {
+        const QJsonValue emails = call.body().value(u"emails"_s);
+        if (!emails.isUndefined() && !emails.isString()) {
             return badRequest(u"emails is not a string"_s);
         }
         Book::Conversation conversation;
@@ -246,12 +272,22 @@ void ServiceEmulator::installSessionActionRoutes() {
         conversation.joinKey = conversation.id;
         conversation.topic = call.body().value(u"topic"_s).toString();
         conversation.members.append(call.account->accountId);
-        for (const QString& email : split(call.body().value(u"emails"_s), u',')) {
-            const std::optional<Account> member = account(email);
-            if (member && !conversation.members.contains(member->accountId)) {
-                conversation.members.append(member->accountId);
+        conversation.teams = strings(call.body().value(u"team_ids"_s));
+        // A group forked from a dialog starts with the dialog's members.
+        if (const QString fork = call.body().value(u"fork_conversation_id"_s).toString();
+            !fork.isEmpty()) {
+            const std::lock_guard lock(book->mutex);
+            const auto it = book->conversations.find(fork);
+            if (it == book->conversations.end()) {
+                return unknownConversation();
+            }
+            for (const QString& member : it->second.members) {
+                if (!conversation.members.contains(member)) {
+                    conversation.members.append(member);
+                }
             }
         }
+        addMembers(conversation, emails, call.body().value(u"account_ids"_s));
         const QJsonObject record = Book::record(conversation);
         {
             const std::lock_guard lock(book->mutex);
@@ -286,21 +322,73 @@ void ServiceEmulator::installSessionActionRoutes() {
         return Reply::ok({{u"header"_s, record}});
     });
 
-    onConversation(u"conversation/store/"_s, [](Call& call, Book::Conversation& conversation,
-                                                Book::Events& events) {
-        for (const QString& id : strings(call.body().value(u"remove_account_ids"_s))) {
-            conversation.members.removeAll(id);
-            events.append({id, Book::record(conversation)});
+    // The one-to-one conversation of the caller and another account, made when missing.
+    route(u"account/dialog"_s, Access::Session, [this, book, publish](Call& call) {
+        std::optional<Account> other;
+        if (const QString id = call.body().value(u"contact_id"_s).toString(); !id.isEmpty()) {
+            other = account(id);
+        } else {
+            other = account(call.body().value(u"contact_email"_s).toString());
         }
-        for (const QString& id : strings(call.body().value(u"remove_team_ids"_s))) {
-            conversation.teams.removeAll(id);
+        if (!other) {
+            return Reply::error(430, u"unknown_email"_s);
         }
-        if (call.body().value(u"topic"_s).isString()) {
-            conversation.topic = call.body().value(u"topic"_s).toString();
+        const QStringList pair{call.account->accountId, other->accountId};
+        Book::Events events;
+        QJsonObject record;
+        {
+            const std::lock_guard lock(book->mutex);
+            auto it = std::ranges::find_if(book->conversations, [&](const auto& entry) {
+                const Book::Conversation& c = entry.second;
+                return c.topic.isEmpty() && c.members.size() == 2 && c.members.contains(pair[0]) &&
+                       c.members.contains(pair[1]);
+            });
+            if (it == book->conversations.end()) {
+                Book::Conversation conversation;
+                conversation.id = newUuid();
+                conversation.joinKey = conversation.id;
+                conversation.members = pair;
+                it = book->conversations.emplace(conversation.id, conversation).first;
+            }
+            record = Book::record(it->second);
+            Book::toMembers(it->second, record, events);
         }
-        Book::toMembers(conversation, Book::record(conversation), events);
-        return Reply::ok();
+        publish(events);
+        return Reply::ok(
+            {{u"conversation_id"_s, record.value(u"conversation_id"_s)}, {u"header"_s, record}});
     });
+
+    onConversation(
+        u"conversation/store/"_s,
+        [this, addMembers](Call& call, Book::Conversation& conversation, Book::Events& events) {
+            addMembers(conversation, call.body().value(u"add_emails"_s),
+                       call.body().value(u"add_account_ids"_s));
+            for (const QString& id : strings(call.body().value(u"add_team_ids"_s))) {
+                if (!conversation.teams.contains(id)) {
+                    conversation.teams.append(id);
+                }
+            }
+            // Members go by account id under either of the keys callers use, or by address.
+            QStringList removed = strings(call.body().value(u"remove_account_ids"_s));
+            removed += strings(call.body().value(u"remove_ids"_s));
+            for (const QString& email : strings(call.body().value(u"remove_addrs"_s))) {
+                if (const std::optional<Account> member = account(email)) {
+                    removed.append(member->accountId);
+                }
+            }
+            for (const QString& id : std::as_const(removed)) {
+                conversation.members.removeAll(id);
+                events.append({id, Book::record(conversation)});
+            }
+            for (const QString& id : strings(call.body().value(u"remove_team_ids"_s))) {
+                conversation.teams.removeAll(id);
+            }
+            if (call.body().value(u"topic"_s).isString()) {
+                conversation.topic = call.body().value(u"topic"_s).toString();
+            }
+            Book::toMembers(conversation, Book::record(conversation), events);
+            return Reply::ok();
+        });
 
     onConversation(u"conversation/add_members/"_s,
                    [this](Call& call, Book::Conversation& conversation, Book::Events& events) {
@@ -316,6 +404,10 @@ void ServiceEmulator::installSessionActionRoutes() {
                        Book::toMembers(conversation, Book::record(conversation), events);
                        return Reply::ok();
                    });
+
+    // The account opened the conversation; other members would see it in their activity.
+    onConversation(u"conversation/show_activity/"_s,
+                   [](Call&, Book::Conversation&, Book::Events&) { return Reply::ok(); });
 
     onConversation(u"conversation/leave/"_s,
                    [](Call& call, Book::Conversation& conversation, Book::Events& events) {
