@@ -15,6 +15,7 @@
 #include <optional>
 #include <vector>
 
+class Conversation;
 class File;
 class ZVApiRequest;
 class ZVJsonParser;
@@ -116,6 +117,12 @@ public:
     void setPinWeightValue(std::optional<double> weight);
 
     // --- in memory only ---
+
+    // The conversation that holds the message; none for one read on its own.
+    std::shared_ptr<Conversation> conversation() const { return conversation_.lock(); }
+    void setConversation(const std::shared_ptr<Conversation>& conversation) {
+        conversation_ = conversation;
+    }
 
     // The rank from the last search answer; 0 otherwise.
     std::int64_t searchWeight() const { return searchWeight_; }
@@ -237,6 +244,7 @@ private:
     int subject_;
     int cleanedHtml_;
 
+    std::weak_ptr<Conversation> conversation_;
     std::shared_ptr<ZVMessageRepresentation> representation_;
     std::int64_t searchWeight_ = 0;
     QString markedText_;
