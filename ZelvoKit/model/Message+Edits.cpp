@@ -2,6 +2,7 @@
 
 #include "ZelvoKit/ZelvoApi/account/ZVUserProfile.h"
 #include "ZelvoKit/ZelvoApi/api/ZVApiRequest.h"
+#include "ZelvoKit/model/Conversation.h"
 #include "ZelvoKit/model/File.h"
 #include "ZelvoKit/model/ZVClassificators.h"
 #include "ZelvoKit/model/ZVMarkupServices.h"
@@ -16,6 +17,7 @@ using namespace Qt::Literals::StringLiterals;
 
 const QString kMessageKey = u"message"_s;
 const QString kSubjectKey = u"subject"_s;
+const QString kMessagesKey = u"messages"_s;
 const QString kStoreMethod = u"message/store/%@"_s;
 const QString kDeletedWord = u"is_deleted"_s;
 constexpr int kTagBits = 32;
@@ -28,6 +30,24 @@ std::uint32_t bit(int number) {
 }
 
 }  // namespace
+
+// --- dirty fields ---
+
+void Message::setField(int field, bool dirty) {
+    ZVManagedObject::setField(field, dirty);
+    if (dirty) {
+        if (const auto owner = conversation()) {
+            owner->setField(Conversation::FieldMessageEdit, true);
+        }
+    }
+}
+
+void Message::announceToConversation(const QStringList& keys) {
+    if (const auto owner = conversation()) {
+        owner->willChangeProperties(keys);
+        owner->scheduleNotifyPropertyChanges();
+    }
+}
 
 // --- files ---
 
@@ -84,6 +104,16 @@ void Message::editBody(const QString& text, const Files& files) {
         text, keys.isEmpty() ? std::nullopt : std::optional<QStringList>(keys)));
     resetRepresentation();
     setField(FieldBody, true);
+    QStringList changed{kMessagesKey};
+    if (const auto owner = conversation()) {
+        if (owner->inboxMessageNr() == messageNr() || owner->pendingMessageNr() == messageNr()) {
+            changed.append(u"inboxMessageText"_s);
+        }
+    }
+    if (isPinned()) {
+        changed.append(u"pinnedMessages"_s);
+    }
+    announceToConversation(changed);
     didChangeValueForKey(kMessageKey);
 }
 
@@ -134,6 +164,7 @@ void Message::deleteMessage() {
     resetRepresentation();
     setTags({TagDeleted}, {TagTodo, TagDone, TagPin, TagUnpin});
     setPinWeightValue(std::nullopt);
+    announceToConversation({kMessagesKey});
 }
 
 void Message::disableUrlPreviews() {
@@ -145,6 +176,7 @@ void Message::disableUrlPreviews() {
     }
     setField(FieldUrlPreviews, true);
     updateRepresentation();
+    announceToConversation({kMessagesKey});
 }
 
 void Message::setPinWeight(double weight) {
@@ -233,6 +265,9 @@ std::shared_ptr<ZVApiRequest> Message::getStoreRequest(bool isRetry) {
         }
     } else {
         arguments.insert(u"tags"_s, QJsonArray{kDeletedWord});
+    }
+    if (const auto owner = conversation(); owner && owner->fwMessageNr()) {
+        arguments.insert(u"from_message_nr"_s, qint64(*owner->fwMessageNr()));
     }
     if (isRetry) {
         arguments.insert(u"is_retry"_s, true);

@@ -186,6 +186,10 @@ public:
     using ZVManagedObject::setField;
     using Files = std::vector<std::shared_ptr<File>>;
 
+    // Marking a field dirty also marks the conversation's message-edit field, through which the
+    // session's commit sends the message's store request.
+    void setField(int field, bool dirty) override;
+
     // The file itself when it is free or already this message's; a copy when it belongs to
     // another message. Null when no copy can be made.
     std::shared_ptr<File> absorbFile(const std::shared_ptr<File>& file);
@@ -225,6 +229,8 @@ private:
     void readAssignees(ZVJsonParser& parser);
     void readHtmlEmail(ZVJsonParser& parser);
     void updateAssignees();
+    // Tells the conversation's observers, within the batching delay, that its messages changed.
+    void announceToConversation(const QStringList& keys);
 
     int conversationId_;
     int messageNr_;

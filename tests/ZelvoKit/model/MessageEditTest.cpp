@@ -246,4 +246,33 @@ TEST_F(MessageEditTest, UnpinningAPinOthersEditedArchivesIt) {
     EXPECT_EQ(own->tags(), 0u);
 }
 
+TEST_F(MessageEditTest, AnEditInAConversationIsSentThroughIt) {
+    ASSERT_EQ(applyLocally(session_, {modeltest::streamRecord(
+                                         u"conv"_s, {{u"conversation_id"_s, kConversationId},
+                                                     {u"fw_message_nr"_s, 42},
+                                                     {u"inbox_message_nr"_s, kPosted}})}),
+              nullptr);
+    const auto conversation = session_->conversations().value(kConversationId);
+    ASSERT_TRUE(conversation);
+    const auto message = newMessage(kPosted);
+    message->setConversation(conversation);
+    QStringList heard;
+    const auto token = conversation->observe(QStringList{u"messages"_s, u"inboxMessageText"_s},
+                                             [&](const QString& key) { heard << key; });
+
+    message->edit(u"changed"_s);
+    EXPECT_TRUE(conversation->isFieldDirty(Conversation::FieldMessageEdit));
+    EXPECT_EQ(argumentsOf(message->getStoreRequest(false)).value(u"from_message_nr"_s),
+              QJsonValue(42));
+    EXPECT_TRUE(heard.isEmpty()) << "told together, after the batching delay";
+    scheduler().advance(ZVManagedObject::kNotificationDelay);
+    heard.sort();
+    EXPECT_EQ(heard, (QStringList{u"inboxMessageText"_s, u"messages"_s}));
+
+    // Clearing a field leaves the conversation as it is.
+    conversation->setField(Conversation::FieldMessageEdit, false);
+    message->setField(Message::FieldBody, false);
+    EXPECT_FALSE(conversation->isFieldDirty(Conversation::FieldMessageEdit));
+}
+
 }  // namespace
