@@ -1,6 +1,8 @@
 #pragma once
 
+#include "ZelvoKit/model/ZVConversationLoadRequest.h"
 #include "ZelvoKit/model/ZVManagedObject.h"
+#include "ZelvoKit/model/ZVMessageArray.h"
 #include "ZelvoKit/support/base/ZVError.h"
 
 #include <QtCore/QDateTime>
@@ -207,6 +209,75 @@ public:
     std::int64_t extractFlags(ZVJsonParser& parser) const;
 
     // --- loading and the message window (Conversation+Loading.cpp) ---
+    //
+    // Only a window of consecutive messages is in memory, read from the store by number range and
+    // grown backward as the user scrolls up. What the store lacks is asked of the service through
+    // one pending load request, which the session's commit sends.
+
+    // What the conversation screen shows above its first message.
+    enum StartType : int {
+        StartMoreAbove = 0,
+        StartLoading = 1,
+        StartBeginning = 2,
+        StartJoined = 3,
+        StartDisclosed = 4,
+        StartDeleted = 5,
+    };
+
+    // Replaces the pending load request and asks the session to send it.
+    void setLoadRequest(int type, std::int64_t messageNr);
+    // The load request's call ended, either way.
+    void clearLoadRequest();
+    const std::optional<ZVConversationLoadRequest>& loadRequest() const { return loadRequest_; }
+    bool isLoading() const { return loadRequest_.has_value(); }
+    // Asks the messages missing before (or after) the message.
+    void fillGapFromMessageNr(std::int64_t messageNr, bool directionBefore);
+    // Whether the store lacks messages it should hold, with no load request pending.
+    bool needsMessageLoad() const;
+    // Dirty fields, a message load that is needed, or a pending load request.
+    bool needsSync() const override;
+    std::int64_t numberOfLocalMessagesRequired() const;
+    std::int64_t numberOfLocalMessagesPresent() const;
+
+    // The stored messages from..to, inclusive, by number; with `expectPresent` a break in the
+    // chain of predecessors is logged (the messages present are used all the same).
+    ZVMessageArray loadMessagesFrom(std::int64_t from, std::int64_t to, bool expectPresent);
+    // The number of the stored message with that inbox number; 0 when none.
+    std::int64_t messageNrFromInboxMessageNr(std::int64_t inboxNr);
+    // The first window: 20 inbox messages or 20 numbers back from the end, whichever reaches
+    // further, not below the stored back edge, always down to the read horizon.
+    ZVMessageArray loadRecentMessages();
+    // A stored message with edits not yet sent; none when there is none.
+    std::shared_ptr<Message> getUncommittedMessage();
+    // Opens the window (the screen calls it when it opens) and asks what the store lacks.
+    void loadMessages();
+    // One page further back: from the store, else from the service.
+    void loadMoreMessages();
+    // Brings the message and its neighbours into the window; asks the service for its context
+    // when the store lacks it. None while the message is not there.
+    std::shared_ptr<Message> loadMessage(std::int64_t messageNr);
+    // `count` loaded neighbours in `direction` (+1 or -1) follow on without a break.
+    bool contiguousMessagesExistAround(std::int64_t messageNr, int count, int direction);
+    bool contextMessagesExistAround(std::int64_t messageNr);
+    // Holds the stored messages of the range in memory while an answer is applied, so that
+    // look-ups inside it cost no store read.
+    void loadMessageCacheRange(std::int64_t location, std::int64_t length);
+    void dropMessageCache();
+    // The cache range, the window, then (for a number the store should hold, or always with
+    // `searchOutsideSyncRange`) the store.
+    std::shared_ptr<Message> messageByNumber(std::int64_t messageNr,
+                                             bool searchOutsideSyncRange = false);
+    bool messageExistsForNr(std::int64_t messageNr) const;
+    // The nearest message in the direction that exists; none past the ends.
+    std::shared_ptr<Message> nextMessageFromNr(std::int64_t messageNr, int direction);
+    int startType() const;
+    std::int64_t firstLoadedMessage() const { return firstLoadedMessage_; }
+    // The window; null until loaded.
+    const std::shared_ptr<ZVMessageArray>& messages() const { return messages_; }
+    // The pages closed: the window and the pending load go.
+    void releaseMessages();
+    // The service reset the conversation's messages: stored ones leave the window, local ones stay.
+    void deleteMessages();
 
     // --- horizons, unread and inbox counts (Conversation+Horizons.cpp) ---
 
@@ -345,6 +416,11 @@ private:
 
     std::shared_ptr<Conversation> self();
 
+    // Loading steps.
+    void logMissingMessages(const ZVMessageArray& array, std::int64_t from, std::int64_t to) const;
+    bool isInCacheRange(std::int64_t messageNr) const;
+    std::shared_ptr<Message> fetchMessage(std::int64_t messageNr);
+
     // Serialisation steps.
     void readCompleteness(ZVJsonParser& parser);
     void readReadHorizon(ZVJsonParser& parser);
@@ -361,4 +437,12 @@ private:
     std::shared_ptr<ZVConversationMembers> sortedMembers_;
     platform::TimerHandle syncTimer_;
     QString topicText_;
+
+    // The message window and its loading.
+    std::shared_ptr<ZVMessageArray> messages_;
+    std::int64_t firstLoadedMessage_ = 0;
+    std::optional<ZVConversationLoadRequest> loadRequest_;
+    ZVMessageArray cachedMessages_;
+    std::int64_t cacheLocation_ = 0;
+    std::int64_t cacheLength_ = 0;
 };

@@ -157,7 +157,7 @@ std::optional<double> Message::pinWeight() const {
     return doubleValue(pinWeight_);
 }
 
-void Message::setPinWeight(std::optional<double> weight) {
+void Message::setPinWeightValue(std::optional<double> weight) {
     if (weight) {
         setDouble(pinWeight_, *weight);
     } else {

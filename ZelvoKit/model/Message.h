@@ -13,7 +13,11 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
+class Conversation;
+class File;
+class ZVApiRequest;
 class ZVJsonParser;
 
 // One message of a conversation: poster, number, type, tag bits, body (message XML), subject,
@@ -43,11 +47,23 @@ public:
         TagUnlock = 2,
         TagNewSheet = 3,
         TagShared = 4,
+        TagEditedByOthers = 5,
         TagHidden = 6,
         TagTodo = 15,
         TagDone = 16,
         TagArchived = 20,
         TagDeleted = 21,
+    };
+
+    // Bits of the dirty mask: what a local edit changed and the store request sends.
+    enum Field : int {
+        FieldBody = 0,
+        FieldTags = 1,
+        FieldAttachments = 2,
+        FieldPinWeight = 3,
+        FieldAssignees = 4,
+        FieldUrlPreviews = 5,
+        FieldSubject = 6,
     };
 
     explicit Message(const platform::EntityDescription& entity);
@@ -97,9 +113,16 @@ public:
     void setPrevMessageNr(std::int64_t nr) { setInteger(prevMessageNr_, nr); }
     void setInboxNr(std::int64_t nr) { setInteger(inboxNr_, nr); }
     void setSubject(const QString& subject) { setString(subject_, subject); }
-    void setPinWeight(std::optional<double> weight);
+    // A plain store, not a local edit (see setPinWeight).
+    void setPinWeightValue(std::optional<double> weight);
 
     // --- in memory only ---
+
+    // The conversation that holds the message; none for one read on its own.
+    std::shared_ptr<Conversation> conversation() const { return conversation_.lock(); }
+    void setConversation(const std::shared_ptr<Conversation>& conversation) {
+        conversation_ = conversation;
+    }
 
     // The rank from the last search answer; 0 otherwise.
     std::int64_t searchWeight() const { return searchWeight_; }
@@ -158,6 +181,46 @@ public:
     // The body as the user would type it, quotes left out (to quote the message).
     QString plainMessageWithMarkup() const;
 
+    // --- local edits (Message+Edits.cpp): shown at once, sent by the store request ---
+
+    using ZVManagedObject::setField;
+    using Files = std::vector<std::shared_ptr<File>>;
+
+    // Marking a field dirty also marks the conversation's message-edit field, through which the
+    // session's commit sends the message's store request.
+    void setField(int field, bool dirty) override;
+
+    // The file itself when it is free or already this message's; a copy when it belongs to
+    // another message. Null when no copy can be made.
+    std::shared_ptr<File> absorbFile(const std::shared_ptr<File>& file);
+    // Each file absorbed; one without an attachment id gets "file_<position>". Copies that cannot
+    // be made are left out.
+    Files absorbFiles(const Files& files);
+    // The body becomes the encoded text with the files attached.
+    void editBody(const QString& text, const Files& files);
+    // The same, with the files the display model lists.
+    void edit(const QString& text);
+    // A null subject removes it.
+    void editSubject(const QString& subject);
+    // Sets the bits of `set`, then clears those of `clear`; numbers outside 0 to 31 are ignored.
+    // An unchanged mask is no edit.
+    void setTags(const QList<int>& set, const QList<int>& clear);
+    void pin();
+    // A pin that others edited goes to the pin archive instead of being unshared.
+    void unpin();
+    // Marks a posted message deleted; the body stays until the service says otherwise.
+    void deleteMessage();
+    void disableUrlPreviews();
+    void setPinWeight(double weight);
+    void setAssignees(const QStringList& accountIds);
+
+    // The store request of the dirty fields (all fields of a pending message); none when there
+    // is nothing to send or an attachment has not reached the service. A failure other than a
+    // refusal (400 to 499) makes the fields dirty again.
+    std::shared_ptr<ZVApiRequest> getStoreRequest(bool isRetry);
+    // None for a pending message: the outgoing queue sends those.
+    std::shared_ptr<ZVApiRequest> getMessageSyncRequest();
+
 private:
     void readBody(ZVJsonParser& parser);
     // Deletes the stored files that the new body no longer names.
@@ -166,6 +229,8 @@ private:
     void readAssignees(ZVJsonParser& parser);
     void readHtmlEmail(ZVJsonParser& parser);
     void updateAssignees();
+    // Tells the conversation's observers, within the batching delay, that its messages changed.
+    void announceToConversation(const QStringList& keys);
 
     int conversationId_;
     int messageNr_;
@@ -185,6 +250,7 @@ private:
     int subject_;
     int cleanedHtml_;
 
+    std::weak_ptr<Conversation> conversation_;
     std::shared_ptr<ZVMessageRepresentation> representation_;
     std::int64_t searchWeight_ = 0;
     QString markedText_;

@@ -82,7 +82,7 @@ public:
     std::uint32_t uncommittedFields() const;
     // 0 removes the value.
     void setUncommittedFields(std::uint32_t mask);
-    bool needsSync() const { return uncommittedFields() != 0; }
+    virtual bool needsSync() const { return uncommittedFields() != 0; }
     bool isFieldDirty(int field) const;
     // Sets or clears the bit of `field`; a field outside the mask changes nothing. Overriders add
     // `using ZVManagedObject::setField;` so that the record form stays visible.

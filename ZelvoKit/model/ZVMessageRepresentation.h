@@ -5,7 +5,9 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
+class File;
 class Message;
 
 // The display model of one message. The rich-text layer installs its own subclass at start-up
@@ -32,7 +34,17 @@ public:
     // those words in what it shows.
     virtual bool highlightMatch(const QString& text);
 
+    using Files = std::vector<std::shared_ptr<File>>;
+    // The message's attachments, pending uploads included, in the body's order; nothing when it
+    // has none. Until files are absorbed, the stored files the body names.
+    virtual std::optional<Files> files();
+    // The stored link previews of the message.
+    virtual Files urlPreviews();
+    // Appends files that now belong to the message.
+    virtual void absorbFiles(const Files& files);
+
 private:
     std::weak_ptr<Message> message_;
+    std::optional<Files> files_;
     std::optional<QString> localizedText_;
 };

@@ -56,9 +56,16 @@ ZVErrorPtr ZVRepositorySession::handleMessage(ZVJsonParser& record) {
         return record.error();
     }
 
-    std::shared_ptr<Message> message = messageFromKey(conversationId, *messageNr);
+    // A conversation the account does not know yet still gets its messages stored by key.
+    const std::shared_ptr<Conversation> conversation = conversationChangedWithId(conversationId);
+    std::shared_ptr<Message> message = conversation
+                                           ? conversation->messageByNumber(*messageNr, true)
+                                           : messageFromKey(conversationId, *messageNr);
     if (deleted) {
         ZVLogError(u"DeleteMessage: %@:%@", conversationId, *messageNr);
+        if (conversation && conversation->messages()) {
+            conversation->messages()->removeMessageNr(*messageNr);
+        }
         if (message) {
             deleteObject(message);
         }
@@ -80,10 +87,14 @@ ZVErrorPtr ZVRepositorySession::handleMessage(ZVJsonParser& record) {
         ZVLogError(u"MessageFromJson: %@ => %@", recordText(record), error->description());
         return error;
     }
+    message->setConversation(conversation);
     if (created) {
         ZVApi& api = ZVApi::api();
-        api.sessionStats()->reportReceivedMessage();
-        api.cumulativeStats()->reportReceivedMessage();
+        for (const auto& stats : {api.sessionStats(), api.cumulativeStats()}) {
+            if (stats) {
+                stats->reportReceivedMessage();
+            }
+        }
     }
     return nullptr;
 }

@@ -43,7 +43,7 @@ MessagePtr makeMessage(const Fields& f) {
     message->setPrevMessageNr(f.prev.value_or(f.nr - 1));
     message->setTags(f.tags);
     message->setMessage(f.body);
-    message->setPinWeight(f.pinWeight);
+    message->setPinWeightValue(f.pinWeight);
     message->setSearchWeight(f.searchWeight);
     if (!f.sender.isNull()) {
         message->setValue(u"sender_name", f.sender);

@@ -1,0 +1,233 @@
+#include "ZelvoKit/model/Conversation.h"
+
+#include "tests/ZelvoKit/model/RepositoryTestSupport.h"
+
+#include "ZelvoKit/ZelvoApi/api/ZVApi.h"
+#include "platform/store/ManagedObjectContext.h"
+
+#include <sqlite3.h>
+
+namespace {
+
+using namespace Qt::Literals::StringLiterals;
+using modeltest::streamRecord;
+using Load = ZVConversationLoadRequest;
+
+const QString kId = u"5c0f2d1e-8a7b-4c3d-9e2f-0a1b2c3d4e5f"_s;
+constexpr qint64 kLast = 200;
+// The store lacks these: the service never sent them.
+constexpr qint64 kHoleFirst = 101;
+constexpr qint64 kHoleLast = 120;
+
+// Counts the statements the store runs.
+struct StatementCounter {
+    int statements = 0;
+
+    void attach(sqlite3* db) {
+        sqlite3_trace_v2(
+            db, SQLITE_TRACE_STMT,
+            [](unsigned, void* data, void*, void*) {
+                ++static_cast<StatementCounter*>(data)->statements;
+                return 0;
+            },
+            this);
+    }
+};
+
+std::vector<std::int64_t> numbersOf(const ZVMessageArray& array) {
+    std::vector<std::int64_t> numbers;
+    for (const auto& message : array) {
+        numbers.push_back(message->messageNr());
+    }
+    return numbers;
+}
+
+std::vector<std::int64_t> range(std::int64_t from, std::int64_t to) {
+    std::vector<std::int64_t> numbers;
+    for (std::int64_t nr = from; nr <= to; ++nr) {
+        if (nr < kHoleFirst || nr > kHoleLast) {
+            numbers.push_back(nr);
+        }
+    }
+    return numbers;
+}
+
+// A conversation of 200 messages, numbered and inbox-numbered alike, whose store lacks 101 to 120.
+class ConversationLoadingTest : public modeltest::SignedInTest {
+protected:
+    void SetUp() override {
+        SignedInTest::SetUp();
+        QList<QJsonObject> records{streamRecord(u"conv"_s, {{u"conversation_id"_s, kId},
+                                                            {u"is_init"_s, true},
+                                                            {u"join_message_nr"_s, 1},
+                                                            {u"bw_message_nr"_s, 1},
+                                                            {u"fw_message_nr"_s, kLast},
+                                                            {u"last_message_nr"_s, kLast},
+                                                            {u"show_message_nr"_s, kLast},
+                                                            {u"read_message_nr"_s, 190},
+                                                            {u"inbox_message_nr"_s, kLast}})};
+        for (qint64 nr : range(1, kLast)) {
+            records.append(streamRecord(u"message"_s, {{u"conversation_id"_s, kId},
+                                                       {u"message_nr"_s, nr},
+                                                       {u"inbox_nr"_s, nr},
+                                                       {u"prev_message_nr"_s, nr - 1},
+                                                       {u"mk_message_type"_s, u"text"_s},
+                                                       {u"message"_s, u"<msg>m</msg>"_s}}));
+        }
+        const ZVErrorPtr error = applyLocally(session_, records);
+        ASSERT_EQ(error, nullptr) << error->description().toStdString();
+        conversation_ = session_->conversations().value(kId);
+        ASSERT_TRUE(conversation_);
+    }
+
+    std::vector<std::int64_t> window() const { return numbersOf(*conversation_->messages()); }
+
+    std::shared_ptr<Conversation> conversation_;
+};
+
+TEST_F(ConversationLoadingTest, TheFirstWindowAndThePagesBeforeIt) {
+    int messagesHeard = 0;
+    const auto token = conversation_->observe(QStringList{u"messages"_s},
+                                              [&](const QString&) { ++messagesHeard; });
+    conversation_->loadMessages();
+    // 20 inbox messages back from the inbox message, which reaches no further than 20 numbers.
+    EXPECT_EQ(window(), range(180, kLast));
+    EXPECT_EQ(conversation_->firstLoadedMessage(), 180);
+    EXPECT_FALSE(conversation_->isLoading()) << "the store holds everything up to the end";
+    EXPECT_EQ(messagesHeard, 1);
+
+    // A page is 30 inbox messages.
+    conversation_->loadMoreMessages();
+    EXPECT_EQ(window(), range(150, kLast));
+    EXPECT_EQ(conversation_->firstLoadedMessage(), 150);
+    EXPECT_EQ(messagesHeard, 2);
+
+    // No message of inbox number 120 is stored: the page reaches down to the back edge, the hole
+    // shows as a gap in the window, and the gap's button asks for what precedes 121.
+    conversation_->loadMoreMessages();
+    EXPECT_EQ(window(), range(1, kLast));
+    EXPECT_EQ(conversation_->firstLoadedMessage(), 1);
+    const auto& messages = *conversation_->messages();
+    const qsizetype afterHole = messages.indexOfMessageNr(kHoleLast + 1);
+    EXPECT_EQ(messages.backwardRelationshipOfMessageAtIndex(afterHole),
+              ZVMessageArray::RelationGap);
+    EXPECT_EQ(messages.forwardRelationshipOfMessageAtIndex(afterHole - 1),
+              ZVMessageArray::RelationGap);
+    EXPECT_FALSE(conversation_->isLoading());
+    conversation_->fillGapFromMessageNr(kHoleLast + 1, true);
+    EXPECT_EQ(conversation_->loadRequest(), Load(Load::GapBefore, kHoleLast + 1));
+
+    // At the join point there is nothing further back.
+    conversation_->clearLoadRequest();
+    conversation_->loadMoreMessages();
+    EXPECT_FALSE(conversation_->isLoading());
+    EXPECT_EQ(messagesHeard, 3);
+    EXPECT_EQ(conversation_->startType(), Conversation::StartBeginning);
+}
+
+TEST_F(ConversationLoadingTest, ALinkedMessageWithItsNeighboursAndTheContextRequest) {
+    conversation_->loadMessages();
+    // Ten either side, from the store; five either side follow on, so nothing is asked.
+    const auto linked = conversation_->loadMessage(50);
+    ASSERT_TRUE(linked);
+    EXPECT_EQ(linked->messageNr(), 50);
+    EXPECT_EQ(linked->conversation(), conversation_);
+    EXPECT_EQ(window(), [] {
+        auto numbers = range(40, 60);
+        const auto tail = range(180, kLast);
+        numbers.insert(numbers.end(), tail.begin(), tail.end());
+        return numbers;
+    }());
+    EXPECT_FALSE(conversation_->isLoading());
+
+    // The window now starts below what it reached down to: a page backward asks for the gap
+    // before its first message instead of reading the store.
+    conversation_->loadMoreMessages();
+    EXPECT_EQ(conversation_->loadRequest(), Load(Load::GapBefore, 40));
+    conversation_->clearLoadRequest();
+
+    // Beside the hole the store lacks the context: the service is asked for it.
+    ASSERT_TRUE(conversation_->loadMessage(123));
+    EXPECT_EQ(conversation_->loadRequest(), Load(Load::Context, 123));
+    EXPECT_FALSE(conversation_->contiguousMessagesExistAround(123, 5, -1));
+    EXPECT_TRUE(conversation_->contiguousMessagesExistAround(123, 5, +1));
+    // A message the store lacks is not there, and is asked all the same.
+    conversation_->clearLoadRequest();
+    EXPECT_FALSE(conversation_->loadMessage(110));
+    EXPECT_EQ(conversation_->loadRequest(), Load(Load::Context, 110));
+}
+
+TEST_F(ConversationLoadingTest, LookUpsInsideTheCacheRangeNeverReadTheStore) {
+    StatementCounter counter;
+    counter.attach(session_->repository()->managedObjectContext()->database());
+    conversation_->loadMessageCacheRange(95, 40);
+    EXPECT_EQ(counter.statements, 1) << "one range read fills the cache";
+
+    for (qint64 nr : {95, 100, 134}) {
+        SCOPED_TRACE(nr);
+        const auto message = conversation_->messageByNumber(nr);
+        ASSERT_TRUE(message);
+        EXPECT_EQ(message->messageNr(), nr);
+    }
+    // Inside the range, absent from the cache: absent, without asking the store.
+    EXPECT_FALSE(conversation_->messageByNumber(110, true));
+    EXPECT_EQ(counter.statements, 1);
+    // The same range again reads nothing.
+    conversation_->loadMessageCacheRange(95, 40);
+    EXPECT_EQ(counter.statements, 1);
+
+    // Outside it, the store is asked.
+    EXPECT_TRUE(conversation_->messageByNumber(135));
+    EXPECT_EQ(counter.statements, 2);
+    conversation_->dropMessageCache();
+    EXPECT_FALSE(conversation_->messageByNumber(110));
+    EXPECT_EQ(counter.statements, 3);
+}
+
+TEST_F(ConversationLoadingTest, AReadAcrossTheHoleLogsWhatIsMissing) {
+    const ZVMessageArray read = conversation_->loadMessagesFrom(98, 123, true);
+    EXPECT_EQ(numbersOf(read), range(98, 123));
+    const QString log = logText();
+    EXPECT_TRUE(log.contains(u"loadMessages(98, 123)"_s)) << qPrintable(log);
+    EXPECT_TRUE(log.contains(u"bw, fw, last = (1, 200, 200)"_s));
+    EXPECT_TRUE(log.contains(u"Missing: [120]"_s));
+}
+
+TEST_F(ConversationLoadingTest, WhatTheStoreShouldHoldAndWhenToAsk) {
+    EXPECT_EQ(conversation_->numberOfLocalMessagesPresent(), kLast);
+    // From the read horizon on.
+    EXPECT_EQ(conversation_->numberOfLocalMessagesRequired(), kLast - 190);
+    EXPECT_FALSE(conversation_->needsMessageLoad());
+    session_->setSyncFullHistory(true);
+    EXPECT_EQ(conversation_->numberOfLocalMessagesRequired(), kLast - 1);
+
+    // The store reaches only half way back: a message load is due.
+    conversation_->setFwMessageNr(kLast);
+    conversation_->setBwMessageNr(150);
+    EXPECT_TRUE(conversation_->needsMessageLoad());
+    EXPECT_TRUE(conversation_->needsSync());
+    // Below the stored back edge nothing is fetched unless asked.
+    EXPECT_FALSE(conversation_->messageExistsForNr(149));
+    EXPECT_FALSE(conversation_->messageByNumber(100));
+    EXPECT_TRUE(conversation_->messageByNumber(100, true));
+}
+
+TEST_F(ConversationLoadingTest, OpeningAShortRecordAsksAFillEvenWhileALoadIsPending) {
+    const QString tiny = u"6d1f3e2a-9b8c-4d7e-8f3a-1b2c3d4e5f60"_s;
+    ASSERT_EQ(applyLocally(session_, {streamRecord(u"conv"_s, {{u"conversation_id"_s, tiny},
+                                                               {u"is_tiny"_s, true},
+                                                               {u"last_message_nr"_s, 3}})}),
+              nullptr);
+    const auto conversation = session_->conversations().value(tiny);
+    ASSERT_TRUE(conversation);
+    conversation->setLoadRequest(Load::Pins, 0);
+    conversation->loadMessages();
+    EXPECT_EQ(conversation->loadRequest(), Load(Load::FillTiny, 0));
+    EXPECT_TRUE(conversation->messages()->isEmpty());
+    // Loading while connected; while offline it reads as more messages above.
+    EXPECT_EQ(conversation->startType(), ZVApi::api().connectionStatus() != 0
+                                             ? Conversation::StartLoading
+                                             : Conversation::StartMoreAbove);
+}
+
+}  // namespace
