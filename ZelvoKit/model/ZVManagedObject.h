@@ -82,7 +82,7 @@ public:
     std::uint32_t uncommittedFields() const;
     // 0 removes the value.
     void setUncommittedFields(std::uint32_t mask);
-    bool needsSync() const { return uncommittedFields() != 0; }
+    virtual bool needsSync() const { return uncommittedFields() != 0; }
     bool isFieldDirty(int field) const;
     // Sets or clears the bit of `field`; a field outside the mask changes nothing. Overriders add
     // `using ZVManagedObject::setField;` so that the record form stays visible.
@@ -91,7 +91,7 @@ public:
     // are dropped. Unless the request brings its own, it gets an answer handler that clears the
     // field and an error handler that clears it for errors 400 to 499 and keeps it otherwise; both
     // clear it through setField(int, bool), so that an entity's override sees it.
-    std::shared_ptr<ZVApiRequest> getSyncRequest();
+    virtual std::shared_ptr<ZVApiRequest> getSyncRequest();
 
     // --- batched change notification ---
 

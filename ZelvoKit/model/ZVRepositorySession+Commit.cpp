@@ -55,6 +55,11 @@ void ZVRepositorySession::synchronizeData() {
             commitObject(contact);
         }
     }
+    for (const auto& label : labels_) {
+        if (label->needsSync()) {
+            commitObject(label);
+        }
+    }
 }
 
 void ZVRepositorySession::horizonChanged() {

@@ -14,6 +14,7 @@ const QString kHookKey = u"hook_key"_s;
 const QString kTeamId = u"team_id"_s;
 const QString kOrganisationId = u"organisation_id"_s;
 const QString kIsDeleted = u"is_deleted"_s;
+const QString kUnreadCountKey = u"unreadCount"_s;
 
 }  // namespace
 
@@ -76,17 +77,21 @@ void ZVRepositorySession::endTransaction() {
             conversation->commitChanges();
         }
     }
+    if (labelsChanged_) {
+        refreshLabels();
+    }
+    labelsChanged_ = false;
     saveContext();
-    if (!lastSaveFailed_) {
-        return;
+    if (lastSaveFailed_) {
+        // The answer's records were rolled back: the maps must not hold objects the store lost,
+        // and the answer's position must not reach the disk, or the next poll would start after
+        // records the store never got.
+        reloadObjectGraph();
+        if (eventHorizon() != horizonAtStart_) {
+            ZVLogError(u"Stream not saved, event horizon kept at %ld", horizonAtStart_);
+            setEventHorizon(horizonAtStart_);
+            platform::UserDefaults::standard()->synchronize();
+        }
     }
-    // The answer's records were rolled back: the maps must not hold objects the store lost, and
-    // the answer's position must not reach the disk, or the next poll would start after records
-    // the store never got.
-    reloadObjectGraph();
-    if (eventHorizon() != horizonAtStart_) {
-        ZVLogError(u"Stream not saved, event horizon kept at %ld", horizonAtStart_);
-        setEventHorizon(horizonAtStart_);
-        platform::UserDefaults::standard()->synchronize();
-    }
+    changeValueForKey(kUnreadCountKey);
 }
