@@ -16,7 +16,9 @@
 #include <optional>
 #include <vector>
 
+class File;
 class Member;
+class ZVFileArray;
 class ZVRepositorySession;
 
 // One conversation of an account: its stored state as the service's conversation records give
@@ -188,6 +190,17 @@ public:
     // delay.
     void willChangeProperties(const QStringList& keys) override;
 
+    // --- files (Conversation+Files.cpp) ---
+
+    // The conversation's posted files, newest first, read from the store on first use.
+    const std::shared_ptr<ZVFileArray>& files();
+    // A file the stream or an editor brings; a link preview is never listed.
+    void addFile(const std::shared_ptr<File>& file);
+    // Takes the message's attachment off the list; the stored file stays.
+    void deleteFile(const QString& attachmentId, std::int64_t messageNr);
+    // The service has no older files of the conversation.
+    bool allFilesLoaded() const { return fileHorizon().value_or(0) == 0; }
+
     // --- serialisation (Conversation+Serialization.cpp) ---
 
     // Reads a conversation record. Values of dirty fields stay as the user set them until the
@@ -290,6 +303,7 @@ private:
 
     std::array<int, AttributeCount> index_{};
     bool hasSkippedContent_ = false;
+    std::shared_ptr<ZVFileArray> files_;
     QSet<QString> labelsSet_;
     QJsonArray teamsArray_;
     bool hasTeamsArray_ = false;
