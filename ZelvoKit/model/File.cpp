@@ -213,6 +213,11 @@ void File::setUploadTask(std::shared_ptr<ZVFileTransferTask> task) {
     uploadTask_ = std::move(task);
 }
 
+void File::setMessage(const std::shared_ptr<Message>& message) {
+    message_ = message;
+    calculatePreviewSize();
+}
+
 void File::announce(const QString& key) {
     willChangeProperty(key);
     scheduleNotifyPropertyChanges();
