@@ -20,8 +20,10 @@
 #include <optional>
 #include <vector>
 
+class File;
 class Member;
 class ZVConversationMembers;
+class ZVFileArray;
 class ZVRepositorySession;
 
 // One conversation of an account: its stored state as the service's conversation records give
@@ -194,6 +196,17 @@ public:
     // changed and the notifications wait for its commit, otherwise they go out after the base's
     // delay.
     void willChangeProperties(const QStringList& keys) override;
+
+    // --- files (Conversation+Files.cpp) ---
+
+    // The conversation's posted files, newest first, read from the store on first use.
+    const std::shared_ptr<ZVFileArray>& files();
+    // A file the stream or an editor brings; a link preview is never listed.
+    void addFile(const std::shared_ptr<File>& file);
+    // Takes the message's attachment off the list; the stored file stays.
+    void deleteFile(const QString& attachmentId, std::int64_t messageNr);
+    // The service has no older files of the conversation.
+    bool allFilesLoaded() const { return fileHorizon().value_or(0) == 0; }
 
     // --- serialisation (Conversation+Serialization.cpp) ---
 
@@ -431,6 +444,7 @@ private:
 
     std::array<int, AttributeCount> index_{};
     bool hasSkippedContent_ = false;
+    std::shared_ptr<ZVFileArray> files_;
     QSet<QString> labelsSet_;
     QJsonArray teamsArray_;
     bool hasTeamsArray_ = false;

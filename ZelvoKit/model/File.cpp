@@ -80,6 +80,8 @@ constexpr double kNarrowScreenWidth = 330;
 constexpr double kHighScreenScale = 1.99;
 constexpr std::int64_t kThumbnailSide = 50;
 constexpr std::int64_t kHighScaleThumbnailSide = 100;
+// Hex digits of the content hash that tell the upload files of equally named picks apart.
+constexpr qsizetype kUploadNameHashLength = 16;
 // The largest file shown in full as its own preview.
 constexpr std::int64_t kMaxOriginalGifSize = 5242880;
 constexpr std::int64_t kMaxOriginalImageSize = 524288;
@@ -211,6 +213,11 @@ float File::uploadProgress() const {
 
 void File::setUploadTask(std::shared_ptr<ZVFileTransferTask> task) {
     uploadTask_ = std::move(task);
+}
+
+void File::setMessage(const std::shared_ptr<Message>& message) {
+    message_ = message;
+    calculatePreviewSize();
 }
 
 void File::announce(const QString& key) {
@@ -401,11 +408,14 @@ void File::setFromUrlRepresentation(const std::shared_ptr<ZVURLRepresentation>& 
     const QByteArray data = representation->data().value_or(QByteArray());
     setFileName(representation->fileName());
     setFileSize(representation->fileSize());
-    setFileSha256(sha256(data));
+    const QString hash = sha256(data);
+    setFileSha256(hash);
+    // Two picks of the same name must not share one upload file, or a later upload of the first
+    // would send the bytes of the second; the same content may.
+    const QString localName = hash.left(kUploadNameHashLength) + u'-' + representation->fileName();
     const auto transfers = ZVApi::api().fileTransfers();
     const QUrl written =
-        transfers ? transfers->createUploadFileWithName(representation->fileName(), session(), data)
-                  : QUrl();
+        transfers ? transfers->createUploadFileWithName(localName, session(), data) : QUrl();
     setFileUrl(written.isEmpty() ? QString() : written.toString());
     const QSizeF imageSize = representation->imageSize();
     setImageSize(static_cast<std::int64_t>(imageSize.width()),

@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 
+class Message;
 class ZVFileTransferTask;
 class ZVJsonParser;
 class ZVRepositorySession;
@@ -101,6 +102,9 @@ public:
     // The name with a search match highlighted, set by the file list's filter.
     const platform::AttributedString& highlightedName() const { return highlightedName_; }
     void setHighlightedName(platform::AttributedString name) { highlightedName_ = std::move(name); }
+    // The message the file is shown with; the preview size is made again for it.
+    std::shared_ptr<Message> message() const { return message_.lock(); }
+    void setMessage(const std::shared_ptr<Message>& message);
     // The full-size medium behind a resized upload.
     const QUrl& fullSizeUrl() const { return fullSizeUrl_; }
     void setFullSizeUrl(const QUrl& url) { fullSizeUrl_ = url; }
@@ -188,6 +192,7 @@ private:
     int urlDescription_;
 
     std::shared_ptr<ZVFileTransferTask> uploadTask_;
+    std::weak_ptr<Message> message_;
     QSizeF previewSize_{0, 0};
     QString thumbnailUrl_;
     QString previewUrl_;

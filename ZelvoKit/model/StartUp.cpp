@@ -5,6 +5,7 @@
 #include "ZelvoKit/model/Conversation.h"
 #include "ZelvoKit/model/File.h"
 #include "ZelvoKit/model/Hook.h"
+#include "ZelvoKit/model/Label.h"
 #include "ZelvoKit/model/Member.h"
 #include "ZelvoKit/model/Message.h"
 #include "ZelvoKit/model/Organisation.h"
@@ -32,4 +33,5 @@ void ZVStartUpModel() {
                            .inverseName = QString(Conversation::kMembersRelationship),
                            .optional = false,
                            .deleteRule = platform::DeleteRule::Cascade});
+    model.addEntity<Label>(QString(Label::kEntityName), &Label::describeAttributes);
 }

@@ -3,10 +3,16 @@
 #include "ZelvoKit/model/ZVFileViewServices.h"
 
 void ZVMyRepositorySession::notifyFileChanged(const std::shared_ptr<File>& file) {
-    // The first synchronisation brings every file of the account; the inbox shows none of them
-    // before its conversations are known, so their previews wait until they are asked for.
-    if (!file || eventHorizon() < 1) {
+    if (!file) {
         return;
+    }
+    // The first synchronisation brings every file of the account; of those the inbox shows only
+    // the ones of each conversation's inbox message.
+    if (eventHorizon() < 1) {
+        const auto conversation = conversationFromId(file->conversationId());
+        if (!conversation || conversation->inboxMessageNr() != file->messageNr()) {
+            return;
+        }
     }
     ZVFileViewServices::preloadPreviewForFile(file);
 }

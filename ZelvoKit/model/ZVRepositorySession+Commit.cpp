@@ -60,6 +60,11 @@ void ZVRepositorySession::synchronizeData() {
             commitObject(contact);
         }
     }
+    for (const auto& label : labels_) {
+        if (label->needsSync()) {
+            commitObject(label);
+        }
+    }
 }
 
 void ZVRepositorySession::horizonChanged() {

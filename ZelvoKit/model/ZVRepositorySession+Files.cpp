@@ -75,6 +75,9 @@ ZVErrorPtr ZVRepositorySession::handleFile(ZVJsonParser& record) {
         return error;
     }
     notifyFileChanged(file);
+    if (const auto conversation = conversationChangedWithId(conversationId)) {
+        conversation->addFile(file);
+    }
     return nullptr;
 }
 

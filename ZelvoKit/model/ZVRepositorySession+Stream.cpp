@@ -14,6 +14,7 @@ const QString kHookKey = u"hook_key"_s;
 const QString kTeamId = u"team_id"_s;
 const QString kOrganisationId = u"organisation_id"_s;
 const QString kIsDeleted = u"is_deleted"_s;
+const QString kUnreadCountKey = u"unreadCount"_s;
 
 }  // namespace
 
@@ -73,6 +74,9 @@ void ZVRepositorySession::endTransaction() {
         std::exchange(changedConversations_, {});
     scheduleSynchronizeConversations(changed.values());
     commitConversations(changed);
+    if (std::exchange(labelsChanged_, false)) {
+        refreshLabels();
+    }
     saveContext();
     announceUnreadCount();
     if (!lastSaveFailed_) {

@@ -42,6 +42,7 @@ bool ZVRepositorySession::initWithRepository(ZVJsonParser* profiles) {
     }
 
     loadObjectsWithoutContacts();
+    loadLabels();
 
     syncFullHistory_ = boolForKey(QString(kSyncFullHistorySetting));
 
@@ -79,6 +80,7 @@ void ZVRepositorySession::loadObjectsWithoutContacts() {
 void ZVRepositorySession::reloadObjectGraph() {
     loadContacts();
     loadObjectsWithoutContacts();
+    loadLabels();
     if (localContact_) {
         localContact_ = contactFromId(localContact_->accountId());
     }
@@ -263,6 +265,7 @@ void ZVRepositorySession::eraseLocalData() {
     conversations_.clear();
     changedConversations_.clear();
     newConversation_.reset();
+    labels_.clear();
     localContact_.reset();
     if (repository_) {
         const QString path = repository_->repositoryURL().toLocalFile();

@@ -5,6 +5,7 @@
 #include "ZelvoKit/model/Conversation.h"
 #include "ZelvoKit/model/File.h"
 #include "ZelvoKit/model/Hook.h"
+#include "ZelvoKit/model/Label.h"
 #include "ZelvoKit/model/Message.h"
 #include "ZelvoKit/model/Organisation.h"
 #include "ZelvoKit/model/Team.h"
@@ -76,6 +77,8 @@ public:
     }
     // The unsaved conversation being composed, if any.
     const std::shared_ptr<Conversation>& newConversation() const { return newConversation_; }
+    // Every label of the account, in `index` order (each label's index is its position).
+    const std::vector<std::shared_ptr<Label>>& labels() const { return labels_; }
 
     bool syncFullHistory() const { return syncFullHistory_; }
     // Kept per account; switching it on sends what waits.
@@ -122,6 +125,12 @@ public:
                                                            const QString& conversationId);
     // A stored file of that content.
     std::shared_ptr<File> fileByHash(const QString& hash);
+    std::shared_ptr<Label> labelFromId(const QString& labelId) const;
+    // The first label of the kind.
+    std::shared_ptr<Label> labelByType(int type) const;
+    // Conversations of the unread label with notifying unread messages; observable as
+    // "unreadCount".
+    std::int64_t unreadCount() const;
 
     // --- the event stream ---
 
@@ -136,6 +145,9 @@ public:
     // record for a message that no window holds never makes a second row.
     ZVErrorPtr handleMessage(ZVJsonParser& record) override;
     ZVErrorPtr handleFile(ZVJsonParser& record) override;
+    // A label record: "index" -1 removes the label; another index moves it there, and every
+    // label's index becomes its position.
+    ZVErrorPtr handleLabel(ZVJsonParser& record) override;
     ZVErrorPtr handlePreview(ZVJsonParser& record) override;
     // A file or preview record was applied to `file`; the application's session preloads its
     // preview.
@@ -183,7 +195,7 @@ public:
     // Sends the entity's lowest dirty field under its guid, and the next one when that is
     // answered, until it is clean. Nothing is sent before the account's first poll answer.
     void commitObject(const std::shared_ptr<ZVManagedObject>& object);
-    // Sends every dirty contact.
+    // Sends every dirty contact, and asks for the pages that labels lack.
     void synchronizeData();
 
     // --- life cycle ---
@@ -214,6 +226,10 @@ private:
     // Deletes the rows of `entityName` that match; an entity the model lacks has none.
     void deleteRows(const QString& entityName, const QString& predicate,
                     const QVariantMap& arguments);
+    void loadLabels();
+    // After a transaction that brought label records: relations and lists of new labels.
+    void refreshLabels();
+    void renumberLabels();
     // After a save that failed: the objects it made are gone, and those it changed are as saved.
     void reloadObjectGraph();
     template <class T>
@@ -232,6 +248,9 @@ private:
     QHash<QString, std::shared_ptr<Organisation>> organisations_;
     QHash<QString, std::shared_ptr<Team>> teams_;
     std::shared_ptr<Contact> localContact_;
+    std::vector<std::shared_ptr<Label>> labels_;
+    // A label record arrived in the open transaction.
+    bool labelsChanged_ = false;
     std::shared_ptr<ZVDataRepository> repository_;
 
     bool inTransaction_ = false;

@@ -20,7 +20,7 @@ namespace {
 const QStringList kEntitiesAddedAtStartUp{
     QStringLiteral("Contact"),      QStringLiteral("Hook"),    QStringLiteral("Team"),
     QStringLiteral("Organisation"), QStringLiteral("Message"), QStringLiteral("File"),
-    QStringLiteral("Conversation"), QStringLiteral("Member")};
+    QStringLiteral("Conversation"), QStringLiteral("Member"),  QStringLiteral("Label")};
 
 constexpr int kServiceErrorStatus = 430;
 

@@ -47,8 +47,9 @@ protected:
         return streamRecord(u"file"_s, fields);
     }
 
-    std::shared_ptr<ZVURLRepresentation> pick(const QString& name, const QByteArray& bytes) {
-        const QString path = zvtest::makeTempDir(u"picked"_s) + u'/' + name;
+    std::shared_ptr<ZVURLRepresentation> pick(const QString& name, const QByteArray& bytes,
+                                              const QString& folder = u"picked"_s) {
+        const QString path = zvtest::makeTempDir(folder) + u'/' + name;
         QFile out(path);
         EXPECT_TRUE(out.open(QIODevice::WriteOnly));
         out.write(bytes);
@@ -244,6 +245,24 @@ TEST_F(FileTest, UploadTakesAPickedFileToTheService) {
     ASSERT_TRUE(stored);
     EXPECT_EQ(stored->data, bytes);
     EXPECT_EQ(stored->name, u"notes.txt"_s);
+}
+
+TEST_F(FileTest, PicksOfTheSameNameKeepTheirOwnBytes) {
+    const auto first = newFile();
+    first->setFromUrlRepresentation(pick(u"image.jpg"_s, "first bytes"));
+    const auto second = newFile();
+    second->setFromUrlRepresentation(pick(u"image.jpg"_s, "second bytes", u"other"_s));
+    ASSERT_NE(first->fileUrl(), second->fileUrl());
+    QFile written(QUrl(first->fileUrl()).toLocalFile());
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), "first bytes");
+    EXPECT_EQ(first->fileName(), u"image.jpg"_s);
+    ASSERT_TRUE(scheduler().runUntil([&] {
+        return first->status() == File::Status::OnService &&
+               second->status() == File::Status::OnService;
+    }));
+    EXPECT_EQ(emulator.storedFile(first->fileUrl())->data, "first bytes");
+    EXPECT_EQ(emulator.storedFile(second->fileUrl())->name, u"image.jpg"_s);
 }
 
 TEST_F(FileTest, FailedUploadWaitsForARetry) {

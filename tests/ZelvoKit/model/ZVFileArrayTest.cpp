@@ -76,3 +76,54 @@ TEST_F(ZVFileArrayTest, MatchingNamesAreHighlighted) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace Qt::Literals::StringLiterals;
+
+class ConversationFilesTest : public modeltest::SignedInTest {
+protected:
+    QJsonObject fileRecord(const QString& kind, int messageNr, const QString& key,
+                           const QString& hash, QJsonObject fields = {}) const {
+        fields.insert(u"conversation_id"_s, conversationId_);
+        fields.insert(u"message_nr"_s, messageNr);
+        fields.insert(kind == u"file"_s ? u"attachment_id"_s : u"attached_url"_s, key);
+        fields.insert(u"file_sha256"_s, hash);
+        fields.insert(u"file_name"_s, key);
+        fields.insert(u"file_url"_s, u"https://f/"_s + key);
+        return modeltest::streamRecord(kind, fields);
+    }
+    QStringList listed() {
+        QStringList keys;
+        for (const auto& file : *session_->conversationFromId(conversationId_)->files()) {
+            keys.append(QString::number(file->messageNr()) + u'/' + file->attachmentId());
+        }
+        return keys;
+    }
+
+    QString conversationId_;
+};
+
+TEST_F(ConversationFilesTest, ListsPostedFilesAndFollowsTheStream) {
+    conversationId_ = emulator.addConversation(u"Plans"_s, {session_->sessionId()});
+    ASSERT_TRUE(deliver(
+        session_,
+        {*emulator.conversationRecord(conversationId_), fileRecord(u"file"_s, 1, u"a"_s, u"h1"_s),
+         fileRecord(u"file"_s, 2, u"b"_s, u"h2"_s),
+         fileRecord(u"file"_s, 2, u"c"_s, u"h1"_s),  // the same content again
+         fileRecord(u"file"_s, 3, u"d"_s, u"h3"_s, {{u"is_deleted"_s, true}}),
+         fileRecord(u"preview"_s, 3, u"https://site/"_s, u"h4"_s)}));
+    // The second copy of a content, deleted files and link previews are not listed.
+    EXPECT_EQ(listed(), (QStringList{u"2/b"_s, u"1/a"_s}));
+
+    ASSERT_TRUE(
+        deliver(session_, {fileRecord(u"file"_s, 4, u"e"_s, u"h5"_s),
+                           fileRecord(u"file"_s, 2, u"b"_s, u"h2"_s, {{u"is_deleted"_s, true}})}));
+    EXPECT_EQ(listed(), (QStringList{u"4/e"_s, u"1/a"_s}));
+
+    session_->conversationFromId(conversationId_)->deleteFile(u"a"_s, 1);
+    EXPECT_EQ(listed(), QStringList{u"4/e"_s});
+    EXPECT_TRUE(session_->fileFromConversation(conversationId_, 1, u"a"_s));
+}
+
+}  // namespace

@@ -9,8 +9,6 @@ namespace {
 using namespace Qt::Literals::StringLiterals;
 using modeltest::streamRecord;
 
-const QString kConversation = u"2f1c9a4e-1b2d-4c3e-9f8a-7b6c5d4e3f21"_s;
-
 class ZVMyRepositorySessionTest : public modeltest::RepositoryTest {
 protected:
     void SetUp() override {
@@ -24,9 +22,10 @@ protected:
         RepositoryTest::TearDown();
     }
 
-    static QJsonObject fileRecord(const QString& attachmentId) {
-        return streamRecord(u"file"_s, {{u"conversation_id"_s, kConversation},
-                                        {u"message_nr"_s, 3},
+    static QJsonObject fileRecord(const QString& conversationId, int messageNr,
+                                  const QString& attachmentId) {
+        return streamRecord(u"file"_s, {{u"conversation_id"_s, conversationId},
+                                        {u"message_nr"_s, messageNr},
                                         {u"attachment_id"_s, attachmentId},
                                         {u"file_url"_s, u"https://f/"_s + attachmentId}});
     }
@@ -34,18 +33,23 @@ protected:
     QStringList preloaded_;
 };
 
-TEST_F(ZVMyRepositorySessionTest, PreviewsArePreloadedOnceTheFirstSynchronisationIsDone) {
+TEST_F(ZVMyRepositorySessionTest, FirstSynchronisationPreloadsOnlyTheInboxMessagesFiles) {
     const QString email = u"anna@example.com"_s;
     const QString id = emulator.addAccount(email, u"secret"_s).accountId;
-    emulator.appendEvents(id, {fileRecord(u"early"_s)});
+    const QString conversationId = emulator.addConversation(u"Plans"_s, {id});
+    QJsonObject conversation = *emulator.conversationRecord(conversationId);
+    conversation.insert(u"inbox_message_nr"_s, 3);
+    emulator.appendEvents(id, {conversation, fileRecord(conversationId, 3, u"inbox"_s),
+                               fileRecord(conversationId, 2, u"older"_s)});
     const auto session = signIn(email);
     ASSERT_TRUE(std::dynamic_pointer_cast<ZVMyRepositorySession>(session));
     ASSERT_TRUE(waitForStreamEnd(session));
-    ASSERT_TRUE(session->fileFromConversation(kConversation, 3, u"early"_s));
-    EXPECT_TRUE(preloaded_.isEmpty());
+    ASSERT_TRUE(session->fileFromConversation(conversationId, 2, u"older"_s));
+    EXPECT_EQ(preloaded_, QStringList{u"inbox"_s});
 
-    ASSERT_TRUE(deliver(session, {fileRecord(u"later"_s)}));
-    EXPECT_EQ(preloaded_, QStringList{u"later"_s});
+    // Once synchronised, every file the stream brings.
+    ASSERT_TRUE(deliver(session, {fileRecord(conversationId, 1, u"later"_s)}));
+    EXPECT_EQ(preloaded_, (QStringList{u"inbox"_s, u"later"_s}));
 }
 
 }  // namespace
