@@ -170,7 +170,7 @@ void TextField::updateClearButton() {
 
 void TextField::clearTapped() {
     const auto delegate = delegate_.lock();
-    if (delegate && !delegate->shouldClear(*this)) {
+    if (delegate && !delegate->textFieldShouldClear(*this)) {
         return;
     }
     editor_.replace({0, editor_.length()}, {});
@@ -257,12 +257,12 @@ bool TextField::canBecomeFirstResponder() const {
         return false;
     }
     const auto delegate = delegate_.lock();
-    return !delegate || delegate->shouldBeginEditing(const_cast<TextField&>(*this));
+    return !delegate || delegate->textFieldShouldBeginEditing(const_cast<TextField&>(*this));
 }
 
 bool TextField::canResignFirstResponder() const {
     const auto delegate = delegate_.lock();
-    return !delegate || delegate->shouldEndEditing(const_cast<TextField&>(*this));
+    return !delegate || delegate->textFieldShouldEndEditing(const_cast<TextField&>(*this));
 }
 
 void TextField::didBecomeFirstResponder() {
@@ -270,7 +270,7 @@ void TextField::didBecomeFirstResponder() {
     updateClearButton();
     setNeedsDisplay();
     if (const auto delegate = delegate_.lock()) {
-        delegate->didBeginEditing(*this);
+        delegate->textFieldDidBeginEditing(*this);
     }
     sendActionsForEvents(EditingDidBegin);
     if (const Window* window = this->window()) {
@@ -285,7 +285,7 @@ void TextField::didResignFirstResponder() {
     updateClearButton();
     setNeedsDisplay();
     if (const auto delegate = delegate_.lock()) {
-        delegate->didEndEditing(*this);
+        delegate->textFieldDidEndEditing(*this);
     }
     sendActionsForEvents(EditingDidEnd);
     Keyboard::shared()->inputDidEnd();
@@ -340,7 +340,7 @@ void TextField::touchesEnded(const TouchSet& touches, const TouchEvent& event) {
 
 bool TextField::editorShouldChange(TextRange range, const QString& replacement) {
     const auto delegate = delegate_.lock();
-    return !delegate || delegate->shouldChangeCharacters(*this, range, replacement);
+    return !delegate || delegate->textFieldShouldChangeCharacters(*this, range, replacement);
 }
 
 void TextField::editorDidChange() {
@@ -356,7 +356,7 @@ void TextField::editorSelectionDidChange() {
 bool TextField::editorReturnPressed() {
     const auto keep = shared_from_this();
     const auto delegate = delegate_.lock();
-    if (delegate && !delegate->shouldReturn(*this)) {
+    if (delegate && !delegate->textFieldShouldReturn(*this)) {
         return true;
     }
     if (hasTargetsFor(EditingDidEndOnExit)) {

@@ -17,8 +17,8 @@ class LimitingDelegate : public TextFieldDelegate {
 public:
     explicit LimitingDelegate(int limit) : limit_(limit) {}
 
-    bool shouldChangeCharacters(TextField& field, TextRange range,
-                                const QString& replacement) override {
+    bool textFieldShouldChangeCharacters(TextField& field, TextRange range,
+                                         const QString& replacement) override {
         asked.push_back({range, replacement});
         const int length = static_cast<int>(field.text().size());
         return range.end() <= length && length - range.length + replacement.size() < limit_;
@@ -208,7 +208,7 @@ TEST_F(TextFieldTest, ClearButtonShowsByModeAndClearsWhenTheDelegateAgrees) {
 
     class Refusing : public TextFieldDelegate {
     public:
-        bool shouldClear(TextField&) override { return allow; }
+        bool textFieldShouldClear(TextField&) override { return allow; }
         bool allow = false;
     };
     const auto delegate = std::make_shared<Refusing>();
