@@ -35,6 +35,12 @@ std::unique_ptr<TextFrame> layOutTruncated(const StyledText& text, QSizeF size, 
     TextFrameOptions options;
     options.maximumLines = maximumLines;
     auto frame = std::make_unique<TextFrame>(text, size, options);
+    if (frame->lines().empty() && !text.isEmpty()) {
+        // Bounds lower than a line still show the first line, overflowing them.
+        size.setHeight(TextFrame::kUnlimited);
+        options.maximumLines = 1;
+        frame = std::make_unique<TextFrame>(text, size, options);
+    }
     if (!frame->isTruncated() || frame->lines().empty() || mode == Qt::ElideNone) {
         return frame;
     }

@@ -133,11 +133,17 @@ TEST(Label, TruncatesOnlyTheLastOfSeveralLines) {
     EXPECT_EQ(shown(*label), text);
 }
 
-TEST(Label, TextIsCentredVerticallyInTallBounds) {
-    const auto label = labelWith(QStringLiteral("Middle"), {0, 0, 200, 100});
-    const QRectF rect = label->textRectForBounds(label->bounds());
-    EXPECT_NEAR(rect.center().y(), 50, 0.01);
-    EXPECT_NEAR(rect.height(), lineHeight(*label), 1);
+TEST(Label, TextIsCentredVerticallyAndBoundsLowerThanALineStillShowIt) {
+    for (const qreal height : {100.0, 6.0}) {
+        SCOPED_TRACE(height);
+        const auto label = labelWith(QStringLiteral("Middle words"), {0, 0, 200, height});
+        label->setNumberOfLines(0);
+        const QRectF rect = label->textRectForBounds(label->bounds());
+        ASSERT_EQ(label->textLayout().lines().size(), 1u);
+        EXPECT_NEAR(rect.center().y(), height / 2, 0.01);
+        EXPECT_NEAR(rect.height(), lineHeight(*label), 1);
+        EXPECT_FALSE(label->isTruncated());
+    }
 }
 
 TEST(Label, StateColoursReplaceTheTextColour) {
