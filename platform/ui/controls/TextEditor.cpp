@@ -350,6 +350,25 @@ QRectF TextEditor::cursorRect() const {
     return {blockOrigin + QPointF(line.cursorToX(inBlock), line.y()), QSizeF(1, line.height())};
 }
 
+QVariant TextEditor::inputMethodQuery(Qt::InputMethodQuery query) const {
+    const QTextBlock block = cursor_.block();
+    switch (query) {
+        case Qt::ImSurroundingText:
+            // Secure text is not handed out, not even to the input method.
+            return client_.isEditorSecure() ? QString() : block.text();
+        case Qt::ImCursorPosition:
+            return cursor_.position() - block.position();
+        case Qt::ImAnchorPosition:
+            return std::clamp(cursor_.anchor() - block.position(), 0, block.length() - 1);
+        case Qt::ImCurrentSelection:
+            return client_.isEditorSecure() ? QString() : cursor_.selectedText();
+        case Qt::ImFont:
+            return document_.defaultFont();
+        default:
+            return {};
+    }
+}
+
 void TextEditor::setMarkedText(const QString& text) {
     // Composition is shown by the paragraph's layout at the cursor, outside the document's text.
     for (QTextBlock block = document_.begin(); block.isValid(); block = block.next()) {

@@ -88,6 +88,9 @@ public:
     int positionAt(QPointF point) const;
     // Where the cursor is drawn.
     QRectF cursorRect() const;
+    // The input method's questions about the text: the paragraph around the cursor, the cursor
+    // and anchor in it, the selection. Invalid for others.
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const;
 
     // The input method's composition, shown at the cursor; empty when there is none.
     const QString& markedText() const { return marked_; }

@@ -1,6 +1,7 @@
 #include "platform/ui/controls/TextField.h"
 
 #include "platform/ui/controls/ColorValue.h"
+#include "platform/ui/controls/InputMethodTraits.h"
 #include "platform/ui/standins/input/Keyboard.h"
 #include "platform/ui/text/AttributedText.h"
 #include "platform/ui/view/Window.h"
@@ -297,6 +298,21 @@ bool TextField::keyPressed(const KeyPress& key) {
         return true;
     }
     return Control::keyPressed(key);
+}
+
+QVariant TextField::inputMethodQuery(Qt::InputMethodQuery query) const {
+    switch (query) {
+        case Qt::ImHints:
+            return static_cast<int>(inputMethodHints(keyboardType_, secure_));
+        case Qt::ImEnterKeyType:
+            return static_cast<int>(enterKeyType(returnKeyType_));
+        case Qt::ImReadOnly:
+            return !editing_;
+        case Qt::ImCursorRectangle:
+            return convertRectTo(editor_.cursorRect().translated(textOrigin()), nullptr);
+        default:
+            return editor_.inputMethodQuery(query);
+    }
 }
 
 bool TextField::textInput(const TextInput& input) {

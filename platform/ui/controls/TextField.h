@@ -94,6 +94,7 @@ public:
     bool canResignFirstResponder() const override;
     bool keyPressed(const KeyPress& key) override;
     bool textInput(const TextInput& input) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     bool canPerformAction(const QString& action) const override;
     bool performAction(const QString& action) override;
 

@@ -1,5 +1,6 @@
 #include "platform/ui/controls/TextView.h"
 
+#include "platform/ui/controls/InputMethodTraits.h"
 #include "platform/ui/standins/input/Keyboard.h"
 #include "platform/ui/text/AttributedText.h"
 #include "platform/ui/view/EditAction.h"
@@ -255,6 +256,21 @@ bool TextView::keyPressed(const KeyPress& key) {
         return true;
     }
     return ScrollView::keyPressed(key);
+}
+
+QVariant TextView::inputMethodQuery(Qt::InputMethodQuery query) const {
+    switch (query) {
+        case Qt::ImHints:
+            return static_cast<int>(inputMethodHints(keyboardType_, false));
+        case Qt::ImEnterKeyType:
+            return static_cast<int>(enterKeyType(returnKeyType_));
+        case Qt::ImReadOnly:
+            return !isEditing();
+        case Qt::ImCursorRectangle:
+            return convertRectTo(editor_.cursorRect().translated(textOrigin()), nullptr);
+        default:
+            return editor_.inputMethodQuery(query);
+    }
 }
 
 bool TextView::textInput(const TextInput& input) {

@@ -103,6 +103,7 @@ public:
     bool canResignFirstResponder() const override;
     bool keyPressed(const KeyPress& key) override;
     bool textInput(const TextInput& input) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void touchesBegan(const TouchSet& touches, const TouchEvent& event) override;
     void touchesMoved(const TouchSet& touches, const TouchEvent& event) override;
     void touchesEnded(const TouchSet& touches, const TouchEvent& event) override;
