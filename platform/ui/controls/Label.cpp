@@ -160,7 +160,8 @@ const TextFrame& Label::textLayout() const {
     if (!layout_ || layoutSize_ != size) {
         layoutSize_ = size;
         layout_ =
-            layOutTruncated(styledText(false), size, numberOfLines_, elideMode(lineBreakMode_));
+            layOutTruncated(styledText(false), size, numberOfLines_, elideMode(lineBreakMode_),
+                            lineBreakMode_ == LineBreakMode::CharWrap);
         layoutTruncated_ = layout_->fittedLength() < attributedText_.length();
     }
     return *layout_;
@@ -186,6 +187,7 @@ QSizeF Label::sizeThatFits(QSizeF size) const {
         numberOfLines_ == 1 || size.width() <= 0 ? TextFrame::kUnlimited : size.width();
     TextFrameOptions options;
     options.maximumLines = numberOfLines_;
+    options.wrapAnywhere = lineBreakMode_ == LineBreakMode::CharWrap;
     const TextFrame frame(styledText(true), {width, TextFrame::kUnlimited}, options);
     const QSizeF used = frame.usedSize();
     return {std::ceil(used.width()), std::ceil(used.height())};

@@ -119,6 +119,21 @@ TEST(Label, TruncationModesPlaceTheEllipsis) {
     }
 }
 
+TEST(Label, CharacterWrapFillsEachLineWhereWordWrapBreaksBetweenWords) {
+    const QString text = QStringLiteral("aaaa bbbbbb");
+    // Room for "aaaa bbbb" but not for the whole second word after the first.
+    const qreal width = testMetrics().horizontalAdvance(QStringLiteral("aaaa bbbb")) + 1;
+    const auto label = labelWith(text, {0, 0, width, 200});
+    label->setNumberOfLines(0);
+    label->setLineBreakMode(LineBreakMode::WordWrap);
+    ASSERT_EQ(label->textLayout().lines().size(), 2u);
+    EXPECT_EQ(label->textLayout().lines()[1].location, 5);
+    label->setLineBreakMode(LineBreakMode::CharWrap);
+    ASSERT_EQ(label->textLayout().lines().size(), 2u);
+    EXPECT_EQ(label->textLayout().lines()[1].location, 9);
+    EXPECT_FALSE(label->isTruncated());
+}
+
 TEST(Label, TruncatesOnlyTheLastOfSeveralLines) {
     const QString text = QStringLiteral("first line\nsecond line\nthird line");
     const auto label = labelWith(text, {0, 0, 300, 200});
