@@ -1,6 +1,7 @@
 #include "platform/ui/controls/TextEditor.h"
 
 #include "platform/ui/standins/input/Pasteboard.h"
+#include "platform/ui/text/AttributedText.h"
 #include "platform/ui/view/EditAction.h"
 
 #include <QtCore/QTextBoundaryFinder>
@@ -32,6 +33,29 @@ bool isTypedText(const QString& text) {
 
 TextEditor::TextEditor(TextEditorClient& client) : client_(client), cursor_(&document_) {
     document_.setDocumentMargin(0);
+}
+
+void TextEditor::setFormat(const FontDescription& font, ParagraphStyle::Alignment alignment,
+                           QTextOption::WrapMode wrap) {
+    document_.setDefaultFont(resolveFont(font));
+    QTextOption option;
+    option.setWrapMode(wrap);
+    switch (alignment) {
+        case ParagraphStyle::Alignment::Center:
+            option.setAlignment(Qt::AlignHCenter);
+            break;
+        case ParagraphStyle::Alignment::Right:
+            option.setAlignment(Qt::AlignRight);
+            break;
+        case ParagraphStyle::Alignment::Justified:
+            option.setAlignment(Qt::AlignJustify);
+            break;
+        case ParagraphStyle::Alignment::Left:
+        case ParagraphStyle::Alignment::Natural:
+            option.setAlignment(Qt::AlignLeft);
+            break;
+    }
+    document_.setDefaultTextOption(option);
 }
 
 QString TextEditor::text() const {

@@ -105,21 +105,7 @@ void TextField::setTextAlignment(TextAlignment alignment) {
 }
 
 void TextField::applyFormat() {
-    QTextDocument& document = editor_.document();
-    document.setDefaultFont(resolveFont(font_));
-    QTextOption option;
-    option.setWrapMode(QTextOption::NoWrap);
-    switch (alignment_) {
-        case TextAlignment::Center:
-            option.setAlignment(Qt::AlignHCenter);
-            break;
-        case TextAlignment::Right:
-            option.setAlignment(Qt::AlignRight);
-            break;
-        default:
-            option.setAlignment(Qt::AlignLeft);
-    }
-    document.setDefaultTextOption(option);
+    editor_.setFormat(font_, alignment_, QTextOption::NoWrap);
     setNeedsDisplay();
 }
 

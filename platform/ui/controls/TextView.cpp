@@ -57,24 +57,7 @@ void TextView::setTextAlignment(TextAlignment alignment) {
 }
 
 void TextView::applyFormat() {
-    QTextDocument& document = editor_.document();
-    document.setDefaultFont(resolveFont(font_));
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    switch (alignment_) {
-        case TextAlignment::Center:
-            option.setAlignment(Qt::AlignHCenter);
-            break;
-        case TextAlignment::Right:
-            option.setAlignment(Qt::AlignRight);
-            break;
-        case TextAlignment::Justified:
-            option.setAlignment(Qt::AlignJustify);
-            break;
-        default:
-            option.setAlignment(Qt::AlignLeft);
-    }
-    document.setDefaultTextOption(option);
+    editor_.setFormat(font_, alignment_, QTextOption::WrapAtWordBoundaryOrAnywhere);
     changed();
 }
 
