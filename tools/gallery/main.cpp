@@ -1,9 +1,11 @@
 // The gallery: the view layer's sample screens in a real window, for people working on the layer.
-//   gallery [--tablet] [--sample]
-// It shows a table of a few hundred rows, or with --sample the drawing sample screen.
+//   gallery [--tablet] [--sample | --controls]
+// It shows a table of a few hundred rows, with --sample the drawing sample screen, with --controls
+// the controls and text inputs.
 // Headless, run it with "-platform vnc" and look with a VNC viewer.
 #include "platform/ui/StartUp.h"
 #include "platform/ui/host/WindowHost.h"
+#include "tools/gallery/SampleControls.h"
 #include "tools/gallery/SampleScreen.h"
 #include "tools/gallery/SampleTable.h"
 
@@ -22,9 +24,14 @@ int main(int argc, char** argv) {
     // The rows start below the status bar and scroll under it.
     table.table->setContentInset({window->profile().statusBarHeight, 0, 0, 0});
     table.table->setContentOffset({0, -window->profile().statusBarHeight});
-    window->setRootView(arguments.contains(QStringLiteral("--sample"))
-                            ? screen.root
-                            : std::static_pointer_cast<platform::View>(table.table));
+    const gallery::SampleControls controls = gallery::SampleControls::make(size);
+    if (arguments.contains(QStringLiteral("--sample"))) {
+        window->setRootView(screen.root);
+    } else if (arguments.contains(QStringLiteral("--controls"))) {
+        window->setRootView(controls.root);
+    } else {
+        window->setRootView(table.table);
+    }
     platform::WindowHost host(window);
     host.setWindowTitle(QStringLiteral("View layer gallery"));
     host.show();

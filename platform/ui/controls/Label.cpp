@@ -157,9 +157,11 @@ StyledText Label::styledText(bool measuring) const {
 
 const TextFrame& Label::textLayout() const {
     const QSizeF size = bounds().size();
-    if (!layout_ || layout_->size() != size) {
+    if (!layout_ || layoutSize_ != size) {
+        layoutSize_ = size;
         layout_ =
-            layOutTruncated(styledText(false), size, numberOfLines_, elideMode(lineBreakMode_));
+            layOutTruncated(styledText(false), size, numberOfLines_, elideMode(lineBreakMode_),
+                            lineBreakMode_ == LineBreakMode::CharWrap);
         layoutTruncated_ = layout_->fittedLength() < attributedText_.length();
     }
     return *layout_;
@@ -171,9 +173,10 @@ bool Label::isTruncated() const {
 }
 
 QRectF Label::textRectForBounds(const QRectF& bounds) const {
+    // Centred, overflowing both edges alike when the bounds are lower than the text.
     const QSizeF used = textLayout().usedSize();
-    const qreal top = bounds.top() + std::max<qreal>(0, (bounds.height() - used.height()) / 2);
-    return {bounds.left(), top, bounds.width(), std::min(used.height(), bounds.height())};
+    return {bounds.left(), bounds.top() + (bounds.height() - used.height()) / 2, bounds.width(),
+            used.height()};
 }
 
 QSizeF Label::sizeThatFits(QSizeF size) const {
@@ -184,13 +187,15 @@ QSizeF Label::sizeThatFits(QSizeF size) const {
         numberOfLines_ == 1 || size.width() <= 0 ? TextFrame::kUnlimited : size.width();
     TextFrameOptions options;
     options.maximumLines = numberOfLines_;
+    options.wrapAnywhere = lineBreakMode_ == LineBreakMode::CharWrap;
     const TextFrame frame(styledText(true), {width, TextFrame::kUnlimited}, options);
     const QSizeF used = frame.usedSize();
     return {std::ceil(used.width()), std::ceil(used.height())};
 }
 
 void Label::drawRect(QPainter& painter, const QRectF& /*rect*/) {
-    textLayout().draw(painter, textRectForBounds(bounds()).topLeft());
+    const QPointF origin = textRectForBounds(bounds()).topLeft();
+    textLayout().draw(painter, origin);
 }
 
 }  // namespace platform

@@ -63,7 +63,8 @@ public:
     const TextFrame& textLayout() const;
     // Whether the bounds show less than the whole text.
     bool isTruncated() const;
-    // Where the text is drawn within `bounds`: the lines' box, centred vertically.
+    // Where the text is drawn within `bounds`: the lines' box, centred vertically. Bounds lower
+    // than one line still show the first line.
     QRectF textRectForBounds(const QRectF& bounds) const;
 
     // Without a width limit (or on one line) the text's natural width; heights are whole points.
@@ -89,6 +90,8 @@ private:
     bool enabled_ = true;
     bool highlighted_ = false;
     mutable std::unique_ptr<TextFrame> layout_;
+    // The bounds' size the layout was made for (a layout may be taller than low bounds).
+    mutable QSizeF layoutSize_;
     mutable bool layoutTruncated_ = false;
 };
 

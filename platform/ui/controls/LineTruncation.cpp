@@ -31,10 +31,17 @@ void appendSlice(StyledText& out, const StyledText& text, int from, int to, bool
 }  // namespace
 
 std::unique_ptr<TextFrame> layOutTruncated(const StyledText& text, QSizeF size, int maximumLines,
-                                           Qt::TextElideMode mode) {
+                                           Qt::TextElideMode mode, bool wrapAnywhere) {
     TextFrameOptions options;
     options.maximumLines = maximumLines;
+    options.wrapAnywhere = wrapAnywhere;
     auto frame = std::make_unique<TextFrame>(text, size, options);
+    if (frame->lines().empty() && !text.isEmpty()) {
+        // Bounds lower than a line still show the first line, overflowing them.
+        size.setHeight(TextFrame::kUnlimited);
+        options.maximumLines = 1;
+        frame = std::make_unique<TextFrame>(text, size, options);
+    }
     if (!frame->isTruncated() || frame->lines().empty() || mode == Qt::ElideNone) {
         return frame;
     }

@@ -12,7 +12,8 @@ namespace platform {
 // does not fit, ends the last line shown with an ellipsis placed as `mode` says: at the end, at
 // the start (the paragraph's end stays in view) or in the middle. Qt::ElideNone cuts without one.
 // The frame's text is then what is shown, ellipsis included.
+// `wrapAnywhere` breaks lines after any character rather than between words.
 std::unique_ptr<TextFrame> layOutTruncated(const StyledText& text, QSizeF size, int maximumLines,
-                                           Qt::TextElideMode mode);
+                                           Qt::TextElideMode mode, bool wrapAnywhere = false);
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #include "platform/ui/controls/TextEditor.h"
 
 #include "platform/ui/standins/input/Pasteboard.h"
+#include "platform/ui/text/AttributedText.h"
 #include "platform/ui/view/EditAction.h"
 
 #include <QtCore/QTextBoundaryFinder>
@@ -32,6 +33,29 @@ bool isTypedText(const QString& text) {
 
 TextEditor::TextEditor(TextEditorClient& client) : client_(client), cursor_(&document_) {
     document_.setDocumentMargin(0);
+}
+
+void TextEditor::setFormat(const FontDescription& font, ParagraphStyle::Alignment alignment,
+                           QTextOption::WrapMode wrap) {
+    document_.setDefaultFont(resolveFont(font));
+    QTextOption option;
+    option.setWrapMode(wrap);
+    switch (alignment) {
+        case ParagraphStyle::Alignment::Center:
+            option.setAlignment(Qt::AlignHCenter);
+            break;
+        case ParagraphStyle::Alignment::Right:
+            option.setAlignment(Qt::AlignRight);
+            break;
+        case ParagraphStyle::Alignment::Justified:
+            option.setAlignment(Qt::AlignJustify);
+            break;
+        case ParagraphStyle::Alignment::Left:
+        case ParagraphStyle::Alignment::Natural:
+            option.setAlignment(Qt::AlignLeft);
+            break;
+    }
+    document_.setDefaultTextOption(option);
 }
 
 QString TextEditor::text() const {
@@ -348,6 +372,25 @@ QRectF TextEditor::cursorRect() const {
         return {blockOrigin, QSizeF(1, QFontMetricsF(document_.defaultFont()).height())};
     }
     return {blockOrigin + QPointF(line.cursorToX(inBlock), line.y()), QSizeF(1, line.height())};
+}
+
+QVariant TextEditor::inputMethodQuery(Qt::InputMethodQuery query) const {
+    const QTextBlock block = cursor_.block();
+    switch (query) {
+        case Qt::ImSurroundingText:
+            // Secure text is not handed out, not even to the input method.
+            return client_.isEditorSecure() ? QString() : block.text();
+        case Qt::ImCursorPosition:
+            return cursor_.position() - block.position();
+        case Qt::ImAnchorPosition:
+            return std::clamp(cursor_.anchor() - block.position(), 0, block.length() - 1);
+        case Qt::ImCurrentSelection:
+            return client_.isEditorSecure() ? QString() : cursor_.selectedText();
+        case Qt::ImFont:
+            return document_.defaultFont();
+        default:
+            return {};
+    }
 }
 
 void TextEditor::setMarkedText(const QString& text) {

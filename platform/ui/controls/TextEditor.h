@@ -1,11 +1,13 @@
 #pragma once
 
+#include "platform/foundation/TextAttributes.h"
 #include "platform/ui/controls/TextRange.h"
 #include "platform/ui/view/Responder.h"
 
 #include <QtGui/QColor>
 #include <QtGui/QTextCursor>
 #include <QtGui/QTextDocument>
+#include <QtGui/QTextOption>
 
 class QPainter;
 
@@ -42,6 +44,9 @@ public:
     TextEditor& operator=(const TextEditor&) = delete;
 
     QTextDocument& document() { return document_; }
+    // The look of the whole text: the font, the lines' alignment and where lines may break.
+    void setFormat(const FontDescription& font, ParagraphStyle::Alignment alignment,
+                   QTextOption::WrapMode wrap);
     const QTextDocument& document() const { return document_; }
 
     // The text with paragraph ends as "\n"; other characters exactly as typed.
@@ -88,6 +93,9 @@ public:
     int positionAt(QPointF point) const;
     // Where the cursor is drawn.
     QRectF cursorRect() const;
+    // The input method's questions about the text: the paragraph around the cursor, the cursor
+    // and anchor in it, the selection. Invalid for others.
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const;
 
     // The input method's composition, shown at the cursor; empty when there is none.
     const QString& markedText() const { return marked_; }

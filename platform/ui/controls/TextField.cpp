@@ -1,6 +1,7 @@
 #include "platform/ui/controls/TextField.h"
 
 #include "platform/ui/controls/ColorValue.h"
+#include "platform/ui/controls/InputMethodTraits.h"
 #include "platform/ui/standins/input/Keyboard.h"
 #include "platform/ui/text/AttributedText.h"
 #include "platform/ui/view/Window.h"
@@ -104,21 +105,7 @@ void TextField::setTextAlignment(TextAlignment alignment) {
 }
 
 void TextField::applyFormat() {
-    QTextDocument& document = editor_.document();
-    document.setDefaultFont(resolveFont(font_));
-    QTextOption option;
-    option.setWrapMode(QTextOption::NoWrap);
-    switch (alignment_) {
-        case TextAlignment::Center:
-            option.setAlignment(Qt::AlignHCenter);
-            break;
-        case TextAlignment::Right:
-            option.setAlignment(Qt::AlignRight);
-            break;
-        default:
-            option.setAlignment(Qt::AlignLeft);
-    }
-    document.setDefaultTextOption(option);
+    editor_.setFormat(font_, alignment_, QTextOption::NoWrap);
     setNeedsDisplay();
 }
 
@@ -170,7 +157,7 @@ void TextField::updateClearButton() {
 
 void TextField::clearTapped() {
     const auto delegate = delegate_.lock();
-    if (delegate && !delegate->shouldClear(*this)) {
+    if (delegate && !delegate->textFieldShouldClear(*this)) {
         return;
     }
     editor_.replace({0, editor_.length()}, {});
@@ -257,12 +244,12 @@ bool TextField::canBecomeFirstResponder() const {
         return false;
     }
     const auto delegate = delegate_.lock();
-    return !delegate || delegate->shouldBeginEditing(const_cast<TextField&>(*this));
+    return !delegate || delegate->textFieldShouldBeginEditing(const_cast<TextField&>(*this));
 }
 
 bool TextField::canResignFirstResponder() const {
     const auto delegate = delegate_.lock();
-    return !delegate || delegate->shouldEndEditing(const_cast<TextField&>(*this));
+    return !delegate || delegate->textFieldShouldEndEditing(const_cast<TextField&>(*this));
 }
 
 void TextField::didBecomeFirstResponder() {
@@ -270,7 +257,7 @@ void TextField::didBecomeFirstResponder() {
     updateClearButton();
     setNeedsDisplay();
     if (const auto delegate = delegate_.lock()) {
-        delegate->didBeginEditing(*this);
+        delegate->textFieldDidBeginEditing(*this);
     }
     sendActionsForEvents(EditingDidBegin);
     if (const Window* window = this->window()) {
@@ -285,7 +272,7 @@ void TextField::didResignFirstResponder() {
     updateClearButton();
     setNeedsDisplay();
     if (const auto delegate = delegate_.lock()) {
-        delegate->didEndEditing(*this);
+        delegate->textFieldDidEndEditing(*this);
     }
     sendActionsForEvents(EditingDidEnd);
     Keyboard::shared()->inputDidEnd();
@@ -297,6 +284,21 @@ bool TextField::keyPressed(const KeyPress& key) {
         return true;
     }
     return Control::keyPressed(key);
+}
+
+QVariant TextField::inputMethodQuery(Qt::InputMethodQuery query) const {
+    switch (query) {
+        case Qt::ImHints:
+            return static_cast<int>(inputMethodHints(keyboardType_, secure_));
+        case Qt::ImEnterKeyType:
+            return static_cast<int>(enterKeyType(returnKeyType_));
+        case Qt::ImReadOnly:
+            return !editing_;
+        case Qt::ImCursorRectangle:
+            return convertRectTo(editor_.cursorRect().translated(textOrigin()), nullptr);
+        default:
+            return editor_.inputMethodQuery(query);
+    }
 }
 
 bool TextField::textInput(const TextInput& input) {
@@ -340,7 +342,7 @@ void TextField::touchesEnded(const TouchSet& touches, const TouchEvent& event) {
 
 bool TextField::editorShouldChange(TextRange range, const QString& replacement) {
     const auto delegate = delegate_.lock();
-    return !delegate || delegate->shouldChangeCharacters(*this, range, replacement);
+    return !delegate || delegate->textFieldShouldChangeCharacters(*this, range, replacement);
 }
 
 void TextField::editorDidChange() {
@@ -356,7 +358,7 @@ void TextField::editorSelectionDidChange() {
 bool TextField::editorReturnPressed() {
     const auto keep = shared_from_this();
     const auto delegate = delegate_.lock();
-    if (delegate && !delegate->shouldReturn(*this)) {
+    if (delegate && !delegate->textFieldShouldReturn(*this)) {
         return true;
     }
     if (hasTargetsFor(EditingDidEndOnExit)) {

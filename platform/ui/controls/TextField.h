@@ -17,17 +17,17 @@ class TextField;
 class TextFieldDelegate {
 public:
     virtual ~TextFieldDelegate() = default;
-    virtual bool shouldBeginEditing(TextField& /*field*/) { return true; }
-    virtual void didBeginEditing(TextField& /*field*/) {}
-    virtual bool shouldEndEditing(TextField& /*field*/) { return true; }
-    virtual void didEndEditing(TextField& /*field*/) {}
+    virtual bool textFieldShouldBeginEditing(TextField& /*field*/) { return true; }
+    virtual void textFieldDidBeginEditing(TextField& /*field*/) {}
+    virtual bool textFieldShouldEndEditing(TextField& /*field*/) { return true; }
+    virtual void textFieldDidEndEditing(TextField& /*field*/) {}
     // `range` (UTF-16 units, never splitting a character) would become `replacement`.
-    virtual bool shouldChangeCharacters(TextField& /*field*/, TextRange /*range*/,
-                                        const QString& /*replacement*/) {
+    virtual bool textFieldShouldChangeCharacters(TextField& /*field*/, TextRange /*range*/,
+                                                 const QString& /*replacement*/) {
         return true;
     }
-    virtual bool shouldClear(TextField& /*field*/) { return true; }
-    virtual bool shouldReturn(TextField& /*field*/) { return true; }
+    virtual bool textFieldShouldClear(TextField& /*field*/) { return true; }
+    virtual bool textFieldShouldReturn(TextField& /*field*/) { return true; }
 };
 
 // When a text field shows its clear button; the numbers are the platform's.
@@ -94,6 +94,7 @@ public:
     bool canResignFirstResponder() const override;
     bool keyPressed(const KeyPress& key) override;
     bool textInput(const TextInput& input) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     bool canPerformAction(const QString& action) const override;
     bool performAction(const QString& action) override;
 

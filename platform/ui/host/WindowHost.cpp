@@ -1,5 +1,7 @@
 #include "platform/ui/host/WindowHost.h"
 
+#include <QtGui/QGuiApplication>
+#include <QtGui/QInputMethod>
 #include <QtGui/QInputMethodEvent>
 #include <QtGui/QKeyEvent>
 #include <QtGui/QMouseEvent>
@@ -41,6 +43,10 @@ WindowHost::WindowHost(std::shared_ptr<Window> window, QWidget* parent)
     observer_ = window_->addDisplayObserver([this] {
         placeNativeChildren();
         update();
+        // The cursor may have moved or another input taken over: the input method asks again.
+        if (hasFocus()) {
+            QGuiApplication::inputMethod()->update(Qt::ImQueryAll);
+        }
     });
 }
 
@@ -157,8 +163,14 @@ void WindowHost::inputMethodEvent(QInputMethodEvent* event) {
 }
 
 QVariant WindowHost::inputMethodQuery(Qt::InputMethodQuery query) const {
+    const Responder* responder = window_->firstResponder();
     if (query == Qt::ImEnabled) {
-        return window_->firstResponder() != nullptr;
+        return responder != nullptr;
+    }
+    if (responder != nullptr) {
+        if (QVariant answer = responder->inputMethodQuery(query); answer.isValid()) {
+            return answer;
+        }
     }
     return QWidget::inputMethodQuery(query);
 }

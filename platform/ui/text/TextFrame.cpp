@@ -192,7 +192,8 @@ void TextFrame::Impl::layOut() {
         }
         QTextLayout* layout = block.layout();
         QTextOption option;
-        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        option.setWrapMode(options.wrapAnywhere ? QTextOption::WrapAnywhere
+                                                : QTextOption::WrapAtWordBoundaryOrAnywhere);
         option.setAlignment(qtAlignment(paragraph.alignment));
         layout->setTextOption(option);
         layout->beginLayout();

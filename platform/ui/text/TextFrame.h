@@ -45,6 +45,8 @@ struct TextFrameOptions {
     int maximumLines = 0;
     // When text is left over, the last line ends in an ellipsis that fits its width.
     bool truncateTail = false;
+    // Lines break after any character that fills them, not only between words.
+    bool wrapAnywhere = false;
 };
 
 // Styled text laid out in a rectangle of the given size: whole lines from the top for as long as

@@ -4,6 +4,7 @@
 
 #include <Qt>
 #include <QtCore/QString>
+#include <QtCore/QVariant>
 
 namespace platform {
 
@@ -50,6 +51,9 @@ public:
     // True when handled; by default the next responder is asked.
     virtual bool keyPressed(const KeyPress& key);
     virtual bool textInput(const TextInput& input);
+    // What the host's input method asks of the first responder (its text around the cursor, the
+    // cursor's rectangle in window points, the keys it wants); invalid for what it does not know.
+    virtual QVariant inputMethodQuery(Qt::InputMethodQuery /*query*/) const { return {}; }
 
     // Edit actions, named as the platform's selectors ("copy:", "paste:", "quote:"), that the
     // edit menu sends. Whether this responder itself performs `action` now; none by default.

@@ -119,6 +119,21 @@ TEST(Label, TruncationModesPlaceTheEllipsis) {
     }
 }
 
+TEST(Label, CharacterWrapFillsEachLineWhereWordWrapBreaksBetweenWords) {
+    const QString text = QStringLiteral("aaaa bbbbbb");
+    // Room for "aaaa bbbb" but not for the whole second word after the first.
+    const qreal width = testMetrics().horizontalAdvance(QStringLiteral("aaaa bbbb")) + 1;
+    const auto label = labelWith(text, {0, 0, width, 200});
+    label->setNumberOfLines(0);
+    label->setLineBreakMode(LineBreakMode::WordWrap);
+    ASSERT_EQ(label->textLayout().lines().size(), 2u);
+    EXPECT_EQ(label->textLayout().lines()[1].location, 5);
+    label->setLineBreakMode(LineBreakMode::CharWrap);
+    ASSERT_EQ(label->textLayout().lines().size(), 2u);
+    EXPECT_EQ(label->textLayout().lines()[1].location, 9);
+    EXPECT_FALSE(label->isTruncated());
+}
+
 TEST(Label, TruncatesOnlyTheLastOfSeveralLines) {
     const QString text = QStringLiteral("first line\nsecond line\nthird line");
     const auto label = labelWith(text, {0, 0, 300, 200});
@@ -133,11 +148,17 @@ TEST(Label, TruncatesOnlyTheLastOfSeveralLines) {
     EXPECT_EQ(shown(*label), text);
 }
 
-TEST(Label, TextIsCentredVerticallyInTallBounds) {
-    const auto label = labelWith(QStringLiteral("Middle"), {0, 0, 200, 100});
-    const QRectF rect = label->textRectForBounds(label->bounds());
-    EXPECT_NEAR(rect.center().y(), 50, 0.01);
-    EXPECT_NEAR(rect.height(), lineHeight(*label), 1);
+TEST(Label, TextIsCentredVerticallyAndBoundsLowerThanALineStillShowIt) {
+    for (const qreal height : {100.0, 6.0}) {
+        SCOPED_TRACE(height);
+        const auto label = labelWith(QStringLiteral("Middle words"), {0, 0, 200, height});
+        label->setNumberOfLines(0);
+        const QRectF rect = label->textRectForBounds(label->bounds());
+        ASSERT_EQ(label->textLayout().lines().size(), 1u);
+        EXPECT_NEAR(rect.center().y(), height / 2, 0.01);
+        EXPECT_NEAR(rect.height(), lineHeight(*label), 1);
+        EXPECT_FALSE(label->isTruncated());
+    }
 }
 
 TEST(Label, StateColoursReplaceTheTextColour) {

@@ -14,7 +14,7 @@ public:
     std::vector<std::shared_ptr<TextField>> fields;
     std::shared_ptr<Button> button = Button::make(Button::Type::System);
 
-    bool shouldReturn(TextField& field) override {
+    bool textFieldShouldReturn(TextField& field) override {
         const auto it = std::find_if(fields.begin(), fields.end(),
                                      [&](const auto& f) { return f.get() == &field; });
         if (field.returnKeyType() == ReturnKeyType::Next && it + 1 != fields.end()) {

@@ -1,6 +1,7 @@
 #include "TextInputFixture.h"
 
 #include "platform/ui/controls/TextField.h"
+#include "platform/ui/host/WindowHost.h"
 #include "platform/ui/view/EditAction.h"
 
 using namespace platform;
@@ -17,8 +18,8 @@ class LimitingDelegate : public TextFieldDelegate {
 public:
     explicit LimitingDelegate(int limit) : limit_(limit) {}
 
-    bool shouldChangeCharacters(TextField& field, TextRange range,
-                                const QString& replacement) override {
+    bool textFieldShouldChangeCharacters(TextField& field, TextRange range,
+                                         const QString& replacement) override {
         asked.push_back({range, replacement});
         const int length = static_cast<int>(field.text().size());
         return range.end() <= length && length - range.length + replacement.size() < limit_;
@@ -208,7 +209,7 @@ TEST_F(TextFieldTest, ClearButtonShowsByModeAndClearsWhenTheDelegateAgrees) {
 
     class Refusing : public TextFieldDelegate {
     public:
-        bool shouldClear(TextField&) override { return allow; }
+        bool textFieldShouldClear(TextField&) override { return allow; }
         bool allow = false;
     };
     const auto delegate = std::make_shared<Refusing>();
@@ -243,4 +244,35 @@ TEST_F(TextFieldTest, SecureTextIsNeverCopiedOut) {
     key(Qt::Key_X, {}, Qt::ControlModifier);
     EXPECT_EQ(pasteboard->string(), "secret");
     EXPECT_EQ(field->text(), "");
+}
+
+TEST_F(TextFieldTest, TheHostsInputMethodLearnsTheKeysTheFieldWantsAndWhereItsCursorIs) {
+    WindowHost host(window);
+    field->setKeyboardType(KeyboardType::NumberPad);
+    field->setReturnKeyType(ReturnKeyType::Next);
+    field->setText("1234");
+    EXPECT_FALSE(host.inputMethodQuery(Qt::ImEnabled).toBool());
+    field->becomeFirstResponder();
+    window->layoutIfNeeded();
+
+    EXPECT_TRUE(host.inputMethodQuery(Qt::ImEnabled).toBool());
+    EXPECT_EQ(host.inputMethodQuery(Qt::ImHints).toInt(), Qt::ImhDigitsOnly);
+    EXPECT_EQ(host.inputMethodQuery(Qt::ImEnterKeyType).toInt(), Qt::EnterKeyNext);
+    EXPECT_EQ(host.inputMethodQuery(Qt::ImSurroundingText).toString(), "1234");
+    EXPECT_EQ(host.inputMethodQuery(Qt::ImCursorPosition).toInt(), 4);
+    // The cursor stands after the text, inside the field, in window points.
+    const QRectF cursor = host.inputMethodQuery(Qt::ImCursorRectangle).toRectF();
+    EXPECT_GT(cursor.left(), field->frame().left());
+    EXPECT_LT(cursor.left(), field->frame().center().x());
+    EXPECT_GE(cursor.top(), field->frame().top());
+    EXPECT_LE(cursor.bottom(), field->frame().bottom());
+
+    field->setSecureTextEntry(true);
+    field->setSelectedRange({0, 4});
+    const auto hints = Qt::InputMethodHints(host.inputMethodQuery(Qt::ImHints).toInt());
+    EXPECT_TRUE(hints.testFlag(Qt::ImhHiddenText));
+    EXPECT_TRUE(hints.testFlag(Qt::ImhSensitiveData));
+    // Secure text is not handed out, not even to the input method.
+    EXPECT_EQ(host.inputMethodQuery(Qt::ImCurrentSelection).toString(), "");
+    EXPECT_EQ(host.inputMethodQuery(Qt::ImSurroundingText).toString(), "");
 }
