@@ -71,7 +71,8 @@ void TableView::unhighlightRow() {
     const IndexPath path = *highlighted_;
     highlighted_.reset();
     if (const auto cell = cellForRowAtIndexPath(path)) {
-        cell->setHighlighted(false, true);
+        // Not animated, as on the platform: cells that fade their highlight out do it on their own.
+        cell->setHighlighted(false, false);
     }
     if (const auto delegate = tableDelegate()) {
         delegate->tableViewDidUnhighlightRowAtIndexPath(*this, path);

@@ -268,6 +268,11 @@ TEST(TableView, TapHighlightsOnceCertainThenSelects) {
     EXPECT_EQ(stage.table->indexPathForSelectedRow(), IndexPath({0, 2}));
     EXPECT_TRUE(stage.table->cellForRowAtIndexPath({0, 2})->isSelected());
     EXPECT_FALSE(stage.table->cellForRowAtIndexPath({0, 2})->isHighlighted());
+    // Cells that fade a highlight out (and keep it without animation) are told: not animated.
+    const auto& row2Cell =
+        static_cast<RecordingTable::ItemCell&>(*stage.table->cellForRowAtIndexPath({0, 2}));
+    EXPECT_EQ(std::vector<std::string>(row2Cell.highlights.end() - 2, row2Cell.highlights.end()),
+              (std::vector<std::string>{"on", "off"}));
 
     struct Case {
         const char* name;
