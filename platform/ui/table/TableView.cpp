@@ -37,6 +37,8 @@ void applyAnimationEdge(View& view, const QRectF& place, TableRowAnimation anima
 
 }  // namespace
 
+const QColor TableView::kDefaultSeparatorColor = QColor(200, 199, 204);
+
 TableView::TableView(const QRectF& frame, Style style) : ScrollView(frame), style_(style) {
     setAlwaysBounceVertical(true);
     setBackgroundColor(Qt::white);
@@ -55,6 +57,13 @@ void TableView::setDelegate(const std::shared_ptr<TableViewDelegate>& delegate) 
     ScrollView::setDelegate(delegate);
     loaded_ = false;
     setNeedsLayout();
+}
+
+void TableView::setSeparatorColor(const QColor& color) {
+    separatorColor_ = color;
+    for (const auto& [path, cell] : visible_) {
+        cell->setSeparatorColor(color);
+    }
 }
 
 void TableView::setRowHeight(qreal height) {
@@ -385,6 +394,7 @@ void TableView::configure(TableViewCell& cell, IndexPath path, bool animated) {
                          : editable ? TableViewCell::EditingStyle::Delete
                                     : TableViewCell::EditingStyle::None);
     cell.setShowsReorderControl(source && source->tableViewCanMoveRowAtIndexPath(*this, path));
+    cell.setSeparatorColor(separatorColor_);
     cell.setEditing(editing_, animated);
     cell.setSelected(selected_ == path, false);
     cell.setHighlighted(highlighted_ == path, false);

@@ -474,3 +474,19 @@ TEST(TableView, ScrollToARow) {
         EXPECT_NE(stage.table->cellForRowAtIndexPath({0, c.row}), nullptr);
     }
 }
+
+TEST(TableView, RowsAreSeparatedByHairlinesInTheTablesColour) {
+    Stage stage({Stage::items(0, 5)});
+    const QRectF row = stage.table->rectForRowAtIndexPath({0, 1});
+    auto pixelAboveNextRow = [&] {
+        stage.window->updateNow();
+        // Scale 1: the half-point hairline covers the row's last pixel half.
+        return stage.window->render().pixelColor(160, qRound(row.bottom()) - 1);
+    };
+    const QColor shown = pixelAboveNextRow();
+    EXPECT_NE(shown, QColor(Qt::white));
+    stage.table->setSeparatorColor(Qt::transparent);
+    EXPECT_EQ(pixelAboveNextRow(), QColor(Qt::white));
+    stage.table->reloadData();
+    EXPECT_EQ(pixelAboveNextRow(), QColor(Qt::white)) << "cells made or reused keep the colour";
+}
