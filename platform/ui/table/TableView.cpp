@@ -252,10 +252,10 @@ std::shared_ptr<View> TableView::footerViewForSection(int section) {
 
 void TableView::scrollToRowAtIndexPath(IndexPath path, ScrollPosition position, bool animated) {
     ensureLoaded();
-    const QRectF rect = layout_.rectForRow(path, bounds().width());
-    if (rect.isNull() && !layout_.contains(path)) {
+    if (!layout_.contains(path)) {
         return;
     }
+    const QRectF rect = layout_.rectForRow(path, bounds().width());
     const EdgeInsets inset = contentInset();
     const qreal visibleHeight = bounds().height() - inset.top - inset.bottom;
     qreal y = contentOffset().y();
