@@ -52,9 +52,9 @@ void TableView::setDataSource(std::weak_ptr<TableViewDataSource> dataSource) {
     setNeedsLayout();
 }
 
-void TableView::setDelegate(const std::shared_ptr<TableViewDelegate>& delegate) {
-    tableDelegate_ = delegate;
+void TableView::setDelegate(std::weak_ptr<TableViewDelegate> delegate) {
     ScrollView::setDelegate(delegate);
+    tableDelegate_ = std::move(delegate);
     loaded_ = false;
     setNeedsLayout();
 }

@@ -43,7 +43,7 @@ public:
     void setDataSource(std::weak_ptr<TableViewDataSource> dataSource);
     std::shared_ptr<TableViewDelegate> tableDelegate() const { return tableDelegate_.lock(); }
     // Also the scroll view's delegate.
-    void setDelegate(const std::shared_ptr<TableViewDelegate>& delegate);
+    void setDelegate(std::weak_ptr<TableViewDelegate> delegate);
 
     static const QColor kDefaultSeparatorColor;
     // The rows' hairlines; a transparent colour shows none.
