@@ -9,12 +9,12 @@ namespace platform {
 
 // --- taps ---
 
-void TableView::touchesBegan(const TouchSet& touches, const TouchEvent& event) {
+// The table keeps the touches that reach it: they are its rows' taps or nothing.
+void TableView::touchesBegan(const TouchSet& touches, const TouchEvent&) {
     cancelTap();
     const bool selectable = editing_ ? allowsSelectionDuringEditing_ : allowsSelection_;
     // A finger that stops moving content holds it; it taps nothing.
     if (touches.size() != 1 || !selectable || isDecelerating() || touchStoppedMotion()) {
-        ScrollView::touchesBegan(touches, event);
         return;
     }
     const QPointF point = touches.front()->locationInView(this);
@@ -71,7 +71,8 @@ void TableView::unhighlightRow() {
     const IndexPath path = *highlighted_;
     highlighted_.reset();
     if (const auto cell = cellForRowAtIndexPath(path)) {
-        cell->setHighlighted(false, true);
+        // Not animated, as on the platform: cells that fade their highlight out do it on their own.
+        cell->setHighlighted(false, false);
     }
     if (const auto delegate = tableDelegate()) {
         delegate->tableViewDidUnhighlightRowAtIndexPath(*this, path);

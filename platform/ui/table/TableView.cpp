@@ -37,6 +37,8 @@ void applyAnimationEdge(View& view, const QRectF& place, TableRowAnimation anima
 
 }  // namespace
 
+const QColor TableView::kDefaultSeparatorColor = QColor(200, 199, 204);
+
 TableView::TableView(const QRectF& frame, Style style) : ScrollView(frame), style_(style) {
     setAlwaysBounceVertical(true);
     setBackgroundColor(Qt::white);
@@ -50,11 +52,18 @@ void TableView::setDataSource(std::weak_ptr<TableViewDataSource> dataSource) {
     setNeedsLayout();
 }
 
-void TableView::setDelegate(const std::shared_ptr<TableViewDelegate>& delegate) {
-    tableDelegate_ = delegate;
+void TableView::setDelegate(std::weak_ptr<TableViewDelegate> delegate) {
     ScrollView::setDelegate(delegate);
+    tableDelegate_ = std::move(delegate);
     loaded_ = false;
     setNeedsLayout();
+}
+
+void TableView::setSeparatorColor(const QColor& color) {
+    separatorColor_ = color;
+    for (const auto& [path, cell] : visible_) {
+        cell->setSeparatorColor(color);
+    }
 }
 
 void TableView::setRowHeight(qreal height) {
@@ -243,10 +252,10 @@ std::shared_ptr<View> TableView::footerViewForSection(int section) {
 
 void TableView::scrollToRowAtIndexPath(IndexPath path, ScrollPosition position, bool animated) {
     ensureLoaded();
-    const QRectF rect = layout_.rectForRow(path, bounds().width());
-    if (rect.isNull() && !layout_.contains(path)) {
+    if (!layout_.contains(path)) {
         return;
     }
+    const QRectF rect = layout_.rectForRow(path, bounds().width());
     const EdgeInsets inset = contentInset();
     const qreal visibleHeight = bounds().height() - inset.top - inset.bottom;
     qreal y = contentOffset().y();
@@ -385,6 +394,7 @@ void TableView::configure(TableViewCell& cell, IndexPath path, bool animated) {
                          : editable ? TableViewCell::EditingStyle::Delete
                                     : TableViewCell::EditingStyle::None);
     cell.setShowsReorderControl(source && source->tableViewCanMoveRowAtIndexPath(*this, path));
+    cell.setSeparatorColor(separatorColor_);
     cell.setEditing(editing_, animated);
     cell.setSelected(selected_ == path, false);
     cell.setHighlighted(highlighted_ == path, false);

@@ -43,7 +43,12 @@ public:
     void setDataSource(std::weak_ptr<TableViewDataSource> dataSource);
     std::shared_ptr<TableViewDelegate> tableDelegate() const { return tableDelegate_.lock(); }
     // Also the scroll view's delegate.
-    void setDelegate(const std::shared_ptr<TableViewDelegate>& delegate);
+    void setDelegate(std::weak_ptr<TableViewDelegate> delegate);
+
+    static const QColor kDefaultSeparatorColor;
+    // The rows' hairlines; a transparent colour shows none.
+    QColor separatorColor() const { return separatorColor_; }
+    void setSeparatorColor(const QColor& color);
 
     qreal rowHeight() const { return rowHeight_; }
     void setRowHeight(qreal height);
@@ -155,6 +160,7 @@ private:
     Style style_;
     std::weak_ptr<TableViewDataSource> dataSource_;
     std::weak_ptr<TableViewDelegate> tableDelegate_;
+    QColor separatorColor_ = kDefaultSeparatorColor;
     qreal rowHeight_ = kDefaultRowHeight;
     qreal sectionHeaderHeight_ = 0;
     qreal sectionFooterHeight_ = 0;

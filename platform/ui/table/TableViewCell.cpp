@@ -25,6 +25,7 @@ constexpr qreal kValue2FontSize = 15;
 // The part of the width a value-2 cell gives its title column.
 constexpr qreal kValue2TitleFraction = 0.3;
 constexpr qreal kLabelGap = 6;
+constexpr qreal kSeparatorThickness = 0.5;
 const QColor kInsertColor(52, 199, 89);
 
 }  // namespace
@@ -160,14 +161,23 @@ TableViewCell::TableViewCell(Style style, QString reuseIdentifier)
     : style_(style),
       reuseIdentifier_(std::move(reuseIdentifier)),
       contentView_(View::make()),
-      selectionBackground_(View::make()) {
+      selectionBackground_(View::make()),
+      separator_(View::make()) {
     setBackgroundColor(Qt::white);
     setClipsToBounds(true);
     selectionBackground_->setBackgroundColor(kSelectionColor);
     selectionBackground_->setHidden(true);
     selectionBackground_->setUserInteractionEnabled(false);
+    separator_->setUserInteractionEnabled(false);
+    separator_->setHidden(true);
     addSubview(selectionBackground_);
     addSubview(contentView_);
+    addSubview(separator_);
+}
+
+void TableViewCell::setSeparatorColor(const QColor& color) {
+    separator_->setBackgroundColor(color);
+    separator_->setHidden(!color.isValid() || color.alpha() == 0);
 }
 
 TableViewCell::~TableViewCell() {
@@ -440,6 +450,9 @@ void TableViewCell::layoutSubviews() {
     }
     contentView_->setFrame(QRectF(left, 0, std::max<qreal>(0, right - left), b.height()));
     layoutLabels();
+    const qreal indent = left + kLabelMargin;
+    separator_->setFrame(QRectF(indent, b.height() - kSeparatorThickness,
+                                std::max<qreal>(0, b.width() - indent), kSeparatorThickness));
 }
 
 }  // namespace platform

@@ -77,6 +77,9 @@ public:
     bool showsReorderControl() const { return showsReorderControl_; }
     void setShowsReorderControl(bool shows);
 
+    // The hairline under the row, in the table's separator colour (none when transparent).
+    void setSeparatorColor(const QColor& color);
+
     // Called by the table before it hands the cell out again: back to a fresh row's state.
     virtual void prepareForReuse();
 
@@ -96,6 +99,7 @@ private:
     std::shared_ptr<Label> textLabel_;
     std::shared_ptr<Label> detailTextLabel_;
     std::shared_ptr<View> selectionBackground_;
+    std::shared_ptr<View> separator_;
     std::shared_ptr<View> backgroundView_;
     AccessoryType accessoryType_ = AccessoryType::None;
     std::shared_ptr<View> accessoryView_;

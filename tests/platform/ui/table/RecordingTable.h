@@ -21,10 +21,18 @@ public:
         ItemCell() : TableViewCell(Style::Default, kIdentifier) {}
         int item = -1;
         int reuses = 0;
+        // Each highlight change with its animated flag, as "on", "off", "on animated"...
+        std::vector<std::string> highlights;
+        void setHighlighted(bool highlighted, bool animated) override {
+            TableViewCell::setHighlighted(highlighted, animated);
+            highlights.push_back(std::string(highlighted ? "on" : "off") +
+                                 (animated ? " animated" : ""));
+        }
         void prepareForReuse() override {
             TableViewCell::prepareForReuse();
             ++reuses;
             item = -1;
+            highlights.clear();
         }
     };
 

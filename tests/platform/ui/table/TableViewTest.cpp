@@ -268,6 +268,11 @@ TEST(TableView, TapHighlightsOnceCertainThenSelects) {
     EXPECT_EQ(stage.table->indexPathForSelectedRow(), IndexPath({0, 2}));
     EXPECT_TRUE(stage.table->cellForRowAtIndexPath({0, 2})->isSelected());
     EXPECT_FALSE(stage.table->cellForRowAtIndexPath({0, 2})->isHighlighted());
+    // Cells that fade a highlight out (and keep it without animation) are told: not animated.
+    const auto& row2Cell =
+        static_cast<RecordingTable::ItemCell&>(*stage.table->cellForRowAtIndexPath({0, 2}));
+    EXPECT_EQ(std::vector<std::string>(row2Cell.highlights.end() - 2, row2Cell.highlights.end()),
+              (std::vector<std::string>{"on", "off"}));
 
     struct Case {
         const char* name;
@@ -468,4 +473,20 @@ TEST(TableView, ScrollToARow) {
         }
         EXPECT_NE(stage.table->cellForRowAtIndexPath({0, c.row}), nullptr);
     }
+}
+
+TEST(TableView, RowsAreSeparatedByHairlinesInTheTablesColour) {
+    Stage stage({Stage::items(0, 5)});
+    const QRectF row = stage.table->rectForRowAtIndexPath({0, 1});
+    auto pixelAboveNextRow = [&] {
+        stage.window->updateNow();
+        // Scale 1: the half-point hairline covers the row's last pixel half.
+        return stage.window->render().pixelColor(160, qRound(row.bottom()) - 1);
+    };
+    const QColor shown = pixelAboveNextRow();
+    EXPECT_NE(shown, QColor(Qt::white));
+    stage.table->setSeparatorColor(Qt::transparent);
+    EXPECT_EQ(pixelAboveNextRow(), QColor(Qt::white));
+    stage.table->reloadData();
+    EXPECT_EQ(pixelAboveNextRow(), QColor(Qt::white)) << "cells made or reused keep the colour";
 }
