@@ -1,6 +1,7 @@
 #include "platform/ui/controllers/NavigationBar.h"
 
-#include "platform/ui/controllers/BarItemView.h"
+#include "platform/ui/controllers/BarButtons.h"
+#include "platform/ui/controls/Button.h"
 #include "platform/ui/text/FontTable.h"
 
 #include <QtGui/QFontMetricsF>
@@ -114,11 +115,8 @@ std::shared_ptr<View> NavigationBar::viewFor(const std::shared_ptr<BarButtonItem
         case BarButtonItem::Kind::FixedSpace:
         case BarButtonItem::Kind::FlexibleSpace:
             return nullptr;
-        case BarButtonItem::Kind::Button: {
-            auto view = View::make<BarItemView>(item);
-            view->setTint(tint_);
-            return view;
-        }
+        case BarButtonItem::Kind::Button:
+            return BarButtons::forItem(item, tint_);
     }
     return nullptr;
 }
@@ -167,7 +165,7 @@ void NavigationBar::rebuild() {
                 const std::weak_ptr<BarButtonItem> weakItem = item;
                 buttonObservations_.push_back(
                     item->observe(kButtonKeys, [this, weakItem, shown](const QString& key) {
-                        const auto button = std::dynamic_pointer_cast<BarItemView>(shown.lock());
+                        const auto button = std::dynamic_pointer_cast<Button>(shown.lock());
                         const auto observed = weakItem.lock();
                         if (key == QLatin1String("enabled") && button && observed) {
                             button->setEnabled(observed->isEnabled());
@@ -185,7 +183,7 @@ void NavigationBar::rebuild() {
             if (title.isNull()) {
                 title = kDefaultBackTitle;
             }
-            backButton_ = View::make<BarItemView>(title, [this] {
+            backButton_ = BarButtons::back(title, tint_, [this] {
                 if (backAction_) {
                     const auto action = backAction_;
                     action();
@@ -193,7 +191,6 @@ void NavigationBar::rebuild() {
                     popNavigationItem(true);
                 }
             });
-            backButton_->setTint(tint_);
             addSubview(backButton_);
         }
         titleView_ = top->titleView();

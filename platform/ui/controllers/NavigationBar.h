@@ -11,7 +11,7 @@
 
 namespace platform {
 
-class BarItemView;
+class Button;
 
 // The bar at the top of a navigation stack: it shows the top navigation item (title or title
 // view, left and right items) and, unless the item hides it or has left items, a back button that
@@ -52,7 +52,7 @@ public:
     // What the bar shows now, for its owner and for tests.
     std::shared_ptr<View> titleView() const { return titleView_; }
     QString shownTitle() const;
-    std::shared_ptr<BarItemView> backButton() const { return backButton_; }
+    std::shared_ptr<Button> backButton() const { return backButton_; }
     // Frames (in the bar) of the left and right items in order; custom views and spaces count.
     std::vector<std::pair<std::shared_ptr<BarButtonItem>, QRectF>> itemFrames() const;
 
@@ -79,7 +79,7 @@ private:
     QColor titleColor_;
     QFont titleFont_;
     std::shared_ptr<View> titleView_;
-    std::shared_ptr<BarItemView> backButton_;
+    std::shared_ptr<Button> backButton_;
     std::vector<Placed> left_;
     std::vector<Placed> right_;
     QRectF titleRect_;

@@ -1,6 +1,6 @@
-#include "platform/ui/controllers/BarItemView.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controllers/WindowControllers.h"
+#include "platform/ui/controls/Button.h"
 #include "platform/ui/view/Window.h"
 #include "tests/platform/ui/controllers/RecordingControllers.h"
 
@@ -289,13 +289,13 @@ TEST(NavigationController, TheBarShowsTheTopItemAndABackButtonNamingTheOneBelow)
     const auto b = s.screen("B");
     s.navigation->pushViewController(b, false);
     ASSERT_NE(bar.backButton(), nullptr);
-    EXPECT_EQ(bar.backButton()->title(), "A");
+    EXPECT_EQ(bar.backButton()->currentTitle(), "A");
     s.a->navigationItem().setBackBarButtonItem(
         BarButtonItem::withTitle("", BarButtonItem::Style::Plain, {}));
-    EXPECT_EQ(bar.backButton()->title(), "") << "an empty back item leaves only the arrow";
+    EXPECT_EQ(bar.backButton()->currentTitle(), "") << "an empty back item leaves only the arrow";
     s.a->navigationItem().setBackBarButtonItem(nullptr);
     s.a->setTitle(QString());
-    EXPECT_EQ(bar.backButton()->title(), NavigationBar::kDefaultBackTitle);
+    EXPECT_EQ(bar.backButton()->currentTitle(), NavigationBar::kDefaultBackTitle);
 
     // Right items from the right edge inwards, a fixed space shifting the next one; a custom
     // view keeps its size; left items take the back button's place.
