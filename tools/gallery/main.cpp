@@ -1,11 +1,12 @@
 // The gallery: the view layer's sample screens in a real window, for people working on the layer.
 //   gallery [--tablet] [--sample]
-// It shows a table of a few hundred rows, or with --sample the drawing sample screen.
+// It shows a navigation stack over a table of a few hundred rows (a picked row pushes a screen),
+// or with --sample the drawing sample screen.
 // Headless, run it with "-platform vnc" and look with a VNC viewer.
 #include "platform/ui/StartUp.h"
 #include "platform/ui/host/WindowHost.h"
+#include "tools/gallery/GalleryScreens.h"
 #include "tools/gallery/SampleScreen.h"
-#include "tools/gallery/SampleTable.h"
 
 #include <QtWidgets/QApplication>
 
@@ -18,13 +19,12 @@ int main(int argc, char** argv) {
                                                 : platform::DeviceProfile::phone());
     const QSizeF size = window->profile().size;
     const gallery::SampleScreen screen = gallery::SampleScreen::make(size);
-    const gallery::SampleTable table = gallery::SampleTable::make(size);
-    // The rows start below the status bar and scroll under it.
-    table.table->setContentInset({window->profile().statusBarHeight, 0, 0, 0});
-    table.table->setContentOffset({0, -window->profile().statusBarHeight});
-    window->setRootView(arguments.contains(QStringLiteral("--sample"))
-                            ? screen.root
-                            : std::static_pointer_cast<platform::View>(table.table));
+    const auto stack = gallery::makeGalleryStack();
+    if (arguments.contains(QStringLiteral("--sample"))) {
+        window->setRootView(screen.root);
+    } else {
+        window->setRootViewController(stack);
+    }
     platform::WindowHost host(window);
     host.setWindowTitle(QStringLiteral("View layer gallery"));
     host.show();
