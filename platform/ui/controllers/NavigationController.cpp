@@ -232,12 +232,6 @@ void NavigationController::changeStack(Stack stack, bool animated, bool pop) {
         for (const auto& c : added) {
             c->didMoveToParentViewController(this);
         }
-        if (visible && to && from != to) {
-            if (const auto d = delegate()) {
-                d->willShowViewController(*this, *to, false);
-                d->didShowViewController(*this, *to, false);
-            }
-        }
         return;
     }
 
