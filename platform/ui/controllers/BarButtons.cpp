@@ -71,9 +71,9 @@ std::shared_ptr<Button> BarButtons::forItem(const std::shared_ptr<BarButtonItem>
 }
 
 std::shared_ptr<Button> BarButtons::back(const QString& title, const QColor& tint,
-                                         std::function<void()> onTap) {
+                                         const QImage& arrow, std::function<void()> onTap) {
     auto button = barButton(tint, false);
-    button->setImage(backArrow(), Button::Normal);
+    button->setImage(arrow.isNull() ? backArrow() : arrow, Button::Normal);
     button->setTitle(title, Button::Normal);
     button->addTarget(Control::TouchUpInside, [onTap = std::move(onTap)](Control&) {
         if (onTap) {

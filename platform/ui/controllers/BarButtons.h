@@ -2,6 +2,7 @@
 
 #include <QtCore/QString>
 #include <QtGui/QColor>
+#include <QtGui/QImage>
 
 #include <functional>
 #include <memory>
@@ -21,7 +22,9 @@ constexpr qreal kArrowGap = 4;
 
 // Tapping it triggers `item` (nothing while the item is disabled).
 std::shared_ptr<Button> forItem(const std::shared_ptr<BarButtonItem>& item, const QColor& tint);
-std::shared_ptr<Button> back(const QString& title, const QColor& tint, std::function<void()> onTap);
+// `arrow` null: the built-in arrow.
+std::shared_ptr<Button> back(const QString& title, const QColor& tint, const QImage& arrow,
+                             std::function<void()> onTap);
 
 }  // namespace BarButtons
 

@@ -1,5 +1,6 @@
 #include "platform/ui/controllers/NavigationBar.h"
 
+#include "platform/foundation/SharedSlot.h"
 #include "platform/ui/controllers/BarButtons.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/text/FontTable.h"
@@ -13,9 +14,6 @@ const QString NavigationBar::kDefaultBackTitle = QStringLiteral("Back");
 
 namespace {
 
-const QColor kDefaultBarTint(0xF7, 0xF7, 0xF7);
-const QColor kDefaultTint(0x00, 0x7A, 0xFF);
-
 const QStringList kItemKeys{QStringLiteral("title"),
                             QStringLiteral("titleView"),
                             QStringLiteral("leftBarButtonItems"),
@@ -28,15 +26,28 @@ const QStringList kButtonKeys{QStringLiteral("title"), QStringLiteral("image"),
 
 }  // namespace
 
-NavigationBar::NavigationBar()
-    : View(QRectF(0, 0, 0, kHeight)),
-      tint_(kDefaultTint),
-      titleColor_(Qt::black),
-      titleFont_(FontTable::systemFont(kTitleFontSize, true)) {
-    setBackgroundColor(kDefaultBarTint);
+NavigationBar::NavigationBar() : View(QRectF(0, 0, 0, kHeight)) {
+    const NavigationBarAppearance& look = appearance();
+    setBackgroundColor(look.barTintColor);
+    tint_ = look.tintColor;
+    titleColor_ = look.titleColor;
+    titleFont_ = look.titleFontFamily.isEmpty()
+                     ? FontTable::systemFont(look.titleFontSize, look.titleFontBold)
+                     : FontTable::font(look.titleFontFamily, look.titleFontSize);
+    translucent_ = look.translucent;
+    backIndicator_ = look.backIndicatorImage;
 }
 
 NavigationBar::~NavigationBar() = default;
+
+NavigationBarAppearance& NavigationBar::appearance() {
+    return sharedSlot<NavigationBarAppearance>();
+}
+
+void NavigationBar::setBackIndicatorImage(const QImage& image) {
+    backIndicator_ = image;
+    rebuild();
+}
 
 void NavigationBar::setItems(Items items, bool /*animated*/) {
     items_ = std::move(items);
@@ -183,7 +194,7 @@ void NavigationBar::rebuild() {
             if (title.isNull()) {
                 title = kDefaultBackTitle;
             }
-            backButton_ = BarButtons::back(title, tint_, [this] {
+            backButton_ = BarButtons::back(title, tint_, backIndicator_, [this] {
                 if (backAction_) {
                     const auto action = backAction_;
                     action();

@@ -502,7 +502,9 @@ QRectF NavigationController::contentFrameFor(const ViewController& controller) c
     const auto v = viewIfLoaded();
     const QRectF bounds = v ? v->bounds() : QRectF();
     qreal top = 0;
-    if (!barHidden_ && (controller.edgesForExtendedLayout() & EdgeTop) == 0) {
+    const bool under =
+        (controller.edgesForExtendedLayout() & EdgeTop) != 0 && bar_->isTranslucent();
+    if (!barHidden_ && !under) {
         top = statusBarInset() + NavigationBar::kHeight;
     }
     return QRectF(0, top, bounds.width(), std::max<qreal>(0, bounds.height() - top));

@@ -365,3 +365,24 @@ TEST(NavigationController, TheTopScreenAnswersForTheStatusBar) {
     s.navigation->popViewControllerAnimated(false);
     EXPECT_FALSE(s.window->statusBarAppearance().hidden);
 }
+
+TEST(NavigationController, BarsMadeAfterAnAppearanceChangeTakeIt) {
+    auto& look = NavigationBar::appearance();
+    look.barTintColor = QColor(0x12, 0x34, 0x56);
+    look.tintColor = Qt::white;
+    look.translucent = false;
+    QImage arrow(QSize(20, 40), QImage::Format_ARGB32_Premultiplied);
+    arrow.fill(Qt::black);
+    look.backIndicatorImage = arrow;
+
+    Stack s;
+    auto& bar = s.navigation->navigationBar();
+    EXPECT_EQ(bar.barTintColor(), QColor(0x12, 0x34, 0x56));
+    EXPECT_EQ(bar.tintColor(), QColor(Qt::white));
+    // An opaque bar keeps even a screen that extends under the top edge below it.
+    EXPECT_EQ(s.a->view()->frame(), QRectF(0, 64, 375, 603));
+    s.navigation->pushViewController(s.screen("B"), false);
+    ASSERT_NE(bar.backButton(), nullptr);
+    EXPECT_EQ(bar.backButton()->currentImage().size(), arrow.size());
+    EXPECT_EQ(bar.backButton()->tintColor(), QColor(Qt::white));
+}
