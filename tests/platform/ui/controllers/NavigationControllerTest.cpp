@@ -386,3 +386,22 @@ TEST(NavigationController, BarsMadeAfterAnAppearanceChangeTakeIt) {
     EXPECT_EQ(bar.backButton()->currentImage().size(), arrow.size());
     EXPECT_EQ(bar.backButton()->tintColor(), QColor(Qt::white));
 }
+
+TEST(NavigationController, AfterAPresentedScreenGoesTheDelegateHearsOnlyOfANewTop) {
+    Stack s;
+    s.a->showContainment = false;
+    const auto modal = s.screen("M");
+    s.navigation->presentViewController(modal, false);
+    s.navigation->dismissViewController(false);
+    EXPECT_EQ(*s.log,
+              (QStringList{"A willDisappear", "M willAppear", "A didDisappear", "M didAppear",
+                           "M willDisappear", "A willAppear", "M didDisappear", "A didAppear"}));
+
+    // A screen pushed while the stack was covered is announced when the stack shows again.
+    s.navigation->presentViewController(modal, false);
+    s.navigation->pushViewController(s.screen("B"), false);
+    s.log->clear();
+    s.navigation->dismissViewController(false);
+    EXPECT_EQ(*s.log, (QStringList{"M willDisappear", "delegate willShow B", "B willAppear",
+                                   "M didDisappear", "B didAppear", "delegate didShow B"}));
+}
