@@ -14,7 +14,6 @@ const QString kHookKey = u"hook_key"_s;
 const QString kTeamId = u"team_id"_s;
 const QString kOrganisationId = u"organisation_id"_s;
 const QString kIsDeleted = u"is_deleted"_s;
-const QString kUnreadCountKey = u"unreadCount"_s;
 
 }  // namespace
 

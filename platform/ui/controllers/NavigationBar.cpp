@@ -1,6 +1,8 @@
 #include "platform/ui/controllers/NavigationBar.h"
 
-#include "platform/ui/controllers/BarItemView.h"
+#include "platform/foundation/SharedSlot.h"
+#include "platform/ui/controllers/BarButtons.h"
+#include "platform/ui/controls/Button.h"
 #include "platform/ui/text/FontTable.h"
 
 #include <QtGui/QFontMetricsF>
@@ -11,9 +13,6 @@ namespace platform {
 const QString NavigationBar::kDefaultBackTitle = QStringLiteral("Back");
 
 namespace {
-
-const QColor kDefaultBarTint(0xF7, 0xF7, 0xF7);
-const QColor kDefaultTint(0x00, 0x7A, 0xFF);
 
 const QStringList kItemKeys{QStringLiteral("title"),
                             QStringLiteral("titleView"),
@@ -27,15 +26,28 @@ const QStringList kButtonKeys{QStringLiteral("title"), QStringLiteral("image"),
 
 }  // namespace
 
-NavigationBar::NavigationBar()
-    : View(QRectF(0, 0, 0, kHeight)),
-      tint_(kDefaultTint),
-      titleColor_(Qt::black),
-      titleFont_(FontTable::systemFont(kTitleFontSize, true)) {
-    setBackgroundColor(kDefaultBarTint);
+NavigationBar::NavigationBar() : View(QRectF(0, 0, 0, kHeight)) {
+    const NavigationBarAppearance& look = appearance();
+    setBackgroundColor(look.barTintColor);
+    tint_ = look.tintColor;
+    titleColor_ = look.titleColor;
+    titleFont_ = look.titleFontFamily.isEmpty()
+                     ? FontTable::systemFont(look.titleFontSize, look.titleFontBold)
+                     : FontTable::font(look.titleFontFamily, look.titleFontSize);
+    translucent_ = look.translucent;
+    backIndicator_ = look.backIndicatorImage;
 }
 
 NavigationBar::~NavigationBar() = default;
+
+NavigationBarAppearance& NavigationBar::appearance() {
+    return sharedSlot<NavigationBarAppearance>();
+}
+
+void NavigationBar::setBackIndicatorImage(const QImage& image) {
+    backIndicator_ = image;
+    rebuild();
+}
 
 void NavigationBar::setItems(Items items, bool /*animated*/) {
     items_ = std::move(items);
@@ -114,11 +126,8 @@ std::shared_ptr<View> NavigationBar::viewFor(const std::shared_ptr<BarButtonItem
         case BarButtonItem::Kind::FixedSpace:
         case BarButtonItem::Kind::FlexibleSpace:
             return nullptr;
-        case BarButtonItem::Kind::Button: {
-            auto view = View::make<BarItemView>(item);
-            view->setTint(tint_);
-            return view;
-        }
+        case BarButtonItem::Kind::Button:
+            return BarButtons::forItem(item, tint_);
     }
     return nullptr;
 }
@@ -167,7 +176,7 @@ void NavigationBar::rebuild() {
                 const std::weak_ptr<BarButtonItem> weakItem = item;
                 buttonObservations_.push_back(
                     item->observe(kButtonKeys, [this, weakItem, shown](const QString& key) {
-                        const auto button = std::dynamic_pointer_cast<BarItemView>(shown.lock());
+                        const auto button = std::dynamic_pointer_cast<Button>(shown.lock());
                         const auto observed = weakItem.lock();
                         if (key == QLatin1String("enabled") && button && observed) {
                             button->setEnabled(observed->isEnabled());
@@ -185,7 +194,7 @@ void NavigationBar::rebuild() {
             if (title.isNull()) {
                 title = kDefaultBackTitle;
             }
-            backButton_ = View::make<BarItemView>(title, [this] {
+            backButton_ = BarButtons::back(title, tint_, backIndicator_, [this] {
                 if (backAction_) {
                     const auto action = backAction_;
                     action();
@@ -193,7 +202,6 @@ void NavigationBar::rebuild() {
                     popNavigationItem(true);
                 }
             });
-            backButton_->setTint(tint_);
             addSubview(backButton_);
         }
         titleView_ = top->titleView();

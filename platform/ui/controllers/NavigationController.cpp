@@ -232,12 +232,6 @@ void NavigationController::changeStack(Stack stack, bool animated, bool pop) {
         for (const auto& c : added) {
             c->didMoveToParentViewController(this);
         }
-        if (visible && to && from != to) {
-            if (const auto d = delegate()) {
-                d->willShowViewController(*this, *to, false);
-                d->didShowViewController(*this, *to, false);
-            }
-        }
         return;
     }
 
@@ -334,6 +328,7 @@ void NavigationController::finishTransition() {
         c->didMoveToParentViewController(this);
     }
     t->coordinator->complete(false);
+    lastShown_ = t->to;
     if (const auto d = delegate()) {
         d->didShowViewController(*this, *t->to, t->animated);
     }
@@ -508,7 +503,9 @@ QRectF NavigationController::contentFrameFor(const ViewController& controller) c
     const auto v = viewIfLoaded();
     const QRectF bounds = v ? v->bounds() : QRectF();
     qreal top = 0;
-    if (!barHidden_ && (controller.edgesForExtendedLayout() & EdgeTop) == 0) {
+    const bool under =
+        (controller.edgesForExtendedLayout() & EdgeTop) != 0 && bar_->isTranslucent();
+    if (!barHidden_ && !under) {
         top = statusBarInset() + NavigationBar::kHeight;
     }
     return QRectF(0, top, bounds.width(), std::max<qreal>(0, bounds.height() - top));
@@ -538,7 +535,11 @@ void NavigationController::loadView() {
 void NavigationController::viewWillAppear(bool animated) {
     ViewController::viewWillAppear(animated);
     if (ViewController* top = topViewController()) {
-        if (const auto d = delegate()) {
+        // The delegate hears of a screen it has not been shown yet (the first one, or one put on
+        // top while the stack was out of sight), not of the same screen coming back from under
+        // a presented one.
+        announceOnAppearance_ = lastShown_.lock().get() != top;
+        if (const auto d = delegate(); d && announceOnAppearance_) {
             d->willShowViewController(*this, *top, animated);
         }
         top->beginAppearanceTransition(true, animated);
@@ -549,7 +550,8 @@ void NavigationController::viewDidAppear(bool animated) {
     ViewController::viewDidAppear(animated);
     if (ViewController* top = topViewController()) {
         top->endAppearanceTransition();
-        if (const auto d = delegate()) {
+        lastShown_ = top->weak_from_this();
+        if (const auto d = delegate(); d && announceOnAppearance_) {
             d->didShowViewController(*this, *top, animated);
         }
     }

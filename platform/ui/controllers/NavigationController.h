@@ -109,6 +109,9 @@ private:
     std::weak_ptr<NavigationControllerDelegate> delegate_;
     std::shared_ptr<EdgePanGestureRecognizer> popRecognizer_;
     std::unique_ptr<Transition> transition_;
+    // The screen the delegate was last told had been shown.
+    std::weak_ptr<ViewController> lastShown_;
+    bool announceOnAppearance_ = false;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

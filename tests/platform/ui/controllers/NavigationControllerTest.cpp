@@ -1,6 +1,6 @@
-#include "platform/ui/controllers/BarItemView.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controllers/WindowControllers.h"
+#include "platform/ui/controls/Button.h"
 #include "platform/ui/view/Window.h"
 #include "tests/platform/ui/controllers/RecordingControllers.h"
 
@@ -289,13 +289,13 @@ TEST(NavigationController, TheBarShowsTheTopItemAndABackButtonNamingTheOneBelow)
     const auto b = s.screen("B");
     s.navigation->pushViewController(b, false);
     ASSERT_NE(bar.backButton(), nullptr);
-    EXPECT_EQ(bar.backButton()->title(), "A");
+    EXPECT_EQ(bar.backButton()->currentTitle(), "A");
     s.a->navigationItem().setBackBarButtonItem(
         BarButtonItem::withTitle("", BarButtonItem::Style::Plain, {}));
-    EXPECT_EQ(bar.backButton()->title(), "") << "an empty back item leaves only the arrow";
+    EXPECT_EQ(bar.backButton()->currentTitle(), "") << "an empty back item leaves only the arrow";
     s.a->navigationItem().setBackBarButtonItem(nullptr);
     s.a->setTitle(QString());
-    EXPECT_EQ(bar.backButton()->title(), NavigationBar::kDefaultBackTitle);
+    EXPECT_EQ(bar.backButton()->currentTitle(), NavigationBar::kDefaultBackTitle);
 
     // Right items from the right edge inwards, a fixed space shifting the next one; a custom
     // view keeps its size; left items take the back button's place.
@@ -364,4 +364,44 @@ TEST(NavigationController, TheTopScreenAnswersForTheStatusBar) {
     EXPECT_TRUE(s.window->statusBarAppearance().hidden);
     s.navigation->popViewControllerAnimated(false);
     EXPECT_FALSE(s.window->statusBarAppearance().hidden);
+}
+
+TEST(NavigationController, BarsMadeAfterAnAppearanceChangeTakeIt) {
+    auto& look = NavigationBar::appearance();
+    look.barTintColor = QColor(0x12, 0x34, 0x56);
+    look.tintColor = Qt::white;
+    look.translucent = false;
+    QImage arrow(QSize(20, 40), QImage::Format_ARGB32_Premultiplied);
+    arrow.fill(Qt::black);
+    look.backIndicatorImage = arrow;
+
+    Stack s;
+    auto& bar = s.navigation->navigationBar();
+    EXPECT_EQ(bar.barTintColor(), QColor(0x12, 0x34, 0x56));
+    EXPECT_EQ(bar.tintColor(), QColor(Qt::white));
+    // An opaque bar keeps even a screen that extends under the top edge below it.
+    EXPECT_EQ(s.a->view()->frame(), QRectF(0, 64, 375, 603));
+    s.navigation->pushViewController(s.screen("B"), false);
+    ASSERT_NE(bar.backButton(), nullptr);
+    EXPECT_EQ(bar.backButton()->currentImage().size(), arrow.size());
+    EXPECT_EQ(bar.backButton()->tintColor(), QColor(Qt::white));
+}
+
+TEST(NavigationController, AfterAPresentedScreenGoesTheDelegateHearsOnlyOfANewTop) {
+    Stack s;
+    s.a->showContainment = false;
+    const auto modal = s.screen("M");
+    s.navigation->presentViewController(modal, false);
+    s.navigation->dismissViewController(false);
+    EXPECT_EQ(*s.log,
+              (QStringList{"A willDisappear", "M willAppear", "A didDisappear", "M didAppear",
+                           "M willDisappear", "A willAppear", "M didDisappear", "A didAppear"}));
+
+    // A screen pushed while the stack was covered is announced when the stack shows again.
+    s.navigation->presentViewController(modal, false);
+    s.navigation->pushViewController(s.screen("B"), false);
+    s.log->clear();
+    s.navigation->dismissViewController(false);
+    EXPECT_EQ(*s.log, (QStringList{"M willDisappear", "delegate willShow B", "B willAppear",
+                                   "M didDisappear", "B didAppear", "delegate didShow B"}));
 }

@@ -1,3 +1,4 @@
+#include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controllers/PopoverController.h"
 #include "platform/ui/controllers/PopoverHostView.h"
 #include "platform/ui/controllers/PopoverPlacement.h"
@@ -177,4 +178,23 @@ TEST(PopoverController, RefusesAnAnchorOutsideAnyWindow) {
     PopoverController popover(ViewController::make());
     EXPECT_FALSE(popover.presentFromRect({0, 0, 10, 10}, View::make(), Arrow::Any, false));
     EXPECT_FALSE(popover.isPopoverVisible());
+}
+
+TEST(PopoverController, PointsAtABarItemInANavigationBar) {
+    auto window = Window::make(DeviceProfile::tablet());
+    const auto screen = ViewController::make();
+    const auto navigation = std::make_shared<NavigationController>(screen);
+    window->setRootViewController(navigation);
+    const auto share = BarButtonItem::withTitle("Share", BarButtonItem::Style::Plain, {});
+    screen->navigationItem().setRightBarButtonItem(share);
+    window->layoutIfNeeded();
+
+    PopoverController popover(ViewController::make());
+    EXPECT_FALSE(popover.presentFromBarButtonItem(
+        BarButtonItem::withTitle("Not shown", BarButtonItem::Style::Plain, {}), Arrow::Any, false));
+    ASSERT_TRUE(popover.presentFromBarButtonItem(share, Arrow::Any, false));
+    const QRectF item = share->shownView()->convertRectTo(share->shownView()->bounds(), nullptr);
+    EXPECT_EQ(popover.popoverArrowDirection(), Arrow::Up);
+    EXPECT_EQ(popover.popoverFrame().top(), item.bottom());
+    EXPECT_LE(popover.popoverFrame().right(), 768 - PopoverHostView::kScreenMargin);
 }
