@@ -1,6 +1,6 @@
 #include "platform/ui/standins/OverlayEditMenu.h"
 
-#include "platform/ui/standins/SheetButton.h"
+#include "platform/ui/standins/SheetButtons.h"
 #include "platform/ui/standins/WindowOverlay.h"
 #include "platform/ui/view/Window.h"
 
@@ -10,7 +10,7 @@ namespace {
 
 const QColor kBarColor(34, 34, 34, 240);
 const QColor kTitleColor(Qt::white);
-const QColor kPressedColor(255, 255, 255, 60);
+const EdgeInsets kButtonInsets{10, 12, 10, 12};
 
 }  // namespace
 
@@ -32,10 +32,9 @@ void OverlayEditMenu::showBar(const QList<EditMenuItem>& items, View& view, cons
     bar_->setClipsToBounds(true);
     qreal x = 0;
     for (int i = 0; i < items.size(); ++i) {
-        auto button =
-            std::make_shared<SheetButton>(items.at(i).title, [this, i] { chooseItem(i); });
-        button->setTitleColor(kTitleColor);
-        button->setHighlightColor(kPressedColor);
+        auto button = makeSheetButton(items.at(i).title, [this, i] { chooseItem(i); });
+        button->setTitleColor(kTitleColor, Button::Normal);
+        button->setContentEdgeInsets(kButtonInsets);
         const qreal width = button->sizeThatFits({}).width();
         button->setFrame({x, 0, width, kBarHeight});
         bar_->addSubview(button);
@@ -48,9 +47,7 @@ void OverlayEditMenu::showBar(const QList<EditMenuItem>& items, View& view, cons
 }
 
 void OverlayEditMenu::hideBar(bool animated) {
-    if (bar_) {
-        WindowOverlay::hide(std::exchange(bar_, nullptr), animated);
-    }
+    WindowOverlay::hide(std::exchange(bar_, nullptr), animated);
 }
 
 }  // namespace platform

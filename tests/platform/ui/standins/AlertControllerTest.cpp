@@ -2,7 +2,6 @@
 #include "platform/ui/standins/FakeAlertPresenter.h"
 #include "platform/ui/standins/OverlayAlertPresenter.h"
 #include "platform/ui/standins/ShareSheet.h"
-#include "platform/ui/standins/SheetButton.h"
 #include "platform/ui/standins/WindowOverlay.h"
 #include "platform/ui/standins/input/MemoryPasteboard.h"
 #include "platform/ui/view/Window.h"
@@ -34,7 +33,7 @@ protected:
     QStringList buttonTitles(const AlertCardView& card) {
         QStringList titles;
         for (const auto& [button, index] : card.buttons()) {
-            titles.append(std::static_pointer_cast<SheetButton>(button)->title());
+            titles.append(button->currentTitle());
         }
         return titles;
     }
