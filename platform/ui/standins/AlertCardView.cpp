@@ -1,7 +1,7 @@
 #include "platform/ui/standins/AlertCardView.h"
 
 #include "platform/ui/standins/AlertFieldView.h"
-#include "platform/ui/standins/SheetButton.h"
+#include "platform/ui/standins/SheetButtons.h"
 #include "platform/ui/text/FontTable.h"
 
 #include <QtGui/QFontMetricsF>
@@ -15,7 +15,6 @@ constexpr qreal kTitleSize = 17;
 constexpr qreal kMessageSize = 13;
 constexpr qreal kFieldSpacing = 6;
 const QColor kCardColor(248, 248, 248);
-const QColor kButtonColor(0, 122, 255);
 const QColor kDestructiveColor(255, 59, 48);
 const QColor kLineColor(210, 210, 210);
 
@@ -62,16 +61,16 @@ AlertCardView::AlertCardView(const std::shared_ptr<AlertController>& alert, qrea
     }
     for (const int index : order) {
         const auto& action = actions[index];
-        auto button = std::make_shared<SheetButton>(
-            action->title(), [weak = std::weak_ptr<AlertController>(alert), index] {
+        auto button =
+            makeSheetButton(action->title(), [weak = std::weak_ptr<AlertController>(alert), index] {
                 if (const auto owner = weak.lock()) {
                     owner->chooseAction(index);
                 }
             });
-        button->setTitleColor(action->style() == AlertActionStyle::Destructive ? kDestructiveColor
-                                                                               : kButtonColor);
-        QFont font = FontTable::systemFont(kTitleSize, action->style() == AlertActionStyle::Cancel);
-        button->setFont(font);
+        if (action->style() == AlertActionStyle::Destructive) {
+            button->setTitleColor(kDestructiveColor, Button::Normal);
+        }
+        setSheetButtonFont(*button, kTitleSize, action->style() == AlertActionStyle::Cancel);
         button->setEnabled(action->isEnabled());
         button->setFrame({0, y, width, kButtonHeight});
         addSubview(button);

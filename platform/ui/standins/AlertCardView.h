@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ui/controls/Button.h"
 #include "platform/ui/standins/AlertController.h"
 
 namespace platform {
@@ -18,7 +19,7 @@ public:
     AlertCardView(const std::shared_ptr<AlertController>& alert, qreal width);
 
     // The button of each shown action, in order, with the action's index.
-    const std::vector<std::pair<std::shared_ptr<View>, int>>& buttons() const { return buttons_; }
+    const std::vector<std::pair<std::shared_ptr<Button>, int>>& buttons() const { return buttons_; }
     const std::vector<std::shared_ptr<View>>& fields() const { return fields_; }
 
     void drawRect(QPainter& painter, const QRectF& rect) override;
@@ -27,7 +28,7 @@ private:
     qreal textHeight(qreal width) const;
 
     std::weak_ptr<AlertController> alert_;
-    std::vector<std::pair<std::shared_ptr<View>, int>> buttons_;
+    std::vector<std::pair<std::shared_ptr<Button>, int>> buttons_;
     std::vector<std::shared_ptr<View>> fields_;
 };
 

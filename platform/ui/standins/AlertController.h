@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ui/view/View.h"
+#include "platform/ui/controllers/ViewController.h"
 
 #include <QtCore/QRectF>
 #include <QtCore/QString>
@@ -49,15 +49,19 @@ struct AlertTextField {
     bool secureTextEntry = false;
 };
 
+class AlertCardView;
+
 // An alert (title, message, buttons, text fields) or an action sheet (a list of choices with a
-// cancel button), shown over the window: in the middle, at the bottom, or on the tablet idiom as a
-// popover at a source rectangle. Choosing an action dismisses the alert, then runs the action's
-// handler, once; no later tap does anything. Presented through AlertPresenter::shared(), which
-// tests replace. Main thread only.
-class AlertController : public std::enable_shared_from_this<AlertController> {
+// cancel button), a controller presented over the screens: an alert in the middle, an action
+// sheet at the bottom, or, on the tablet idiom, as a popover at its source rectangle, which a
+// touch outside cancels. Choosing an action dismisses the alert, then runs the action's handler,
+// once; no later tap does anything. Main thread only.
+class AlertController : public ViewController {
 public:
-    AlertController(QString title, QString message, AlertStyle style)
-        : title_(std::move(title)), message_(std::move(message)), style_(style) {}
+    // Room between an action sheet and the window's edges.
+    static constexpr qreal kSheetInset = 8;
+
+    AlertController(QString title, QString message, AlertStyle style);
     static std::shared_ptr<AlertController> make(QString title, QString message, AlertStyle style) {
         return std::make_shared<AlertController>(std::move(title), std::move(message), style);
     }
@@ -75,26 +79,29 @@ public:
     bool addTextField(std::function<void(AlertTextField&)> configure = {});
     const std::vector<std::shared_ptr<AlertTextField>>& textFields() const { return textFields_; }
 
-    // Where a popover points: a rectangle of a view.
-    void setSourceView(const std::shared_ptr<View>& view) { sourceView_ = view; }
-    std::shared_ptr<View> sourceView() const { return sourceView_.lock(); }
-    void setSourceRect(const QRectF& rect) { sourceRect_ = rect; }
-    QRectF sourceRect() const { return sourceRect_; }
+    // Where a popover points: a rectangle of a view (its bounds when empty).
+    void setSourceView(const std::shared_ptr<View>& view);
+    void setSourceRect(const QRectF& rect);
 
-    // Shows the alert over `from`'s window; `completion` runs once it is on screen. False when
-    // `from` is in no window or the alert was presented before (an alert is shown once).
-    bool present(View& from, bool animated, std::function<void()> completion = {});
+    // Presents the alert from the topmost controller of `from`'s window; `completion` runs once
+    // it is on screen. False when `from`'s window has no controller to present from, or the alert
+    // was presented before (an alert is shown once).
+    bool present(View& from, bool animated, Completion completion = {});
     bool isPresented() const { return presented_ && !finished_; }
     // Whether it shows as a popover: an action sheet on the tablet idiom.
     bool isPopover() const { return popover_; }
+    // The card while the view is loaded (tests look at it and tap its buttons).
+    std::shared_ptr<AlertCardView> card();
 
     // A tap on the action at `index` (of actions()): false when the alert is not showing, the
     // action is disabled, or an action was chosen already.
     bool chooseAction(int index);
-    // A tap outside a popover: runs the cancel action when there is one, else just dismisses.
-    void dismissFromOutside();
     // Dismisses without running any action.
-    void dismiss(bool animated, std::function<void()> completion = {});
+    void dismiss(bool animated, Completion completion = {});
+
+protected:
+    void loadView() override;
+    void viewDidAppear(bool animated) override;
 
 private:
     void finish(const std::shared_ptr<AlertAction>& action);
@@ -104,8 +111,6 @@ private:
     AlertStyle style_;
     std::vector<std::shared_ptr<AlertAction>> actions_;
     std::vector<std::shared_ptr<AlertTextField>> textFields_;
-    std::weak_ptr<View> sourceView_;
-    QRectF sourceRect_;
     bool presented_ = false;
     bool finished_ = false;
     bool popover_ = false;

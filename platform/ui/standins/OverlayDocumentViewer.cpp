@@ -88,12 +88,6 @@ void OverlayDocumentViewer::showPreview(View& window, bool animated) {
 
 void OverlayDocumentViewer::hidePreview(bool animated, std::function<void()> hidden) {
     content_.reset();
-    if (!page_) {
-        if (hidden) {
-            hidden();
-        }
-        return;
-    }
     WindowOverlay::hide(std::exchange(page_, nullptr), animated, std::move(hidden));
 }
 

@@ -1,7 +1,8 @@
 #include "platform/ui/standins/OverlayImagePicker.h"
 
+#include "platform/ui/controls/ImageView.h"
 #include "platform/ui/standins/OverlayPage.h"
-#include "platform/ui/standins/SheetButton.h"
+#include "platform/ui/standins/SheetButtons.h"
 #include "platform/ui/standins/WindowOverlay.h"
 #include "platform/ui/view/Window.h"
 
@@ -57,13 +58,12 @@ void OverlayImagePicker::showCamera() {
     // What the camera sees: its newest picture, as the camera would turn it.
     QImageReader reader(cameraPicture(cameraDevice()));
     reader.setAutoTransform(true);
-    auto preview = std::make_shared<SheetButton>(QString());
-    preview->setImage(reader.read());
-    preview->setUserInteractionEnabled(false);
+    auto preview = std::make_shared<ImageView>(reader.read());
+    preview->setContentMode(ContentMode::ScaleAspectFit);
     preview->setFrame(area.adjusted(0, 0, 0, -kUsePhotoHeight));
     view_->addSubview(preview);
     const std::weak_ptr<ImagePicker> weak = weak_from_this();
-    auto use = std::make_shared<SheetButton>(QStringLiteral("Use Photo"), [weak] {
+    auto use = makeSheetButton(QStringLiteral("Use Photo"), [weak] {
         if (const auto self = weak.lock()) {
             self->takePicture();
         }
@@ -97,19 +97,24 @@ void OverlayImagePicker::itemsDidLoad() {
             break;
         }
         const bool video = assets[i]->type() == AssetType::Video;
-        auto tile =
-            std::make_shared<SheetButton>(video ? QStringLiteral("\u25B6") : QString(), [weak, i] {
-                if (const auto self = weak.lock()) {
-                    self->pickItem(i);
-                }
-            });
+        auto tile = makeSheetButton(video ? QStringLiteral("\u25B6") : QString(), [weak, i] {
+            if (const auto self = weak.lock()) {
+                self->pickItem(i);
+            }
+        });
+        tile->setFrame(frame);
         if (video) {
             tile->setBackgroundColor(kVideoTileColor);
-            tile->setTitleColor(Qt::white);
+            tile->setTitleColor(Qt::white, Button::Normal);
         } else {
-            tile->setImage(thumbnail(*assets[i], side));
+            // The picture fills the tile; the tile takes the touches.
+            auto picture = std::make_shared<ImageView>(thumbnail(*assets[i], side));
+            picture->setFrame(tile->bounds());
+            picture->setContentMode(ContentMode::ScaleAspectFill);
+            picture->setClipsToBounds(true);
+            picture->setUserInteractionEnabled(false);
+            tile->addSubview(picture);
         }
-        tile->setFrame(frame);
         view_->addSubview(tile);
         tiles_.push_back(tile);
     }
@@ -117,12 +122,6 @@ void OverlayImagePicker::itemsDidLoad() {
 
 void OverlayImagePicker::hidePicker(bool animated, std::function<void()> hidden) {
     tiles_.clear();
-    if (!view_) {
-        if (hidden) {
-            hidden();
-        }
-        return;
-    }
     WindowOverlay::hide(std::exchange(view_, nullptr), animated, std::move(hidden));
 }
 

@@ -1,6 +1,6 @@
 #include "platform/ui/standins/OverlayPage.h"
 
-#include "platform/ui/standins/SheetButton.h"
+#include "platform/ui/standins/SheetButtons.h"
 #include "platform/ui/text/FontTable.h"
 
 #include <QtGui/QPainter>
@@ -16,10 +16,10 @@ const QColor kBarColor(247, 247, 247);
 }  // namespace
 
 OverlayPage::OverlayPage(const QRectF& windowBounds, qreal statusBarHeight, QString title,
-                         QString buttonTitle, std::function<void()> buttonAction)
+                         const QString& buttonTitle, std::function<void()> buttonAction)
     : View(windowBounds), title_(std::move(title)), top_(statusBarHeight + kBarHeight) {
     setBackgroundColor(Qt::white);
-    button_ = std::make_shared<SheetButton>(std::move(buttonTitle), std::move(buttonAction));
+    button_ = makeSheetButton(buttonTitle, std::move(buttonAction));
     button_->setFrame(
         {windowBounds.width() - kButtonWidth, statusBarHeight, kButtonWidth, kBarHeight});
     addSubview(button_);

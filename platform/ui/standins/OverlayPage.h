@@ -16,7 +16,7 @@ public:
 
     // Fills `windowBounds`, its bar under a status bar of `statusBarHeight`.
     OverlayPage(const QRectF& windowBounds, qreal statusBarHeight, QString title,
-                QString buttonTitle, std::function<void()> buttonAction);
+                const QString& buttonTitle, std::function<void()> buttonAction);
 
     // The room under the bar.
     QRectF contentArea() const;

@@ -28,12 +28,14 @@ void show(const std::shared_ptr<View>& view, View& window, bool animated,
 
 void hide(const std::shared_ptr<View>& view, bool animated, std::function<void()> done) {
     auto finish = [view, done = std::move(done)](bool) {
-        view->removeFromSuperview();
+        if (view) {
+            view->removeFromSuperview();
+        }
         if (done) {
             done();
         }
     };
-    if (!animated || view->window() == nullptr) {
+    if (!animated || !view || view->window() == nullptr) {
         finish(true);
         return;
     }

@@ -18,7 +18,7 @@ constexpr qreal kMargin = 8;
 // Adds `view` on top of everything in `window`; `shown` runs once it has faded in.
 void show(const std::shared_ptr<View>& view, View& window, bool animated,
           std::function<void()> shown = {});
-// Fades `view` out and removes it; `done` runs once it is gone.
+// Fades `view` out and removes it; `done` runs once it is gone (at once when `view` is null).
 void hide(const std::shared_ptr<View>& view, bool animated, std::function<void()> done = {});
 
 // Where a box of `size` goes to point at `target` (window coordinates) in `windowBounds`: above

@@ -6,9 +6,9 @@
 #include "platform/foundation/Scheduler.h"
 #include "tests/ZelvoKit/ZelvoApi/ApiTestSupport.h"
 #include "tests/ZelvoKit/ZelvoApi/TransferTestSupport.h"
+#include "tests/support/ImageBytes.h"
 #include "tests/support/TestEnvironment.h"
 
-#include <QtCore/QBuffer>
 #include <QtCore/QCoreApplication>
 #include <QtCore/QFile>
 #include <QtCore/QThread>
@@ -24,13 +24,7 @@ using zvemu::Fault;
 using zvemu::ServiceEmulator;
 
 QByteArray pngBytes(int width, int height, QColor colour = Qt::darkCyan) {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    return zvtest::solidImageBytes(QSize(width, height), colour);
 }
 
 // Two 1x1 images shown 0.1 s and 0.3 s.

@@ -2,8 +2,8 @@
 
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Scheduler.h"
+#include "tests/support/ImageBytes.h"
 
-#include <QtCore/QBuffer>
 #include <QtCore/QDir>
 #include <QtCore/QFile>
 #include <QtCore/QRegularExpression>
@@ -27,11 +27,7 @@ QString libraryPath(const QString& relative) {
 }
 
 QByteArray encode(const QImage& image, const char* format) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
+    return zvtest::encodeImage(image, format);
 }
 
 // A JPEG whose orientation tag says how to turn it, as cameras write them.

@@ -19,8 +19,12 @@ public:
         return true;
     }
     bool canBecomeFirstResponder() const override { return focusable_; }
+    void touchesBegan(const platform::TouchSet&, const platform::TouchEvent&) override {
+        ++touchesBegun;
+    }
 
     QStringList performed;
+    int touchesBegun = 0;
 
 private:
     QSet<QString> actions_;

@@ -1,27 +1,20 @@
 #include "platform/foundation/Scheduler.h"
-#include "platform/ui/standins/FakeAlertPresenter.h"
-#include "platform/ui/standins/OverlayAlertPresenter.h"
+#include "platform/ui/standins/AlertCardView.h"
 #include "platform/ui/standins/ShareSheet.h"
-#include "platform/ui/standins/SheetButton.h"
-#include "platform/ui/standins/WindowOverlay.h"
 #include "platform/ui/standins/input/MemoryPasteboard.h"
 #include "platform/ui/view/Window.h"
+
+#include "tests/platform/ui/standins/PresentingWindow.h"
 
 #include <gtest/gtest.h>
 
 namespace platform {
 namespace {
 
-constexpr double kPastTheFade = WindowOverlay::kFadeDuration + 0.05;
+constexpr double kPastTheFade = PresentingWindow::kPastTheAnimation;
 
 class AlertTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        AlertPresenter::setShared(presenter);
-        window->setRootView(root);
-    }
-    void useTablet() { window->setProfile(DeviceProfile::tablet()); }
-
     // A tap at a point of the window, and what it sets off.
     void tap(QPointF at) {
         window->sendTouch(0, TouchPhase::Began, at);
@@ -34,7 +27,7 @@ protected:
     QStringList buttonTitles(const AlertCardView& card) {
         QStringList titles;
         for (const auto& [button, index] : card.buttons()) {
-            titles.append(std::static_pointer_cast<SheetButton>(button)->title());
+            titles.append(button->currentTitle());
         }
         return titles;
     }
@@ -42,9 +35,9 @@ protected:
         return AlertAction::make(title, style, [this, title](AlertAction&) { ran.append(title); });
     }
 
-    std::shared_ptr<OverlayAlertPresenter> presenter = std::make_shared<OverlayAlertPresenter>();
-    std::shared_ptr<Window> window = Window::make();
-    std::shared_ptr<View> root = View::make(QRectF(0, 0, 375, 667));
+    PresentingWindow presenting;
+    std::shared_ptr<Window> window = presenting.window;
+    std::shared_ptr<View> root = presenting.root;
     QStringList ran;
 };
 
@@ -64,7 +57,7 @@ TEST_F(AlertTest, AnActionRunsItsHandlerOnceAfterTheAlertHasGone) {
     Scheduler::main().advance(kPastTheFade);
     EXPECT_TRUE(shown);
 
-    const auto card = presenter->cardFor(alert);
+    const auto card = alert->card();
     ASSERT_TRUE(card);
     EXPECT_EQ(buttonTitles(*card), (QStringList{"Leave", "Mute instead", "Cancel"}));
     EXPECT_EQ(centreOf(*card), QPointF(187.5, 333.5));
@@ -99,11 +92,11 @@ TEST_F(AlertTest, AnActionSheetSitsAtTheBottomAndItsCancelRunsOnlyTheCancelHandl
     ASSERT_TRUE(sheet->present(*root, false));
     EXPECT_FALSE(sheet->isPopover());
 
-    const auto card = presenter->cardFor(sheet);
+    const auto card = sheet->card();
     ASSERT_TRUE(card);
     EXPECT_EQ(buttonTitles(*card), (QStringList{"Take photo", "Choose from library", "Cancel"}));
-    EXPECT_DOUBLE_EQ(card->frame().bottom(), 667 - OverlayAlertPresenter::kSheetInset);
-    EXPECT_DOUBLE_EQ(card->frame().width(), 375 - 2 * OverlayAlertPresenter::kSheetInset);
+    EXPECT_DOUBLE_EQ(card->frame().bottom(), 667 - AlertController::kSheetInset);
+    EXPECT_DOUBLE_EQ(card->frame().width(), 375 - 2 * AlertController::kSheetInset);
     // No title or message: the buttons start at the top.
     EXPECT_DOUBLE_EQ(card->frame().height(), 3 * AlertCardView::kButtonHeight);
 
@@ -116,10 +109,9 @@ TEST_F(AlertTest, AnActionSheetSitsAtTheBottomAndItsCancelRunsOnlyTheCancelHandl
 }
 
 TEST_F(AlertTest, OnATabletAnActionSheetIsAPopoverThatATapOutsideCancels) {
-    useTablet();
-    root->setFrame(window->bounds());
+    PresentingWindow tablet(DeviceProfile::tablet());
     auto anchor = View::make(QRectF(600, 500, 100, 40));
-    root->addSubview(anchor);
+    tablet.root->addSubview(anchor);
     for (const bool withCancel : {true, false}) {
         auto sheet = AlertController::make(QString(), QString(), AlertStyle::ActionSheet);
         sheet->addAction(counting(QStringLiteral("Pin"), AlertActionStyle::Default));
@@ -128,16 +120,25 @@ TEST_F(AlertTest, OnATabletAnActionSheetIsAPopoverThatATapOutsideCancels) {
         }
         sheet->setSourceView(anchor);
         sheet->setSourceRect(anchor->bounds());
-        ASSERT_TRUE(sheet->present(*root, false));
+        ASSERT_TRUE(sheet->present(*tablet.root, false));
         EXPECT_TRUE(sheet->isPopover());
-        const auto card = presenter->cardFor(sheet);
+        const auto card = sheet->card();
         ASSERT_TRUE(card);
         EXPECT_EQ(buttonTitles(*card), QStringList{"Pin"});
-        EXPECT_DOUBLE_EQ(card->frame().bottom(), 500 - WindowOverlay::kMargin);
-        EXPECT_DOUBLE_EQ(card->frame().center().x(),
-                         768 - WindowOverlay::kMargin - AlertCardView::kPopoverWidth / 2);
-        tap(QPointF(50, 900));
+        // Beside its anchor, inside the window.
+        const QRectF shown = card->convertRectTo(card->bounds(), nullptr);
+        EXPECT_FALSE(shown.intersects(QRectF(600, 500, 100, 40)));
+        EXPECT_TRUE(tablet.window->bounds().contains(shown));
+        EXPECT_EQ(shown.size(), QSizeF(AlertCardView::kPopoverWidth, AlertCardView::kButtonHeight));
+
+        tablet.window->sendTouch(0, TouchPhase::Began, QPointF(50, 900));
+        tablet.window->sendTouch(0, TouchPhase::Ended, QPointF(50, 900));
+        Scheduler::main().runPending();
+        // Cancelled at the touch; the handler runs once the popover has gone.
         EXPECT_FALSE(sheet->isPresented());
+        EXPECT_FALSE(sheet->chooseAction(0));
+        Scheduler::main().advance(kPastTheFade);
+        EXPECT_FALSE(tablet.alert());
     }
     // Once for the sheet with a cancel action; the other just went.
     EXPECT_EQ(ran, QStringList{"Cancel"});
@@ -179,20 +180,17 @@ TEST_F(AlertTest, ADisabledActionCannotBeChosenAndAWindowlessViewPresentsNothing
     alert->dismiss(false);
     EXPECT_FALSE(alert->isPresented());
     EXPECT_TRUE(ran.isEmpty());
-    EXPECT_FALSE(presenter->cardFor(alert));
+    EXPECT_FALSE(presenting.alert());
+    // Shown once: never again.
+    EXPECT_FALSE(alert->present(*root, false));
 }
 
 class ShareSheetTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        AlertPresenter::setShared(presenter);
-        Pasteboard::setGeneral(pasteboard);
-        window->setRootView(root);
-    }
-    std::shared_ptr<FakeAlertPresenter> presenter = std::make_shared<FakeAlertPresenter>();
+    void SetUp() override { Pasteboard::setGeneral(pasteboard); }
     std::shared_ptr<MemoryPasteboard> pasteboard = std::make_shared<MemoryPasteboard>();
-    std::shared_ptr<Window> window = Window::make();
-    std::shared_ptr<View> root = View::make(QRectF(0, 0, 375, 667));
+    PresentingWindow presenting;
+    std::shared_ptr<View> root = presenting.root;
 };
 
 TEST_F(ShareSheetTest, TheChosenActivityIsPerformedAndReportedOnce) {
@@ -204,13 +202,15 @@ TEST_F(ShareSheetTest, TheChosenActivityIsPerformedAndReportedOnce) {
     EXPECT_EQ(share->activityTypes(),
               (QStringList{ShareSheet::kCopyActivity, ShareSheet::kOpenActivity}));
     ASSERT_TRUE(share->present(*root, false));
-    ASSERT_TRUE(presenter->top());
-    EXPECT_EQ(presenter->top()->style(), AlertStyle::ActionSheet);
-    ASSERT_TRUE(presenter->choose(QStringLiteral("Copy")));
+    ASSERT_TRUE(presenting.alert());
+    EXPECT_EQ(presenting.alert(), share->sheet());
+    EXPECT_EQ(share->sheet()->style(), AlertStyle::ActionSheet);
+    ASSERT_TRUE(presenting.choose(QStringLiteral("Copy")));
+    PresentingWindow::finishAnimations();
     EXPECT_EQ(pasteboard->string(), link.toString());
     ASSERT_EQ(completions.size(), 1u);
     EXPECT_EQ(completions[0], std::make_pair(ShareSheet::kCopyActivity, true));
-    EXPECT_FALSE(presenter->choose(QStringLiteral("Cancel")));
+    EXPECT_FALSE(presenting.choose(QStringLiteral("Cancel")));
     EXPECT_EQ(completions.size(), 1u);
 
     // Cancelled: no activity, nothing copied.
@@ -220,7 +220,8 @@ TEST_F(ShareSheetTest, TheChosenActivityIsPerformedAndReportedOnce) {
         [&](const QString& type, bool completed) { completions.emplace_back(type, completed); });
     EXPECT_EQ(cancelled->activityTypes(), QStringList{ShareSheet::kCopyActivity});
     ASSERT_TRUE(cancelled->present(*root, false));
-    ASSERT_TRUE(presenter->choose(QStringLiteral("Cancel")));
+    ASSERT_TRUE(presenting.choose(QStringLiteral("Cancel")));
+    PresentingWindow::finishAnimations();
     ASSERT_EQ(completions.size(), 2u);
     EXPECT_TRUE(completions[1].first.isNull());
     EXPECT_FALSE(completions[1].second);
@@ -228,7 +229,7 @@ TEST_F(ShareSheetTest, TheChosenActivityIsPerformedAndReportedOnce) {
 
     // Nothing to share: no sheet.
     EXPECT_FALSE(ShareSheet::make({QVariant(42)})->present(*root, false));
-    EXPECT_EQ(presenter->presentedCount(), 2);
+    EXPECT_FALSE(presenting.alert());
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
 #include "platform/foundation/Scheduler.h"
-#include "platform/ui/standins/FakeAlertPresenter.h"
 #include "platform/ui/standins/FakeDocumentViewer.h"
 #include "platform/ui/standins/OverlayDocumentViewer.h"
 #include "platform/ui/standins/WindowOverlay.h"
@@ -8,6 +7,8 @@
 
 #include <QtCore/QDir>
 #include <QtCore/QFile>
+
+#include "tests/platform/ui/standins/PresentingWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -127,8 +128,7 @@ TEST_F(DocumentViewerTest, ATextIsPreviewedFromItsBeginning) {
 }
 
 TEST_F(DocumentViewerTest, TheOptionsMenuHandsTheFileOnOrIsCancelled) {
-    const auto presenter = std::make_shared<FakeAlertPresenter>();
-    AlertPresenter::setShared(presenter);
+    PresentingWindow presenting;
     DocumentViewer::setFactory(
         [](const QUrl& url) { return std::make_shared<FakeDocumentViewer>(url); });
     const QUrl pdf = write(QStringLiteral("report.pdf"), "%PDF-1.4\n");
@@ -137,32 +137,34 @@ TEST_F(DocumentViewerTest, TheOptionsMenuHandsTheFileOnOrIsCancelled) {
     auto* fake = dynamic_cast<FakeDocumentViewer*>(viewer.get());
     ASSERT_NE(fake, nullptr);
     viewer->setDelegate(delegate);
-    EXPECT_FALSE(viewer->presentPreview(*root, false));
-    ASSERT_TRUE(viewer->presentOptionsMenu(QRectF(10, 10, 50, 20), *root, false));
-    ASSERT_TRUE(presenter->top());
-    EXPECT_EQ(presenter->top()->style(), AlertStyle::ActionSheet);
-    EXPECT_EQ(presenter->top()->message(), QStringLiteral("report.pdf"));
-    ASSERT_TRUE(presenter->choose(QStringLiteral("Open in Another App")));
+    EXPECT_FALSE(viewer->presentPreview(*presenting.root, false));
+    ASSERT_TRUE(viewer->presentOptionsMenu(QRectF(10, 10, 50, 20), *presenting.root, false));
+    ASSERT_TRUE(presenting.alert());
+    EXPECT_EQ(presenting.alert()->style(), AlertStyle::ActionSheet);
+    EXPECT_EQ(presenting.alert()->message(), QStringLiteral("report.pdf"));
+    ASSERT_TRUE(presenting.choose(QStringLiteral("Open in Another App")));
+    PresentingWindow::finishAnimations();
     EXPECT_EQ(delegate->calls, (QStringList{"sending", "menuDismissed"}));
     EXPECT_EQ(fake->openCount(), 1);
 
     delegate->calls.clear();
     auto again = DocumentViewer::create(pdf);
     again->setDelegate(delegate);
-    ASSERT_TRUE(again->presentOptionsMenu(QRectF(), *root, false));
+    ASSERT_TRUE(again->presentOptionsMenu(QRectF(), *presenting.root, false));
     // The menu keeps the viewer until it ends.
     const std::weak_ptr<DocumentViewer> weak = again;
     again.reset();
     ASSERT_FALSE(weak.expired());
-    ASSERT_TRUE(presenter->choose(QStringLiteral("Cancel")));
+    ASSERT_TRUE(presenting.choose(QStringLiteral("Cancel")));
+    PresentingWindow::finishAnimations();
     EXPECT_EQ(delegate->calls, QStringList{"menuDismissed"});
     EXPECT_TRUE(weak.expired());
 
     // Nothing opens an unknown file: no menu.
     const auto unknown =
         DocumentViewer::create(write(QStringLiteral("blob"), QByteArray("\x00\x01", 2)));
-    EXPECT_FALSE(unknown->presentOptionsMenu(QRectF(), *root, false));
-    EXPECT_EQ(presenter->presentedCount(), 2);
+    EXPECT_FALSE(unknown->presentOptionsMenu(QRectF(), *presenting.root, false));
+    EXPECT_FALSE(presenting.alert());
 }
 
 }  // namespace

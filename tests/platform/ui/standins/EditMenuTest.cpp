@@ -77,6 +77,36 @@ TEST_F(EditMenuTest, ShowsTheItemsTheChainPerformsAboveTheTargetAndATapRunsOneOn
     EXPECT_EQ(hideCount, 1);
 }
 
+TEST_F(EditMenuTest, ATouchElsewhereHidesTheMenuAndStillReachesWhatItTouched) {
+    OverlayEditMenu menu;
+    menu.setTargetRect(QRectF(10, 40, 100, 20), target);
+    menu.setMenuVisible(true);
+    const auto bar = menu.bar();
+
+    // The touch's own view shows the menu again before the turn ends: it stays.
+    window->sendTouch(0, TouchPhase::Began, QPointF(200, 250));
+    menu.setMenuVisible(true);
+    Scheduler::main().runPending();
+    EXPECT_TRUE(menu.isMenuVisible());
+    EXPECT_EQ(hideCount, 0);
+    window->sendTouch(0, TouchPhase::Ended, QPointF(200, 250));
+
+    window->sendTouch(1, TouchPhase::Began, QPointF(200, 250));
+    Scheduler::main().runPending();
+    EXPECT_FALSE(menu.isMenuVisible());
+    EXPECT_EQ(hideCount, 1);
+    EXPECT_EQ(target->touchesBegun, 2);
+    window->sendTouch(1, TouchPhase::Ended, QPointF(200, 250));
+    Scheduler::main().advance(WindowOverlay::kFadeDuration + 0.05);
+    EXPECT_EQ(window->subviews().size(), 1u);
+
+    // Hidden, the menu watches no more touches.
+    window->sendTouch(2, TouchPhase::Began, QPointF(200, 250));
+    Scheduler::main().runPending();
+    EXPECT_EQ(hideCount, 1);
+    EXPECT_TRUE(window->gestureRecognizers().empty());
+}
+
 TEST_F(EditMenuTest, PlacesTheBarBelowOrOverTheTargetWhenThereIsNoRoomAbove) {
     struct Case {
         QRectF rect;  // in the target view, which starts at (20, 100)

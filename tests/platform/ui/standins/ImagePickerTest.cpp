@@ -3,9 +3,9 @@
 #include "platform/ui/standins/OverlayImagePicker.h"
 #include "platform/ui/standins/WindowOverlay.h"
 #include "platform/ui/view/Window.h"
+#include "tests/support/ImageBytes.h"
 #include "tests/support/TestEnvironment.h"
 
-#include <QtCore/QBuffer>
 #include <QtCore/QDir>
 #include <QtCore/QFile>
 
@@ -39,13 +39,7 @@ void writeFile(const QString& folder, const QString& name, const QByteArray& byt
 }
 
 QByteArray png(QSize size, QColor colour) {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    return zvtest::solidImageBytes(size, colour);
 }
 
 class ImagePickerTest : public ::testing::Test {

@@ -165,6 +165,13 @@ TEST_F(EngineWebViewTest, AnEmailBodyIsMeasuredItsLinksAreOfferedAndItsValuesRea
     // Thirty paragraphs and the picture, with the body's script kept from emptying it.
     EXPECT_GT(view->contentHeight(), 600);
 
+    // The picture came from the service through the base URL.
+    std::optional<QVariant> pictureHeight;
+    view->evaluateScript(QStringLiteral("document.images[0].naturalHeight"),
+                         [&](const QVariant& v) { pictureHeight = v; });
+    ASSERT_TRUE(waitFor([&] { return pictureHeight.has_value(); }));
+    EXPECT_EQ(pictureHeight->toInt(), 300);
+
     std::optional<QString> value;
     view->elementValue(QStringLiteral("answer"), [&](const QString& v) { value = v; });
     ASSERT_TRUE(waitFor([&] { return value.has_value(); }));
