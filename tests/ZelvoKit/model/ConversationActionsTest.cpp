@@ -160,7 +160,7 @@ TEST_F(ConversationActionsTest, ActionsThatChangeNothing) {
         SCOPED_TRACE(c.name);
         reset(c.state);
         c.action(*conversation());
-        EXPECT_FALSE(conversation()->needsSync());
+        EXPECT_EQ(conversation()->uncommittedFields(), 0u);
         EXPECT_EQ(conversation()->readMessageNr(), kRead);
     }
 }
@@ -176,7 +176,7 @@ TEST_F(ConversationActionsTest, QuickChangesGoOutAsOneRequestWhoseAnswerClearsTh
     EXPECT_EQ(sent->body.value(u"topic"_s).toString(), u"Trip"_s);
     EXPECT_EQ(sent->body.value(u"read_message_nr"_s).toInt(), kLast);
     EXPECT_TRUE(sent->body.value(u"is_list"_s).toBool());
-    ASSERT_TRUE(settle([&] { return !made->needsSync(); }));
+    ASSERT_TRUE(settle([&] { return made->uncommittedFields() == 0; }));
     EXPECT_FALSE(made->isFieldDirty(Conversation::FieldTopic));
 }
 
@@ -185,7 +185,7 @@ TEST_F(ConversationActionsTest, ARefusalDropsTheChangesAndAServerFailureKeepsThe
     emulator.scriptAnswer(storePath(), zvemu::Reply::error(404, u"nope"_s));
     const auto refused = conversation();
     refused->changeTopic(u"Trip"_s);
-    ASSERT_TRUE(settle([&] { return !refused->needsSync(); }));
+    ASSERT_TRUE(settle([&] { return refused->uncommittedFields() == 0; }));
     EXPECT_EQ(emulator.requestCount(storePath()), 1);
     EXPECT_EQ(refused->topic(), u"Trip"_s);
 
@@ -197,7 +197,7 @@ TEST_F(ConversationActionsTest, ARefusalDropsTheChangesAndAServerFailureKeepsThe
     failed->changeTopic(u"Trip"_s);
     ASSERT_TRUE(settle([&] { return emulator.requestCount(storePath()) >= 2; }));
     EXPECT_EQ(emulator.requests(storePath()).back().body.value(u"topic"_s).toString(), u"Trip"_s);
-    ASSERT_TRUE(settle([&] { return !failed->needsSync(); }));
+    ASSERT_TRUE(settle([&] { return failed->uncommittedFields() == 0; }));
 }
 
 TEST_F(ConversationActionsTest, OpeningReportsOnlyForAMemberOfAStoredConversation) {
