@@ -1,5 +1,8 @@
 #include "toolkit/richtext/ZVRichText.h"
 
+#include "platform/ui/standins/EditMenu.h"
+#include "platform/ui/view/EditAction.h"
+
 #include "platform/foundation/Scheduler.h"
 #include "platform/foundation/SharedState.h"
 #include "platform/ui/view/Touch.h"
@@ -284,13 +287,39 @@ void ZVRichText::presentMenu() {
     }
     menuShowing_ = true;
     const std::weak_ptr<View> weak = weak_from_this();
+    menuHidden_ = platform::NotificationCenter::defaultCenter().addObserverForName(
+        platform::EditMenu::kDidHideNotification, [weak](const platform::Notification&) {
+            if (const auto view = std::static_pointer_cast<ZVRichText>(weak.lock())) {
+                view->menuDisappeared();
+            }
+        });
     urlHandler().showShareMenu(url, link->boundingRect(), *this, [weak] {
         if (const auto view = std::static_pointer_cast<ZVRichText>(weak.lock())) {
+            view->menuHidden_ = {};
             view->menuShowing_ = false;
             view->deactivate();
             view->setNeedsDisplay();
         }
     });
+}
+
+void ZVRichText::menuDisappeared() {
+    menuHidden_ = {};
+    menuShowing_ = false;
+    deactivate();
+    setNeedsDisplay();
+}
+
+bool ZVRichText::canPerformAction(const QString& action) const {
+    return action == platform::EditAction::Copy;
+}
+
+bool ZVRichText::performAction(const QString& action) {
+    if (!canPerformAction(action)) {
+        return false;
+    }
+    copy();
+    return true;
 }
 
 void ZVRichText::copy() {

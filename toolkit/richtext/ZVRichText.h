@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/foundation/AttributedString.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/ScopedTimer.h"
 #include "platform/ui/text/TextFrame.h"
 #include "platform/ui/view/View.h"
@@ -68,7 +69,14 @@ public:
     void openURL(const std::shared_ptr<ZVRichTextAttachment>& link);
     void checkboxTapped(const std::shared_ptr<ZVRichTextAttachment>& checkbox);
     void presentMenu();
+    // The edit menu went away: the pressed link is let go.
+    void menuDisappeared();
     void copy();
+
+    // Copy is the one edit action, for the pressed link's address.
+    bool canBecomeFirstResponder() const override { return true; }
+    bool canPerformAction(const QString& action) const override;
+    bool performAction(const QString& action) override;
 
     void layoutFrame();
     void drawRect(QPainter& painter, const QRectF& rect) override;
@@ -93,6 +101,8 @@ private:
     platform::ScopedTimer timer_;
     platform::ScopedTimer menuTimer_;
     platform::ScopedTimer openTimer_;
+    // Held while the menu shows, so that its hiding reaches this view.
+    platform::Observation menuHidden_;
     qreal textWidth_ = 0;
     bool menuShowing_ = false;
     int truncationMode_ = kNoTruncation;

@@ -1,4 +1,8 @@
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Scheduler.h"
+#include "platform/ui/standins/EditMenu.h"
+#include "platform/ui/standins/input/MemoryPasteboard.h"
+#include "platform/ui/view/EditAction.h"
 #include "platform/ui/view/Window.h"
 #include "toolkit/richtext/ZVRichText.h"
 #include "toolkit/richtext/attachments/ZVRichTextCheckbox.h"
@@ -192,3 +196,27 @@ TEST_F(RichTextView, ReplacingTheTextStopsAFadingHighlight) {
 }
 
 }  // namespace
+
+TEST_F(RichTextView, TheEditMenuCopiesThePressedLinkAndItsHidingLetsTheLinkGo) {
+    platform::Pasteboard::setGeneral(std::make_shared<platform::MemoryPasteboard>());
+    view->setFrame(QRectF(0, 0, 300, 100));
+    view->setAttributedText(linkText(QStringLiteral("open me")));
+    EXPECT_TRUE(view->canBecomeFirstResponder());
+    EXPECT_TRUE(view->canPerformAction(platform::EditAction::Copy));
+    EXPECT_FALSE(view->canPerformAction(platform::EditAction::Paste));
+    EXPECT_FALSE(view->performAction(platform::EditAction::Paste));
+
+    touch(TouchPhase::Began, view->highlightFrame().center());
+    advance(1.0);
+    ASSERT_TRUE(view->menuShowing());
+    EXPECT_TRUE(view->performAction(platform::EditAction::Copy));
+    EXPECT_EQ(platform::Pasteboard::general()->string(), kLink);
+
+    platform::NotificationCenter::defaultCenter().postNotificationName(
+        platform::EditMenu::kDidHideNotification);
+    EXPECT_FALSE(view->menuShowing());
+    EXPECT_FALSE(view->attachments().front()->tapped());
+    // The share menu's own ending afterwards changes nothing.
+    closeMenu();
+    EXPECT_FALSE(view->menuShowing());
+}
