@@ -2,6 +2,7 @@
 
 #include "platform/ui/controllers/PopoverPresentation.h"
 #include "platform/ui/standins/AlertCardView.h"
+#include "platform/ui/standins/TopmostController.h"
 #include "platform/ui/view/Window.h"
 
 namespace platform {
@@ -55,15 +56,6 @@ private:
     std::weak_ptr<AlertController> alert_;
     std::shared_ptr<AlertCardView> card_;
 };
-
-// The controller that shows what is on top of `window` now, to present from.
-ViewController* topmostController(Window& window) {
-    ViewController* top = window.rootViewController().get();
-    while (top != nullptr && top->presentedViewController()) {
-        top = top->presentedViewController().get();
-    }
-    return top;
-}
 
 }  // namespace
 

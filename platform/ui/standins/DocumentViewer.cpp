@@ -2,7 +2,7 @@
 
 #include "platform/foundation/SharedSlot.h"
 #include "platform/ui/standins/AlertController.h"
-#include "platform/ui/standins/OverlayDocumentViewer.h"
+#include "platform/ui/standins/PreviewDocumentViewer.h"
 #include "platform/ui/view/Window.h"
 
 #include <QtCore/QFileInfo>
@@ -20,7 +20,7 @@ const QString kTextType = QStringLiteral("text/plain");
 
 std::shared_ptr<DocumentViewer> DocumentViewer::create(const QUrl& fileUrl) {
     const Factory& factory = sharedSlot<Factory>();
-    return factory ? factory(fileUrl) : std::make_shared<OverlayDocumentViewer>(fileUrl);
+    return factory ? factory(fileUrl) : std::make_shared<PreviewDocumentViewer>(fileUrl);
 }
 
 void DocumentViewer::setFactory(Factory factory) {
@@ -61,14 +61,13 @@ bool DocumentViewer::canOpenInApplication() const {
 
 bool DocumentViewer::presentPreview(View& from, bool animated) {
     Window* window = from.window();
-    if (window == nullptr || previewing_ || !canPreview()) {
+    if (window == nullptr || previewing_ || !canPreview() || !showPreview(*window, animated)) {
         return false;
     }
     previewing_ = true;
     if (const auto current = delegate()) {
         current->willBeginPreview(*this);
     }
-    showPreview(*window, animated);
     return true;
 }
 

@@ -12,6 +12,7 @@ namespace platform {
 
 class AlertController;
 class DocumentViewer;
+class Window;
 
 class DocumentViewerDelegate {
 public:
@@ -23,7 +24,7 @@ public:
     virtual void didDismissOptionsMenu(DocumentViewer& viewer) { (void)viewer; }
 };
 
-// Shows a local file: a preview over the whole window for pictures and text, or a menu that
+// Shows a local file: a preview presented full screen for pictures and text, or a menu that
 // offers to open it with another application of the desktop. DocumentViewer::create() gives the
 // viewer that draws; tests install a factory of fakes. Main thread only.
 class DocumentViewer : public std::enable_shared_from_this<DocumentViewer> {
@@ -55,8 +56,8 @@ public:
     // A local file of a known type, which the desktop hands to the application it keeps for it.
     bool canOpenInApplication() const;
 
-    // False, showing nothing, when the file cannot be previewed, `from` is in no window or a
-    // preview is showing.
+    // False, showing nothing, when the file cannot be previewed, `from`'s window has no
+    // controller to present from, or a preview is showing.
     bool presentPreview(View& from, bool animated);
     void dismissPreview(bool animated);
     bool isPreviewing() const { return previewing_; }
@@ -66,7 +67,8 @@ public:
     bool presentOptionsMenu(const QRectF& rect, View& view, bool animated);
 
 protected:
-    virtual void showPreview(View& window, bool animated) = 0;
+    // False when the preview cannot be shown in `window`.
+    virtual bool showPreview(Window& window, bool animated) = 0;
     virtual void hidePreview(bool animated, std::function<void()> hidden) = 0;
     // Hands the file to the desktop's application for it; false when that fails.
     virtual bool openInApplication() = 0;

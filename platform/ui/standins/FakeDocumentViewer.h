@@ -14,7 +14,10 @@ public:
     int openCount() const { return openCount_; }
 
 protected:
-    void showPreview(View&, bool) override { ++previewCount_; }
+    bool showPreview(Window&, bool) override {
+        ++previewCount_;
+        return true;
+    }
     void hidePreview(bool, std::function<void()> hidden) override {
         if (hidden) {
             hidden();

@@ -4,30 +4,19 @@
 
 namespace platform {
 
-// An image picker that tests drive: it draws nothing and counts its showings; tests pick through
-// pickItem(), takePicture() and cancel(). Never the one a user runs.
+// An image picker that tests drive: its view is empty and it counts its appearances; tests pick
+// through pickItem(), takePicture() and cancel(). Never the one a user runs.
 class FakeImagePicker : public ImagePicker {
 public:
-    int showCount() const { return showCount_; }
-    int hideCount() const { return hideCount_; }
+    int appearCount() const { return appearCount_; }
 
-protected:
-    void showPicker(View&, bool, std::function<void()> shown) override {
-        ++showCount_;
-        if (shown) {
-            shown();
-        }
-    }
-    void hidePicker(bool, std::function<void()> hidden) override {
-        ++hideCount_;
-        if (hidden) {
-            hidden();
-        }
+    void viewDidAppear(bool animated) override {
+        ImagePicker::viewDidAppear(animated);
+        ++appearCount_;
     }
 
 private:
-    int showCount_ = 0;
-    int hideCount_ = 0;
+    int appearCount_ = 0;
 };
 
 }  // namespace platform

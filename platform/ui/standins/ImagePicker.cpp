@@ -2,7 +2,8 @@
 
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/SharedSlot.h"
-#include "platform/ui/standins/OverlayImagePicker.h"
+#include "platform/ui/standins/GridImagePicker.h"
+#include "platform/ui/standins/TopmostController.h"
 #include "platform/ui/view/Window.h"
 
 #include <QtCore/QDir>
@@ -50,7 +51,7 @@ QString cameraFolder(ImagePickerCameraDevice device) {
 
 std::shared_ptr<ImagePicker> ImagePicker::create() {
     const Factory& factory = sharedSlot<Factory>();
-    return factory ? factory() : std::make_shared<OverlayImagePicker>();
+    return factory ? factory() : std::make_shared<GridImagePicker>();
 }
 
 void ImagePicker::setFactory(Factory factory) {
@@ -92,31 +93,33 @@ QStringList ImagePicker::availableMediaTypes(ImagePickerSourceType source) {
     return {PickedMedia::kImageType, PickedMedia::kMovieType};
 }
 
-bool ImagePicker::present(View& from, bool animated, std::function<void()> shown) {
+bool ImagePicker::present(View& from, bool animated, Completion shown) {
     Window* window = from.window();
-    if (window == nullptr || presented_ || !isSourceTypeAvailable(sourceType_)) {
+    ViewController* presenter = window != nullptr ? topmostController(*window) : nullptr;
+    if (presenter == nullptr || isPresented() || !isSourceTypeAvailable(sourceType_)) {
         return false;
     }
-    presented_ = true;
-    items_.clear();
-    accessDenied_ = false;
-    showPicker(*window, animated, std::move(shown));
-    if (sourceType_ != ImagePickerSourceType::Camera) {
-        loadItems();
-    }
-    return true;
+    setModalPresentationStyle(ModalPresentationStyle::FullScreen);
+    return presenter->presentViewController(shared_from_this(), animated, std::move(shown));
 }
 
-void ImagePicker::dismiss(bool animated, std::function<void()> completion) {
-    if (!presented_) {
+void ImagePicker::dismiss(bool animated, Completion completion) {
+    if (!isPresented()) {
         if (completion) {
             completion();
         }
         return;
     }
-    presented_ = false;
-    ++load_;
-    hidePicker(animated, std::move(completion));
+    dismissViewController(animated, std::move(completion));
+}
+
+void ImagePicker::viewWillAppear(bool animated) {
+    ViewController::viewWillAppear(animated);
+    items_.clear();
+    accessDenied_ = false;
+    if (sourceType_ != ImagePickerSourceType::Camera) {
+        loadItems();
+    }
 }
 
 bool ImagePicker::accepts(const Asset& asset) const {
@@ -126,7 +129,8 @@ bool ImagePicker::accepts(const Asset& asset) const {
 
 void ImagePicker::loadItems() {
     const int load = ++load_;
-    const std::weak_ptr<ImagePicker> weak = weak_from_this();
+    const std::weak_ptr<ImagePicker> weak =
+        std::static_pointer_cast<ImagePicker>(shared_from_this());
     PhotoLibrary::shared().enumerateSavedPhotos(
         AssetsFilter::AllAssets,
         [weak, load](std::vector<AssetPtr> assets) {
@@ -150,7 +154,7 @@ void ImagePicker::loadItems() {
 }
 
 bool ImagePicker::pickItem(int index) {
-    if (!presented_ || index < 0 || index >= static_cast<int>(items_.size())) {
+    if (!isPresented() || index < 0 || index >= static_cast<int>(items_.size())) {
         return false;
     }
     const AssetPtr& asset = items_[index];
@@ -173,7 +177,7 @@ bool ImagePicker::pickItem(int index) {
 }
 
 bool ImagePicker::takePicture() {
-    if (!presented_ || sourceType_ != ImagePickerSourceType::Camera) {
+    if (!isPresented() || sourceType_ != ImagePickerSourceType::Camera) {
         return false;
     }
     QImageReader reader(cameraPicture(cameraDevice_));
@@ -194,7 +198,7 @@ bool ImagePicker::takePicture() {
 }
 
 void ImagePicker::cancel() {
-    if (!presented_) {
+    if (!isPresented()) {
         return;
     }
     if (const auto current = delegate()) {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/media/PhotoLibrary.h"
-#include "platform/ui/view/View.h"
+#include "platform/ui/controllers/ViewController.h"
 
 #include <QtCore/QStringList>
 #include <QtCore/QUrl>
@@ -46,20 +46,15 @@ public:
     virtual void didCancel(ImagePicker& picker) { (void)picker; }
 };
 
-// Picks a photo or video of the photo library (PhotoLibrary's folder), or takes a photo with the
-// camera. There is no camera device on a desktop: the camera is a folder
-// (cameraDirectory(), its front camera the "Front" folder inside it) whose newest picture is what
-// it sees. ImagePicker::create() gives the picker that draws; tests install a factory of fakes.
-// Main thread only.
-class ImagePicker : public std::enable_shared_from_this<ImagePicker> {
+// A controller that picks a photo or video of the photo library (PhotoLibrary's folder), or takes
+// a photo with the camera, presented like any controller (full screen, or in a popover). There is
+// no camera device on a desktop: the camera is a folder (cameraDirectory(), its front camera the
+// "Front" folder inside it) whose newest picture is what it sees. ImagePicker::create() gives the
+// picker that draws; tests install a factory of fakes. Main thread only.
+class ImagePicker : public ViewController {
 public:
     using Factory = std::function<std::shared_ptr<ImagePicker>()>;
     using AssetPtr = PhotoLibrary::AssetPtr;
-
-    ImagePicker() = default;
-    virtual ~ImagePicker() = default;
-    ImagePicker(const ImagePicker&) = delete;
-    ImagePicker& operator=(const ImagePicker&) = delete;
 
     static std::shared_ptr<ImagePicker> create();
     // Null goes back to the picker that draws.
@@ -86,14 +81,14 @@ public:
         delegate_ = std::move(delegate);
     }
 
-    // Shows the picker over `from`'s window and, for the library, reads its items. False when
-    // `from` is in no window, the source is not available, or the picker is showing.
-    bool present(View& from, bool animated, std::function<void()> shown = {});
-    void dismiss(bool animated, std::function<void()> completion = {});
-    bool isPresented() const { return presented_; }
+    // Presents the picker full screen from the topmost controller of `from`'s window. False when
+    // there is none, the source is not available, or the picker is shown already.
+    bool present(View& from, bool animated, Completion shown = {});
+    void dismiss(bool animated, Completion completion = {});
+    bool isPresented() const { return presentingViewController() != nullptr; }
 
-    // The library's items of the media types, newest first; empty until they are read, and when
-    // the library cannot be read (accessDenied()).
+    // The library's items of the media types, newest first, read each time the picker is about to
+    // show; empty until they are read, and when the library cannot be read (accessDenied()).
     const std::vector<AssetPtr>& items() const { return items_; }
     bool accessDenied() const { return accessDenied_; }
     // The user's choices, as the picker's views make them. False when there is nothing to pick.
@@ -101,9 +96,9 @@ public:
     bool takePicture();
     void cancel();
 
+    void viewWillAppear(bool animated) override;
+
 protected:
-    virtual void showPicker(View& window, bool animated, std::function<void()> shown) = 0;
-    virtual void hidePicker(bool animated, std::function<void()> hidden) = 0;
     // The items have been read (or could not be).
     virtual void itemsDidLoad() {}
 
@@ -115,10 +110,9 @@ private:
     QStringList mediaTypes_{PickedMedia::kImageType};
     ImagePickerCameraDevice cameraDevice_ = ImagePickerCameraDevice::Rear;
     std::weak_ptr<ImagePickerDelegate> delegate_;
-    bool presented_ = false;
     std::vector<AssetPtr> items_;
     bool accessDenied_ = false;
-    // Each presentation's read supersedes an earlier one still under way.
+    // Each read supersedes an earlier one still under way.
     int load_ = 0;
 };
 

@@ -6,24 +6,14 @@
 
 namespace platform::WindowOverlay {
 
-void show(const std::shared_ptr<View>& view, View& window, bool animated,
-          std::function<void()> shown) {
+void show(const std::shared_ptr<View>& view, View& window, bool animated) {
     window.addSubview(view);
     if (!animated) {
         view->setAlpha(1);
-        if (shown) {
-            shown();
-        }
         return;
     }
     view->setAlpha(0);
-    ViewAnimation::animate(
-        kFadeDuration, [&view] { view->setAlpha(1); },
-        [shown = std::move(shown)](bool) {
-            if (shown) {
-                shown();
-            }
-        });
+    ViewAnimation::animate(kFadeDuration, [&view] { view->setAlpha(1); });
 }
 
 void hide(const std::shared_ptr<View>& view, bool animated, std::function<void()> done) {

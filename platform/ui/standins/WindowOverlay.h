@@ -7,17 +7,16 @@
 
 namespace platform {
 
-// What the stand-ins show above a window's screens (the edit menu's bar, sheets, pickers): views
-// laid over everything else in the window, faded in and out.
+// What the stand-ins show above a window's screens and their presented controllers (the edit
+// menu's bar): views laid over everything else in the window, faded in and out.
 namespace WindowOverlay {
 
 constexpr double kFadeDuration = 0.2;
 // Room kept between an overlay and the window's edges or the rectangle it points at.
 constexpr qreal kMargin = 8;
 
-// Adds `view` on top of everything in `window`; `shown` runs once it has faded in.
-void show(const std::shared_ptr<View>& view, View& window, bool animated,
-          std::function<void()> shown = {});
+// Adds `view` on top of everything in `window`.
+void show(const std::shared_ptr<View>& view, View& window, bool animated);
 // Fades `view` out and removes it; `done` runs once it is gone (at once when `view` is null).
 void hide(const std::shared_ptr<View>& view, bool animated, std::function<void()> done = {});
 

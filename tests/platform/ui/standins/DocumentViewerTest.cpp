@@ -1,7 +1,6 @@
 #include "platform/foundation/Scheduler.h"
 #include "platform/ui/standins/FakeDocumentViewer.h"
-#include "platform/ui/standins/OverlayDocumentViewer.h"
-#include "platform/ui/standins/WindowOverlay.h"
+#include "platform/ui/standins/PreviewDocumentViewer.h"
 #include "platform/ui/view/Window.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -27,10 +26,7 @@ public:
 
 class DocumentViewerTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder = zvtest::makeTempDir(QStringLiteral("files"));
-        window->setRootView(root);
-    }
+    void SetUp() override { folder = zvtest::makeTempDir(QStringLiteral("files")); }
     QUrl write(const QString& name, const QByteArray& bytes) {
         QFile file(QDir(folder).filePath(name));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
@@ -46,8 +42,9 @@ protected:
     }
 
     QString folder;
-    std::shared_ptr<Window> window = Window::make();
-    std::shared_ptr<View> root = View::make(QRectF(0, 0, 375, 667));
+    PresentingWindow presenting;
+    std::shared_ptr<Window> window = presenting.window;
+    std::shared_ptr<View> root = presenting.root;
     std::shared_ptr<RecordingViewerDelegate> delegate = std::make_shared<RecordingViewerDelegate>();
 };
 
@@ -83,7 +80,7 @@ TEST_F(DocumentViewerTest, TellsWhatItCanShowAndOpenByTheFilesContent) {
 }
 
 TEST_F(DocumentViewerTest, APictureIsPreviewedWholeUntilDone) {
-    const auto viewer = std::make_shared<OverlayDocumentViewer>(
+    const auto viewer = std::make_shared<PreviewDocumentViewer>(
         writePicture(QStringLiteral("wide.png"), {200, 100}));
     viewer->setDelegate(delegate);
     ASSERT_TRUE(viewer->presentPreview(*root, false));
@@ -91,11 +88,11 @@ TEST_F(DocumentViewerTest, APictureIsPreviewedWholeUntilDone) {
     EXPECT_EQ(delegate->calls, QStringList{"willBeginPreview"});
     const auto page = viewer->page();
     ASSERT_TRUE(page);
-    EXPECT_EQ(page->superview(), window.get());
+    EXPECT_EQ(page->window(), window.get());
+    window->updateNow();
     // Under the status bar and the page's bar, the full width: 375 × 187.5, centred.
     const QRectF area = page->contentArea();
-    EXPECT_EQ(area,
-              QRectF(0, 20 + OverlayPage::kBarHeight, 375, 667 - 20 - OverlayPage::kBarHeight));
+    EXPECT_EQ(area, QRectF(0, 20 + TitledPage::kBarHeight, 375, 667 - 20 - TitledPage::kBarHeight));
     const QImage shown = window->render();
     const qreal scale = window->scale();
     const QPointF middle = area.center() * scale;
@@ -109,20 +106,21 @@ TEST_F(DocumentViewerTest, APictureIsPreviewedWholeUntilDone) {
     window->sendTouch(0, TouchPhase::Ended, done);
     Scheduler::main().runPending();
     EXPECT_FALSE(viewer->isPreviewing());
-    Scheduler::main().advance(WindowOverlay::kFadeDuration + 0.05);
+    EXPECT_EQ(delegate->calls, QStringList{"willBeginPreview"});
+    PresentingWindow::finishAnimations();
     EXPECT_EQ(delegate->calls, (QStringList{"willBeginPreview", "didEndPreview"}));
-    EXPECT_EQ(page->superview(), nullptr);
+    EXPECT_EQ(page->window(), nullptr);
 }
 
 TEST_F(DocumentViewerTest, ATextIsPreviewedFromItsBeginning) {
-    const auto viewer = std::make_shared<OverlayDocumentViewer>(
+    const auto viewer = std::make_shared<PreviewDocumentViewer>(
         write(QStringLiteral("notes.txt"), QByteArray("Grüße\n") + QByteArray(100000, 'x')));
     ASSERT_TRUE(viewer->presentPreview(*root, false));
     EXPECT_TRUE(viewer->content());
     EXPECT_TRUE(viewer->previewedImage().isNull());
     // Only the beginning is read, as UTF-8.
     EXPECT_TRUE(viewer->previewedText().startsWith(QStringLiteral("Grüße\nxxx")));
-    EXPECT_EQ(viewer->previewedText().toUtf8().size(), OverlayDocumentViewer::kMaxPreviewTextBytes);
+    EXPECT_EQ(viewer->previewedText().toUtf8().size(), PreviewDocumentViewer::kMaxPreviewTextBytes);
     viewer->dismissPreview(false);
     EXPECT_FALSE(viewer->page());
 }

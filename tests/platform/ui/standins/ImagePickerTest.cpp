@@ -1,13 +1,14 @@
 #include "platform/foundation/Scheduler.h"
 #include "platform/ui/standins/FakeImagePicker.h"
-#include "platform/ui/standins/OverlayImagePicker.h"
-#include "platform/ui/standins/WindowOverlay.h"
+#include "platform/ui/standins/GridImagePicker.h"
 #include "platform/ui/view/Window.h"
 #include "tests/support/ImageBytes.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QtCore/QDir>
 #include <QtCore/QFile>
+
+#include "tests/platform/ui/standins/PresentingWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -50,10 +51,10 @@ protected:
         writeFile(library, QStringLiteral("old.png"), png({40, 30}, Qt::red), 30);
         writeFile(library, QStringLiteral("clip.mp4"), "not really a film", 20);
         writeFile(library, QStringLiteral("new.png"), png({20, 50}, Qt::blue), 10);
-        window->setRootView(root);
         picker->setDelegate(delegate);
     }
     void tap(const View& view) {
+        window->updateNow();
         const QPointF at = view.convertRectTo(view.bounds(), nullptr).center();
         window->sendTouch(0, TouchPhase::Began, at);
         window->sendTouch(0, TouchPhase::Ended, at);
@@ -61,9 +62,10 @@ protected:
     }
 
     QString library;
-    std::shared_ptr<Window> window = Window::make();
-    std::shared_ptr<View> root = View::make(QRectF(0, 0, 375, 667));
-    std::shared_ptr<OverlayImagePicker> picker = std::make_shared<OverlayImagePicker>();
+    PresentingWindow presenting;
+    std::shared_ptr<Window> window = presenting.window;
+    std::shared_ptr<View> root = presenting.root;
+    std::shared_ptr<GridImagePicker> picker = std::make_shared<GridImagePicker>();
     std::shared_ptr<RecordingPickerDelegate> delegate = std::make_shared<RecordingPickerDelegate>();
 };
 
@@ -90,9 +92,9 @@ TEST_F(ImagePickerTest, ATapOnATileHandsOverThatFileOfTheLibrary) {
 
     bool gone = false;
     picker->dismiss(true, [&] { gone = true; });
-    Scheduler::main().advance(WindowOverlay::kFadeDuration + 0.05);
+    PresentingWindow::finishAnimations();
     EXPECT_TRUE(gone);
-    EXPECT_EQ(window->subviews().size(), 1u);
+    EXPECT_EQ(picker->page()->window(), nullptr);
     EXPECT_FALSE(picker->pickItem(0));
 }
 
@@ -115,8 +117,7 @@ TEST_F(ImagePickerTest, CancelAndALibraryWithoutAccessPickNothing) {
     EXPECT_TRUE(picker->accessDenied());
     EXPECT_TRUE(picker->tiles().empty());
     EXPECT_FALSE(picker->pickItem(0));
-    // The bar's only button.
-    tap(*picker->view()->subviews().front());
+    tap(*picker->page()->button());
     EXPECT_EQ(delegate->cancels, 1);
     EXPECT_TRUE(delegate->picked.empty());
 }
@@ -144,9 +145,18 @@ TEST_F(ImagePickerTest, TheCameraIsAFolderAndItsPhotoComesWithoutALibraryUrl) {
 }
 
 TEST(ImagePickerFactory, ScreensGetTheInstalledPickerAndTheDrawingOneWithout) {
-    EXPECT_TRUE(std::dynamic_pointer_cast<OverlayImagePicker>(ImagePicker::create()));
+    EXPECT_TRUE(std::dynamic_pointer_cast<GridImagePicker>(ImagePicker::create()));
     ImagePicker::setFactory([] { return std::make_shared<FakeImagePicker>(); });
-    EXPECT_TRUE(std::dynamic_pointer_cast<FakeImagePicker>(ImagePicker::create()));
+    const auto fake = std::dynamic_pointer_cast<FakeImagePicker>(ImagePicker::create());
+    ASSERT_TRUE(fake);
+    // Presented like the real one, over an empty library.
+    QDir().mkpath(PhotoLibrary::shared().directory());
+    PresentingWindow presenting;
+    ASSERT_TRUE(fake->present(*presenting.root, false));
+    EXPECT_EQ(fake->appearCount(), 1);
+    EXPECT_EQ(presenting.controller->presentedViewController(), fake);
+    fake->dismiss(false);
+    EXPECT_FALSE(fake->isPresented());
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-#include "platform/ui/standins/OverlayDocumentViewer.h"
+#include "platform/ui/standins/PreviewDocumentViewer.h"
 
-#include "platform/ui/standins/WindowOverlay.h"
+#include "platform/ui/standins/TopmostController.h"
 #include "platform/ui/text/FontTable.h"
 #include "platform/ui/view/Window.h"
 
@@ -54,22 +54,17 @@ private:
 
 }  // namespace
 
-OverlayDocumentViewer::~OverlayDocumentViewer() {
-    if (page_) {
-        page_->removeFromSuperview();
+bool PreviewDocumentViewer::showPreview(Window& window, bool animated) {
+    ViewController* presenter = topmostController(window);
+    if (presenter == nullptr) {
+        return false;
     }
-}
-
-void OverlayDocumentViewer::showPreview(View& window, bool animated) {
-    const qreal statusBar =
-        window.asWindow() != nullptr ? window.asWindow()->profile().statusBarHeight : 0;
     const std::weak_ptr<DocumentViewer> weak = weak_from_this();
-    page_ = std::make_shared<OverlayPage>(window.bounds(), statusBar, name(),
-                                          QStringLiteral("Done"), [weak] {
-                                              if (const auto self = weak.lock()) {
-                                                  self->dismissPreview(true);
-                                              }
-                                          });
+    auto page = std::make_shared<TitledPage>(name(), QStringLiteral("Done"), [weak] {
+        if (const auto self = weak.lock()) {
+            self->dismissPreview(true);
+        }
+    });
     const QString path = url().toLocalFile();
     QImageReader reader(path);
     reader.setAutoTransform(true);
@@ -81,17 +76,33 @@ void OverlayDocumentViewer::showPreview(View& window, bool animated) {
             text_ = QString::fromUtf8(file.read(kMaxPreviewTextBytes));
         }
     }
-    content_ = std::make_shared<PreviewContent>(page_->contentArea(), image_, text_);
-    page_->addSubview(content_);
-    WindowOverlay::show(page_, window, animated);
+    auto content = std::make_shared<PreviewContent>(QRectF(), image_, text_);
+    page->setContentView(content);
+    auto preview = ViewController::make();
+    preview->setView(page);
+    if (!presenter->presentViewController(preview, animated)) {
+        return false;
+    }
+    preview_ = std::move(preview);
+    page_ = std::move(page);
+    content_ = std::move(content);
+    return true;
 }
 
-void OverlayDocumentViewer::hidePreview(bool animated, std::function<void()> hidden) {
+void PreviewDocumentViewer::hidePreview(bool animated, std::function<void()> hidden) {
     content_.reset();
-    WindowOverlay::hide(std::exchange(page_, nullptr), animated, std::move(hidden));
+    page_.reset();
+    const auto preview = std::exchange(preview_, nullptr);
+    if (!preview) {
+        if (hidden) {
+            hidden();
+        }
+        return;
+    }
+    preview->dismissViewController(animated, std::move(hidden));
 }
 
-bool OverlayDocumentViewer::openInApplication() {
+bool PreviewDocumentViewer::openInApplication() {
     return QDesktopServices::openUrl(url());
 }
 

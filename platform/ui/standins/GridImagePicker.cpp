@@ -1,9 +1,8 @@
-#include "platform/ui/standins/OverlayImagePicker.h"
+#include "platform/ui/standins/GridImagePicker.h"
 
 #include "platform/ui/controls/ImageView.h"
-#include "platform/ui/standins/OverlayPage.h"
 #include "platform/ui/standins/SheetButtons.h"
-#include "platform/ui/standins/WindowOverlay.h"
+#include "platform/ui/standins/TitledPage.h"
 #include "platform/ui/view/Window.h"
 
 #include <QtGui/QImageReader>
@@ -28,66 +27,71 @@ QImage thumbnail(const Asset& asset, qreal side) {
 
 }  // namespace
 
-OverlayImagePicker::~OverlayImagePicker() {
-    if (view_) {
-        view_->removeFromSuperview();
-    }
+void GridImagePicker::loadView() {
+    const bool camera = sourceType() == ImagePickerSourceType::Camera;
+    const std::weak_ptr<ImagePicker> weak =
+        std::static_pointer_cast<ImagePicker>(shared_from_this());
+    page_ =
+        std::make_shared<TitledPage>(camera ? QStringLiteral("Camera") : QStringLiteral("Photos"),
+                                     QStringLiteral("Cancel"), [weak] {
+                                         if (const auto self = weak.lock()) {
+                                             self->cancel();
+                                         }
+                                     });
+    setView(page_);
 }
 
-void OverlayImagePicker::showPicker(View& window, bool animated, std::function<void()> shown) {
-    const bool camera = sourceType() == ImagePickerSourceType::Camera;
-    const qreal statusBar =
-        window.asWindow() != nullptr ? window.asWindow()->profile().statusBarHeight : 0;
-    const std::weak_ptr<ImagePicker> weak = weak_from_this();
-    view_ = std::make_shared<OverlayPage>(
-        window.bounds(), statusBar, camera ? QStringLiteral("Camera") : QStringLiteral("Photos"),
-        QStringLiteral("Cancel"), [weak] {
-            if (const auto self = weak.lock()) {
-                self->cancel();
-            }
-        });
-    tiles_.clear();
-    WindowOverlay::show(view_, window, animated, std::move(shown));
-    if (camera) {
+void GridImagePicker::viewWillAppear(bool animated) {
+    clearTiles();
+    page_->setNotice(QString());
+    // Reads the library's items again, or nothing for the camera.
+    ImagePicker::viewWillAppear(animated);
+    if (sourceType() == ImagePickerSourceType::Camera) {
         showCamera();
     }
 }
 
-void OverlayImagePicker::showCamera() {
-    const QRectF area = view_->contentArea();
+void GridImagePicker::clearTiles() {
+    for (const auto& tile : tiles_) {
+        tile->removeFromSuperview();
+    }
+    tiles_.clear();
+}
+
+void GridImagePicker::showCamera() {
+    const QRectF area = page_->contentArea();
     // What the camera sees: its newest picture, as the camera would turn it.
     QImageReader reader(cameraPicture(cameraDevice()));
     reader.setAutoTransform(true);
     auto preview = std::make_shared<ImageView>(reader.read());
     preview->setContentMode(ContentMode::ScaleAspectFit);
     preview->setFrame(area.adjusted(0, 0, 0, -kUsePhotoHeight));
-    view_->addSubview(preview);
-    const std::weak_ptr<ImagePicker> weak = weak_from_this();
+    page_->addSubview(preview);
+    const std::weak_ptr<ImagePicker> weak =
+        std::static_pointer_cast<ImagePicker>(shared_from_this());
     auto use = makeSheetButton(QStringLiteral("Use Photo"), [weak] {
         if (const auto self = weak.lock()) {
             self->takePicture();
         }
     });
     use->setFrame({area.left(), area.bottom() - kUsePhotoHeight, area.width(), kUsePhotoHeight});
-    view_->addSubview(use);
+    page_->addSubview(use);
     tiles_.push_back(use);
 }
 
-void OverlayImagePicker::itemsDidLoad() {
-    if (!view_) {
+void GridImagePicker::itemsDidLoad() {
+    if (!page_) {
         return;
     }
-    for (const auto& tile : tiles_) {
-        tile->removeFromSuperview();
-    }
-    tiles_.clear();
+    clearTiles();
     if (accessDenied()) {
-        view_->setNotice(kNoAccessText);
+        page_->setNotice(kNoAccessText);
         return;
     }
-    const QRectF area = view_->contentArea();
+    const QRectF area = page_->contentArea();
     const qreal side = (area.width() - (kColumns - 1) * kSpacing) / kColumns;
-    const std::weak_ptr<ImagePicker> weak = weak_from_this();
+    const std::weak_ptr<ImagePicker> weak =
+        std::static_pointer_cast<ImagePicker>(shared_from_this());
     const auto& assets = items();
     for (int i = 0; i < static_cast<int>(assets.size()); ++i) {
         const QRectF frame(area.left() + (i % kColumns) * (side + kSpacing),
@@ -115,14 +119,9 @@ void OverlayImagePicker::itemsDidLoad() {
             picture->setUserInteractionEnabled(false);
             tile->addSubview(picture);
         }
-        view_->addSubview(tile);
+        page_->addSubview(tile);
         tiles_.push_back(tile);
     }
-}
-
-void OverlayImagePicker::hidePicker(bool animated, std::function<void()> hidden) {
-    tiles_.clear();
-    WindowOverlay::hide(std::exchange(view_, nullptr), animated, std::move(hidden));
 }
 
 }  // namespace platform
