@@ -106,36 +106,35 @@ void AlertController::setSourceRect(const QRectF& rect) {
 bool AlertController::present(View& from, bool animated, Completion completion) {
     Window* window = from.window();
     ViewController* presenter = window != nullptr ? topmostController(*window) : nullptr;
-    if (presenter == nullptr || presented_) {
+    if (presenter == nullptr || presentingViewController() != nullptr || finished_) {
         return false;
     }
-    popover_ = style_ == AlertStyle::ActionSheet &&
-               window->profile().idiom == DeviceProfile::Idiom::Tablet;
-    if (popover_) {
-        setModalPresentationStyle(ModalPresentationStyle::Popover);
-        // A touch outside the popover cancels: no action can be chosen from then on, and the
-        // cancel handler runs once the popover has gone.
-        const std::weak_ptr<AlertController> weak =
-            std::static_pointer_cast<AlertController>(shared_from_this());
-        PopoverPresentation& popover = popoverPresentationController();
-        popover.shouldDismiss = [weak] {
-            if (const auto self = weak.lock()) {
-                self->finished_ = true;
-            }
-            return true;
-        };
-        popover.didDismiss = [weak] {
-            const auto self = weak.lock();
-            const auto cancel = self ? self->cancelAction() : nullptr;
-            if (cancel && cancel->handler_) {
-                cancel->handler_(*cancel);
-            }
-        };
-    }
-    presented_ = true;
-    presented_ =
-        presenter->presentViewController(shared_from_this(), animated, std::move(completion));
-    return presented_;
+    const bool tablet = window->profile().idiom == DeviceProfile::Idiom::Tablet;
+    setModalPresentationStyle(style_ == AlertStyle::ActionSheet && tablet
+                                  ? ModalPresentationStyle::Popover
+                                  : ModalPresentationStyle::OverFullScreen);
+    return presenter->presentViewController(shared_from_this(), animated, std::move(completion));
+}
+
+void AlertController::watchTouchesOutside() {
+    // A touch outside the popover cancels: no action can be chosen from then on, and the cancel
+    // handler runs once the popover has gone.
+    const std::weak_ptr<AlertController> weak =
+        std::static_pointer_cast<AlertController>(shared_from_this());
+    PopoverPresentation& popover = popoverPresentationController();
+    popover.shouldDismiss = [weak] {
+        if (const auto self = weak.lock()) {
+            self->finished_ = true;
+        }
+        return true;
+    };
+    popover.didDismiss = [weak] {
+        const auto self = weak.lock();
+        const auto cancel = self ? self->cancelAction() : nullptr;
+        if (cancel && cancel->handler_) {
+            cancel->handler_(*cancel);
+        }
+    };
 }
 
 std::shared_ptr<AlertCardView> AlertController::card() {
@@ -152,7 +151,15 @@ std::shared_ptr<AlertCardView> AlertController::card() {
 
 void AlertController::loadView() {
     const auto self = std::static_pointer_cast<AlertController>(shared_from_this());
+    // Loaded as its presentation starts: whoever presented it, an action sheet in the popover
+    // style on a tablet is a popover.
+    const ViewController* presenter = presentingViewController();
+    const Window* window = presenter != nullptr ? presenter->window() : nullptr;
+    popover_ = style_ == AlertStyle::ActionSheet &&
+               modalPresentationStyle() == ModalPresentationStyle::Popover && window != nullptr &&
+               window->profile().idiom == DeviceProfile::Idiom::Tablet;
     if (popover_) {
+        watchTouchesOutside();
         auto card = std::make_shared<AlertCardView>(self, AlertCardView::kPopoverWidth);
         setPreferredContentSize(card->bounds().size());
         setView(card);

@@ -83,11 +83,13 @@ public:
     void setSourceView(const std::shared_ptr<View>& view);
     void setSourceRect(const QRectF& rect);
 
-    // Presents the alert from the topmost controller of `from`'s window; `completion` runs once
-    // it is on screen. False when `from`'s window has no controller to present from, or the alert
-    // was presented before (an alert is shown once).
+    // Presents the alert from the topmost controller of `from`'s window, an action sheet on the
+    // tablet idiom as a popover; `completion` runs once it is on screen. False when `from`'s window
+    // has no controller to present from, or the alert was presented before (an alert is shown
+    // once). A controller may also present it itself.
     bool present(View& from, bool animated, Completion completion = {});
-    bool isPresented() const { return presented_ && !finished_; }
+    // Shown, and no action chosen yet.
+    bool isPresented() const { return presentingViewController() != nullptr && !finished_; }
     // Whether it shows as a popover: an action sheet on the tablet idiom.
     bool isPopover() const { return popover_; }
     // The card while the view is loaded (tests look at it and tap its buttons).
@@ -105,13 +107,13 @@ protected:
 
 private:
     void finish(const std::shared_ptr<AlertAction>& action);
+    void watchTouchesOutside();
 
     QString title_;
     QString message_;
     AlertStyle style_;
     std::vector<std::shared_ptr<AlertAction>> actions_;
     std::vector<std::shared_ptr<AlertTextField>> textFields_;
-    bool presented_ = false;
     bool finished_ = false;
     bool popover_ = false;
 };

@@ -144,6 +144,25 @@ TEST_F(AlertTest, OnATabletAnActionSheetIsAPopoverThatATapOutsideCancels) {
     EXPECT_EQ(ran, QStringList{"Cancel"});
 }
 
+TEST_F(AlertTest, AScreenMayPresentTheAlertItselfAsTheScreensOfTheApplicationDo) {
+    PresentingWindow tablet(DeviceProfile::tablet());
+    auto sheet = AlertController::make(QString(), QString(), AlertStyle::ActionSheet);
+    sheet->addAction(counting(QStringLiteral("More..."), AlertActionStyle::Default));
+    sheet->addAction(counting(QStringLiteral("Cancel"), AlertActionStyle::Cancel));
+    sheet->setModalPresentationStyle(ViewController::ModalPresentationStyle::Popover);
+    sheet->setSourceView(tablet.root);
+    sheet->setSourceRect(QRectF(10, 100, 40, 40));
+    ASSERT_TRUE(tablet.controller->presentViewController(sheet, false));
+    EXPECT_TRUE(sheet->isPopover());
+    EXPECT_TRUE(sheet->isPresented());
+    EXPECT_FALSE(sheet->present(*tablet.root, false));
+    ASSERT_TRUE(tablet.choose(QStringLiteral("More...")));
+    EXPECT_FALSE(tablet.choose(QStringLiteral("More...")));
+    Scheduler::main().advance(kPastTheFade);
+    EXPECT_EQ(ran, QStringList{"More..."});
+    EXPECT_FALSE(tablet.alert());
+}
+
 TEST_F(AlertTest, AnInputAlertHandsTheTypedTextToItsAction) {
     auto alert = AlertController::make(QStringLiteral("Rename"), QString(), AlertStyle::Alert);
     ASSERT_TRUE(alert->addTextField(
