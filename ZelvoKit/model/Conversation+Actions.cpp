@@ -274,9 +274,15 @@ void Conversation::sync() {
 }
 
 std::shared_ptr<ZVApiRequest> Conversation::getSyncRequest() {
+    // Message edits go first; the other fields wait for a later commit.
+    if (isFieldDirty(FieldMessageEdit)) {
+        if (auto request = getMessageSyncRequest()) {
+            return request;
+        }
+    }
     const QJsonObject arguments = storeArguments();
     if (arguments.isEmpty()) {
-        return nullptr;
+        return getLoadSyncRequest();
     }
     const auto request =
         std::make_shared<ZVApiRequest>(u"conversation/store/%@", conversationId(), arguments);

@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class File;
@@ -364,6 +365,27 @@ public:
     QJsonObject storeArguments() const;
 
     // --- sync requests (Conversation+Sync.cpp) ---
+    //
+    // "conversation/sync/<id>" in a direction; the answer's records bring the messages, and the
+    // handlers widen the cache range so that they are read from the store in one go.
+
+    std::shared_ptr<ZVApiRequest> getFillTinyRequest();
+    // Short records ask the whole conversation; a full one loads forward until the store
+    // reaches what is shown, then backward.
+    std::shared_ptr<ZVApiRequest> getMessageLoadRequest();
+    std::shared_ptr<ZVApiRequest> getFileLoadRequest();
+    std::shared_ptr<ZVApiRequest> getPinLoadRequest();
+    std::shared_ptr<ZVApiRequest> getTaskLoadRequest();
+    std::shared_ptr<ZVApiRequest> getContextLoadRequestAroundMessageNr(std::int64_t messageNr);
+    std::shared_ptr<ZVApiRequest> getFillGapRequestBefore(bool before, std::int64_t messageNr);
+    std::shared_ptr<ZVApiRequest> getRefreshRequest();
+    // The store request of the last stored message with unsent edits; none clears the field.
+    std::shared_ptr<ZVApiRequest> getMessageSyncRequest();
+    // The pending load request's call (priority 4, which ends the load either way), or a
+    // message load when the store lacks messages.
+    std::shared_ptr<ZVApiRequest> getLoadSyncRequest();
+    // The cached range of message numbers: (location, length).
+    std::pair<std::int64_t, std::int64_t> cacheRange() const;
 
 private:
     enum Attribute : int {
@@ -433,6 +455,12 @@ private:
     void logMissingMessages(const ZVMessageArray& array, std::int64_t from, std::int64_t to) const;
     bool isInCacheRange(std::int64_t messageNr) const;
     std::shared_ptr<Message> fetchMessage(std::int64_t messageNr);
+
+    // Sync request steps.
+    std::shared_ptr<ZVApiRequest> syncRequest(const QString& direction,
+                                              std::optional<std::int64_t> fromMessageNr);
+    void cacheOnReply(ZVApiRequest& request, std::int64_t location, std::int64_t length);
+    void cacheHistoryOnReply(ZVApiRequest& request);
 
     // Serialisation steps.
     void readCompleteness(ZVJsonParser& parser);

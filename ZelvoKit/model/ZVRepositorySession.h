@@ -41,8 +41,10 @@ public:
     static constexpr QLatin1StringView kUnreadCountKey{"unreadCount"};
     // The conversations an answer changed are sent this long after it.
     static constexpr platform::TimeInterval kConversationSyncDelay = 0.1;
-    // A dirty entity that gives no request is committed again after this long.
+    // A dirty entity that gives no request is committed again after this long, then after twice
+    // as long each time it still gives none, up to the longest delay.
     static constexpr platform::TimeInterval kCommitRetryDelay = 1.0;
+    static constexpr platform::TimeInterval kLongestCommitRetryDelay = 64.0;
 
     template <class Session>
     static Factory factory();
@@ -269,6 +271,8 @@ private:
     platform::Observation horizonObservation_;
     // Commits waiting for an entity that gave no request; they end with the session.
     platform::TimerGroup commitRetries_;
+    // By guid: how long the next retry of an entity without a request waits.
+    QHash<QString, platform::TimeInterval> commitBackoff_;
 };
 
 template <class Session>
