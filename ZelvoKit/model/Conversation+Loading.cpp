@@ -340,6 +340,14 @@ std::shared_ptr<Message> Conversation::messageByNumber(std::int64_t messageNr,
     if (isInCacheRange(messageNr)) {
         return cachedMessages_.messageByNr(messageNr);
     }
+    if (inboxMessage_ && inboxMessage_->messageNr() == messageNr) {
+        return inboxMessage_;
+    }
+    if (newMessages_) {
+        if (auto arrived = newMessages_->messageByNr(messageNr)) {
+            return arrived;
+        }
+    }
     if (messages_) {
         if (auto loaded = messages_->messageByNr(messageNr)) {
             return loaded;

@@ -22,6 +22,7 @@
 #include <vector>
 
 class File;
+class Label;
 class Member;
 class ZVConversationMembers;
 class ZVFileArray;
@@ -294,6 +295,39 @@ public:
     void deleteMessages();
 
     // --- horizons, unread and inbox counts (Conversation+Horizons.cpp) ---
+    //
+    // Messages arriving in a transaction move the horizons only at the conversation's commit,
+    // so observers see them move once per answer.
+
+    // An arriving message: staged with its number until the commit.
+    void addMessage(const std::shared_ptr<Message>& message);
+    // The last number only grows; the stored stretch only over consecutive numbers.
+    void encounteredMessageNr(std::int64_t messageNr);
+    // The message of the inbox row; none until found.
+    const std::shared_ptr<Message>& inboxMessage() const { return inboxMessage_; }
+    void updateInboxMessage();
+    void setInboxMessageNr(std::int64_t messageNr);
+    // "<poster>: <text>" for a text message, its text otherwise, "<null>" without one.
+    QString inboxMessageText() const;
+    QDateTime inboxDate() const;
+    // Inbox messages after the inbox message, plus the inbox message while it is unread.
+    void updateUnreadCount();
+    void setUnreadCount(std::int64_t count);
+    bool isMessageUnread(const Message& message) const;
+    bool isMention() const;
+    bool alertsEnabled() const;
+    bool isFailedSend() const;
+    // Unread and worth an alert (or a mention) and not archived; or a failed send.
+    bool isNotifyingUnread() const;
+    bool hasUserLabel(const QString& labelId) const;
+    bool hasSystemLabel(int type) const;
+    bool isStarred() const;
+    // Heavier first, weightless last, ties by id; negative when this one goes first.
+    int compareStarWeight(const Conversation& other) const;
+    // Moves the conversation up the inbox unless it moved there within the hour.
+    void bringToTop();
+    // The stored message of that inbox number.
+    std::shared_ptr<Message> messageByInboxIndex(std::int64_t inboxNr);
 
     // --- posting and local messages (Conversation+Posting.cpp) ---
 
@@ -324,6 +358,14 @@ public:
     // field the conversation is committed, and one store request carries every dirty field.
 
     std::int64_t readMessageNumber() const { return readMessageNr().value_or(0); }
+    void markUnread();
+    // Unread from the message: the read horizon goes to the message before it.
+    void markUnreadUntil(std::int64_t messageNr);
+    // Spam is also read.
+    void markSpam();
+    void unmarkSpam();
+    void starAfter(const QString& labelId);
+    void unstar();
     // Archived while the hidden horizon has reached the shown one (unset counts as 0).
     bool isArchived() const { return hideMessageNr().value_or(0) >= showMessageNr().value_or(0); }
     void markRead();
@@ -456,6 +498,12 @@ private:
     bool isInCacheRange(std::int64_t messageNr) const;
     std::shared_ptr<Message> fetchMessage(std::int64_t messageNr);
 
+    std::shared_ptr<Label> systemLabel(int type) const;
+
+    // Horizon steps.
+    void commitStagedNumbers();
+    void commitNewMessages();
+
     // Sync request steps.
     std::shared_ptr<ZVApiRequest> syncRequest(const QString& direction,
                                               std::optional<std::int64_t> fromMessageNr);
@@ -478,6 +526,13 @@ private:
     bool hasTeamsArray_ = false;
     std::shared_ptr<ZVConversationMembers> sortedMembers_;
     platform::TimerHandle syncTimer_;
+
+    // Horizons staged in the open transaction, and the messages that arrived in it.
+    std::optional<std::int64_t> newFwMessageNr_;
+    std::optional<std::int64_t> newLastMessageNr_;
+    std::optional<std::int64_t> newLastInboxNr_;
+    std::shared_ptr<ZVMessageArray> newMessages_;
+    std::shared_ptr<Message> inboxMessage_;
     QString topicText_;
 
     // The message window and its loading.
