@@ -20,8 +20,6 @@ using namespace Qt::Literals::StringLiterals;
 
 // Below this a snooze interval sets no snooze time.
 constexpr double kShortestSnooze = 1.0;
-constexpr int kFirstRejectingStatus = 400;
-constexpr int kLastRejectingStatus = 499;
 // A change marks its field and goes out this long after the first one, with those that follow.
 constexpr platform::TimeInterval kSyncDelay = 0.1;
 constexpr int kReadOnlyPriority = 1;
@@ -360,8 +358,7 @@ std::shared_ptr<ZVApiRequest> Conversation::getSyncRequest() {
     });
     request->setErrorHandler([weak](const ZVErrorPtr& error) {
         const auto conversation = weak.lock();
-        if (conversation && error && error->code() >= kFirstRejectingStatus &&
-            error->code() <= kLastRejectingStatus) {
+        if (conversation && isRefusal(error)) {
             conversation->setUncommittedFields(0);
         }
     });

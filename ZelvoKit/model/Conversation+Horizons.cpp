@@ -17,7 +17,6 @@ using namespace Qt::Literals::StringLiterals;
 const QString kInboxDate = u"inboxDate"_s;
 const QString kInboxMessageText = u"inboxMessageText"_s;
 const QString kMessages = u"messages"_s;
-const QString kMessageByInboxNr = u"(conversation_id = $id) and (inbox_nr = $nr)"_s;
 
 // A conversation bumped within this long keeps its place.
 constexpr qint64 kBringToTopAge = 3600;
@@ -267,16 +266,6 @@ void Conversation::bringToTop() {
 // --- read horizon moves that need messages ---
 
 std::shared_ptr<Message> Conversation::messageByInboxIndex(std::int64_t inboxNr) {
-    const auto session = repositorySession();
-    if (!session || !session->repository()) {
-        return nullptr;
-    }
-    auto fetched = session->repository()->fetchObjects<Message>(
-        QString(Message::kEntityName), kMessageByInboxNr,
-        {{u"id"_s, conversationId()}, {u"nr"_s, QVariant::fromValue(inboxNr)}});
-    if (!fetched || fetched->empty()) {
-        return nullptr;
-    }
-    fetched->front()->setConversation(self());
-    return fetched->front();
+    const auto fetched = messagesWithInboxNr(inboxNr);
+    return fetched.empty() ? nullptr : fetched.front();
 }

@@ -12,6 +12,7 @@
 #include <QtCore/QSet>
 #include <QtCore/QString>
 #include <QtCore/QStringList>
+#include <QtCore/QVariantMap>
 
 #include <array>
 #include <cstdint>
@@ -497,6 +498,10 @@ private:
     void logMissingMessages(const ZVMessageArray& array, std::int64_t from, std::int64_t to) const;
     bool isInCacheRange(std::int64_t messageNr) const;
     std::shared_ptr<Message> fetchMessage(std::int64_t messageNr);
+    // The stored messages of this conversation that match; `arguments` without the id.
+    std::vector<std::shared_ptr<Message>> fetchStoredMessages(const QString& predicate,
+                                                              QVariantMap arguments);
+    std::vector<std::shared_ptr<Message>> messagesWithInboxNr(std::int64_t inboxNr);
 
     std::shared_ptr<Label> systemLabel(int type) const;
 
