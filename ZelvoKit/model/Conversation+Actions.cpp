@@ -1,6 +1,8 @@
 #include "ZelvoKit/model/Conversation.h"
 
 #include "ZelvoKit/ZelvoApi/api/ZVApiRequest.h"
+#include "ZelvoKit/model/Label.h"
+#include "ZelvoKit/model/Message.h"
 #include "ZelvoKit/model/ZVConversationMembers.h"
 #include "ZelvoKit/model/ZVMember.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
@@ -8,7 +10,9 @@
 
 #include <QtCore/QJsonDocument>
 
+#include <algorithm>
 #include <array>
+#include <cstdlib>
 
 namespace {
 
@@ -16,8 +20,6 @@ using namespace Qt::Literals::StringLiterals;
 
 // Below this a snooze interval sets no snooze time.
 constexpr double kShortestSnooze = 1.0;
-constexpr int kFirstRejectingStatus = 400;
-constexpr int kLastRejectingStatus = 499;
 // A change marks its field and goes out this long after the first one, with those that follow.
 constexpr platform::TimeInterval kSyncDelay = 0.1;
 constexpr int kReadOnlyPriority = 1;
@@ -52,6 +54,24 @@ void Conversation::markReadUntil(std::int64_t messageNr) {
     setReadMessageNr(messageNr);
 }
 
+void Conversation::markUnread() {
+    if (isUnread()) {
+        return;
+    }
+    markUnreadUntil(inboxMessageNr().value_or(0));
+}
+
+void Conversation::markUnreadUntil(std::int64_t messageNr) {
+    const auto before = nextMessageFromNr(messageNr, -1);
+    const std::int64_t target = before ? before->messageNr() : messageNr - 1;
+    if (target >= readMessageNumber()) {
+        return;
+    }
+    setField(FieldUnread, true);
+    setField(FieldRead, false);
+    setReadMessageNr(target);
+}
+
 void Conversation::setReadMessageNr(std::int64_t messageNr) {
     if (messageNr < joinMessageNr().value_or(0) - 1 || messageNr > lastMessageNr().value_or(0)) {
         return;
@@ -60,7 +80,48 @@ void Conversation::setReadMessageNr(std::int64_t messageNr) {
         willChangeProperty(u"read_message_nr"_s);
         setReadMessageNrValue(messageNr);
     }
+    // The inbox row shows the first unread inbox message, or the newest one when all are read.
+    if (const auto read = messageByNumber(messageNr)) {
+        const std::int64_t next = std::min<std::int64_t>(
+            lastInboxNr().value_or(0), std::llabs(read->inboxNr().value_or(0)) + 1);
+        if (const auto inbox = messageByInboxIndex(next)) {
+            setInboxMessageNr(inbox->messageNr());
+        }
+    }
+    updateUnreadCount();
     notifyPropertyChanges();
+}
+
+void Conversation::markSpam() {
+    if (const auto spam = systemLabel(Label::TypeSpam)) {
+        addLabel(spam->labelId());
+    }
+    markRead();
+}
+
+void Conversation::unmarkSpam() {
+    if (const auto spam = systemLabel(Label::TypeSpam)) {
+        removeLabel(spam->labelId());
+    }
+}
+
+void Conversation::starAfter(const QString& /*labelId*/) {
+    if (const auto starred = systemLabel(Label::TypeStarred)) {
+        addLabel(starred->labelId());
+    }
+}
+
+void Conversation::unstar() {
+    setStarWeight(std::nullopt);
+    setField(FieldUnstar, true);
+    if (const auto starred = systemLabel(Label::TypeStarred)) {
+        removeLabel(starred->labelId());
+    }
+}
+
+std::shared_ptr<Label> Conversation::systemLabel(int type) const {
+    const auto session = repositorySession();
+    return session ? session->labelByType(type) : nullptr;
 }
 
 // --- labels ---
@@ -274,9 +335,15 @@ void Conversation::sync() {
 }
 
 std::shared_ptr<ZVApiRequest> Conversation::getSyncRequest() {
+    // Message edits go first; the other fields wait for a later commit.
+    if (isFieldDirty(FieldMessageEdit)) {
+        if (auto request = getMessageSyncRequest()) {
+            return request;
+        }
+    }
     const QJsonObject arguments = storeArguments();
     if (arguments.isEmpty()) {
-        return nullptr;
+        return getLoadSyncRequest();
     }
     const auto request =
         std::make_shared<ZVApiRequest>(u"conversation/store/%@", conversationId(), arguments);
@@ -291,8 +358,7 @@ std::shared_ptr<ZVApiRequest> Conversation::getSyncRequest() {
     });
     request->setErrorHandler([weak](const ZVErrorPtr& error) {
         const auto conversation = weak.lock();
-        if (conversation && error && error->code() >= kFirstRejectingStatus &&
-            error->code() <= kLastRejectingStatus) {
+        if (conversation && isRefusal(error)) {
             conversation->setUncommittedFields(0);
         }
     });

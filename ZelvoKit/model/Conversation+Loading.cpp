@@ -15,6 +15,8 @@ using namespace Qt::Literals::StringLiterals;
 const QString kMessages = u"messages"_s;
 const QString kIsLoading = u"isLoading"_s;
 const QString kLoadRequest = u"loadRequest"_s;
+// What the screen shows above the first message follows the loading; it observes this key.
+const QString kLoadState = u"loadState"_s;
 
 const QString kMessageRange =
     u"(conversation_id = $id) and (message_nr >= $from) and (message_nr <= $to)"_s;
@@ -42,9 +44,11 @@ constexpr qint64 kTinyRecordLoadAge = 2592000;
 
 void Conversation::setLoadRequest(int type, std::int64_t messageNr) {
     willChangeValueForKey(kIsLoading);
+    willChangeValueForKey(kLoadState);
     willChangeValueForKey(kLoadRequest);
     loadRequest_ = ZVConversationLoadRequest(type, messageNr);
     didChangeValueForKey(kLoadRequest);
+    didChangeValueForKey(kLoadState);
     didChangeValueForKey(kIsLoading);
     if (const auto session = repositorySession()) {
         session->commitObject(self());
@@ -53,9 +57,11 @@ void Conversation::setLoadRequest(int type, std::int64_t messageNr) {
 
 void Conversation::clearLoadRequest() {
     willChangeValueForKey(kIsLoading);
+    willChangeValueForKey(kLoadState);
     willChangeValueForKey(kLoadRequest);
     loadRequest_.reset();
     didChangeValueForKey(kLoadRequest);
+    didChangeValueForKey(kLoadState);
     didChangeValueForKey(kIsLoading);
 }
 
@@ -158,17 +164,31 @@ void Conversation::logMissingMessages(const ZVMessageArray& array, std::int64_t 
 }
 
 std::int64_t Conversation::messageNrFromInboxMessageNr(std::int64_t inboxNr) {
+    const auto fetched = messagesWithInboxNr(inboxNr);
+    return fetched.empty() ? 0 : fetched.back()->messageNr();
+}
+
+std::vector<std::shared_ptr<Message>> Conversation::messagesWithInboxNr(std::int64_t inboxNr) {
+    return fetchStoredMessages(kMessageByInboxNr, {{u"nr"_s, QVariant::fromValue(inboxNr)}});
+}
+
+std::vector<std::shared_ptr<Message>> Conversation::fetchStoredMessages(const QString& predicate,
+                                                                        QVariantMap arguments) {
     const auto session = repositorySession();
     if (!session || !session->repository()) {
-        return 0;
+        return {};
     }
-    auto fetched = session->repository()->fetchObjects<Message>(
-        QString(Message::kEntityName), kMessageByInboxNr,
-        {{u"id"_s, conversationId()}, {u"nr"_s, QVariant::fromValue(inboxNr)}});
-    if (!fetched || fetched->empty()) {
-        return 0;
+    arguments.insert(u"id"_s, conversationId());
+    auto fetched = session->repository()->fetchObjects<Message>(QString(Message::kEntityName),
+                                                                predicate, arguments);
+    if (!fetched) {
+        return {};
     }
-    return fetched->back()->messageNr();
+    const auto conversation = self();
+    for (const auto& message : *fetched) {
+        message->setConversation(conversation);
+    }
+    return std::move(*fetched);
 }
 
 ZVMessageArray Conversation::loadRecentMessages() {
@@ -340,6 +360,14 @@ std::shared_ptr<Message> Conversation::messageByNumber(std::int64_t messageNr,
     if (isInCacheRange(messageNr)) {
         return cachedMessages_.messageByNr(messageNr);
     }
+    if (inboxMessage_ && inboxMessage_->messageNr() == messageNr) {
+        return inboxMessage_;
+    }
+    if (newMessages_) {
+        if (auto arrived = newMessages_->messageByNr(messageNr)) {
+            return arrived;
+        }
+    }
     if (messages_) {
         if (auto loaded = messages_->messageByNr(messageNr)) {
             return loaded;
@@ -360,18 +388,9 @@ std::shared_ptr<Message> Conversation::messageByNumber(std::int64_t messageNr,
 }
 
 std::shared_ptr<Message> Conversation::fetchMessage(std::int64_t messageNr) {
-    const auto session = repositorySession();
-    if (!session || !session->repository()) {
-        return nullptr;
-    }
-    auto fetched = session->repository()->fetchObjects<Message>(
-        QString(Message::kEntityName), kMessageByNr,
-        {{u"id"_s, conversationId()}, {u"message_nr"_s, QVariant::fromValue(messageNr)}});
-    if (!fetched || fetched->empty()) {
-        return nullptr;
-    }
-    fetched->front()->setConversation(self());
-    return fetched->front();
+    const auto fetched =
+        fetchStoredMessages(kMessageByNr, {{u"message_nr"_s, QVariant::fromValue(messageNr)}});
+    return fetched.empty() ? nullptr : fetched.front();
 }
 
 bool Conversation::messageExistsForNr(std::int64_t messageNr) const {

@@ -228,12 +228,16 @@ void Conversation::updateTeams() {
 }
 
 void Conversation::commitChanges() {
+    commitStagedNumbers();
+    commitNewMessages();
     updateTeams();
     if (sortedMembers_ && !isNewConversation()) {
         sortedMembers_->refreshAndNotify(true);
     }
+    updateInboxMessage();
     updateTopicNotifyImmediately(false);
     updateLabels();
+    dropMessageCache();
     notifyPropertyChanges();
 }
 
@@ -243,6 +247,7 @@ void Conversation::awakeFromFetch() {
     ZVManagedObject::awakeFromFetch();
     updateTeams();
     updateTopicNotifyImmediately(false);
+    updateInboxMessage();
     notifyPropertyChanges();
     updateLabels();
 }

@@ -12,15 +12,18 @@
 #include <QtCore/QSet>
 #include <QtCore/QString>
 #include <QtCore/QStringList>
+#include <QtCore/QVariantMap>
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class File;
+class Label;
 class Member;
 class ZVConversationMembers;
 class ZVFileArray;
@@ -293,6 +296,39 @@ public:
     void deleteMessages();
 
     // --- horizons, unread and inbox counts (Conversation+Horizons.cpp) ---
+    //
+    // Messages arriving in a transaction move the horizons only at the conversation's commit,
+    // so observers see them move once per answer.
+
+    // An arriving message: staged with its number until the commit.
+    void addMessage(const std::shared_ptr<Message>& message);
+    // The last number only grows; the stored stretch only over consecutive numbers.
+    void encounteredMessageNr(std::int64_t messageNr);
+    // The message of the inbox row; none until found.
+    const std::shared_ptr<Message>& inboxMessage() const { return inboxMessage_; }
+    void updateInboxMessage();
+    void setInboxMessageNr(std::int64_t messageNr);
+    // "<poster>: <text>" for a text message, its text otherwise, "<null>" without one.
+    QString inboxMessageText() const;
+    QDateTime inboxDate() const;
+    // Inbox messages after the inbox message, plus the inbox message while it is unread.
+    void updateUnreadCount();
+    void setUnreadCount(std::int64_t count);
+    bool isMessageUnread(const Message& message) const;
+    bool isMention() const;
+    bool alertsEnabled() const;
+    bool isFailedSend() const;
+    // Unread and worth an alert (or a mention) and not archived; or a failed send.
+    bool isNotifyingUnread() const;
+    bool hasUserLabel(const QString& labelId) const;
+    bool hasSystemLabel(int type) const;
+    bool isStarred() const;
+    // Heavier first, weightless last, ties by id; negative when this one goes first.
+    int compareStarWeight(const Conversation& other) const;
+    // Moves the conversation up the inbox unless it moved there within the hour.
+    void bringToTop();
+    // The stored message of that inbox number.
+    std::shared_ptr<Message> messageByInboxIndex(std::int64_t inboxNr);
 
     // --- posting and local messages (Conversation+Posting.cpp) ---
 
@@ -323,6 +359,14 @@ public:
     // field the conversation is committed, and one store request carries every dirty field.
 
     std::int64_t readMessageNumber() const { return readMessageNr().value_or(0); }
+    void markUnread();
+    // Unread from the message: the read horizon goes to the message before it.
+    void markUnreadUntil(std::int64_t messageNr);
+    // Spam is also read.
+    void markSpam();
+    void unmarkSpam();
+    void starAfter(const QString& labelId);
+    void unstar();
     // Archived while the hidden horizon has reached the shown one (unset counts as 0).
     bool isArchived() const { return hideMessageNr().value_or(0) >= showMessageNr().value_or(0); }
     void markRead();
@@ -364,6 +408,27 @@ public:
     QJsonObject storeArguments() const;
 
     // --- sync requests (Conversation+Sync.cpp) ---
+    //
+    // "conversation/sync/<id>" in a direction; the answer's records bring the messages, and the
+    // handlers widen the cache range so that they are read from the store in one go.
+
+    std::shared_ptr<ZVApiRequest> getFillTinyRequest();
+    // Short records ask the whole conversation; a full one loads forward until the store
+    // reaches what is shown, then backward.
+    std::shared_ptr<ZVApiRequest> getMessageLoadRequest();
+    std::shared_ptr<ZVApiRequest> getFileLoadRequest();
+    std::shared_ptr<ZVApiRequest> getPinLoadRequest();
+    std::shared_ptr<ZVApiRequest> getTaskLoadRequest();
+    std::shared_ptr<ZVApiRequest> getContextLoadRequestAroundMessageNr(std::int64_t messageNr);
+    std::shared_ptr<ZVApiRequest> getFillGapRequestBefore(bool before, std::int64_t messageNr);
+    std::shared_ptr<ZVApiRequest> getRefreshRequest();
+    // The store request of the last stored message with unsent edits; none clears the field.
+    std::shared_ptr<ZVApiRequest> getMessageSyncRequest();
+    // The pending load request's call (priority 4, which ends the load either way), or a
+    // message load when the store lacks messages.
+    std::shared_ptr<ZVApiRequest> getLoadSyncRequest();
+    // The cached range of message numbers: (location, length).
+    std::pair<std::int64_t, std::int64_t> cacheRange() const;
 
 private:
     enum Attribute : int {
@@ -433,6 +498,22 @@ private:
     void logMissingMessages(const ZVMessageArray& array, std::int64_t from, std::int64_t to) const;
     bool isInCacheRange(std::int64_t messageNr) const;
     std::shared_ptr<Message> fetchMessage(std::int64_t messageNr);
+    // The stored messages of this conversation that match; `arguments` without the id.
+    std::vector<std::shared_ptr<Message>> fetchStoredMessages(const QString& predicate,
+                                                              QVariantMap arguments);
+    std::vector<std::shared_ptr<Message>> messagesWithInboxNr(std::int64_t inboxNr);
+
+    std::shared_ptr<Label> systemLabel(int type) const;
+
+    // Horizon steps.
+    void commitStagedNumbers();
+    void commitNewMessages();
+
+    // Sync request steps.
+    std::shared_ptr<ZVApiRequest> syncRequest(const QString& direction,
+                                              std::optional<std::int64_t> fromMessageNr);
+    void cacheOnReply(ZVApiRequest& request, std::int64_t location, std::int64_t length);
+    void cacheHistoryOnReply(ZVApiRequest& request);
 
     // Serialisation steps.
     void readCompleteness(ZVJsonParser& parser);
@@ -450,6 +531,13 @@ private:
     bool hasTeamsArray_ = false;
     std::shared_ptr<ZVConversationMembers> sortedMembers_;
     platform::TimerHandle syncTimer_;
+
+    // Horizons staged in the open transaction, and the messages that arrived in it.
+    std::optional<std::int64_t> newFwMessageNr_;
+    std::optional<std::int64_t> newLastMessageNr_;
+    std::optional<std::int64_t> newLastInboxNr_;
+    std::shared_ptr<ZVMessageArray> newMessages_;
+    std::shared_ptr<Message> inboxMessage_;
     QString topicText_;
 
     // The message window and its loading.

@@ -21,9 +21,6 @@ const QString kMessagesKey = u"messages"_s;
 const QString kStoreMethod = u"message/store/%@"_s;
 const QString kDeletedWord = u"is_deleted"_s;
 constexpr int kTagBits = 32;
-// The service will never take a request it refused with one of these.
-constexpr int kFirstRejectingStatus = 400;
-constexpr int kLastRejectingStatus = 499;
 
 std::uint32_t bit(int number) {
     return std::uint32_t{1} << number;
@@ -287,8 +284,7 @@ std::shared_ptr<ZVApiRequest> Message::getStoreRequest(bool isRetry) {
         if (!self) {
             return;
         }
-        const bool refused = error && error->code() >= kFirstRejectingStatus &&
-                             error->code() <= kLastRejectingStatus;
+        const bool refused = isRefusal(error);
         self->setUncommittedFields(refused ? 0 : mask);
     });
     return request;

@@ -260,8 +260,7 @@ std::shared_ptr<ZVApiRequest> ZVManagedObject::getSyncRequest() {
         if (!request->errorHandler()) {
             request->setErrorHandler([weak, field](const ZVErrorPtr& error) {
                 const auto self = weak.lock();
-                if (self && error && error->code() >= kFirstRejectingStatus &&
-                    error->code() <= kLastRejectingStatus) {
+                if (self && isRefusal(error)) {
                     self->setField(field, false);
                 }
             });
@@ -335,4 +334,8 @@ void ZVManagedObject::notifyPropertyChanges() {
 
 QString ZVManagedObject::desc() const {
     return platform::format(u"%@: %x", entity().name(), reinterpret_cast<quintptr>(this));
+}
+
+bool ZVManagedObject::isRefusal(const ZVErrorPtr& error) {
+    return error && error->code() >= kFirstRejectingStatus && error->code() <= kLastRejectingStatus;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ZelvoKit/support/base/ZVError.h"
 #include "platform/foundation/Observable.h"
 #include "platform/foundation/Scheduler.h"
 #include "platform/store/ManagedObject.h"
@@ -92,6 +93,8 @@ public:
     // field and an error handler that clears it for errors 400 to 499 and keeps it otherwise; both
     // clear it through setField(int, bool), so that an entity's override sees it.
     virtual std::shared_ptr<ZVApiRequest> getSyncRequest();
+    // An error by which the service says it will never take the change (400 to 499).
+    static bool isRefusal(const ZVErrorPtr& error);
 
     // --- batched change notification ---
 

@@ -3,6 +3,8 @@
 #include "ZelvoKit/ZelvoApi/api/ZVApiRequest.h"
 #include "ZelvoKit/support/log/ZVErrorLog.h"
 
+#include <algorithm>
+
 void ZVRepositorySession::commitObject(const std::shared_ptr<ZVManagedObject>& object) {
     // Before the first answer the service's view of the entity is unknown; synchronizeData()
     // sends what waits once it comes.
@@ -29,9 +31,13 @@ void ZVRepositorySession::commitObject(const std::shared_ptr<ZVManagedObject>& o
     };
     const std::shared_ptr<ZVApiRequest> request = object->getSyncRequest();
     if (!request) {
-        commitRetries_.after(kCommitRetryDelay, commitAgain);
+        // Asked again later, less often each time it still has nothing to send.
+        const platform::TimeInterval delay = commitBackoff_.value(guid, kCommitRetryDelay);
+        commitBackoff_.insert(guid, std::min(delay * 2, kLongestCommitRetryDelay));
+        commitRetries_.after(delay, commitAgain);
         return;
     }
+    commitBackoff_.remove(guid);
     // Each answer commits the entity again, which sends its next dirty field, until it is clean.
     request->setSuccessHandler([previous = request->successHandler(), commitAgain] {
         if (previous) {

@@ -8,6 +8,8 @@
 #include "ZelvoKit/support/log/ZVErrorLog.h"
 #include "platform/foundation/Scheduler.h"
 
+#include <algorithm>
+
 namespace {
 
 using namespace Qt::Literals::StringLiterals;
@@ -164,8 +166,31 @@ void ZVRepositorySession::conversationChanged(const std::shared_ptr<Conversation
     commitConversations({{conversation->conversationId(), conversation}});
     if (conversation->needsSync()) {
         commitObject(conversation);
+        updateSyncProgress();
     }
     announceUnreadCount();
+}
+
+void ZVRepositorySession::updateSyncProgress() {
+    std::int64_t required = 0;
+    std::int64_t present = 0;
+    for (const auto& conversation : std::as_const(conversations_)) {
+        const std::int64_t needs = conversation->numberOfLocalMessagesRequired();
+        required += needs;
+        present += std::min(conversation->numberOfLocalMessagesPresent(), needs);
+    }
+    // A full load reached: progress counts from here, so that a few new messages do not show
+    // as a long synchronisation.
+    if (conversations_.isEmpty() || present >= required) {
+        syncBaseline_ = required;
+    }
+    changeValueForKey(QString(kRepositorySyncProgressKey), [&] {
+        const std::int64_t span = required - syncBaseline_;
+        repositorySyncProgress_ =
+            span >= kShortestProgressSpan
+                ? static_cast<float>(present - syncBaseline_) / static_cast<float>(span)
+                : 1.0f;
+    });
 }
 
 void ZVRepositorySession::commitConversations(

@@ -74,6 +74,10 @@ ZVErrorPtr ZVRepositorySession::handleMessage(ZVJsonParser& record) {
 
     const QJsonObject fields = record.values().toObject();
     const bool fragment = !fields.contains(kMessageType) || !fields.contains(kMessage);
+    // Where the conversation's flow has reached, which a record may name besides its message.
+    const std::optional<std::int64_t> flowMessageNr = record.containsValue(u"flow_message_nr")
+                                                          ? record.extractInt(u"flow_message_nr")
+                                                          : std::nullopt;
     if (ZVErrorPtr error = record.error()) {
         return error;
     }
@@ -88,6 +92,12 @@ ZVErrorPtr ZVRepositorySession::handleMessage(ZVJsonParser& record) {
         return error;
     }
     message->setConversation(conversation);
+    if (conversation) {
+        conversation->addMessage(message);
+        if (flowMessageNr) {
+            conversation->encounteredMessageNr(*flowMessageNr);
+        }
+    }
     if (created) {
         ZVApi& api = ZVApi::api();
         for (const auto& stats : {api.sessionStats(), api.cumulativeStats()}) {

@@ -76,6 +76,7 @@ void ZVRepositorySession::endTransaction() {
     if (std::exchange(labelsChanged_, false)) {
         refreshLabels();
     }
+    updateSyncProgress();
     saveContext();
     announceUnreadCount();
     if (!lastSaveFailed_) {

@@ -45,6 +45,7 @@ bool ZVRepositorySession::initWithRepository(ZVJsonParser* profiles) {
     loadLabels();
 
     syncFullHistory_ = boolForKey(QString(kSyncFullHistorySetting));
+    updateSyncProgress();
 
     knownHorizon_ = eventHorizon();
     const std::weak_ptr<ZVRepositorySession> weak = self;

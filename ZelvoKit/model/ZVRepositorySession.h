@@ -39,10 +39,15 @@ public:
     static constexpr QLatin1StringView kSyncFullHistorySetting{"SyncFullHistory"};
     // Announced after every answer and every committed conversation change.
     static constexpr QLatin1StringView kUnreadCountKey{"unreadCount"};
+    static constexpr QLatin1StringView kRepositorySyncProgressKey{"repositorySyncProgress"};
+    // Fewer messages than this still to load show as done.
+    static constexpr std::int64_t kShortestProgressSpan = 20;
     // The conversations an answer changed are sent this long after it.
     static constexpr platform::TimeInterval kConversationSyncDelay = 0.1;
-    // A dirty entity that gives no request is committed again after this long.
+    // A dirty entity that gives no request is committed again after this long, then after twice
+    // as long each time it still gives none, up to the longest delay.
     static constexpr platform::TimeInterval kCommitRetryDelay = 1.0;
+    static constexpr platform::TimeInterval kLongestCommitRetryDelay = 64.0;
 
     template <class Session>
     static Factory factory();
@@ -164,6 +169,10 @@ public:
     void conversationChanged(const std::shared_ptr<Conversation>& conversation);
     // Commits each conversation that has changes to send, unless accounts are being signed in.
     void synchronizeConversations(const QList<std::shared_ptr<Conversation>>& conversations);
+    // How far the store has come toward holding what the conversations need, 0.0 to 1.0;
+    // observable under kRepositorySyncProgressKey.
+    float repositorySyncProgress() const { return repositorySyncProgress_; }
+    void updateSyncProgress();
     // The conversation of the id, registered as changed; none for an unknown id.
     std::shared_ptr<Conversation> conversationChangedWithId(const QString& conversationId);
     // The conversations changed in the open transaction.
@@ -255,6 +264,9 @@ private:
 
     bool inTransaction_ = false;
     QHash<QString, std::shared_ptr<Conversation>> changedConversations_;
+    // The required count at which the store last held everything.
+    std::int64_t syncBaseline_ = 0;
+    float repositorySyncProgress_ = 1.0f;
     // A conversation's commit is running; the changes it makes are its own.
     bool inCommit_ = false;
     // Sends of the conversations an answer changed; they end with the session.
@@ -269,6 +281,8 @@ private:
     platform::Observation horizonObservation_;
     // Commits waiting for an entity that gave no request; they end with the session.
     platform::TimerGroup commitRetries_;
+    // By guid: how long the next retry of an entity without a request waits.
+    QHash<QString, platform::TimeInterval> commitBackoff_;
 };
 
 template <class Session>

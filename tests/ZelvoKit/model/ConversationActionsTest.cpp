@@ -26,7 +26,11 @@ protected:
 
     // The conversation as the service last described it, with nothing unsent.
     void reset(QJsonObject fields = {}) {
+        // Fully known and held in the store, so that no load is due besides the actions.
         QJsonObject record{{u"conversation_id"_s, id_},
+                           {u"is_init"_s, true},
+                           {u"bw_message_nr"_s, 1},
+                           {u"fw_message_nr"_s, kLast},
                            {u"topic"_s, u"Plans"_s},
                            {u"last_message_nr"_s, kLast},
                            {u"show_message_nr"_s, kLast},

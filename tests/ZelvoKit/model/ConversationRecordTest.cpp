@@ -252,6 +252,55 @@ TEST_F(ConversationRecordTest, ADeletedConversationTakesItsMembersAlong) {
     EXPECT_FALSE(conversation(u"unknown"_s));
 }
 
+TEST_F(ConversationRecordTest, ADeletedConversationLeavesNoRowsBehind) {
+    const auto message = [](const QString& id, int nr) {
+        return streamRecord(u"message"_s, {{u"conversation_id"_s, id},
+                                           {u"message_nr"_s, nr},
+                                           {u"mk_message_type"_s, u"text"_s},
+                                           {u"message"_s, u"<msg>Hi</msg>"_s}});
+    };
+    apply({conv({{u"members"_s, QJsonArray{kAnn}}}), message(kId, 1), message(kId, 2),
+           conv({{u"members"_s, QJsonArray{kBob}}}, u"other"_s), message(u"other"_s, 1)});
+    // A local message and a file of the conversation, as posting leaves them.
+    const auto& repository = session_->repository();
+    const auto local = repository->createObjectOfClass(u"Message"_s);
+    local->setValue(u"conversation_id", kId);
+    local->setValue(u"message_nr", qlonglong(Conversation::kFirstLocalMessageNr));
+    local->setValue(u"mk_message_type", 1);
+    const auto file = repository->createObjectOfClass(u"File"_s);
+    file->setValue(u"conversation_id", kId);
+    file->setValue(u"message_nr", 0);
+    file->setValue(u"attachment_id", u"f1"_s);
+    session_->saveContext();
+
+    apply({conv({{u"is_deleted"_s, true}})});
+    const auto rowsOf = [&](const QString& entity, const QString& id) {
+        auto rows = repository->fetchObjects(entity, u"conversation_id = $id"_s, {{u"id"_s, id}});
+        return rows ? rows->size() : 0u;
+    };
+    EXPECT_EQ(rowsOf(u"Message"_s, kId), 0u);
+    EXPECT_EQ(rowsOf(u"File"_s, kId), 0u);
+    EXPECT_EQ(accountIds(memberRows()), QStringList{kBob});
+    EXPECT_EQ(rowsOf(u"Message"_s, u"other"_s), 1u) << "other conversations keep theirs";
+}
+
+TEST_F(ConversationRecordTest, SyncProgressCountsFromTheLastFullLoad) {
+    EXPECT_EQ(session_->repositorySyncProgress(), 1.0f);
+    int announced = 0;
+    const auto observation =
+        session_->observe(QString(ZVRepositorySession::kRepositorySyncProgressKey),
+                          [&](const QString&) { ++announced; });
+    // 19 messages to load read as done; 40 of which 10 are stored as a quarter.
+    apply({conv({{u"is_init"_s, true}, {u"last_message_nr"_s, 19}, {u"show_message_nr"_s, 19}})});
+    EXPECT_EQ(session_->repositorySyncProgress(), 1.0f);
+    apply({conv({{u"last_message_nr"_s, 40},
+                 {u"show_message_nr"_s, 40},
+                 {u"bw_message_nr"_s, 1},
+                 {u"fw_message_nr"_s, 10}})});
+    EXPECT_EQ(session_->repositorySyncProgress(), 0.25f);
+    EXPECT_GE(announced, 2);
+}
+
 TEST_F(ConversationRecordTest, StartUpLoadsStoredConversationsButNotTheUnsavedOne) {
     apply({conv({{u"topic"_s, u"Plans"_s}, {u"members"_s, QJsonArray{kAnn}}})});
     // An unsaved conversation of an earlier run, as a crash may leave it.
