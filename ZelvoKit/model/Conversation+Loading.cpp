@@ -419,6 +419,9 @@ void Conversation::releaseMessages() {
     messages_.reset();
     loadRequest_.reset();
     firstLoadedMessage_ = 0;
+    if (!pendingMessageNr()) {
+        messageQueue_.reset();
+    }
 }
 
 void Conversation::deleteMessages() {

@@ -24,6 +24,7 @@ class File;
 class Member;
 class ZVConversationMembers;
 class ZVFileArray;
+class ZVMessageQueue;
 class ZVRepositorySession;
 
 // One conversation of an account: its stored state as the service's conversation records give
@@ -295,6 +296,40 @@ public:
     // --- horizons, unread and inbox counts (Conversation+Horizons.cpp) ---
 
     // --- posting and local messages (Conversation+Posting.cpp) ---
+    //
+    // What the user sends enters the conversation's outgoing queue, which asks the conversation
+    // for a local message per item: numbered from Message::kFirstPendingMessageNr up, stored and
+    // shown like any other, and deleted when the service has stored the real one.
+
+    // The queue, made on first use (with the local messages the store holds); none without
+    // `create` when there is none.
+    std::shared_ptr<ZVMessageQueue> messageQueue(bool create = true);
+    // Reads a leading slash command of the text.
+    void postMessage(const QString& text, const QString& subject,
+                     const std::vector<std::shared_ptr<File>>& files);
+    void postMessage(const QString& text, const QString& subject,
+                     const std::vector<std::shared_ptr<File>>& files, int modifier);
+    void forwardMessage(const std::shared_ptr<Message>& message);
+    // A new local message of the text with the files, in the window and saved; `prepare` fills
+    // in more before the save, so that the message and all it carries reach the disk together.
+    // None when it cannot be made. For the queue.
+    std::shared_ptr<Message> createMessageWithText(
+        const QString& text, const std::vector<std::shared_ptr<File>>& files,
+        const std::function<void(Message&)>& prepare = {});
+    // A local copy of a message being forwarded.
+    std::shared_ptr<Message> createMessageWithMessage(
+        const std::shared_ptr<Message>& source, const std::function<void(Message&)>& prepare = {});
+    // Removes the message from the window, the numbers and the store, its files with it.
+    void deleteMessageNr(std::int64_t messageNr);
+    // The text typed and not sent; an empty one is none.
+    void setPendingMessage(const QString& text);
+    void clearPendingMessage();
+    // The file itself when it is this conversation's and no message's; a copy otherwise.
+    void addPendingFile(const std::shared_ptr<File>& file);
+    void removePendingFile(const std::shared_ptr<File>& file);
+    const std::vector<std::shared_ptr<File>>& pendingFiles() const { return pendingFiles_; }
+    // The newest subject in the window, else the topic; null when neither.
+    QString subject();
 
     // --- files, pins and tasks (Conversation+Files.cpp) ---
 
@@ -433,6 +468,10 @@ private:
     void logMissingMessages(const ZVMessageArray& array, std::int64_t from, std::int64_t to) const;
     bool isInCacheRange(std::int64_t messageNr) const;
     std::shared_ptr<Message> fetchMessage(std::int64_t messageNr);
+    // Posting steps.
+    std::shared_ptr<Message> createLocalMessage(int type);
+    bool finishLocalMessage(const std::shared_ptr<Message>& message,
+                            const std::function<void(Message&)>& prepare);
 
     // Serialisation steps.
     void readCompleteness(ZVJsonParser& parser);
@@ -452,6 +491,9 @@ private:
     platform::TimerHandle syncTimer_;
     QString topicText_;
 
+    // Posting.
+    std::shared_ptr<ZVMessageQueue> messageQueue_;
+    std::vector<std::shared_ptr<File>> pendingFiles_;
     // The message window and its loading.
     std::shared_ptr<ZVMessageArray> messages_;
     std::int64_t firstLoadedMessage_ = 0;

@@ -35,7 +35,7 @@ std::uint32_t bit(int number) {
 
 void Message::setField(int field, bool dirty) {
     ZVManagedObject::setField(field, dirty);
-    if (dirty) {
+    if (dirty && !isPending()) {
         if (const auto owner = conversation()) {
             owner->setField(Conversation::FieldMessageEdit, true);
         }
