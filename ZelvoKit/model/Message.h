@@ -171,6 +171,17 @@ public:
     bool isTask() const;
     bool isPending() const { return messageNr() >= kFirstPendingMessageNr; }
     static bool isPendingNr(std::int64_t nr) { return nr >= kFirstPendingMessageNr; }
+    // Pending, and the conversation's outgoing queue has stopped sending.
+    bool isFailed() const;
+    // Pending, and the queue has not stopped.
+    bool isSending() const;
+    // The next message the conversation's queue sends.
+    bool isFirstPending() const;
+    // The user's own (or shared) text message, with a body, in a conversation open for posting.
+    bool canEdit() const;
+    // Hands a pending message back to its queue, or takes it out.
+    void resend();
+    void cancel();
     // Ascending by number: negative, 0 or positive.
     int compareTo(const Message& other) const;
 

@@ -168,7 +168,10 @@ TEST_F(ZVMessageQueueTest, ARefusedMessageWaitsForTheUserToResendIt) {
         session_->synchronizeData();
         EXPECT_EQ(queue->status(), ZVMessageQueue::Failed);
         EXPECT_EQ(stores(conversationId_).size(), status == 430 ? 1 : 3);
-        queue->resendMessage();
+        EXPECT_TRUE(failed->isFailed());
+        EXPECT_FALSE(failed->isSending());
+        EXPECT_TRUE(failed->isFirstPending());
+        failed->resend();
         ASSERT_TRUE(pumpUntilSent());
         EXPECT_EQ(failed->actualMessageNr(), status == 430 ? 1 : 2);
     }
@@ -300,6 +303,21 @@ TEST_F(ZVMessageQueueTest, ABurstWithFaultsEndsWithEveryMessageStoredOnceInOrder
         EXPECT_EQ(storedTexts(conversation->conversationId()),
                   expected[conversation->conversationId()]);
     }
+}
+
+TEST_F(ZVMessageQueueTest, ACancelledMessageLeavesNothingBehind) {
+    emulator.injectFault(storePath(conversationId_), Fault::withStatus(431, u"refused"_s));
+    conversation_->postMessage(u"never mind"_s, QString(), {});
+    const auto queue = conversation_->messageQueue();
+    ASSERT_TRUE(pump([&] { return queue->status() == ZVMessageQueue::Failed; }));
+    const auto message = queue->pendingMessage();
+    // Deleting a local message is cancelling it.
+    message->deleteMessage();
+    EXPECT_EQ(queue->count(), 0);
+    EXPECT_EQ(queue->status(), ZVMessageQueue::Failed) << "until a new post";
+    EXPECT_EQ(conversation_->pendingMessageNr(), 0);
+    EXPECT_FALSE(storedMessage(kFirstLocal));
+    EXPECT_TRUE(storedTexts(conversationId_).isEmpty());
 }
 
 }  // namespace
