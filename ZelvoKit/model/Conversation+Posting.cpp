@@ -2,6 +2,7 @@
 
 #include "ZelvoKit/ZelvoApi/account/ZVUserProfile.h"
 #include "ZelvoKit/model/File.h"
+#include "ZelvoKit/model/ZVConversationMembers.h"
 #include "ZelvoKit/model/ZVMarkupServices.h"
 #include "ZelvoKit/model/ZVMessageQueue.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
@@ -29,14 +30,44 @@ std::shared_ptr<ZVMessageQueue> Conversation::messageQueue(bool create) {
 void Conversation::postMessage(const QString& text, const QString& subject,
                                const std::vector<std::shared_ptr<File>>& files) {
     messageQueue()->postMessage(text, subject, files);
+    createOnServiceThenSend();
 }
 
 void Conversation::postMessage(const QString& text, const QString& subject,
                                const std::vector<std::shared_ptr<File>>& files, int modifier) {
     messageQueue()->postMessage(text, subject, files, modifier);
+    createOnServiceThenSend();
+}
+
+void Conversation::createOnServiceThenSend() {
+    // The queue sends nothing for the composed conversation until the service has made it.
+    if (!isNewConversation()) {
+        return;
+    }
+    const std::weak_ptr<Conversation> weak = self();
+    sortedMembers()->commitAdds(
+        [weak] {
+            if (const auto conversation = weak.lock()) {
+                conversation->messageQueue()->attemptSend();
+            }
+        },
+        {});
 }
 
 void Conversation::forwardMessage(const std::shared_ptr<Message>& message) {
+    if (isNewConversation()) {
+        // Forwarded once the service has made the conversation, which this object becomes.
+        const std::weak_ptr<Conversation> weak = self();
+        sortedMembers()->commitAdds(
+            [weak, message] {
+                const auto conversation = weak.lock();
+                if (conversation && !conversation->isNewConversation()) {
+                    conversation->forwardMessage(message);
+                }
+            },
+            {});
+        return;
+    }
     messageQueue()->forwardMessage(message);
 }
 

@@ -467,6 +467,7 @@ private:
     bool isInCacheRange(std::int64_t messageNr) const;
     std::shared_ptr<Message> fetchMessage(std::int64_t messageNr);
     // Posting steps.
+    void createOnServiceThenSend();
     std::shared_ptr<Message> createLocalMessage(int type);
     bool finishLocalMessage(const std::shared_ptr<Message>& message,
                             const std::function<void(Message&)>& prepare);

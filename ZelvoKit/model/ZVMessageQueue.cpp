@@ -3,11 +3,11 @@
 #include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/ZelvoApi/api/ZVApiRequest.h"
 #include "ZelvoKit/ZelvoApi/api/ZVApiStats.h"
-#include "ZelvoKit/model/Contact.h"
 #include "ZelvoKit/model/Conversation.h"
 #include "ZelvoKit/model/File.h"
-#include "ZelvoKit/model/Member.h"
+#include "ZelvoKit/model/ZVConversationMembers.h"
 #include "ZelvoKit/model/ZVMarkupServices.h"
+#include "ZelvoKit/model/ZVMember.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "ZelvoKit/support/base/ZVJsonParser.h"
 #include "ZelvoKit/support/base/ZelvoUtils.h"
@@ -23,14 +23,12 @@ using namespace Qt::Literals::StringLiterals;
 const QString kBaselineKeyFormat = u"pmr_%1"_s;
 const QString kResultMessageNr = u"result_message_nr"_s;
 
-// The slash commands the queue acts on: the word must be followed by a blank. Leaving and adding
-// members wait for the conversation's own operations and are posted as typed until then.
+// The slash commands the queue acts on; the word must be followed by a blank.
 const std::vector<std::pair<QString, int>>& commands() {
     static const std::vector<std::pair<QString, int>> table{
-        {u"pin"_s, ZVMessageQueue::Pin},
-        {u"bug"_s, ZVMessageQueue::Bug},
-        {u"task"_s, ZVMessageQueue::Task},
-        {u"taskto"_s, ZVMessageQueue::TaskTo},
+        {u"pin"_s, ZVMessageQueue::Pin},     {u"bug"_s, ZVMessageQueue::Bug},
+        {u"task"_s, ZVMessageQueue::Task},   {u"taskto"_s, ZVMessageQueue::TaskTo},
+        {u"leave"_s, ZVMessageQueue::Leave}, {u"add"_s, ZVMessageQueue::Add},
     };
     return table;
 }
@@ -42,28 +40,6 @@ double now() {
 std::shared_ptr<ZVRepositorySession> sessionOf(const std::shared_ptr<Conversation>& conversation) {
     return conversation ? std::dynamic_pointer_cast<ZVRepositorySession>(conversation->session())
                         : nullptr;
-}
-
-// The member of the conversation whose name or address begins with the word, for "/taskto @word".
-QString memberByLookupString(const std::shared_ptr<Conversation>& conversation,
-                             const QString& word) {
-    const auto session = sessionOf(conversation);
-    if (!session || word.isEmpty()) {
-        return QString();
-    }
-    for (const auto& member : conversation->members()) {
-        const auto contact = session->contactFromId(member->accountId());
-        if (!contact) {
-            continue;
-        }
-        for (const QString& name : {contact->zelvoAddress(), contact->shortName(),
-                                    contact->email().section(u'@', 0, 0)}) {
-            if (name.compare(word, Qt::CaseInsensitive) == 0) {
-                return member->accountId();
-            }
-        }
-    }
-    return QString();
 }
 
 }  // namespace
@@ -156,8 +132,21 @@ void ZVMessageQueue::postMessage(const QString& text, const QString& subject,
         body = u"((bug)) %1"_s.arg(text);
     } else if (modifier == TaskTo && text.startsWith(u'@')) {
         const qsizetype blank = text.indexOf(u' ');
-        assignee = memberByLookupString(conversation, text.mid(1, blank < 0 ? -1 : blank - 1));
+        if (const auto member = conversation->sortedMembers()->memberByLookupString(
+                text.mid(1, blank < 0 ? -1 : blank - 1))) {
+            assignee = member->accountId();
+        }
         body = blank < 0 ? QString() : text.mid(blank + 1);
+    } else if (modifier == Leave) {
+        conversation->leave();
+        return;
+    } else if (modifier == Add) {
+        if (ZelvoUtils::isValidEmail(text)) {
+            const auto& members = conversation->sortedMembers();
+            members->addEmail(text, QString());
+            members->commitAdds({}, {});
+        }
+        return;
     }
     const std::shared_ptr<Message> message =
         conversation->createMessageWithText(body, files, [&](Message& created) {

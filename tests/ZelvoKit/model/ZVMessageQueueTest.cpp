@@ -236,10 +236,15 @@ TEST_F(ZVMessageQueueTest, AMessageLeftByAnEndedProcessIsSentOnceWithItsId) {
         ASSERT_TRUE(waitForStreamEnd(session_));
         conversation_ = session_->conversations().value(conversationId_);
         ASSERT_TRUE(conversation_);
-        // The first answer of the new process brings the queue back from the store.
-        ASSERT_TRUE(
-            scheduler().runUntil([&] { return conversation_->messageQueue(false) != nullptr; }));
-        ASSERT_TRUE(pumpUntilSent());
+        // The first answer of the new process brings the queue back from the store, unless the
+        // last run learnt of the stored message before it ended.
+        if (conversation_->pendingMessageNr().value_or(0) >= 1) {
+            ASSERT_TRUE(scheduler().runUntil(
+                [&] { return conversation_->messageQueue(false) != nullptr; }));
+        }
+        if (conversation_->messageQueue(false)) {
+            ASSERT_TRUE(pumpUntilSent());
+        }
 
         const auto sent = stores(conversationId_);
         EXPECT_EQ(sent.last().body.value(u"client_req_id"_s).toString(), requestId);
@@ -253,15 +258,18 @@ TEST_F(ZVMessageQueueTest, SlashCommands) {
         const char* typed;
         QString sent;
         QStringList tags;
+        QJsonArray assignees;
     };
+    const QString self = accountId(kEmail);
     const Case cases[] = {
-        {"/TASK water the plants", u"water the plants"_s, {u"is_todo"_s}},
-        {"/task", u"/task"_s, {}},
-        {"/bug it crashes", u"((bug)) it crashes"_s, {u"is_todo"_s}},
-        {"/pin remember", u"remember"_s, {u"pin"_s, u"is_shared"_s}},
-        {"/taskto @nobody call", u"call"_s, {u"is_todo"_s}},
-        {"/taskto call", u"call"_s, {u"is_todo"_s}},
-        {"/unknown thing", u"/unknown thing"_s, {}},
+        {"/TASK water the plants", u"water the plants"_s, {u"is_todo"_s}, {}},
+        {"/task", u"/task"_s, {}, {}},
+        {"/bug it crashes", u"((bug)) it crashes"_s, {u"is_todo"_s}, {}},
+        {"/pin remember", u"remember"_s, {u"pin"_s, u"is_shared"_s}, {}},
+        {"/taskto @anna call", u"call"_s, {u"is_todo"_s}, {self}},
+        {"/taskto @nobody call", u"call"_s, {u"is_todo"_s}, {}},
+        {"/taskto call", u"call"_s, {u"is_todo"_s}, {}},
+        {"/unknown thing", u"/unknown thing"_s, {}, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -274,7 +282,22 @@ TEST_F(ZVMessageQueueTest, SlashCommands) {
             tags.append(tag.toString());
         }
         EXPECT_EQ(tags, c.tags);
+        EXPECT_EQ(body.value(u"assignee_ids"_s).toArray(), c.assignees);
     }
+
+    // Commands that act on the conversation post nothing.
+    const qsizetype posts = stores(conversationId_).size();
+    for (const char* typed : {"/add not an address", "/add bob@example.com", "/leave "}) {
+        conversation_->postMessage(QString::fromUtf8(typed), QString(), {});
+    }
+    ASSERT_TRUE(scheduler().runUntil([&] {
+        return !emulator.requests(u"conversation/leave/"_s + conversationId_).isEmpty() &&
+               !emulator.requests(u"conversation/store/"_s + conversationId_).isEmpty();
+    }));
+    const auto adds = emulator.requests(u"conversation/store/"_s + conversationId_);
+    ASSERT_EQ(adds.size(), 1);
+    EXPECT_TRUE(QString::fromUtf8(adds[0].rawBody).contains(u"bob@example.com"_s));
+    EXPECT_EQ(stores(conversationId_).size(), posts);
 }
 
 TEST_F(ZVMessageQueueTest, ABurstWithFaultsEndsWithEveryMessageStoredOnceInOrder) {
