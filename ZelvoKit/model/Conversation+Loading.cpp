@@ -92,10 +92,6 @@ bool Conversation::needsMessageLoad() const {
     return false;
 }
 
-bool Conversation::needsSync() const {
-    return ZVManagedObject::needsSync() || needsMessageLoad() || loadRequest_.has_value();
-}
-
 std::int64_t Conversation::numberOfLocalMessagesRequired() const {
     if (lastMessageNr().value_or(0) < 1) {
         return 0;
@@ -438,6 +434,9 @@ void Conversation::releaseMessages() {
     messages_.reset();
     loadRequest_.reset();
     firstLoadedMessage_ = 0;
+    if (!pendingMessageNr()) {
+        messageQueue_.reset();
+    }
 }
 
 void Conversation::deleteMessages() {

@@ -27,6 +27,7 @@ class Label;
 class Member;
 class ZVConversationMembers;
 class ZVFileArray;
+class ZVMessageQueue;
 class ZVRepositorySession;
 
 // One conversation of an account: its stored state as the service's conversation records give
@@ -250,8 +251,6 @@ public:
     void fillGapFromMessageNr(std::int64_t messageNr, bool directionBefore);
     // Whether the store lacks messages it should hold, with no load request pending.
     bool needsMessageLoad() const;
-    // Dirty fields, a message load that is needed, or a pending load request.
-    bool needsSync() const override;
     std::int64_t numberOfLocalMessagesRequired() const;
     std::int64_t numberOfLocalMessagesPresent() const;
 
@@ -331,6 +330,40 @@ public:
     std::shared_ptr<Message> messageByInboxIndex(std::int64_t inboxNr);
 
     // --- posting and local messages (Conversation+Posting.cpp) ---
+    //
+    // What the user sends enters the conversation's outgoing queue, which asks the conversation
+    // for a local message per item: numbered from Message::kFirstPendingMessageNr up, stored and
+    // shown like any other, and deleted when the service has stored the real one.
+
+    // The queue, made on first use (with the local messages the store holds); none without
+    // `create` when there is none.
+    std::shared_ptr<ZVMessageQueue> messageQueue(bool create = true);
+    // Reads a leading slash command of the text.
+    void postMessage(const QString& text, const QString& subject,
+                     const std::vector<std::shared_ptr<File>>& files);
+    void postMessage(const QString& text, const QString& subject,
+                     const std::vector<std::shared_ptr<File>>& files, int modifier);
+    void forwardMessage(const std::shared_ptr<Message>& message);
+    // A new local message of the text with the files, in the window and saved; `prepare` fills
+    // in more before the save, so that the message and all it carries reach the disk together.
+    // None when it cannot be made. For the queue.
+    std::shared_ptr<Message> createMessageWithText(
+        const QString& text, const std::vector<std::shared_ptr<File>>& files,
+        const std::function<void(Message&)>& prepare = {});
+    // A local copy of a message being forwarded.
+    std::shared_ptr<Message> createMessageWithMessage(
+        const std::shared_ptr<Message>& source, const std::function<void(Message&)>& prepare = {});
+    // Removes the message from the window, the numbers and the store, its files with it.
+    void deleteMessageNr(std::int64_t messageNr);
+    // The text typed and not sent; an empty one is none.
+    void setPendingMessage(const QString& text);
+    void clearPendingMessage();
+    // The file itself when it is this conversation's and no message's; a copy otherwise.
+    void addPendingFile(const std::shared_ptr<File>& file);
+    void removePendingFile(const std::shared_ptr<File>& file);
+    const std::vector<std::shared_ptr<File>>& pendingFiles() const { return pendingFiles_; }
+    // The newest subject in the window, else the topic; null when neither.
+    QString subject();
 
     // --- files, pins and tasks (Conversation+Files.cpp) ---
 
@@ -515,6 +548,12 @@ private:
     void cacheOnReply(ZVApiRequest& request, std::int64_t location, std::int64_t length);
     void cacheHistoryOnReply(ZVApiRequest& request);
 
+    // Posting steps.
+    void createOnServiceThenSend();
+    std::shared_ptr<Message> createLocalMessage(int type);
+    bool finishLocalMessage(const std::shared_ptr<Message>& message,
+                            const std::function<void(Message&)>& prepare);
+
     // Serialisation steps.
     void readCompleteness(ZVJsonParser& parser);
     void readReadHorizon(ZVJsonParser& parser);
@@ -540,6 +579,9 @@ private:
     std::shared_ptr<Message> inboxMessage_;
     QString topicText_;
 
+    // Posting.
+    std::shared_ptr<ZVMessageQueue> messageQueue_;
+    std::vector<std::shared_ptr<File>> pendingFiles_;
     // The message window and its loading.
     std::shared_ptr<ZVMessageArray> messages_;
     std::int64_t firstLoadedMessage_ = 0;

@@ -6,6 +6,7 @@
 #include "ZelvoKit/model/File.h"
 #include "ZelvoKit/model/ZVClassificators.h"
 #include "ZelvoKit/model/ZVMarkupServices.h"
+#include "ZelvoKit/model/ZVMessageQueue.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
 
 #include <QtCore/QJsonArray>
@@ -32,7 +33,7 @@ std::uint32_t bit(int number) {
 
 void Message::setField(int field, bool dirty) {
     ZVManagedObject::setField(field, dirty);
-    if (dirty) {
+    if (dirty && !isPending()) {
         if (const auto owner = conversation()) {
             owner->setField(Conversation::FieldMessageEdit, true);
         }
@@ -158,6 +159,10 @@ void Message::unpin() {
 }
 
 void Message::deleteMessage() {
+    if (isPending()) {
+        cancel();
+        return;
+    }
     resetRepresentation();
     setTags({TagDeleted}, {TagTodo, TagDone, TagPin, TagUnpin});
     setPinWeightValue(std::nullopt);
@@ -189,6 +194,47 @@ void Message::setAssignees(const QStringList& accountIds) {
     }
     updateAssignees();
     setField(FieldAssignees, true);
+}
+
+// --- the outgoing queue ---
+
+bool Message::isFailed() const {
+    const auto owner = conversation();
+    const auto queue = owner ? owner->messageQueue(false) : nullptr;
+    return isPending() && queue && queue->status() == ZVMessageQueue::Failed;
+}
+
+bool Message::isSending() const {
+    return isPending() && !isFailed();
+}
+
+bool Message::isFirstPending() const {
+    const auto owner = conversation();
+    const auto queue = owner ? owner->messageQueue(false) : nullptr;
+    const auto first = queue ? queue->pendingMessage() : nullptr;
+    return first && first->messageNr() == messageNr();
+}
+
+bool Message::canEdit() const {
+    const auto owner = conversation();
+    if (!owner || !owner->canPost() || message().isEmpty() || !isOfType(TypeText)) {
+        return false;
+    }
+    const auto session = this->session();
+    return isShared() || (session && session->profile() && session->profile()->isSelf(accountId()));
+}
+
+void Message::resend() {
+    if (const auto owner = conversation()) {
+        owner->messageQueue()->resendMessage();
+    }
+}
+
+void Message::cancel() {
+    const auto owner = conversation();
+    if (owner && isPending()) {
+        owner->messageQueue()->cancelMessage(std::static_pointer_cast<Message>(shared_from_this()));
+    }
 }
 
 // --- the store request ---

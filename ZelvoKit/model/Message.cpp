@@ -32,6 +32,7 @@ const QString kSenderName = u"sender_name"_s;
 const QString kAssigneeIds = u"assignee_ids"_s;
 const QString kSubject = u"subject"_s;
 const QString kCleanedHtml = u"cleaned_html"_s;
+const QString kClientRequestId = u"client_req_id"_s;
 
 const QString kMarkedText = u"marked_text"_s;
 const QString kSearchWeight = u"search_weight"_s;
@@ -88,7 +89,8 @@ Message::Message(const platform::EntityDescription& entity)
       senderName_(entity.attributeIndex(kSenderName)),
       assigneeIds_(entity.attributeIndex(kAssigneeIds)),
       subject_(entity.attributeIndex(kSubject)),
-      cleanedHtml_(entity.attributeIndex(kCleanedHtml)) {}
+      cleanedHtml_(entity.attributeIndex(kCleanedHtml)),
+      clientRequestId_(entity.attributeIndex(kClientRequestId)) {}
 
 Message::~Message() = default;
 
@@ -115,6 +117,7 @@ void Message::describeAttributes(platform::EntityDescription& entity) {
     entity.addAttribute(kAssigneeIds, AttributeType::String);
     entity.addAttribute(kSubject, AttributeType::String);
     entity.addAttribute(kCleanedHtml, AttributeType::String);
+    entity.addAttribute(kClientRequestId, AttributeType::String);
     // One row per message: a record for a message that is not in memory finds its row, and the
     // window's range reads walk the same index.
     entity.addIndex({kConversationId, kMessageNr}, true);

@@ -101,6 +101,10 @@ public:
     QString assigneeIdsText() const { return stringValue(assigneeIds_); }
     QString subject() const { return stringValue(subject_); }
     QString cleanedHtml() const { return stringValue(cleanedHtml_); }
+    // The id every send of a local message carries, kept with it so that a send repeated after a
+    // restart is recognised by the service.
+    QString clientRequestId() const { return stringValue(clientRequestId_); }
+    void setClientRequestId(const QString& id) { setString(clientRequestId_, id); }
 
     // For messages the model makes itself (local ones); records go through deserializeFromJson.
     void setConversationId(const QString& id) { setString(conversationId_, id); }
@@ -113,6 +117,7 @@ public:
     void setPrevMessageNr(std::int64_t nr) { setInteger(prevMessageNr_, nr); }
     void setInboxNr(std::int64_t nr) { setInteger(inboxNr_, nr); }
     void setSubject(const QString& subject) { setString(subject_, subject); }
+    void setCleanedHtml(const QString& html) { setString(cleanedHtml_, html); }
     // A plain store, not a local edit (see setPinWeight).
     void setPinWeightValue(std::optional<double> weight);
 
@@ -166,6 +171,17 @@ public:
     bool isTask() const;
     bool isPending() const { return messageNr() >= kFirstPendingMessageNr; }
     static bool isPendingNr(std::int64_t nr) { return nr >= kFirstPendingMessageNr; }
+    // Pending, and the conversation's outgoing queue has stopped sending.
+    bool isFailed() const;
+    // Pending, and the queue has not stopped.
+    bool isSending() const;
+    // The next message the conversation's queue sends.
+    bool isFirstPending() const;
+    // The user's own (or shared) text message, with a body, in a conversation open for posting.
+    bool canEdit() const;
+    // Hands a pending message back to its queue, or takes it out.
+    void resend();
+    void cancel();
     // Ascending by number: negative, 0 or positive.
     int compareTo(const Message& other) const;
 
@@ -186,8 +202,9 @@ public:
     using ZVManagedObject::setField;
     using Files = std::vector<std::shared_ptr<File>>;
 
-    // Marking a field dirty also marks the conversation's message-edit field, through which the
-    // session's commit sends the message's store request.
+    // Marking a field of a posted message dirty also marks the conversation's message-edit
+    // field, through which the session's commit sends the message's store request; the outgoing
+    // queue sends local ones.
     void setField(int field, bool dirty) override;
 
     // The file itself when it is free or already this message's; a copy when it belongs to
@@ -249,6 +266,7 @@ private:
     int assigneeIds_;
     int subject_;
     int cleanedHtml_;
+    int clientRequestId_;
 
     std::weak_ptr<Conversation> conversation_;
     std::shared_ptr<ZVMessageRepresentation> representation_;

@@ -1,6 +1,7 @@
 #include "ZelvoKit/model/ZVRepositorySession.h"
 
 #include "ZelvoKit/ZelvoApi/api/ZVApiRequest.h"
+#include "ZelvoKit/model/ZVMessageQueue.h"
 #include "ZelvoKit/support/log/ZVErrorLog.h"
 
 #include <algorithm>
@@ -55,7 +56,18 @@ void ZVRepositorySession::commitObject(const std::shared_ptr<ZVManagedObject>& o
     queueRequest(request, guid);
 }
 
+void ZVRepositorySession::sendPendingMessages() {
+    for (const auto& conversation : std::as_const(conversations_)) {
+        const bool pending = conversation->pendingMessageNr().value_or(0) >= 1;
+        if (const auto queue = conversation->messageQueue(pending)) {
+            queue->attemptSend();
+        }
+    }
+}
+
 void ZVRepositorySession::synchronizeData() {
+    // Messages left unsent, also by an earlier run, go out first.
+    sendPendingMessages();
     for (const auto& conversation : std::as_const(conversations_)) {
         if (conversation->needsSync()) {
             commitObject(conversation);

@@ -80,6 +80,10 @@ void ZVRepositorySession::endTransaction() {
     saveContext();
     announceUnreadCount();
     if (!lastSaveFailed_) {
+        if (!sentAfterFirstAnswer_ && eventHorizon() >= 1) {
+            sentAfterFirstAnswer_ = true;
+            sendPendingMessages();
+        }
         return;
     }
     // The answer's records were rolled back: the maps must not hold objects the store lost, and

@@ -206,6 +206,9 @@ public:
     void commitObject(const std::shared_ptr<ZVManagedObject>& object);
     // Sends every dirty contact, and asks for the pages that labels lack.
     void synchronizeData();
+    // Lets every conversation's outgoing queue send, a queue made from the store where a
+    // conversation has local messages left by an earlier run.
+    void sendPendingMessages();
 
     // --- life cycle ---
 
@@ -276,6 +279,9 @@ private:
     // The stream position the open transaction started from: what the account falls back to
     // when the answer cannot be saved.
     std::int64_t horizonAtStart_ = 0;
+    // A process that starts again sends what its last run left once its first answer is in, even
+    // when the connection never changed.
+    bool sentAfterFirstAnswer_ = false;
     // The last horizon seen, to notice the first answer of an account that started from 0.
     std::int64_t knownHorizon_ = 0;
     platform::Observation horizonObservation_;

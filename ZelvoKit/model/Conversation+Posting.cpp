@@ -1,0 +1,268 @@
+#include "ZelvoKit/model/Conversation.h"
+
+#include "ZelvoKit/ZelvoApi/account/ZVUserProfile.h"
+#include "ZelvoKit/model/File.h"
+#include "ZelvoKit/model/ZVConversationMembers.h"
+#include "ZelvoKit/model/ZVMarkupServices.h"
+#include "ZelvoKit/model/ZVMessageQueue.h"
+#include "ZelvoKit/model/ZVRepositorySession.h"
+#include "ZelvoKit/support/log/ZVErrorLog.h"
+#include "platform/foundation/Scheduler.h"
+
+#include <algorithm>
+
+namespace {
+
+using namespace Qt::Literals::StringLiterals;
+
+const QString kMessages = u"messages"_s;
+const QString kPendingFiles = u"pendingFiles"_s;
+
+}  // namespace
+
+std::shared_ptr<ZVMessageQueue> Conversation::messageQueue(bool create) {
+    if (!messageQueue_ && create) {
+        messageQueue_ = ZVMessageQueue::create(self());
+    }
+    return messageQueue_;
+}
+
+void Conversation::postMessage(const QString& text, const QString& subject,
+                               const std::vector<std::shared_ptr<File>>& files) {
+    messageQueue()->postMessage(text, subject, files);
+    createOnServiceThenSend();
+}
+
+void Conversation::postMessage(const QString& text, const QString& subject,
+                               const std::vector<std::shared_ptr<File>>& files, int modifier) {
+    messageQueue()->postMessage(text, subject, files, modifier);
+    createOnServiceThenSend();
+}
+
+void Conversation::createOnServiceThenSend() {
+    // The queue sends nothing for the composed conversation until the service has made it.
+    if (!isNewConversation()) {
+        return;
+    }
+    const std::weak_ptr<Conversation> weak = self();
+    sortedMembers()->commitAdds(
+        [weak] {
+            if (const auto conversation = weak.lock()) {
+                conversation->messageQueue()->attemptSend();
+            }
+        },
+        {});
+}
+
+void Conversation::forwardMessage(const std::shared_ptr<Message>& message) {
+    if (isNewConversation()) {
+        // Forwarded once the service has made the conversation, which this object becomes.
+        const std::weak_ptr<Conversation> weak = self();
+        sortedMembers()->commitAdds(
+            [weak, message] {
+                const auto conversation = weak.lock();
+                if (conversation && !conversation->isNewConversation()) {
+                    conversation->forwardMessage(message);
+                }
+            },
+            {});
+        return;
+    }
+    messageQueue()->forwardMessage(message);
+}
+
+// --- local messages ---
+
+std::shared_ptr<Message> Conversation::createLocalMessage(int type) {
+    if (!messages_) {
+        if (isNewConversation()) {
+            messages_ = std::make_shared<ZVMessageArray>();
+        } else {
+            loadMessages();
+        }
+    }
+    const auto session = repositorySession();
+    auto message =
+        session && session->repository()
+            ? session->repository()->createObjectOfClass<Message>(QString(Message::kEntityName))
+            : nullptr;
+    if (!message) {
+        ZVLogError(u"Conversation::CreateMessageType failed");
+        return nullptr;
+    }
+    // Above everything in the window and every local number in use: one row per number.
+    std::int64_t nr = Message::kFirstPendingMessageNr;
+    if (!messages_->isEmpty()) {
+        nr = std::max(nr, messages_->lastMessage()->messageNr() + 1);
+    }
+    if (const auto pending = pendingMessageNr(); pending && *pending >= nr) {
+        nr = *pending + 1;
+    }
+    setPendingMessageNr(nr);
+    message->setConversationId(conversationId());
+    message->setMessageNr(nr);
+    message->setMessageType(type);
+    message->setPostedTime(platform::Scheduler::main().currentDate());
+    if (session->profile()) {
+        message->setAccountId(session->profile()->contactId());
+    }
+    return message;
+}
+
+bool Conversation::finishLocalMessage(const std::shared_ptr<Message>& message,
+                                      const std::function<void(Message&)>& prepare) {
+    message->setConversation(self());
+    message->setField(Message::FieldBody, true);
+    if (prepare) {
+        prepare(*message);
+    }
+    const auto session = repositorySession();
+    if (const auto error = message->validateForInsert()) {
+        ZVLogError(u"Conversation::CreateMessageType: %@", error->message());
+        session->repository()->deleteObject(message);
+        return false;
+    }
+    message->awakeFromFetch();
+    changeValueForKey(kMessages, [&] { messages_->addMessage(message); });
+    // Saved before the caller goes on: a message accepted is never lost to a crash.
+    session->saveContext();
+    return true;
+}
+
+std::shared_ptr<Message> Conversation::createMessageWithText(
+    const QString& text, const std::vector<std::shared_ptr<File>>& files,
+    const std::function<void(Message&)>& prepare) {
+    const std::shared_ptr<Message> message = createLocalMessage(Message::TypeText);
+    if (!message) {
+        return nullptr;
+    }
+    const Message::Files absorbed = message->absorbFiles(files);
+    QStringList keys;
+    for (const auto& file : absorbed) {
+        keys.append(file->attachmentId());
+    }
+    message->setMessage(ZVMarkupServices::xmlWithMessage(
+        text, keys.isEmpty() ? std::nullopt : std::optional<QStringList>(keys)));
+    if (!finishLocalMessage(message, prepare)) {
+        return nullptr;
+    }
+    if (!files.empty()) {
+        message->updateRepresentation();
+    }
+    return message;
+}
+
+std::shared_ptr<Message> Conversation::createMessageWithMessage(
+    const std::shared_ptr<Message>& source, const std::function<void(Message&)>& prepare) {
+    const std::shared_ptr<Message> message = createLocalMessage(Message::TypeHtmlEmail);
+    if (!message) {
+        return nullptr;
+    }
+    // The original travels as the one file reference, "<conversation>:<number>".
+    message->setMessage(ZVMarkupServices::xmlWithMessage(
+        ZVMarkupServices::plainTextWithMarkup(source->message(), false),
+        QStringList{source->guid()}));
+    message->setCleanedHtml(source->cleanedHtml());
+    message->setSubject(source->subject());
+    return finishLocalMessage(message, prepare) ? message : nullptr;
+}
+
+void Conversation::deleteMessageNr(std::int64_t messageNr) {
+    const std::shared_ptr<Message> message = messageByNumber(messageNr, true);
+    cachedMessages_.removeMessageNr(messageNr);
+    if (messages_ && messages_->indexOfMessageNr(messageNr) != ZVMessageArray::kNotFound) {
+        changeValueForKey(kMessages, [&] { messages_->removeMessageNr(messageNr); });
+    }
+    if (pendingMessageNr() == messageNr) {
+        std::int64_t next = 0;
+        for (std::int64_t k = messageNr - 1; k >= Message::kFirstPendingMessageNr; --k) {
+            if (messageByNumber(k)) {
+                next = k;
+                break;
+            }
+        }
+        // 0, not unset: the queue outlives its last message until the conversation commits.
+        setPendingMessageNr(next);
+    }
+    if (lastMessageNr() == messageNr) {
+        setLastMessageNr(messageNr - 1);
+        if (readMessageNr() == messageNr) {
+            setReadMessageNrValue(messageNr - 1);
+        }
+    }
+    if (fwMessageNr() == messageNr) {
+        setFwMessageNr(messageNr - 1);
+    }
+    if (inboxMessageNr() == messageNr) {
+        setInboxMessageNrValue(std::nullopt);
+    }
+    const auto session = repositorySession();
+    if (!session || !session->repository()) {
+        return;
+    }
+    if (message) {
+        session->repository()->deleteObject(message);
+    }
+    for (const auto& file : session->filesInMessageNr(messageNr, conversationId())) {
+        session->repository()->deleteObject(file);
+    }
+}
+
+// --- what waits in the editor ---
+
+void Conversation::setPendingMessage(const QString& text) {
+    if (isDeleted()) {
+        return;
+    }
+    willChangeProperty(u"inboxMessageText"_s);
+    setPendingMessageText(text.isEmpty() ? QString() : text);
+    if (const auto session = repositorySession()) {
+        session->conversationChanged(self());
+    }
+}
+
+void Conversation::clearPendingMessage() {
+    willChangeProperties({u"pending_message"_s, kPendingFiles});
+    setPendingMessageText(QString());
+    pendingFiles_.clear();
+}
+
+void Conversation::addPendingFile(const std::shared_ptr<File>& file) {
+    std::shared_ptr<File> used = file;
+    if (!used->conversationId().isEmpty() && used->conversationId() != conversationId()) {
+        used = used->clone();
+    }
+    if (used && used->messageNr() >= 1) {
+        used = used->clone();
+    }
+    if (!used) {
+        return;
+    }
+    used->setConversationId(conversationId());
+    used->setMessageNr(0);
+    willChangeProperty(kPendingFiles);
+    pendingFiles_.push_back(used);
+}
+
+void Conversation::removePendingFile(const std::shared_ptr<File>& file) {
+    const auto found = std::find(pendingFiles_.begin(), pendingFiles_.end(), file);
+    if (found == pendingFiles_.end()) {
+        return;
+    }
+    willChangeProperty(kPendingFiles);
+    pendingFiles_.erase(found);
+    file->deleteFile();
+}
+
+QString Conversation::subject() {
+    if (!messages_) {
+        loadMessages();
+    }
+    for (auto it = messages_->messages().rbegin(); it != messages_->messages().rend(); ++it) {
+        if (!(*it)->subject().isEmpty()) {
+            return (*it)->subject();
+        }
+    }
+    const QString title = topic();
+    return title.isEmpty() ? QString() : title;
+}

@@ -1,0 +1,346 @@
+#include "ZelvoKit/model/ZVMessageQueue.h"
+
+#include "tests/ZelvoKit/model/RepositoryTestSupport.h"
+
+#include "ZelvoKit/model/Conversation.h"
+
+#include <QtCore/QJsonArray>
+
+#include <random>
+
+namespace {
+
+using namespace Qt::Literals::StringLiterals;
+using zvemu::Fault;
+
+const QString kEmail = u"anna@example.com"_s;
+constexpr std::int64_t kFirstLocal = Message::kFirstPendingMessageNr;
+
+class ZVMessageQueueTest : public modeltest::SignedInTest {
+protected:
+    void SetUp() override {
+        SignedInTest::SetUp();
+        conversationId_ = addConversation(u"Plans"_s);
+        conversation_ = session_->conversations().value(conversationId_);
+        ASSERT_TRUE(conversation_);
+    }
+
+    // A conversation of the service with the account in it, delivered to the session.
+    QString addConversation(const QString& topic) {
+        const QString id = emulator.addConversation(topic, {accountId(kEmail)});
+        EXPECT_TRUE(deliver(session_, {*emulator.conversationRecord(id)}));
+        return id;
+    }
+
+    QString storePath(const QString& conversationId) const {
+        return u"message/store/"_s + conversationId;
+    }
+    QList<zvemu::RecordedRequest> stores(const QString& conversationId) const {
+        return emulator.requests(storePath(conversationId));
+    }
+    // The texts the service holds, in number order.
+    QStringList storedTexts(const QString& conversationId) const {
+        QStringList texts;
+        const qint64 last =
+            emulator.conversationRecord(conversationId)->value(u"last_message_nr"_s).toInteger();
+        for (qint64 nr = 1; nr <= last; ++nr) {
+            texts.append(
+                emulator.messageRecord(conversationId, nr)->value(u"message"_s).toString());
+        }
+        return texts;
+    }
+
+    // Runs the account's traffic and its clock until `done`: real time while a message is on its
+    // way, a second of the virtual clock at a time otherwise (at most ten minutes of it).
+    bool pump(const std::function<bool()>& done,
+              const std::shared_ptr<Conversation>& in = nullptr) {
+        constexpr int kMaxSeconds = 600;
+        const auto conversation = in ? in : conversation_;
+        for (int second = 0; second < kMaxSeconds; ++second) {
+            if (done()) {
+                return true;
+            }
+            const auto queue = conversation->messageQueue(false);
+            if (queue && queue->status() == ZVMessageQueue::Sending) {
+                scheduler().runUntil(
+                    [&] { return done() || queue->status() != ZVMessageQueue::Sending; });
+            }
+            scheduler().advance(1.0);
+        }
+        return done();
+    }
+    // Until the conversation's queue is empty and the service's stream is applied.
+    bool pumpUntilSent(const std::shared_ptr<Conversation>& conversation = nullptr) {
+        const auto in = conversation ? conversation : conversation_;
+        return pump(
+                   [&] {
+                       const auto queue = in->messageQueue(false);
+                       return queue && queue->count() == 0;
+                   },
+                   in) &&
+               waitForStreamEnd(session_);
+    }
+
+    std::shared_ptr<Message> storedMessage(std::int64_t nr) {
+        return session_->messageFromKey(conversationId_, nr);
+    }
+
+    QString conversationId_;
+    std::shared_ptr<Conversation> conversation_;
+};
+
+TEST_F(ZVMessageQueueTest, APostShowsAtOnceIsSavedAndIsReplacedByTheStoredMessage) {
+    conversation_->postMessage(u"hello"_s, u"Hi"_s, {});
+    // Shown and on disk before anything is answered.
+    const auto queue = conversation_->messageQueue(false);
+    ASSERT_TRUE(queue);
+    ASSERT_EQ(queue->count(), 1);
+    const auto local = queue->pendingMessage();
+    EXPECT_EQ(local->messageNr(), kFirstLocal);
+    EXPECT_TRUE(local->isPending());
+    EXPECT_EQ(conversation_->messages()->lastMessage(), local);
+    EXPECT_EQ(conversation_->pendingMessageNr(), kFirstLocal);
+    const QString requestId = local->clientRequestId();
+    EXPECT_FALSE(requestId.isEmpty());
+    EXPECT_FALSE(session_->repository()->managedObjectContext()->hasChanges());
+    EXPECT_EQ(queue->status(), ZVMessageQueue::Sending);
+
+    ASSERT_TRUE(pumpUntilSent());
+    const auto sent = stores(conversationId_);
+    ASSERT_EQ(sent.size(), 1);
+    EXPECT_EQ(sent[0].body.value(u"client_req_id"_s).toString(), requestId);
+    EXPECT_EQ(sent[0].body.value(u"message"_s).toString(), u"hello"_s);
+    EXPECT_EQ(sent[0].body.value(u"subject"_s).toString(), u"Hi"_s);
+    EXPECT_FALSE(sent[0].body.contains(u"message_nr"_s));
+    EXPECT_EQ(local->actualMessageNr(), 1);
+    EXPECT_FALSE(storedMessage(kFirstLocal)) << "the local message is gone";
+    ASSERT_TRUE(storedMessage(1));
+    EXPECT_EQ(storedMessage(1)->subject(), u"Hi"_s);
+    EXPECT_EQ(conversation_->pendingMessageNr(), 0);
+    EXPECT_EQ(queue->status(), ZVMessageQueue::Empty);
+}
+
+TEST_F(ZVMessageQueueTest, FaultsNeitherLoseNorRepeatAMessage) {
+    struct Case {
+        const char* name;
+        Fault fault;
+    };
+    const Case cases[] = {
+        {"the request is lost", Fault::closeBeforeAnswer()},
+        {"the answer is lost after the message was stored", Fault::dropConnection()},
+        {"a server error", Fault::withStatus(500, u"internal"_s)},
+    };
+    int posted = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        emulator.injectFault(storePath(conversationId_), c.fault);
+        const QString text = u"message %1"_s.arg(++posted);
+        conversation_->postMessage(text, QString(), {});
+        const QString requestId =
+            conversation_->messageQueue()->pendingMessage()->clientRequestId();
+        ASSERT_TRUE(pumpUntilSent());
+        int sends = 0;
+        for (const auto& request : stores(conversationId_)) {
+            if (request.body.value(u"message"_s).toString() == text) {
+                ++sends;
+                EXPECT_EQ(request.body.value(u"client_req_id"_s).toString(), requestId);
+            }
+        }
+        // A message the service stored may be recognised from its stream before any retry; the
+        // others are sent again.
+        EXPECT_GE(sends, 1);
+        EXPECT_EQ(storedTexts(conversationId_).count(text), 1);
+    }
+    EXPECT_EQ(storedTexts(conversationId_),
+              (QStringList{u"message 1"_s, u"message 2"_s, u"message 3"_s}));
+}
+
+TEST_F(ZVMessageQueueTest, ARefusedMessageWaitsForTheUserToResendIt) {
+    for (int status : {430, 431}) {
+        SCOPED_TRACE(status);
+        emulator.injectFault(storePath(conversationId_), Fault::withStatus(status, u"refused"_s));
+        conversation_->postMessage(u"refused %1"_s.arg(status), QString(), {});
+        const auto queue = conversation_->messageQueue();
+        ASSERT_TRUE(pump([&] { return queue->status() == ZVMessageQueue::Failed; }));
+        const auto failed = queue->pendingMessage();
+        // No retry of its own, not even on the account's next synchronisation.
+        scheduler().advance(2 * ZVMessageQueue::kLaterRetryDelay);
+        session_->synchronizeData();
+        EXPECT_EQ(queue->status(), ZVMessageQueue::Failed);
+        EXPECT_EQ(stores(conversationId_).size(), status == 430 ? 1 : 3);
+        EXPECT_TRUE(failed->isFailed());
+        EXPECT_FALSE(failed->isSending());
+        EXPECT_TRUE(failed->isFirstPending());
+        failed->resend();
+        ASSERT_TRUE(pumpUntilSent());
+        EXPECT_EQ(failed->actualMessageNr(), status == 430 ? 1 : 2);
+    }
+    EXPECT_EQ(storedTexts(conversationId_), (QStringList{u"refused 430"_s, u"refused 431"_s}));
+}
+
+TEST_F(ZVMessageQueueTest, RetriesComeSoonerWithinTheFirstThreeMinutes) {
+    emulator.injectFault(storePath(conversationId_), Fault::withStatus(500, u"internal"_s), -1);
+    const double start = scheduler().now();
+    conversation_->postMessage(u"persistent"_s, QString(), {});
+    const auto queue = conversation_->messageQueue();
+    // Five minutes of failures.
+    while (scheduler().now() - start < 300) {
+        ASSERT_TRUE(pump([&] { return queue->status() == ZVMessageQueue::RetryArmed; }));
+        scheduler().advance(1.0);
+    }
+    emulator.clearFaults(storePath(conversationId_));
+    ASSERT_TRUE(pumpUntilSent());
+
+    const auto sent = stores(conversationId_);
+    ASSERT_GE(sent.size(), 3);
+    // Every 10 s while the send is an initial one, then every 60 s and marked as a retry.
+    int initial = 0;
+    for (const auto& request : sent) {
+        if (!request.body.value(u"is_retry"_s).toBool()) {
+            ++initial;
+        }
+    }
+    EXPECT_GE(initial, 17);
+    EXPECT_LE(initial, 19);
+    EXPECT_GE(sent.size() - initial, 2);
+    EXPECT_LE(sent.size() - initial, 4);
+    EXPECT_EQ(storedTexts(conversationId_), QStringList{u"persistent"_s});
+}
+
+TEST_F(ZVMessageQueueTest, AMessageLeftByAnEndedProcessIsSentOnceWithItsId) {
+    struct Case {
+        const char* name;
+        Fault fault;
+    };
+    const Case cases[] = {
+        {"ended before the service had it", Fault::closeBeforeAnswer()},
+        {"ended after the service stored it", Fault::dropConnection()},
+    };
+    int posted = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        emulator.injectFault(storePath(conversationId_), c.fault);
+        const QString text = u"before the end %1"_s.arg(++posted);
+        conversation_->postMessage(text, QString(), {});
+        auto queue = conversation_->messageQueue();
+        const QString requestId = queue->pendingMessage()->clientRequestId();
+        const qsizetype before = stores(conversationId_).size();
+        ASSERT_TRUE(pump([&] { return stores(conversationId_).size() > before; }));
+
+        // The process ends as soon as the call has reached the service, and starts again.
+        queue.reset();
+        conversation_.reset();
+        session_.reset();
+        session_ = restart(kEmail);
+        ASSERT_TRUE(session_);
+        ASSERT_TRUE(waitForStreamEnd(session_));
+        conversation_ = session_->conversations().value(conversationId_);
+        ASSERT_TRUE(conversation_);
+        // The first answer of the new process brings the queue back from the store, unless the
+        // last run learnt of the stored message before it ended.
+        if (conversation_->pendingMessageNr().value_or(0) >= 1) {
+            ASSERT_TRUE(scheduler().runUntil(
+                [&] { return conversation_->messageQueue(false) != nullptr; }));
+        }
+        if (conversation_->messageQueue(false)) {
+            ASSERT_TRUE(pumpUntilSent());
+        }
+
+        const auto sent = stores(conversationId_);
+        EXPECT_EQ(sent.last().body.value(u"client_req_id"_s).toString(), requestId);
+        EXPECT_EQ(storedTexts(conversationId_).count(text), 1);
+        EXPECT_EQ(conversation_->pendingMessageNr(), 0);
+    }
+}
+
+TEST_F(ZVMessageQueueTest, SlashCommands) {
+    struct Case {
+        const char* typed;
+        QString sent;
+        QStringList tags;
+        QJsonArray assignees;
+    };
+    const QString self = accountId(kEmail);
+    const Case cases[] = {
+        {"/TASK water the plants", u"water the plants"_s, {u"is_todo"_s}, {}},
+        {"/task", u"/task"_s, {}, {}},
+        {"/bug it crashes", u"((bug)) it crashes"_s, {u"is_todo"_s}, {}},
+        {"/pin remember", u"remember"_s, {u"pin"_s, u"is_shared"_s}, {}},
+        {"/taskto @anna call", u"call"_s, {u"is_todo"_s}, {self}},
+        {"/taskto @nobody call", u"call"_s, {u"is_todo"_s}, {}},
+        {"/taskto call", u"call"_s, {u"is_todo"_s}, {}},
+        {"/unknown thing", u"/unknown thing"_s, {}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        conversation_->postMessage(QString::fromUtf8(c.typed), QString(), {});
+        ASSERT_TRUE(pumpUntilSent());
+        const QJsonObject body = stores(conversationId_).last().body;
+        EXPECT_EQ(body.value(u"message"_s).toString(), c.sent);
+        QStringList tags;
+        for (const QJsonValue& tag : body.value(u"tags"_s).toArray()) {
+            tags.append(tag.toString());
+        }
+        EXPECT_EQ(tags, c.tags);
+        EXPECT_EQ(body.value(u"assignee_ids"_s).toArray(), c.assignees);
+    }
+
+    // Commands that act on the conversation post nothing.
+    const qsizetype posts = stores(conversationId_).size();
+    for (const char* typed : {"/add not an address", "/add bob@example.com", "/leave "}) {
+        conversation_->postMessage(QString::fromUtf8(typed), QString(), {});
+    }
+    ASSERT_TRUE(scheduler().runUntil([&] {
+        return !emulator.requests(u"conversation/leave/"_s + conversationId_).isEmpty() &&
+               !emulator.requests(u"conversation/store/"_s + conversationId_).isEmpty();
+    }));
+    const auto adds = emulator.requests(u"conversation/store/"_s + conversationId_);
+    ASSERT_EQ(adds.size(), 1);
+    EXPECT_TRUE(QString::fromUtf8(adds[0].rawBody).contains(u"bob@example.com"_s));
+    EXPECT_EQ(stores(conversationId_).size(), posts);
+}
+
+TEST_F(ZVMessageQueueTest, ABurstWithFaultsEndsWithEveryMessageStoredOnceInOrder) {
+    const std::vector<std::shared_ptr<Conversation>> conversations{
+        conversation_, session_->conversations().value(addConversation(u"Two"_s)),
+        session_->conversations().value(addConversation(u"Three"_s))};
+    std::mt19937 random(7);
+    const Fault faults[] = {Fault::closeBeforeAnswer(), Fault::dropConnection(),
+                            Fault::withStatus(500, u"internal"_s)};
+    constexpr int kPosts = 50;
+    std::map<QString, QStringList> expected;
+    for (int i = 0; i < kPosts; ++i) {
+        const auto& conversation = conversations[random() % conversations.size()];
+        if (random() % 3 == 0) {
+            emulator.injectFault(storePath(conversation->conversationId()),
+                                 faults[random() % std::size(faults)]);
+        }
+        const QString text = u"burst %1"_s.arg(i);
+        conversation->postMessage(text, QString(), {});
+        expected[conversation->conversationId()].append(text);
+    }
+    for (const auto& conversation : conversations) {
+        ASSERT_TRUE(pumpUntilSent(conversation));
+    }
+    for (const auto& conversation : conversations) {
+        EXPECT_EQ(storedTexts(conversation->conversationId()),
+                  expected[conversation->conversationId()]);
+    }
+}
+
+TEST_F(ZVMessageQueueTest, ACancelledMessageLeavesNothingBehind) {
+    emulator.injectFault(storePath(conversationId_), Fault::withStatus(431, u"refused"_s));
+    conversation_->postMessage(u"never mind"_s, QString(), {});
+    const auto queue = conversation_->messageQueue();
+    ASSERT_TRUE(pump([&] { return queue->status() == ZVMessageQueue::Failed; }));
+    const auto message = queue->pendingMessage();
+    // Deleting a local message is cancelling it.
+    message->deleteMessage();
+    EXPECT_EQ(queue->count(), 0);
+    EXPECT_EQ(queue->status(), ZVMessageQueue::Failed) << "until a new post";
+    EXPECT_EQ(conversation_->pendingMessageNr(), 0);
+    EXPECT_FALSE(storedMessage(kFirstLocal));
+    EXPECT_TRUE(storedTexts(conversationId_).isEmpty());
+}
+
+}  // namespace
