@@ -125,6 +125,14 @@ public:
                                                            const QString& conversationId);
     // A stored file of that content.
     std::shared_ptr<File> fileByHash(const QString& hash);
+    // A new local file from a picked medium, its upload started: a large picture is sent
+    // reduced unless the account says otherwise. Loader failures reach `onError` unchanged;
+    // error 1008 when no file can be made.
+    void fileWithLocalUrl(const QUrl& localUrl,
+                          std::function<void(std::shared_ptr<File>)> onSuccess,
+                          std::function<void(const ZVErrorPtr&)> onError);
+    // A new local file of the bytes, its upload started; none when it cannot be made.
+    std::shared_ptr<File> fileWithData(const QByteArray& data, const QString& name);
     std::shared_ptr<Label> labelFromId(const QString& labelId) const;
     // The first label of the kind.
     std::shared_ptr<Label> labelByType(int type) const;
