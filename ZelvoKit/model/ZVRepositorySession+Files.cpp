@@ -3,6 +3,7 @@
 #include "ZelvoKit/ZelvoApi/account/ZVUserProfile.h"
 #include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/ZelvoApi/transfers/ZVFileTransfers.h"
+#include "ZelvoKit/model/ZVFileViewServices.h"
 #include "ZelvoKit/support/base/DataUtils.h"
 #include "ZelvoKit/support/media/ZVURLLoader.h"
 
@@ -123,6 +124,29 @@ void ZVRepositorySession::fileWithLocalUrl(const QUrl& localUrl,
                 onError(error);
             }
         });
+}
+
+std::shared_ptr<void> ZVRepositorySession::pickFileWithCompletion(
+    std::function<void(std::shared_ptr<File>)> completion, bool preferFrontCamera) {
+    const std::weak_ptr<ZVRepositorySession> weak =
+        std::static_pointer_cast<ZVRepositorySession>(shared_from_this());
+    return ZVFileViewServices::menuOnFilePicked(
+        [weak, completion](const QUrl& localUrl) {
+            const auto self = weak.lock();
+            if (!self) {
+                return;
+            }
+            self->fileWithLocalUrl(
+                localUrl,
+                [completion](std::shared_ptr<File> file) {
+                    ZVFileViewServices::associateLocalUrl(file->fileUrl(), file->fileSha256());
+                    if (completion) {
+                        completion(std::move(file));
+                    }
+                },
+                nullptr);
+        },
+        preferFrontCamera);
 }
 
 std::shared_ptr<File> ZVRepositorySession::fileWithData(const QByteArray& data,

@@ -131,6 +131,10 @@ public:
     void fileWithLocalUrl(const QUrl& localUrl,
                           std::function<void(std::shared_ptr<File>)> onSuccess,
                           std::function<void(const ZVErrorPtr&)> onError);
+    // The file picker's menu; the picked file becomes a local file (its preview shown at once
+    // from the pick) handed to `completion`. None without a picker.
+    std::shared_ptr<void> pickFileWithCompletion(
+        std::function<void(std::shared_ptr<File>)> completion, bool preferFrontCamera);
     // A new local file of the bytes, its upload started; none when it cannot be made.
     std::shared_ptr<File> fileWithData(const QByteArray& data, const QString& name);
     std::shared_ptr<Label> labelFromId(const QString& labelId) const;
