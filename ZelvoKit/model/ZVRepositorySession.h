@@ -157,6 +157,10 @@ public:
     // record for a message that no window holds never makes a second row.
     ZVErrorPtr handleMessage(ZVJsonParser& record) override;
     ZVErrorPtr handleFile(ZVJsonParser& record) override;
+    // Another member's activity: read and join horizons, and writing or editing.
+    ZVErrorPtr handleActivity(ZVJsonParser& record) override;
+    // A message being edited, or no longer.
+    ZVErrorPtr handleLock(ZVJsonParser& record) override;
     // A label record: "index" -1 removes the label; another index moves it there, and every
     // label's index becomes its position.
     ZVErrorPtr handleLabel(ZVJsonParser& record) override;
