@@ -3,6 +3,8 @@
 #include "tests/ZelvoKit/model/RepositoryTestSupport.h"
 
 #include "ZelvoKit/model/Conversation.h"
+#include "ZelvoKit/model/ZVConversationMembers.h"
+#include "ZelvoKit/model/ZVMember.h"
 
 namespace {
 
@@ -88,6 +90,29 @@ TEST_F(ConversationWritersTest, StrangersAreNamedByAQuestionMarkAndTheUserIsNoWr
     EXPECT_EQ(names(), expected);
     EXPECT_EQ(conversation_->writers()->count(), 2);
     EXPECT_FALSE(conversation_->writers()->isWriter(session_->sessionId()));
+}
+
+TEST_F(ConversationWritersTest, ActivityMovesAMembersHorizons) {
+    int told = 0;
+    const auto observation =
+        conversation_->observe(u"memberHorizons"_s, [&](const QString&) { ++told; });
+    QJsonObject record = activity(bob_, false);
+    record.insert(u"read_message_nr"_s, 7);
+    record.insert(u"join_message_nr"_s, 2);
+    ASSERT_EQ(applyLocally(session_, {record}), nullptr);
+    const auto bob = conversation_->sortedMembers()->memberByAccountId(bob_);
+    ASSERT_TRUE(bob);
+    EXPECT_EQ(bob->readHorizon(), 7);
+    EXPECT_EQ(bob->joinMessageNr(), 2);
+    EXPECT_EQ(told, 1);
+
+    // The user's own activity is known here already.
+    QJsonObject own = activity(session_->sessionId(), true);
+    own.insert(u"read_message_nr"_s, 9);
+    ASSERT_EQ(applyLocally(session_, {own}), nullptr);
+    EXPECT_NE(
+        conversation_->sortedMembers()->memberByAccountId(session_->sessionId())->readHorizon(), 9);
+    EXPECT_EQ(told, 1);
 }
 
 TEST_F(ConversationWritersTest, LocksNameTheEditorTheUserIncluded) {
