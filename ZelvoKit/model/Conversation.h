@@ -22,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+class ConversationWriters;
 class File;
 class Label;
 class Member;
@@ -211,6 +212,18 @@ public:
     void deleteFile(const QString& attachmentId, std::int64_t messageNr);
     // The service has no older files of the conversation.
     bool allFilesLoaded() const { return fileHorizon().value_or(0) == 0; }
+
+    // --- typing (Conversation+Writers.cpp) ---
+
+    // Who writes and edits here; made on first use.
+    const std::shared_ptr<ConversationWriters>& writers();
+    bool hasWriters() const { return writers_ != nullptr; }
+    // Called by the writers once nobody writes, the user included.
+    void resetWriters();
+    // Another member's activity from the stream.
+    void updateActivityBy(const QString& accountId, bool writing, std::int64_t messageNr);
+    // The user's own typing: 0 for a new message, else the message edited.
+    void setWritingStatus(bool writing, std::int64_t messageNr);
 
     // --- serialisation (Conversation+Serialization.cpp) ---
 
@@ -564,6 +577,7 @@ private:
 
     std::array<int, AttributeCount> index_{};
     bool hasSkippedContent_ = false;
+    std::shared_ptr<ConversationWriters> writers_;
     std::shared_ptr<ZVFileArray> files_;
     QSet<QString> labelsSet_;
     QJsonArray teamsArray_;

@@ -135,11 +135,13 @@ File::File(const platform::EntityDescription& entity)
 File::~File() = default;
 
 void File::describeAttributes(platform::EntityDescription& entity) {
+    // A file just picked belongs to no conversation or attachment yet; records always name both.
     AttributeOptions key;
-    key.optional = false;
     key.indexed = true;
     entity.addAttribute(kConversationId, AttributeType::String, key);
-    entity.addAttribute(kMessageNr, AttributeType::Integer64, key);
+    AttributeOptions number = key;
+    number.optional = false;
+    entity.addAttribute(kMessageNr, AttributeType::Integer64, number);
     entity.addAttribute(kAttachmentId, AttributeType::String, key);
     entity.addAttribute(kAccountId, AttributeType::String);
     entity.addAttribute(kPostedTime, AttributeType::Date);
@@ -387,6 +389,10 @@ void File::updatePreviewUrls() {
 
 // --- local files ---
 
+QString File::uploadFileName(const QString& sha256, const QString& fileName) {
+    return sha256.left(kUploadNameHashLength) + u'-' + fileName;
+}
+
 std::shared_ptr<ZVFileTransferDelegate> File::selfAsDelegate() {
     const auto self = std::static_pointer_cast<File>(shared_from_this());
     return std::shared_ptr<ZVFileTransferDelegate>(
@@ -410,9 +416,7 @@ void File::setFromUrlRepresentation(const std::shared_ptr<ZVURLRepresentation>& 
     setFileSize(representation->fileSize());
     const QString hash = sha256(data);
     setFileSha256(hash);
-    // Two picks of the same name must not share one upload file, or a later upload of the first
-    // would send the bytes of the second; the same content may.
-    const QString localName = hash.left(kUploadNameHashLength) + u'-' + representation->fileName();
+    const QString localName = uploadFileName(hash, representation->fileName());
     const auto transfers = ZVApi::api().fileTransfers();
     const QUrl written =
         transfers ? transfers->createUploadFileWithName(localName, session(), data) : QUrl();

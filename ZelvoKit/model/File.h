@@ -141,6 +141,10 @@ public:
     // Takes a picked medium: its name, size and hash, its bytes written to an upload file, and
     // starts the upload.
     void setFromUrlRepresentation(const std::shared_ptr<ZVURLRepresentation>& representation);
+    // The name of the local copy that an upload sends: two picks of the same name must not share
+    // one, or a later upload of the first would send the bytes of the second; the same content
+    // may.
+    static QString uploadFileName(const QString& sha256, const QString& fileName);
     // Starts the upload unless one runs; a local file that has gone clears the URL instead.
     void retryUpload();
     // Takes another file's content (not its place in a message).

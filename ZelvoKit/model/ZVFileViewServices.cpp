@@ -12,6 +12,11 @@ ZVFileViewServices::AssociateLocalUrl& associateHook() {
     return hook;
 }
 
+ZVFileViewServices::MenuOnFilePicked& pickerHook() {
+    static ZVFileViewServices::MenuOnFilePicked hook;
+    return hook;
+}
+
 }  // namespace
 
 void ZVFileViewServices::preloadPreviewForFile(const std::shared_ptr<File>& file) {
@@ -34,7 +39,17 @@ void ZVFileViewServices::setAssociateLocalUrl(AssociateLocalUrl associate) {
     associateHook() = std::move(associate);
 }
 
+ZVFileViewServices::FilePickerMenu ZVFileViewServices::menuOnFilePicked(
+    std::function<void(const QUrl& localUrl)> onPicked, bool preferFrontCamera) {
+    return pickerHook() ? pickerHook()(std::move(onPicked), preferFrontCamera) : nullptr;
+}
+
+void ZVFileViewServices::setMenuOnFilePicked(MenuOnFilePicked menu) {
+    pickerHook() = std::move(menu);
+}
+
 void ZVFileViewServices::reset() {
     preloadHook() = nullptr;
     associateHook() = nullptr;
+    pickerHook() = nullptr;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QtCore/QString>
+#include <QtCore/QUrl>
 
 #include <functional>
 #include <memory>
@@ -14,6 +15,10 @@ class ZVFileViewServices {
 public:
     using PreloadPreview = std::function<void(const std::shared_ptr<File>& file)>;
     using AssociateLocalUrl = std::function<void(const QString& localUrl, const QString& sha256)>;
+    // The file picker's menu; what it is belongs to the screens, which show it.
+    using FilePickerMenu = std::shared_ptr<void>;
+    using MenuOnFilePicked = std::function<FilePickerMenu(
+        std::function<void(const QUrl& localUrl)> onPicked, bool preferFrontCamera)>;
 
     ZVFileViewServices() = delete;
 
@@ -25,6 +30,12 @@ public:
     // before its upload ends.
     static void associateLocalUrl(const QString& localUrl, const QString& sha256);
     static void setAssociateLocalUrl(AssociateLocalUrl associate);
+
+    // A menu whose options ("Take photo", "Use last photo taken", "Choose from library") call
+    // `onPicked` with the picked file's local URL; none without a picker.
+    static FilePickerMenu menuOnFilePicked(std::function<void(const QUrl& localUrl)> onPicked,
+                                           bool preferFrontCamera);
+    static void setMenuOnFilePicked(MenuOnFilePicked menu);
 
     // Forgets what was installed (tests).
     static void reset();

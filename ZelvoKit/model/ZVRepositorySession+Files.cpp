@@ -1,5 +1,12 @@
 #include "ZelvoKit/model/ZVRepositorySession.h"
 
+#include "ZelvoKit/ZelvoApi/account/ZVUserProfile.h"
+#include "ZelvoKit/ZelvoApi/api/ZVApi.h"
+#include "ZelvoKit/ZelvoApi/transfers/ZVFileTransfers.h"
+#include "ZelvoKit/model/ZVFileViewServices.h"
+#include "ZelvoKit/support/base/DataUtils.h"
+#include "ZelvoKit/support/media/ZVURLLoader.h"
+
 namespace {
 
 using namespace Qt::Literals::StringLiterals;
@@ -58,6 +65,110 @@ std::shared_ptr<File> ZVRepositorySession::fileByHash(const QString& hash) {
     const auto files = repository_->fetchObjects<File>(QString(File::kEntityName), kFileWithHash,
                                                        {{u"hash"_s, hash}});
     return files && !files->empty() ? files->front() : nullptr;
+}
+
+// --- local files ---
+
+namespace {
+
+// A new local file of the account, attached to no message yet.
+std::shared_ptr<File> newLocalFile(ZVDataRepository& repository, const ZVUserProfile* profile) {
+    auto file = repository.createObjectOfClass<File>(QString(File::kEntityName));
+    if (file) {
+        file->setMessageNr(0);
+        file->setFileDeleted(false);
+        file->setAnimated(false);
+        if (profile) {
+            file->setAccountId(profile->contactId());
+        }
+    }
+    return file;
+}
+
+}  // namespace
+
+void ZVRepositorySession::fileWithLocalUrl(const QUrl& localUrl,
+                                           std::function<void(std::shared_ptr<File>)> onSuccess,
+                                           std::function<void(const ZVErrorPtr&)> onError) {
+    const bool resize = !(
+        profile() && profile()->isClientFlagSet(QString(ZVUserProfile::NoResizePostedImagesFlag)));
+    const std::weak_ptr<ZVRepositorySession> weak =
+        std::static_pointer_cast<ZVRepositorySession>(shared_from_this());
+    ZVURLLoader::loader().representationForUrl(
+        localUrl,
+        [weak, localUrl, resize, onSuccess,
+         onError](const std::shared_ptr<ZVURLRepresentation>& representation) {
+            const auto self = weak.lock();
+            const auto file = self && self->repository_
+                                  ? newLocalFile(*self->repository_, self->profile().get())
+                                  : nullptr;
+            if (!file) {
+                if (onError) {
+                    onError(ZVError::errorWithCode(ZVError::InvalidData));
+                }
+                return;
+            }
+            if (resize && representation->resized()) {
+                file->setFullSizeUrl(localUrl);
+                file->setFromUrlRepresentation(representation->resized());
+            } else {
+                file->setFromUrlRepresentation(representation);
+            }
+            file->awakeFromFetch();
+            if (onSuccess) {
+                onSuccess(file);
+            }
+        },
+        [onError](const ZVErrorPtr& error) {
+            if (onError) {
+                onError(error);
+            }
+        });
+}
+
+std::shared_ptr<void> ZVRepositorySession::pickFileWithCompletion(
+    std::function<void(std::shared_ptr<File>)> completion, bool preferFrontCamera) {
+    const std::weak_ptr<ZVRepositorySession> weak =
+        std::static_pointer_cast<ZVRepositorySession>(shared_from_this());
+    return ZVFileViewServices::menuOnFilePicked(
+        [weak, completion](const QUrl& localUrl) {
+            const auto self = weak.lock();
+            if (!self) {
+                return;
+            }
+            self->fileWithLocalUrl(
+                localUrl,
+                [completion](std::shared_ptr<File> file) {
+                    ZVFileViewServices::associateLocalUrl(file->fileUrl(), file->fileSha256());
+                    if (completion) {
+                        completion(std::move(file));
+                    }
+                },
+                nullptr);
+        },
+        preferFrontCamera);
+}
+
+std::shared_ptr<File> ZVRepositorySession::fileWithData(const QByteArray& data,
+                                                        const QString& name) {
+    const auto transfers = ZVApi::api().fileTransfers();
+    if (!transfers || !repository_) {
+        return nullptr;
+    }
+    const QString hash = sha256(data);
+    const QUrl written = transfers->createUploadFileWithName(File::uploadFileName(hash, name),
+                                                             shared_from_this(), data);
+    const auto file = written.isEmpty() ? nullptr : newLocalFile(*repository_, profile().get());
+    if (!file) {
+        return nullptr;
+    }
+    file->setFileName(name);
+    file->setFileSize(data.size());
+    file->setFileSha256(hash);
+    file->setFileUrl(written.toString());
+    file->awakeFromFetch();
+    file->retryUpload();
+    return file;
 }
 
 // --- records ---

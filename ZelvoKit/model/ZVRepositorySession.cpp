@@ -1,5 +1,7 @@
 #include "ZelvoKit/model/ZVRepositorySession.h"
 
+#include "ZelvoKit/model/ConversationWriters.h"
+
 #include "ZelvoKit/ZelvoApi/account/ZVUserCredentials.h"
 #include "ZelvoKit/ZelvoApi/account/ZVUserProfile.h"
 #include "ZelvoKit/ZelvoApi/api/ZVApi.h"
@@ -281,6 +283,12 @@ void ZVRepositorySession::eraseLocalData() {
 
 void ZVRepositorySession::endSession(EndReason reason) {
     const auto keepAlive = shared_from_this();
+    // Their timers must not outlive the account.
+    for (const auto& conversation : std::as_const(conversations_)) {
+        if (conversation->hasWriters()) {
+            conversation->writers()->reset();
+        }
+    }
     ZVApiSession::endSession(reason);
     horizonObservation_ = {};
     repository_.reset();

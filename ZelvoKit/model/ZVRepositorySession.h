@@ -130,6 +130,18 @@ public:
                                                            const QString& conversationId);
     // A stored file of that content.
     std::shared_ptr<File> fileByHash(const QString& hash);
+    // A new local file from a picked medium, its upload started: a large picture is sent
+    // reduced unless the account says otherwise. Loader failures reach `onError` unchanged;
+    // error 1008 when no file can be made.
+    void fileWithLocalUrl(const QUrl& localUrl,
+                          std::function<void(std::shared_ptr<File>)> onSuccess,
+                          std::function<void(const ZVErrorPtr&)> onError);
+    // The file picker's menu; the picked file becomes a local file (its preview shown at once
+    // from the pick) handed to `completion`. None without a picker.
+    std::shared_ptr<void> pickFileWithCompletion(
+        std::function<void(std::shared_ptr<File>)> completion, bool preferFrontCamera);
+    // A new local file of the bytes, its upload started; none when it cannot be made.
+    std::shared_ptr<File> fileWithData(const QByteArray& data, const QString& name);
     std::shared_ptr<Label> labelFromId(const QString& labelId) const;
     // The first label of the kind.
     std::shared_ptr<Label> labelByType(int type) const;
@@ -150,6 +162,10 @@ public:
     // record for a message that no window holds never makes a second row.
     ZVErrorPtr handleMessage(ZVJsonParser& record) override;
     ZVErrorPtr handleFile(ZVJsonParser& record) override;
+    // Another member's activity: read and join horizons, and writing or editing.
+    ZVErrorPtr handleActivity(ZVJsonParser& record) override;
+    // A message being edited, or no longer.
+    ZVErrorPtr handleLock(ZVJsonParser& record) override;
     // A label record: "index" -1 removes the label; another index moves it there, and every
     // label's index becomes its position.
     ZVErrorPtr handleLabel(ZVJsonParser& record) override;

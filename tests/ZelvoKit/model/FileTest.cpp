@@ -14,6 +14,7 @@
 #include <QtCore/QFile>
 #include <QtCore/QJsonArray>
 #include <QtCore/QJsonDocument>
+#include <QtGui/QImage>
 
 namespace {
 
@@ -263,6 +264,54 @@ TEST_F(FileTest, PicksOfTheSameNameKeepTheirOwnBytes) {
     }));
     EXPECT_EQ(emulator.storedFile(first->fileUrl())->data, "first bytes");
     EXPECT_EQ(emulator.storedFile(second->fileUrl())->name, u"image.jpg"_s);
+}
+
+TEST_F(FileTest, PickedPicturesAreSentReducedUnlessTheAccountSaysOtherwise) {
+    QImage picture(2000, 1000, QImage::Format_RGB32);
+    picture.fill(Qt::darkGreen);
+    const QString path = zvtest::makeTempDir(u"camera"_s) + u"/wide.png"_s;
+    ASSERT_TRUE(picture.save(path));
+    struct Case {
+        const char* name;
+        bool noResize;
+        std::int64_t width;
+        bool fullSizeKept;
+    };
+    const Case cases[] = {{"reduced", false, 1024, true}, {"as it is", true, 2000, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        session_->profile()->setClientFlag(QString(ZVUserProfile::NoResizePostedImagesFlag),
+                                           c.noResize);
+        std::shared_ptr<File> file;
+        session_->fileWithLocalUrl(
+            QUrl::fromLocalFile(path), [&](std::shared_ptr<File> made) { file = made; },
+            [](const ZVErrorPtr& error) { ADD_FAILURE() << error->description().toStdString(); });
+        ASSERT_TRUE(scheduler().runUntil([&] { return file != nullptr; }));
+        EXPECT_EQ(file->width(), c.width);
+        EXPECT_EQ(file->fullSizeUrl() == QUrl::fromLocalFile(path), c.fullSizeKept);
+        EXPECT_EQ(file->accountId(), session_->sessionId());
+        EXPECT_EQ(file->messageNr(), 0);
+        ASSERT_TRUE(
+            scheduler().runUntil([&] { return file->status() == File::Status::OnService; }));
+    }
+    // Files of no conversation yet are stored like any other.
+    EXPECT_EQ(session_->repository()->saveContext(), nullptr);
+}
+
+TEST_F(FileTest, LocalFilesFromBytesOrNowhere) {
+    const auto file = session_->fileWithData("some bytes", u"notes.txt"_s);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->status(), File::Status::Uploading);
+    ASSERT_TRUE(scheduler().runUntil([&] { return file->status() == File::Status::OnService; }));
+    EXPECT_EQ(emulator.storedFile(file->fileUrl())->data, "some bytes");
+
+    ZVErrorPtr failure;
+    session_->fileWithLocalUrl(
+        QUrl(u"https://example.com/a.png"_s),
+        [](std::shared_ptr<File>) { ADD_FAILURE() << "no file from the web"; },
+        [&](const ZVErrorPtr& error) { failure = error; });
+    ASSERT_TRUE(scheduler().runUntil([&] { return failure != nullptr; }));
+    EXPECT_EQ(failure->code(), 1015);
 }
 
 TEST_F(FileTest, FailedUploadWaitsForARetry) {

@@ -3,6 +3,9 @@
 #include "tests/ZelvoKit/model/RepositoryTestSupport.h"
 
 #include "ZelvoKit/model/ZVFileViewServices.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QtCore/QFile>
 
 namespace {
 
@@ -50,6 +53,51 @@ TEST_F(ZVMyRepositorySessionTest, FirstSynchronisationPreloadsOnlyTheInboxMessag
     // Once synchronised, every file the stream brings.
     ASSERT_TRUE(deliver(session, {fileRecord(conversationId, 1, u"later"_s)}));
     EXPECT_EQ(preloaded_, (QStringList{u"inbox"_s, u"later"_s}));
+}
+
+}  // namespace
+
+namespace {
+
+using namespace Qt::Literals::StringLiterals;
+
+class FilePickerTest : public modeltest::SignedInTest {
+protected:
+    void TearDown() override {
+        ZVFileViewServices::reset();
+        SignedInTest::TearDown();
+    }
+};
+
+TEST_F(FilePickerTest, APickedFileShowsAtOnceAndReachesTheCaller) {
+    EXPECT_FALSE(session_->pickFileWithCompletion({}, false));
+
+    std::function<void(const QUrl&)> picked;
+    bool frontCamera = false;
+    const auto menu = std::make_shared<int>(0);
+    ZVFileViewServices::setMenuOnFilePicked(
+        [&](std::function<void(const QUrl&)> onPicked, bool preferFrontCamera) {
+            picked = std::move(onPicked);
+            frontCamera = preferFrontCamera;
+            return std::static_pointer_cast<void>(menu);
+        });
+    QStringList associated;
+    ZVFileViewServices::setAssociateLocalUrl(
+        [&](const QString& url, const QString& sha) { associated << url << sha; });
+
+    std::shared_ptr<File> file;
+    EXPECT_EQ(session_->pickFileWithCompletion([&](std::shared_ptr<File> f) { file = f; }, true),
+              menu);
+    EXPECT_TRUE(frontCamera);
+    const QString path = zvtest::makeTempDir(u"picked"_s) + u"/a.txt"_s;
+    QFile out(path);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write("abc");
+    out.close();
+    picked(QUrl::fromLocalFile(path));
+    ASSERT_TRUE(scheduler().runUntil([&] { return file != nullptr; }));
+    EXPECT_EQ(associated, (QStringList{file->fileUrl(), file->fileSha256()}));
+    EXPECT_EQ(file->fileName(), u"a.txt"_s);
 }
 
 }  // namespace
