@@ -380,4 +380,16 @@ Responder* View::nextResponder() const {
     return superview_;
 }
 
+bool View::endEditing(bool force) {
+    Window* window = this->window();
+    if (window == nullptr) {
+        return true;
+    }
+    const auto* editing = dynamic_cast<const View*>(window->firstResponder());
+    if (editing == nullptr || !editing->isDescendantOf(this)) {
+        return true;
+    }
+    return window->makeFirstResponder(nullptr, force);
+}
+
 }  // namespace platform

@@ -127,6 +127,11 @@ public:
     // Asked before a recognizer that watches this view's touches begins.
     virtual bool gestureRecognizerShouldBegin(GestureRecognizer& recognizer);
 
+    // Makes the first responder resign when it is this view or one inside it (the text input
+    // being edited, so the keyboard goes); `force` overrides a responder that refuses. True when
+    // no first responder is left inside.
+    bool endEditing(bool force);
+
     // The responder after this view: its controller when one is set, else the superview.
     Responder* nextResponder() const override;
     Window* responderWindow() const override { return window(); }

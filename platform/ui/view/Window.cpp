@@ -65,12 +65,12 @@ void Window::layoutSubviews() {
     }
 }
 
-bool Window::makeFirstResponder(Responder* responder) {
+bool Window::makeFirstResponder(Responder* responder, bool force) {
     if (responder == firstResponder_) {
         return true;
     }
     Responder* old = firstResponder_;
-    if (old != nullptr && !old->canResignFirstResponder()) {
+    if (old != nullptr && !force && !old->canResignFirstResponder()) {
         return false;
     }
     firstResponder_ = responder;
@@ -219,11 +219,9 @@ void Window::takeTouchesFromViews(GestureRecognizer& recognizer) {
 void Window::viewWillLeave(View& view) {
     if (auto* responderView = dynamic_cast<View*>(firstResponder_);
         responderView != nullptr && responderView->isDescendantOf(&view)) {
-        makeFirstResponder(nullptr);
-        if (firstResponder_ == responderView) {
-            // A responder that refuses to resign still cannot stay once it has left the window.
-            firstResponder_ = nullptr;
-        }
+        // A responder that refuses to resign still cannot stay once it has left the window; it is
+        // told, so that it stops editing.
+        makeFirstResponder(nullptr, true);
     }
     for (const auto& [id, touch] : activeTouches_) {
         const auto touched = touch->view();

@@ -52,8 +52,9 @@ public:
     void setInterfaceOrientation(int orientation) { interfaceOrientation_ = orientation; }
 
     Responder* firstResponder() const { return firstResponder_; }
-    // Makes `responder` (null: nobody) the first responder; false when the current one refuses.
-    bool makeFirstResponder(Responder* responder);
+    // Makes `responder` (null: nobody) the first responder; false when the current one refuses,
+    // unless `force` (the current one is told it resigned all the same).
+    bool makeFirstResponder(Responder* responder, bool force = false);
 
     // --- display ---
     void setNeedsUpdate();

@@ -276,3 +276,63 @@ TEST_F(TextFieldTest, TheHostsInputMethodLearnsTheKeysTheFieldWantsAndWhereItsCu
     EXPECT_EQ(host.inputMethodQuery(Qt::ImCurrentSelection).toString(), "");
     EXPECT_EQ(host.inputMethodQuery(Qt::ImSurroundingText).toString(), "");
 }
+
+TEST_F(TextFieldTest, EndEditingResignsTheFieldInsideAndForceOverridesARefusal) {
+    class Stubborn : public TextFieldDelegate {
+    public:
+        bool textFieldShouldEndEditing(TextField&) override { return false; }
+    };
+    const auto stubborn = std::make_shared<Stubborn>();
+    const auto form = View::make(QRectF(0, 0, 375, 300));
+    const auto outside = View::make(QRectF(0, 300, 375, 100));
+    root->addSubview(form);
+    root->addSubview(outside);
+    form->addSubview(field);
+    struct Case {
+        const char* name;
+        std::shared_ptr<View> asked;
+        bool refuses;
+        bool force;
+        bool stillEditing;
+    };
+    const Case cases[] = {
+        {"the form around the field", form, false, false, false},
+        {"a view beside it leaves it alone", outside, false, false, true},
+        {"a refusing field stays", form, true, false, true},
+        {"forced, it goes all the same", form, true, true, false},
+        {"the window ends any editing", window, false, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        field->setDelegate(std::weak_ptr<TextFieldDelegate>());
+        ASSERT_TRUE(field->becomeFirstResponder());
+        Scheduler::main().advance(1);
+        if (c.refuses) {
+            field->setDelegate(stubborn);
+        }
+        c.asked->endEditing(c.force);
+        Scheduler::main().advance(1);
+        EXPECT_EQ(field->isEditing(), c.stillEditing);
+        EXPECT_EQ(field->isFirstResponder(), c.stillEditing);
+        EXPECT_EQ(keyboard->isVisible(), c.stillEditing);
+        field->setDelegate(std::weak_ptr<TextFieldDelegate>());
+        field->resignFirstResponder();
+    }
+}
+
+TEST_F(TextFieldTest, AFieldThatRefusesToEndEditingStillEndsWhenItLeavesTheWindow) {
+    class Stubborn : public TextFieldDelegate {
+    public:
+        bool textFieldShouldEndEditing(TextField&) override { return false; }
+    };
+    const auto stubborn = std::make_shared<Stubborn>();
+    field->becomeFirstResponder();
+    field->setDelegate(stubborn);
+    events.clear();
+    field->removeFromSuperview();
+    Scheduler::main().advance(1);
+    EXPECT_FALSE(field->isEditing());
+    EXPECT_EQ(window->firstResponder(), nullptr);
+    EXPECT_EQ(events, std::vector<QString>{"end"});
+    EXPECT_FALSE(keyboard->isVisible());
+}
