@@ -44,6 +44,8 @@ struct NavigationController::Transition {
     bool animated = false;
     bool pop = false;
     bool interactive = false;
+    // Appearance calls made and the new view in place.
+    bool begun = false;
     qreal progress = 0;
     TimeInterval lastMove = 0;
     std::shared_ptr<TransitionCoordinator> coordinator;
@@ -250,20 +252,15 @@ void NavigationController::changeStack(Stack stack, bool animated, bool pop) {
     if (from) {
         from->setMovingFromParent(contains(removed, from.get()));
     }
+    const std::uint64_t id = t.id;
     if (const auto d = delegate()) {
         d->willShowViewController(*this, *to, animated);
+        if (!transition_ || transition_->id != id) {
+            // The delegate changed the stack again: that change has ended this transition.
+            return;
+        }
     }
-    if (from) {
-        from->beginAppearanceTransition(false, animated);
-    }
-    to->beginAppearanceTransition(true, animated);
-    const auto container = view();
-    if (pop && from && from->viewIfLoaded() &&
-        from->viewIfLoaded()->superview() == container.get()) {
-        container->insertSubviewBelow(to->view(), from->viewIfLoaded().get());
-    } else {
-        container->insertSubviewBelow(to->view(), bar_.get());
-    }
+    beginTransition(t);
     if (!animated) {
         t.progress = 1;
         placeViews(1);
@@ -272,7 +269,6 @@ void NavigationController::changeStack(Stack stack, bool animated, bool pop) {
         return;
     }
     ViewAnimation::performWithoutAnimation([&] { placeViews(0); });
-    const std::uint64_t id = t.id;
     ViewAnimation::animate(
         kTransitionDuration, 0, ViewAnimation::CurveEaseInOut,
         [&] {
@@ -304,8 +300,27 @@ void NavigationController::placeViews(qreal progress) {
     }
 }
 
+void NavigationController::beginTransition(Transition& t) {
+    t.begun = true;
+    if (t.from) {
+        t.from->beginAppearanceTransition(false, t.animated);
+    }
+    t.to->beginAppearanceTransition(true, t.animated);
+    const auto container = view();
+    const auto fromView = t.from ? t.from->viewIfLoaded() : nullptr;
+    if (t.pop && fromView && fromView->superview() == container.get()) {
+        container->insertSubviewBelow(t.to->view(), fromView.get());
+    } else {
+        container->insertSubviewBelow(t.to->view(), bar_.get());
+    }
+}
+
 void NavigationController::finishTransition() {
     const auto keep = shared_from_this();
+    if (!transition_->begun) {
+        // Ended from inside its own will-show: it still runs its whole cycle, at once.
+        beginTransition(*transition_);
+    }
     const std::unique_ptr<Transition> t = std::move(transition_);
     if (t->from) {
         if (const auto v = t->from->viewIfLoaded(); v && v->superview() == viewIfLoaded().get()) {
@@ -408,9 +423,14 @@ void NavigationController::beginInteractivePop() {
     t.coordinator = std::make_shared<TransitionCoordinator>(kTransitionDuration, true, true);
     t.lastMove = Scheduler::main().now();
     t.from->setMovingFromParent(true);
+    const std::uint64_t id = t.id;
     if (const auto d = delegate()) {
         d->willShowViewController(*this, *t.to, true);
+        if (!transition_ || transition_->id != id) {
+            return;
+        }
     }
+    t.begun = true;
     t.from->beginAppearanceTransition(false, true);
     t.to->beginAppearanceTransition(true, true);
     view()->insertSubviewBelow(t.to->view(), t.from->view().get());

@@ -92,6 +92,8 @@ private:
 
     // Moves to `stack`; `pop` picks the direction of the slide.
     void changeStack(Stack stack, bool animated, bool pop);
+    // The appearance calls of a transition and its new view in place.
+    void beginTransition(Transition& t);
     void finishTransition();
     void finishRunningTransition();
     void placeViews(qreal progress);
