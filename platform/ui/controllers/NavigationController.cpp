@@ -116,7 +116,7 @@ TransitionCoordinator* NavigationController::transitionCoordinator() const {
 
 void NavigationController::pushViewController(const std::shared_ptr<ViewController>& controller,
                                               bool animated) {
-    finishRunningTransition();
+    settle();
     if (!controller || contains(stack_, controller.get()) ||
         (controller->parentViewController() != nullptr &&
          controller->parentViewController() != this) ||
@@ -132,7 +132,7 @@ void NavigationController::pushViewController(const std::shared_ptr<ViewControll
 }
 
 std::shared_ptr<ViewController> NavigationController::popViewControllerAnimated(bool animated) {
-    finishRunningTransition();
+    settle();
     if (stack_.size() < 2) {
         return nullptr;
     }
@@ -144,7 +144,7 @@ std::shared_ptr<ViewController> NavigationController::popViewControllerAnimated(
 
 NavigationController::Stack NavigationController::popToViewController(
     const ViewController* controller, bool animated) {
-    finishRunningTransition();
+    settle();
     const auto it = std::find_if(stack_.begin(), stack_.end(),
                                  [&](const auto& c) { return c.get() == controller; });
     if (it == stack_.end()) {
@@ -160,7 +160,7 @@ NavigationController::Stack NavigationController::popToViewController(
 }
 
 NavigationController::Stack NavigationController::popToRootViewControllerAnimated(bool animated) {
-    finishRunningTransition();
+    settle();
     if (stack_.empty()) {
         return {};
     }
@@ -168,7 +168,7 @@ NavigationController::Stack NavigationController::popToRootViewControllerAnimate
 }
 
 void NavigationController::setViewControllers(Stack controllers, bool animated) {
-    finishRunningTransition();
+    settle();
     for (std::size_t i = 0; i < controllers.size(); ++i) {
         const auto& c = controllers[i];
         const bool repeated = std::any_of(controllers.begin(), controllers.begin() + i,
@@ -349,6 +349,13 @@ void NavigationController::finishTransition() {
     }
     if (Window* w = window()) {
         updateStatusBarAppearance(*w);
+    }
+}
+
+void NavigationController::settle() {
+    // Ending a transition tells the delegate, which may start another: end that one too.
+    while (transition_) {
+        finishRunningTransition();
     }
 }
 
@@ -579,7 +586,7 @@ void NavigationController::viewDidAppear(bool animated) {
 
 void NavigationController::viewWillDisappear(bool animated) {
     ViewController::viewWillDisappear(animated);
-    finishRunningTransition();
+    settle();
     if (ViewController* top = topViewController()) {
         top->beginAppearanceTransition(false, animated);
     }

@@ -96,6 +96,7 @@ private:
     void beginTransition(Transition& t);
     void finishTransition();
     void finishRunningTransition();
+    void settle();
     void placeViews(qreal progress);
     void layoutContainer();
     qreal statusBarInset() const;
