@@ -225,25 +225,40 @@ void Presentation::dismiss(bool animated, Completion completion) {
         return;
     }
     // What the presented screen presents in turn goes first, at once; one still on its way in or
-    // out is waited for.
-    if (const auto& nested = presented_->presentation_) {
-        if (nested->isTransitioning()) {
-            auto retry = [alive = std::weak_ptr<bool>(alive_), this, animated, completion] {
-                if (!alive.expired()) {
-                    dismiss(animated, completion);
-                } else if (completion) {
-                    // An earlier request already took the screen away.
-                    completion();
-                }
-            };
-            if (nested->phase_ == Phase::Presenting) {
-                nested->afterPresenting_.push_back(std::move(retry));
-            } else {
-                nested->dismissCompletions_.push_back(std::move(retry));
+    // out (or waiting for one above it) is waited for.
+    if (presented_->presentation_) {
+        auto retry = [alive = std::weak_ptr<bool>(alive_), this, animated, completion] {
+            if (!alive.expired()) {
+                dismiss(animated, completion);
+            } else if (completion) {
+                // An earlier request already took the screen away.
+                completion();
             }
+        };
+        Presentation& nested = *presented_->presentation_;
+        if (nested.phase_ == Phase::Presenting) {
+            nested.afterPresenting_.push_back(std::move(retry));
             return;
         }
-        nested->dismiss(false, {});
+        if (nested.phase_ == Phase::Presented) {
+            const std::weak_ptr<bool> alive = alive_;
+            nested.dismiss(false, {});
+            // Ending the nested one may have run an earlier request for this one.
+            if (alive.expired()) {
+                if (completion) {
+                    completion();
+                }
+                return;
+            }
+            if (phase_ == Phase::Dismissing) {
+                dismissCompletions_.push_back(std::move(completion));
+                return;
+            }
+        }
+        if (presented_->presentation_) {
+            presented_->presentation_->dismissCompletions_.push_back(std::move(retry));
+            return;
+        }
     }
     phase_ = Phase::Dismissing;
     dismissCompletions_.push_back(std::move(completion));

@@ -105,7 +105,7 @@ TEST(NavigationSequences, EveryControllerKeepsItsCycleWhateverTheOrderOfRequests
     int shown = 0;
     int cancelled = 0;
     int meddled = 0;
-    for (unsigned seed = 1; seed <= 20; ++seed) {
+    for (unsigned seed = 1; seed <= 40; ++seed) {
         SCOPED_TRACE(seed);
         std::mt19937 random(seed);
         const auto checker = std::make_shared<CycleChecker>();

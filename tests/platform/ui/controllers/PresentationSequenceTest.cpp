@@ -3,16 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 
 using namespace platform;
 using Appearance = ViewController::Appearance;
 
 // Random presentations and dismissals from any screen of the chain, animated or not, some asked
-// while another is still running: every completion that was promised runs exactly once, and once
-// things settle the chain is consistent and only its last screen shows.
+// while another is still running or from inside a completion: every completion that was promised
+// runs exactly once, and once things settle the chain is consistent and only its last screen shows.
 TEST(PresentationSequences, CompletionsRunOnceAndTheChainStaysConsistent) {
-    for (unsigned seed = 1; seed <= 20; ++seed) {
+    for (unsigned seed = 1; seed <= 40; ++seed) {
         SCOPED_TRACE(seed);
         std::mt19937 random(seed);
         auto window = Window::make();
@@ -28,31 +29,39 @@ TEST(PresentationSequences, CompletionsRunOnceAndTheChainStaysConsistent) {
         int promised = 0;
         int ran = 0;
         std::vector<int> runs;
-        const auto completion = [&] {
-            const int id = static_cast<int>(runs.size());
-            runs.push_back(0);
-            return [&runs, id] { ++runs[static_cast<std::size_t>(id)]; };
-        };
-
-        for (int step = 0; step < 40; ++step) {
-            // The chain from the root up.
+        // One request from a random screen of the chain; its completion now and then makes
+        // another request from inside (at most two deep).
+        std::function<void(int)> act = [&](int depth) {
             std::vector<ViewController*> chain{root.get()};
             while (const auto next = chain.back()->presentedViewController()) {
                 chain.push_back(next.get());
             }
             ViewController* from = chain[random() % chain.size()];
             const bool animated = random() % 2 == 0;
+            const std::size_t id = runs.size();
+            runs.push_back(0);
+            const bool chained = depth < 2 && random() % 3 == 0;
+            auto done = [&runs, &act, id, chained, depth] {
+                ++runs[id];
+                if (chained) {
+                    act(depth + 1);
+                }
+            };
             if (random() % 2 == 0) {
                 const auto& candidate = pool[random() % pool.size()];
-                if (from->presentViewController(candidate, animated, completion())) {
+                if (from->presentViewController(candidate, animated, done)) {
                     ++promised;
                 } else {
-                    runs.back() = -1000;  // refused: must never run
+                    runs[id] = -1000;  // refused: must never run
                 }
             } else {
-                from->dismissViewController(animated, completion());
+                from->dismissViewController(animated, done);
                 ++promised;
             }
+        };
+
+        for (int step = 0; step < 40; ++step) {
+            act(0);
             Scheduler::main().advance(0.1 * (random() % 8));
         }
         Scheduler::main().advance(3);
