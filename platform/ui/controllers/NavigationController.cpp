@@ -44,6 +44,8 @@ struct NavigationController::Transition {
     bool animated = false;
     bool pop = false;
     bool interactive = false;
+    // Appearance calls made and the new view in place.
+    bool begun = false;
     qreal progress = 0;
     TimeInterval lastMove = 0;
     std::shared_ptr<TransitionCoordinator> coordinator;
@@ -114,7 +116,7 @@ TransitionCoordinator* NavigationController::transitionCoordinator() const {
 
 void NavigationController::pushViewController(const std::shared_ptr<ViewController>& controller,
                                               bool animated) {
-    finishRunningTransition();
+    settle();
     if (!controller || contains(stack_, controller.get()) ||
         (controller->parentViewController() != nullptr &&
          controller->parentViewController() != this) ||
@@ -130,7 +132,7 @@ void NavigationController::pushViewController(const std::shared_ptr<ViewControll
 }
 
 std::shared_ptr<ViewController> NavigationController::popViewControllerAnimated(bool animated) {
-    finishRunningTransition();
+    settle();
     if (stack_.size() < 2) {
         return nullptr;
     }
@@ -142,7 +144,7 @@ std::shared_ptr<ViewController> NavigationController::popViewControllerAnimated(
 
 NavigationController::Stack NavigationController::popToViewController(
     const ViewController* controller, bool animated) {
-    finishRunningTransition();
+    settle();
     const auto it = std::find_if(stack_.begin(), stack_.end(),
                                  [&](const auto& c) { return c.get() == controller; });
     if (it == stack_.end()) {
@@ -158,7 +160,7 @@ NavigationController::Stack NavigationController::popToViewController(
 }
 
 NavigationController::Stack NavigationController::popToRootViewControllerAnimated(bool animated) {
-    finishRunningTransition();
+    settle();
     if (stack_.empty()) {
         return {};
     }
@@ -166,7 +168,7 @@ NavigationController::Stack NavigationController::popToRootViewControllerAnimate
 }
 
 void NavigationController::setViewControllers(Stack controllers, bool animated) {
-    finishRunningTransition();
+    settle();
     for (std::size_t i = 0; i < controllers.size(); ++i) {
         const auto& c = controllers[i];
         const bool repeated = std::any_of(controllers.begin(), controllers.begin() + i,
@@ -250,20 +252,15 @@ void NavigationController::changeStack(Stack stack, bool animated, bool pop) {
     if (from) {
         from->setMovingFromParent(contains(removed, from.get()));
     }
+    const std::uint64_t id = t.id;
     if (const auto d = delegate()) {
         d->willShowViewController(*this, *to, animated);
+        if (!transition_ || transition_->id != id) {
+            // The delegate changed the stack again: that change has ended this transition.
+            return;
+        }
     }
-    if (from) {
-        from->beginAppearanceTransition(false, animated);
-    }
-    to->beginAppearanceTransition(true, animated);
-    const auto container = view();
-    if (pop && from && from->viewIfLoaded() &&
-        from->viewIfLoaded()->superview() == container.get()) {
-        container->insertSubviewBelow(to->view(), from->viewIfLoaded().get());
-    } else {
-        container->insertSubviewBelow(to->view(), bar_.get());
-    }
+    beginTransition(t);
     if (!animated) {
         t.progress = 1;
         placeViews(1);
@@ -272,7 +269,6 @@ void NavigationController::changeStack(Stack stack, bool animated, bool pop) {
         return;
     }
     ViewAnimation::performWithoutAnimation([&] { placeViews(0); });
-    const std::uint64_t id = t.id;
     ViewAnimation::animate(
         kTransitionDuration, 0, ViewAnimation::CurveEaseInOut,
         [&] {
@@ -304,8 +300,27 @@ void NavigationController::placeViews(qreal progress) {
     }
 }
 
+void NavigationController::beginTransition(Transition& t) {
+    t.begun = true;
+    if (t.from) {
+        t.from->beginAppearanceTransition(false, t.animated);
+    }
+    t.to->beginAppearanceTransition(true, t.animated);
+    const auto container = view();
+    const auto fromView = t.from ? t.from->viewIfLoaded() : nullptr;
+    if (t.pop && fromView && fromView->superview() == container.get()) {
+        container->insertSubviewBelow(t.to->view(), fromView.get());
+    } else {
+        container->insertSubviewBelow(t.to->view(), bar_.get());
+    }
+}
+
 void NavigationController::finishTransition() {
     const auto keep = shared_from_this();
+    if (!transition_->begun) {
+        // Ended from inside its own will-show: it still runs its whole cycle, at once.
+        beginTransition(*transition_);
+    }
     const std::unique_ptr<Transition> t = std::move(transition_);
     if (t->from) {
         if (const auto v = t->from->viewIfLoaded(); v && v->superview() == viewIfLoaded().get()) {
@@ -334,6 +349,13 @@ void NavigationController::finishTransition() {
     }
     if (Window* w = window()) {
         updateStatusBarAppearance(*w);
+    }
+}
+
+void NavigationController::settle() {
+    // Ending a transition tells the delegate, which may start another: end that one too.
+    while (transition_) {
+        finishRunningTransition();
     }
 }
 
@@ -408,9 +430,14 @@ void NavigationController::beginInteractivePop() {
     t.coordinator = std::make_shared<TransitionCoordinator>(kTransitionDuration, true, true);
     t.lastMove = Scheduler::main().now();
     t.from->setMovingFromParent(true);
+    const std::uint64_t id = t.id;
     if (const auto d = delegate()) {
         d->willShowViewController(*this, *t.to, true);
+        if (!transition_ || transition_->id != id) {
+            return;
+        }
     }
+    t.begun = true;
     t.from->beginAppearanceTransition(false, true);
     t.to->beginAppearanceTransition(true, true);
     view()->insertSubviewBelow(t.to->view(), t.from->view().get());
@@ -559,7 +586,7 @@ void NavigationController::viewDidAppear(bool animated) {
 
 void NavigationController::viewWillDisappear(bool animated) {
     ViewController::viewWillDisappear(animated);
-    finishRunningTransition();
+    settle();
     if (ViewController* top = topViewController()) {
         top->beginAppearanceTransition(false, animated);
     }

@@ -92,8 +92,11 @@ private:
 
     // Moves to `stack`; `pop` picks the direction of the slide.
     void changeStack(Stack stack, bool animated, bool pop);
+    // The appearance calls of a transition and its new view in place.
+    void beginTransition(Transition& t);
     void finishTransition();
     void finishRunningTransition();
+    void settle();
     void placeViews(qreal progress);
     void layoutContainer();
     qreal statusBarInset() const;

@@ -193,37 +193,72 @@ void Presentation::finishPresenting(Completion completion) {
     if (Window* window = presenter_->window()) {
         updateStatusBarAppearance(*window);
     }
+    // The completion or the first waiting dismissal may end this presentation: what waits is
+    // taken out first, and each later dismissal whose screen is already gone just completes.
+    const auto dismissals = std::move(waitingDismissals_);
+    waitingDismissals_.clear();
+    const auto others = std::move(afterPresenting_);
+    afterPresenting_.clear();
+    const std::weak_ptr<bool> alive = alive_;
     if (completion) {
         completion();
     }
-    const auto waiting = std::move(afterPresenting_);
-    afterPresenting_.clear();
-    for (const auto& work : waiting) {
+    for (const auto& [animated, waiting] : dismissals) {
+        if (!alive.expired()) {
+            dismiss(animated, waiting);
+        } else if (waiting) {
+            waiting();
+        }
+    }
+    for (const auto& work : others) {
         work();
     }
 }
 
 void Presentation::dismiss(bool animated, Completion completion) {
     if (phase_ == Phase::Presenting) {
-        afterPresenting_.push_back([this, animated, completion] { dismiss(animated, completion); });
+        waitingDismissals_.emplace_back(animated, std::move(completion));
         return;
     }
     if (phase_ == Phase::Dismissing) {
         dismissCompletions_.push_back(std::move(completion));
         return;
     }
-    // What the presented screen presents in turn goes first, at once.
-    if (const auto& nested = presented_->presentation_) {
-        if (nested->isTransitioning()) {
-            nested->afterPresenting_.push_back(
-                [alive = std::weak_ptr<bool>(alive_), this, animated, completion] {
-                    if (!alive.expired()) {
-                        dismiss(animated, completion);
-                    }
-                });
+    // What the presented screen presents in turn goes first, at once; one still on its way in or
+    // out (or waiting for one above it) is waited for.
+    if (presented_->presentation_) {
+        auto retry = [alive = std::weak_ptr<bool>(alive_), this, animated, completion] {
+            if (!alive.expired()) {
+                dismiss(animated, completion);
+            } else if (completion) {
+                // An earlier request already took the screen away.
+                completion();
+            }
+        };
+        Presentation& nested = *presented_->presentation_;
+        if (nested.phase_ == Phase::Presenting) {
+            nested.afterPresenting_.push_back(std::move(retry));
             return;
         }
-        nested->dismiss(false, {});
+        if (nested.phase_ == Phase::Presented) {
+            const std::weak_ptr<bool> alive = alive_;
+            nested.dismiss(false, {});
+            // Ending the nested one may have run an earlier request for this one.
+            if (alive.expired()) {
+                if (completion) {
+                    completion();
+                }
+                return;
+            }
+            if (phase_ == Phase::Dismissing) {
+                dismissCompletions_.push_back(std::move(completion));
+                return;
+            }
+        }
+        if (presented_->presentation_) {
+            presented_->presentation_->dismissCompletions_.push_back(std::move(retry));
+            return;
+        }
     }
     phase_ = Phase::Dismissing;
     dismissCompletions_.push_back(std::move(completion));

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -55,6 +56,9 @@ private:
     bool fullScreen_ = true;
     ViewController::ModalTransitionStyle transition_;
     std::vector<Completion> dismissCompletions_;
+    // Dismissals asked while presenting, run once it ends.
+    std::vector<std::pair<bool, Completion>> waitingDismissals_;
+    // Work of the presentation below waiting for this one to end.
     std::vector<std::function<void()>> afterPresenting_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

@@ -405,3 +405,34 @@ TEST(NavigationController, AfterAPresentedScreenGoesTheDelegateHearsOnlyOfANewTo
     EXPECT_EQ(*s.log, (QStringList{"M willDisappear", "delegate willShow B", "B willAppear",
                                    "M didDisappear", "B didAppear", "delegate didShow B"}));
 }
+
+TEST(NavigationController, ADelegateThatChangesTheStackFromWillShowGetsBothTransitionsWhole) {
+    class Pushing : public RecordingNavigationDelegate {
+    public:
+        using RecordingNavigationDelegate::RecordingNavigationDelegate;
+        void willShowViewController(NavigationController& navigation, ViewController& shown,
+                                    bool animated) override {
+            RecordingNavigationDelegate::willShowViewController(navigation, shown, animated);
+            if (next) {
+                navigation.pushViewController(std::exchange(next, nullptr), true);
+            }
+        }
+        std::shared_ptr<ViewController> next;
+    };
+    Stack s;
+    s.a->showContainment = false;
+    const auto pushing = std::make_shared<Pushing>(s.log);
+    s.navigation->setDelegate(pushing);
+    const auto b = s.screen("B");
+    pushing->next = s.screen("C");
+    s.navigation->pushViewController(b, true);
+    advance(1);
+    EXPECT_EQ(*s.log,
+              (QStringList{"delegate willShow B animated", "A willDisappear", "B willAppear",
+                           "A didDisappear", "B didAppear", "delegate didShow B animated",
+                           "delegate willShow C animated", "B willDisappear", "C willAppear",
+                           "B didDisappear", "C didAppear", "delegate didShow C animated"}));
+    EXPECT_EQ(s.titles(), (QStringList{"A", "B", "C"}));
+    EXPECT_EQ(b->view()->window(), nullptr);
+    EXPECT_EQ(s.navigation->topViewController()->view()->window(), s.window.get());
+}

@@ -37,10 +37,39 @@ public:
         state = it->second;
     }
 
-    void willShowViewController(NavigationController&, ViewController&, bool) override {
+    void willShowViewController(NavigationController& navigation, ViewController&, bool) override {
         ++willShow;
+        meddle(navigation);
     }
-    void didShowViewController(NavigationController&, ViewController&, bool) override { ++didShow; }
+    void didShowViewController(NavigationController& navigation, ViewController&, bool) override {
+        ++didShow;
+        meddle(navigation);
+    }
+
+    // Now and then the delegate changes the stack itself from inside a call, at most once per
+    // request of the test.
+    void meddle(NavigationController& navigation) {
+        if (!mayMeddle || random == nullptr || (*random)() % 4 != 0) {
+            return;
+        }
+        mayMeddle = false;
+        ++meddled;
+        if ((*random)() % 2 == 0) {
+            navigation.popViewControllerAnimated((*random)() % 2 == 0);
+        } else {
+            for (const auto& c : *pool) {
+                if (c->parentViewController() == nullptr) {
+                    navigation.pushViewController(c, (*random)() % 2 == 0);
+                    break;
+                }
+            }
+        }
+    }
+
+    std::mt19937* random = nullptr;
+    const std::vector<std::shared_ptr<ViewController>>* pool = nullptr;
+    bool mayMeddle = false;
+    int meddled = 0;
     void didCancelShowViewController(NavigationController&, ViewController&) override {
         ++cancelled;
     }
@@ -69,12 +98,14 @@ private:
 
 }  // namespace
 
-// Random pushes, pops, stack changes and edge drags, some cut short by the next request: every
+// Random pushes, pops, stack changes and edge drags, some cut short by the next request or by the
+// delegate changing the stack from inside its calls: every
 // controller keeps its cycle and, once things settle, only the top screen shows.
 TEST(NavigationSequences, EveryControllerKeepsItsCycleWhateverTheOrderOfRequests) {
     int shown = 0;
     int cancelled = 0;
-    for (unsigned seed = 1; seed <= 20; ++seed) {
+    int meddled = 0;
+    for (unsigned seed = 1; seed <= 40; ++seed) {
         SCOPED_TRACE(seed);
         std::mt19937 random(seed);
         const auto checker = std::make_shared<CycleChecker>();
@@ -87,8 +118,11 @@ TEST(NavigationSequences, EveryControllerKeepsItsCycleWhateverTheOrderOfRequests
         navigation->setDelegate(checker);
         window->setRootViewController(navigation);
         window->layoutIfNeeded();
+        checker->random = &random;
+        checker->pool = &pool;
 
         for (int step = 0; step < 40; ++step) {
+            checker->mayMeddle = true;
             const bool animated = random() % 2 == 0;
             switch (random() % 6) {
                 case 0:
@@ -129,6 +163,7 @@ TEST(NavigationSequences, EveryControllerKeepsItsCycleWhateverTheOrderOfRequests
             }
             Scheduler::main().advance(0.1 * (random() % 5));
         }
+        checker->mayMeddle = false;
         Scheduler::main().advance(2);
 
         ASSERT_FALSE(navigation->isTransitioning());
@@ -146,8 +181,10 @@ TEST(NavigationSequences, EveryControllerKeepsItsCycleWhateverTheOrderOfRequests
         EXPECT_EQ(checker->willShow, checker->didShow + checker->cancelled);
         shown += checker->didShow;
         cancelled += checker->cancelled;
+        meddled += checker->meddled;
     }
     // The sequences reached both ends of a transition.
     EXPECT_GT(shown, 100);
     EXPECT_GT(cancelled, 0);
+    EXPECT_GT(meddled, 20);
 }

@@ -161,6 +161,34 @@ TEST(Presentation, ADismissalAskedDuringThePresentationWaitsForItsEnd) {
     EXPECT_TRUE(ran);
 }
 
+TEST(Presentation, RequestsThatWaitAreEachCompletedOnceWhicheverEndsTheScreen) {
+    Screens s;
+    int first = 0;
+    int second = 0;
+    // Two dismissals wait for a presentation; the first ends the screen at once.
+    s.root->presentViewController(ViewController::make(), true);
+    s.root->dismissViewController(false, [&] { ++first; });
+    s.root->dismissViewController(false, [&] { ++second; });
+    advance(1);
+    EXPECT_EQ(first, 1);
+    EXPECT_EQ(second, 1);
+    EXPECT_EQ(s.root->presentedViewController(), nullptr);
+
+    // The bottom of a chain is dismissed while its top is still sliding away.
+    const auto a = ViewController::make();
+    s.root->presentViewController(a, false);
+    a->presentViewController(ViewController::make(), false);
+    int top = 0;
+    int bottom = 0;
+    a->dismissViewController(true, [&] { ++top; });
+    s.root->dismissViewController(true, [&] { ++bottom; });
+    advance(2);
+    EXPECT_EQ(top, 1);
+    EXPECT_EQ(bottom, 1);
+    EXPECT_EQ(s.root->presentedViewController(), nullptr);
+    EXPECT_EQ(s.window->subviews().size(), 1u);
+}
+
 TEST(Presentation, DismissingTheBottomOfAChainTakesEveryScreenAboveItAway) {
     Screens s;
     const auto first = recording("A", s.log);
