@@ -230,7 +230,12 @@ void ZVAlertView::performLayout() {
     qreal y = 0;
     if (hasTitle) {
         titleBackground_->setFrame(QRectF(0, 0, width, kTitleBarHeight));
-        titleLabel_->setFrame(QRectF(kMargin, kMargin, width - 2 * kMargin, kTitleLabelHeight));
+        // A title font taller than the 20-point line would not be drawn at all in it: the line
+        // grows about the same middle instead.
+        const qreal titleHeight =
+            std::max(kTitleLabelHeight, titleLabel_->sizeThatFits(QSizeF(0, 0)).height());
+        titleLabel_->setFrame(QRectF(kMargin, kMargin + (kTitleLabelHeight - titleHeight) / 2,
+                                     width - 2 * kMargin, titleHeight));
         closeButton_->setCenter(
             QPointF(width - kMargin - closeButton_->bounds().width() / 2, kTitleBarHeight / 2));
         y = kTitleBarHeight;
