@@ -6,7 +6,6 @@
 #include "ZelvoKit/ZelvoApi/session/ZVApiSession.h"
 #include "ZelvoKit/support/base/ZVJsonParser.h"
 #include "platform/ui/standins/AlertController.h"
-#include "platform/ui/standins/FakeAlertPresenter.h"
 #include "toolkit/alerts/ZVActionMenu.h"
 #include "toolkit/alerts/ZVActionMenuButton.h"
 
@@ -17,15 +16,12 @@ namespace {
 // A menu pointing at a row-like view, with two primary options (the second asks first) and
 // one secondary option, counting what runs.
 struct MenuStage : AlertStage {
-    std::shared_ptr<platform::FakeAlertPresenter> sheets =
-        std::make_shared<platform::FakeAlertPresenter>();
     std::shared_ptr<platform::View> row = platform::View::make(QRectF(0, 500, 375, 44));
     std::shared_ptr<ZVActionMenu> menu = ZVActionMenu::make();
     std::vector<QString> ran;
     int completions = 0;
 
     explicit MenuStage(bool screenReader = false) : AlertStage(size(), 2, screenReader) {
-        platform::AlertPresenter::setShared(sheets);
         root->addSubview(row);
         option("copy", "Copy text", false);
         option("delete", "Delete message", false, "The message goes for everyone.");
@@ -168,35 +164,30 @@ TEST(ActionMenu, NativeFormCompletesExactlyOnceWhateverWayItEnds) {
         SCOPED_TRACE(c.name);
         MenuStage stage(true);
         stage.menu->show();
+        stage.settle();
         EXPECT_TRUE(stage.menu->forceNativeWidgets());
         EXPECT_FALSE(ZVAlertView::alertViewShowing());
         for (const QString& choice : c.choices) {
             EXPECT_EQ(stage.completions, 0);
-            ASSERT_TRUE(stage.sheets->choose(choice)) << choice.toStdString();
+            ASSERT_TRUE(stage.choose(choice)) << choice.toStdString();
             stage.settle();
         }
         EXPECT_EQ(stage.ran, c.ran);
         EXPECT_EQ(stage.completions, 1);
-        EXPECT_TRUE(stage.sheets->showing().empty());
+        EXPECT_EQ(stage.nativeAlert(), nullptr);
     }
 }
 
 TEST(ActionMenu, NativeSheetsListEachPageWithMoreAndCancel) {
     MenuStage stage(true);
     stage.menu->show();
-    auto titles = [&] {
-        QStringList out;
-        for (const auto& action : stage.sheets->top()->actions()) {
-            out << action->title();
-        }
-        return out;
-    };
-    EXPECT_EQ(titles(), (QStringList{"Copy text", "Delete message", "More...", "Cancel"}));
+    EXPECT_EQ(stage.nativeTitles(),
+              (QStringList{"Copy text", "Delete message", "More...", "Cancel"}));
+    EXPECT_EQ(stage.nativeAlert()->style(), platform::AlertStyle::ActionSheet);
     EXPECT_EQ(stage.menu->moreButtonIndex(), 2);
-    EXPECT_EQ(stage.sheets->top()->sourceView(), stage.root);
-    EXPECT_EQ(stage.sheets->top()->sourceRect(), stage.row->frame());
-    ASSERT_TRUE(stage.sheets->choose("More..."));
-    EXPECT_EQ(titles(), (QStringList{"Forward", "Cancel"}));
+    ASSERT_TRUE(stage.choose("More..."));
+    stage.settle();
+    EXPECT_EQ(stage.nativeTitles(), (QStringList{"Forward", "Cancel"}));
     EXPECT_EQ(stage.menu->moreButtonIndex(), -1);
     EXPECT_EQ(stage.menu->buttonByIndex(3)->actionSheetIndex(), 0);
     EXPECT_EQ(stage.menu->buttonByIndex(0)->actionSheetIndex(), -1);
@@ -204,10 +195,13 @@ TEST(ActionMenu, NativeSheetsListEachPageWithMoreAndCancel) {
     // The confirmation of a native menu is native too: the option's title and message.
     MenuStage other(true);
     other.menu->show();
-    ASSERT_TRUE(other.sheets->choose("Delete message"));
-    EXPECT_EQ(other.sheets->top()->style(), platform::AlertStyle::Alert);
-    EXPECT_EQ(other.sheets->top()->title(), QStringLiteral("Delete message"));
-    EXPECT_EQ(other.sheets->top()->message(), QStringLiteral("The message goes for everyone."));
+    ASSERT_TRUE(other.choose("Delete message"));
+    other.settle();
+    ASSERT_NE(other.nativeAlert(), nullptr);
+    EXPECT_EQ(other.nativeAlert()->style(), platform::AlertStyle::Alert);
+    EXPECT_EQ(other.nativeAlert()->title(), QStringLiteral("Delete message"));
+    EXPECT_EQ(other.nativeAlert()->message(), QStringLiteral("The message goes for everyone."));
+    EXPECT_EQ(other.nativeTitles(), (QStringList{"Cancel", "Delete message"}));
 }
 
 TEST(ActionMenu, EitherTheScreenReaderOrTheAccountsFlagGivesTheNativeForm) {
@@ -236,7 +230,7 @@ TEST(ActionMenu, EitherTheScreenReaderOrTheAccountsFlagGivesTheNativeForm) {
         session->profile()->updateSettings(record);
         ZVApi::api().setActiveSession(session);
         stage.menu->show();
-        EXPECT_EQ(stage.sheets->top() != nullptr, c.native);
+        EXPECT_EQ(stage.nativeAlert() != nullptr, c.native);
         EXPECT_EQ(ZVAlertView::alertViewShowing(), !c.native);
         ZVApi::api().setActiveSession(nullptr);
         AlertStage::manager().setCurrentAlertView(nullptr);

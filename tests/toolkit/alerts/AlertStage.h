@@ -1,6 +1,8 @@
 #pragma once
 
 #include "platform/foundation/Scheduler.h"
+#include "platform/ui/controllers/ViewController.h"
+#include "platform/ui/standins/AlertController.h"
 #include "platform/ui/view/Window.h"
 #include "toolkit/alerts/ZVAlertView.h"
 #include "toolkit/alerts/ZVAlertViewManager.h"
@@ -10,19 +12,21 @@
 #include <memory>
 #include <vector>
 
-// A window that cards show in, with a root view filling it, fingers and the virtual clock.
+// A window that cards show in, with a root controller whose view fills it (native sheets are
+// presented from it), fingers and the virtual clock.
 struct AlertStage {
     static constexpr double kSettle = 3;
 
     std::shared_ptr<platform::Window> window;
+    std::shared_ptr<platform::ViewController> controller = platform::ViewController::make();
     std::shared_ptr<platform::View> root;
 
     explicit AlertStage(QSizeF size = {375, 667}, qreal scale = 2, bool screenReader = false)
         : window(platform::Window::make(
-              {platform::DeviceProfile::Idiom::Phone, size, scale, 20, screenReader})),
-          root(platform::View::make(window->bounds())) {
+              {platform::DeviceProfile::Idiom::Phone, size, scale, 20, screenReader})) {
+        window->setRootViewController(controller);
+        root = controller->view();
         root->setBackgroundColor(Qt::white);
-        window->setRootView(root);
         manager().setKeyWindow(window);
     }
 
@@ -37,6 +41,25 @@ struct AlertStage {
         window->sendTouch(1, platform::TouchPhase::Began, from);
         window->sendTouch(1, platform::TouchPhase::Moved, to);
         window->sendTouch(1, platform::TouchPhase::Ended, to);
+    }
+    // The native alert or sheet shown over the screens, if any.
+    std::shared_ptr<platform::AlertController> nativeAlert() const {
+        return std::dynamic_pointer_cast<platform::AlertController>(
+            controller->presentedViewController());
+    }
+    QStringList nativeTitles() const {
+        QStringList titles;
+        if (const auto shown = nativeAlert()) {
+            for (const auto& action : shown->actions()) {
+                titles << action->title();
+            }
+        }
+        return titles;
+    }
+    // Chooses the native action titled `title`; false when none shows.
+    bool choose(const QString& title) const {
+        const int index = static_cast<int>(nativeTitles().indexOf(title));
+        return index >= 0 && nativeAlert()->chooseAction(index);
     }
     // The middle of `view` in window points.
     static QPointF middleOf(const platform::View& view) {
