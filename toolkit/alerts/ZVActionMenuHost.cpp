@@ -3,10 +3,10 @@
 #include "platform/ui/table/TableView.h"
 #include "platform/ui/table/TableViewCell.h"
 #include "platform/ui/text/AttributedText.h"
+#include "toolkit/alerts/AlertColors.h"
 #include "toolkit/alerts/ZVActionMenu.h"
 #include "toolkit/alerts/ZVActionMenuButton.h"
 #include "toolkit/alerts/ZVHighlightableCell.h"
-#include "toolkit/style/ZVColorTable.h"
 
 ZVActionMenuHost::ZVActionMenuHost(const std::shared_ptr<platform::TableView>& tableView)
     : tableView_(tableView) {}
@@ -80,9 +80,7 @@ bool ZVActionMenuHost::showWithCell(const std::shared_ptr<platform::TableViewCel
 void ZVActionMenuHost::menuWillAppear() {
     auto* row = dynamic_cast<ZVHighlightableCell*>(cell().get());
     if (menu_ && menu_->actionCount() > 0 && row) {
-        row->setHighlightColor(
-            platform::resolveColor(ZVColorTable::colorWithName(QStringLiteral("cellHighlight"))),
-            0);
+        row->setHighlightColor(alertColor("cellHighlight"), 0);
         row->setKeepHighlight(true);
     }
 }

@@ -4,8 +4,8 @@
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/resources/Images.h"
 #include "platform/ui/text/AttributedText.h"
+#include "toolkit/alerts/AlertColors.h"
 #include "toolkit/style/Geometry.h"
-#include "toolkit/style/ZVColorTable.h"
 #include "toolkit/style/ZVTextStyles.h"
 
 #include <QtGui/QPainter>
@@ -20,10 +20,6 @@ constexpr qreal kDotSize = 6;
 constexpr qreal kDotSpacing = 15;
 const QColor kSystemGray(142, 142, 147);
 const QColor kSystemRed(255, 59, 48);
-
-QColor named(const char* name) {
-    return platform::resolveColor(ZVColorTable::colorWithName(QLatin1String(name)));
-}
 
 std::shared_ptr<platform::Label> makeLabel(const QString& text, int style) {
     auto label = std::make_shared<platform::Label>();
@@ -88,7 +84,7 @@ void ZVAlertButton::setIsDestructive(bool destructive) {
     if (destructive && label_) {
         // Marked destructive the title is orange; a later change of the enabled state gives the
         // stronger red of a destructive button that can be pressed.
-        label_->setTextColor(named("orange"));
+        label_->setTextColor(alertColor("orange"));
         setNeedsDisplay();
         return;
     }
@@ -112,7 +108,7 @@ QColor ZVAlertButton::titleColor() const {
     if (destructive_) {
         return kSystemRed;
     }
-    return named("logo");
+    return alertColor("logo");
 }
 
 void ZVAlertButton::updateTitleColor() {
@@ -152,7 +148,7 @@ void ZVAlertButton::drawRect(QPainter& painter, const QRectF& /*rect*/) {
     } else {
         painter.fillRect(box, fill);
     }
-    painter.setPen(QPen(named("lighterGray"), 1));
+    painter.setPen(QPen(alertColor("lighterGray"), 1));
     if (frame().x() != 0) {
         // A button to the right of another draws the line between them.
         painter.drawLine(QPointF(0.5, box.height()), QPointF(0.5, 0.5));
@@ -162,7 +158,7 @@ void ZVAlertButton::drawRect(QPainter& painter, const QRectF& /*rect*/) {
     }
     if (isSeparator()) {
         painter.setPen(Qt::NoPen);
-        painter.setBrush(named("lightGray"));
+        painter.setBrush(alertColor("lightGray"));
         const QPointF middle = CGRectGetCenter(box);
         for (const qreal dx : {-kDotSpacing, 0.0, kDotSpacing}) {
             painter.drawEllipse(QPointF(middle.x() + dx, middle.y()), kDotSize / 2, kDotSize / 2);

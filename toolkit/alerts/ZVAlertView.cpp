@@ -8,13 +8,13 @@
 #include "platform/ui/scroll/ScrollView.h"
 #include "platform/ui/text/AttributedText.h"
 #include "platform/ui/view/Window.h"
+#include "toolkit/alerts/AlertColors.h"
 #include "toolkit/alerts/ZVAlertButton.h"
 #include "toolkit/alerts/ZVAlertViewManager.h"
 #include "toolkit/alerts/ZVArrowView.h"
 #include "toolkit/alerts/ZVConfirmationAlertView.h"
 #include "toolkit/richtext/ZVMessageParser.h"
 #include "toolkit/richtext/ZVRichText.h"
-#include "toolkit/style/ZVColorTable.h"
 #include "toolkit/style/ZVTextStyles.h"
 
 #include <cmath>
@@ -29,10 +29,6 @@ constexpr qreal kShadowOpacity = 0.3;
 constexpr QPointF kShadowOffset{5, 5};
 constexpr qreal kMeasureHeight = 9000;
 constexpr qreal kWidthTolerance = 1;
-
-QColor logoColor() {
-    return platform::resolveColor(ZVColorTable::colorWithName(QStringLiteral("logo")));
-}
 
 QString okTitle() {
     return QStringLiteral("OK");
@@ -54,7 +50,7 @@ ZVAlertView::ZVAlertView() : View(QRectF(0, 0, kDefaultWidth, kDefaultHeight)) {
     addSubview(contentView_);
 
     titleBackground_ = View::make();
-    titleBackground_->setBackgroundColor(logoColor());
+    titleBackground_->setBackgroundColor(alertColor("logo"));
     titleBackground_->setHidden(true);
     contentView_->addSubview(titleBackground_);
 
@@ -343,7 +339,7 @@ QColor ZVAlertView::arrowColor() const {
         }
     }
     if (!titleLabel_->isHidden() && arrowAbove_) {
-        color = logoColor();
+        color = alertColor("logo");
     }
     return color;
 }

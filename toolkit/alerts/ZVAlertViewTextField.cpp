@@ -2,7 +2,7 @@
 
 #include "platform/ui/controls/TextField.h"
 #include "platform/ui/text/AttributedText.h"
-#include "toolkit/style/ZVColorTable.h"
+#include "toolkit/alerts/AlertColors.h"
 #include "toolkit/style/ZVTextStyles.h"
 
 #include <QtGui/QPainter>
@@ -63,8 +63,7 @@ void ZVAlertViewTextField::layoutSubviews() {
 void ZVAlertViewTextField::drawRect(QPainter& painter, const QRectF& /*rect*/) {
     if (separator_) {
         const qreal y = bounds().height() - 1;
-        painter.setPen(QPen(
-            platform::resolveColor(ZVColorTable::colorWithName(QStringLiteral("lighterGray"))), 1));
+        painter.setPen(QPen(alertColor("lighterGray"), 1));
         painter.drawLine(QPointF(0, y), QPointF(bounds().width(), y));
     }
 }

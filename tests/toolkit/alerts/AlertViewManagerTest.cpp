@@ -131,15 +131,19 @@ struct ScrolledStage : AlertStage {
         root->addSubview(scroll);
     }
     qreal offset() const { return scroll->contentOffset().y(); }
+    // Shows `alert` pointing at the target, keeping the keyboard (so never below it).
+    std::shared_ptr<ZVAlertView> pointAtTarget(std::shared_ptr<ZVAlertView> alert) {
+        alert->setKeyboardSetting(0);
+        alert->setPointAtView(target);
+        alert->show();
+        return alert;
+    }
     qreal targetTop() const { return target->convertRectTo(target->bounds(), nullptr).top(); }
 };
 
 TEST(AlertViewManager, NoRoomAboveScrollsThePointedViewDownAndBackWhenTheCardGoes) {
     ScrolledStage stage;
-    auto alert = card();
-    alert->setKeyboardSetting(0);
-    alert->setPointAtView(stage.target);
-    alert->show();
+    auto alert = stage.pointAtTarget(card());
     EXPECT_EQ(alert->center(), QPointF(350, 200 - 85));
     EXPECT_FALSE(alert->arrowAbove());
     stage.settle();
@@ -152,19 +156,13 @@ TEST(AlertViewManager, NoRoomAboveScrollsThePointedViewDownAndBackWhenTheCardGoe
 
 TEST(AlertViewManager, TwoCardsOnOneViewScrollBackOnceToWhereItWas) {
     ScrolledStage stage;
-    auto a = card();
-    a->setKeyboardSetting(0);
-    a->setPointAtView(stage.target);
-    a->show();
+    stage.pointAtTarget(card());
     stage.settle();
     const qreal firstScroll = stage.offset();
     ASSERT_LT(firstScroll, 0);
 
     // Taller, the second card needs more room and scrolls further.
-    auto b = card(nullptr, QStringLiteral("A\nmessage\nof\nseveral\nlines"));
-    b->setKeyboardSetting(0);
-    b->setPointAtView(stage.target);
-    b->show();
+    auto b = stage.pointAtTarget(card(nullptr, QStringLiteral("A\nmessage\nof\nseveral\nlines")));
     stage.settle();
     EXPECT_LT(stage.offset(), firstScroll);
     EXPECT_NEAR(stage.targetTop(), b->bounds().height() + 30, 1e-6);
@@ -176,10 +174,7 @@ TEST(AlertViewManager, TwoCardsOnOneViewScrollBackOnceToWhereItWas) {
 
 TEST(AlertViewManager, ACardOnAnotherViewPutsTheScrollBackAtOnce) {
     ScrolledStage stage;
-    auto a = card();
-    a->setKeyboardSetting(0);
-    a->setPointAtView(stage.target);
-    a->show();
+    stage.pointAtTarget(card());
     stage.settle();
     ASSERT_LT(stage.offset(), 0);
 
