@@ -10,6 +10,7 @@
 #include "platform/ui/view/Window.h"
 #include "toolkit/alerts/AlertColors.h"
 #include "toolkit/alerts/ZVAlertButton.h"
+#include "toolkit/alerts/ZVAlertInputView.h"
 #include "toolkit/alerts/ZVAlertViewManager.h"
 #include "toolkit/alerts/ZVArrowView.h"
 #include "toolkit/alerts/ZVConfirmationAlertView.h"
@@ -123,6 +124,24 @@ std::shared_ptr<ZVConfirmationAlertView> ZVAlertView::confirmationWithTitle(
     return ZVConfirmationAlertView::make(title, message, confirmButtonTitle, std::move(action));
 }
 
+std::shared_ptr<ZVConfirmationAlertView> ZVAlertView::inputViewWithTitle(
+    const QString& title, const QString& message, const QString& confirmButtonTitle,
+    std::function<void(const QString& text)> action,
+    const std::optional<platform::TextAttributes>& defaultAttributes, const QString& placeholder) {
+    auto input = ZVAlertInputView::make(
+        defaultAttributes.value_or(ZVTextStyles::attributesForStyle(0)), placeholder);
+    std::weak_ptr<ZVAlertInputView> weakInput = input;
+    auto alert = confirmationWithTitle(
+        title, message, confirmButtonTitle, [weakInput, action = std::move(action)] {
+            if (const auto input = weakInput.lock(); input && action) {
+                action(input->text());
+            }
+        });
+    alert->setViews({input});
+    alert->setKeyboardSetting(kKeyboardPrompt);
+    return alert;
+}
+
 std::shared_ptr<ZVConfirmationAlertView> ZVAlertView::showConfirmationWithTitle(
     const QString& title, const QString& message, const QString& confirmButtonTitle,
     std::function<void()> action) {
@@ -190,8 +209,9 @@ void ZVAlertView::show() {
     performLayout();
     manager.setCurrentAlertView(std::static_pointer_cast<ZVAlertView>(shared_from_this()));
     for (const auto& view : views_) {
-        if (auto* field = dynamic_cast<platform::TextField*>(view.get())) {
-            field->becomeFirstResponder();
+        if (dynamic_cast<platform::TextField*>(view.get()) ||
+            dynamic_cast<platform::TextView*>(view.get())) {
+            view->becomeFirstResponder();
             break;
         }
     }

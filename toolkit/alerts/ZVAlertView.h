@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/foundation/TextAttributes.h"
 #include "platform/ui/view/View.h"
 #include "toolkit/alerts/ZVAlertViewDelegate.h"
 
@@ -7,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class ZVAlertButton;
@@ -71,6 +73,15 @@ public:
     static std::shared_ptr<ZVConfirmationAlertView> confirmationWithTitle(
         const QString& title, const QString& message, const QString& confirmButtonTitle,
         std::function<void()> action);
+    // A confirmation card that asks for text: its one extra view is a text view of several lines
+    // in the font and colour of `defaultAttributes` (else text style 0's), showing `placeholder`
+    // while empty; confirmed, `action` gets the text. The keyboard stays up and the card sits
+    // above it.
+    static std::shared_ptr<ZVConfirmationAlertView> inputViewWithTitle(
+        const QString& title, const QString& message, const QString& confirmButtonTitle,
+        std::function<void(const QString& text)> action,
+        const std::optional<platform::TextAttributes>& defaultAttributes,
+        const QString& placeholder);
     static std::shared_ptr<ZVConfirmationAlertView> showConfirmationWithTitle(
         const QString& title, const QString& message, const QString& confirmButtonTitle,
         std::function<void()> action);

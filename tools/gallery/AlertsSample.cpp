@@ -20,7 +20,7 @@ struct Sample {
     std::function<void(platform::TableViewCell& cell)> show;
 };
 
-const std::array<Sample, 5> kSamples{{
+const std::array<Sample, 6> kSamples{{
     {"Message", [](auto&) { ZVAlertView::showMessage("Saved to <Downloads>.", "Done"); }},
     {"Confirmation",
      [](auto&) {
@@ -42,6 +42,14 @@ const std::array<Sample, 5> kSamples{{
                                         QString(), {"OK"});
          alert->setPointAtView(std::static_pointer_cast<platform::View>(cell.shared_from_this()));
          alert->show();
+     }},
+    {"Input",
+     [](auto&) {
+         ZVAlertView::inputViewWithTitle(
+             "Rename", "A new topic for the conversation.", "Save",
+             [](const QString& text) { ZVAlertView::showMessage(text, "Renamed to"); },
+             std::nullopt, "Topic")
+             ->show();
      }},
     {"Close button only",
      [](auto&) { ZVAlertView::make("Note", "No buttons.", {}, {}, {})->show(); }},
