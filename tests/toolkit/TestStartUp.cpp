@@ -1,0 +1,9 @@
+#include "toolkit/StartUp.h"
+
+namespace zvtest {
+
+void startUpLibraries() {
+    ZVStartUpToolkit();
+}
+
+}  // namespace zvtest
