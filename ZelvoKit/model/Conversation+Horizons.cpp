@@ -3,6 +3,7 @@
 #include "ZelvoKit/model/Label.h"
 #include "ZelvoKit/model/Message.h"
 #include "ZelvoKit/model/ZVConversationMembers.h"
+#include "ZelvoKit/model/ZVMessageQueue.h"
 #include "ZelvoKit/model/ZVMessageRepresentation.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "ZelvoKit/support/log/ZVErrorLog.h"
@@ -105,11 +106,18 @@ void Conversation::commitNewMessages() {
 
 void Conversation::updateInboxMessage() {
     // Read from the store before its session is set, it waits for the session.
-    if (!inboxMessageNr() || !repositorySession()) {
+    if (!repositorySession()) {
         return;
     }
-    const std::int64_t nr = *inboxMessageNr();
-    const auto found = messageByNumber(nr, true);
+    // A message being sent stands in the row until the service has it.
+    std::shared_ptr<Message> found = messageQueue_ ? messageQueue_->pendingMessage() : nullptr;
+    if (!found && !inboxMessageNr()) {
+        return;
+    }
+    const std::int64_t nr = inboxMessageNr().value_or(0);
+    if (!found) {
+        found = messageByNumber(nr, true);
+    }
     if (!found) {
         ZVLogError(u"Conv (%@ - %@): inbox message nr %@ not found (fw=%@, last=%@)",
                    conversationId(), topicText_, nr, fwMessageNr().value_or(0),
@@ -209,8 +217,8 @@ bool Conversation::alertsEnabled() const {
 }
 
 bool Conversation::isFailedSend() const {
-    // Sends fail in the outgoing queue; a conversation without one has none.
-    return false;
+    return messageQueue_ && messageQueue_->count() > 0 &&
+           messageQueue_->status() == ZVMessageQueue::Failed;
 }
 
 bool Conversation::isNotifyingUnread() const {

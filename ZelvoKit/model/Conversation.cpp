@@ -2,6 +2,7 @@
 
 #include "ZelvoKit/model/Member.h"
 #include "ZelvoKit/model/ZVConversationMembers.h"
+#include "ZelvoKit/model/ZVMessageQueue.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "ZelvoKit/support/log/ZVErrorLog.h"
 #include "platform/foundation/Format.h"
@@ -233,6 +234,10 @@ void Conversation::commitChanges() {
     updateTeams();
     if (sortedMembers_ && !isNewConversation()) {
         sortedMembers_->refreshAndNotify(true);
+    }
+    // Without local messages the queue has nothing left to send (0 keeps it).
+    if (messageQueue_ && !pendingMessageNr()) {
+        messageQueue_.reset();
     }
     updateInboxMessage();
     updateTopicNotifyImmediately(false);
