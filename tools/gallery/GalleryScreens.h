@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ui/controllers/NavigationController.h"
+#include "platform/ui/controllers/navigation/NavigationController.h"
 #include "platform/ui/table/TableView.h"
 #include "tools/gallery/SampleTable.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ui/controllers/PopoverPlacement.h"
+#include "platform/ui/controllers/popover/PopoverPlacement.h"
 
 #include <QtCore/QRectF>
 

@@ -1,12 +1,12 @@
 #include "platform/ui/controllers/Presentation.h"
 
 #include "platform/ui/animation/ViewAnimation.h"
-#include "platform/ui/controllers/BarButtonItem.h"
-#include "platform/ui/controllers/PopoverHostView.h"
 #include "platform/ui/controllers/PopoverPresentation.h"
 #include "platform/ui/controllers/PresentationContainerView.h"
 #include "platform/ui/controllers/SnapshotView.h"
 #include "platform/ui/controllers/WindowControllers.h"
+#include "platform/ui/controllers/navigation/BarButtonItem.h"
+#include "platform/ui/controllers/popover/PopoverHostView.h"
 #include "platform/ui/view/Window.h"
 
 #include <QtCore/QDebug>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/ui/controllers/BarButtonItem.h"
 #include "platform/ui/controllers/ViewController.h"
+#include "platform/ui/controllers/navigation/BarButtonItem.h"
 
 namespace platform {
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/ui/controllers/InterfaceOrientation.h"
-#include "platform/ui/controllers/NavigationItem.h"
 #include "platform/ui/controllers/TransitionCoordinator.h"
+#include "platform/ui/controllers/navigation/NavigationItem.h"
 #include "platform/ui/view/View.h"
 
 #include <functional>

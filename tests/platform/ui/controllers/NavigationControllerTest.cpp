@@ -1,5 +1,5 @@
-#include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controllers/WindowControllers.h"
+#include "platform/ui/controllers/navigation/NavigationController.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/view/Window.h"
 #include "tests/platform/ui/controllers/RecordingControllers.h"

@@ -1,7 +1,7 @@
-#include "platform/ui/controllers/NavigationController.h"
-#include "platform/ui/controllers/PopoverController.h"
-#include "platform/ui/controllers/PopoverHostView.h"
-#include "platform/ui/controllers/PopoverPlacement.h"
+#include "platform/ui/controllers/navigation/NavigationController.h"
+#include "platform/ui/controllers/popover/PopoverController.h"
+#include "platform/ui/controllers/popover/PopoverHostView.h"
+#include "platform/ui/controllers/popover/PopoverPlacement.h"
 #include "platform/ui/view/Window.h"
 #include "tests/platform/ui/controllers/RecordingControllers.h"
 

@@ -1,4 +1,4 @@
-#include "platform/ui/controllers/PopoverPlacement.h"
+#include "platform/ui/controllers/popover/PopoverPlacement.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "platform/ui/controllers/EdgePanGestureRecognizer.h"
+#include "platform/ui/controllers/navigation/EdgePanGestureRecognizer.h"
 
 namespace platform {
 

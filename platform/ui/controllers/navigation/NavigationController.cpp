@@ -1,4 +1,4 @@
-#include "platform/ui/controllers/NavigationController.h"
+#include "platform/ui/controllers/navigation/NavigationController.h"
 
 #include "platform/ui/animation/ViewAnimation.h"
 #include "platform/ui/controllers/WindowControllers.h"

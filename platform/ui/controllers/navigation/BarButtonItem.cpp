@@ -1,4 +1,4 @@
-#include "platform/ui/controllers/BarButtonItem.h"
+#include "platform/ui/controllers/navigation/BarButtonItem.h"
 
 #include "platform/ui/view/View.h"
 

@@ -1,7 +1,7 @@
-#include "platform/ui/controllers/NavigationBar.h"
+#include "platform/ui/controllers/navigation/NavigationBar.h"
 
 #include "platform/foundation/SharedSlot.h"
-#include "platform/ui/controllers/BarButtons.h"
+#include "platform/ui/controllers/navigation/BarButtons.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/text/FontTable.h"
 

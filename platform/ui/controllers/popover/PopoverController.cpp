@@ -1,8 +1,8 @@
-#include "platform/ui/controllers/PopoverController.h"
+#include "platform/ui/controllers/popover/PopoverController.h"
 
 #include "platform/ui/animation/ViewAnimation.h"
-#include "platform/ui/controllers/BarButtonItem.h"
-#include "platform/ui/controllers/PopoverHostView.h"
+#include "platform/ui/controllers/navigation/BarButtonItem.h"
+#include "platform/ui/controllers/popover/PopoverHostView.h"
 #include "platform/ui/view/Window.h"
 
 #include <QtCore/QDebug>

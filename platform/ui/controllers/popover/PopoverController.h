@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/ui/controllers/PopoverPlacement.h"
 #include "platform/ui/controllers/ViewController.h"
+#include "platform/ui/controllers/popover/PopoverPlacement.h"
 
 #include <functional>
 #include <memory>

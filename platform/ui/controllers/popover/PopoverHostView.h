@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/ui/controllers/PopoverPlacement.h"
 #include "platform/ui/controllers/PresentationContainerView.h"
+#include "platform/ui/controllers/popover/PopoverPlacement.h"
 
 #include <functional>
 

@@ -1,4 +1,4 @@
-#include "platform/ui/controllers/PopoverHostView.h"
+#include "platform/ui/controllers/popover/PopoverHostView.h"
 
 #include "platform/ui/view/Window.h"
 

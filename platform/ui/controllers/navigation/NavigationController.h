@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/ui/controllers/EdgePanGestureRecognizer.h"
-#include "platform/ui/controllers/NavigationBar.h"
 #include "platform/ui/controllers/ViewController.h"
+#include "platform/ui/controllers/navigation/EdgePanGestureRecognizer.h"
+#include "platform/ui/controllers/navigation/NavigationBar.h"
 
 #include <memory>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "platform/ui/controllers/BarButtons.h"
+#include "platform/ui/controllers/navigation/BarButtons.h"
 
-#include "platform/ui/controllers/BarButtonItem.h"
+#include "platform/ui/controllers/navigation/BarButtonItem.h"
 #include "platform/ui/controls/Button.h"
 
 #include <QtGui/QPainter>

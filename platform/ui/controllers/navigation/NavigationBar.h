@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ui/controllers/NavigationItem.h"
+#include "platform/ui/controllers/navigation/NavigationItem.h"
 #include "platform/ui/view/View.h"
 
 #include <QtGui/QColor>

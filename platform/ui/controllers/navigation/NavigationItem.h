@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/foundation/Observable.h"
-#include "platform/ui/controllers/BarButtonItem.h"
+#include "platform/ui/controllers/navigation/BarButtonItem.h"
 
 #include <memory>
 #include <vector>

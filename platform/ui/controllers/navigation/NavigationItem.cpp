@@ -1,4 +1,4 @@
-#include "platform/ui/controllers/NavigationItem.h"
+#include "platform/ui/controllers/navigation/NavigationItem.h"
 
 #include "platform/ui/view/View.h"
 
