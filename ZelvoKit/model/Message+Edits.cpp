@@ -239,7 +239,7 @@ void Message::cancel() {
 
 // --- the store request ---
 
-std::shared_ptr<ZVApiRequest> Message::getMessageSyncRequest() {
+std::shared_ptr<ZVApiRequest> Message::getSyncRequest() {
     return isPending() ? nullptr : getStoreRequest(false);
 }
 

@@ -236,7 +236,7 @@ public:
     // refusal (400 to 499) makes the fields dirty again.
     std::shared_ptr<ZVApiRequest> getStoreRequest(bool isRetry);
     // None for a pending message: the outgoing queue sends those.
-    std::shared_ptr<ZVApiRequest> getMessageSyncRequest();
+    std::shared_ptr<ZVApiRequest> getSyncRequest() override;
 
 private:
     void readBody(ZVJsonParser& parser);

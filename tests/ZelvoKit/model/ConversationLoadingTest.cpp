@@ -205,6 +205,7 @@ TEST_F(ConversationLoadingTest, WhatTheStoreShouldHoldAndWhenToAsk) {
     conversation_->setFwMessageNr(kLast);
     conversation_->setBwMessageNr(150);
     EXPECT_TRUE(conversation_->needsMessageLoad());
+    EXPECT_TRUE(conversation_->needsSync());
     // Below the stored back edge nothing is fetched unless asked.
     EXPECT_FALSE(conversation_->messageExistsForNr(149));
     EXPECT_FALSE(conversation_->messageByNumber(100));
