@@ -92,6 +92,10 @@ bool Conversation::needsMessageLoad() const {
     return false;
 }
 
+bool Conversation::needsSync() const {
+    return ZVManagedObject::needsSync() || needsMessageLoad() || loadRequest_.has_value();
+}
+
 std::int64_t Conversation::numberOfLocalMessagesRequired() const {
     if (lastMessageNr().value_or(0) < 1) {
         return 0;

@@ -264,6 +264,8 @@ public:
     void fillGapFromMessageNr(std::int64_t messageNr, bool directionBefore);
     // Whether the store lacks messages it should hold, with no load request pending.
     bool needsMessageLoad() const;
+    // Dirty fields, a message load that is needed, or a pending load request.
+    bool needsSync() const override;
     std::int64_t numberOfLocalMessagesRequired() const;
     std::int64_t numberOfLocalMessagesPresent() const;
 

@@ -217,7 +217,8 @@ bool Message::isFirstPending() const {
 
 bool Message::canEdit() const {
     const auto owner = conversation();
-    if (!owner || !owner->canPost() || message().isEmpty() || !isOfType(TypeText)) {
+    if (!owner || !owner->canPost() || message().isEmpty() || !isOfType(TypeText) ||
+        !lockAccountId().isEmpty()) {
         return false;
     }
     const auto session = this->session();
@@ -239,7 +240,7 @@ void Message::cancel() {
 
 // --- the store request ---
 
-std::shared_ptr<ZVApiRequest> Message::getMessageSyncRequest() {
+std::shared_ptr<ZVApiRequest> Message::getSyncRequest() {
     return isPending() ? nullptr : getStoreRequest(false);
 }
 

@@ -1,5 +1,7 @@
 #include "ZelvoKit/model/Message.h"
 
+#include "ZelvoKit/model/Conversation.h"
+#include "ZelvoKit/model/ConversationWriters.h"
 #include "ZelvoKit/model/ZVClassificators.h"
 #include "ZelvoKit/model/ZVMarkupServices.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
@@ -35,6 +37,7 @@ const QString kCleanedHtml = u"cleaned_html"_s;
 const QString kClientRequestId = u"client_req_id"_s;
 
 const QString kMarkedText = u"marked_text"_s;
+const QString kLockAccountId = u"lock_account_id"_s;
 const QString kSearchWeight = u"search_weight"_s;
 const QString kIsNewSheet = u"is_new_sheet"_s;
 const QString kHtmlEmailData = u"html_email_data"_s;
@@ -213,6 +216,7 @@ ZVErrorPtr Message::deserializeFromJson(ZVJsonParser& parser) {
 
     readBody(parser);
     searchWeight_ = parser.extractInt(kSearchWeight, 0);
+    readLock(parser);
     readTags(parser);
     readAssignees(parser);
     if (isOfType(TypeSeparator)) {
@@ -281,11 +285,27 @@ void Message::applyFileDiff(const QString& newBody) {
     }
 }
 
+void Message::readLock(ZVJsonParser& parser) {
+    const QString lockAccountId = parser.extractString(kLockAccountId, QString());
+    const auto owner = conversation();
+    if (!lockAccountId.isNull() && owner) {
+        owner->updateActivityBy(lockAccountId, !lockAccountId.isEmpty(), messageNr());
+    }
+}
+
 void Message::readTags(ZVJsonParser& parser) {
     if (!parser.values().toObject().value(kTags).isArray()) {
         return;
     }
     const std::uint32_t tags = extractMessageTags(parser);
+    // An unpin ends the edit of whoever held the message.
+    if ((tags & bit(TagUnpin)) != 0) {
+        const QString editor = lockAccountId();
+        const auto owner = conversation();
+        if (!editor.isEmpty() && owner) {
+            owner->updateActivityBy(editor, false, messageNr());
+        }
+    }
     if (tags != this->tags()) {
         setTags(tags);
     }
@@ -390,4 +410,10 @@ void Message::updateRepresentation() {
 
 QString Message::plainMessageWithMarkup() const {
     return ZVMarkupServices::plainTextWithMarkup(message(), true);
+}
+
+QString Message::lockAccountId() const {
+    const auto owner = conversation();
+    return owner && owner->hasWriters() ? owner->writers()->userEditingMessageNr(messageNr())
+                                        : QString();
 }

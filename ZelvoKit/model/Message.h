@@ -177,8 +177,11 @@ public:
     bool isSending() const;
     // The next message the conversation's queue sends.
     bool isFirstPending() const;
-    // The user's own (or shared) text message, with a body, in a conversation open for posting.
+    // The user's own (or shared) text message, with a body, in a conversation open for posting
+    // that nobody is editing.
     bool canEdit() const;
+    // The account editing the message now; null when nobody does.
+    QString lockAccountId() const;
     // Hands a pending message back to its queue, or takes it out.
     void resend();
     void cancel();
@@ -236,12 +239,13 @@ public:
     // refusal (400 to 499) makes the fields dirty again.
     std::shared_ptr<ZVApiRequest> getStoreRequest(bool isRetry);
     // None for a pending message: the outgoing queue sends those.
-    std::shared_ptr<ZVApiRequest> getMessageSyncRequest();
+    std::shared_ptr<ZVApiRequest> getSyncRequest() override;
 
 private:
     void readBody(ZVJsonParser& parser);
     // Deletes the stored files that the new body no longer names.
     void applyFileDiff(const QString& newBody);
+    void readLock(ZVJsonParser& parser);
     void readTags(ZVJsonParser& parser);
     void readAssignees(ZVJsonParser& parser);
     void readHtmlEmail(ZVJsonParser& parser);

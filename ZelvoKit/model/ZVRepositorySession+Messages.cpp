@@ -97,6 +97,10 @@ ZVErrorPtr ZVRepositorySession::handleMessage(ZVJsonParser& record) {
         if (flowMessageNr) {
             conversation->encounteredMessageNr(*flowMessageNr);
         }
+        // The service ends an edit by storing the message with the unlock tag.
+        if (message->hasTag(Message::TagUnlock)) {
+            conversation->updateActivityBy(QString(), false, *messageNr);
+        }
     }
     if (created) {
         ZVApi& api = ZVApi::api();

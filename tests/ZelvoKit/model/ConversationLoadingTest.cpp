@@ -5,6 +5,8 @@
 #include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "platform/store/ManagedObjectContext.h"
 
+#include <QtCore/QJsonArray>
+
 #include <sqlite3.h>
 
 namespace {
@@ -205,6 +207,7 @@ TEST_F(ConversationLoadingTest, WhatTheStoreShouldHoldAndWhenToAsk) {
     conversation_->setFwMessageNr(kLast);
     conversation_->setBwMessageNr(150);
     EXPECT_TRUE(conversation_->needsMessageLoad());
+    EXPECT_TRUE(conversation_->needsSync());
     // Below the stored back edge nothing is fetched unless asked.
     EXPECT_FALSE(conversation_->messageExistsForNr(149));
     EXPECT_FALSE(conversation_->messageByNumber(100));
@@ -227,6 +230,27 @@ TEST_F(ConversationLoadingTest, OpeningAShortRecordAsksAFillEvenWhileALoadIsPend
     EXPECT_EQ(conversation->startType(), ZVApi::api().connectionStatus() != 0
                                              ? Conversation::StartLoading
                                              : Conversation::StartMoreAbove);
+}
+
+TEST_F(ConversationLoadingTest, AnEditLockFromARecordAndItsEndByAnUnpin) {
+    conversation_->loadMessages();
+    const auto message = conversation_->messageByNumber(kLast);
+    ASSERT_TRUE(message);
+    conversation_->setCanPost(true);
+    message->setAccountId(session_->sessionId());
+    EXPECT_TRUE(message->canEdit());
+    const auto record = [](QJsonObject fields) {
+        fields.insert(u"conversation_id"_s, kId);
+        fields.insert(u"message_nr"_s, kLast);
+        return streamRecord(u"message"_s, fields);
+    };
+    const QString fox = u"7a1e0c4d-2b3f-4e5a-8c6d-9e0f1a2b3c4d"_s;
+    ASSERT_EQ(applyLocally(session_, {record({{u"lock_account_id"_s, fox}})}), nullptr);
+    EXPECT_EQ(message->lockAccountId(), fox);
+    EXPECT_FALSE(message->canEdit()) << "someone else is editing it";
+    ASSERT_EQ(applyLocally(session_, {record({{u"tags"_s, QJsonArray{u"unpin"_s}}})}), nullptr);
+    EXPECT_TRUE(message->lockAccountId().isEmpty());
+    EXPECT_TRUE(message->canEdit());
 }
 
 }  // namespace

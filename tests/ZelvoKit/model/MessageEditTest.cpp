@@ -160,7 +160,7 @@ TEST_F(MessageEditTest, NothingToSendGivesNoRequest) {
     message->setTags({}, {Message::TagDone, 40, -1});
     EXPECT_EQ(message->uncommittedFields(), 0u);
     EXPECT_FALSE(message->getStoreRequest(false));
-    EXPECT_FALSE(newMessage(kPending)->getMessageSyncRequest()) << "the queue sends those";
+    EXPECT_FALSE(newMessage(kPending)->getSyncRequest()) << "the queue sends those";
 
     message->editSubject(u"s"_s);
     const auto retry = message->getStoreRequest(true);
@@ -273,6 +273,29 @@ TEST_F(MessageEditTest, AnEditInAConversationIsSentThroughIt) {
     conversation->setField(Conversation::FieldMessageEdit, false);
     message->setField(Message::FieldBody, false);
     EXPECT_FALSE(conversation->isFieldDirty(Conversation::FieldMessageEdit));
+}
+
+TEST_F(MessageEditTest, AnEditedMessageReachesTheServiceThroughTheSessionsCommit) {
+    const QString id = emulator.addConversation(u"Edits"_s, {session_->sessionId()});
+    ASSERT_TRUE(deliver(session_, {*emulator.conversationRecord(id),
+                                   modeltest::streamRecord(
+                                       u"message"_s, {{u"conversation_id"_s, id},
+                                                      {u"message_nr"_s, 1},
+                                                      {u"account_id"_s, session_->sessionId()},
+                                                      {u"mk_message_type"_s, u"text"_s},
+                                                      {u"message"_s, u"<msg>first</msg>"_s}})}));
+    const auto conversation = session_->conversations().value(id);
+    ASSERT_TRUE(conversation);
+    conversation->loadMessages();
+    const auto message = conversation->messageByNumber(1);
+    ASSERT_TRUE(message);
+
+    message->edit(u"second"_s);
+    ASSERT_TRUE(waitForAnswered(u"message/store/"_s + id));
+    const QJsonObject body = emulator.requests(u"message/store/"_s + id).front().body;
+    EXPECT_EQ(body.value(u"message_nr"_s), QJsonValue(1));
+    EXPECT_EQ(body.value(u"message"_s), QJsonValue(u"second"_s));
+    EXPECT_EQ(message->uncommittedFields(), 0u);
 }
 
 }  // namespace
