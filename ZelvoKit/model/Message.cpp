@@ -298,8 +298,8 @@ void Message::readTags(ZVJsonParser& parser) {
         return;
     }
     const std::uint32_t tags = extractMessageTags(parser);
-    // An unpin ends the edit of whoever held the message.
-    if ((tags & bit(TagUnpin)) != 0) {
+    // The unlock tag ends the edit of whoever held the message.
+    if ((tags & bit(TagUnlock)) != 0) {
         const QString editor = lockAccountId();
         const auto owner = conversation();
         if (!editor.isEmpty() && owner) {

@@ -232,7 +232,7 @@ TEST_F(ConversationLoadingTest, OpeningAShortRecordAsksAFillEvenWhileALoadIsPend
                                              : Conversation::StartMoreAbove);
 }
 
-TEST_F(ConversationLoadingTest, AnEditLockFromARecordAndItsEndByAnUnpin) {
+TEST_F(ConversationLoadingTest, AnEditLockFromARecordAndItsEndByTheUnlockTag) {
     conversation_->loadMessages();
     const auto message = conversation_->messageByNumber(kLast);
     ASSERT_TRUE(message);
@@ -248,7 +248,10 @@ TEST_F(ConversationLoadingTest, AnEditLockFromARecordAndItsEndByAnUnpin) {
     ASSERT_EQ(applyLocally(session_, {record({{u"lock_account_id"_s, fox}})}), nullptr);
     EXPECT_EQ(message->lockAccountId(), fox);
     EXPECT_FALSE(message->canEdit()) << "someone else is editing it";
+    // Unpinning is not the end of an edit; the unlock tag is.
     ASSERT_EQ(applyLocally(session_, {record({{u"tags"_s, QJsonArray{u"unpin"_s}}})}), nullptr);
+    EXPECT_EQ(message->lockAccountId(), fox);
+    ASSERT_EQ(applyLocally(session_, {record({{u"tags"_s, QJsonArray{u"unlock"_s}}})}), nullptr);
     EXPECT_TRUE(message->lockAccountId().isEmpty());
     EXPECT_TRUE(message->canEdit());
 }
