@@ -1,5 +1,7 @@
 #include "toolkit/StartUp.h"
 
+#include "ZelvoKit/ZelvoApi/StartUp.h"
+#include "ZelvoKit/model/StartUp.h"
 #include "toolkit/richtext/StartUp.h"
 
 void ZVStartUpToolkit() {
@@ -8,5 +10,7 @@ void ZVStartUpToolkit() {
         return;
     }
     started = true;
+    ZVStartUpApi();
+    ZVStartUpModel();
     ZVStartUpToolkitRichText();
 }
