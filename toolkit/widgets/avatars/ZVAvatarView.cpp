@@ -384,17 +384,19 @@ void ZVAvatarView::willMoveToSuperview(View* newSuperview) {
     if (newSuperview) {
         return;
     }
-    if (const auto manager = ZVAvatarManager::instance()) {
-        manager->removeAvatarView(std::static_pointer_cast<ZVAvatarView>(shared_from_this()));
+    const auto manager = ZVAvatarManager::instance();
+    // Not while it is being destroyed: then nothing shares it any more.
+    if (const auto self = std::static_pointer_cast<ZVAvatarView>(weak_from_this().lock());
+        manager && self) {
+        manager->removeAvatarView(self);
     }
     setType(kPlaceholder);
 }
 
 void ZVAvatarView::didMoveToSuperview() {
-    if (!superview()) {
-        return;
-    }
-    if (const auto manager = ZVAvatarManager::instance()) {
-        manager->addAvatarView(std::static_pointer_cast<ZVAvatarView>(shared_from_this()));
+    const auto manager = ZVAvatarManager::instance();
+    if (const auto self = std::static_pointer_cast<ZVAvatarView>(weak_from_this().lock());
+        superview() && manager && self) {
+        manager->addAvatarView(self);
     }
 }

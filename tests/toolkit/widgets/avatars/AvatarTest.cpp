@@ -16,6 +16,7 @@
 #include "toolkit/widgets/avatars/ZVAvatarView.h"
 
 #include <QtCore/QBuffer>
+#include <QtCore/QJsonArray>
 #include <QtCore/QJsonObject>
 
 #include <gtest/gtest.h>
@@ -327,4 +328,67 @@ TEST_F(Avatars, TouchingAChangeableAvatarDarkensTheWholeCircle) {
     view->setCanChange(false);
     EXPECT_FALSE(view->canChange());
     EXPECT_FALSE(view->overlay());
+}
+
+TEST_F(Avatars, ConversationsShowTheirPartnerOrTheirInitials) {
+    const QString me = accountId(u"anna@example.com"_s);
+    const QString dialog = u"2d3e4f5a-6b7c-4d8e-9f0a-1b2c3d4e5f6a"_s;
+    const QString group = u"3e4f5a6b-7c8d-4e9f-0a1b-2c3d4e5f6a7b"_s;
+    ASSERT_EQ(
+        applyLocally(session_,
+                     {modeltest::streamRecord(u"conv"_s, {{u"conversation_id"_s, dialog},
+                                                          {u"members"_s, QJsonArray{me, kFox}}}),
+                      modeltest::streamRecord(u"conv"_s, {{u"conversation_id"_s, group},
+                                                          {u"topic"_s, u"Launch plan"_s},
+                                                          {u"members"_s, QJsonArray{me, kFox}}})}),
+        nullptr);
+    // The partner's record names the dialog after the conversations are known.
+    ASSERT_EQ(applyLocally(session_,
+                           {modeltest::streamRecord(
+                               u"contact"_s, {{u"account_id"_s, kFox},
+                                              {u"display_name"_s, u"Red Fox"_s},
+                                              {u"dialog_id"_s, dialog},
+                                              {u"avatar_urls"_s, avatarUrls(u"/avatar/fox"_s)}})}),
+              nullptr);
+    ASSERT_EQ(session_->conversationFromId(dialog)->dialogPartner(), kFox);
+    const auto view = shownView();
+    view->setConversation(session_->conversationFromId(dialog));
+    EXPECT_EQ(view->type(), ZVAvatarView::kContact);
+    EXPECT_EQ(view->contact(), session_->contactFromId(kFox));
+    ASSERT_TRUE(view->avatar());
+    EXPECT_EQ(view->avatar()->localId(), u"fox.jpg"_s);
+
+    const auto launch = session_->conversationFromId(group);
+    view->setConversation(launch);
+    EXPECT_EQ(view->type(), ZVAvatarView::kConversation);
+    EXPECT_FALSE(view->contact());
+    EXPECT_FALSE(view->avatar()) << "no picture of the row's earlier contact";
+    EXPECT_FALSE(view->nameLabel()->isHidden());
+    EXPECT_EQ(view->nameLabel()->text(), launch->initials());
+    EXPECT_EQ(view->nameLabel()->textColor(), resolveColor(colorFromGUID(group)));
+
+    view->setPlaceholder(u"?"_s);
+    EXPECT_EQ(view->type(), ZVAvatarView::kPlaceholder);
+    EXPECT_FALSE(view->conversation());
+    EXPECT_EQ(view->nameLabel()->text(), u"?"_s);
+}
+
+TEST_F(Avatars, AnUploadShowsThePictureAtOnce) {
+    const auto self = session_->contactFromId(accountId(u"anna@example.com"_s));
+    const auto view = shownView(3);
+    view->setContact(self);
+    const QString path = zvtest::makeTempDir() + u"/me.png"_s;
+    QImage picture(64, 64, QImage::Format_ARGB32);
+    picture.fill(Qt::blue);
+    ASSERT_TRUE(picture.save(path));
+
+    view->setContactAvatar(QUrl::fromLocalFile(path));
+    EXPECT_FALSE(view->image()->isHidden());
+    EXPECT_TRUE(view->nameLabel()->isHidden());
+    EXPECT_EQ(platform::Images::pointSize(view->image()->image()), QSizeF(100, 100));
+    ASSERT_TRUE(view->activity());
+    // The upload travels by real HTTP; its answer takes the spinner away.
+    ASSERT_TRUE(scheduler().runUntil([&] { return !view->activity(); }));
+    EXPECT_EQ(view->contact(), self);
+    EXPECT_FALSE(view->image()->isHidden());
 }
