@@ -164,6 +164,7 @@ void ZVRepositorySession::conversationChanged(const std::shared_ptr<Conversation
         return;
     }
     commitConversations({{conversation->conversationId(), conversation}});
+    labelsTakeChanges({{conversation->conversationId(), conversation}});
     if (conversation->needsSync()) {
         commitObject(conversation);
         updateSyncProgress();

@@ -1,6 +1,9 @@
 #include "ZelvoKit/model/ZVRepositorySession.h"
 
+#include "ZelvoKit/support/log/ZVErrorLog.h"
+
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -49,11 +52,17 @@ void ZVRepositorySession::loadLabels() {
     for (const auto& label : labels_) {
         label->updateRelations();
     }
+    for (const auto& label : labels_) {
+        label->initConversations();
+    }
 }
 
 void ZVRepositorySession::refreshLabels() {
     for (const auto& label : labels_) {
         label->updateRelations();
+    }
+    for (const auto& label : labels_) {
+        label->initConversations();
     }
 }
 
@@ -116,4 +125,42 @@ ZVErrorPtr ZVRepositorySession::handleLabel(ZVJsonParser& record) {
         });
     }
     return nullptr;
+}
+
+// --- changes ---
+
+void ZVRepositorySession::notifyLabelsWithChanges(
+    const QHash<QString, std::shared_ptr<Conversation>>& changes) {
+    const QList<std::shared_ptr<Conversation>> changed = changes.values();
+    for (const auto& label : labels_) {
+        if (label->applyChanges(changed) && label->needsSync()) {
+            commitObject(label);
+        }
+    }
+}
+
+void ZVRepositorySession::holdLabelChanges() {
+    if (!heldConversationChanges_) {
+        heldConversationChanges_.emplace();
+        ZVLogError(u"HoldLabelChanges");
+    }
+}
+
+void ZVRepositorySession::resumeLabelChanges() {
+    if (!heldConversationChanges_) {
+        return;
+    }
+    ZVLogError(u"ResumeLabelChanges");
+    const auto held = std::exchange(heldConversationChanges_, std::nullopt);
+    notifyLabelsWithChanges(*held);
+    ZVLogError(u"ResumeLabelChanges: Done");
+}
+
+void ZVRepositorySession::labelsTakeChanges(
+    const QHash<QString, std::shared_ptr<Conversation>>& changes) {
+    if (heldConversationChanges_) {
+        heldConversationChanges_->insert(changes);
+    } else {
+        notifyLabelsWithChanges(changes);
+    }
 }

@@ -76,6 +76,9 @@ void ZVRepositorySession::endTransaction() {
     if (std::exchange(labelsChanged_, false)) {
         refreshLabels();
     }
+    if (!changed.isEmpty()) {
+        labelsTakeChanges(changed);
+    }
     updateSyncProgress();
     saveContext();
     announceUnreadCount();

@@ -149,6 +149,17 @@ public:
     // "unreadCount".
     std::int64_t unreadCount() const;
 
+    // --- labels and changed conversations ---
+
+    // Each label takes the changed conversations; one whose membership changed asks for the
+    // pages it lacks. A search in progress learns of them too.
+    void notifyLabelsWithChanges(const QHash<QString, std::shared_ptr<Conversation>>& changes);
+    // While an inbox row is acted on, conversations keep their places; resuming applies what
+    // changed meanwhile at once.
+    void holdLabelChanges();
+    void resumeLabelChanges();
+    bool isHoldingLabelChanges() const { return heldConversationChanges_.has_value(); }
+
     // --- the event stream ---
 
     ZVErrorPtr handleContact(ZVJsonParser& record) override;
@@ -258,6 +269,8 @@ private:
     // After a transaction that brought label records: relations and lists of new labels.
     void refreshLabels();
     void renumberLabels();
+    // Applies the changes to the labels now, or keeps them while label changes are held.
+    void labelsTakeChanges(const QHash<QString, std::shared_ptr<Conversation>>& changes);
     // After a save that failed: the objects it made are gone, and those it changed are as saved.
     void reloadObjectGraph();
     template <class T>
@@ -279,6 +292,8 @@ private:
     std::vector<std::shared_ptr<Label>> labels_;
     // A label record arrived in the open transaction.
     bool labelsChanged_ = false;
+    // Changed conversations collected while label changes are held.
+    std::optional<QHash<QString, std::shared_ptr<Conversation>>> heldConversationChanges_;
     std::shared_ptr<ZVDataRepository> repository_;
 
     bool inTransaction_ = false;
