@@ -6,6 +6,8 @@
 #include "ZelvoKit/model/ZVConversationMembers.h"
 #include "ZelvoKit/model/ZVMember.h"
 
+#include <QtCore/QJsonArray>
+
 namespace {
 
 using namespace Qt::Literals::StringLiterals;
@@ -123,6 +125,17 @@ TEST_F(ConversationWritersTest, LocksNameTheEditorTheUserIncluded) {
     ASSERT_EQ(applyLocally(session_, {lock(5, QString())}), nullptr);
     EXPECT_TRUE(writers->userEditingMessageNr(5).isNull());
     EXPECT_EQ(writers->userEditingMessageNr(6), bob_);
+
+    // The edited message comes back unlocked.
+    ASSERT_EQ(applyLocally(session_,
+                           {streamRecord(u"message"_s, {{u"conversation_id"_s, conversationId_},
+                                                        {u"message_nr"_s, 6},
+                                                        {u"account_id"_s, bob_},
+                                                        {u"mk_message_type"_s, u"text"_s},
+                                                        {u"message"_s, u"<msg>edited</msg>"_s},
+                                                        {u"tags"_s, QJsonArray{u"unlock"_s}}})}),
+              nullptr);
+    EXPECT_TRUE(writers->userEditingMessageNr(6).isNull());
 }
 
 TEST_F(ConversationWritersTest, TheUsersTypingIsReportedOncePerChange) {
