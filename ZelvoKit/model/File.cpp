@@ -4,6 +4,7 @@
 #include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/ZelvoApi/transfers/ZVFileTransferTask.h"
 #include "ZelvoKit/ZelvoApi/transfers/ZVFileTransfers.h"
+#include "ZelvoKit/model/ZVMessageQueue.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "ZelvoKit/support/base/DataUtils.h"
 #include "ZelvoKit/support/base/ZVJsonParser.h"
@@ -541,4 +542,16 @@ void File::uploadCompleted(const std::shared_ptr<ZVFileTransferTask>& transfer,
     announce(kStatusKey);
     uploadTask_.reset();
     awakeFromFetch();
+    // The message waiting for this file may go now.
+    if (messageNr() >= kFirstLocalMessageNr && status() == Status::OnService) {
+        const auto shown = message();
+        const auto owner = repositorySession();
+        const auto conversation =
+            shown && shown->conversation()
+                ? shown->conversation()
+                : (owner ? owner->conversationFromId(conversationId()) : nullptr);
+        if (const auto queue = conversation ? conversation->messageQueue(false) : nullptr) {
+            queue->attemptSend();
+        }
+    }
 }

@@ -5,6 +5,8 @@
 
 #include "ZelvoKit/ZelvoApi/account/ZVUserProfile.h"
 #include "ZelvoKit/ZelvoApi/transfers/ZVFileTransferTask.h"
+#include "ZelvoKit/model/Conversation.h"
+#include "ZelvoKit/model/ZVMessageQueue.h"
 #include "ZelvoKit/support/base/DataUtils.h"
 #include "ZelvoKit/support/base/ZVJsonParser.h"
 #include "ZelvoKit/support/media/ZVURLLoader.h"
@@ -312,6 +314,32 @@ TEST_F(FileTest, LocalFilesFromBytesOrNowhere) {
         [&](const ZVErrorPtr& error) { failure = error; });
     ASSERT_TRUE(scheduler().runUntil([&] { return failure != nullptr; }));
     EXPECT_EQ(failure->code(), 1015);
+}
+
+TEST_F(FileTest, TheMessageWaitingForAnUploadGoesOnceItEnds) {
+    const QString conversationId = emulator.addConversation(u"Plans"_s, {session_->sessionId()});
+    QJsonObject record = *emulator.conversationRecord(conversationId);
+    record.insert(u"can_post"_s, true);
+    record.insert(u"is_init"_s, true);
+    ASSERT_TRUE(deliver(session_, {record}));
+    const auto conversation = session_->conversationFromId(conversationId);
+    ASSERT_TRUE(conversation);
+
+    // The upload's answer waits long enough for the message to be posted first.
+    zvemu::Fault slow;
+    slow.delay = std::chrono::milliseconds(300);
+    emulator.injectFault(u"file/upload"_s, slow);
+    const auto file = session_->fileWithData("attached bytes", u"a.txt"_s);
+    ASSERT_EQ(file->status(), File::Status::Uploading);
+    conversation->postMessage(u"see the file"_s, QString(), {file});
+    EXPECT_GE(file->messageNr(), File::kFirstLocalMessageNr);
+    EXPECT_EQ(conversation->messageQueue()->status(), ZVMessageQueue::WaitingForUpload);
+
+    ASSERT_TRUE(scheduler().runUntil([&] { return file->status() == File::Status::OnService; }));
+    const QString path = u"message/store/"_s + conversationId;
+    // Sent on the upload's answer, not on a later retry.
+    scheduler().advance(ZVMessageQueue::kNextSendDelay);
+    ASSERT_TRUE(scheduler().runUntil([&] { return emulator.requestCount(path) == 1; }));
 }
 
 TEST_F(FileTest, FailedUploadWaitsForARetry) {
