@@ -27,4 +27,8 @@ void Conversation::setWritingStatus(bool writing, std::int64_t messageNr) {
         return;
     }
     writers()->setWritingStatus(writing, messageNr);
+    // Starting a new message moves the conversation up the inbox.
+    if (writing && messageNr == 0) {
+        bringToTop();
+    }
 }

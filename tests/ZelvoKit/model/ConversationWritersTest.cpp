@@ -25,6 +25,7 @@ protected:
         QJsonObject record = *emulator.conversationRecord(conversationId_);
         record.insert(u"last_message_nr"_s, 9);
         record.insert(u"can_post"_s, true);
+        record.insert(u"inbox_time"_s, 1000);
         ASSERT_TRUE(deliver(
             session_, {streamRecord(u"contact"_s,
                                     {{u"account_id"_s, bob_}, {u"display_name"_s, u"Bob Stone"_s}}),
@@ -139,7 +140,10 @@ TEST_F(ConversationWritersTest, LocksNameTheEditorTheUserIncluded) {
 }
 
 TEST_F(ConversationWritersTest, TheUsersTypingIsReportedOncePerChange) {
+    const QDateTime before = conversation_->inboxTime();
     conversation_->setWritingStatus(true, 0);
+    // A new message moves the conversation up the inbox.
+    EXPECT_GT(conversation_->inboxTime(), before);
     conversation_->setWritingStatus(true, 0);
     ASSERT_TRUE(waitForAnswered(activityPath()));
     conversation_->setWritingStatus(true, 4);
