@@ -2,6 +2,7 @@
 
 #include "ZelvoKit/ZelvoApi/account/ZVUserProfile.h"
 #include "ZelvoKit/ZelvoApi/api/ZVApi.h"
+#include "ZelvoKit/model/Label.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "ZelvoKit/support/log/ZVErrorLog.h"
 #include "platform/foundation/Scheduler.h"
@@ -82,14 +83,20 @@ bool Conversation::needsMessageLoad() const {
     if (completeness > RecordTiny) {
         return numberOfLocalMessagesPresent() < numberOfLocalMessagesRequired();
     }
-    // Known by its short record only: worth loading while recent and listed under a label. The
-    // session keeps no labels yet, so no label lists it.
+    // Known by its short record only: worth loading while recent and listed under a label.
     const QDateTime inbox = inboxTime();
     if (inbox.isValid() &&
         inbox.secsTo(platform::Scheduler::main().currentDate()) > kTinyRecordLoadAge) {
         return false;
     }
-    return false;
+    const auto session = repositorySession();
+    if (!session) {
+        return false;
+    }
+    const auto& labels = session->labels();
+    return std::any_of(labels.begin(), labels.end(), [this](const std::shared_ptr<Label>& label) {
+        return label->isConversationMember(*this);
+    });
 }
 
 bool Conversation::needsSync() const {

@@ -214,6 +214,42 @@ TEST_F(ConversationLoadingTest, WhatTheStoreShouldHoldAndWhenToAsk) {
     EXPECT_TRUE(conversation_->messageByNumber(100, true));
 }
 
+TEST_F(ConversationLoadingTest, AShortRecordIsLoadedOnlyWhileRecentAndListedUnderALabel) {
+    ASSERT_EQ(
+        applyLocally(session_, {streamRecord(u"label"_s, {{u"label_id"_s, u"U"_s},
+                                                          {u"index"_s, 0},
+                                                          {u"mk_label_status"_s, u"active"_s},
+                                                          {u"mk_label_subtype"_s, u"user"_s}})}),
+        nullptr);
+    const qint64 now = platform::Scheduler::main().currentDate().toSecsSinceEpoch();
+    constexpr qint64 kDay = 86400;
+    const struct {
+        const char* name;
+        QJsonArray labels;
+        qint64 inboxTime;
+        bool needsLoad;
+    } cases[] = {
+        {"recent, in a label", {u"U"_s}, now - kDay, true},
+        {"recent, in no label", {}, now - kDay, false},
+        {"31 days old, in a label", {u"U"_s}, now - 31 * kDay, false},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString id = u"6d1f3e2a-9b8c-4d7e-8f3a-1b2c3d4e5f7%1"_s.arg(n++);
+        ASSERT_EQ(applyLocally(session_, {streamRecord(u"conv"_s, {{u"conversation_id"_s, id},
+                                                                   {u"is_tiny"_s, true},
+                                                                   {u"show_message_nr"_s, 3},
+                                                                   {u"last_message_nr"_s, 3},
+                                                                   {u"inbox_time"_s, c.inboxTime},
+                                                                   {u"label_ids"_s, c.labels}})}),
+                  nullptr);
+        const auto conversation = session_->conversations().value(id);
+        ASSERT_TRUE(conversation);
+        EXPECT_EQ(conversation->needsMessageLoad(), c.needsLoad);
+    }
+}
+
 TEST_F(ConversationLoadingTest, OpeningAShortRecordAsksAFillEvenWhileALoadIsPending) {
     const QString tiny = u"6d1f3e2a-9b8c-4d7e-8f3a-1b2c3d4e5f60"_s;
     ASSERT_EQ(applyLocally(session_, {streamRecord(u"conv"_s, {{u"conversation_id"_s, tiny},
