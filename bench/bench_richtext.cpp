@@ -2,7 +2,7 @@
 // plain XML read and a raw QTextLayout of the same text in the same run. The goal is printed after
 // the runs.
 
-#include "RatioReporter.h"
+#include "GuiBenchmarkMain.h"
 #include "toolkit/richtext/StartUp.h"
 #include "toolkit/richtext/ZVMessageParser.h"
 #include "toolkit/richtext/ZVRichTextLayout.h"
@@ -96,15 +96,8 @@ BENCHMARK(RawReadAndLayout)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QGuiApplication app(argc, argv);
-    ZVStartUpToolkitRichText();
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatio("ParseAndMeasure", "RawReadAndLayout", kColdGoal);
-    benchmark::Shutdown();
-    return 0;
+    return runGuiBenchmarks(
+        argc, argv, &ZVStartUpToolkitRichText, [](const RatioReporter& reporter) {
+            reporter.printRatio("ParseAndMeasure", "RawReadAndLayout", kColdGoal);
+        });
 }

@@ -2,7 +2,7 @@
 // a second and drawn offscreen at scale 2 each step, and how many cells it needed. The goals are
 // printed after the runs.
 
-#include "RatioReporter.h"
+#include "GuiBenchmarkMain.h"
 #include "platform/ui/StartUp.h"
 #include "platform/ui/table/TableView.h"
 #include "platform/ui/view/Window.h"
@@ -95,24 +95,16 @@ BENCHMARK(ScrollTableFrame)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QGuiApplication app(argc, argv);
-    startUpUi();
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto& s = reporter.seconds;
-    if (s.count("ScrollTableFrame") != 0) {
-        std::printf(
-            "Scroll a 10,000-row table at scale 2, ms per frame: %.2f (goal: at most %.0f)\n",
-            s.at("ScrollTableFrame") * 1000, kFrameGoalMs);
-        std::printf(
-            "Table cells made beyond the most rows visible at once (%d): %d (goal: at most "
-            "%d)\n",
-            result.mostVisible, result.cellsMade - result.mostVisible, kSpareCellsGoal);
-    }
-    benchmark::Shutdown();
-    return 0;
+    return runGuiBenchmarks(argc, argv, &startUpUi, [](const RatioReporter& reporter) {
+        const auto& s = reporter.seconds;
+        if (s.count("ScrollTableFrame") != 0) {
+            std::printf(
+                "Scroll a 10,000-row table at scale 2, ms per frame: %.2f (goal: at most %.0f)\n",
+                s.at("ScrollTableFrame") * 1000, kFrameGoalMs);
+            std::printf(
+                "Table cells made beyond the most rows visible at once (%d): %d (goal: at most "
+                "%d)\n",
+                result.mostVisible, result.cellsMade - result.mostVisible, kSpareCellsGoal);
+        }
+    });
 }

@@ -2,7 +2,7 @@
 // same strings, and a phone screen of rich-text rows rendered offscreen at scale 2. The goals are
 // printed after the runs.
 
-#include "RatioReporter.h"
+#include "GuiBenchmarkMain.h"
 #include "platform/ui/StartUp.h"
 #include "platform/ui/text/FontTable.h"
 #include "platform/ui/text/TextFrame.h"
@@ -198,25 +198,17 @@ BENCHMARK(RenderRichTextScreen)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QGuiApplication app(argc, argv);
-    startUpUi();
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto& s = reporter.seconds;
-    reporter.printRatio("FrameLayoutFirst", "RawLayoutFirst", kFirstLayoutGoal);
-    if (s.count("FrameLayoutNewWidth") != 0 && s.count("RawLayoutNewWidth") != 0) {
-        std::printf("FrameLayoutNewWidth / RawLayoutNewWidth: %.2f (no goal: for reference)\n",
-                    s.at("FrameLayoutNewWidth") / s.at("RawLayoutNewWidth"));
-    }
-    if (s.count("RenderRichTextScreen") != 0) {
-        std::printf(
-            "Render 12 rich-text rows at scale 2, ms per frame: %.2f (goal: at most %.0f)\n",
-            s.at("RenderRichTextScreen") * 1000, kRenderGoalMs);
-    }
-    benchmark::Shutdown();
-    return 0;
+    return runGuiBenchmarks(argc, argv, &startUpUi, [](const RatioReporter& reporter) {
+        const auto& s = reporter.seconds;
+        reporter.printRatio("FrameLayoutFirst", "RawLayoutFirst", kFirstLayoutGoal);
+        if (s.count("FrameLayoutNewWidth") != 0 && s.count("RawLayoutNewWidth") != 0) {
+            std::printf("FrameLayoutNewWidth / RawLayoutNewWidth: %.2f (no goal: for reference)\n",
+                        s.at("FrameLayoutNewWidth") / s.at("RawLayoutNewWidth"));
+        }
+        if (s.count("RenderRichTextScreen") != 0) {
+            std::printf(
+                "Render 12 rich-text rows at scale 2, ms per frame: %.2f (goal: at most %.0f)\n",
+                s.at("RenderRichTextScreen") * 1000, kRenderGoalMs);
+        }
+    });
 }
