@@ -198,6 +198,11 @@ void Message::setAssignees(const QStringList& accountIds) {
 
 // --- the outgoing queue ---
 
+bool Message::isUnconsumed() const {
+    const auto owner = conversation();
+    return !isPending() && owner && owner->isMessageUnread(*this);
+}
+
 bool Message::isFailed() const {
     const auto owner = conversation();
     const auto queue = owner ? owner->messageQueue(false) : nullptr;

@@ -177,6 +177,8 @@ public:
     bool isSending() const;
     // The next message the conversation's queue sends.
     bool isFirstPending() const;
+    // A posted message that its conversation still counts as unread.
+    bool isUnconsumed() const;
     // The user's own (or shared) text message, with a body, in a conversation open for posting
     // that nobody is editing.
     bool canEdit() const;

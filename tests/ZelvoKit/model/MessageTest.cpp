@@ -1,3 +1,4 @@
+#include "ZelvoKit/model/Conversation.h"
 #include "ZelvoKit/model/Message.h"
 
 #include "tests/ZelvoKit/model/RepositoryTestSupport.h"
@@ -270,6 +271,27 @@ TEST_F(MessageTest, QuestionsAboutAMessage) {
     EXPECT_TRUE(message->hasTag(31));
     EXPECT_FALSE(message->hasTag(32));
     EXPECT_FALSE(message->hasTag(-1));
+}
+
+TEST_F(MessageTest, UnconsumedMeansPostedAndStillUnreadInItsConversation) {
+    auto conversation =
+        session_->repository()->createMemoryObjectOfClass<Conversation>(u"Conversation"_s);
+    conversation->setLastMessageNr(10);
+    conversation->setReadMessageNrValue(5);
+    const struct {
+        std::int64_t nr;
+        bool attached;
+        bool unconsumed;
+    } cases[] = {{7, true, true},   {10, true, true},  {5, true, false},
+                 {11, true, false}, {7, false, false}, {1000000000, true, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.nr);
+        const auto message = localMessage(c.nr, 1, 0, kBody);
+        if (c.attached) {
+            message->setConversation(conversation);
+        }
+        EXPECT_EQ(message->isUnconsumed(), c.unconsumed);
+    }
 }
 
 TEST_F(MessageTest, ARecordForAMessageNoWindowHoldsFindsItsRowAgain) {
