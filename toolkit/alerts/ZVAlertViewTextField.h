@@ -34,7 +34,7 @@ public:
         onTextChanged_ = std::move(changed);
     }
 
-    bool becomeFirstResponder();
+    bool becomeFirstResponder() override;
     bool requiresInset() const override { return false; }
 
     void layoutSubviews() override;

@@ -22,7 +22,7 @@ public:
     // Starts from the first frame; none shows nothing.
     void setAnimatedImage(std::shared_ptr<const AnimatedImage> image);
     // Hides or shows, stopping or resuming the animation.
-    void setHidden(bool hidden);
+    void setHidden(bool hidden) override;
     bool isAnimating() const { return timer_.isValid(); }
 
     QSizeF sizeThatFits(QSizeF size) const override;

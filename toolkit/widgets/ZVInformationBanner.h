@@ -26,7 +26,7 @@ public:
     void setMessage(const platform::AttributedString& message);
     const std::shared_ptr<ZVRichText>& text() const { return text_; }
     // With a message, the height is the note's for the width plus the insets; else as asked.
-    void setFrame(const QRectF& frame);
+    void setFrame(const QRectF& frame) override;
 
     void layoutSubviews() override;
     void drawRect(QPainter& painter, const QRectF& rect) override;

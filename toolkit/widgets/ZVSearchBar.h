@@ -53,9 +53,9 @@ public:
         delegate_ = std::move(delegate);
     }
 
-    bool becomeFirstResponder();
-    bool isFirstResponder() const;
-    bool resignFirstResponder();
+    bool becomeFirstResponder() override;
+    bool isFirstResponder() const override;
+    bool resignFirstResponder() override;
 
     const std::shared_ptr<platform::TextField>& textField() const { return textField_; }
     const std::shared_ptr<platform::ImageView>& image() const { return image_; }

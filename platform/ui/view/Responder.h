@@ -38,9 +38,10 @@ public:
 
     virtual bool canBecomeFirstResponder() const { return false; }
     virtual bool canResignFirstResponder() const { return true; }
-    bool becomeFirstResponder();
-    bool resignFirstResponder();
-    bool isFirstResponder() const;
+    // Overridable: a composite view hands first-responder status to one of its parts.
+    virtual bool becomeFirstResponder();
+    virtual bool resignFirstResponder();
+    virtual bool isFirstResponder() const;
 
     // By default each passes the touches on to the next responder.
     virtual void touchesBegan(const TouchSet& touches, const TouchEvent& event);

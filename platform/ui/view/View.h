@@ -50,7 +50,8 @@ public:
 
     // --- geometry ---
     QRectF frame() const;
-    void setFrame(const QRectF& frame);
+    // Overridable, as views that lay out on a new frame do.
+    virtual void setFrame(const QRectF& frame);
     QRectF bounds() const { return layer_.bounds(); }
     void setBounds(const QRectF& bounds) { layer_.setBounds(bounds); }
     QPointF center() const { return layer_.position(); }
@@ -63,7 +64,7 @@ public:
     qreal alpha() const { return layer_.opacity(); }
     void setAlpha(qreal alpha) { layer_.setOpacity(alpha); }
     bool isHidden() const { return layer_.isHidden(); }
-    void setHidden(bool hidden) { layer_.setHidden(hidden); }
+    virtual void setHidden(bool hidden) { layer_.setHidden(hidden); }
     QColor backgroundColor() const { return layer_.backgroundColor(); }
     void setBackgroundColor(const QColor& color) { layer_.setBackgroundColor(color); }
     bool clipsToBounds() const { return layer_.masksToBounds(); }

@@ -65,6 +65,12 @@ TEST(AnimatedImageView, TicksOnlyInAWindowAndShown) {
     EXPECT_FALSE(view->isAnimating());
     view->setHidden(false);
     EXPECT_TRUE(view->isAnimating());
+    // Through the plain view too, as a superview or an animation hides it.
+    platform::View& plain = *view;
+    plain.setHidden(true);
+    EXPECT_FALSE(view->isAnimating());
+    plain.setHidden(false);
+    EXPECT_TRUE(view->isAnimating());
 
     view->removeFromSuperview();
     EXPECT_FALSE(view->isAnimating());
