@@ -165,9 +165,7 @@ void BackgroundUrlSessionTask::start() {
     QObject::connect(reply_, &QNetworkReply::metaDataChanged, receiver, [this] {
         detail::DeliveryScope scope;
         auto self = shared_from_this();
-        readingHeaders_ = true;
         onMetaData();
-        readingHeaders_ = false;
     });
     QObject::connect(reply_, &QIODevice::readyRead, receiver, [this] {
         detail::DeliveryScope scope;
@@ -508,7 +506,7 @@ void BackgroundUrlSessionTask::closeFiles() {
 }
 
 void BackgroundUrlSessionTask::dropReply() {
-    detail::abandonReply(reply_, receiver_.get(), readingHeaders_);
+    detail::abandonReply(reply_, receiver_.get());
 }
 
 void BackgroundUrlSessionTask::detach() {

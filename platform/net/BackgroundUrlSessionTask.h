@@ -134,7 +134,6 @@ private:
     bool answerHandled_ = false;
     bool bodyIsFile_ = false;
     bool restartedWithoutRange_ = false;
-    bool readingHeaders_ = false;
 };
 
 }  // namespace platform

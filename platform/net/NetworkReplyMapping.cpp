@@ -120,7 +120,7 @@ std::optional<UrlError> completionFailure(const QNetworkReply& reply, const UrlR
     return bodyFailure(*response, method, encodedBytes, decoder);
 }
 
-void abandonReply(QPointer<QNetworkReply>& reply, QObject* receiver, bool announcingHeaders) {
+void abandonReply(QPointer<QNetworkReply>& reply, QObject* receiver) {
     QNetworkReply* abandoned = reply;
     reply = nullptr;
     if (!abandoned) {
@@ -129,12 +129,10 @@ void abandonReply(QPointer<QNetworkReply>& reply, QObject* receiver, bool announ
     if (receiver) {
         QObject::disconnect(abandoned, nullptr, receiver, nullptr);
     }
-    if (announcingHeaders) {
-        QMetaObject::invokeMethod(abandoned, &QNetworkReply::abort, Qt::QueuedConnection);
-    } else {
-        abandoned->abort();
-    }
-    // We may be inside one of the reply's own signals.
+    // Deleting the reply stops its transfer. It is not aborted: an abort sets an error of its own,
+    // and the answer's error (a 5xx, say) may already be on its way from the transport's thread,
+    // which then warns of a second error. We may be inside one of the reply's own signals, so it
+    // goes at the next turn of the loop, and whatever it still had to say goes with it.
     abandoned->deleteLater();
 }
 

@@ -38,10 +38,9 @@ std::optional<UrlError> completionFailure(const QNetworkReply& reply, const UrlR
                                           QByteArrayView method, qint64 encodedBytes,
                                           const ContentDecoder* decoder);
 
-// Stops listening to `reply` (what `receiver` connected), aborts it and lets it go. Within the
-// reply's own metaDataChanged signal the abort waits for the run loop: the transport goes on
-// announcing the answer there, and aborting it makes it report the answer's end twice.
-void abandonReply(QPointer<QNetworkReply>& reply, QObject* receiver, bool announcingHeaders);
+// Stops listening to `reply` (what `receiver` connected) and lets it go at the next turn of the
+// run loop, which stops its transfer.
+void abandonReply(QPointer<QNetworkReply>& reply, QObject* receiver);
 
 // Safe methods, which the transport may send again on its own (see OneShotBody); every other
 // request goes out at most once.

@@ -68,9 +68,7 @@ void UrlSessionTask::start(detail::UrlSessionCore& core) {
     // A handler may drop the last hold on the task (its session with it): each signal holds it.
     QObject::connect(reply, &QNetworkReply::metaDataChanged, receiver, [this] {
         auto self = shared_from_this();
-        readingHeaders_ = true;
         deliverResponse();
-        readingHeaders_ = false;
     });
     QObject::connect(reply, &QIODevice::readyRead, receiver, [this] {
         auto self = shared_from_this();
@@ -217,7 +215,7 @@ void UrlSessionTask::complete(std::optional<UrlError> error) {
 }
 
 void UrlSessionTask::dropReply() {
-    detail::abandonReply(reply_, receiver_.get(), readingHeaders_);
+    detail::abandonReply(reply_, receiver_.get());
 }
 
 void UrlSessionTask::detach() {

@@ -103,8 +103,6 @@ private:
 
     std::optional<UrlResponse> response_;
     bool responseDelivered_ = false;
-    // Inside the reply's metaDataChanged signal.
-    bool readingHeaders_ = false;
     std::unique_ptr<ContentDecoder> decoder_;
     QByteArray body_;
     qint64 bytesSent_ = 0;
