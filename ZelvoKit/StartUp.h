@@ -11,7 +11,8 @@
 //                                   answers, else the owner-only file; chosen once and logged
 //      ZVStartUpSupport()   the error localiser: service error ids become the user's words
 //                           (ZVError::setErrorLocalizer, from ZVLocalization)
-//      ZVStartUpApi()       the two above
+//      ZVStartUpApi()       the two above, and how account confirmation links sign in
+//                           (ZVURLHandler::setAccountConfirmation)
 //      ZVStartUpModel()     the entities of an account's store, in ZVDataModel::shared()
 //      ZVStartUpMarkup()    how the shared markup syntax is forgotten between tests, and the
 //                           model's markup services (ZVMarkupServices)

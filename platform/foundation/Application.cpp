@@ -78,6 +78,7 @@ struct Application::Impl {
     long badgeNumber = 0;
 
     bool registeredForRemoteNotifications = false;
+    std::function<void()> remoteNotificationRegistrar;
     int userNotificationTypes = UserNotificationTypeNone;
     TimeInterval minimumBackgroundFetchInterval = kBackgroundFetchIntervalNever;
 
@@ -416,6 +417,17 @@ void Application::setApplicationIconBadgeNumber(long number) {
 
 void Application::registerForRemoteNotifications() {
     d_->registeredForRemoteNotifications = true;
+    if (auto registrar = d_->remoteNotificationRegistrar) {
+        registrar();
+    }
+}
+
+void Application::unregisterForRemoteNotifications() {
+    d_->registeredForRemoteNotifications = false;
+}
+
+void Application::setRemoteNotificationRegistrar(std::function<void()> registrar) {
+    d_->remoteNotificationRegistrar = std::move(registrar);
 }
 
 bool Application::isRegisteredForRemoteNotifications() const {

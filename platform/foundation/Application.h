@@ -7,6 +7,7 @@
 #include <QtCore/QString>
 
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <memory>
 
@@ -98,8 +99,13 @@ public:
 
     // --- what the application asks of the platform ---
 
+    // The registrar (the desktop's stand-in for the push service) is asked to answer each time.
     void registerForRemoteNotifications();
+    void unregisterForRemoteNotifications();
     bool isRegisteredForRemoteNotifications() const;
+    // What answers a registration, with receiveDeviceToken() or
+    // failRemoteNotificationRegistration(); without one a registration stays unanswered.
+    void setRemoteNotificationRegistrar(std::function<void()> registrar);
     // A mask of UserNotificationType bits.
     void registerUserNotificationSettings(int types);
     int userNotificationTypes() const;

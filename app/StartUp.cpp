@@ -1,0 +1,25 @@
+#include "app/StartUp.h"
+
+#include "ZelvoKit/markup/StartUp.h"
+#include "app/shell/ZVAppURLHandler.h"
+#include "toolkit/StartUp.h"
+#include "toolkit/richtext/ZVRichText.h"
+
+void ZVStartUpApp() {
+    static bool started = false;
+    if (started) {
+        return;
+    }
+    started = true;
+    ZVStartUpToolkit();
+    ZVStartUpMarkup();
+    ZVURLHandler::setUrlHandlerClass([] { return std::make_unique<ZVAppURLHandler>(); });
+    ZVRichText::setURLHandler({[](const QString& url, const QRectF& rect, platform::View& view) {
+                                   ZVURLHandler::handler().handle(url, rect, &view);
+                               },
+                               [](const QUrl& url, const QRectF& rect, platform::View& view,
+                                  std::function<void()> completion) {
+                                   ZVURLHandler::handler().showShareMenuForUrl(
+                                       url.toString(), rect, &view, std::move(completion));
+                               }});
+}

@@ -1,0 +1,159 @@
+#pragma once
+
+#include "app/shell/ZVAppServices.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/Observable.h"
+#include "platform/foundation/TimerGroup.h"
+
+#include <QtCore/QMap>
+#include <QtCore/QString>
+
+#include <map>
+#include <memory>
+#include <optional>
+
+class ZVApi;
+class ZVApiSession;
+class ZVRepositorySession;
+namespace platform {
+class NavigationController;
+class View;
+class ViewController;
+class Window;
+}  // namespace platform
+
+// The application coordinator: one for the process, made by the application delegate. It
+// configures the API client, owns the window and switches it between the signed-out screens and
+// the signed-in ones (the inbox-side navigation, with the conversation side in the same stack),
+// follows the client's login status, accounts and connection, keeps the unread counts, publishes
+// the signed-in accounts to the application group, and opens and closes conversations for every
+// screen. Main thread only.
+class ZVGlobals : public platform::Observable {
+public:
+    static constexpr QLatin1StringView kConversationIdKey{"conversationId"};
+    // Keys of the application group's defaults.
+    static constexpr QLatin1StringView kSessionsDefaultsKey{"sessions"};
+    static constexpr QLatin1StringView kActiveSessionDefaultsKey{"active_session"};
+    static constexpr QLatin1StringView kTokenCookieName{"token_id"};
+    static constexpr QLatin1StringView kFatalErrorNotification{"ZelvoFatalError"};
+    static constexpr QLatin1StringView kTitle{"Zelvo"};
+
+    static constexpr double kSplitViewDelay = 0.01;
+    static constexpr double kDeferredChangeDelay = 0.1;
+    static constexpr double kSessionBadgeFade = 0.3;
+    static constexpr double kApnRegistrationDelay = 1.0;
+    static constexpr double kClaimDelay = 1.0;
+    static constexpr double kSignupSwitchDelay = 3.0;
+    static constexpr double kMinimumBackgroundFetchInterval = 300;
+    static constexpr qreal kSessionBadgeSize = 10;
+    static constexpr qreal kSessionBadgeCenterX = 35;
+    static constexpr qreal kSessionBadgeCenterY = 15;
+
+    // Registers itself as the one coordinator and configures the API client.
+    ZVGlobals();
+    ~ZVGlobals();
+    ZVGlobals(const ZVGlobals&) = delete;
+    ZVGlobals& operator=(const ZVGlobals&) = delete;
+
+    // Null until the delegate has made one.
+    static ZVGlobals* globals();
+
+    // Builds the window, signs the saved accounts in and shows the first screens.
+    void initialize();
+    void trySavedLogin();
+    void handleSessionStart(const std::shared_ptr<ZVApiSession>& session);
+    void handleSessionEnd(const std::shared_ptr<ZVApiSession>& session);
+    void saveSessions();
+
+    ZVApi& api() const { return *api_; }
+    const std::shared_ptr<ZVRepositorySession>& session() const { return session_; }
+    void setSession(const std::shared_ptr<ZVRepositorySession>& session);
+    bool isLoggedIn() const { return loggedIn_; }
+
+    // The open conversation's id; empty when none is open.
+    QString conversationId() const;
+    // The one road by which screens open (a request) and close (none) conversations.
+    void setConversationId(const std::optional<ZVOpenRequest>& request, bool animated);
+    void setConversationId(const QString& conversationId);
+    void showConversationAsync(const QString& conversationId);
+    void navigateToInbox();
+    void navigateBack();
+    bool pageIsAppearing() const { return pageIsAppearing_; }
+    // The change put off while a transition runs.
+    const std::optional<std::optional<ZVOpenRequest>>& pendingConversationChange() const {
+        return pendingChange_;
+    }
+
+    void updateUnreadCount();
+    void showSessionBadge(bool show);
+    void notifyAppActivate();
+    void registerApn();
+    void claimZelvoId();
+    void loginSecondary();
+    void showSettings();
+    void fatalError(const platform::Notification& notification);
+    // Whether the network activity indicator shows: connecting, traffic or transfers running.
+    bool networkActivityVisible() const { return networkActivity_; }
+
+    const std::shared_ptr<platform::Window>& window() const { return window_; }
+    const std::shared_ptr<platform::NavigationController>& preLoginNavigationController() const {
+        return preLogin_;
+    }
+    const std::shared_ptr<platform::NavigationController>& leftNavigationController() const {
+        return left_;
+    }
+    const std::shared_ptr<platform::NavigationController>& rightNavigationController() const {
+        return right_;
+    }
+    ZVInboxScreen* inboxViewController() const { return inbox_.get(); }
+    const std::shared_ptr<platform::View>& sessionBadge() const { return sessionBadge_; }
+    ZVConversationPages* conversationPages() const { return pages_.get(); }
+
+private:
+    class NavigationDelegate;
+    friend class NavigationDelegate;
+
+    void observeApi();
+    void loginStatusChanged();
+    void activeSessionChanged();
+    void connectionChanged(const QString& key);
+    void handleLogin();
+    void handleLogout();
+    void setLoginState();
+    void transitionToLoggedIn();
+    void observeTransfers();
+    bool isSignedInAs(const QString& accountId) const;
+    void openConversation(const ZVOpenRequest& request);
+    void closeConversation(bool animated);
+    void resetPages();
+    void willShowViewController(platform::NavigationController& navigation,
+                                platform::ViewController& shown, bool animated);
+    void didShowViewController(platform::NavigationController& navigation,
+                               platform::ViewController& shown, bool animated);
+    void didCancelShowViewController(platform::NavigationController& navigation);
+    void runPendingChange();
+
+    ZVApi* api_ = nullptr;
+    std::shared_ptr<platform::Window> window_;
+    std::shared_ptr<platform::NavigationController> preLogin_;
+    std::shared_ptr<platform::NavigationController> left_;
+    std::shared_ptr<platform::NavigationController> right_;
+    std::shared_ptr<NavigationDelegate> navigationDelegate_;
+    std::unique_ptr<ZVInboxScreen> inbox_;
+    std::unique_ptr<ZVConversationPages> pages_;
+    std::shared_ptr<ZVRepositorySession> session_;
+    std::shared_ptr<platform::View> sessionBadge_;
+    bool sessionBadgeShown_ = false;
+    bool loggedIn_ = false;
+    bool pageIsAppearing_ = false;
+    bool networkActivity_ = false;
+    // Outer: whether a change waits; inner: the request, or none to close.
+    std::optional<std::optional<ZVOpenRequest>> pendingChange_;
+
+    platform::Observation apiObservation_;
+    platform::Observation transfersObservation_;
+    std::map<QString, platform::Observation> unreadObservations_;
+    platform::Observation fatalErrorObservation_;
+    platform::TimerGroup timers_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
