@@ -81,6 +81,58 @@ void TextEditor::setText(const QString& text) {
     cursor_.movePosition(QTextCursor::End);
 }
 
+void TextEditor::setAttributedText(const AttributedString& text) {
+    setMarkedText({});
+    document_.setUndoRedoEnabled(false);
+    QTextCursor all(&document_);
+    all.select(QTextCursor::Document);
+    all.removeSelectedText();
+    all.setBlockFormat(QTextBlockFormat());
+    all.setCharFormat(QTextCharFormat());
+    const QString& string = text.string();
+    for (const AttributedString::Run& run : text.runs()) {
+        QTextCharFormat format;
+        const TextAttributes& attributes = run.attributes;
+        const QVariant font = attributes.value(TextAttribute::Font);
+        if (font.canConvert<FontDescription>()) {
+            format.setFont(resolveFont(font.value<FontDescription>()));
+        }
+        const QVariant colour = attributes.value(TextAttribute::ForegroundColor);
+        if (colour.canConvert<Color>()) {
+            format.setForeground(resolveColor(colour.value<Color>()));
+        }
+        format.setFontUnderline(attributes.value(TextAttribute::UnderlineStyle).toInt() != 0);
+        format.setFontStrikeOut(attributes.value(TextAttribute::StrikethroughStyle).toInt() != 0);
+        QTextBlockFormat block;
+        const QVariant paragraph = attributes.value(TextAttribute::ParagraphStyle);
+        if (paragraph.canConvert<ParagraphStyle>()) {
+            const auto style = paragraph.value<ParagraphStyle>();
+            if (style.lineHeightMultiple > 0) {
+                constexpr double kPercent = 100;
+                block.setLineHeight(style.lineHeightMultiple * kPercent,
+                                    QTextBlockFormat::ProportionalHeight);
+            }
+            block.setBottomMargin(style.paragraphSpacing);
+            block.setTopMargin(style.paragraphSpacingBefore);
+        }
+        // A paragraph takes the style of the run that starts it.
+        QString part = string.mid(run.location, run.length);
+        qsizetype from = 0;
+        if (run.location == 0 || string.at(run.location - 1) == u'\n') {
+            all.setBlockFormat(block);
+        }
+        for (qsizetype at = part.indexOf(u'\n'); at >= 0; at = part.indexOf(u'\n', from)) {
+            all.insertText(part.mid(from, at - from), format);
+            all.insertBlock(block, format);
+            from = at + 1;
+        }
+        all.insertText(part.mid(from), format);
+    }
+    document_.setUndoRedoEnabled(true);
+    cursor_ = QTextCursor(&document_);
+    cursor_.movePosition(QTextCursor::End);
+}
+
 QString TextEditor::textInRange(TextRange range) const {
     return text().mid(range.location, range.length);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/foundation/AttributedString.h"
 #include "platform/foundation/TextAttributes.h"
 #include "platform/ui/controls/TextRange.h"
 #include "platform/ui/view/Responder.h"
@@ -54,6 +55,9 @@ public:
     int length() const;
     // Replaces everything without asking the client; forgets the undo history.
     void setText(const QString& text);
+    // The same, keeping each run's font, colour, underline and strike and each paragraph's line
+    // height multiple and spacing; where the text has no font of its own the default font holds.
+    void setAttributedText(const AttributedString& text);
     QString textInRange(TextRange range) const;
 
     TextRange selectedRange() const;

@@ -11,6 +11,7 @@
 #include <QtGui/QTextOption>
 
 #include <cmath>
+#include <memory>
 
 namespace platform {
 
@@ -38,6 +39,13 @@ QString TextView::text() const {
 
 void TextView::setText(const QString& text) {
     editor_.setText(text);
+    attributedText_ = AttributedString(text);
+    changed();
+}
+
+void TextView::setAttributedText(const AttributedString& text) {
+    editor_.setAttributedText(text);
+    attributedText_ = text;
     changed();
 }
 
@@ -117,16 +125,15 @@ void TextView::layoutSubviews() {
 }
 
 QSizeF TextView::sizeThatFits(QSizeF size) const {
-    QTextDocument measure;
-    measure.setDocumentMargin(0);
-    measure.setDefaultFont(editor_.document().defaultFont());
-    measure.setDefaultTextOption(editor_.document().defaultTextOption());
-    measure.setPlainText(text());
-    // After the text: setting it resets the container's format.
-    measure.rootFrame()->setFrameFormat(editor_.document().rootFrame()->frameFormat());
-    measure.setTextWidth(std::max<qreal>(0, size.width() - inset_.left - inset_.right));
-    return {size.width(), std::ceil(measure.documentLayout()->documentSize().height() + inset_.top +
-                                    inset_.bottom)};
+    // A copy keeps the text's own formats (fonts, line heights) that the height depends on.
+    const std::unique_ptr<QTextDocument> measure(editor_.document().clone());
+    measure->setDocumentMargin(0);
+    measure->setDefaultFont(editor_.document().defaultFont());
+    measure->setDefaultTextOption(editor_.document().defaultTextOption());
+    measure->rootFrame()->setFrameFormat(editor_.document().rootFrame()->frameFormat());
+    measure->setTextWidth(std::max<qreal>(0, size.width() - inset_.left - inset_.right));
+    return {size.width(), std::ceil(measure->documentLayout()->documentSize().height() +
+                                    inset_.top + inset_.bottom)};
 }
 
 void TextView::drawRect(QPainter& painter, const QRectF& /*rect*/) {
@@ -292,6 +299,7 @@ bool TextView::editorShouldChange(TextRange range, const QString& replacement) {
 }
 
 void TextView::editorDidChange() {
+    attributedText_ = AttributedString(text());
     changed();
     if (isEditing()) {
         scrollRectToVisible(editor_.cursorRect().translated(textOrigin()), false);

@@ -57,6 +57,11 @@ public:
     QString text() const;
     // Neither asked for nor announced; the cursor goes to the end and the undo history is lost.
     void setText(const QString& text);
+    // As setText, with the text's own fonts, colours and paragraph line heights; where it has
+    // none the view's font and colour show. attributedText() is the text last set; once the user
+    // edits, it is the plain text.
+    void setAttributedText(const AttributedString& text);
+    const AttributedString& attributedText() const { return attributedText_; }
     const FontDescription& font() const { return font_; }
     void setFont(const FontDescription& font);
     QColor textColor() const { return textColor_; }
@@ -133,6 +138,7 @@ private:
     void changed();
 
     TextEditor editor_;
+    AttributedString attributedText_;
     std::weak_ptr<TextViewDelegate> delegate_;
     FontDescription font_;
     QColor textColor_ = Qt::black;

@@ -211,3 +211,31 @@ TEST_F(TextViewTest, OnlyAnEditableTextViewRaisesTheKeyboardAndItPastesFromThePa
     Scheduler::main().advance(1);
     EXPECT_FALSE(keyboard->isVisible());
 }
+
+TEST_F(TextViewTest, AttributedTextKeepsItsParagraphsAndLineHeightsWhenMeasured) {
+    const FontDescription font{QString(), 20};
+    ParagraphStyle tight;
+    tight.lineHeightMultiple = 0.5;
+    AttributedString text(QStringLiteral("first line\nsecond line"),
+                          {{TextAttribute::Font, QVariant::fromValue(font)}});
+    view->setAttributedText(text);
+    EXPECT_EQ(view->text(), "first line\nsecond line");
+    const qreal natural = view->sizeThatFits({300, 1000}).height();
+
+    // Only the second paragraph is drawn at half height: the measure follows its own format.
+    text.addAttribute(TextAttribute::ParagraphStyle, QVariant::fromValue(tight), 11, 11);
+    view->setAttributedText(text);
+    const qreal halfSecond = view->sizeThatFits({300, 1000}).height();
+    text.addAttribute(TextAttribute::ParagraphStyle, QVariant::fromValue(tight), 0, 22);
+    view->setAttributedText(text);
+    const qreal halfBoth = view->sizeThatFits({300, 1000}).height();
+    EXPECT_LT(halfSecond, natural);
+    EXPECT_LT(halfBoth, halfSecond);
+    EXPECT_EQ(view->attributedText(), text);
+    EXPECT_EQ(view->contentSize().height(), halfBoth);
+
+    // Typing makes the kept copy plain text again.
+    view->becomeFirstResponder();
+    type("!");
+    EXPECT_EQ(view->attributedText(), AttributedString(view->text()));
+}
