@@ -1,5 +1,8 @@
 #include "toolkit/richtext/StartUp.h"
 
+#include "ZelvoKit/model/Message.h"
+#include "toolkit/richtext/email/ZVLocalizedMessage.h"
+
 #include "ZelvoKit/markup/StartUp.h"
 #include "ZelvoKit/support/StartUp.h"
 #include "ZelvoKit/support/text/ZVTextAppearance.h"
@@ -21,4 +24,5 @@ void ZVStartUpToolkitRichText() {
         [](const QString& name) { return ZVColorTable::colorWithName(name); });
     ZVTextAppearance::setStyleLookup(
         [](int style) { return ZVTextStyles::attributesForStyle(style); });
+    Message::setRepresentationClass(ZVLocalizedMessage::factory());
 }
