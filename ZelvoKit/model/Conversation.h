@@ -225,6 +225,32 @@ public:
     // The user's own typing: 0 for a new message, else the message edited.
     void setWritingStatus(bool writing, std::int64_t messageNr);
 
+    // --- searching its messages (Conversation+Search.cpp) ---
+
+    enum SearchState : int {
+        SearchIdle = 0,
+        SearchRunning = 1,
+        SearchResults = 2,
+    };
+
+    // Null when no text is searched.
+    const QString& searchText() const { return searchText_; }
+    // A different text drops the results; the window re-filters by it.
+    void setSearchText(const QString& text);
+    // Asks the service for the messages matching the search text; results come one by one.
+    void runServerSearch();
+    // Counts a started search; returns its index.
+    std::int64_t searchStarted();
+    // Only the newest search's end stops the running state.
+    void searchEndedWithIndex(std::int64_t index);
+    int searchState() const;
+    // By search weight, then newest first; none before results.
+    const std::shared_ptr<ZVMessageArray>& searchMatchMessages() const {
+        return searchMatchMessages_;
+    }
+    // A found message joins the results and arrives like any other.
+    void addMatchingMessage(const std::shared_ptr<Message>& message);
+
     // --- serialisation (Conversation+Serialization.cpp) ---
 
     // Reads a conversation record. Values of dirty fields stay as the user set them until the
@@ -580,6 +606,9 @@ private:
     std::array<int, AttributeCount> index_{};
     bool hasSkippedContent_ = false;
     std::shared_ptr<ConversationWriters> writers_;
+    QString searchText_;
+    std::int64_t searchIndex_ = 0;
+    std::shared_ptr<ZVMessageArray> searchMatchMessages_;
     std::shared_ptr<ZVFileArray> files_;
     QSet<QString> labelsSet_;
     QJsonArray teamsArray_;

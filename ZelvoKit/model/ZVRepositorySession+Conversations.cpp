@@ -4,6 +4,7 @@
 #include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/model/ZVConversationMembers.h"
 #include "ZelvoKit/model/ZVMember.h"
+#include "ZelvoKit/model/search/ZVSearch.h"
 #include "ZelvoKit/support/base/ZVJsonParser.h"
 #include "ZelvoKit/support/log/ZVErrorLog.h"
 #include "platform/foundation/Scheduler.h"
@@ -261,6 +262,10 @@ void ZVRepositorySession::notifyContactsChanged(const QSet<QString>& contactIds)
     ZVApiSession::notifyContactsChanged(contactIds);
     for (const auto& conversation : std::as_const(conversations_)) {
         conversation->notifyContactChange(contactIds);
+    }
+    // Held here: an observer of the search may abandon it while it is told.
+    if (const std::shared_ptr<ZVSearch> search = search_) {
+        search->notifyContactsChanged(contactIds);
     }
 }
 

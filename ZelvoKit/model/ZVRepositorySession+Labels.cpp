@@ -1,5 +1,6 @@
 #include "ZelvoKit/model/ZVRepositorySession.h"
 
+#include "ZelvoKit/model/search/ZVSearch.h"
 #include "ZelvoKit/support/log/ZVErrorLog.h"
 
 #include <algorithm>
@@ -136,6 +137,9 @@ void ZVRepositorySession::notifyLabelsWithChanges(
         if (label->applyChanges(changed) && label->needsSync()) {
             commitObject(label);
         }
+    }
+    if (const std::shared_ptr<ZVSearch> search = search_) {
+        search->notifyConversationsChanged(changes);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "ZelvoKit/model/ZVRepositorySession.h"
 
 #include "ZelvoKit/model/ConversationWriters.h"
+#include "ZelvoKit/model/search/ZVSearch.h"
 
 #include "ZelvoKit/ZelvoApi/account/ZVUserCredentials.h"
 #include "ZelvoKit/ZelvoApi/account/ZVUserProfile.h"
@@ -291,5 +292,6 @@ void ZVRepositorySession::endSession(EndReason reason) {
     }
     ZVApiSession::endSession(reason);
     horizonObservation_ = {};
+    search_.reset();
     repository_.reset();
 }

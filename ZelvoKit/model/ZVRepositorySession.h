@@ -20,6 +20,8 @@
 #include <memory>
 #include <type_traits>
 
+class ZVSearch;
+
 // The data side of one signed-in account: it owns the account's store, keeps every stored
 // contact, conversation, hook, team and organisation in maps by id, answers look-ups, applies the
 // event stream's records to them one answer at a time, and sends local changes back through the API
@@ -159,6 +161,12 @@ public:
     void holdLabelChanges();
     void resumeLabelChanges();
     bool isHoldingLabelChanges() const { return heldConversationChanges_.has_value(); }
+
+    // --- the inbox search ---
+
+    // The search in progress; it hears of every changed contact and conversation.
+    const std::shared_ptr<ZVSearch>& search() const { return search_; }
+    void setSearch(std::shared_ptr<ZVSearch> search) { search_ = std::move(search); }
 
     // --- the event stream ---
 
@@ -320,6 +328,7 @@ private:
     platform::TimerGroup commitRetries_;
     // By guid: how long the next retry of an entity without a request waits.
     QHash<QString, platform::TimeInterval> commitBackoff_;
+    std::shared_ptr<ZVSearch> search_;
 };
 
 template <class Session>

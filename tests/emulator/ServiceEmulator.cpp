@@ -199,6 +199,12 @@ void ServiceEmulator::route(const QString& path, Access access, Handler handler)
     routes_[path] = RouteEntry{access, std::move(handler)};
 }
 
+ServiceEmulator::Handler ServiceEmulator::routeHandler(const QString& path) const {
+    std::lock_guard lock(mutex_);
+    const auto found = routes_.find(path);
+    return found == routes_.end() ? Handler() : found->second.handler;
+}
+
 void ServiceEmulator::routePrefix(const QString& prefix, Access access, Handler handler) {
     std::lock_guard lock(mutex_);
     prefixRoutes_[prefix] = RouteEntry{access, std::move(handler)};

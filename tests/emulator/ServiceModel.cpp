@@ -4,6 +4,8 @@
 #include "tests/emulator/ServiceEmulator.h"
 
 #include <QtCore/QJsonArray>
+#include <QtCore/QRegularExpression>
+#include <QtCore/QSet>
 
 #include <algorithm>
 
@@ -16,6 +18,17 @@ using namespace Qt::Literals::StringLiterals;
 // The stream's first position, as the emulator counts it.
 constexpr qint64 kFirstHorizon = 1;
 
+// The search types that look into messages; "topic" looks at conversations.
+const QSet<QString> kMessageSearchTypes{u"chat"_s, u"pin"_s, u"file"_s, u"task"_s, u"subject"_s};
+
+// A word of the text starts with the keywords, ignoring case.
+bool wordStartsWith(const QString& text, const QString& keywords) {
+    const QRegularExpression word(
+        u"(^|[^\\w])"_s + QRegularExpression::escape(keywords),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
+    return word.match(text).hasMatch();
+}
+
 }  // namespace
 
 struct ServiceModel::State {
@@ -23,6 +36,63 @@ struct ServiceModel::State {
     // Per account: contact id -> the account's record of the contact.
     std::map<QString, std::map<QString, QJsonObject>> contacts;
     int pageSize = kDefaultPageSize;
+    // Per account: conversation id -> record, and the messages' records in the order given.
+    std::map<QString, std::map<QString, QJsonObject>> conversations;
+    std::map<QString, QList<QJsonObject>> messages;
+
+    void keep(const QString& accountId, const Fixture& fixture) {
+        for (const QJsonObject& conversation : fixture.conversations) {
+            conversations[accountId][conversation.value(u"conversation_id"_s).toString()] =
+                conversation;
+        }
+        messages[accountId].append(fixture.messages);
+    }
+
+    // The inbox search: {"stream": the conversations found or holding a message found, as short
+    // records, "matches": the messages found, each weighted by how often the keywords occur}.
+    QJsonObject search(const QString& accountId, const QString& keywords,
+                       const QSet<QString>& types, const QSet<QString>& ignored) const {
+        QJsonArray stream;
+        QJsonArray matches;
+        QSet<QString> streamed;
+        const auto conversationsOf = conversations.find(accountId);
+        const auto addConversation = [&](const QString& id) {
+            if (ignored.contains(id) || streamed.contains(id) ||
+                conversationsOf == conversations.end()) {
+                return;
+            }
+            const auto found = conversationsOf->second.find(id);
+            if (found != conversationsOf->second.end()) {
+                QJsonObject record = found->second;
+                record.insert(u"is_tiny"_s, true);
+                stream.append(record);
+                streamed.insert(id);
+            }
+        };
+        if (types.contains(u"topic"_s) && conversationsOf != conversations.end()) {
+            for (const auto& [id, record] : conversationsOf->second) {
+                if (wordStartsWith(record.value(u"topic"_s).toString(), keywords)) {
+                    addConversation(id);
+                }
+            }
+        }
+        const bool inMessages = std::ranges::any_of(
+            types, [](const QString& type) { return kMessageSearchTypes.contains(type); });
+        const auto messagesOf = messages.find(accountId);
+        if (inMessages && messagesOf != messages.end()) {
+            for (const QJsonObject& message : messagesOf->second) {
+                const qsizetype count =
+                    message.value(u"message"_s).toString().count(keywords, Qt::CaseInsensitive);
+                if (count > 0) {
+                    QJsonObject match = message;
+                    match.insert(u"search_weight"_s, count);
+                    matches.append(match);
+                    addConversation(message.value(u"conversation_id"_s).toString());
+                }
+            }
+        }
+        return {{u"stream"_s, stream}, {u"matches"_s, matches}};
+    }
 
     // Merges the fields into the account's record of the contact; the record to stream.
     QJsonObject change(const QString& accountId, const QString& contactId,
@@ -77,6 +147,35 @@ ServiceModel::ServiceModel(ServiceEmulator& emulator)
         return Reply::ok();
     });
 
+    // The inbox search; a search of one conversation (without "search_types") goes on to the
+    // route below.
+    const ServiceEmulator::Handler conversationSearch = emulator.routeHandler(u"search"_s);
+    emulator.route(
+        u"search"_s, ServiceEmulator::Access::Session, [state, conversationSearch](Call& call) {
+            const QJsonObject& body = call.body();
+            if (!body.contains(u"search_types"_s)) {
+                return conversationSearch ? conversationSearch(call)
+                                          : Reply::error(404, u"not_found"_s);
+            }
+            const QString keywords = body.value(u"keywords"_s).toString();
+            const QJsonValue types = body.value(u"search_types"_s);
+            const QJsonValue ignore = body.value(u"ignore_conversation_ids"_s);
+            if (keywords.isEmpty() || !types.isArray() ||
+                !(ignore.isArray() || ignore.isUndefined())) {
+                return Reply::error(400, u"bad_request"_s);
+            }
+            QSet<QString> typeSet;
+            for (const QJsonValue& type : types.toArray()) {
+                typeSet.insert(type.toString());
+            }
+            QSet<QString> ignored;
+            for (const QJsonValue& id : ignore.toArray()) {
+                ignored.insert(id.toString());
+            }
+            const std::lock_guard lock(state->mutex);
+            return Reply::ok(state->search(call.account->accountId, keywords, typeSet, ignored));
+        });
+
     // The standard poll, answered a page at a time.
     emulator.route(u"account/poll"_s, ServiceEmulator::Access::Session, [state](Call& call) {
         const qint64 horizon = call.body().value(u"event_horizon"_s).toInteger(-1);
@@ -107,8 +206,14 @@ void ServiceModel::seed(const QString& accountId, const Fixture& fixture) {
         for (const QJsonObject& contact : fixture.contacts) {
             state_->contacts[accountId][contact.value(u"account_id"_s).toString()] = contact;
         }
+        state_->keep(accountId, fixture);
     }
     emulator_.appendEvents(accountId, fixture.records());
+}
+
+void ServiceModel::seedUnstreamed(const QString& accountId, const Fixture& fixture) {
+    const std::lock_guard lock(state_->mutex);
+    state_->keep(accountId, fixture);
 }
 
 std::optional<QJsonObject> ServiceModel::contact(const QString& accountId,

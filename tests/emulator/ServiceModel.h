@@ -20,7 +20,11 @@ class ServiceEmulator;
 // test seeds an account from a fixture.
 //
 // Attached to an emulator for the emulator's life; it also serves the account's poll in pages of
-// at most pageSize() records with their "sync_progress", as the service does for a long stream.
+// at most pageSize() records with their "sync_progress", as the service does for a long stream,
+// and the inbox search ("search" with "search_types") over the conversations and messages seeded:
+// topics by word start, message texts by substring, the conversations the call names in
+// "ignore_conversation_ids" never sent back. A search of one conversation goes to the route the
+// model was laid over.
 // Its state is guarded by its own mutex; the routes run on the emulator's threads.
 class ServiceModel {
 public:
@@ -33,6 +37,9 @@ public:
 
     // Keeps the fixture's records as the account's and appends them to its stream.
     void seed(const QString& accountId, const Fixture& fixture);
+    // Keeps the fixture's conversations and messages as the account's without streaming them:
+    // what the service holds that the account's devices have not been sent, found by a search.
+    void seedUnstreamed(const QString& accountId, const Fixture& fixture);
     // The account's record of a contact; none when the account does not know it.
     std::optional<QJsonObject> contact(const QString& accountId, const QString& contactId) const;
     // Changes a contact record of the account, as another device of the account would, and
