@@ -1,6 +1,7 @@
 #include "ZelvoKit/model/Conversation.h"
 
 #include "ZelvoKit/model/File.h"
+#include "ZelvoKit/model/Message.h"
 #include "ZelvoKit/model/ZVFileArray.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
 
@@ -11,9 +12,14 @@ namespace {
 using namespace Qt::Literals::StringLiterals;
 
 const QString kFilesKey = u"files"_s;
+const QString kMessagesKey = u"messages"_s;
+const QString kPinnedMessagesKey = u"pinnedMessages"_s;
 // Deleted files and link previews are left out by the list itself, also those whose flags were
 // never set.
 const QString kPostedFiles = u"(conversation_id = $id) and (message_nr > 0)"_s;
+// Pins the service weighed; unpinned and task messages among them are left out by the test of
+// each message.
+const QString kWeighedMessages = u"(conversation_id = $id) and (pin_weight > 0)"_s;
 
 }  // namespace
 
@@ -43,13 +49,22 @@ const std::shared_ptr<ZVFileArray>& Conversation::files() {
 }
 
 void Conversation::addFile(const std::shared_ptr<File>& file) {
-    if (!files_ || !file || file->isUrlPreview()) {
+    if (!file) {
         return;
     }
-    if (!files_->addItem(file)) {
-        files_->applyChanges(QList<std::shared_ptr<File>>{file});
+    if (files_ && !file->isUrlPreview()) {
+        if (!files_->addItem(file)) {
+            files_->applyChanges(QList<std::shared_ptr<File>>{file});
+        }
+        willChangeProperty(kFilesKey);
     }
-    willChangeProperty(kFilesKey);
+    // Files and previews both show inside their message.
+    if (messages_) {
+        if (const auto message = messages_->messageByNr(file->messageNr())) {
+            message->updateRepresentation();
+            willChangeProperty(kMessagesKey);
+        }
+    }
 }
 
 void Conversation::deleteFile(const QString& attachmentId, std::int64_t messageNr) {
@@ -64,5 +79,48 @@ void Conversation::deleteFile(const QString& attachmentId, std::int64_t messageN
         const std::shared_ptr<File> file = *found;
         willChangeProperty(kFilesKey);
         files_->removeItem(file);
+    }
+}
+
+void Conversation::loadMoreFiles() {
+    if (!allFilesLoaded()) {
+        setLoadRequest(ZVConversationLoadRequest::Files, 0);
+    }
+}
+
+// --- pins ---
+
+const std::shared_ptr<ZVMessageArray>& Conversation::pinnedMessages() {
+    if (pinnedMessages_) {
+        return pinnedMessages_;
+    }
+    pinnedMessages_ = std::make_shared<ZVMessageArray>(ZVMessageArray::Pinboard);
+    for (const auto& message : fetchStoredMessages(kWeighedMessages, {})) {
+        if (message->isPinned() && !message->isArchived()) {
+            pinnedMessages_->addMessage(message);
+        }
+    }
+    return pinnedMessages_;
+}
+
+void Conversation::notifyPinnedMessageChange(const std::shared_ptr<Message>& message) {
+    if (!messages_ || !message) {
+        return;
+    }
+    willChangeProperty(kMessagesKey);
+    if (pinnedMessages_) {
+        willChangeProperty(kPinnedMessagesKey);
+        // Out first: a pin taken back from the archive sorts elsewhere and would be listed twice.
+        pinnedMessages_->removeMessageNr(message->messageNr());
+        if (message->isPinned()) {
+            pinnedMessages_->addMessage(message);
+        }
+    }
+    notifyPropertyChanges();
+}
+
+void Conversation::loadMorePins() {
+    if (!allPinsLoaded()) {
+        setLoadRequest(ZVConversationLoadRequest::Pins, 0);
     }
 }

@@ -84,6 +84,11 @@ void Conversation::commitNewMessages() {
         if (message->messageNr() == inboxMessageNr()) {
             willChangeProperties({kInboxDate, kInboxMessageText});
         }
+        mergeIntoPinsAndTasks(message);
+        // A posted message ends its poster's typing; without writers nobody is typing.
+        if (writers_ && message->messageNr() > readMessageNumber()) {
+            updateActivityBy(message->accountId(), false, 0);
+        }
         if (messages_ && (flow || message->messageNr() > firstLoadedMessage_)) {
             willChangeProperty(kMessages);
             messages_->addMessage(message);

@@ -445,8 +445,16 @@ void Conversation::releaseMessages() {
     messages_.reset();
     loadRequest_.reset();
     firstLoadedMessage_ = 0;
+    files_.reset();
+    pinnedMessages_.reset();
+    tasks_.reset();
+    visibleTasks_.reset();
+    taskArchiveHeader_.reset();
     if (!pendingMessageNr()) {
         messageQueue_.reset();
+    }
+    if (inboxMessage_) {
+        inboxMessage_->resetRepresentation();
     }
 }
 
@@ -456,5 +464,12 @@ void Conversation::deleteMessages() {
         while (!messages_->isEmpty() && !(*messages_)[0]->isPending()) {
             messages_->removeMessageAtIndex(0);
         }
+    }
+    if (pinnedMessages_) {
+        pinnedMessages_->clear();
+    }
+    if (tasks_) {
+        tasks_->clear();
+        visibleTasks_.reset();
     }
 }

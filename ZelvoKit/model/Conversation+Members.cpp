@@ -2,6 +2,7 @@
 
 #include "ZelvoKit/ZelvoApi/account/ZVUserProfile.h"
 #include "ZelvoKit/model/Member.h"
+#include "ZelvoKit/model/Message.h"
 #include "ZelvoKit/model/ZVConversationMembers.h"
 #include "ZelvoKit/model/ZVMember.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
@@ -115,6 +116,24 @@ QString Conversation::dialogPartner() {
 }
 
 void Conversation::notifyContactChange(const QSet<QString>& accountIds) {
+    const auto session = repositorySession();
+    const auto reportChanged = [&] {
+        if (session) {
+            session->conversationChanged(self());
+        }
+    };
+    if (inboxMessage_ && accountIds.contains(inboxMessage_->accountId())) {
+        reportChanged();
+        willChangeProperty(u"inboxMessageText"_s);
+        if (inboxMessage_->hasRepresentation()) {
+            inboxMessage_->representation()->updatePosterName();
+            inboxMessage_->updateRepresentation();
+        }
+    }
+    if (messages_ && updatePosterNames(*messages_, accountIds)) {
+        reportChanged();
+        willChangeProperty(u"messages"_s);
+    }
     if (!sortedMembers_) {
         return;
     }
@@ -126,9 +145,7 @@ void Conversation::notifyContactChange(const QSet<QString>& accountIds) {
         entry->updateName();
         if (!any) {
             any = true;
-            if (const auto session = repositorySession()) {
-                session->conversationChanged(self());
-            }
+            reportChanged();
             willChangeProperty(u"members"_s);
         }
     }
@@ -136,4 +153,20 @@ void Conversation::notifyContactChange(const QSet<QString>& accountIds) {
         sortedMembers_->updateUniqueNames();
         updateTopicNotifyImmediately(false);
     }
+}
+
+bool Conversation::updatePosterNames(const ZVMessageArray& messages,
+                                     const QSet<QString>& accountIds) {
+    bool any = false;
+    for (const auto& message : messages) {
+        if (!accountIds.contains(message->accountId())) {
+            continue;
+        }
+        any = true;
+        // A display model made later reads the new name itself.
+        if (message->hasRepresentation()) {
+            message->representation()->updatePosterName();
+        }
+    }
+    return any;
 }

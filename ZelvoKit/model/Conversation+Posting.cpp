@@ -3,6 +3,7 @@
 #include "ZelvoKit/ZelvoApi/account/ZVUserProfile.h"
 #include "ZelvoKit/model/File.h"
 #include "ZelvoKit/model/ZVConversationMembers.h"
+#include "ZelvoKit/model/ZVFileArray.h"
 #include "ZelvoKit/model/ZVMarkupServices.h"
 #include "ZelvoKit/model/ZVMessageQueue.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
@@ -170,6 +171,11 @@ std::shared_ptr<Message> Conversation::createMessageWithMessage(
 void Conversation::deleteMessageNr(std::int64_t messageNr) {
     const std::shared_ptr<Message> message = messageByNumber(messageNr, true);
     cachedMessages_.removeMessageNr(messageNr);
+    if (pinnedMessages_ &&
+        pinnedMessages_->indexOfMessageNr(messageNr) != ZVMessageArray::kNotFound) {
+        changeValueForKey(u"pinnedMessages"_s,
+                          [&] { pinnedMessages_->removeMessageNr(messageNr); });
+    }
     if (messages_ && messages_->indexOfMessageNr(messageNr) != ZVMessageArray::kNotFound) {
         changeValueForKey(kMessages, [&] { messages_->removeMessageNr(messageNr); });
     }
@@ -204,6 +210,9 @@ void Conversation::deleteMessageNr(std::int64_t messageNr) {
         session->repository()->deleteObject(message);
     }
     for (const auto& file : session->filesInMessageNr(messageNr, conversationId())) {
+        if (files_ && files_->items().contains(file)) {
+            changeValueForKey(u"files"_s, [&] { files_->removeItem(file); });
+        }
         session->repository()->deleteObject(file);
     }
 }

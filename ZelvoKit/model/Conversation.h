@@ -202,16 +202,52 @@ public:
     // delay.
     void willChangeProperties(const QStringList& keys) override;
 
-    // --- files (Conversation+Files.cpp) ---
+    // --- files, pins and tasks (Conversation+Files.cpp, Conversation+Tasks.cpp) ---
+    //
+    // Three boards beside the message flow, each read from the store on first use, kept current
+    // by arriving messages and files, extended from the service through a load request, and
+    // dropped with the window by releaseMessages().
 
     // The conversation's posted files, newest first, read from the store on first use.
     const std::shared_ptr<ZVFileArray>& files();
-    // A file the stream or an editor brings; a link preview is never listed.
+    // A file the stream or an editor brings; a link preview is never listed. The message holding
+    // it, when in the window, rebuilds its display model.
     void addFile(const std::shared_ptr<File>& file);
     // Takes the message's attachment off the list; the stored file stays.
     void deleteFile(const QString& attachmentId, std::int64_t messageNr);
     // The service has no older files of the conversation.
     bool allFilesLoaded() const { return fileHorizon().value_or(0) == 0; }
+    void loadMoreFiles();
+
+    // Pinned messages that are not archived, heaviest first, read from the store on first use.
+    const std::shared_ptr<ZVMessageArray>& pinnedMessages();
+    bool hasPinnedMessages() const { return pinnedMessages_ != nullptr; }
+    // The user pinned or unpinned the message; nothing while the window is not loaded.
+    void notifyPinnedMessageChange(const std::shared_ptr<Message>& message);
+    bool allPinsLoaded() const { return pinHorizon().value_or(0) == 0; }
+    void loadMorePins();
+
+    // The task messages, not archived before archived; archived ones only after
+    // loadTaskArchive().
+    const std::shared_ptr<ZVMessageArray>& tasks();
+    bool hasTasks() const { return tasks_ != nullptr; }
+    // The stored tasks, the archived ones too when asked.
+    std::shared_ptr<ZVMessageArray> loadTasksArchived(bool archived);
+    // The rows of the task board: the archive header (with a task archive), then the tasks
+    // without those under a collapsed separator and, while the header is collapsed, without the
+    // archive.
+    const std::shared_ptr<ZVMessageArray>& visibleTasks();
+    // A separator or the archive header was expanded or collapsed.
+    void resetVisibleTasks();
+    // The archive header row, a message that is never stored; made on first use.
+    std::shared_ptr<Message> createTaskArchiveHeader();
+    const std::shared_ptr<Message>& taskArchiveHeader() const { return taskArchiveHeader_; }
+    // The user opens the archive: the stored archived tasks are listed, and the service is asked
+    // for them when the store has none.
+    void loadTaskArchive();
+    void loadMoreTasks();
+    // A message the service deleted leaves the pin and task boards.
+    void removeFromBoards(std::int64_t messageNr);
 
     // --- typing (Conversation+Writers.cpp) ---
 
@@ -406,8 +442,6 @@ public:
     // The newest subject in the window, else the topic; null when neither.
     QString subject();
 
-    // --- files, pins and tasks (Conversation+Files.cpp) ---
-
     // --- members, topic and contact changes (Conversation+Members.cpp) ---
 
     // The roster, made on first use.
@@ -424,8 +458,12 @@ public:
     QString initials();
     // The one-to-one partner: the member whose contact names this conversation as their dialog.
     QString dialogPartner();
-    // Names of the contacts changed; the roster and the topic follow them.
+    // Names of the contacts changed: the poster names of their messages, the roster and the
+    // topic follow them.
     void notifyContactChange(const QSet<QString>& accountIds);
+    // Refreshes the poster name of each message posted by one of the accounts; whether there was
+    // any.
+    static bool updatePosterNames(const ZVMessageArray& messages, const QSet<QString>& accountIds);
 
     // --- actions and dirty fields (Conversation+Actions.cpp) ---
     //
@@ -582,6 +620,8 @@ private:
     // Horizon steps.
     void commitStagedNumbers();
     void commitNewMessages();
+    // The boards' part of an arriving message.
+    void mergeIntoPinsAndTasks(const std::shared_ptr<Message>& message);
 
     // Sync request steps.
     std::shared_ptr<ZVApiRequest> syncRequest(const QString& direction,
@@ -610,6 +650,10 @@ private:
     std::int64_t searchIndex_ = 0;
     std::shared_ptr<ZVMessageArray> searchMatchMessages_;
     std::shared_ptr<ZVFileArray> files_;
+    std::shared_ptr<ZVMessageArray> pinnedMessages_;
+    std::shared_ptr<ZVMessageArray> tasks_;
+    std::shared_ptr<ZVMessageArray> visibleTasks_;
+    std::shared_ptr<Message> taskArchiveHeader_;
     QSet<QString> labelsSet_;
     QJsonArray teamsArray_;
     bool hasTeamsArray_ = false;

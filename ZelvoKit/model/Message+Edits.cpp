@@ -146,6 +146,7 @@ void Message::setTags(const QList<int>& set, const QList<int>& clear) {
 void Message::pin() {
     setTags({TagPin, TagShared}, {TagUnpin, TagArchived});
     updateRepresentation();
+    notifyPinboard();
 }
 
 void Message::unpin() {
@@ -156,6 +157,13 @@ void Message::unpin() {
         setTags({}, {TagPin, TagShared});
     }
     updateRepresentation();
+    notifyPinboard();
+}
+
+void Message::notifyPinboard() {
+    if (const auto owner = conversation()) {
+        owner->notifyPinnedMessageChange(std::static_pointer_cast<Message>(shared_from_this()));
+    }
 }
 
 void Message::deleteMessage() {

@@ -280,6 +280,10 @@ void Message::applyFileDiff(const QString& newBody) {
         session->filesInMessageNr(messageNr(), conversationId());
     for (const QString& key : std::as_const(removed)) {
         if (const std::shared_ptr<File> file = files.value(key)) {
+            // Off the file board before the object goes, so the board never lists a deleted file.
+            if (const auto owner = conversation()) {
+                owner->deleteFile(key, messageNr());
+            }
             session->repository()->deleteObject(file);
         }
     }

@@ -254,6 +254,8 @@ private:
     void updateAssignees();
     // Tells the conversation's observers, within the batching delay, that its messages changed.
     void announceToConversation(const QStringList& keys);
+    // The conversation's pin board follows a pin or an unpin of the user's.
+    void notifyPinboard();
 
     int conversationId_;
     int messageNr_;

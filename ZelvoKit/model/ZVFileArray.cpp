@@ -49,6 +49,23 @@ void ZVFileArray::removeItem(const Item& item) {
     }
 }
 
+ZVSortedArrayChange ZVFileArray::applyChange(const Item& item) {
+    const ZVSortedArrayChange change = ZVSortedArray<File>::applyChange(item);
+    const QString hash = item->fileSha256();
+    if (hash.isEmpty()) {
+        return change;
+    }
+    const auto known = filesByHash_.constFind(hash);
+    if (items().contains(item)) {
+        if (known == filesByHash_.cend()) {
+            filesByHash_.insert(hash, item);
+        }
+    } else if (known != filesByHash_.cend() && known.value() == item) {
+        filesByHash_.erase(known);
+    }
+    return change;
+}
+
 std::unique_ptr<ZVFileArray> ZVFileArray::filesMatchingText(const QString& text) const {
     auto matches = std::make_unique<ZVFileArray>();
     const platform::TextAttributes nameStyle =

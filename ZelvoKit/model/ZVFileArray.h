@@ -21,6 +21,9 @@ public:
     bool addItem(const Item& item, bool allowDuplicates) override;
     using ZVSortedArray<File>::addItem;
     void removeItem(const Item& item) override;
+    // Keeps the hashes with the list: a file that leaves frees its content for another copy, and
+    // one that comes back claims it.
+    ZVSortedArrayChange applyChange(const Item& item) override;
 
     // The files whose name has a word starting with `text`, each with the match highlighted in
     // its highlightedName(); none when no file matches.

@@ -403,12 +403,15 @@ void ZVMessageQueue::setFailed(bool failed) {
 
 void ZVMessageQueue::deleteMessage(const std::shared_ptr<Message>& message) {
     const auto conversation = conversation_.lock();
+    const std::int64_t nr = message->messageNr();
     if (const auto files = message->representation()->files()) {
         for (const auto& file : *files) {
+            if (conversation) {
+                conversation->deleteFile(file->attachmentId(), nr);
+            }
             file->deleteFile();
         }
     }
-    const std::int64_t nr = message->messageNr();
     messages_.removeMessageNr(nr);
     if (conversation) {
         conversation->deleteMessageNr(nr);

@@ -67,6 +67,8 @@ void ZVMessageRepresentation::absorbFiles(const Files& files) {
     files_ = std::move(all);
 }
 
+void ZVMessageRepresentation::updatePosterName() {}
+
 QString ZVMessageRepresentation::localizedText() {
     if (!localizedText_) {
         const std::shared_ptr<Message> owner = message();

@@ -43,8 +43,17 @@ public:
     // Appends files that now belong to the message.
     virtual void absorbFiles(const Files& files);
 
+    // The poster's contact changed its name. The base shows no poster name, so it has nothing
+    // to recompute; a subclass that shows one rebuilds it.
+    virtual void updatePosterName();
+    // Whether a separator or the task archive header shows the tasks under it; the task screen
+    // sets it and the task board reads it. Collapsed until set.
+    bool expanded() const { return expanded_; }
+    void setExpanded(bool expanded) { expanded_ = expanded; }
+
 private:
     std::weak_ptr<Message> message_;
     std::optional<Files> files_;
     std::optional<QString> localizedText_;
+    bool expanded_ = false;
 };

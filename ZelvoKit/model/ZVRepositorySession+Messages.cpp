@@ -66,6 +66,9 @@ ZVErrorPtr ZVRepositorySession::handleMessage(ZVJsonParser& record) {
         if (conversation && conversation->messages()) {
             conversation->messages()->removeMessageNr(*messageNr);
         }
+        if (conversation) {
+            conversation->removeFromBoards(*messageNr);
+        }
         if (message) {
             deleteObject(message);
         }

@@ -196,7 +196,7 @@ public:
     // --- changes ---
 
     // Puts one changed item where it now belongs, or takes it out.
-    ZVSortedArrayChange applyChange(const Item& item) {
+    virtual ZVSortedArrayChange applyChange(const Item& item) {
         if (!items_) {
             items_.emplace();
         }

@@ -82,6 +82,22 @@ TEST_F(ConversationWritersTest, FurtherActivityKeepsAWriterAndAnEndRemovesIt) {
     EXPECT_TRUE(names().isEmpty());
 }
 
+TEST_F(ConversationWritersTest, APostedMessageEndsItsPostersTyping) {
+    const auto message = [&](int nr, const QString& poster) {
+        return streamRecord(u"message"_s, {{u"conversation_id"_s, conversationId_},
+                                           {u"message_nr"_s, nr},
+                                           {u"account_id"_s, poster},
+                                           {u"mk_message_type"_s, u"text"_s},
+                                           {u"message"_s, u"<msg>hi</msg>"_s}});
+    };
+    const QString carol = u"2e4a6c8e-0b1d-4f3a-9c5e-7a9b1c3d5e7f"_s;
+    ASSERT_EQ(applyLocally(session_, {activity(bob_, true), activity(carol, true)}), nullptr);
+    ASSERT_EQ(conversation_->writers()->count(), 2);
+    ASSERT_EQ(applyLocally(session_, {message(10, bob_)}), nullptr);
+    EXPECT_FALSE(conversation_->writers()->isWriter(bob_));
+    EXPECT_TRUE(conversation_->writers()->isWriter(carol));
+}
+
 TEST_F(ConversationWritersTest, StrangersAreNamedByAQuestionMarkAndTheUserIsNoWriter) {
     const QString stranger = u"0b5c3a1e-7d2f-4e8a-9c6b-5a4f3e2d1c0b"_s;
     ASSERT_EQ(applyLocally(session_, {activity(session_->sessionId(), true),
