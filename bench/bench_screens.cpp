@@ -9,6 +9,7 @@
 #include "platform/ui/view/Window.h"
 #include "toolkit/StartUp.h"
 #include "toolkit/menus/ZVSlideInMenu.h"
+#include "toolkit/menus/ZVVerticalMenuItem.h"
 #include "toolkit/richtext/ZVMessageParser.h"
 #include "toolkit/richtext/ZVRichText.h"
 #include "toolkit/screens/ZVNavigationController.h"
@@ -58,6 +59,15 @@ public:
 class RowsScreen : public ZVViewController, public ZVSwipeGestureRecognizerDelegate {
 public:
     std::shared_ptr<ZVSlideInMenu> menu = std::make_shared<ZVSlideInMenu>(ZVMenuSide::Right);
+
+    RowsScreen() {
+        for (const char* title : {"Messages", "Pins", "Tasks", "Files", "Settings"}) {
+            auto item = std::make_shared<ZVVerticalMenuItem>();
+            item->setTitle(QString::fromLatin1(title));
+            menu->addItem(item);
+        }
+        menu->setSelectedItemIndex(0);
+    }
 
     void viewDidLoad() override {
         for (int row = 0; row < kRows; ++row) {

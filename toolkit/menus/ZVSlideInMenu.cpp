@@ -21,9 +21,11 @@ constexpr unsigned kSettleOptions =
 }  // namespace
 
 ZVSlideInMenu::ZVSlideInMenu(ZVMenuSide side)
-    : platform::View(QRectF(0, 0, kWidth, kInitialHeight)),
+    : ZVVerticalMenu(kColorScheme),
       side_(side),
       panGestureRecognizer_(std::make_shared<platform::PanGestureRecognizer>()) {
+    setItemHeight(kItemHeight);
+    setFrame(QRectF(0, 0, kWidth, kInitialHeight));
     setPosition(0);
     panGestureRecognizer_->addTarget(
         [alive = std::weak_ptr<bool>(alive_), this](platform::GestureRecognizer& recognizer) {
@@ -32,6 +34,10 @@ ZVSlideInMenu::ZVSlideInMenu(ZVMenuSide side)
             }
         });
     addGestureRecognizer(panGestureRecognizer_);
+    // The items start below the status bar.
+    const auto window = ZVScreenCoordinator::shared().window();
+    setTopOffset(window ? window->profile().statusBarHeight
+                        : platform::DeviceProfile().statusBarHeight);
 }
 
 ZVSlideInMenu::~ZVSlideInMenu() = default;
@@ -185,18 +191,34 @@ void ZVSlideInMenu::handleGesture(platform::PanGestureRecognizer& recognizer) {
     const State state = recognizer.state();
     if (state == State::Began) {
         initialPos_ = position();
+        startSelectionChange();
     }
     const QPointF t = recognizer.translationInView(this);
-    if (qAbs(t.x()) > kHorizontalDragDistance && qAbs(t.x()) > qAbs(t.y())) {
+    if (selectionChanging()) {
+        selectItemByPos(recognizer.locationInView(this));
+    }
+    const bool horizontal = qAbs(t.x()) > kHorizontalDragDistance && qAbs(t.x()) > qAbs(t.y());
+    if (!selectionChanging() || horizontal) {
+        // A sideways drag moves the menu and gives the selection back.
+        if (selectionChanging()) {
+            cancelSelectionChange();
+        }
         setPosition(initialPos_ + openingSign() * t.x());
     }
     if (state == State::Ended || state == State::Failed || state == State::Cancelled) {
         completeTransitionWithSpeed(openingSign() * recognizer.velocityInView(this).x());
+        if (selectionChanging()) {
+            // Ended before the announcement, so that the next touch starts from the item chosen
+            // now (toggle mode compares with it).
+            endSelectionChange();
+            willChangeValueForKey(SelectedItemIndexKey);
+            didChangeValueForKey(SelectedItemIndexKey);
+        }
     }
 }
 
 void ZVSlideInMenu::layoutSubviews() {
-    platform::View::layoutSubviews();
+    ZVVerticalMenu::layoutSubviews();
     if (qAbs(bounds().height() - height_) >= 1) {
         height_ = bounds().height();
     }

@@ -2,21 +2,22 @@
 
 #include "platform/foundation/Scheduler.h"
 #include "platform/ui/gesture/PanGestureRecognizer.h"
-#include "platform/ui/view/View.h"
+#include "toolkit/menus/ZVVerticalMenu.h"
 #include "toolkit/screens/ZVSwipeGestureRecognizerDelegate.h"
 
 #include <memory>
 
 class ZVViewController;
 
-// A side menu that slides in from the left or right edge over the navigation views and pushes the
-// main content aside by the same distance. A screen shows it; the screen's swipe recognizer or
+// A vertical menu that slides in from the left or right edge over the navigation views and pushes
+// the main content aside by the same distance. A screen shows it; the screen's swipe recognizer or
 // the menu's own pan drags it; on release it settles open or closed by position and speed.
-class ZVSlideInMenu : public platform::View {
+class ZVSlideInMenu : public ZVVerticalMenu {
 public:
     static constexpr qreal kWidth = 200;
     static constexpr qreal kInitialHeight = 100;
     static constexpr qreal kItemHeight = 45;
+    static constexpr int kColorScheme = 3;
     static constexpr platform::TimeInterval kDuration = 0.3;
     // Slower releases than this (points a second) settle in the full duration.
     static constexpr qreal kSlowSpeed = 50;

@@ -1,4 +1,5 @@
 #include "tests/toolkit/screens/ScreenStage.h"
+#include "toolkit/menus/ZVVerticalMenuItem.h"
 
 #include <gtest/gtest.h>
 
@@ -170,4 +171,76 @@ TEST(ZVSlideInMenuTest, OwnPanDragsTheMenu) {
     stage.settle();
     EXPECT_EQ(menu->superview(), nullptr);
     EXPECT_EQ(screen->slideInMenu(), nullptr);
+}
+
+namespace {
+
+// An open right menu with three items, the first selected; rows at y 20, 65 and 110.
+std::shared_ptr<ZVSlideInMenu> openWithItems(ScreenStage& stage,
+                                             std::shared_ptr<TestScreen>& screen) {
+    const auto menu = shownAt(stage, screen, 200);
+    for (const char* title : {"Pins", "Files", "Tasks"}) {
+        auto item = std::make_shared<ZVVerticalMenuItem>();
+        item->setTitle(title);
+        menu->addItem(item);
+    }
+    menu->setSelectedItemIndex(0);
+    stage.settle();
+    return menu;
+}
+
+}  // namespace
+
+// Dragging along the items moves the selection with the finger and announces the item the
+// finger ends on; once the drag turns sideways the selection goes back and the menu follows.
+TEST(ZVSlideInMenuTest, VerticalDragSelectsAndASidewaysOneRestores) {
+    for (const bool sideways : {false, true}) {
+        ScreenStage stage;
+        std::shared_ptr<TestScreen> screen;
+        const auto menu = openWithItems(stage, screen);
+        int announced = 0;
+        auto observation = menu->observe(QString(ZVVerticalMenu::SelectedItemIndexKey),
+                                         [&](const QString&) { ++announced; });
+        const QPointF start(260, 75);
+        stage.down(start);
+        for (int step = 1; step <= 5; ++step) {
+            ScreenStage::wait(0.05);
+            stage.move(start + QPointF(0, step * 10));
+        }
+        EXPECT_EQ(menu->selectedItemIndex(), 2);
+        QPointF end = start + QPointF(0, 50);
+        if (sideways) {
+            for (int step = 1; step <= 4; ++step) {
+                ScreenStage::wait(0.05);
+                stage.move(end + QPointF(step * 15, 0));
+            }
+            end += QPointF(60, 0);
+            EXPECT_EQ(menu->selectedItemIndex(), 0);
+            EXPECT_EQ(menu->position(), 140);
+        }
+        ScreenStage::wait(0.2);
+        stage.move(end);
+        stage.up(end);
+        stage.settle();
+        EXPECT_EQ(menu->selectedItemIndex(), sideways ? 0 : 2) << sideways;
+        EXPECT_EQ(announced, sideways ? 0 : 1) << sideways;
+        EXPECT_FALSE(menu->selectionChanging());
+        EXPECT_EQ(menu->position(), 200);
+    }
+}
+
+// After a drag chose an item, a tap on it in toggle mode compares with that item, not with the
+// one selected before the drag: it deselects.
+TEST(ZVSlideInMenuTest, NextTouchAfterADragStartsFromItsChoice) {
+    ScreenStage stage;
+    std::shared_ptr<TestScreen> screen;
+    const auto menu = openWithItems(stage, screen);
+    menu->setToggleItems(true);
+    stage.drag({260, 75}, {260, 125}, 5);
+    stage.settle();
+    ASSERT_EQ(menu->selectedItemIndex(), 2);
+    stage.down({260, 125});
+    stage.up({260, 125});
+    stage.settle();
+    EXPECT_EQ(menu->selectedItemIndex(), ZVVerticalMenu::kNotFound);
 }
