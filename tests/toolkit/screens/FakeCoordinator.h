@@ -4,6 +4,7 @@
 #include "platform/ui/controllers/navigation/BarButtonItem.h"
 #include "platform/ui/controllers/navigation/NavigationController.h"
 #include "platform/ui/view/Window.h"
+#include "toolkit/screens/ZVNavigationController.h"
 #include "toolkit/screens/ZVScreenCoordinator.h"
 
 #include <QtCore/QStringList>
@@ -17,8 +18,8 @@
 class FakeCoordinator : public ZVScreenCoordinator {
 public:
     std::shared_ptr<platform::Window> shownWindow;
-    std::shared_ptr<platform::NavigationController> left;
-    std::shared_ptr<platform::NavigationController> right;
+    std::shared_ptr<ZVNavigationController> left;
+    std::shared_ptr<ZVNavigationController> right;
     std::shared_ptr<platform::BarButtonItem> modeItem;
     std::shared_ptr<platform::ViewController> inbox;
     std::shared_ptr<platform::ViewController> page;
@@ -64,13 +65,12 @@ private:
 
     void build(platform::DeviceProfile profile) {
         shownWindow = platform::Window::make(profile);
-        left = std::make_shared<platform::NavigationController>(platform::ViewController::make());
+        left = std::make_shared<ZVNavigationController>(platform::ViewController::make());
         if (profile.idiom == platform::DeviceProfile::Idiom::Phone) {
             right = left;
             shownWindow->setRootViewController(left);
         } else {
-            right =
-                std::make_shared<platform::NavigationController>(platform::ViewController::make());
+            right = std::make_shared<ZVNavigationController>(platform::ViewController::make());
             modeItem = platform::BarButtonItem::withTitle(
                 "Inbox", platform::BarButtonItem::Style::Plain, {});
             auto root = platform::ViewController::make();

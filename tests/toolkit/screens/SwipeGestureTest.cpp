@@ -1,3 +1,4 @@
+#include "platform/ui/controllers/WindowControllers.h"
 #include "tests/toolkit/screens/ScreenStage.h"
 
 #include <gtest/gtest.h>
@@ -136,8 +137,8 @@ TEST(ZVSwipeGestureRecognizerTest, LandscapeLayoutHidesTheMenuBeingDragged) {
     }
     const auto menu = screen->slideInMenu();
     ASSERT_NE(menu, nullptr);
-    screen->view()->setFrame(QRectF(0, 0, 667, 375));
-    screen->view()->layoutIfNeeded();
+    ASSERT_TRUE(
+        platform::rotateWindow(stage.window(), platform::InterfaceOrientation::LandscapeLeft));
     stage.move(start - QPointF(150, 0));
     stage.up(start - QPointF(150, 0));
     stage.settle();

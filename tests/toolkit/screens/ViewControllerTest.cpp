@@ -1,5 +1,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/controllers/InterfaceOrientation.h"
+#include "platform/ui/controllers/WindowControllers.h"
+#include "platform/ui/controls/Button.h"
 #include "platform/ui/standins/input/Keyboard.h"
 #include "platform/ui/table/TableView.h"
 #include "tests/toolkit/screens/ScreenStage.h"
@@ -241,23 +243,31 @@ TEST(ZVViewControllerTest, NavigateBackClosesTheConversationOnlyFromItsFirstScre
     }
 }
 
-// On a phone the screen may not turn while an alert card shows; a tablet turns as ever.
-TEST(ZVViewControllerTest, PhoneStaysUprightUnderAnAlert) {
+// On a phone the screen may not turn while an alert card shows; a tablet turns as ever. A turn
+// places the status bar again once it has ended.
+TEST(ZVViewControllerTest, TurnsPlaceTheStatusBarAndAPhoneStaysUprightUnderAnAlert) {
     for (const auto& profile :
          {platform::DeviceProfile::phone(), platform::DeviceProfile::tablet()}) {
+        const bool phone = profile.idiom == platform::DeviceProfile::Idiom::Phone;
         ScreenStage stage(profile);
-        auto screen = stage.show(std::make_shared<TestScreen>());
-        const unsigned free = screen->supportedInterfaceOrientations();
+        stage.show(std::make_shared<TestScreen>());
         ZVAlertViewManager::alertViewManager().setKeyWindow(stage.coordinator->shownWindow);
         ZVAlertView::showMessage("Message", "Title");
         stage.settle();
         ASSERT_TRUE(ZVAlertView::alertViewShowing());
-        const bool phone = profile.idiom == platform::DeviceProfile::Idiom::Phone;
-        EXPECT_EQ(screen->supportedInterfaceOrientations(),
-                  phone ? platform::InterfaceOrientationMask::Portrait : free);
-        EXPECT_NE(free, platform::InterfaceOrientationMask::Portrait);
+        EXPECT_EQ(
+            platform::rotateWindow(stage.window(), platform::InterfaceOrientation::LandscapeLeft),
+            !phone);
         ZVAlertViewManager::alertViewManager().dismissAlert();
         stage.settle();
+        const int placements = stage.coordinator->statusViewPlacements;
+
+        ASSERT_TRUE(platform::rotateWindow(stage.window(),
+                                           phone ? platform::InterfaceOrientation::LandscapeLeft
+                                                 : platform::InterfaceOrientation::Portrait));
+        EXPECT_EQ(stage.coordinator->statusViewPlacements, placements);
+        stage.settle();
+        EXPECT_EQ(stage.coordinator->statusViewPlacements, placements + 1);
     }
 }
 
@@ -272,4 +282,27 @@ TEST(ZVViewControllerTest, TabletShowsTheDisplayModeButtonOnTheLeft) {
     auto phoneScreen = phone.show(std::make_shared<TestScreen>());
     phoneScreen->updateBackButton();
     EXPECT_EQ(phoneScreen->leftButton(), nullptr);
+}
+
+// The tablet's left button as a view of its own goes back when tapped, and lights up while the
+// left menu shows.
+TEST(ZVViewControllerTest, CustomLeftButtonGoesBackAndShowsTheOpenMenu) {
+    ScreenStage stage(platform::DeviceProfile::tablet());
+    auto button = std::make_shared<platform::Button>();
+    stage.coordinator->modeItem = BarButtonItem::withCustomView(button);
+    stage.show(std::make_shared<TestScreen>());
+    auto screen = TestScreen::withMenus({ZVMenuSide::Left});
+    screen->updateBackButton();
+    stage.show(screen);
+
+    screen->showLeftMenu();
+    stage.settle();
+    EXPECT_TRUE(button->isHighlighted());
+    screen->showLeftMenu();
+    stage.settle();
+    EXPECT_FALSE(button->isHighlighted());
+
+    button->sendActionsForEvents(platform::Control::TouchUpInside);
+    stage.settle();
+    EXPECT_EQ(stage.depth(), 2u);
 }
