@@ -5,7 +5,6 @@
 
 #include "GuiBenchmarkMain.h"
 #include "platform/foundation/Scheduler.h"
-#include "platform/ui/controllers/navigation/BarButtonItem.h"
 #include "platform/ui/view/Window.h"
 #include "toolkit/StartUp.h"
 #include "toolkit/menus/ZVSlideInMenu.h"
@@ -42,17 +41,6 @@ public:
     std::shared_ptr<platform::NavigationController> rightNavigationController() const override {
         return stack;
     }
-    std::shared_ptr<platform::BarButtonItem> displayModeButtonItem() const override {
-        return nullptr;
-    }
-    QString conversationId() const override { return {}; }
-    void setConversationId(const QString&, bool) override {}
-    qreal statusViewContentInset() const override { return 0; }
-    void updateStatusViewLocation() override {}
-    std::shared_ptr<platform::ViewController> inboxViewController() const override {
-        return nullptr;
-    }
-    std::shared_ptr<platform::ViewController> showingPage() const override { return nullptr; }
 };
 
 // A screen of rich-text rows with a right-hand menu.

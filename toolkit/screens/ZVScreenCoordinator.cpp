@@ -7,30 +7,6 @@
 
 namespace {
 
-// Stands in while no coordinator is registered (before the shell starts, in tests of single
-// views): every piece is missing and requests go nowhere.
-class EmptyCoordinator final : public ZVScreenCoordinator {
-public:
-    std::shared_ptr<platform::Window> window() const override { return nullptr; }
-    std::shared_ptr<platform::NavigationController> leftNavigationController() const override {
-        return nullptr;
-    }
-    std::shared_ptr<platform::NavigationController> rightNavigationController() const override {
-        return nullptr;
-    }
-    std::shared_ptr<platform::BarButtonItem> displayModeButtonItem() const override {
-        return nullptr;
-    }
-    QString conversationId() const override { return {}; }
-    void setConversationId(const QString&, bool) override {}
-    qreal statusViewContentInset() const override { return 0; }
-    void updateStatusViewLocation() override {}
-    std::shared_ptr<platform::ViewController> inboxViewController() const override {
-        return nullptr;
-    }
-    std::shared_ptr<platform::ViewController> showingPage() const override { return nullptr; }
-};
-
 std::weak_ptr<ZVScreenCoordinator>& registered() {
     static std::weak_ptr<ZVScreenCoordinator> coordinator;
     return coordinator;
@@ -41,7 +17,8 @@ std::weak_ptr<ZVScreenCoordinator>& registered() {
 // The owner keeps the registered coordinator alive for as long as it is registered, so the
 // reference outlives the lock below.
 ZVScreenCoordinator& ZVScreenCoordinator::shared() {
-    static EmptyCoordinator empty;
+    // Stands in while none is registered (before the shell starts, in tests of single views).
+    static ZVScreenCoordinator empty;
     if (auto coordinator = registered().lock()) {
         return *coordinator;
     }
@@ -50,4 +27,42 @@ ZVScreenCoordinator& ZVScreenCoordinator::shared() {
 
 void ZVScreenCoordinator::setShared(const std::shared_ptr<ZVScreenCoordinator>& coordinator) {
     registered() = coordinator;
+}
+
+std::shared_ptr<platform::Window> ZVScreenCoordinator::window() const {
+    return nullptr;
+}
+
+std::shared_ptr<platform::NavigationController> ZVScreenCoordinator::leftNavigationController()
+    const {
+    return nullptr;
+}
+
+std::shared_ptr<platform::NavigationController> ZVScreenCoordinator::rightNavigationController()
+    const {
+    return nullptr;
+}
+
+std::shared_ptr<platform::BarButtonItem> ZVScreenCoordinator::displayModeButtonItem() const {
+    return nullptr;
+}
+
+QString ZVScreenCoordinator::conversationId() const {
+    return {};
+}
+
+void ZVScreenCoordinator::setConversationId(const QString&, bool) {}
+
+qreal ZVScreenCoordinator::statusViewContentInset() const {
+    return 0;
+}
+
+void ZVScreenCoordinator::updateStatusViewLocation() {}
+
+std::shared_ptr<platform::ViewController> ZVScreenCoordinator::inboxViewController() const {
+    return nullptr;
+}
+
+std::shared_ptr<platform::ViewController> ZVScreenCoordinator::showingPage() const {
+    return nullptr;
 }

@@ -16,7 +16,8 @@ class Window;
 // window, the two navigation stacks, the open conversation and the status bar's room. The
 // coordinator lives above the toolkit, so it registers itself here at start-up; until it does,
 // `shared()` answers with a coordinator that has nothing (no window, no stacks, no conversation)
-// and the callers carry on without those pieces. Main thread only.
+// and the callers carry on without those pieces. Each answer of this base is that "nothing", so a
+// coordinator overrides what it has. Main thread only.
 class ZVScreenCoordinator {
 public:
     virtual ~ZVScreenCoordinator() = default;
@@ -27,27 +28,27 @@ public:
     // one. Null unregisters.
     static void setShared(const std::shared_ptr<ZVScreenCoordinator>& coordinator);
 
-    virtual std::shared_ptr<platform::Window> window() const = 0;
+    virtual std::shared_ptr<platform::Window> window() const;
     // The inbox side; null while signed out.
-    virtual std::shared_ptr<platform::NavigationController> leftNavigationController() const = 0;
+    virtual std::shared_ptr<platform::NavigationController> leftNavigationController() const;
     // The conversation side; on a phone the same stack as the left one. Null while signed out.
-    virtual std::shared_ptr<platform::NavigationController> rightNavigationController() const = 0;
+    virtual std::shared_ptr<platform::NavigationController> rightNavigationController() const;
     // The split view's display-mode button on a tablet; null elsewhere.
-    virtual std::shared_ptr<platform::BarButtonItem> displayModeButtonItem() const = 0;
+    virtual std::shared_ptr<platform::BarButtonItem> displayModeButtonItem() const;
 
     // The open conversation's id; empty when none is open.
-    virtual QString conversationId() const = 0;
+    virtual QString conversationId() const;
     // Opens a conversation, or closes the open one for an empty id.
-    virtual void setConversationId(const QString& conversationId, bool animated = true) = 0;
+    virtual void setConversationId(const QString& conversationId, bool animated = true);
 
     // How much room the connection status bar takes at the top of the screens (0 when hidden or
     // when there is none).
-    virtual qreal statusViewContentInset() const = 0;
+    virtual qreal statusViewContentInset() const;
     // Places the status bar again after the window's size changed.
-    virtual void updateStatusViewLocation() = 0;
+    virtual void updateStatusViewLocation();
 
     // The screens that take the status bar's room besides the left stack's top screen: the inbox
     // and the open conversation's showing page. Null when absent.
-    virtual std::shared_ptr<platform::ViewController> inboxViewController() const = 0;
-    virtual std::shared_ptr<platform::ViewController> showingPage() const = 0;
+    virtual std::shared_ptr<platform::ViewController> inboxViewController() const;
+    virtual std::shared_ptr<platform::ViewController> showingPage() const;
 };
