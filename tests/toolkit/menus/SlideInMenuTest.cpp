@@ -244,3 +244,17 @@ TEST(ZVSlideInMenuTest, NextTouchAfterADragStartsFromItsChoice) {
     stage.settle();
     EXPECT_EQ(menu->selectedItemIndex(), ZVVerticalMenu::kNotFound);
 }
+
+// On a tablet the left stack is narrower than the window: the right menu's edge and its position
+// are both taken from the left stack, so a position reads back as it was set and a drag moves the
+// menu by the finger's distance.
+TEST(ZVSlideInMenuTest, TabletPositionReadsBackAsSet) {
+    ScreenStage stage(platform::DeviceProfile::tablet());
+    std::shared_ptr<TestScreen> screen;
+    const auto menu = shownAt(stage, screen, 120);
+    EXPECT_EQ(menu->frame(), QRectF(200, 0, 200, 1024));
+    EXPECT_EQ(menu->position(), 120);
+    menu->completeTransitionWithSpeed(0);
+    stage.settle();
+    EXPECT_EQ(menu->position(), 200);
+}
