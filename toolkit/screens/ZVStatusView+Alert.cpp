@@ -1,3 +1,6 @@
+// The card that explains the connection state, and its retry.
+#include "toolkit/screens/ZVStatusView.h"
+
 #include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/support/text/ZVLocalization.h"
 #include "platform/foundation/Format.h"
@@ -5,7 +8,6 @@
 #include "toolkit/alerts/ZVAlertView.h"
 #include "toolkit/alerts/ZVAlertViewManager.h"
 #include "toolkit/screens/ZVScreenCoordinator.h"
-#include "toolkit/screens/ZVStatusView.h"
 #include "toolkit/screens/ZVStatusViewClient.h"
 
 namespace {

@@ -1,6 +1,8 @@
+// The room the bar takes, handed to the screens under it.
+#include "toolkit/screens/ZVStatusView.h"
+
 #include "platform/ui/controllers/navigation/NavigationController.h"
 #include "toolkit/screens/ZVScreenCoordinator.h"
-#include "toolkit/screens/ZVStatusView.h"
 #include "toolkit/screens/ZVViewController.h"
 
 namespace {
