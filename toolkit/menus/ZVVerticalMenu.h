@@ -77,6 +77,10 @@ public:
                       const platform::TouchEvent& event) override;
     void touchesEnded(const platform::TouchSet& touches,
                       const platform::TouchEvent& event) override;
+    // A touch taken by a gesture leaves the change under way: the gesture's owner goes on with it
+    // and ends it (endSelectionChange() or cancelSelectionChange()).
+    void touchesCancelled(const platform::TouchSet& /*touches*/,
+                          const platform::TouchEvent& /*event*/) override {}
 
 private:
     int color_;
