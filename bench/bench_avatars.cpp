@@ -2,15 +2,14 @@
 // picture already in the avatar cache, half with initials on their tint) and drawn each time into
 // an 80 x 80 image, beside raw QPainter drawing of the same clipped picture or initials. The
 // goal is printed after the runs.
+#include "BenchSession.h"
 #include "GuiBenchmarkMain.h"
-#include "ZelvoKit/ZelvoApi/account/ZVUserCredentials.h"
 #include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/ZelvoApi/images/ZVCachedImage.h"
 #include "ZelvoKit/ZelvoApi/images/ZVImageCache.h"
 #include "ZelvoKit/ZelvoApi/transfers/ZVFileTransfers.h"
 #include "ZelvoKit/model/Contact.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
-#include "ZelvoKit/support/base/ZVJsonParser.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Scheduler.h"
 #include "platform/ui/text/AttributedText.h"
@@ -76,16 +75,8 @@ struct Account {
 
     Account() {
         platform::Paths::setRoot(root.path());
-        const QString uuid = u"0b9a8c7d-6e5f-4a3b-9c2d-1e0f9a8b7c6d"_s;
-        auto credentials = std::make_shared<ZVUserCredentials>(u"bench@example.com"_s);
-        credentials->setUuid(uuid);
-        credentials->setTicket(u"ticket"_s);
-        credentials->setCookie(u"cookie"_s);
-        ZVJsonParser profiles(QJsonObject{
-            {u"profiles"_s, QJsonArray{QJsonObject{{u"account_id"_s, uuid},
-                                                   {u"email"_s, u"bench@example.com"_s}}}}});
-        session = std::dynamic_pointer_cast<ZVRepositorySession>(
-            ZVRepositorySession::factory()(credentials, &profiles));
+        session =
+            openBenchSession(u"0b9a8c7d-6e5f-4a3b-9c2d-1e0f9a8b7c6d"_s, u"bench@example.com"_s);
         if (!session) {
             return;
         }
