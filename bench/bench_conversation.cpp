@@ -5,9 +5,9 @@
 //  - NextPage: the page before that window, beside RawPageRead, the same rows read plainly.
 // The goals are printed after the runs, one line each.
 
+#include "BenchSession.h"
 #include "RatioReporter.h"
 
-#include "ZelvoKit/ZelvoApi/account/ZVUserCredentials.h"
 #include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/markup/StartUp.h"
 #include "ZelvoKit/model/Conversation.h"
@@ -47,15 +47,7 @@ struct Account {
 
     Account() {
         platform::Paths::setRoot(root.path());
-        auto credentials = std::make_shared<ZVUserCredentials>(u"bench@example.com"_s);
-        credentials->setUuid(kAccountId);
-        credentials->setTicket(u"ticket"_s);
-        credentials->setCookie(u"cookie"_s);
-        ZVJsonParser profiles(QJsonObject{
-            {u"profiles"_s, QJsonArray{QJsonObject{{u"account_id"_s, kAccountId},
-                                                   {u"email"_s, u"bench@example.com"_s}}}}});
-        session = std::dynamic_pointer_cast<ZVRepositorySession>(
-            ZVRepositorySession::factory()(credentials, &profiles));
+        session = openBenchSession(kAccountId, u"bench@example.com"_s);
         if (!session) {
             return;
         }

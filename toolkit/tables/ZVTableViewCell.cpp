@@ -4,7 +4,9 @@
 #include "platform/ui/text/AttributedText.h"
 #include "toolkit/style/ZVColors.h"
 #include "toolkit/tables/ZVCellOverlay.h"
+#include "toolkit/tables/ZVSelectionDelegate.h"
 #include "toolkit/tables/ZVTableView.h"
+#include "toolkit/tables/ZVTextView.h"
 
 using platform::ViewAnimation;
 
@@ -170,6 +172,21 @@ void ZVTableViewCell::touchesEnded(const platform::TouchSet& touches,
                                    const platform::TouchEvent& event) {
     TableViewCell::touchesEnded(touches, event);
     cellTapped();
+}
+
+void ZVTableViewCell::prepareForReuse() {
+    TableViewCell::prepareForReuse();
+    // Out of the table by now: the selectable copy it holds leads to the table.
+    for (const auto& subview : subviews()) {
+        const auto* copy = dynamic_cast<const ZVTextView*>(subview.get());
+        const auto* owner =
+            copy ? dynamic_cast<const ZVSelectionDelegate*>(copy->delegate().get()) : nullptr;
+        const auto table = owner ? owner->table() : nullptr;
+        if (table && table->selectionCell().get() == this) {
+            table->setSelectionCell(nullptr);
+            return;
+        }
+    }
 }
 
 void ZVTableViewCell::layoutSubviews() {

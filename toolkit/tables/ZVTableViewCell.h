@@ -66,6 +66,8 @@ public:
     // A touch ended on the cell; nothing in the base class.
     virtual void cellTapped() {}
 
+    // A row handed out again must not keep the selectable copy of its earlier text.
+    void prepareForReuse() override;
     void layoutSubviews() override;
 
 private:

@@ -100,6 +100,14 @@ void ZVTextView::paste() {
     }
 }
 
+void ZVTextView::setContentSize(QSizeF size) {
+    if (size == contentSize()) {
+        TextView::setContentSize(size);
+        return;
+    }
+    changeValueForKey(kContentSizeKey, [&] { TextView::setContentSize(size); });
+}
+
 void ZVTextView::touchesBegan(const platform::TouchSet& touches,
                               const platform::TouchEvent& event) {
     textWasSelected_ = selectedRange().length > 0;

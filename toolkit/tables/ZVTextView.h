@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/foundation/Observable.h"
 #include "platform/foundation/ScopedTimer.h"
 #include "platform/ui/controls/TextView.h"
 
@@ -10,9 +11,11 @@ class ZVTextViewPasteboardDelegate;
 // The application's text view: the editors' input, the forms' text cells and the read-only copy
 // of a message being selected. Control+Return sends and the up arrow in an empty text edits the
 // previous message; copy, paste and "Quote" go to the pasteboard delegate, so that its owner can
-// move whole messages instead of plain text.
-class ZVTextView : public platform::TextView {
+// move whole messages instead of plain text. Its content size is observable ("contentSize").
+class ZVTextView : public platform::TextView, public platform::Observable {
 public:
+    static inline const QString kContentSizeKey = QStringLiteral("contentSize");
+
     static inline const QString kQuoteAction = QStringLiteral("quote:");
     // A tap on the read-only copy selects all of it again after this long.
     static constexpr double kReselectDelay = 0.1;
@@ -36,6 +39,8 @@ public:
     void quote();
     void copy() override;
     void paste() override;
+
+    void setContentSize(QSizeF size) override;
 
     void touchesBegan(const platform::TouchSet& touches,
                       const platform::TouchEvent& event) override;

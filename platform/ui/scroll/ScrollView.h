@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/foundation/ScopedTimer.h"
-#include "platform/ui/scroll/ScrollViewDelegate.h"
 #include "platform/ui/controls/EdgeInsets.h"
+#include "platform/ui/scroll/ScrollViewDelegate.h"
 #include "platform/ui/view/View.h"
 
 #include <memory>
@@ -48,7 +48,8 @@ public:
     // Stops any motion first; animated, the content moves there over kScrollAnimationDuration.
     void setContentOffset(QPointF offset, bool animated);
     QSizeF contentSize() const { return contentSize_; }
-    void setContentSize(QSizeF size);
+    // Overridable, so that a subclass can announce the changes (a text view's cell grows with it).
+    virtual void setContentSize(QSizeF size);
     EdgeInsets contentInset() const { return contentInset_; }
     // Overridable: the screens' tables decide which inset changes they take.
     virtual void setContentInset(const EdgeInsets& insets);

@@ -91,6 +91,24 @@ TEST(ZVTableSelection, AnotherCellTakesOverAndAPendingEndOfTheOldOneLeavesItAlon
     EXPECT_EQ(stage.table->selectionView(), nullptr);
 }
 
+TEST(ZVTableSelection, ARowHandedOutAgainLeavesItsSelectionBehind) {
+    TableStage stage([](Rows& rows) {
+        rows.heights.assign(40, 60);
+        rows.texts.assign(40, QStringLiteral("Row text"));
+    });
+    const auto cell = stage.rowAt(2);
+    cell->beginSelection();
+    ASSERT_NE(stage.table->selectionView(), nullptr);
+    // Far enough that every row's cell goes back to the table and comes out for another row.
+    stage.table->setContentOffset({0, 1500});
+    stage.window->updateNow();
+    EXPECT_EQ(stage.table->selectionView(), nullptr);
+    EXPECT_EQ(stage.table->selectionCell(), nullptr);
+    for (const auto& subview : cell->subviews()) {
+        EXPECT_EQ(dynamic_cast<ZVTextView*>(subview.get()), nullptr);
+    }
+}
+
 TEST(ZVTableSelection, CopyAndQuoteGoToTheCellWhenItTakesThemAndEndTheMode) {
     struct Case {
         const char* name;

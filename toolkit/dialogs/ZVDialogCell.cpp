@@ -1,0 +1,47 @@
+#include "toolkit/dialogs/ZVDialogCell.h"
+
+#include "toolkit/style/ViewLayout.h"
+
+ZVDialogCell::ZVDialogCell() : ZVTableViewCell(Style::Default) {}
+
+ZVDialogCell::ZVDialogCell(Style style, QString reuseIdentifier)
+    : ZVTableViewCell(style, std::move(reuseIdentifier)) {
+    setBackgroundColor(Qt::white);
+}
+
+ZVDialogCell::~ZVDialogCell() = default;
+
+void ZVDialogCell::setHeight(qreal height) {
+    if (height == height_) {
+        return;
+    }
+    changeValueForKey(kHeightKey, [&] { height_ = height; });
+}
+
+void ZVDialogCell::setBeginsGroup(bool begins) {
+    beginsGroup_ = begins;
+    setNeedsDisplay();
+}
+
+void ZVDialogCell::setEndsGroup(bool ends) {
+    endsGroup_ = ends;
+    setNeedsDisplay();
+}
+
+void ZVDialogCell::setIndents(bool indents) {
+    indents_ = indents;
+    setNeedsDisplay();
+}
+
+QRectF ZVDialogCell::contentBounds() const {
+    return contentViewInsets().inset(contentView()->bounds());
+}
+
+void ZVDialogCell::drawRect(QPainter& painter, const QRectF& rect) {
+    ZVTableViewCell::drawRect(painter, rect);
+    drawSeparator(painter, bounds(), beginsGroup_, endsGroup_);
+    if (!endsGroup_ && indents_) {
+        drawHorizontalLine(painter, bounds().height() - kInnerLineOffset, contentViewInsets().left,
+                           bounds().width());
+    }
+}
