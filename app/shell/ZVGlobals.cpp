@@ -102,6 +102,10 @@ ZVGlobals::~ZVGlobals() {
     api_->setOnSessionStart(nullptr);
     api_->setOnSessionEnd(nullptr);
     api_->setDefaultErrorHandler(nullptr);
+    // It holds the accounts' sessions, and with them their stores.
+    if (loggedIn_) {
+        ZVAvatarManager::releaseInstance();
+    }
 }
 
 ZVGlobals* ZVGlobals::globals() {
