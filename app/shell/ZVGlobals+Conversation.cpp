@@ -34,6 +34,7 @@ void ZVGlobals::setConversationId(const std::optional<ZVOpenRequest>& request, b
     }
     if (pageIsAppearing_) {
         pendingChange_ = request;
+        pendingCloseFromPop_ = false;
         return;
     }
     if (request && !request->conversationId.isEmpty()) {
@@ -106,6 +107,7 @@ void ZVGlobals::willShowViewController(platform::NavigationController& navigatio
     if (!navigation.viewControllers().empty() &&
         navigation.viewControllers().front().get() == &shown && animated) {
         setConversationId(std::nullopt, false);
+        pendingCloseFromPop_ = pendingChange_.has_value();
     }
     updateUnreadCount();
 }
@@ -121,8 +123,13 @@ void ZVGlobals::didShowViewController(platform::NavigationController& navigation
 }
 
 void ZVGlobals::didCancelShowViewController(platform::NavigationController&) {
-    // The screen that was on top stays; what was put off during the gesture still runs.
+    // The screen that was on top stays, and with it its conversation; anything else asked for
+    // during the gesture still runs.
     pageIsAppearing_ = false;
+    if (pendingCloseFromPop_) {
+        pendingChange_.reset();
+        pendingCloseFromPop_ = false;
+    }
     runPendingChange();
 }
 
@@ -132,5 +139,6 @@ void ZVGlobals::runPendingChange() {
     }
     const std::optional<ZVOpenRequest> request = *pendingChange_;
     pendingChange_.reset();
+    pendingCloseFromPop_ = false;
     timers_.after(kDeferredChangeDelay, [this, request] { setConversationId(request, true); });
 }

@@ -149,6 +149,8 @@ private:
     bool networkActivity_ = false;
     // Outer: whether a change waits; inner: the request, or none to close.
     std::optional<std::optional<ZVOpenRequest>> pendingChange_;
+    // The pending change is the close that a pop back to the first screen asked for.
+    bool pendingCloseFromPop_ = false;
 
     platform::Observation apiObservation_;
     platform::Observation transfersObservation_;

@@ -36,7 +36,7 @@ void ShellTest::SetUp() {
     services.makeConversationPages = [this](const auto&, const ZVOpenRequest& request,
                                             const auto&) -> std::unique_ptr<ZVConversationPages> {
         pagesOpened.push_back(request);
-        return std::make_unique<FakePages>(request);
+        return std::make_unique<FakePages>(request, pagesReset);
     };
 }
 

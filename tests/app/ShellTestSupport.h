@@ -21,16 +21,17 @@ namespace shelltest {
 // Pages that put nothing into the navigation: they note what they were opened with.
 class FakePages : public ZVConversationPages {
 public:
-    explicit FakePages(ZVOpenRequest request) : request_(std::move(request)) {}
+    FakePages(ZVOpenRequest request, int& resets) : request_(std::move(request)), resets_(resets) {}
     QString conversationId() const override { return request_.conversationId; }
     void notifyAppActivation() override {}
     void hideSideMenus() override {}
     void notifyViewControllerChange(platform::ViewController&) override {}
-    void reset() override {}
+    void reset() override { ++resets_; }
     const ZVOpenRequest& request() const { return request_; }
 
 private:
     ZVOpenRequest request_;
+    int& resets_;
 };
 
 // The application on the loopback service: a delegate made and launched as the platform does, with
@@ -65,6 +66,7 @@ protected:
     int inboxesMade = 0;
     int preLoginRootsMade = 0;
     std::vector<ZVOpenRequest> pagesOpened;
+    int pagesReset = 0;
     bool signupFlow = false;
 
 private:
