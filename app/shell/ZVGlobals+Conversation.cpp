@@ -6,6 +6,7 @@
 #include "platform/foundation/SystemLog.h"
 #include "platform/ui/controllers/navigation/EdgePanGestureRecognizer.h"
 #include "platform/ui/controllers/navigation/NavigationController.h"
+#include "toolkit/screens/ZVNavigationController.h"
 
 using namespace Qt::StringLiterals;
 
@@ -114,6 +115,9 @@ void ZVGlobals::willShowViewController(platform::NavigationController& navigatio
 
 void ZVGlobals::didShowViewController(platform::NavigationController& navigation,
                                       platform::ViewController&, bool) {
+    if (right_) {
+        right_->notifyAnimationEnded();
+    }
     pageIsAppearing_ = false;
     runPendingChange();
     if (const auto& pop = navigation.interactivePopGestureRecognizer()) {

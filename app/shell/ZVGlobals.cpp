@@ -18,6 +18,8 @@
 #include "platform/ui/text/AttributedText.h"
 #include "platform/ui/view/Window.h"
 #include "toolkit/alerts/ZVAlertView.h"
+#include "toolkit/screens/ZVNavigationController.h"
+#include "toolkit/screens/ZVScreenCoordinator.h"
 #include "toolkit/style/ZVColorTable.h"
 #include "toolkit/widgets/avatars/ZVAvatarManager.h"
 
@@ -65,8 +67,49 @@ private:
     ZVGlobals& globals_;
 };
 
-ZVGlobals::ZVGlobals() : navigationDelegate_(std::make_shared<NavigationDelegate>(*this)) {
+// The coordinator as the shared screens reach it.
+class ZVGlobals::ScreenCoordinator : public ZVScreenCoordinator {
+public:
+    explicit ScreenCoordinator(ZVGlobals& globals) : globals_(globals) {}
+    std::shared_ptr<platform::Window> window() const override { return globals_.window(); }
+    std::shared_ptr<platform::NavigationController> leftNavigationController() const override {
+        return globals_.leftNavigationController();
+    }
+    std::shared_ptr<platform::NavigationController> rightNavigationController() const override {
+        return globals_.rightNavigationController();
+    }
+    // No split view on a phone-sized window.
+    std::shared_ptr<platform::BarButtonItem> displayModeButtonItem() const override {
+        return nullptr;
+    }
+    QString conversationId() const override { return globals_.conversationId(); }
+    void setConversationId(const QString& conversationId, bool animated) override {
+        if (conversationId.isEmpty()) {
+            globals_.setConversationId(std::nullopt, animated);
+        } else {
+            globals_.setConversationId(ZVOpenRequest{conversationId, {}, {}}, animated);
+        }
+    }
+    // The connection status bar is not shown yet: it takes no room.
+    qreal statusViewContentInset() const override { return 0; }
+    void updateStatusViewLocation() override {}
+    std::shared_ptr<platform::ViewController> inboxViewController() const override {
+        return globals_.inboxViewController() ? globals_.inboxViewController()->viewController()
+                                              : nullptr;
+    }
+    std::shared_ptr<platform::ViewController> showingPage() const override {
+        return globals_.conversationPages() ? globals_.conversationPages()->showingPage() : nullptr;
+    }
+
+private:
+    ZVGlobals& globals_;
+};
+
+ZVGlobals::ZVGlobals()
+    : navigationDelegate_(std::make_shared<NavigationDelegate>(*this)),
+      screenCoordinator_(std::make_shared<ScreenCoordinator>(*this)) {
     theGlobals = this;
+    ZVScreenCoordinator::setShared(screenCoordinator_);
     const bool pad =
         platform::Application::shared().userInterfaceIdiom() == platform::UserInterfaceIdiom::Pad;
     ZVApi::setApplicationId(pad ? u"ZelvoIPad"_s : u"ZelvoIPhone"_s);
@@ -110,6 +153,14 @@ ZVGlobals::~ZVGlobals() {
 
 ZVGlobals* ZVGlobals::globals() {
     return theGlobals;
+}
+
+std::shared_ptr<platform::NavigationController> ZVGlobals::leftNavigationController() const {
+    return left_;
+}
+
+std::shared_ptr<platform::NavigationController> ZVGlobals::rightNavigationController() const {
+    return right_;
 }
 
 void ZVGlobals::observeApi() {
@@ -182,7 +233,7 @@ void ZVGlobals::handleLogin() {
     observeTransfers();
     ZVAvatarManager::createInstance();
     inbox_ = ZVAppServices::shared().inbox();
-    left_ = std::make_shared<platform::NavigationController>(inbox_->viewController());
+    left_ = std::make_shared<ZVNavigationController>(inbox_->viewController());
     // On a phone-sized window both sides share one stack.
     right_ = left_;
     right_->setDelegate(navigationDelegate_);

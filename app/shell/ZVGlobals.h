@@ -13,6 +13,7 @@
 #include <optional>
 
 class ZVApi;
+class ZVNavigationController;
 class ZVApiSession;
 class ZVRepositorySession;
 namespace platform {
@@ -99,12 +100,8 @@ public:
     const std::shared_ptr<platform::NavigationController>& preLoginNavigationController() const {
         return preLogin_;
     }
-    const std::shared_ptr<platform::NavigationController>& leftNavigationController() const {
-        return left_;
-    }
-    const std::shared_ptr<platform::NavigationController>& rightNavigationController() const {
-        return right_;
-    }
+    std::shared_ptr<platform::NavigationController> leftNavigationController() const;
+    std::shared_ptr<platform::NavigationController> rightNavigationController() const;
     ZVInboxScreen* inboxViewController() const { return inbox_.get(); }
     const std::shared_ptr<platform::View>& sessionBadge() const { return sessionBadge_; }
     ZVConversationPages* conversationPages() const { return pages_.get(); }
@@ -112,6 +109,7 @@ public:
 private:
     class NavigationDelegate;
     friend class NavigationDelegate;
+    class ScreenCoordinator;
 
     void observeApi();
     void loginStatusChanged();
@@ -136,9 +134,11 @@ private:
     ZVApi* api_ = nullptr;
     std::shared_ptr<platform::Window> window_;
     std::shared_ptr<platform::NavigationController> preLogin_;
-    std::shared_ptr<platform::NavigationController> left_;
-    std::shared_ptr<platform::NavigationController> right_;
+    std::shared_ptr<ZVNavigationController> left_;
+    std::shared_ptr<ZVNavigationController> right_;
     std::shared_ptr<NavigationDelegate> navigationDelegate_;
+    // What the shared screens see of this coordinator; registered while it lives.
+    std::shared_ptr<ScreenCoordinator> screenCoordinator_;
     std::unique_ptr<ZVInboxScreen> inbox_;
     std::unique_ptr<ZVConversationPages> pages_;
     std::shared_ptr<ZVRepositorySession> session_;

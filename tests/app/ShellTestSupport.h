@@ -27,6 +27,7 @@ public:
     void hideSideMenus() override {}
     void notifyViewControllerChange(platform::ViewController&) override {}
     void reset() override { ++resets_; }
+    std::shared_ptr<platform::ViewController> showingPage() const override { return nullptr; }
     const ZVOpenRequest& request() const { return request_; }
 
 private:

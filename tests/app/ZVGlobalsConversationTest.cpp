@@ -3,6 +3,7 @@
 #include "platform/ui/controllers/ViewController.h"
 #include "platform/ui/controllers/navigation/NavigationController.h"
 #include "platform/ui/view/Window.h"
+#include "toolkit/screens/ZVScreenCoordinator.h"
 
 using namespace Qt::StringLiterals;
 using platform::TouchPhase;
@@ -133,6 +134,22 @@ TEST_F(ZVGlobalsConversationTest, ACancelledPopKeepsTheConversationAndRunsWhatWa
     EXPECT_EQ(globals().conversationId(), conversations[2]);
     ASSERT_FALSE(pagesOpened.empty());
     EXPECT_EQ(pagesOpened.back().messageNr, 4);
+}
+
+TEST_F(ZVGlobalsConversationTest, TheSharedScreensReachTheCoordinator) {
+    ZVScreenCoordinator& seen = ZVScreenCoordinator::shared();
+    EXPECT_EQ(seen.window(), globals().window());
+    EXPECT_EQ(seen.leftNavigationController(), globals().leftNavigationController());
+    EXPECT_EQ(seen.rightNavigationController(), globals().rightNavigationController());
+    seen.setConversationId(conversations[0], false);
+    EXPECT_EQ(globals().conversationId(), conversations[0]);
+    EXPECT_EQ(seen.conversationId(), conversations[0]);
+    seen.setConversationId(QString(), false);
+    EXPECT_EQ(globals().conversationId(), u""_s);
+
+    // Gone with the coordinator.
+    quit();
+    EXPECT_FALSE(ZVScreenCoordinator::shared().window());
 }
 
 TEST_F(ZVGlobalsConversationTest, PagesThatCannotBeMadeLeaveNothingOpen) {
