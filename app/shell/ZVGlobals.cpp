@@ -18,6 +18,7 @@
 #include "platform/ui/text/AttributedText.h"
 #include "platform/ui/view/Window.h"
 #include "toolkit/alerts/ZVAlertView.h"
+#include "toolkit/alerts/ZVAlertViewManager.h"
 #include "toolkit/screens/ZVNavigationController.h"
 #include "toolkit/screens/ZVScreenCoordinator.h"
 #include "toolkit/style/ZVColorTable.h"
@@ -192,6 +193,8 @@ void ZVGlobals::initialize() {
     }
     window_ = platform::Window::make(profile);
     window_->setBackgroundColor(Qt::transparent);
+    // Alert cards show in the application's window.
+    ZVAlertViewManager::alertViewManager().setKeyWindow(window_);
     trySavedLogin();
     if (api_->loginStatus() != ZVApi::LoginStatusSignedIn) {
         setLoginState();
