@@ -27,6 +27,8 @@
 #include <QtCore/QJsonDocument>
 #include <QtNetwork/QNetworkCookie>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -327,7 +329,7 @@ void ZVGlobals::handleSessionStart(const std::shared_ptr<ZVApiSession>& session)
             repository->observe(QString(ZVRepositorySession::kUnreadCountKey),
                                 [this](const QString&) { updateUnreadCount(); });
     }
-    if (left_) {
+    if (left_ && left_->viewControllers().size() > 1) {
         left_->popToRootViewControllerAnimated(false);
     }
     timers_.after(kApnRegistrationDelay, [this, accountId] {
@@ -340,7 +342,7 @@ void ZVGlobals::handleSessionStart(const std::shared_ptr<ZVApiSession>& session)
 
 void ZVGlobals::handleSessionEnd(const std::shared_ptr<ZVApiSession>& session) {
     unreadObservations_.erase(accountIdOf(session));
-    if (left_) {
+    if (left_ && left_->viewControllers().size() > 1) {
         left_->popToRootViewControllerAnimated(false);
     }
     saveSessions();
@@ -354,9 +356,8 @@ void ZVGlobals::saveSessions() {
             profiles.append(session->profile()->asDictionary().toVariantMap());
         }
     }
-    const auto defaults = platform::UserDefaults::suite(group);
-    defaults->setObject(profiles, QString(kSessionsDefaultsKey));
-    defaults->synchronize();
+    // Written with the other changes of this turn, in one atomic replacement of the file.
+    platform::UserDefaults::suite(group)->setObject(profiles, QString(kSessionsDefaultsKey));
 }
 
 void ZVGlobals::setSession(const std::shared_ptr<ZVRepositorySession>& session) {
@@ -370,17 +371,23 @@ void ZVGlobals::setSession(const std::shared_ptr<ZVRepositorySession>& session) 
     ZVAvatarManager::addSession(session);
     const QString accountId = accountIdOf(session);
     if (session->profile()) {
-        const auto defaults = platform::UserDefaults::suite(
-            platform::Application::shared().applicationGroupIdentifier());
-        defaults->setString(session->profile()->contactId(), QString(kActiveSessionDefaultsKey));
-        defaults->synchronize();
+        platform::UserDefaults::suite(platform::Application::shared().applicationGroupIdentifier())
+            ->setString(session->profile()->contactId(), QString(kActiveSessionDefaultsKey));
     }
     if (session->credentials()) {
         QNetworkCookie cookie(QByteArray(kTokenCookieName.data(), kTokenCookieName.size()),
                               session->credentials()->cookie().toUtf8());
         cookie.setDomain(api_->baseURL().host());
         cookie.setPath(u"/"_s);
-        platform::CookieStorage::shared()->setCookie(cookie);
+        // A start with the saved accounts finds it there already: no store written.
+        const auto storage = platform::CookieStorage::shared();
+        const auto stored = storage->cookies();
+        const bool present = std::ranges::any_of(stored, [&](const QNetworkCookie& existing) {
+            return existing.hasSameIdentifier(cookie) && existing.value() == cookie.value();
+        });
+        if (!present) {
+            storage->setCookie(cookie);
+        }
     }
     if (inbox_) {
         inbox_->setSession(session);
