@@ -6,6 +6,7 @@
 // The goals are printed after the runs, one line each.
 
 #include "GuiBenchmarkMain.h"
+#include "TimeFigures.h"
 
 #include "ZelvoKit/ZelvoApi/account/ZVUserCredentials.h"
 #include "ZelvoKit/ZelvoApi/api/ZVApi.h"
@@ -39,18 +40,6 @@ constexpr double kRatioGoal = 1.5;
 constexpr double kLaunchGoalMs = 600;
 
 std::vector<double> launchMs;
-
-double milliseconds(Clock::duration duration) {
-    return std::chrono::duration<double, std::milli>(duration).count();
-}
-
-double median(std::vector<double> values) {
-    if (values.empty()) {
-        return 0;
-    }
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // The process ends: every shared object goes, the files stay.
 void quit(std::shared_ptr<ZVAppDelegate>& delegate) {

@@ -93,6 +93,22 @@ public:
     void loginSecondary();
     void showSettings();
     void fatalError(const platform::Notification& notification);
+
+    // The navigation stack that shows `view` (or a screen it presents): the conversation side's
+    // first, then the inbox side's; null when neither does.
+    std::shared_ptr<platform::NavigationController> navigationControllerByView(
+        const platform::View& view) const;
+    static std::shared_ptr<platform::NavigationController> navigationControllerByView(
+        const platform::View& view, const std::shared_ptr<platform::NavigationController>& base);
+    // Whether the inbox side is on screen.
+    bool masterViewVisible() const;
+    // Every screen of the conversation side redraws its back button.
+    void updateBackButtons();
+    // A web page in a screen of its own, pushed where the user is: over what the inbox side
+    // presents, else on the inbox side. A text that is no http(s) URL is read against the
+    // service's address.
+    void showUrlInInternalBrowser(const QString& url, const QString& title);
+    QUrl internalBrowserUrl(const QString& url) const;
     // Whether the network activity indicator shows: connecting, traffic or transfers running.
     bool networkActivityVisible() const { return networkActivity_; }
 
