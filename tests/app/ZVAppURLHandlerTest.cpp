@@ -77,12 +77,20 @@ protected:
     std::shared_ptr<File> pendingFile;
 };
 
-TEST_F(ZVAppURLHandlerTest, SignedOutLinksAreNotHandled) {
+TEST_F(ZVAppURLHandlerTest, SignedOutOnlyAConfirmationLinkWorks) {
     const QString id = account(kAnna);
     EXPECT_FALSE(open(u"zelvo:"_s + ZVURLHandler::urlEncodeUUID(id)));
     EXPECT_FALSE(open(u"zelvo:?profile&account_id="_s + id));
     EXPECT_TRUE(profiles.isEmpty());
     EXPECT_EQ(emulator.requestCount(kJoin), 0);
+
+    // The e-mailed link signs the account in.
+    emulator.updateAccount(
+        id, [](zvemu::Account& account) { account.notificationId = u"confirm-0451"_s; });
+    EXPECT_TRUE(open(u"zelvo:?confirm&notification_id=confirm-0451"_s));
+    ASSERT_TRUE(scheduler().runUntil([&] { return globals().isLoggedIn(); }));
+    ASSERT_TRUE(globals().session());
+    EXPECT_EQ(globals().session()->sessionId(), id);
 }
 
 TEST_F(ZVAppURLHandlerTest, ConversationLinksOpenOrJoin) {
