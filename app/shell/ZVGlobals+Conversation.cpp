@@ -4,8 +4,11 @@
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "ZelvoKit/support/media/ZVURLLoader.h"
 #include "platform/foundation/SystemLog.h"
+#include "platform/ui/animation/ViewAnimation.h"
+#include "platform/ui/controllers/SplitViewController.h"
 #include "platform/ui/controllers/navigation/EdgePanGestureRecognizer.h"
 #include "platform/ui/controllers/navigation/NavigationController.h"
+#include "platform/ui/controllers/navigation/NavigationItem.h"
 #include "toolkit/screens/ZVNavigationController.h"
 
 using namespace Qt::StringLiterals;
@@ -64,17 +67,31 @@ void ZVGlobals::openConversation(const ZVOpenRequest& request) {
             platform::systemLog(u"Failed to initialize pages"_s);
         }
     });
+    timers_.after(kSplitViewDelay, [this] { updateSplitView(); });
 }
 
 void ZVGlobals::closeConversation(bool animated) {
     changeValueForKey(QString(kConversationIdKey), [&] {
         if (right_ && right_->viewControllers().size() > 1) {
-            right_->popToRootViewControllerAnimated(animated);
+            if (split_) {
+                // The tablet's conversation side fades back to its empty background.
+                if (const auto view = right_->viewIfLoaded()) {
+                    platform::ViewAnimation::transition(
+                        *view, kCloseCrossDissolve,
+                        platform::ViewAnimation::TransitionCrossDissolve,
+                        [this] { right_->popToRootViewControllerAnimated(false); });
+                } else {
+                    right_->popToRootViewControllerAnimated(false);
+                }
+            } else {
+                right_->popToRootViewControllerAnimated(animated);
+            }
         }
         resetPages();
     });
     ZVURLLoader::loader().resetCache();
     ZVAppServices::shared().clearFileViews();
+    timers_.after(kSplitViewDelay, [this] { updateSplitView(); });
 }
 
 void ZVGlobals::resetPages() {
@@ -103,6 +120,9 @@ void ZVGlobals::willShowViewController(platform::NavigationController& navigatio
     if (pages_) {
         pages_->hideSideMenus();
         pages_->notifyViewControllerChange(shown);
+    }
+    if (split_) {
+        shown.navigationItem().setLeftBarButtonItem(split_->displayModeButtonItem());
     }
     // Back at the first screen: the conversation closes once the animation has ended.
     if (!navigation.viewControllers().empty() &&

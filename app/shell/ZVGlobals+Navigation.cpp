@@ -2,6 +2,7 @@
 
 #include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "platform/net/UrlRequest.h"
+#include "platform/ui/controllers/SplitViewController.h"
 #include "platform/ui/controllers/navigation/NavigationController.h"
 #include "platform/ui/standins/WebView.h"
 #include "platform/ui/view/View.h"
@@ -68,6 +69,17 @@ void ZVGlobals::updateBackButtons() {
             screen->updateBackButton();
         }
     }
+}
+
+void ZVGlobals::updateSplitView() {
+    if (!split_) {
+        return;
+    }
+    using Mode = platform::SplitViewController::DisplayMode;
+    const QRectF bounds = split_->view()->bounds();
+    const bool portrait = bounds.width() < bounds.height();
+    split_->setPreferredDisplayMode(portrait && !conversationId().isEmpty() ? Mode::Automatic
+                                                                            : Mode::AllVisible);
 }
 
 QUrl ZVGlobals::internalBrowserUrl(const QString& url) const {

@@ -12,6 +12,7 @@
 #include "platform/foundation/SystemLog.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/animation/ViewAnimation.h"
+#include "platform/ui/controllers/SplitViewController.h"
 #include "platform/ui/controllers/navigation/NavigationBar.h"
 #include "platform/ui/controllers/navigation/NavigationController.h"
 #include "platform/ui/standins/CookieStorage.h"
@@ -22,6 +23,8 @@
 #include "toolkit/screens/ZVNavigationController.h"
 #include "toolkit/screens/ZVScreenCoordinator.h"
 #include "toolkit/style/ZVColorTable.h"
+#include "toolkit/style/ZVColors.h"
+#include "toolkit/widgets/ZVBackgroundView.h"
 #include "toolkit/widgets/avatars/ZVAvatarManager.h"
 
 #include <QtCore/QJsonDocument>
@@ -49,9 +52,15 @@ bool isSignedInStatus(int status) {
 
 }  // namespace
 
-// The conversation side's navigation delegate; it lives as long as the coordinator.
-class ZVGlobals::NavigationDelegate : public platform::NavigationControllerDelegate {
+// The conversation side's navigation delegate and the split view's; it lives as long as the
+// coordinator.
+class ZVGlobals::NavigationDelegate : public platform::NavigationControllerDelegate,
+                                      public platform::SplitViewControllerDelegate {
 public:
+    void willChangeToDisplayMode(platform::SplitViewController&,
+                                 platform::SplitViewController::DisplayMode) override {
+        globals_.updateBackButtons();
+    }
     explicit NavigationDelegate(ZVGlobals& globals) : globals_(globals) {}
     void willShowViewController(platform::NavigationController& navigation,
                                 platform::ViewController& shown, bool animated) override {
@@ -81,9 +90,11 @@ public:
     std::shared_ptr<platform::NavigationController> rightNavigationController() const override {
         return globals_.rightNavigationController();
     }
-    // No split view on a phone-sized window.
+    // Only a tablet has a split view.
     std::shared_ptr<platform::BarButtonItem> displayModeButtonItem() const override {
-        return nullptr;
+        return globals_.splitViewController()
+                   ? globals_.splitViewController()->displayModeButtonItem()
+                   : nullptr;
     }
     QString conversationId() const override { return globals_.conversationId(); }
     void setConversationId(const QString& conversationId, bool animated) override {
@@ -239,9 +250,24 @@ void ZVGlobals::handleLogin() {
     ZVAvatarManager::createInstance();
     inbox_ = ZVAppServices::shared().inbox();
     left_ = std::make_shared<ZVNavigationController>(inbox_->viewController());
-    // On a phone-sized window both sides share one stack.
-    right_ = left_;
-    right_->setDelegate(navigationDelegate_);
+    if (isPad()) {
+        // The conversation side waits with an empty background beside the inbox.
+        auto placeholder = std::make_shared<platform::ViewController>();
+        placeholder->setView(std::make_shared<ZVBackgroundView>());
+        right_ = std::make_shared<ZVNavigationController>(placeholder);
+        right_->setDelegate(navigationDelegate_);
+        split_ = std::make_shared<platform::SplitViewController>();
+        split_->setViewControllers({left_, right_});
+        split_->setPreferredPrimaryColumnWidthFraction(kPrimaryColumnFraction);
+        split_->setMinimumPrimaryColumnWidth(kPrimaryColumnMinimumWidth);
+        split_->setMaximumPrimaryColumnWidth(kPrimaryColumnMaximumWidth);
+        split_->setDelegate(navigationDelegate_);
+        timers_.after(kSplitViewSetUpDelay, [this] { updateSplitView(); });
+    } else {
+        // On a phone-sized window both sides share one stack.
+        right_ = left_;
+        right_->setDelegate(navigationDelegate_);
+    }
     setSession(asRepository(api_->activeSession()));
     platform::Application::shared().setMinimumBackgroundFetchInterval(
         kMinimumBackgroundFetchInterval);
@@ -266,9 +292,20 @@ bool ZVGlobals::isSignedInAs(const QString& accountId) const {
     return loggedIn_ && !accountId.isEmpty() && api_->sessions().contains(accountId);
 }
 
+bool ZVGlobals::isPad() {
+    return platform::Application::shared().userInterfaceIdiom() ==
+           platform::UserInterfaceIdiom::Pad;
+}
+
 void ZVGlobals::transitionToLoggedIn() {
     preLogin_.reset();
-    if (window_ && left_) {
+    if (!window_ || !left_) {
+        return;
+    }
+    // The window's root change runs the new screens' appearance calls.
+    if (split_) {
+        window_->setRootViewController(split_);
+    } else {
         window_->setRootViewController(left_);
     }
 }
@@ -301,6 +338,7 @@ void ZVGlobals::handleLogout() {
     inbox_.reset();
     left_.reset();
     right_.reset();
+    split_.reset();
     if (sessionBadge_) {
         sessionBadge_->removeFromSuperview();
         sessionBadge_.reset();
@@ -505,9 +543,22 @@ void ZVGlobals::claimZelvoId() {
     if (!profile || !profile->shouldClaimZelvoId() || !local || !local->zelvoAddress().isEmpty()) {
         return;
     }
-    if (auto claim = ZVAppServices::shared().claimScreen(session_)) {
-        left_->pushViewController(claim, true);
+    auto claim = ZVAppServices::shared().claimScreen(session_);
+    if (!claim) {
+        return;
     }
+    if (!isPad()) {
+        left_->pushViewController(claim, true);
+        return;
+    }
+    // A card of its own size over the split view.
+    const auto content = claim->view();
+    content->setFrame(QRectF(0, 0, kClaimWidth, kClaimHeight));
+    auto container = std::make_shared<platform::View>();
+    container->setBackgroundColor(platform::resolveColor(ZVColors::background()));
+    container->addSubview(content);
+    claim->setView(container);
+    left_->presentViewController(claim, true);
 }
 
 void ZVGlobals::loginSecondary() {

@@ -18,6 +18,7 @@ class ZVApiSession;
 class ZVRepositorySession;
 namespace platform {
 class NavigationController;
+class SplitViewController;
 class View;
 class ViewController;
 class Window;
@@ -49,6 +50,14 @@ public:
     static constexpr qreal kSessionBadgeSize = 10;
     static constexpr qreal kSessionBadgeCenterX = 35;
     static constexpr qreal kSessionBadgeCenterY = 15;
+    // Tablet: the split view's primary column, and the claim screen presented over it.
+    static constexpr double kSplitViewSetUpDelay = 1.0;
+    static constexpr qreal kPrimaryColumnFraction = 0.3;
+    static constexpr qreal kPrimaryColumnMinimumWidth = 320;
+    static constexpr qreal kPrimaryColumnMaximumWidth = 400;
+    static constexpr double kCloseCrossDissolve = 0.2;
+    static constexpr qreal kClaimWidth = 400;
+    static constexpr qreal kClaimHeight = 500;
 
     // Registers itself as the one coordinator and configures the API client.
     ZVGlobals();
@@ -104,6 +113,12 @@ public:
     bool masterViewVisible() const;
     // Every screen of the conversation side redraws its back button.
     void updateBackButtons();
+    // Tablet: both columns in landscape; in portrait the inbox column hides while a conversation
+    // is open.
+    void updateSplitView();
+    const std::shared_ptr<platform::SplitViewController>& splitViewController() const {
+        return split_;
+    }
     // A web page in a screen of its own, pushed where the user is: over what the inbox side
     // presents, else on the inbox side. A text that is no http(s) URL is read against the
     // service's address.
@@ -137,6 +152,7 @@ private:
     void transitionToLoggedIn();
     void observeTransfers();
     bool isSignedInAs(const QString& accountId) const;
+    static bool isPad();
     void openConversation(const ZVOpenRequest& request);
     void closeConversation(bool animated);
     void resetPages();
@@ -152,6 +168,7 @@ private:
     std::shared_ptr<platform::NavigationController> preLogin_;
     std::shared_ptr<ZVNavigationController> left_;
     std::shared_ptr<ZVNavigationController> right_;
+    std::shared_ptr<platform::SplitViewController> split_;
     std::shared_ptr<NavigationDelegate> navigationDelegate_;
     // What the shared screens see of this coordinator; registered while it lives.
     std::shared_ptr<ScreenCoordinator> screenCoordinator_;
