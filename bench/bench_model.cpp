@@ -7,6 +7,8 @@
 //  - StartUp: a signed-in account with that store opened and its maps loaded.
 // The goals are printed after the runs, one line each.
 
+#include "TimeFigures.h"
+
 #include "ZelvoKit/ZelvoApi/account/ZVUserCredentials.h"
 #include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/model/StartUp.h"
@@ -54,18 +56,6 @@ constexpr int kPageSize = 1000;
 // The main loop's probe turns this often, so that the loop still sleeps between answers.
 constexpr platform::TimeInterval kProbeInterval = 0.002;
 const QString kEmail = u"bench@example.com"_s;
-
-double milliseconds(Clock::duration duration) {
-    return std::chrono::duration<double, std::milli>(duration).count();
-}
-
-double median(std::vector<double> values) {
-    if (values.empty()) {
-        return 0;
-    }
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // Figures the runs leave for the goal lines.
 struct Figures {

@@ -48,6 +48,8 @@ public:
     virtual void notifyAppActivation() = 0;
     virtual void hideSideMenus() = 0;
     virtual void notifyViewControllerChange(platform::ViewController& shown) = 0;
+    // The page on show; null when none.
+    virtual std::shared_ptr<platform::ViewController> showingPage() const = 0;
     // Takes the pages out of the navigation (the conversation closes).
     virtual void reset() = 0;
 };

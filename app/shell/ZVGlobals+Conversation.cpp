@@ -4,8 +4,12 @@
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "ZelvoKit/support/media/ZVURLLoader.h"
 #include "platform/foundation/SystemLog.h"
+#include "platform/ui/animation/ViewAnimation.h"
+#include "platform/ui/controllers/SplitViewController.h"
 #include "platform/ui/controllers/navigation/EdgePanGestureRecognizer.h"
 #include "platform/ui/controllers/navigation/NavigationController.h"
+#include "platform/ui/controllers/navigation/NavigationItem.h"
+#include "toolkit/screens/ZVNavigationController.h"
 
 using namespace Qt::StringLiterals;
 
@@ -34,6 +38,7 @@ void ZVGlobals::setConversationId(const std::optional<ZVOpenRequest>& request, b
     }
     if (pageIsAppearing_) {
         pendingChange_ = request;
+        pendingCloseFromPop_ = false;
         return;
     }
     if (request && !request->conversationId.isEmpty()) {
@@ -62,17 +67,31 @@ void ZVGlobals::openConversation(const ZVOpenRequest& request) {
             platform::systemLog(u"Failed to initialize pages"_s);
         }
     });
+    timers_.after(kSplitViewDelay, [this] { updateSplitView(); });
 }
 
 void ZVGlobals::closeConversation(bool animated) {
     changeValueForKey(QString(kConversationIdKey), [&] {
         if (right_ && right_->viewControllers().size() > 1) {
-            right_->popToRootViewControllerAnimated(animated);
+            if (split_) {
+                // The tablet's conversation side fades back to its empty background.
+                if (const auto view = right_->viewIfLoaded()) {
+                    platform::ViewAnimation::transition(
+                        *view, kCloseCrossDissolve,
+                        platform::ViewAnimation::TransitionCrossDissolve,
+                        [this] { right_->popToRootViewControllerAnimated(false); });
+                } else {
+                    right_->popToRootViewControllerAnimated(false);
+                }
+            } else {
+                right_->popToRootViewControllerAnimated(animated);
+            }
         }
         resetPages();
     });
     ZVURLLoader::loader().resetCache();
     ZVAppServices::shared().clearFileViews();
+    timers_.after(kSplitViewDelay, [this] { updateSplitView(); });
 }
 
 void ZVGlobals::resetPages() {
@@ -102,16 +121,23 @@ void ZVGlobals::willShowViewController(platform::NavigationController& navigatio
         pages_->hideSideMenus();
         pages_->notifyViewControllerChange(shown);
     }
+    if (split_) {
+        shown.navigationItem().setLeftBarButtonItem(split_->displayModeButtonItem());
+    }
     // Back at the first screen: the conversation closes once the animation has ended.
     if (!navigation.viewControllers().empty() &&
         navigation.viewControllers().front().get() == &shown && animated) {
         setConversationId(std::nullopt, false);
+        pendingCloseFromPop_ = pendingChange_.has_value();
     }
     updateUnreadCount();
 }
 
 void ZVGlobals::didShowViewController(platform::NavigationController& navigation,
                                       platform::ViewController&, bool) {
+    if (right_) {
+        right_->notifyAnimationEnded();
+    }
     pageIsAppearing_ = false;
     runPendingChange();
     if (const auto& pop = navigation.interactivePopGestureRecognizer()) {
@@ -121,8 +147,13 @@ void ZVGlobals::didShowViewController(platform::NavigationController& navigation
 }
 
 void ZVGlobals::didCancelShowViewController(platform::NavigationController&) {
-    // The screen that was on top stays; what was put off during the gesture still runs.
+    // The screen that was on top stays, and with it its conversation; anything else asked for
+    // during the gesture still runs.
     pageIsAppearing_ = false;
+    if (pendingCloseFromPop_) {
+        pendingChange_.reset();
+        pendingCloseFromPop_ = false;
+    }
     runPendingChange();
 }
 
@@ -132,5 +163,6 @@ void ZVGlobals::runPendingChange() {
     }
     const std::optional<ZVOpenRequest> request = *pendingChange_;
     pendingChange_.reset();
+    pendingCloseFromPop_ = false;
     timers_.after(kDeferredChangeDelay, [this, request] { setConversationId(request, true); });
 }

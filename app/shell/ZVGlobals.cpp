@@ -12,17 +12,25 @@
 #include "platform/foundation/SystemLog.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/animation/ViewAnimation.h"
+#include "platform/ui/controllers/SplitViewController.h"
 #include "platform/ui/controllers/navigation/NavigationBar.h"
 #include "platform/ui/controllers/navigation/NavigationController.h"
 #include "platform/ui/standins/CookieStorage.h"
 #include "platform/ui/text/AttributedText.h"
 #include "platform/ui/view/Window.h"
 #include "toolkit/alerts/ZVAlertView.h"
+#include "toolkit/alerts/ZVAlertViewManager.h"
+#include "toolkit/screens/ZVNavigationController.h"
+#include "toolkit/screens/ZVScreenCoordinator.h"
 #include "toolkit/style/ZVColorTable.h"
+#include "toolkit/style/ZVColors.h"
+#include "toolkit/widgets/ZVBackgroundView.h"
 #include "toolkit/widgets/avatars/ZVAvatarManager.h"
 
 #include <QtCore/QJsonDocument>
 #include <QtNetwork/QNetworkCookie>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -44,9 +52,15 @@ bool isSignedInStatus(int status) {
 
 }  // namespace
 
-// The conversation side's navigation delegate; it lives as long as the coordinator.
-class ZVGlobals::NavigationDelegate : public platform::NavigationControllerDelegate {
+// The conversation side's navigation delegate and the split view's; it lives as long as the
+// coordinator.
+class ZVGlobals::NavigationDelegate : public platform::NavigationControllerDelegate,
+                                      public platform::SplitViewControllerDelegate {
 public:
+    void willChangeToDisplayMode(platform::SplitViewController&,
+                                 platform::SplitViewController::DisplayMode) override {
+        globals_.updateBackButtons();
+    }
     explicit NavigationDelegate(ZVGlobals& globals) : globals_(globals) {}
     void willShowViewController(platform::NavigationController& navigation,
                                 platform::ViewController& shown, bool animated) override {
@@ -65,8 +79,51 @@ private:
     ZVGlobals& globals_;
 };
 
-ZVGlobals::ZVGlobals() : navigationDelegate_(std::make_shared<NavigationDelegate>(*this)) {
+// The coordinator as the shared screens reach it.
+class ZVGlobals::ScreenCoordinator : public ZVScreenCoordinator {
+public:
+    explicit ScreenCoordinator(ZVGlobals& globals) : globals_(globals) {}
+    std::shared_ptr<platform::Window> window() const override { return globals_.window(); }
+    std::shared_ptr<platform::NavigationController> leftNavigationController() const override {
+        return globals_.leftNavigationController();
+    }
+    std::shared_ptr<platform::NavigationController> rightNavigationController() const override {
+        return globals_.rightNavigationController();
+    }
+    // Only a tablet has a split view.
+    std::shared_ptr<platform::BarButtonItem> displayModeButtonItem() const override {
+        return globals_.splitViewController()
+                   ? globals_.splitViewController()->displayModeButtonItem()
+                   : nullptr;
+    }
+    QString conversationId() const override { return globals_.conversationId(); }
+    void setConversationId(const QString& conversationId, bool animated) override {
+        if (conversationId.isEmpty()) {
+            globals_.setConversationId(std::nullopt, animated);
+        } else {
+            globals_.setConversationId(ZVOpenRequest{conversationId, {}, {}}, animated);
+        }
+    }
+    // The connection status bar is not shown yet: it takes no room.
+    qreal statusViewContentInset() const override { return 0; }
+    void updateStatusViewLocation() override {}
+    std::shared_ptr<platform::ViewController> inboxViewController() const override {
+        return globals_.inboxViewController() ? globals_.inboxViewController()->viewController()
+                                              : nullptr;
+    }
+    std::shared_ptr<platform::ViewController> showingPage() const override {
+        return globals_.conversationPages() ? globals_.conversationPages()->showingPage() : nullptr;
+    }
+
+private:
+    ZVGlobals& globals_;
+};
+
+ZVGlobals::ZVGlobals()
+    : navigationDelegate_(std::make_shared<NavigationDelegate>(*this)),
+      screenCoordinator_(std::make_shared<ScreenCoordinator>(*this)) {
     theGlobals = this;
+    ZVScreenCoordinator::setShared(screenCoordinator_);
     const bool pad =
         platform::Application::shared().userInterfaceIdiom() == platform::UserInterfaceIdiom::Pad;
     ZVApi::setApplicationId(pad ? u"ZelvoIPad"_s : u"ZelvoIPhone"_s);
@@ -102,10 +159,22 @@ ZVGlobals::~ZVGlobals() {
     api_->setOnSessionStart(nullptr);
     api_->setOnSessionEnd(nullptr);
     api_->setDefaultErrorHandler(nullptr);
+    // It holds the accounts' sessions, and with them their stores.
+    if (loggedIn_) {
+        ZVAvatarManager::releaseInstance();
+    }
 }
 
 ZVGlobals* ZVGlobals::globals() {
     return theGlobals;
+}
+
+std::shared_ptr<platform::NavigationController> ZVGlobals::leftNavigationController() const {
+    return left_;
+}
+
+std::shared_ptr<platform::NavigationController> ZVGlobals::rightNavigationController() const {
+    return right_;
 }
 
 void ZVGlobals::observeApi() {
@@ -137,6 +206,8 @@ void ZVGlobals::initialize() {
     }
     window_ = platform::Window::make(profile);
     window_->setBackgroundColor(Qt::transparent);
+    // Alert cards show in the application's window.
+    ZVAlertViewManager::alertViewManager().setKeyWindow(window_);
     trySavedLogin();
     if (api_->loginStatus() != ZVApi::LoginStatusSignedIn) {
         setLoginState();
@@ -178,10 +249,25 @@ void ZVGlobals::handleLogin() {
     observeTransfers();
     ZVAvatarManager::createInstance();
     inbox_ = ZVAppServices::shared().inbox();
-    left_ = std::make_shared<platform::NavigationController>(inbox_->viewController());
-    // On a phone-sized window both sides share one stack.
-    right_ = left_;
-    right_->setDelegate(navigationDelegate_);
+    left_ = std::make_shared<ZVNavigationController>(inbox_->viewController());
+    if (isPad()) {
+        // The conversation side waits with an empty background beside the inbox.
+        auto placeholder = std::make_shared<platform::ViewController>();
+        placeholder->setView(std::make_shared<ZVBackgroundView>());
+        right_ = std::make_shared<ZVNavigationController>(placeholder);
+        right_->setDelegate(navigationDelegate_);
+        split_ = std::make_shared<platform::SplitViewController>();
+        split_->setViewControllers({left_, right_});
+        split_->setPreferredPrimaryColumnWidthFraction(kPrimaryColumnFraction);
+        split_->setMinimumPrimaryColumnWidth(kPrimaryColumnMinimumWidth);
+        split_->setMaximumPrimaryColumnWidth(kPrimaryColumnMaximumWidth);
+        split_->setDelegate(navigationDelegate_);
+        timers_.after(kSplitViewSetUpDelay, [this] { updateSplitView(); });
+    } else {
+        // On a phone-sized window both sides share one stack.
+        right_ = left_;
+        right_->setDelegate(navigationDelegate_);
+    }
     setSession(asRepository(api_->activeSession()));
     platform::Application::shared().setMinimumBackgroundFetchInterval(
         kMinimumBackgroundFetchInterval);
@@ -206,9 +292,20 @@ bool ZVGlobals::isSignedInAs(const QString& accountId) const {
     return loggedIn_ && !accountId.isEmpty() && api_->sessions().contains(accountId);
 }
 
+bool ZVGlobals::isPad() {
+    return platform::Application::shared().userInterfaceIdiom() ==
+           platform::UserInterfaceIdiom::Pad;
+}
+
 void ZVGlobals::transitionToLoggedIn() {
     preLogin_.reset();
-    if (window_ && left_) {
+    if (!window_ || !left_) {
+        return;
+    }
+    // The window's root change runs the new screens' appearance calls.
+    if (split_) {
+        window_->setRootViewController(split_);
+    } else {
         window_->setRootViewController(left_);
     }
 }
@@ -241,6 +338,7 @@ void ZVGlobals::handleLogout() {
     inbox_.reset();
     left_.reset();
     right_.reset();
+    split_.reset();
     if (sessionBadge_) {
         sessionBadge_->removeFromSuperview();
         sessionBadge_.reset();
@@ -269,7 +367,7 @@ void ZVGlobals::handleSessionStart(const std::shared_ptr<ZVApiSession>& session)
             repository->observe(QString(ZVRepositorySession::kUnreadCountKey),
                                 [this](const QString&) { updateUnreadCount(); });
     }
-    if (left_) {
+    if (left_ && left_->viewControllers().size() > 1) {
         left_->popToRootViewControllerAnimated(false);
     }
     timers_.after(kApnRegistrationDelay, [this, accountId] {
@@ -282,7 +380,7 @@ void ZVGlobals::handleSessionStart(const std::shared_ptr<ZVApiSession>& session)
 
 void ZVGlobals::handleSessionEnd(const std::shared_ptr<ZVApiSession>& session) {
     unreadObservations_.erase(accountIdOf(session));
-    if (left_) {
+    if (left_ && left_->viewControllers().size() > 1) {
         left_->popToRootViewControllerAnimated(false);
     }
     saveSessions();
@@ -296,9 +394,8 @@ void ZVGlobals::saveSessions() {
             profiles.append(session->profile()->asDictionary().toVariantMap());
         }
     }
-    const auto defaults = platform::UserDefaults::suite(group);
-    defaults->setObject(profiles, QString(kSessionsDefaultsKey));
-    defaults->synchronize();
+    // Written with the other changes of this turn, in one atomic replacement of the file.
+    platform::UserDefaults::suite(group)->setObject(profiles, QString(kSessionsDefaultsKey));
 }
 
 void ZVGlobals::setSession(const std::shared_ptr<ZVRepositorySession>& session) {
@@ -312,17 +409,23 @@ void ZVGlobals::setSession(const std::shared_ptr<ZVRepositorySession>& session) 
     ZVAvatarManager::addSession(session);
     const QString accountId = accountIdOf(session);
     if (session->profile()) {
-        const auto defaults = platform::UserDefaults::suite(
-            platform::Application::shared().applicationGroupIdentifier());
-        defaults->setString(session->profile()->contactId(), QString(kActiveSessionDefaultsKey));
-        defaults->synchronize();
+        platform::UserDefaults::suite(platform::Application::shared().applicationGroupIdentifier())
+            ->setString(session->profile()->contactId(), QString(kActiveSessionDefaultsKey));
     }
     if (session->credentials()) {
         QNetworkCookie cookie(QByteArray(kTokenCookieName.data(), kTokenCookieName.size()),
                               session->credentials()->cookie().toUtf8());
         cookie.setDomain(api_->baseURL().host());
         cookie.setPath(u"/"_s);
-        platform::CookieStorage::shared()->setCookie(cookie);
+        // A start with the saved accounts finds it there already: no store written.
+        const auto storage = platform::CookieStorage::shared();
+        const auto stored = storage->cookies();
+        const bool present = std::ranges::any_of(stored, [&](const QNetworkCookie& existing) {
+            return existing.hasSameIdentifier(cookie) && existing.value() == cookie.value();
+        });
+        if (!present) {
+            storage->setCookie(cookie);
+        }
     }
     if (inbox_) {
         inbox_->setSession(session);
@@ -440,9 +543,22 @@ void ZVGlobals::claimZelvoId() {
     if (!profile || !profile->shouldClaimZelvoId() || !local || !local->zelvoAddress().isEmpty()) {
         return;
     }
-    if (auto claim = ZVAppServices::shared().claimScreen(session_)) {
-        left_->pushViewController(claim, true);
+    auto claim = ZVAppServices::shared().claimScreen(session_);
+    if (!claim) {
+        return;
     }
+    if (!isPad()) {
+        left_->pushViewController(claim, true);
+        return;
+    }
+    // A card of its own size over the split view.
+    const auto content = claim->view();
+    content->setFrame(QRectF(0, 0, kClaimWidth, kClaimHeight));
+    auto container = std::make_shared<platform::View>();
+    container->setBackgroundColor(platform::resolveColor(ZVColors::background()));
+    container->addSubview(content);
+    claim->setView(container);
+    left_->presentViewController(claim, true);
 }
 
 void ZVGlobals::loginSecondary() {

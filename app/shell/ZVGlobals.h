@@ -13,10 +13,12 @@
 #include <optional>
 
 class ZVApi;
+class ZVNavigationController;
 class ZVApiSession;
 class ZVRepositorySession;
 namespace platform {
 class NavigationController;
+class SplitViewController;
 class View;
 class ViewController;
 class Window;
@@ -48,6 +50,14 @@ public:
     static constexpr qreal kSessionBadgeSize = 10;
     static constexpr qreal kSessionBadgeCenterX = 35;
     static constexpr qreal kSessionBadgeCenterY = 15;
+    // Tablet: the split view's primary column, and the claim screen presented over it.
+    static constexpr double kSplitViewSetUpDelay = 1.0;
+    static constexpr qreal kPrimaryColumnFraction = 0.3;
+    static constexpr qreal kPrimaryColumnMinimumWidth = 320;
+    static constexpr qreal kPrimaryColumnMaximumWidth = 400;
+    static constexpr double kCloseCrossDissolve = 0.2;
+    static constexpr qreal kClaimWidth = 400;
+    static constexpr qreal kClaimHeight = 500;
 
     // Registers itself as the one coordinator and configures the API client.
     ZVGlobals();
@@ -92,6 +102,28 @@ public:
     void loginSecondary();
     void showSettings();
     void fatalError(const platform::Notification& notification);
+
+    // The navigation stack that shows `view` (or a screen it presents): the conversation side's
+    // first, then the inbox side's; null when neither does.
+    std::shared_ptr<platform::NavigationController> navigationControllerByView(
+        const platform::View& view) const;
+    static std::shared_ptr<platform::NavigationController> navigationControllerByView(
+        const platform::View& view, const std::shared_ptr<platform::NavigationController>& base);
+    // Whether the inbox side is on screen.
+    bool masterViewVisible() const;
+    // Every screen of the conversation side redraws its back button.
+    void updateBackButtons();
+    // Tablet: both columns in landscape; in portrait the inbox column hides while a conversation
+    // is open.
+    void updateSplitView();
+    const std::shared_ptr<platform::SplitViewController>& splitViewController() const {
+        return split_;
+    }
+    // A web page in a screen of its own, pushed where the user is: over what the inbox side
+    // presents, else on the inbox side. A text that is no http(s) URL is read against the
+    // service's address.
+    void showUrlInInternalBrowser(const QString& url, const QString& title);
+    QUrl internalBrowserUrl(const QString& url) const;
     // Whether the network activity indicator shows: connecting, traffic or transfers running.
     bool networkActivityVisible() const { return networkActivity_; }
 
@@ -99,12 +131,8 @@ public:
     const std::shared_ptr<platform::NavigationController>& preLoginNavigationController() const {
         return preLogin_;
     }
-    const std::shared_ptr<platform::NavigationController>& leftNavigationController() const {
-        return left_;
-    }
-    const std::shared_ptr<platform::NavigationController>& rightNavigationController() const {
-        return right_;
-    }
+    std::shared_ptr<platform::NavigationController> leftNavigationController() const;
+    std::shared_ptr<platform::NavigationController> rightNavigationController() const;
     ZVInboxScreen* inboxViewController() const { return inbox_.get(); }
     const std::shared_ptr<platform::View>& sessionBadge() const { return sessionBadge_; }
     ZVConversationPages* conversationPages() const { return pages_.get(); }
@@ -112,6 +140,7 @@ public:
 private:
     class NavigationDelegate;
     friend class NavigationDelegate;
+    class ScreenCoordinator;
 
     void observeApi();
     void loginStatusChanged();
@@ -123,6 +152,7 @@ private:
     void transitionToLoggedIn();
     void observeTransfers();
     bool isSignedInAs(const QString& accountId) const;
+    static bool isPad();
     void openConversation(const ZVOpenRequest& request);
     void closeConversation(bool animated);
     void resetPages();
@@ -136,9 +166,12 @@ private:
     ZVApi* api_ = nullptr;
     std::shared_ptr<platform::Window> window_;
     std::shared_ptr<platform::NavigationController> preLogin_;
-    std::shared_ptr<platform::NavigationController> left_;
-    std::shared_ptr<platform::NavigationController> right_;
+    std::shared_ptr<ZVNavigationController> left_;
+    std::shared_ptr<ZVNavigationController> right_;
+    std::shared_ptr<platform::SplitViewController> split_;
     std::shared_ptr<NavigationDelegate> navigationDelegate_;
+    // What the shared screens see of this coordinator; registered while it lives.
+    std::shared_ptr<ScreenCoordinator> screenCoordinator_;
     std::unique_ptr<ZVInboxScreen> inbox_;
     std::unique_ptr<ZVConversationPages> pages_;
     std::shared_ptr<ZVRepositorySession> session_;
@@ -149,6 +182,8 @@ private:
     bool networkActivity_ = false;
     // Outer: whether a change waits; inner: the request, or none to close.
     std::optional<std::optional<ZVOpenRequest>> pendingChange_;
+    // The pending change is the close that a pop back to the first screen asked for.
+    bool pendingCloseFromPop_ = false;
 
     platform::Observation apiObservation_;
     platform::Observation transfersObservation_;

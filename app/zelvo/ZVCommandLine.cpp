@@ -10,6 +10,15 @@ std::optional<ZVCommandLine> ZVCommandLine::parse(const QStringList& arguments, 
             line.tablet = true;
             continue;
         }
+        if (option == u"--event") {
+            if (i + 2 >= arguments.size()) {
+                *error = u"--event needs a socket and an event"_s;
+                return std::nullopt;
+            }
+            line.eventSocket = arguments[i + 1];
+            line.eventLine = arguments.mid(i + 2).join(u' ');
+            return line;
+        }
         QString* value = nullptr;
         if (option == u"--service") {
             value = &line.service;
@@ -37,5 +46,7 @@ std::optional<ZVCommandLine> ZVCommandLine::parse(const QStringList& arguments, 
 QString ZVCommandLine::usage() {
     return u"usage: zelvo [--service URL] [--sign-in EMAIL]... [--control-socket PATH] "
            u"[--smoke PNG] [--tablet]\n"
+           u"       zelvo --event SOCKET push JSON [--tapped] | fetch | memory-warning | "
+           u"open-url URL\n"
            u"Passwords of the --sign-in accounts are read from standard input, one a line."_s;
 }

@@ -16,6 +16,7 @@
 #include "platform/ui/view/Window.h"
 
 #include <QtCore/QTextStream>
+#include <QtNetwork/QLocalSocket>
 #include <QtWidgets/QApplication>
 
 #include <cstdio>
@@ -68,17 +69,48 @@ private:
     platform::Observation observation_;
 };
 
+// Hands the line to a running client and prints its answer; 0 when it was "ok".
+int sendEvent(const QString& socketPath, const QString& line) {
+    constexpr int kTimeoutMs = 30000;
+    QLocalSocket socket;
+    socket.connectToServer(socketPath);
+    if (!socket.waitForConnected(kTimeoutMs)) {
+        std::fprintf(stderr, "zelvo --event: %s\n", qPrintable(socket.errorString()));
+        return 1;
+    }
+    socket.write(line.toUtf8() + '\n');
+    socket.flush();
+    while (!socket.canReadLine()) {
+        if (!socket.waitForReadyRead(kTimeoutMs)) {
+            std::fprintf(stderr, "zelvo --event: no answer\n");
+            return 1;
+        }
+    }
+    const QString answer = QString::fromUtf8(socket.readLine()).trimmed();
+    std::printf("%s\n", qPrintable(answer));
+    return answer.startsWith(u"ok"_s) ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     ZVProcessEntry::installUncaughtExceptionHandler();
-    QApplication qtApplication(argc, argv);
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
     QString error;
-    const auto commandLine = ZVCommandLine::parse(QCoreApplication::arguments(), &error);
+    const auto commandLine = ZVCommandLine::parse(arguments, &error);
     if (!commandLine) {
         std::fprintf(stderr, "%s\n%s\n", qPrintable(error), qPrintable(ZVCommandLine::usage()));
         return kUsageStatus;
     }
+    if (!commandLine->eventSocket.isEmpty()) {
+        // No window: this only talks to the running client.
+        QCoreApplication core(argc, argv);
+        return sendEvent(commandLine->eventSocket, commandLine->eventLine);
+    }
+    QApplication qtApplication(argc, argv);
     QStringList passwords;
     if (!commandLine->signIn.isEmpty()) {
         QTextStream input(stdin);
@@ -126,6 +158,7 @@ int main(int argc, char** argv) {
                 delegate->globals(), control, commandLine->smokeImage,
                 [&status, &driver](int result, const QString& message) {
                     std::fprintf(stdout, "zelvo --smoke: %s\n", qPrintable(message));
+                    std::fflush(stdout);
                     status = result;
                     driver.terminate();
                 });

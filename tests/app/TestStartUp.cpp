@@ -1,0 +1,7 @@
+#include "tests/support/TestEnvironment.h"
+
+#include "app/StartUp.h"
+
+void zvtest::startUpLibraries() {
+    ZVStartUpApp();
+}

@@ -1,0 +1,160 @@
+#include "tests/app/ShellTestSupport.h"
+
+#include "ZelvoKit/ZelvoApi/account/ZVUserCredentials.h"
+#include "ZelvoKit/ZelvoApi/account/ZVUserProfile.h"
+#include "platform/foundation/Application.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/ui/controllers/navigation/NavigationController.h"
+#include "platform/ui/standins/CookieStorage.h"
+#include "platform/ui/view/Window.h"
+
+#include <QtNetwork/QNetworkCookie>
+
+using namespace Qt::StringLiterals;
+
+namespace shelltest {
+namespace {
+
+const QString kAnna = u"anna@example.com"_s;
+const QString kBen = u"ben@example.com"_s;
+
+std::shared_ptr<platform::UserDefaults> groupDefaults() {
+    return platform::UserDefaults::suite(
+        platform::Application::shared().applicationGroupIdentifier());
+}
+
+// Joined, so that a failure reads.
+std::string savedSessionIds() {
+    QStringList ids;
+    for (const QVariant& profile : groupDefaults()
+                                       ->arrayForKey(QString(ZVGlobals::kSessionsDefaultsKey))
+                                       .value_or(QVariantList())) {
+        ids << profile.toMap().value(u"account_id"_s).toString();
+    }
+    return ids.join(u' ').toStdString();
+}
+
+QList<QNetworkCookie> tokenCookies() {
+    QList<QNetworkCookie> found;
+    for (const QNetworkCookie& cookie : platform::CookieStorage::shared()->cookies()) {
+        if (cookie.name() == "token_id") {
+            found << cookie;
+        }
+    }
+    return found;
+}
+
+class ZVGlobalsAccountsTest : public ShellTest {};
+
+TEST_F(ZVGlobalsAccountsTest, SignInAddAnAccountAndSignOutOfBoth) {
+    launch();
+    EXPECT_FALSE(globals().isLoggedIn());
+    ASSERT_TRUE(globals().preLoginNavigationController());
+    EXPECT_EQ(globals().window()->rootViewController(), globals().preLoginNavigationController());
+
+    const auto anna = signIn(kAnna);
+    ASSERT_TRUE(anna);
+    EXPECT_TRUE(globals().isLoggedIn());
+    EXPECT_EQ(globals().window()->rootViewController(), globals().leftNavigationController());
+    EXPECT_FALSE(globals().preLoginNavigationController());
+    EXPECT_EQ(globals().session(), anna);
+    EXPECT_EQ(savedSessionIds(), account(kAnna).toStdString());
+    EXPECT_EQ(groupDefaults()->stringForKey(QString(ZVGlobals::kActiveSessionDefaultsKey)),
+              account(kAnna));
+    const auto cookies = tokenCookies();
+    ASSERT_EQ(cookies.size(), 1);
+    EXPECT_EQ(cookies[0].value(), anna->credentials()->cookie().toUtf8());
+    EXPECT_EQ(cookies[0].domain(), u"127.0.0.1"_s);
+    EXPECT_EQ(cookies[0].path(), u"/"_s);
+
+    // Adding an account passes through "signing in further" (3): the screens stay.
+    QList<int> statuses;
+    const auto watch = api().observe(QString(ZVApi::LoginStatusKey),
+                                     [&](const QString&) { statuses << api().loginStatus(); });
+    const auto left = globals().leftNavigationController();
+    const auto ben = signIn(kBen);
+    ASSERT_TRUE(ben);
+    EXPECT_EQ(statuses,
+              (QList<int>{ZVApi::LoginStatusSigningInFurther, ZVApi::LoginStatusSignedIn}));
+    EXPECT_EQ(inboxesMade, 1);
+    EXPECT_EQ(globals().leftNavigationController(), left);
+    EXPECT_EQ(globals().session(), ben);
+    EXPECT_EQ(savedSessionIds(), (account(kAnna) + u' ' + account(kBen)).toStdString());
+    EXPECT_EQ(groupDefaults()->stringForKey(QString(ZVGlobals::kActiveSessionDefaultsKey)),
+              account(kBen));
+    ASSERT_EQ(tokenCookies().size(), 1);
+    EXPECT_EQ(tokenCookies()[0].value(), ben->credentials()->cookie().toUtf8());
+
+    // A switch of the active account closes the open conversation first.
+    ASSERT_TRUE(waitForStreamEnd(ben));
+    const QString conversation = emulator.addConversation(u"plans"_s, {account(kBen)});
+    emulator.appendEvent(account(kBen), *emulator.conversationRecord(conversation));
+    ASSERT_TRUE(waitForStreamEnd(ben));
+    globals().setConversationId(ZVOpenRequest{conversation, {}, {}}, false);
+    EXPECT_EQ(globals().conversationId(), conversation);
+    api().setActiveSession(anna);
+    EXPECT_EQ(globals().conversationId(), u""_s);
+    EXPECT_EQ(globals().session(), anna);
+
+    ben->endSession(ZVApiSession::EndReason::Logout);
+    EXPECT_TRUE(globals().isLoggedIn());
+    EXPECT_EQ(savedSessionIds(), account(kAnna).toStdString());
+    anna->endSession(ZVApiSession::EndReason::Logout);
+    ASSERT_TRUE(scheduler().runUntil([&] { return !globals().isLoggedIn(); }));
+    EXPECT_EQ(globals().window()->rootViewController(), globals().preLoginNavigationController());
+    EXPECT_FALSE(globals().leftNavigationController());
+    EXPECT_FALSE(globals().session());
+    EXPECT_TRUE(tokenCookies().isEmpty());
+    EXPECT_EQ(savedSessionIds(), "");
+    EXPECT_FALSE(platform::Application::shared().isRegisteredForRemoteNotifications());
+}
+
+TEST_F(ZVGlobalsAccountsTest, SavedAccountsAreSignedInWhileTheWindowIsBuilt) {
+    launch();
+    ASSERT_TRUE(signIn(kAnna));
+    ASSERT_TRUE(signIn(kBen));
+    api().setActiveSession(sessionOf(kAnna));
+    quit();
+    preLoginRootsMade = 0;
+    inboxesMade = 0;
+
+    launch();
+    // Signed in inside initialize: the signed-out screens were never made.
+    EXPECT_TRUE(globals().isLoggedIn());
+    EXPECT_EQ(preLoginRootsMade, 0);
+    EXPECT_EQ(inboxesMade, 1);
+    EXPECT_EQ(globals().window()->rootViewController(), globals().leftNavigationController());
+    ASSERT_TRUE(globals().session());
+    EXPECT_EQ(globals().session()->credentials()->email(), kAnna);
+    EXPECT_EQ(api().sessions().size(), 2);
+    EXPECT_EQ(savedSessionIds(), (account(kAnna) + u' ' + account(kBen)).toStdString());
+
+    // Each started session asks for push registration a second later.
+    EXPECT_FALSE(platform::Application::shared().isRegisteredForRemoteNotifications());
+    scheduler().advance(ZVGlobals::kApnRegistrationDelay);
+    EXPECT_TRUE(platform::Application::shared().isRegisteredForRemoteNotifications());
+}
+
+TEST_F(ZVGlobalsAccountsTest, ASignOutDuringTheSignupDelayKeepsTheSignedOutScreens) {
+    launch();
+    signupFlow = true;
+    const auto anna = signIn(kAnna);
+    ASSERT_TRUE(anna);
+    // The sign-up flow keeps showing its last page a while.
+    EXPECT_EQ(globals().window()->rootViewController(), globals().preLoginNavigationController());
+    anna->endSession(ZVApiSession::EndReason::Logout);
+    ASSERT_TRUE(scheduler().runUntil([&] { return !globals().isLoggedIn(); }));
+    const auto signedOutRoot = globals().preLoginNavigationController();
+    scheduler().advance(ZVGlobals::kSignupSwitchDelay);
+    EXPECT_EQ(globals().window()->rootViewController(), signedOutRoot);
+    EXPECT_FALSE(platform::Application::shared().isRegisteredForRemoteNotifications());
+
+    // Signed in again, the switch comes 3 s later.
+    ASSERT_TRUE(signIn(kAnna));
+    EXPECT_NE(globals().window()->rootViewController(), globals().leftNavigationController());
+    scheduler().advance(ZVGlobals::kSignupSwitchDelay);
+    EXPECT_EQ(globals().window()->rootViewController(), globals().leftNavigationController());
+}
+
+}  // namespace
+}  // namespace shelltest
