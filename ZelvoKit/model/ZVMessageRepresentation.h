@@ -47,9 +47,10 @@ public:
     // to recompute; a subclass that shows one rebuilds it.
     virtual void updatePosterName();
     // Whether a separator or the task archive header shows the tasks under it; the task screen
-    // sets it and the task board reads it. Collapsed until set.
-    bool expanded() const { return expanded_; }
-    void setExpanded(bool expanded) { expanded_ = expanded; }
+    // sets it and the task board reads it. Collapsed until set. The full display model keeps its
+    // own state, by which it also measures the message.
+    virtual bool expanded() const { return expanded_; }
+    virtual void setExpanded(bool expanded) { expanded_ = expanded; }
 
 private:
     std::weak_ptr<Message> message_;

@@ -1,5 +1,6 @@
 #include "tests/toolkit/richtext/DisplayModelFixture.h"
 
+#include "ZelvoKit/support/url/ZVURLHandler.h"
 #include "platform/ui/standins/WebView.h"
 #include "toolkit/richtext/email/ZVLocalizedMessage.h"
 
@@ -17,8 +18,31 @@ QString longBody() {
         u"Lorem ipsum dolor sit amet, consectetur adipiscing elit. "_s.repeated(80));
 }
 
+// Takes the web addresses it is handed, as the application's handler passes them to the desktop.
+class RecordingURLHandler : public ZVURLHandler {
+public:
+    explicit RecordingURLHandler(std::vector<QString>& opened) : opened_(opened) {}
+    bool handleSystemUrl(const QString& url) override {
+        opened_.push_back(url);
+        return true;
+    }
+
+private:
+    std::vector<QString>& opened_;
+};
+
 class HtmlEmailMessage : public DisplayModelTest {
 protected:
+    void SetUp() override {
+        DisplayModelTest::SetUp();
+        ZVURLHandler::setUrlHandlerClass(
+            [this] { return std::make_unique<RecordingURLHandler>(opened); });
+    }
+    void TearDown() override {
+        ZVURLHandler::setUrlHandlerClass([] { return std::make_unique<ZVURLHandler>(); });
+        DisplayModelTest::TearDown();
+    }
+
     // An HTML e-mail as message `nr`, unread or read.
     std::shared_ptr<ZVLocalizedMessage> mail(std::int64_t nr, const QString& html, bool unread,
                                              QJsonObject fields = {}) {
@@ -32,6 +56,14 @@ protected:
     static bool waitFor(const std::function<bool()>& done) {
         return scheduler().runUntil(done, kPageTimeoutMs);
     }
+    QVariant evaluate(platform::WebView& view, const QString& script) {
+        std::optional<QVariant> result;
+        view.evaluateScript(script, [&](const QVariant& value) { result = value; });
+        EXPECT_TRUE(waitFor([&] { return result.has_value(); })) << script.toStdString();
+        return result.value_or(QVariant());
+    }
+
+    std::vector<QString> opened;
 };
 
 TEST_F(HtmlEmailMessage, AnUnreadLongMailIsMeasuredAndTheMessageListTold) {
@@ -79,6 +111,21 @@ TEST_F(HtmlEmailMessage, AShortMailKeepsItsReservedHeight) {
     scheduler().runUntil([&] { return shown->webView()->contentHeight() > 0; }, kPageTimeoutMs);
     EXPECT_EQ(shown->webViewState(), ZVLocalizedMessage::kLoaded);
     EXPECT_EQ(shown->formattedHeightForWidth(320), ZVLocalizedMessage::kCollapsedHeight);
+}
+
+TEST_F(HtmlEmailMessage, ALinkTappedInTheMailGoesToTheURLHandlerAndThePageStays) {
+    const auto shown =
+        mail(60, u"<p id=\"p\">Hello</p><a id=\"l\" href=\"news/today\">read</a>"_s, true);
+    const auto view = shown->webView();
+    ASSERT_TRUE(waitFor([&] { return shown->webViewState() != ZVLocalizedMessage::kNotLoaded; }));
+    const QUrl base = ZVApi::api().baseURL();
+    EXPECT_EQ(view->url(), base) << "the service's address resolves the mail's links";
+    evaluate(*view, u"document.getElementById('l').click()"_s);
+    ASSERT_TRUE(waitFor([&] { return !opened.empty(); }));
+    EXPECT_EQ(opened, std::vector<QString>{base.resolved(QUrl(u"news/today"_s)).toString()});
+    EXPECT_EQ(evaluate(*view, u"document.getElementById('p').textContent"_s).toString(),
+              u"Hello"_s);
+    EXPECT_EQ(view->url(), base);
 }
 
 TEST_F(HtmlEmailMessage, OnlyAnHtmlMailThatIsNotDeletedHasAWebView) {

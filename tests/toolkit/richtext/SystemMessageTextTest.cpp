@@ -35,7 +35,6 @@ protected:
         return expected.replace(kTime,
                                 ZVLocalization::formatDateAndTime(shown->postedTime(), true));
     }
-    QString conversationLink(const QString& id) { return u"zelvo:"_s + id; }
 };
 
 TEST_F(SystemMessageText, SentencePerTypeAndCase) {
@@ -340,12 +339,12 @@ TEST_F(SystemMessageText, LinksCarryTheirTargetsInTheLogoColour) {
          u"leave"_s,
          {},
          {{u"is_autojoin"_s, true}, {u"last_message_nr"_s, 50}},
-         conversationLink(kConversationId)},
+         u"zelvo:PyUE4E-JQdOaDAMF6CwzAQ"_s},
         {"open",
          u"fork"_s,
          {{u"conversation_id"_s, kOtherConversationId}},
          {},
-         conversationLink(kOtherConversationId)},
+         u"zelvo:myxtHlpPSzyNLh8Km4x9bg"_s},
         {"join",
          u"hangout"_s,
          {{u"hangout_url"_s, u"https://meet.example/x"_s}},

@@ -1,5 +1,7 @@
 #include "toolkit/richtext/email/ZVEmailPage.h"
 
+#include "ZelvoKit/support/url/ZVURLHandler.h"
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -17,7 +19,8 @@ QString ZVEmailPage::pageForBody(const QString& cleanedHtml) {
 }
 
 ZVEmailPage::ZVEmailPage(const QRectF& frame)
-    : webView_(std::make_shared<platform::WebView>(frame)) {
+    : webView_(std::make_shared<platform::WebView>(frame)),
+      linkHandler_([](const QUrl& url) { ZVURLHandler::handler().handle(url.toString()); }) {
     // A mail's scripts are the sender's, not ours.
     webView_->setScriptsEnabled(false);
 }

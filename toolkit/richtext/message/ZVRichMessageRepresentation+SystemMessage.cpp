@@ -8,6 +8,7 @@
 #include "ZelvoKit/model/ZVMember.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "ZelvoKit/support/text/ZVLocalization.h"
+#include "ZelvoKit/support/url/ZVURLHandler.h"
 #include "toolkit/style/AttributedStringUtils.h"
 #include "toolkit/style/ZVColors.h"
 #include "toolkit/style/ZVTextStyles.h"
@@ -228,7 +229,9 @@ ZVRichMessageRepresentation::SystemTemplate ZVRichMessageRepresentation::systemT
     const int type = spamNotice ? kSpamEmail : message.messageType().value_or(0);
     const auto session = repositorySession();
     const auto conversation = conversationOf(message);
-    const auto appLink = [](const QString& conversationId) { return u"zelvo:"_s + conversationId; };
+    const auto appLink = [](const QString& conversationId) {
+        return u"zelvo:"_s + ZVURLHandler::urlEncodeUUID(conversationId);
+    };
     SystemTemplate chosen;
     if (const auto fixed = fixedSentences().constFind(type); fixed != fixedSentences().cend()) {
         chosen.sentence = *fixed;

@@ -76,7 +76,7 @@ public:
     const QString& posterName() const { return posterName_; }
     const QString& posterShortName() const { return posterShortName_; }
     const QString& hookName() const { return hookName_; }
-    bool expanded() const { return expanded_; }
+    bool expanded() const override { return expanded_; }
     bool expandable() const { return expandable_; }
     bool isShowingMatch() const { return isShowingMatch_; }
     bool containsPhoneNumbers() const { return containsPhoneNumbers_; }
@@ -111,13 +111,13 @@ public:
     // --- operations ---
 
     void refresh() override;
-    void updatePosterName();
+    void updatePosterName() override;
     virtual double formattedHeightForWidth(double width);
     // The height of the files and previews under the text, as the message views last measured
     // it; below 1.0 when not measured since the last rebuild.
     double filesHeight() const { return filesHeight_; }
     void setFilesHeight(double height) { filesHeight_ = height; }
-    void setExpanded(bool expanded);
+    void setExpanded(bool expanded) override;
     void toggleQuote(int index);
     // Highlights the words of the text that begin with `text`; whether any did.
     bool highlightMatch(const QString& text) override;
