@@ -18,6 +18,16 @@ using namespace Qt::Literals::StringLiterals;
 const QString kMessages = u"messages"_s;
 const QString kPendingFiles = u"pendingFiles"_s;
 
+// Where the composed conversation's sends go once the service has made it: the conversation
+// itself, or the known one that took its messages.
+std::shared_ptr<Conversation> sendingConversation(const std::weak_ptr<Conversation>& composed) {
+    const auto conversation = composed.lock();
+    if (!conversation || !conversation->isDeleted()) {
+        return conversation;
+    }
+    return conversation->takenOverBy();
+}
+
 }  // namespace
 
 std::shared_ptr<ZVMessageQueue> Conversation::messageQueue(bool create) {
@@ -47,7 +57,7 @@ void Conversation::createOnServiceThenSend() {
     const std::weak_ptr<Conversation> weak = self();
     sortedMembers()->commitAdds(
         [weak] {
-            if (const auto conversation = weak.lock()) {
+            if (const auto conversation = sendingConversation(weak)) {
                 conversation->messageQueue()->attemptSend();
             }
         },
@@ -60,7 +70,7 @@ void Conversation::forwardMessage(const std::shared_ptr<Message>& message) {
         const std::weak_ptr<Conversation> weak = self();
         sortedMembers()->commitAdds(
             [weak, message] {
-                const auto conversation = weak.lock();
+                const auto conversation = sendingConversation(weak);
                 if (conversation && !conversation->isNewConversation()) {
                     conversation->forwardMessage(message);
                 }
@@ -169,6 +179,11 @@ std::shared_ptr<Message> Conversation::createMessageWithMessage(
 
 void Conversation::deleteMessageNr(std::int64_t messageNr) {
     const std::shared_ptr<Message> message = messageByNumber(messageNr, true);
+    // A deleted message standing in the inbox row would still be found by its number.
+    if (inboxMessage_ && inboxMessage_->messageNr() == messageNr) {
+        willChangeProperties({u"inboxDate"_s, u"inboxMessageText"_s});
+        inboxMessage_.reset();
+    }
     cachedMessages_.removeMessageNr(messageNr);
     if (messages_ && messages_->indexOfMessageNr(messageNr) != ZVMessageArray::kNotFound) {
         changeValueForKey(kMessages, [&] { messages_->removeMessageNr(messageNr); });
@@ -205,6 +220,49 @@ void Conversation::deleteMessageNr(std::int64_t messageNr) {
     }
     for (const auto& file : session->filesInMessageNr(messageNr, conversationId())) {
         session->repository()->deleteObject(file);
+    }
+}
+
+void Conversation::takeComposedMessages(const std::shared_ptr<Conversation>& composed) {
+    if (!composed || composed.get() == this) {
+        return;
+    }
+    composed->takenOverBy_ = self();
+    // Its queue stops; the messages are sent from here, with the ids they were saved with.
+    composed->messageQueue_.reset();
+    ZVMessageQueue::removeBaseline(composed->conversationId());
+    const bool ownMessagesWait = messageQueue_ && messageQueue_->count() > 0;
+    if (!composed->pendingFiles_.empty()) {
+        willChangeProperty(kPendingFiles);
+        for (const auto& file : composed->pendingFiles_) {
+            file->setConversationId(conversationId());
+            pendingFiles_.push_back(file);
+        }
+        composed->pendingFiles_.clear();
+    }
+    const std::int64_t pending = pendingMessageNr().value_or(0);
+    if (pending < Message::kFirstPendingMessageNr) {
+        return;
+    }
+    const ZVMessageArray local = loadMessagesFrom(Message::kFirstPendingMessageNr, pending, false);
+    if (messages_) {
+        changeValueForKey(kMessages, [&] {
+            for (const auto& message : local) {
+                if (messages_->indexOfMessageNr(message->messageNr()) ==
+                    ZVMessageArray::kNotFound) {
+                    messages_->addMessage(message);
+                }
+            }
+        });
+    }
+    // A queue in flight keeps its send; the others are made again with every local message.
+    if (!messageQueue_ || messageQueue_->status() != ZVMessageQueue::Sending) {
+        messageQueue_ = ZVMessageQueue::create(self());
+    }
+    // What the composed messages were written against is this conversation as it stands now;
+    // messages of its own keep the baseline they were written against.
+    if (!ownMessagesWait) {
+        messageQueue_->updateSendStartMessageNr();
     }
 }
 

@@ -377,6 +377,13 @@ public:
     void addPendingFile(const std::shared_ptr<File>& file);
     void removePendingFile(const std::shared_ptr<File>& file);
     const std::vector<std::shared_ptr<File>>& pendingFiles() const { return pendingFiles_; }
+    // Takes over what the user composed in the unsaved conversation when the service's answer
+    // to its creation names this one, already known from the stream: the local messages (their
+    // rows already carry this id) with their queue and its baseline, and the files waiting in
+    // the editor. Sends become this conversation's.
+    void takeComposedMessages(const std::shared_ptr<Conversation>& composed);
+    // The conversation that took this composed one's messages; none while it has not.
+    std::shared_ptr<Conversation> takenOverBy() const { return takenOverBy_.lock(); }
     // The newest subject in the window, else the topic; null when neither.
     QString subject();
 
@@ -598,6 +605,7 @@ private:
     // Posting.
     std::shared_ptr<ZVMessageQueue> messageQueue_;
     std::vector<std::shared_ptr<File>> pendingFiles_;
+    std::weak_ptr<Conversation> takenOverBy_;
     // The message window and its loading.
     std::shared_ptr<ZVMessageArray> messages_;
     std::int64_t firstLoadedMessage_ = 0;

@@ -258,7 +258,10 @@ private:
     void announceUnreadCount();
     void deleteConversation(const std::shared_ptr<Conversation>& conversation);
     // Moves the rows stored under one conversation id to another.
-    void moveConversationContents(const QString& fromId, const QString& toId);
+    // Local message numbers (and the files that name them) move up by `localNrShift`, so that
+    // they do not meet the local messages the receiving conversation has of its own.
+    void moveConversationContents(const QString& fromId, const QString& toId,
+                                  std::int64_t localNrShift = 0);
     // The create answer named a conversation the stream had already brought: what was composed in
     // the unsaved one moves onto it.
     void mergeNewConversationInto(const std::shared_ptr<Conversation>& conversation);
