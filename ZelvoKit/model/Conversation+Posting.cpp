@@ -9,6 +9,9 @@
 #include "ZelvoKit/support/log/ZVErrorLog.h"
 #include "platform/foundation/Scheduler.h"
 
+#include <QtCore/QJsonArray>
+#include <QtCore/QJsonObject>
+
 #include <algorithm>
 
 namespace {
@@ -17,6 +20,19 @@ using namespace Qt::Literals::StringLiterals;
 
 const QString kMessages = u"messages"_s;
 const QString kPendingFiles = u"pendingFiles"_s;
+
+// The form unsent work takes outside the store.
+const QString kKeptConversationId = u"conversation_id"_s;
+const QString kKeptDraft = u"draft"_s;
+const QString kKeptMessages = u"messages"_s;
+const QString kKeptMessageType = u"mk_message_type"_s;
+const QString kKeptRequestId = u"client_req_id"_s;
+const QString kKeptPostedTime = u"posted_ms"_s;
+// What a local message is made of, besides its number and its time.
+const QStringList kKeptMessageAttributes{
+    u"message"_s,      u"mk_message_type"_s, u"tags"_s,         u"subject"_s,
+    u"cleaned_html"_s, u"client_req_id"_s,   u"assignee_ids"_s, u"pin_weight"_s,
+};
 
 // Where the composed conversation's sends go once the service has made it: the conversation
 // itself, or the known one that took its messages.
@@ -255,14 +271,87 @@ void Conversation::takeComposedMessages(const std::shared_ptr<Conversation>& com
             }
         });
     }
-    // A queue in flight keeps its send; the others are made again with every local message.
-    if (!messageQueue_ || messageQueue_->status() != ZVMessageQueue::Sending) {
-        messageQueue_ = ZVMessageQueue::create(self());
-    }
+    reloadMessageQueue();
     // What the composed messages were written against is this conversation as it stands now;
     // messages of its own keep the baseline they were written against.
     if (!ownMessagesWait) {
         messageQueue_->updateSendStartMessageNr();
+    }
+}
+
+void Conversation::reloadMessageQueue() {
+    // A queue in flight keeps its send; it was made with the messages it sends.
+    if (!messageQueue_ || messageQueue_->status() != ZVMessageQueue::Sending) {
+        messageQueue_ = ZVMessageQueue::create(self());
+    }
+}
+
+// --- unsent work across a replaced store ---
+
+QJsonObject Conversation::unsentWork() {
+    QJsonArray messages;
+    if (const std::int64_t pending = pendingMessageNr().value_or(0);
+        pending >= Message::kFirstPendingMessageNr) {
+        for (const auto& message :
+             loadMessagesFrom(Message::kFirstPendingMessageNr, pending, false)) {
+            QJsonObject kept;
+            for (const QString& attribute : kKeptMessageAttributes) {
+                if (const QVariant value = message->value(attribute); !value.isNull()) {
+                    kept.insert(attribute, QJsonValue::fromVariant(value));
+                }
+            }
+            kept.insert(kKeptPostedTime, message->postedTime().toMSecsSinceEpoch());
+            messages.append(kept);
+        }
+    }
+    const QString draft = pendingMessage();
+    if (messages.isEmpty() && draft.isEmpty()) {
+        return {};
+    }
+    QJsonObject work{{kKeptConversationId, conversationId()}, {kKeptMessages, messages}};
+    if (!draft.isEmpty()) {
+        work.insert(kKeptDraft, draft);
+    }
+    return work;
+}
+
+void Conversation::restoreUnsentWork(const QJsonObject& work) {
+    if (const QString draft = work.value(kKeptDraft).toString();
+        !draft.isEmpty() && pendingMessage().isEmpty()) {
+        setPendingMessageText(draft);
+    }
+    QSet<QString> waiting;
+    if (const std::int64_t pending = pendingMessageNr().value_or(0);
+        pending >= Message::kFirstPendingMessageNr) {
+        for (const auto& message :
+             loadMessagesFrom(Message::kFirstPendingMessageNr, pending, false)) {
+            waiting.insert(message->clientRequestId());
+        }
+    }
+    bool restored = false;
+    for (const QJsonValue& value : work.value(kKeptMessages).toArray()) {
+        const QJsonObject kept = value.toObject();
+        if (waiting.contains(kept.value(kKeptRequestId).toString())) {
+            continue;
+        }
+        const auto message =
+            createLocalMessage(kept.value(kKeptMessageType).toInt(Message::TypeText));
+        if (!message) {
+            continue;
+        }
+        const bool made = finishLocalMessage(message, [&](Message& local) {
+            for (const QString& attribute : kKeptMessageAttributes) {
+                if (kept.contains(attribute)) {
+                    local.setValue(attribute, kept.value(attribute).toVariant());
+                }
+            }
+            local.setPostedTime(
+                QDateTime::fromMSecsSinceEpoch(kept.value(kKeptPostedTime).toInteger()));
+        });
+        restored = restored || made;
+    }
+    if (restored) {
+        reloadMessageQueue();
     }
 }
 

@@ -384,6 +384,12 @@ public:
     void takeComposedMessages(const std::shared_ptr<Conversation>& composed);
     // The conversation that took this composed one's messages; none while it has not.
     std::shared_ptr<Conversation> takenOverBy() const { return takenOverBy_.lock(); }
+    // What the service does not have yet, as JSON that outlives the store: the draft and the
+    // local messages with their client request ids. Empty when there is nothing.
+    QJsonObject unsentWork();
+    // Puts unsent work back as this conversation's draft (unless it has one) and local messages
+    // (unless one with the same request id waits already), and queues the messages.
+    void restoreUnsentWork(const QJsonObject& work);
     // The newest subject in the window, else the topic; null when neither.
     QString subject();
 
@@ -572,6 +578,8 @@ private:
 
     // Posting steps.
     void createOnServiceThenSend();
+    // The queue made again with every local message of the store, unless a send is in flight.
+    void reloadMessageQueue();
     std::shared_ptr<Message> createLocalMessage(int type);
     bool finishLocalMessage(const std::shared_ptr<Message>& message,
                             const std::function<void(Message&)>& prepare);

@@ -13,6 +13,7 @@
 #include "platform/foundation/TimerGroup.h"
 
 #include <QtCore/QHash>
+#include <QtCore/QJsonArray>
 #include <QtCore/QLatin1StringView>
 #include <QtCore/QString>
 
@@ -37,6 +38,9 @@ public:
     using ZVApiSession::handleConversation;
 
     static constexpr QLatin1StringView kSyncFullHistorySetting{"SyncFullHistory"};
+    // Drafts and unsent messages kept aside while a resynchronisation replaces the store, until
+    // their conversations are back.
+    static constexpr QLatin1StringView kUnsentWorkSetting{"UnsentWork"};
     // Announced after every answer and every committed conversation change.
     static constexpr QLatin1StringView kUnreadCountKey{"unreadCount"};
     static constexpr QLatin1StringView kRepositorySyncProgressKey{"repositorySyncProgress"};
@@ -280,6 +284,10 @@ private:
     void loadObjects(const QString& entityName, QHash<QString, std::shared_ptr<T>>& objects,
                      QString (T::*key)() const);
     void horizonChanged();
+    // Before a resynchronisation wipes the store (ZVRepositorySession+Resync.cpp).
+    void keepUnsentWorkAside();
+    // After each answer: the kept work of every conversation the new store has by now.
+    void restoreUnsentWork();
     static ZVErrorPtr validationError(const std::shared_ptr<platform::StoreError>& error);
 
     bool syncFullHistory_ = false;
@@ -323,6 +331,8 @@ private:
     platform::TimerGroup commitRetries_;
     // By guid: how long the next retry of an entity without a request waits.
     QHash<QString, platform::TimeInterval> commitBackoff_;
+    // Work a resynchronisation kept aside whose conversation the store does not have yet.
+    QJsonArray unsentWork_;
 };
 
 template <class Session>

@@ -411,6 +411,69 @@ TEST_F(ZVMessageQueueTest, AComposedConversationsMessagesGoToTheConversationTheS
     }
 }
 
+TEST_F(ZVMessageQueueTest, AResyncKeepsUnsentMessagesAndDraftsForTheNewStore) {
+    enum class Trigger { User, Service, UserThenProcessEnds };
+    struct Case {
+        const char* name;
+        Trigger trigger;
+    };
+    const Case cases[] = {
+        {"the user asks for it", Trigger::User},
+        {"the service asks for it", Trigger::Service},
+        {"the process ends before the new store is filled", Trigger::UserThenProcessEnds},
+    };
+    int round = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString text = u"kept %1"_s.arg(++round);
+        const QString draft = u"draft %1"_s.arg(round);
+        emulator.injectFault(storePath(conversationId_), Fault::withStatus(500, u"internal"_s), -1);
+        conversation_->postMessage(text, QString(), {});
+        const auto queue = conversation_->messageQueue();
+        const QString requestId = queue->pendingMessage()->clientRequestId();
+        ASSERT_TRUE(pump([&] { return queue->status() == ZVMessageQueue::RetryArmed; }));
+        conversation_->setPendingMessage(draft);
+
+        const auto before = session_;
+        if (c.trigger == Trigger::Service) {
+            emulator.injectFault(u"account/poll"_s, Fault::zeroEventHorizon());
+            // The poll waiting now answers, and the next one brings the request.
+            ASSERT_TRUE(scheduler().runUntil([&] {
+                emulator.releaseHeld();
+                return before->eventHorizon() == 0;
+            }));
+            scheduler().advance(ZVApi::kResyncDelay);
+        } else {
+            before->endSession(ZVApiSession::EndReason::Resync);
+        }
+        ASSERT_TRUE(before->hasEnded());
+        EXPECT_FALSE(before->repository()) << "the store was replaced";
+        conversation_.reset();
+        session_ = std::dynamic_pointer_cast<ZVRepositorySession>(
+            api().sessions().value(before->sessionId()));
+        ASSERT_TRUE(session_);
+        if (c.trigger == Trigger::UserThenProcessEnds) {
+            session_.reset();
+            session_ = restart(kEmail);
+        }
+        emulator.clearFaults(storePath(conversationId_));
+        // A second first poll of the account goes a second after the one before.
+        scheduler().advance(1.0);
+        ASSERT_TRUE(waitForStreamEnd(session_));
+        conversation_ = session_->conversations().value(conversationId_);
+        ASSERT_TRUE(conversation_);
+        EXPECT_EQ(conversation_->pendingMessage(), draft);
+        ASSERT_TRUE(pumpUntilSent());
+
+        EXPECT_EQ(storedTexts(conversationId_).count(text), 1);
+        const auto last = stores(conversationId_).last();
+        EXPECT_EQ(last.body.value(u"message"_s).toString(), text);
+        EXPECT_EQ(last.body.value(u"client_req_id"_s).toString(), requestId);
+        EXPECT_FALSE(session_->arrayForKey(QString(ZVRepositorySession::kUnsentWorkSetting)));
+        conversation_->setPendingMessage(QString());
+    }
+}
+
 TEST_F(ZVMessageQueueTest, ACancelledMessageLeavesNothingBehind) {
     emulator.injectFault(storePath(conversationId_), Fault::withStatus(431, u"refused"_s));
     conversation_->postMessage(u"never mind"_s, QString(), {});
