@@ -10,6 +10,9 @@
 #include "ZelvoKit/support/log/ZVErrorLog.h"
 #include "platform/foundation/Scheduler.h"
 
+#include <QtCore/QJsonArray>
+#include <QtCore/QJsonObject>
+
 #include <algorithm>
 
 namespace {
@@ -18,6 +21,29 @@ using namespace Qt::Literals::StringLiterals;
 
 const QString kMessages = u"messages"_s;
 const QString kPendingFiles = u"pendingFiles"_s;
+
+// The form unsent work takes outside the store.
+const QString kKeptConversationId = u"conversation_id"_s;
+const QString kKeptDraft = u"draft"_s;
+const QString kKeptMessages = u"messages"_s;
+const QString kKeptMessageType = u"mk_message_type"_s;
+const QString kKeptRequestId = u"client_req_id"_s;
+const QString kKeptPostedTime = u"posted_ms"_s;
+// What a local message is made of, besides its number and its time.
+const QStringList kKeptMessageAttributes{
+    u"message"_s,      u"mk_message_type"_s, u"tags"_s,         u"subject"_s,
+    u"cleaned_html"_s, u"client_req_id"_s,   u"assignee_ids"_s, u"pin_weight"_s,
+};
+
+// Where the composed conversation's sends go once the service has made it: the conversation
+// itself, or the known one that took its messages.
+std::shared_ptr<Conversation> sendingConversation(const std::weak_ptr<Conversation>& composed) {
+    const auto conversation = composed.lock();
+    if (!conversation || !conversation->isDeleted()) {
+        return conversation;
+    }
+    return conversation->takenOverBy();
+}
 
 }  // namespace
 
@@ -48,7 +74,7 @@ void Conversation::createOnServiceThenSend() {
     const std::weak_ptr<Conversation> weak = self();
     sortedMembers()->commitAdds(
         [weak] {
-            if (const auto conversation = weak.lock()) {
+            if (const auto conversation = sendingConversation(weak)) {
                 conversation->messageQueue()->attemptSend();
             }
         },
@@ -61,7 +87,7 @@ void Conversation::forwardMessage(const std::shared_ptr<Message>& message) {
         const std::weak_ptr<Conversation> weak = self();
         sortedMembers()->commitAdds(
             [weak, message] {
-                const auto conversation = weak.lock();
+                const auto conversation = sendingConversation(weak);
                 if (conversation && !conversation->isNewConversation()) {
                     conversation->forwardMessage(message);
                 }
@@ -170,6 +196,11 @@ std::shared_ptr<Message> Conversation::createMessageWithMessage(
 
 void Conversation::deleteMessageNr(std::int64_t messageNr) {
     const std::shared_ptr<Message> message = messageByNumber(messageNr, true);
+    // A deleted message standing in the inbox row would still be found by its number.
+    if (inboxMessage_ && inboxMessage_->messageNr() == messageNr) {
+        willChangeProperties({u"inboxDate"_s, u"inboxMessageText"_s});
+        inboxMessage_.reset();
+    }
     cachedMessages_.removeMessageNr(messageNr);
     if (pinnedMessages_ &&
         pinnedMessages_->indexOfMessageNr(messageNr) != ZVMessageArray::kNotFound) {
@@ -214,6 +245,122 @@ void Conversation::deleteMessageNr(std::int64_t messageNr) {
             changeValueForKey(u"files"_s, [&] { files_->removeItem(file); });
         }
         session->repository()->deleteObject(file);
+    }
+}
+
+void Conversation::takeComposedMessages(const std::shared_ptr<Conversation>& composed) {
+    if (!composed || composed.get() == this) {
+        return;
+    }
+    composed->takenOverBy_ = self();
+    // Its queue stops; the messages are sent from here, with the ids they were saved with.
+    composed->messageQueue_.reset();
+    ZVMessageQueue::removeBaseline(composed->conversationId());
+    const bool ownMessagesWait = messageQueue_ && messageQueue_->count() > 0;
+    if (!composed->pendingFiles_.empty()) {
+        willChangeProperty(kPendingFiles);
+        for (const auto& file : composed->pendingFiles_) {
+            file->setConversationId(conversationId());
+            pendingFiles_.push_back(file);
+        }
+        composed->pendingFiles_.clear();
+    }
+    const std::int64_t pending = pendingMessageNr().value_or(0);
+    if (pending < Message::kFirstPendingMessageNr) {
+        return;
+    }
+    const ZVMessageArray local = loadMessagesFrom(Message::kFirstPendingMessageNr, pending, false);
+    if (messages_) {
+        changeValueForKey(kMessages, [&] {
+            for (const auto& message : local) {
+                if (messages_->indexOfMessageNr(message->messageNr()) ==
+                    ZVMessageArray::kNotFound) {
+                    messages_->addMessage(message);
+                }
+            }
+        });
+    }
+    reloadMessageQueue();
+    // What the composed messages were written against is this conversation as it stands now;
+    // messages of its own keep the baseline they were written against.
+    if (!ownMessagesWait) {
+        messageQueue_->updateSendStartMessageNr();
+    }
+}
+
+void Conversation::reloadMessageQueue() {
+    // A queue in flight keeps its send; it was made with the messages it sends.
+    if (!messageQueue_ || messageQueue_->status() != ZVMessageQueue::Sending) {
+        messageQueue_ = ZVMessageQueue::create(self());
+    }
+}
+
+// --- unsent work across a replaced store ---
+
+QJsonObject Conversation::unsentWork() {
+    QJsonArray messages;
+    if (const std::int64_t pending = pendingMessageNr().value_or(0);
+        pending >= Message::kFirstPendingMessageNr) {
+        for (const auto& message :
+             loadMessagesFrom(Message::kFirstPendingMessageNr, pending, false)) {
+            QJsonObject kept;
+            for (const QString& attribute : kKeptMessageAttributes) {
+                if (const QVariant value = message->value(attribute); !value.isNull()) {
+                    kept.insert(attribute, QJsonValue::fromVariant(value));
+                }
+            }
+            kept.insert(kKeptPostedTime, message->postedTime().toMSecsSinceEpoch());
+            messages.append(kept);
+        }
+    }
+    const QString draft = pendingMessage();
+    if (messages.isEmpty() && draft.isEmpty()) {
+        return {};
+    }
+    QJsonObject work{{kKeptConversationId, conversationId()}, {kKeptMessages, messages}};
+    if (!draft.isEmpty()) {
+        work.insert(kKeptDraft, draft);
+    }
+    return work;
+}
+
+void Conversation::restoreUnsentWork(const QJsonObject& work) {
+    if (const QString draft = work.value(kKeptDraft).toString();
+        !draft.isEmpty() && pendingMessage().isEmpty()) {
+        setPendingMessageText(draft);
+    }
+    QSet<QString> waiting;
+    if (const std::int64_t pending = pendingMessageNr().value_or(0);
+        pending >= Message::kFirstPendingMessageNr) {
+        for (const auto& message :
+             loadMessagesFrom(Message::kFirstPendingMessageNr, pending, false)) {
+            waiting.insert(message->clientRequestId());
+        }
+    }
+    bool restored = false;
+    for (const QJsonValue& value : work.value(kKeptMessages).toArray()) {
+        const QJsonObject kept = value.toObject();
+        if (waiting.contains(kept.value(kKeptRequestId).toString())) {
+            continue;
+        }
+        const auto message =
+            createLocalMessage(kept.value(kKeptMessageType).toInt(Message::TypeText));
+        if (!message) {
+            continue;
+        }
+        const bool made = finishLocalMessage(message, [&](Message& local) {
+            for (const QString& attribute : kKeptMessageAttributes) {
+                if (kept.contains(attribute)) {
+                    local.setValue(attribute, kept.value(attribute).toVariant());
+                }
+            }
+            local.setPostedTime(
+                QDateTime::fromMSecsSinceEpoch(kept.value(kKeptPostedTime).toInteger()));
+        });
+        restored = restored || made;
+    }
+    if (restored) {
+        reloadMessageQueue();
     }
 }
 

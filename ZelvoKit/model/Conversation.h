@@ -439,6 +439,19 @@ public:
     void addPendingFile(const std::shared_ptr<File>& file);
     void removePendingFile(const std::shared_ptr<File>& file);
     const std::vector<std::shared_ptr<File>>& pendingFiles() const { return pendingFiles_; }
+    // Takes over what the user composed in the unsaved conversation when the service's answer
+    // to its creation names this one, already known from the stream: the local messages (their
+    // rows already carry this id) with their queue and its baseline, and the files waiting in
+    // the editor. Sends become this conversation's.
+    void takeComposedMessages(const std::shared_ptr<Conversation>& composed);
+    // The conversation that took this composed one's messages; none while it has not.
+    std::shared_ptr<Conversation> takenOverBy() const { return takenOverBy_.lock(); }
+    // What the service does not have yet, as JSON that outlives the store: the draft and the
+    // local messages with their client request ids. Empty when there is nothing.
+    QJsonObject unsentWork();
+    // Puts unsent work back as this conversation's draft (unless it has one) and local messages
+    // (unless one with the same request id waits already), and queues the messages.
+    void restoreUnsentWork(const QJsonObject& work);
     // The newest subject in the window, else the topic; null when neither.
     QString subject();
 
@@ -631,6 +644,8 @@ private:
 
     // Posting steps.
     void createOnServiceThenSend();
+    // The queue made again with every local message of the store, unless a send is in flight.
+    void reloadMessageQueue();
     std::shared_ptr<Message> createLocalMessage(int type);
     bool finishLocalMessage(const std::shared_ptr<Message>& message,
                             const std::function<void(Message&)>& prepare);
@@ -671,6 +686,7 @@ private:
     // Posting.
     std::shared_ptr<ZVMessageQueue> messageQueue_;
     std::vector<std::shared_ptr<File>> pendingFiles_;
+    std::weak_ptr<Conversation> takenOverBy_;
     // The message window and its loading.
     std::shared_ptr<ZVMessageArray> messages_;
     std::int64_t firstLoadedMessage_ = 0;

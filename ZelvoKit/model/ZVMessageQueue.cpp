@@ -78,6 +78,22 @@ ZVMessageQueue::ZVMessageQueue(const std::shared_ptr<Conversation>& conversation
     }
 }
 
+void ZVMessageQueue::moveBaseline(const QString& fromConversationId,
+                                  const QString& toConversationId) {
+    const auto defaults = platform::UserDefaults::standard();
+    const QString from = kBaselineKeyFormat.arg(fromConversationId);
+    const QVariant value = defaults->objectForKey(from);
+    if (!value.isValid()) {
+        return;
+    }
+    defaults->setObject(value, kBaselineKeyFormat.arg(toConversationId));
+    defaults->removeObjectForKey(from);
+}
+
+void ZVMessageQueue::removeBaseline(const QString& conversationId) {
+    platform::UserDefaults::standard()->removeObjectForKey(kBaselineKeyFormat.arg(conversationId));
+}
+
 QString ZVMessageQueue::baselineKey() const {
     const auto conversation = conversation_.lock();
     return kBaselineKeyFormat.arg(conversation ? conversation->conversationId() : QString());

@@ -85,6 +85,9 @@ public:
     // Records the conversation's last inbox number as the cycle's baseline, here and on disk.
     void updateSendStartMessageNr();
     std::int64_t sendStartLastMessageNr() const { return sendStartLastMessageNr_; }
+    // The saved baseline of a conversation's queue follows the conversation to its new id.
+    static void moveBaseline(const QString& fromConversationId, const QString& toConversationId);
+    static void removeBaseline(const QString& conversationId);
 
 private:
     explicit ZVMessageQueue(const std::shared_ptr<Conversation>& conversation);

@@ -5,6 +5,7 @@
 #include "ZelvoKit/model/ZVConversationMembers.h"
 #include "ZelvoKit/model/ZVMember.h"
 #include "ZelvoKit/model/search/ZVSearch.h"
+#include "ZelvoKit/model/ZVMessageQueue.h"
 #include "ZelvoKit/support/base/ZVJsonParser.h"
 #include "ZelvoKit/support/log/ZVErrorLog.h"
 #include "platform/foundation/Scheduler.h"
@@ -315,6 +316,7 @@ ZVErrorPtr ZVRepositorySession::handleConversation(ZVJsonParser& record, bool is
             return error;
         }
         moveConversationContents(QString(Conversation::kNewConversationId), id);
+        ZVMessageQueue::moveBaseline(QString(Conversation::kNewConversationId), id);
     } else if (ZVErrorPtr error =
                    createOrUpdateObject(conversation, QString(Conversation::kEntityName), record)) {
         // Reading it may have registered the object that was deleted again.
@@ -344,15 +346,21 @@ void ZVRepositorySession::mergeNewConversationInto(
     const std::shared_ptr<Conversation>& conversation) {
     const std::shared_ptr<Conversation> composed = newConversation_;
     newConversation_.reset();
+    // The composed messages queue up behind the ones this conversation still has to send.
+    const std::int64_t ownPending = conversation->pendingMessageNr().value_or(0);
+    const std::int64_t shift = ownPending >= Message::kFirstPendingMessageNr
+                                   ? ownPending - Message::kFirstPendingMessageNr + 1
+                                   : 0;
     moveConversationContents(QString(Conversation::kNewConversationId),
-                             conversation->conversationId());
+                             conversation->conversationId(), shift);
     if (conversation->pendingMessage().isNull() && !composed->pendingMessage().isNull()) {
         conversation->setPendingMessageText(composed->pendingMessage());
     }
-    const std::int64_t composedPending = composed->pendingMessageNr().value_or(0);
-    if (composedPending > conversation->pendingMessageNr().value_or(0)) {
-        conversation->setPendingMessageNr(composedPending);
+    if (const std::int64_t composedPending = composed->pendingMessageNr().value_or(0);
+        composedPending >= Message::kFirstPendingMessageNr) {
+        conversation->setPendingMessageNr(composedPending + shift);
     }
+    conversation->takeComposedMessages(composed);
     deleteObject(composed);
 }
 
@@ -384,7 +392,8 @@ void ZVRepositorySession::deleteConversationContents(const QString& conversation
     }
 }
 
-void ZVRepositorySession::moveConversationContents(const QString& fromId, const QString& toId) {
+void ZVRepositorySession::moveConversationContents(const QString& fromId, const QString& toId,
+                                                   std::int64_t localNrShift) {
     if (!repository_) {
         return;
     }
@@ -399,6 +408,10 @@ void ZVRepositorySession::moveConversationContents(const QString& fromId, const 
         }
         for (const auto& row : *rows) {
             row->setValue(kConversationId, toId);
+            if (const std::int64_t nr = row->value(kMessageNr).toLongLong();
+                localNrShift != 0 && nr >= Message::kFirstPendingMessageNr) {
+                row->setValue(kMessageNr, QVariant::fromValue(nr + localNrShift));
+            }
         }
     }
 }

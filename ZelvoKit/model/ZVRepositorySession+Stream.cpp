@@ -83,6 +83,7 @@ void ZVRepositorySession::endTransaction() {
     saveContext();
     announceUnreadCount();
     if (!lastSaveFailed_) {
+        restoreUnsentWork();
         if (!sentAfterFirstAnswer_ && eventHorizon() >= 1) {
             sentAfterFirstAnswer_ = true;
             sendPendingMessages();

@@ -48,6 +48,7 @@ bool ZVRepositorySession::initWithRepository(ZVJsonParser* profiles) {
     loadLabels();
 
     syncFullHistory_ = boolForKey(QString(kSyncFullHistorySetting));
+    unsentWork_ = arrayForKey(QString(kUnsentWorkSetting)).value_or(QJsonArray());
     updateSyncProgress();
 
     knownHorizon_ = eventHorizon();
@@ -284,6 +285,9 @@ void ZVRepositorySession::eraseLocalData() {
 
 void ZVRepositorySession::endSession(EndReason reason) {
     const auto keepAlive = shared_from_this();
+    if (reason == EndReason::Resync && !hasEnded()) {
+        keepUnsentWorkAside();
+    }
     // Their timers must not outlive the account.
     for (const auto& conversation : std::as_const(conversations_)) {
         if (conversation->hasWriters()) {

@@ -13,6 +13,7 @@
 #include "platform/foundation/TimerGroup.h"
 
 #include <QtCore/QHash>
+#include <QtCore/QJsonArray>
 #include <QtCore/QLatin1StringView>
 #include <QtCore/QString>
 
@@ -39,6 +40,9 @@ public:
     using ZVApiSession::handleConversation;
 
     static constexpr QLatin1StringView kSyncFullHistorySetting{"SyncFullHistory"};
+    // Drafts and unsent messages kept aside while a resynchronisation replaces the store, until
+    // their conversations are back.
+    static constexpr QLatin1StringView kUnsentWorkSetting{"UnsentWork"};
     // Announced after every answer and every committed conversation change.
     static constexpr QLatin1StringView kUnreadCountKey{"unreadCount"};
     static constexpr QLatin1StringView kRepositorySyncProgressKey{"repositorySyncProgress"};
@@ -266,7 +270,10 @@ private:
     void announceUnreadCount();
     void deleteConversation(const std::shared_ptr<Conversation>& conversation);
     // Moves the rows stored under one conversation id to another.
-    void moveConversationContents(const QString& fromId, const QString& toId);
+    // Local message numbers (and the files that name them) move up by `localNrShift`, so that
+    // they do not meet the local messages the receiving conversation has of its own.
+    void moveConversationContents(const QString& fromId, const QString& toId,
+                                  std::int64_t localNrShift = 0);
     // The create answer named a conversation the stream had already brought: what was composed in
     // the unsaved one moves onto it.
     void mergeNewConversationInto(const std::shared_ptr<Conversation>& conversation);
@@ -285,6 +292,10 @@ private:
     void loadObjects(const QString& entityName, QHash<QString, std::shared_ptr<T>>& objects,
                      QString (T::*key)() const);
     void horizonChanged();
+    // Before a resynchronisation wipes the store (ZVRepositorySession+Resync.cpp).
+    void keepUnsentWorkAside();
+    // After each answer: the kept work of every conversation the new store has by now.
+    void restoreUnsentWork();
     static ZVErrorPtr validationError(const std::shared_ptr<platform::StoreError>& error);
 
     bool syncFullHistory_ = false;
@@ -329,6 +340,8 @@ private:
     // By guid: how long the next retry of an entity without a request waits.
     QHash<QString, platform::TimeInterval> commitBackoff_;
     std::shared_ptr<ZVSearch> search_;
+    // Work a resynchronisation kept aside whose conversation the store does not have yet.
+    QJsonArray unsentWork_;
 };
 
 template <class Session>

@@ -363,6 +363,28 @@ qint64 ServiceEmulator::appendEvent(const QString& accountId, const QJsonObject&
     return horizon;
 }
 
+qint64 ServiceEmulator::visibleHeadLocked(const QString& accountId) const {
+    auto it = events_.find(accountId);
+    if (it == events_.end() || !it->second.visible) {
+        return headLocked(accountId);
+    }
+    return kFirstHorizon + static_cast<qint64>(*it->second.visible);
+}
+
+void ServiceEmulator::pauseStream(const QString& accountId) {
+    std::lock_guard lock(mutex_);
+    EventLog& log = events_[accountId];
+    log.visible = log.records.size();
+}
+
+void ServiceEmulator::resumeStream(const QString& accountId) {
+    {
+        std::lock_guard lock(mutex_);
+        events_[accountId].visible.reset();
+    }
+    changed_.notify_all();
+}
+
 qint64 ServiceEmulator::eventHorizon(const QString& accountId) const {
     std::lock_guard lock(mutex_);
     return headLocked(accountId);
@@ -378,7 +400,7 @@ EventBatch ServiceEmulator::eventsAfter(const QString& accountId, qint64 horizon
     const std::uint64_t releases = releases_;
     auto ready = [&] {
         return stopping_ || releases != releases_ || horizon <= 0 ||
-               headLocked(accountId) > horizon;
+               visibleHeadLocked(accountId) > horizon;
     };
     if (wait && !ready()) {
         ++held_;
@@ -386,17 +408,18 @@ EventBatch ServiceEmulator::eventsAfter(const QString& accountId, qint64 horizon
         --held_;
     }
     EventBatch batch;
-    batch.eventHorizon = headLocked(accountId);
+    batch.eventHorizon = visibleHeadLocked(accountId);
     const auto it = events_.find(accountId);
     if (it != events_.end()) {
         const auto& records = it->second.records;
+        const std::size_t visible = it->second.visible.value_or(records.size());
         const qint64 first = std::max<qint64>(0, horizon - kFirstHorizon);
-        const std::size_t end = std::min(records.size(), static_cast<std::size_t>(first) +
-                                                             static_cast<std::size_t>(maxRecords));
+        const std::size_t end = std::min(
+            visible, static_cast<std::size_t>(first) + static_cast<std::size_t>(maxRecords));
         for (auto i = static_cast<std::size_t>(first); i < end; ++i) {
             batch.records.append(records[i]);
         }
-        if (end < records.size()) {
+        if (end < visible) {
             batch.eventHorizon = kFirstHorizon + static_cast<qint64>(end);
         }
     }

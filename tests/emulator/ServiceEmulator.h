@@ -124,6 +124,10 @@ public:
     EventBatch eventsAfter(const QString& accountId, qint64 horizon, bool wait, int maxRecords);
     // Appends the records in one step, so that one answer carries them all; returns the horizon.
     qint64 appendEvents(const QString& accountId, const QList<QJsonObject>& records);
+    // While paused, the account's polls see only the records appended before the pause (and
+    // wait for more): what a call adds reaches the client after the call's own answer.
+    void pauseStream(const QString& accountId);
+    void resumeStream(const QString& accountId);
 
     // --- conversations, for the account's actions ---
 
@@ -195,6 +199,8 @@ private:
     };
     struct EventLog {
         std::vector<QJsonObject> records;
+        // The records polls may see while the stream is paused.
+        std::optional<std::size_t> visible;
     };
 
     struct DownloadCut {
@@ -224,6 +230,8 @@ private:
     void write(const RecordedRequest& request, Reply reply, bool dropConnection,
                httplib::Response& response);
     qint64 headLocked(const QString& accountId) const;
+    // The head that polls see: the pause's while the stream is paused.
+    qint64 visibleHeadLocked(const QString& accountId) const;
 
     Options options_;
     std::unique_ptr<httplib::Server> server_;

@@ -3,6 +3,8 @@
 #include "tests/ZelvoKit/model/RepositoryTestSupport.h"
 
 #include "ZelvoKit/model/Conversation.h"
+#include "ZelvoKit/model/ZVConversationMembers.h"
+#include "platform/foundation/UserDefaults.h"
 
 #include <QtCore/QJsonArray>
 
@@ -120,6 +122,22 @@ TEST_F(ZVMessageQueueTest, APostShowsAtOnceIsSavedAndIsReplacedByTheStoredMessag
     EXPECT_EQ(queue->status(), ZVMessageQueue::Empty);
 }
 
+TEST_F(ZVMessageQueueTest, NoLocalNumberIsLeftOnceEveryMessageIsStored) {
+    // The message being sent stands in the inbox row; once it is replaced it must not be found
+    // by its local number any more, even before the stream's news puts another in its place.
+    emulator.pauseStream(session_->sessionId());
+    conversation_->postMessage(u"one"_s, QString(), {});
+    conversation_->postMessage(u"two"_s, QString(), {});
+    conversation_->updateInboxMessage();
+    const auto queue = conversation_->messageQueue();
+    ASSERT_TRUE(pump([&] { return queue->count() == 0; }));
+    EXPECT_FALSE(conversation_->messageByNumber(kFirstLocal, true));
+    EXPECT_EQ(conversation_->pendingMessageNr().value_or(0), 0);
+    emulator.resumeStream(session_->sessionId());
+    ASSERT_TRUE(waitForStreamEnd(session_));
+    EXPECT_EQ(storedTexts(conversationId_), (QStringList{u"one"_s, u"two"_s}));
+}
+
 TEST_F(ZVMessageQueueTest, FaultsNeitherLoseNorRepeatAMessage) {
     struct Case {
         const char* name;
@@ -133,11 +151,17 @@ TEST_F(ZVMessageQueueTest, FaultsNeitherLoseNorRepeatAMessage) {
     int posted = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        // The stream tells of a stored message only after the client has seen the call fail:
+        // the message is sent again with its id, which the service recognises.
+        emulator.pauseStream(session_->sessionId());
         emulator.injectFault(storePath(conversationId_), c.fault);
         const QString text = u"message %1"_s.arg(++posted);
         conversation_->postMessage(text, QString(), {});
-        const QString requestId =
-            conversation_->messageQueue()->pendingMessage()->clientRequestId();
+        const auto queue = conversation_->messageQueue();
+        const QString requestId = queue->pendingMessage()->clientRequestId();
+        ASSERT_TRUE(pump([&] { return queue->status() != ZVMessageQueue::Sending; }));
+        emulator.resumeStream(session_->sessionId());
+        ASSERT_TRUE(waitForStreamEnd(session_));
         ASSERT_TRUE(pumpUntilSent());
         int sends = 0;
         for (const auto& request : stores(conversationId_)) {
@@ -146,9 +170,7 @@ TEST_F(ZVMessageQueueTest, FaultsNeitherLoseNorRepeatAMessage) {
                 EXPECT_EQ(request.body.value(u"client_req_id"_s).toString(), requestId);
             }
         }
-        // A message the service stored may be recognised from its stream before any retry; the
-        // others are sent again.
-        EXPECT_GE(sends, 1);
+        EXPECT_EQ(sends, 2);
         EXPECT_EQ(storedTexts(conversationId_).count(text), 1);
     }
     EXPECT_EQ(storedTexts(conversationId_),
@@ -325,6 +347,130 @@ TEST_F(ZVMessageQueueTest, ABurstWithFaultsEndsWithEveryMessageStoredOnceInOrder
     for (const auto& conversation : conversations) {
         EXPECT_EQ(storedTexts(conversation->conversationId()),
                   expected[conversation->conversationId()]);
+    }
+}
+
+TEST_F(ZVMessageQueueTest, AComposedConversationsMessagesGoToTheConversationTheServiceNames) {
+    struct Case {
+        const char* name;
+        QString partnerEmail;
+        bool dialogKnown;
+    };
+    const Case cases[] = {
+        {"the service makes the dialog", u"bert@example.com"_s, false},
+        // Known from the stream, with a message of its own still waiting to go: the composed
+        // ones queue up behind it.
+        {"the dialog is known already", u"carl@example.com"_s, true},
+    };
+    const QString self = accountId(kEmail);
+    const auto defaults = platform::UserDefaults::standard();
+    const QString composedBaseline = u"pmr_"_s + Conversation::kNewConversationId;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString partner = emulator.addAccount(c.partnerEmail, u"secret"_s, u"P"_s).accountId;
+        ASSERT_TRUE(deliver(session_, {modeltest::streamRecord(
+                                          u"contact"_s, {{u"account_id"_s, partner},
+                                                         {u"display_name"_s, u"P"_s},
+                                                         {u"email"_s, c.partnerEmail},
+                                                         {u"mk_account_status"_s, u"active"_s}})}));
+        QStringList expected;
+        if (c.dialogKnown) {
+            const QString dialogId = emulator.addConversation(QString(), {self, partner});
+            ASSERT_TRUE(deliver(session_, {*emulator.conversationRecord(dialogId)}));
+            const auto dialog = session_->conversations().value(dialogId);
+            ASSERT_TRUE(dialog);
+            emulator.injectFault(storePath(dialogId), Fault::withStatus(500, u"internal"_s));
+            dialog->postMessage(u"waiting"_s, QString(), {});
+            ASSERT_TRUE(
+                pump([&] { return dialog->messageQueue()->status() == ZVMessageQueue::RetryArmed; },
+                     dialog));
+            expected.append(u"waiting"_s);
+        }
+        // The answer to the creation comes before the stream's news of the new dialog.
+        emulator.pauseStream(session_->sessionId());
+        const auto composed = session_->createNewConversation();
+        composed->sortedMembers()->addContact(partner);
+        composed->setPendingMessageText(u"draft"_s);
+        composed->postMessage(u"hello"_s, QString(), {});
+        expected.append(u"hello"_s);
+        const auto made = [&] {
+            return composed->isDeleted() ? composed->takenOverBy() : composed;
+        };
+        ASSERT_TRUE(scheduler().runUntil([&] { return made() && !made()->isNewConversation(); }));
+        const auto conversation = made();
+        const QString id = conversation->conversationId();
+        EXPECT_EQ(composed->isDeleted(), c.dialogKnown);
+        emulator.resumeStream(session_->sessionId());
+
+        ASSERT_TRUE(pumpUntilSent(conversation));
+        EXPECT_EQ(storedTexts(id), expected);
+        EXPECT_EQ(conversation->pendingMessage(), u"draft"_s);
+        EXPECT_FALSE(defaults->objectForKey(composedBaseline).isValid());
+        EXPECT_TRUE(defaults->objectForKey(u"pmr_"_s + id).isValid());
+        EXPECT_EQ(conversation->pendingMessageNr().value_or(0), 0);
+    }
+}
+
+TEST_F(ZVMessageQueueTest, AResyncKeepsUnsentMessagesAndDraftsForTheNewStore) {
+    enum class Trigger { User, Service, UserThenProcessEnds };
+    struct Case {
+        const char* name;
+        Trigger trigger;
+    };
+    const Case cases[] = {
+        {"the user asks for it", Trigger::User},
+        {"the service asks for it", Trigger::Service},
+        {"the process ends before the new store is filled", Trigger::UserThenProcessEnds},
+    };
+    int round = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString text = u"kept %1"_s.arg(++round);
+        const QString draft = u"draft %1"_s.arg(round);
+        emulator.injectFault(storePath(conversationId_), Fault::withStatus(500, u"internal"_s), -1);
+        conversation_->postMessage(text, QString(), {});
+        const auto queue = conversation_->messageQueue();
+        const QString requestId = queue->pendingMessage()->clientRequestId();
+        ASSERT_TRUE(pump([&] { return queue->status() == ZVMessageQueue::RetryArmed; }));
+        conversation_->setPendingMessage(draft);
+
+        const auto before = session_;
+        if (c.trigger == Trigger::Service) {
+            emulator.injectFault(u"account/poll"_s, Fault::zeroEventHorizon());
+            // The poll waiting now answers, and the next one brings the request.
+            ASSERT_TRUE(scheduler().runUntil([&] {
+                emulator.releaseHeld();
+                return before->eventHorizon() == 0;
+            }));
+            scheduler().advance(ZVApi::kResyncDelay);
+        } else {
+            before->endSession(ZVApiSession::EndReason::Resync);
+        }
+        ASSERT_TRUE(before->hasEnded());
+        EXPECT_FALSE(before->repository()) << "the store was replaced";
+        conversation_.reset();
+        session_ = std::dynamic_pointer_cast<ZVRepositorySession>(
+            api().sessions().value(before->sessionId()));
+        ASSERT_TRUE(session_);
+        if (c.trigger == Trigger::UserThenProcessEnds) {
+            session_.reset();
+            session_ = restart(kEmail);
+        }
+        emulator.clearFaults(storePath(conversationId_));
+        // A second first poll of the account goes a second after the one before.
+        scheduler().advance(1.0);
+        ASSERT_TRUE(waitForStreamEnd(session_));
+        conversation_ = session_->conversations().value(conversationId_);
+        ASSERT_TRUE(conversation_);
+        EXPECT_EQ(conversation_->pendingMessage(), draft);
+        ASSERT_TRUE(pumpUntilSent());
+
+        EXPECT_EQ(storedTexts(conversationId_).count(text), 1);
+        const auto last = stores(conversationId_).last();
+        EXPECT_EQ(last.body.value(u"message"_s).toString(), text);
+        EXPECT_EQ(last.body.value(u"client_req_id"_s).toString(), requestId);
+        EXPECT_FALSE(session_->arrayForKey(QString(ZVRepositorySession::kUnsentWorkSetting)));
+        conversation_->setPendingMessage(QString());
     }
 }
 
