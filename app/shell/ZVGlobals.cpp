@@ -22,6 +22,7 @@
 #include "toolkit/alerts/ZVAlertViewManager.h"
 #include "toolkit/screens/ZVNavigationController.h"
 #include "toolkit/screens/ZVScreenCoordinator.h"
+#include "toolkit/screens/ZVStatusView.h"
 #include "toolkit/style/ZVColorTable.h"
 #include "toolkit/style/ZVColors.h"
 #include "toolkit/widgets/ZVBackgroundView.h"
@@ -104,9 +105,10 @@ public:
             globals_.setConversationId(ZVOpenRequest{conversationId, {}, {}}, animated);
         }
     }
-    // The connection status bar is not shown yet: it takes no room.
-    qreal statusViewContentInset() const override { return 0; }
-    void updateStatusViewLocation() override {}
+    qreal statusViewContentInset() const override {
+        return globals_.statusView() ? globals_.statusView()->contentInset() : 0;
+    }
+    void updateStatusViewLocation() override { globals_.updateStatusViewLocation(); }
     std::shared_ptr<platform::ViewController> inboxViewController() const override {
         return globals_.inboxViewController() ? globals_.inboxViewController()->viewController()
                                               : nullptr;
@@ -324,6 +326,7 @@ void ZVGlobals::handleLogout() {
     if (left_) {
         left_->setViewControllers({}, false);
     }
+    removeStatusView();
     session_.reset();
     // The web view's requests no longer belong to an account.
     if (const auto cookies = platform::CookieStorage::shared()) {
@@ -430,6 +433,11 @@ void ZVGlobals::setSession(const std::shared_ptr<ZVRepositorySession>& session) 
     if (inbox_) {
         inbox_->setSession(session);
     }
+    // One bar at a time: the previous account's goes with it.
+    removeStatusView();
+    if (left_) {
+        statusView_ = ZVStatusView::make(left_);
+    }
     updateUnreadCount();
     const auto profile = session->profile();
     const auto local = session->localContact();
@@ -523,7 +531,22 @@ void ZVGlobals::showSessionBadge(bool show) {
 
 // --- activity ---
 
+void ZVGlobals::removeStatusView() {
+    if (auto bar = std::move(statusView_)) {
+        bar->removeFromSuperview();
+    }
+}
+
+void ZVGlobals::updateStatusViewLocation() {
+    if (statusView_) {
+        statusView_->updateLocation();
+    }
+}
+
 void ZVGlobals::notifyAppActivate() {
+    if (statusView_) {
+        statusView_->hideAndUpdate();
+    }
     if (pages_) {
         pages_->notifyAppActivation();
     }

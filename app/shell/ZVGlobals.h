@@ -14,6 +14,7 @@
 
 class ZVApi;
 class ZVNavigationController;
+class ZVStatusView;
 class ZVApiSession;
 class ZVRepositorySession;
 namespace platform {
@@ -97,6 +98,9 @@ public:
     void updateUnreadCount();
     void showSessionBadge(bool show);
     void notifyAppActivate();
+    // The connection status bar is placed again (after a size or orientation change).
+    void updateStatusViewLocation();
+    const std::shared_ptr<ZVStatusView>& statusView() const { return statusView_; }
     void registerApn();
     void claimZelvoId();
     void loginSecondary();
@@ -156,6 +160,7 @@ private:
     void openConversation(const ZVOpenRequest& request);
     void closeConversation(bool animated);
     void resetPages();
+    void removeStatusView();
     void willShowViewController(platform::NavigationController& navigation,
                                 platform::ViewController& shown, bool animated);
     void didShowViewController(platform::NavigationController& navigation,
@@ -176,6 +181,7 @@ private:
     std::unique_ptr<ZVConversationPages> pages_;
     std::shared_ptr<ZVRepositorySession> session_;
     std::shared_ptr<platform::View> sessionBadge_;
+    std::shared_ptr<ZVStatusView> statusView_;
     bool sessionBadgeShown_ = false;
     bool loggedIn_ = false;
     bool pageIsAppearing_ = false;

@@ -7,6 +7,7 @@
 #include "platform/ui/controllers/navigation/NavigationController.h"
 #include "platform/ui/standins/CookieStorage.h"
 #include "platform/ui/view/Window.h"
+#include "toolkit/screens/ZVStatusView.h"
 
 #include <QtNetwork/QNetworkCookie>
 
@@ -44,7 +45,21 @@ QList<QNetworkCookie> tokenCookies() {
     return found;
 }
 
-class ZVGlobalsAccountsTest : public ShellTest {};
+class ZVGlobalsAccountsTest : public ShellTest {
+protected:
+    // Status bars anywhere in the window.
+    int statusBars() {
+        int count = 0;
+        const std::function<void(const platform::View&)> visit = [&](const platform::View& view) {
+            count += dynamic_cast<const ZVStatusView*>(&view) ? 1 : 0;
+            for (const auto& child : view.subviews()) {
+                visit(*child);
+            }
+        };
+        visit(*globals().window());
+        return count;
+    }
+};
 
 TEST_F(ZVGlobalsAccountsTest, SignInAddAnAccountAndSignOutOfBoth) {
     launch();
@@ -85,6 +100,12 @@ TEST_F(ZVGlobalsAccountsTest, SignInAddAnAccountAndSignOutOfBoth) {
     ASSERT_EQ(tokenCookies().size(), 1);
     EXPECT_EQ(tokenCookies()[0].value(), ben->credentials()->cookie().toUtf8());
 
+    // The bar of the active account, out with another part's message.
+    ASSERT_TRUE(globals().statusView());
+    globals().statusView()->showWithMessage(u"Downloading"_s);
+    EXPECT_EQ(statusBars(), 1);
+    const std::weak_ptr<ZVStatusView> benBar = globals().statusView();
+
     // A switch of the active account closes the open conversation first.
     ASSERT_TRUE(waitForStreamEnd(ben));
     const QString conversation = emulator.addConversation(u"plans"_s, {account(kBen)});
@@ -95,6 +116,9 @@ TEST_F(ZVGlobalsAccountsTest, SignInAddAnAccountAndSignOutOfBoth) {
     api().setActiveSession(anna);
     EXPECT_EQ(globals().conversationId(), u""_s);
     EXPECT_EQ(globals().session(), anna);
+    // The previous account's bar went with it; the new one has nothing to show yet.
+    EXPECT_NE(globals().statusView(), benBar.lock());
+    EXPECT_EQ(statusBars(), 0);
 
     ben->endSession(ZVApiSession::EndReason::Logout);
     EXPECT_TRUE(globals().isLoggedIn());
