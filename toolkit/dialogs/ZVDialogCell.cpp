@@ -1,11 +1,15 @@
 #include "toolkit/dialogs/ZVDialogCell.h"
 
 #include "toolkit/style/ViewLayout.h"
+#include "toolkit/tables/ZVCellOverlay.h"
 
-ZVDialogCell::ZVDialogCell() : ZVTableViewCell(Style::Default) {}
+ZVDialogCell::ZVDialogCell() : ZVTableViewCell(Style::Default) {
+    contentView()->setClipsToBounds(true);
+}
 
 ZVDialogCell::ZVDialogCell(Style style, QString reuseIdentifier)
     : ZVTableViewCell(style, std::move(reuseIdentifier)) {
+    contentView()->setClipsToBounds(true);
     setBackgroundColor(Qt::white);
 }
 
@@ -21,6 +25,7 @@ void ZVDialogCell::setHeight(qreal height) {
 void ZVDialogCell::setBeginsGroup(bool begins) {
     beginsGroup_ = begins;
     setNeedsDisplay();
+    setNeedsLayout();
 }
 
 void ZVDialogCell::setEndsGroup(bool ends) {
@@ -35,6 +40,17 @@ void ZVDialogCell::setIndents(bool indents) {
 
 QRectF ZVDialogCell::contentBounds() const {
     return contentViewInsets().inset(contentView()->bounds());
+}
+
+void ZVDialogCell::layoutSubviews() {
+    ZVTableViewCell::layoutSubviews();
+    // The labels' white would otherwise hide the lines drawn under them.
+    const QRectF content = contentView()->frame();
+    contentView()->setFrame(
+        content.adjusted(0, beginsGroup_ ? kLineThickness : 0, 0, -kLineThickness));
+    if (overlay()) {
+        overlay()->setFrame(contentView()->frame());
+    }
 }
 
 void ZVDialogCell::drawRect(QPainter& painter, const QRectF& rect) {

@@ -14,6 +14,8 @@ public:
     static constexpr platform::EdgeInsets kBackgroundInsets{0, 13, 0, 13};
     // The inner line lies on the row's last half point.
     static constexpr qreal kInnerLineOffset = 0.5;
+    // The lines' thickness: the content stays clear of them.
+    static constexpr qreal kLineThickness = 1;
 
     // A form's own row, made once.
     ZVDialogCell();
@@ -35,6 +37,8 @@ public:
     // The content view's bounds with the content insets applied.
     QRectF contentBounds() const;
 
+    // The content leaves the group's and the inner lines uncovered.
+    void layoutSubviews() override;
     void drawRect(QPainter& painter, const QRectF& rect) override;
 
 private:

@@ -304,6 +304,28 @@ TEST(ZVDialogCells, ARowTapEndsEditingWhenAskedAndReachesTheDelegate) {
     EXPECT_EQ(stage.listener->heard, QStringList{"tap 1"});
 }
 
+TEST(ZVDialogCells, TheRowsLinesShowAcrossTheirLabels) {
+    FormStage stage;
+    auto option = std::make_shared<ZVOptionCell>();
+    option->setTitle("Sounds");
+    option->setBeginsGroup(true);
+    stage.form->addCells(
+        {std::make_shared<ZVTextFieldCell>(), option, std::make_shared<ZVLabelCell>()});
+    stage.present();
+    const QImage shot = stage.window().render();
+    const qreal scale = shot.devicePixelRatio();
+    auto& table = *stage.form->tableView();
+    // Under the text field row, above and under the option row, at the middle of the width
+    // where the rows' white labels lie.
+    const qreal x = 187;
+    for (const qreal y : {table.rectForRowAtIndexPath({0, 0}).bottom() - 0.5,
+                          table.rectForRowAtIndexPath({0, 1}).top() + 0.5,
+                          table.rectForRowAtIndexPath({0, 1}).bottom() - 0.5}) {
+        const QPointF at = table.convertPointTo({x, y}, nullptr) * scale;
+        EXPECT_NE(shot.pixelColor(at.toPoint()), QColor(Qt::white)) << y;
+    }
+}
+
 TEST(ZVSubPageOptionCellGroup, AChoiceOnTheSubPageShowsInTheRowAtOnce) {
     FormStage stage;
     auto row = std::make_shared<ZVSubPageOptionCellGroup>();
