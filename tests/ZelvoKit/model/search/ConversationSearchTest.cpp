@@ -3,6 +3,7 @@
 #include "tests/ZelvoKit/model/RepositoryTestSupport.h"
 
 #include "ZelvoKit/model/Message.h"
+#include "ZelvoKit/model/ZVMessageRepresentation.h"
 
 #include <QtCore/QJsonArray>
 
@@ -91,6 +92,38 @@ TEST_F(ConversationSearchTest, TheServiceFindsMessagesRankedAndANewTextDropsThem
     conversation_->setSearchText(u"plans"_s);
     EXPECT_EQ(dropped, 1);
     EXPECT_EQ(conversation_->searchState(), Conversation::SearchIdle);
+}
+
+// Counts the poster-name refreshes a contact change asks of a display model.
+class CountingRepresentation : public ZVMessageRepresentation {
+public:
+    using ZVMessageRepresentation::ZVMessageRepresentation;
+    void updatePosterName() override { ++posterNameUpdates; }
+    int posterNameUpdates = 0;
+};
+
+TEST_F(ConversationSearchTest, ResultsOfARenamedPosterShowTheNewName) {
+    Message::setRepresentationClass([](const std::shared_ptr<Message>& message) {
+        return std::make_shared<CountingRepresentation>(message);
+    });
+    emulator.scriptAnswer(u"search"_s, zvemu::Reply::ok({{u"matches"_s, QJsonArray{message(2, 1)}},
+                                                         {u"skipped_count"_s, 0}}));
+    conversation_->setSearchText(u"plan"_s);
+    conversation_->runServerSearch();
+    ASSERT_TRUE(scheduler().runUntil(
+        [&] { return conversation_->searchState() == Conversation::SearchResults; }));
+    const auto found = (*conversation_->searchMatchMessages())[0];
+    const auto model = std::static_pointer_cast<CountingRepresentation>(found->representation());
+    QStringList told;
+    const auto observation = conversation_->observe(u"searchMatchMessages"_s,
+                                                    [&](const QString& key) { told.append(key); });
+
+    ASSERT_TRUE(
+        deliver(session_, {streamRecord(u"contact"_s, {{u"account_id"_s, session_->sessionId()},
+                                                       {u"display_name"_s, u"Anna Lind"_s}})}));
+    EXPECT_EQ(model->posterNameUpdates, 1);
+    EXPECT_EQ(told, QStringList{u"searchMatchMessages"_s});
+    Message::setRepresentationClass(nullptr);
 }
 
 }  // namespace
