@@ -134,6 +134,10 @@ void Conversation::notifyContactChange(const QSet<QString>& accountIds) {
         reportChanged();
         willChangeProperty(u"messages"_s);
     }
+    if (searchMatchMessages_ && updatePosterNames(*searchMatchMessages_, accountIds)) {
+        reportChanged();
+        willChangeProperty(u"searchMatchMessages"_s);
+    }
     if (!sortedMembers_) {
         return;
     }

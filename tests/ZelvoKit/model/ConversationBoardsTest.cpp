@@ -241,6 +241,18 @@ TEST_F(ConversationBoardsTest, ThePinBoardFollowsTheUserAndTheStream) {
     EXPECT_FALSE(made->hasPinnedMessages());
 }
 
+TEST_F(ConversationBoardsTest, PinsAmongTheSearchResultsAreListedOnce) {
+    // The service weighs pins; one found by a search may not have its weight yet.
+    seed(conversationRecord({}),
+         {messageRecord(1, u"text"_s, {u"pin"_s}, 5), messageRecord(22, u"text"_s, {u"pin"_s}),
+          messageRecord(23, u"text"_s, {})});
+    const auto made = conversation();
+    for (const std::int64_t nr : {1, 22, 23}) {
+        made->addMatchingMessage(made->messageByNumber(nr, true));
+    }
+    EXPECT_EQ(numbersOf(*made->pinnedMessages()), (std::vector<std::int64_t>{1, 22}));
+}
+
 TEST_F(ConversationBoardsTest, ArrivingTasksRebuildTheBoard) {
     seed(conversationRecord({}), {messageRecord(5, u"text"_s, {u"is_todo"_s}, 50),
                                   messageRecord(6, u"text"_s, {u"is_todo"_s}, 40)});
@@ -384,18 +396,21 @@ TEST_F(ConversationContactChangeTest, MessagesOfARenamedContactShowTheNewName) {
     const auto inbox = model(kLast);
     const auto mine = model(38);
     const auto others = model(39);
+    made->addMatchingMessage(made->messageByNumber(38));
+    made->addMatchingMessage(made->messageByNumber(39));
     QStringList told;
-    const auto observation = made->observe(QStringList{u"messages"_s, u"inboxMessageText"_s},
-                                           [&](const QString& key) { told.append(key); });
+    const auto observation =
+        made->observe(QStringList{u"messages"_s, u"inboxMessageText"_s, u"searchMatchMessages"_s},
+                      [&](const QString& key) { told.append(key); });
 
     apply({contact(kPosterId, u"Ada Lovelace"_s)});
     EXPECT_EQ(inbox->posterNameUpdates, 2) << "as the inbox message and in the window";
     EXPECT_EQ(inbox->refreshes, 1);
-    EXPECT_EQ(mine->posterNameUpdates, 1);
+    EXPECT_EQ(mine->posterNameUpdates, 2) << "in the window and among the search results";
     EXPECT_EQ(others->posterNameUpdates, 0);
     EXPECT_FALSE(made->messageByNumber(37)->hasRepresentation()) << "none made for the change";
     told.sort();
-    EXPECT_EQ(told, (QStringList{u"inboxMessageText"_s, u"messages"_s}));
+    EXPECT_EQ(told, (QStringList{u"inboxMessageText"_s, u"messages"_s, u"searchMatchMessages"_s}));
 
     told.clear();
     apply({contact(u"0a1b2c3d-4e5f-4a6b-8c7d-9e0f1a2b3c4d"_s, u"Cy"_s)});
