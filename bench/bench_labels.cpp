@@ -5,7 +5,9 @@
 // same change with the labels held, which measures the change without the labels' work.
 // The goal is printed after the runs.
 
-#include "ZelvoKit/ZelvoApi/account/ZVUserCredentials.h"
+#include "ModelBench.h"
+#include "TimeFigures.h"
+
 #include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/markup/StartUp.h"
 #include "ZelvoKit/model/Conversation.h"
@@ -31,6 +33,7 @@ namespace {
 
 using namespace Qt::Literals::StringLiterals;
 using Clock = std::chrono::steady_clock;
+using modelbench::openSession;
 
 constexpr zvemu::FixtureSize kFixtureSize{.contacts = 2000,
                                           .conversations = 500,
@@ -51,30 +54,6 @@ const QString kOwnerId = u"0b9a8c7d-6e5f-4a3b-9c2d-1e0f9a8b7c6d"_s;
 
 std::vector<double> markReadMs;
 std::vector<double> heldMs;
-
-double milliseconds(Clock::duration duration) {
-    return std::chrono::duration<double, std::milli>(duration).count();
-}
-
-double median(std::vector<double> values) {
-    if (values.empty()) {
-        return 0;
-    }
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-std::shared_ptr<ZVRepositorySession> openSession() {
-    auto credentials = std::make_shared<ZVUserCredentials>(kEmail);
-    credentials->setUuid(kOwnerId);
-    credentials->setTicket(u"ticket"_s);
-    credentials->setCookie(u"cookie"_s);
-    ZVJsonParser profiles(
-        QJsonObject{{u"profiles"_s,
-                     QJsonArray{QJsonObject{{u"account_id"_s, kOwnerId}, {u"email"_s, kEmail}}}}});
-    return std::dynamic_pointer_cast<ZVRepositorySession>(
-        ZVRepositorySession::factory()(credentials, &profiles));
-}
 
 QJsonObject labelRecord(const QString& id, const QString& kind, int index) {
     return {
@@ -145,7 +124,7 @@ World* world() {
     static World* made = [] {
         auto* w = new World;
         platform::Paths::setRoot(w->root.path());
-        w->session = openSession();
+        w->session = openSession(kOwnerId, kEmail);
         if (!w->session) {
             return w;
         }
