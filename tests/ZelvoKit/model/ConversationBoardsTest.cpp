@@ -136,6 +136,34 @@ TEST_F(ConversationBoardsTest, CollapsedSeparatorsAndArchiveHideTheirTasks) {
     }
 }
 
+// A display model that keeps its own expanded state, open unless told otherwise.
+class OpenByDefaultRepresentation : public ZVMessageRepresentation {
+public:
+    using ZVMessageRepresentation::ZVMessageRepresentation;
+    bool expanded() const override { return !collapsed_; }
+    void setExpanded(bool expanded) override { collapsed_ = !expanded; }
+
+private:
+    bool collapsed_ = false;
+};
+
+TEST_F(ConversationBoardsTest, TheBoardReadsTheStateOfTheDisplayModelInUse) {
+    Message::setRepresentationClass([](const std::shared_ptr<Message>& message) {
+        return std::make_shared<OpenByDefaultRepresentation>(message);
+    });
+    seed(conversationRecord({{u"has_task_archive"_s, true}}),
+         {messageRecord(10, u"separator"_s, {u"is_todo"_s}, 900),
+          messageRecord(11, u"text"_s, {u"is_todo"_s}, 800),
+          messageRecord(20, u"text"_s, {u"is_todo"_s, u"is_archived"_s}, 300)});
+    const auto made = conversation();
+    made->loadTaskArchive();
+    EXPECT_EQ(numbersOf(*made->visibleTasks()), (std::vector<std::int64_t>{10, 11, 0, 20}));
+    made->tasks()->messageByNr(10)->representation()->setExpanded(false);
+    made->resetVisibleTasks();
+    EXPECT_EQ(numbersOf(*made->visibleTasks()), (std::vector<std::int64_t>{10, 0, 20}));
+    Message::setRepresentationClass(nullptr);
+}
+
 TEST_F(ConversationBoardsTest, TheArchiveIsReadWithItsFlagAndAskedWhenTheStoreHasNone) {
     struct Case {
         const char* name;
