@@ -7,6 +7,7 @@
 //  - StartUp: a signed-in account with that store opened and its maps loaded.
 // The goals are printed after the runs, one line each.
 
+#include "ModelBench.h"
 #include "TimeFigures.h"
 
 #include "ZelvoKit/ZelvoApi/account/ZVUserCredentials.h"
@@ -102,20 +103,8 @@ QByteArray answerBytes(int batch, bool removal) {
         .toJson(QJsonDocument::Compact);
 }
 
-std::shared_ptr<ZVUserCredentials> credentialsFor(const QString& uuid, const QString& email) {
-    auto credentials = std::make_shared<ZVUserCredentials>(email);
-    credentials->setUuid(uuid);
-    credentials->setTicket(u"ticket"_s);
-    credentials->setCookie(u"cookie"_s);
-    return credentials;
-}
-
-std::shared_ptr<ZVRepositorySession> openSession(const QString& uuid, const QString& email) {
-    ZVJsonParser profiles(QJsonObject{
-        {u"profiles"_s, QJsonArray{QJsonObject{{u"account_id"_s, uuid}, {u"email"_s, email}}}}});
-    return std::dynamic_pointer_cast<ZVRepositorySession>(
-        ZVRepositorySession::factory()(credentialsFor(uuid, email), &profiles));
-}
+using modelbench::credentialsFor;
+using modelbench::openSession;
 
 void ApplyAnswer(benchmark::State& state) {
     QTemporaryDir root;

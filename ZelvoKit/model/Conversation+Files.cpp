@@ -100,6 +100,15 @@ const std::shared_ptr<ZVMessageArray>& Conversation::pinnedMessages() {
             pinnedMessages_->addMessage(message);
         }
     }
+    // Pins the search brought that the store may not weigh yet.
+    if (searchMatchMessages_) {
+        for (const auto& message : *searchMatchMessages_) {
+            if (message->isPinned() && pinnedMessages_->indexOfMessageNr(message->messageNr()) ==
+                                           ZVMessageArray::kNotFound) {
+                pinnedMessages_->addMessage(message);
+            }
+        }
+    }
     return pinnedMessages_;
 }
 

@@ -71,11 +71,12 @@ public:
                 matches = c.hasUserLabel(label.labelId()) && !c.isArchived();
                 break;
         }
-        // Spam shows in the spam label alone.
-        if (c.hasSystemLabel(Label::TypeSpam)) {
-            return matches && label.isOfType(Label::TypeSpam);
+        // Spam shows in the spam label alone. Asked only of a match: most pairs of a label and a
+        // conversation are none, and the question costs a look-up of the label.
+        if (!matches) {
+            return false;
         }
-        return matches;
+        return !c.hasSystemLabel(Label::TypeSpam) || label.isOfType(Label::TypeSpam);
     }
 
     // Ascending order of the label's list: alphabetical by topic in the starred label; elsewhere

@@ -136,6 +136,34 @@ TEST_F(ConversationBoardsTest, CollapsedSeparatorsAndArchiveHideTheirTasks) {
     }
 }
 
+// A display model that keeps its own expanded state, open unless told otherwise.
+class OpenByDefaultRepresentation : public ZVMessageRepresentation {
+public:
+    using ZVMessageRepresentation::ZVMessageRepresentation;
+    bool expanded() const override { return !collapsed_; }
+    void setExpanded(bool expanded) override { collapsed_ = !expanded; }
+
+private:
+    bool collapsed_ = false;
+};
+
+TEST_F(ConversationBoardsTest, TheBoardReadsTheStateOfTheDisplayModelInUse) {
+    Message::setRepresentationClass([](const std::shared_ptr<Message>& message) {
+        return std::make_shared<OpenByDefaultRepresentation>(message);
+    });
+    seed(conversationRecord({{u"has_task_archive"_s, true}}),
+         {messageRecord(10, u"separator"_s, {u"is_todo"_s}, 900),
+          messageRecord(11, u"text"_s, {u"is_todo"_s}, 800),
+          messageRecord(20, u"text"_s, {u"is_todo"_s, u"is_archived"_s}, 300)});
+    const auto made = conversation();
+    made->loadTaskArchive();
+    EXPECT_EQ(numbersOf(*made->visibleTasks()), (std::vector<std::int64_t>{10, 11, 0, 20}));
+    made->tasks()->messageByNr(10)->representation()->setExpanded(false);
+    made->resetVisibleTasks();
+    EXPECT_EQ(numbersOf(*made->visibleTasks()), (std::vector<std::int64_t>{10, 0, 20}));
+    Message::setRepresentationClass(nullptr);
+}
+
 TEST_F(ConversationBoardsTest, TheArchiveIsReadWithItsFlagAndAskedWhenTheStoreHasNone) {
     struct Case {
         const char* name;
@@ -239,6 +267,18 @@ TEST_F(ConversationBoardsTest, ThePinBoardFollowsTheUserAndTheStream) {
 
     made->releaseMessages();
     EXPECT_FALSE(made->hasPinnedMessages());
+}
+
+TEST_F(ConversationBoardsTest, PinsAmongTheSearchResultsAreListedOnce) {
+    // The service weighs pins; one found by a search may not have its weight yet.
+    seed(conversationRecord({}),
+         {messageRecord(1, u"text"_s, {u"pin"_s}, 5), messageRecord(22, u"text"_s, {u"pin"_s}),
+          messageRecord(23, u"text"_s, {})});
+    const auto made = conversation();
+    for (const std::int64_t nr : {1, 22, 23}) {
+        made->addMatchingMessage(made->messageByNumber(nr, true));
+    }
+    EXPECT_EQ(numbersOf(*made->pinnedMessages()), (std::vector<std::int64_t>{1, 22}));
 }
 
 TEST_F(ConversationBoardsTest, ArrivingTasksRebuildTheBoard) {
@@ -384,18 +424,21 @@ TEST_F(ConversationContactChangeTest, MessagesOfARenamedContactShowTheNewName) {
     const auto inbox = model(kLast);
     const auto mine = model(38);
     const auto others = model(39);
+    made->addMatchingMessage(made->messageByNumber(38));
+    made->addMatchingMessage(made->messageByNumber(39));
     QStringList told;
-    const auto observation = made->observe(QStringList{u"messages"_s, u"inboxMessageText"_s},
-                                           [&](const QString& key) { told.append(key); });
+    const auto observation =
+        made->observe(QStringList{u"messages"_s, u"inboxMessageText"_s, u"searchMatchMessages"_s},
+                      [&](const QString& key) { told.append(key); });
 
     apply({contact(kPosterId, u"Ada Lovelace"_s)});
     EXPECT_EQ(inbox->posterNameUpdates, 2) << "as the inbox message and in the window";
     EXPECT_EQ(inbox->refreshes, 1);
-    EXPECT_EQ(mine->posterNameUpdates, 1);
+    EXPECT_EQ(mine->posterNameUpdates, 2) << "in the window and among the search results";
     EXPECT_EQ(others->posterNameUpdates, 0);
     EXPECT_FALSE(made->messageByNumber(37)->hasRepresentation()) << "none made for the change";
     told.sort();
-    EXPECT_EQ(told, (QStringList{u"inboxMessageText"_s, u"messages"_s}));
+    EXPECT_EQ(told, (QStringList{u"inboxMessageText"_s, u"messages"_s, u"searchMatchMessages"_s}));
 
     told.clear();
     apply({contact(u"0a1b2c3d-4e5f-4a6b-8c7d-9e0f1a2b3c4d"_s, u"Cy"_s)});
