@@ -117,9 +117,20 @@ void ZVSearch::start() {
     if (!session) {
         return;
     }
-    contacts_.populateFromArray({});
+    // Everything is matched first and each list sorted once: inserting a few thousand matches
+    // one by one would cost more than the matching itself on every keystroke.
+    QList<std::shared_ptr<ZVContactMatch>> contactMatches;
+    const auto noteContact = [&](const std::shared_ptr<Contact>& contact) {
+        if (auto match = contactMatchFor(contact)) {
+            if (!contactsSet_) {
+                contactsSet_.emplace();
+            }
+            contactsSet_->insert(match->accountId(), match);
+            contactMatches.append(std::move(match));
+        }
+    };
     for (const auto& contact : session->contacts()) {
-        matchContact(contact);
+        noteContact(contact);
     }
     if (ZelvoUtils::isValidEmail(text_) && session->repository()) {
         emailContact_ = session->repository()->createMemoryObjectOfClass<Contact>(
@@ -129,13 +140,36 @@ void ZVSearch::start() {
             emailContact_->setHiddenForAdd(false);
             emailContact_->setAccountId(QString(kEmailContactId));
             emailContact_->awakeFromFetch();
-            matchContact(emailContact_);
+            noteContact(emailContact_);
         }
     }
-    conversations_.populateFromArray({});
-    for (const auto& conversation : session->conversations()) {
-        matchConversation(conversation);
+    // Every conversation's members in one read of the store, not one read per conversation.
+    QHash<QString, QStringList> membersByConversation;
+    if (contactsSet_ && session->repository()) {
+        const auto rows = session->repository()->fetchObjects<Member>(QString(Member::kEntityName));
+        if (rows) {
+            for (const auto& member : *rows) {
+                if (const auto conversation = member->conversation()) {
+                    membersByConversation[conversation->conversationId()].append(
+                        member->accountId());
+                }
+            }
+        }
     }
+    QList<std::shared_ptr<ZVConversationMatch>> conversationMatches;
+    for (const auto& conversation : session->conversations()) {
+        if (auto match = conversationMatchFor(
+                conversation, membersByConversation.value(conversation->conversationId()))) {
+            conversationMatches_.insert(match->conversationId(), match);
+            conversationMatches.append(std::move(match));
+        }
+    }
+    contactMatches.removeIf([this](const std::shared_ptr<ZVContactMatch>& match) {
+        return isListedThroughDialog(*match);
+    });
+    contacts_.populateFromArray(contactMatches);
+    conversations_.populateFromArray(conversationMatches);
+
     const std::weak_ptr<ZVSearch> weakSelf = weak_from_this();
     serverSearchTimer_ = platform::Scheduler::main().after(kServerSearchDelay, [weakSelf] {
         if (const auto self = weakSelf.lock()) {
@@ -157,15 +191,10 @@ bool ZVSearch::messageSearchAllowed() const {
 // --- matching ---
 
 bool ZVSearch::matchContact(const std::shared_ptr<Contact>& contact) {
-    if (!contact) {
+    std::shared_ptr<ZVContactMatch> match = contactMatchFor(contact);
+    if (!match) {
         return false;
     }
-    std::optional<platform::AttributedString> name =
-        highlightedMatch(contact->displayName(), text_);
-    if (!name) {
-        return false;
-    }
-    auto match = std::make_shared<ZVContactMatch>(contact, std::move(*name));
     if (!contactsSet_) {
         contactsSet_.emplace();
     }
@@ -174,31 +203,41 @@ bool ZVSearch::matchContact(const std::shared_ptr<Contact>& contact) {
         contacts_.removeItem(earlier);
     }
     contactsSet_->insert(match->accountId(), match);
-    // Whoever's one-to-one conversation is listed is not listed again as a contact.
-    if (match->dialogId().isEmpty() || !conversationMatches_.contains(match->dialogId())) {
+    if (!isListedThroughDialog(*match)) {
         contacts_.addItem(match);
     }
     return true;
 }
 
-bool ZVSearch::matchConversation(const std::shared_ptr<Conversation>& conversation) {
-    if (!conversation || conversation->recordCompleteness() < Conversation::RecordTiny) {
-        return false;
+std::shared_ptr<ZVContactMatch> ZVSearch::contactMatchFor(
+    const std::shared_ptr<Contact>& contact) const {
+    if (!contact) {
+        return nullptr;
     }
-    std::optional<platform::AttributedString> topic =
-        highlightedMatch(conversation->topicText(), text_);
-    std::optional<platform::AttributedString> members;
-    if (contactsSet_) {
-        platform::AttributedString names = memberMatchFor(*conversation);
-        if (!names.isEmpty()) {
-            members = std::move(names);
+    std::optional<platform::AttributedString> name =
+        highlightedMatch(contact->displayName(), text_);
+    if (!name) {
+        return nullptr;
+    }
+    return std::make_shared<ZVContactMatch>(contact, std::move(*name));
+}
+
+bool ZVSearch::isListedThroughDialog(const ZVContactMatch& match) const {
+    // Whoever's one-to-one conversation is listed is not listed again as a contact.
+    return !match.dialogId().isEmpty() && conversationMatches_.contains(match.dialogId());
+}
+
+bool ZVSearch::matchConversation(const std::shared_ptr<Conversation>& conversation) {
+    QStringList memberIds;
+    if (conversation && contactsSet_) {
+        for (const auto& member : conversation->members()) {
+            memberIds.append(member->accountId());
         }
     }
-    if (!topic && !members) {
+    std::shared_ptr<ZVConversationMatch> match = conversationMatchFor(conversation, memberIds);
+    if (!match) {
         return false;
     }
-    auto match =
-        std::make_shared<ZVConversationMatch>(conversation, std::move(topic), std::move(members));
     if (const auto earlier = conversationMatches_.value(match->conversationId())) {
         conversations_.removeItem(earlier);
     }
@@ -208,12 +247,33 @@ bool ZVSearch::matchConversation(const std::shared_ptr<Conversation>& conversati
     return true;
 }
 
-platform::AttributedString ZVSearch::memberMatchFor(const Conversation& conversation) const {
+std::shared_ptr<ZVConversationMatch> ZVSearch::conversationMatchFor(
+    const std::shared_ptr<Conversation>& conversation, const QStringList& memberIds) const {
+    if (!conversation || conversation->recordCompleteness() < Conversation::RecordTiny) {
+        return nullptr;
+    }
+    std::optional<platform::AttributedString> topic =
+        highlightedMatch(conversation->topicText(), text_);
+    std::optional<platform::AttributedString> members;
+    if (contactsSet_) {
+        platform::AttributedString names = memberMatchFor(memberIds);
+        if (!names.isEmpty()) {
+            members = std::move(names);
+        }
+    }
+    if (!topic && !members) {
+        return nullptr;
+    }
+    return std::make_shared<ZVConversationMatch>(conversation, std::move(topic),
+                                                 std::move(members));
+}
+
+platform::AttributedString ZVSearch::memberMatchFor(const QStringList& memberIds) const {
     // The matched members in the contact list's order, whether or not each is listed there:
     // a partner taken off the list for its dialog still names the group conversations it is in.
     QList<std::shared_ptr<ZVContactMatch>> matched;
-    for (const auto& member : conversation.members()) {
-        if (const auto match = contactsSet_->value(member->accountId())) {
+    for (const QString& accountId : memberIds) {
+        if (const auto match = contactsSet_->value(accountId)) {
             matched.append(match);
         }
     }

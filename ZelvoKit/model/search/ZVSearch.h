@@ -10,6 +10,7 @@
 #include <QtCore/QLatin1StringView>
 #include <QtCore/QSet>
 #include <QtCore/QString>
+#include <QtCore/QStringList>
 
 #include <cstdint>
 #include <memory>
@@ -93,11 +94,17 @@ public:
 
 private:
     void start();
+    // The match of the contact or conversation, or none; nothing is listed.
+    std::shared_ptr<ZVContactMatch> contactMatchFor(const std::shared_ptr<Contact>& contact) const;
+    std::shared_ptr<ZVConversationMatch> conversationMatchFor(
+        const std::shared_ptr<Conversation>& conversation, const QStringList& memberIds) const;
+    bool isListedThroughDialog(const ZVContactMatch& match) const;
     void setInProgress(bool inProgress);
     void finishMessageSearch(const QList<std::shared_ptr<Message>>& found);
     // A contact listed through its one-to-one conversation is taken off the contact list.
     void unlistDialogPartner(const QString& conversationId);
-    platform::AttributedString memberMatchFor(const Conversation& conversation) const;
+    // The matched members' highlighted names, joined; empty when none of them matched.
+    platform::AttributedString memberMatchFor(const QStringList& memberIds) const;
 
     std::weak_ptr<ZVRepositorySession> session_;
     QString text_;
