@@ -1,11 +1,9 @@
 #pragma once
 
-#include "RatioReporter.h"
+#include "BenchmarkMain.h"
 
 #include <QtCore/QtGlobal>
 #include <QtGui/QGuiApplication>
-
-#include <benchmark/benchmark.h>
 
 #include <functional>
 
@@ -16,12 +14,5 @@ inline int runGuiBenchmarks(int argc, char** argv, const std::function<void()>& 
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    QGuiApplication app(argc, argv);
-    startUp();
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    printGoals(reporter);
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarksIn<QGuiApplication>(argc, argv, startUp, printGoals);
 }
