@@ -21,10 +21,11 @@ const QString kPartialSuffix = QStringLiteral(".part");
 const QString kDeliveredSuffix = QStringLiteral(".download");
 const QString kBackgroundEventsTaskName = QStringLiteral("BackgroundUrlSessionEvents");
 
-// Sessions by folder: two live sessions must never write one table.
+// Sessions by folder: two live sessions must never write one table. Never destroyed: a session
+// held by a static of its own (the API client's) ends at exit, after this map would have.
 std::map<QString, std::weak_ptr<BackgroundUrlSession>>& liveSessions() {
-    static std::map<QString, std::weak_ptr<BackgroundUrlSession>> sessions;
-    return sessions;
+    static auto* sessions = new std::map<QString, std::weak_ptr<BackgroundUrlSession>>;
+    return *sessions;
 }
 
 // One folder per identifier, whatever characters the identifier holds.
