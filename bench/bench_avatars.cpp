@@ -2,8 +2,8 @@
 // picture already in the avatar cache, half with initials on their tint) and drawn each time into
 // an 80 x 80 image, beside raw QPainter drawing of the same clipped picture or initials. The
 // goal is printed after the runs.
-#include "BenchSession.h"
 #include "GuiBenchmarkMain.h"
+#include "ModelBench.h"
 #include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/ZelvoApi/images/ZVCachedImage.h"
 #include "ZelvoKit/ZelvoApi/images/ZVImageCache.h"
@@ -75,8 +75,8 @@ struct Account {
 
     Account() {
         platform::Paths::setRoot(root.path());
-        session =
-            openBenchSession(u"0b9a8c7d-6e5f-4a3b-9c2d-1e0f9a8b7c6d"_s, u"bench@example.com"_s);
+        session = modelbench::openSession(u"0b9a8c7d-6e5f-4a3b-9c2d-1e0f9a8b7c6d"_s,
+                                          u"bench@example.com"_s);
         if (!session) {
             return;
         }

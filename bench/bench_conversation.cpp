@@ -5,7 +5,7 @@
 //  - NextPage: the page before that window, beside RawPageRead, the same rows read plainly.
 // The goals are printed after the runs, one line each.
 
-#include "BenchSession.h"
+#include "ModelBench.h"
 #include "RatioReporter.h"
 
 #include "ZelvoKit/ZelvoApi/api/ZVApi.h"
@@ -47,7 +47,7 @@ struct Account {
 
     Account() {
         platform::Paths::setRoot(root.path());
-        session = openBenchSession(kAccountId, u"bench@example.com"_s);
+        session = modelbench::openSession(kAccountId, u"bench@example.com"_s);
         if (!session) {
             return;
         }

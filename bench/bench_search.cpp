@@ -6,8 +6,8 @@
 // The goals are printed after the runs. Times are the main thread's CPU time, so that other work
 // on a shared machine does not count against the search.
 
-#include "BenchSession.h"
 #include "BenchmarkMain.h"
+#include "ModelBench.h"
 
 #include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/model/Conversation.h"
@@ -89,7 +89,7 @@ struct Account {
 std::unique_ptr<Account> openAccount() {
     auto account = std::make_unique<Account>();
     platform::Paths::setRoot(account->root.path());
-    account->session = openBenchSession(kOwnerId, kEmail);
+    account->session = modelbench::openSession(kOwnerId, kEmail);
     if (!account->session) {
         return nullptr;
     }
