@@ -3,10 +3,10 @@
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "ZelvoKit/support/base/ZVJsonParser.h"
 #include "ZelvoKit/support/log/ZVErrorLog.h"
+#include "ZelvoKit/support/url/ZVURLHandler.h"
 
 #include <QtCore/QJsonDocument>
 #include <QtCore/QJsonObject>
-#include <QtCore/QUuid>
 
 namespace {
 
@@ -18,13 +18,6 @@ const QString kIsDeleted = u"is_deleted"_s;
 const QString kMessageType = u"mk_message_type"_s;
 const QString kMessage = u"message"_s;
 const QString kMessageByKey = u"(conversation_id = $id) and (message_nr = $nr)"_s;
-
-// The URL-safe form of a UUID's 16 bytes, as the debug lines name conversations.
-QString urlEncodeUUID(const QString& uuid) {
-    const QByteArray bytes = QUuid::fromString(uuid).toRfc4122();
-    return QString::fromLatin1(
-        bytes.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
-}
 
 QString recordText(const ZVJsonParser& record) {
     return QString::fromUtf8(
@@ -51,7 +44,7 @@ ZVErrorPtr ZVRepositorySession::handleMessage(ZVJsonParser& record) {
     const QString conversationId = record.extractString(kConversationId);
     const std::optional<std::int64_t> messageNr = record.extractInt(kMessageNr);
     const bool deleted = record.extractBool(kIsDeleted, false);
-    emitDebugInfo(u"M:%@:%@", urlEncodeUUID(conversationId), messageNr.value_or(0));
+    emitDebugInfo(u"M:%@:%@", ZVURLHandler::urlEncodeUUID(conversationId), messageNr.value_or(0));
     if (conversationId.isNull() || !messageNr) {
         return record.error();
     }
