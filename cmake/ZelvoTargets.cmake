@@ -78,14 +78,16 @@ function(zv_exclude_folders files)
     set(${files} ${kept} PARENT_SCOPE)
 endfunction()
 
-# zv_library(NAME DIR <folder> [EXCLUDE folders...] [KEEP folders...] [DEPS targets...])
-# A static library made of every .cpp below <folder> (but not below the EXCLUDE folders, which
+# zv_library(NAME DIR <folders...> [EXCLUDE folders...] [KEEP folders...] [DEPS targets...])
+# A static library made of every .cpp below the folders (but not below the EXCLUDE folders, which
 # are libraries of their own, unless below one of the KEEP folders). Each folder lists its sources by glob so that adding a file needs
 # no edit of a shared list.
 function(zv_library name)
-    cmake_parse_arguments(ARG "" "DIR" "DEPS;EXCLUDE;KEEP" ${ARGN})
-    file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${ARG_DIR}/*.cpp)
-    file(GLOB_RECURSE headers CONFIGURE_DEPENDS ${ARG_DIR}/*.h)
+    cmake_parse_arguments(ARG "" "" "DIR;DEPS;EXCLUDE;KEEP" ${ARGN})
+    list(TRANSFORM ARG_DIR APPEND /*.cpp OUTPUT_VARIABLE source_globs)
+    list(TRANSFORM ARG_DIR APPEND /*.h OUTPUT_VARIABLE header_globs)
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${source_globs})
+    file(GLOB_RECURSE headers CONFIGURE_DEPENDS ${header_globs})
     zv_exclude_folders(sources EXCLUDE ${ARG_EXCLUDE} KEEP ${ARG_KEEP})
     zv_exclude_folders(headers EXCLUDE ${ARG_EXCLUDE} KEEP ${ARG_KEEP})
     if(NOT sources)
@@ -101,19 +103,20 @@ function(zv_library name)
     zv_use_pch(${name})
 endfunction()
 
-# zv_test(NAME DIR <folder> [EXCLUDE folders...] [KEEP folders...] DEPS targets... [GUI | WIDGETS])
+# zv_test(NAME DIR <folders...> [EXCLUDE folders...] [KEEP folders...] DEPS targets... [GUI | WIDGETS])
 # One GoogleTest executable made of every .cpp below <folder>, with the shared test main (a
 # QGuiApplication on the offscreen platform with GUI, a QApplication with WIDGETS, else a
 # QCoreApplication).
 function(zv_test name)
-    cmake_parse_arguments(ARG "GUI;WIDGETS" "DIR" "DEPS;EXCLUDE;KEEP" ${ARGN})
+    cmake_parse_arguments(ARG "GUI;WIDGETS" "" "DIR;DEPS;EXCLUDE;KEEP" ${ARGN})
     set(support zv_test_support)
     if(ARG_GUI)
         set(support zv_test_support_gui)
     elseif(ARG_WIDGETS)
         set(support zv_test_support_widgets)
     endif()
-    file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${ARG_DIR}/*.cpp)
+    list(TRANSFORM ARG_DIR APPEND /*.cpp OUTPUT_VARIABLE source_globs)
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${source_globs})
     zv_exclude_folders(sources EXCLUDE ${ARG_EXCLUDE} KEEP ${ARG_KEEP})
     if(NOT sources)
         return()

@@ -342,7 +342,10 @@ TEST_F(ZVApiSessionTest, ContactPassCancelledInTheBackgroundResumesWhenActiveAga
 
     api().setBackgroundMode(false);
     ASSERT_TRUE(scheduler().runUntil([&] { return !anna->contactsNeedingSync(); }));
-    EXPECT_EQ(emulator.lastRequest(u"contact/sync"_s)->status, 200);
+    // The cancelled request may still reach the service after the resumed one, unanswered.
+    const auto asked = emulator.requests(u"contact/sync"_s);
+    EXPECT_TRUE(std::any_of(asked.begin(), asked.end(),
+                            [](const auto& request) { return request.status == 200; }));
 }
 
 TEST_F(ZVApiSessionTest, ContactRecordsReachTheProfileAndTheObserversAfterTheTransaction) {

@@ -122,10 +122,14 @@ bool RepositoryTest::waitForAnswered(const QString& path, int count) {
 }
 
 bool RepositoryTest::settle(const std::function<bool()>& done) {
-    // Queued requests go out on the virtual clock; their answers come in real time.
+    // Queued requests go out on the virtual clock; the answers to every request come in real time,
+    // so the clock waits while one is out (the long poll aside, which is always out).
     constexpr int kMaxSteps = 600;
     const auto inFlight = [] {
-        return !api().requestsWithTag(ZVApiRequest::TagQueued, nullptr).empty();
+        const auto pending = api().requestsWithTag(0, nullptr);
+        return std::any_of(pending.begin(), pending.end(), [](const auto& request) {
+            return request->tag() != ZVApiRequest::TagLongPoll;
+        });
     };
     for (int step = 0; step < kMaxSteps; ++step) {
         if (done()) {
