@@ -2,6 +2,7 @@
 
 #include "ZelvoKit/markup/StartUp.h"
 #include "app/shell/ZVAppURLHandler.h"
+#include "files/StartUp.h"
 #include "toolkit/StartUp.h"
 #include "toolkit/richtext/ZVRichText.h"
 
@@ -13,6 +14,7 @@ void ZVStartUpApp() {
     started = true;
     ZVStartUpToolkit();
     ZVStartUpMarkup();
+    ZVStartUpFiles();
     ZVURLHandler::setUrlHandlerClass([] { return std::make_unique<ZVAppURLHandler>(); });
     ZVRichText::setURLHandler({[](const QString& url, const QRectF& rect, platform::View& view) {
                                    ZVURLHandler::handler().handle(url, rect, &view);

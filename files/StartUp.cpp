@@ -1,0 +1,17 @@
+#include "files/StartUp.h"
+
+#include "ZelvoKit/model/ZVFileViewServices.h"
+#include "app/shell/ZVAppServices.h"
+#include "files/thumbnails/ZVFileThumbnail.h"
+#include "files/thumbnails/ZVFileViewManager.h"
+#include "files/views/ZVFileView.h"
+#include "toolkit/richtext/message/ZVFileThumbnailReset.h"
+
+void ZVStartUpFiles() {
+    ZVFileViewServices::setPreloadPreview(&ZVFileViewManager::preloadPreviewForFile);
+    ZVFileViewServices::setAssociateLocalUrl(&ZVFileView::associateLocalUrl);
+    ZVFileThumbnailReset::setReset(&ZVFileThumbnail::resetCachedImage);
+    ZVAppServices& services = ZVAppServices::shared();
+    services.clearFileViewCache = &ZVFileViewManager::clearCache;
+    services.retryFileViewLoads = &ZVFileViewManager::retryLoad;
+}
