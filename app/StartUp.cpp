@@ -1,5 +1,6 @@
 #include "app/StartUp.h"
 
+#include "MessageFlow/pages/StartUp.h"
 #include "ZelvoKit/markup/StartUp.h"
 #include "app/shell/ZVAppURLHandler.h"
 #include "toolkit/StartUp.h"
@@ -13,6 +14,7 @@ void ZVStartUpApp() {
     started = true;
     ZVStartUpToolkit();
     ZVStartUpMarkup();
+    ZVStartUpPages();
     ZVURLHandler::setUrlHandlerClass([] { return std::make_unique<ZVAppURLHandler>(); });
     ZVRichText::setURLHandler({[](const QString& url, const QRectF& rect, platform::View& view) {
                                    ZVURLHandler::handler().handle(url, rect, &view);
