@@ -1,5 +1,6 @@
 #include "app/StartUp.h"
 
+#include "MessageFlow/pages/StartUp.h"
 #include "ZelvoKit/markup/StartUp.h"
 #include "app/shell/ZVAppURLHandler.h"
 #include "files/StartUp.h"
@@ -15,6 +16,7 @@ void ZVStartUpApp() {
     ZVStartUpToolkit();
     ZVStartUpMarkup();
     ZVStartUpFiles();
+    ZVStartUpPages();
     ZVURLHandler::setUrlHandlerClass([] { return std::make_unique<ZVAppURLHandler>(); });
     ZVRichText::setURLHandler({[](const QString& url, const QRectF& rect, platform::View& view) {
                                    ZVURLHandler::handler().handle(url, rect, &view);

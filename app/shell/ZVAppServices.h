@@ -22,7 +22,8 @@ class ViewController;
 // What opening a conversation asks for: kept whole when the opening is put off.
 struct ZVOpenRequest {
     QString conversationId;
-    // The page to show first; the conversation's first page when absent.
+    // The page to show first; when absent, the pinned messages page for a pinned message, else the
+    // messages page.
     std::optional<int> page;
     // A message to scroll to and mark.
     std::optional<std::int64_t> messageNr;
@@ -60,7 +61,8 @@ public:
 struct ZVAppServices {
     // The inbox screen of the signed-in state; until there is one, an empty background screen.
     std::function<std::unique_ptr<ZVInboxScreen>()> makeInbox;
-    // The pages of an opened conversation; none ("Failed to initialize pages") until there are.
+    // The pages of an opened conversation (installed by the pages' start-up); none ("Failed to
+    // initialize pages") without it.
     std::function<std::unique_ptr<ZVConversationPages>(
         const std::shared_ptr<Conversation>& conversation, const ZVOpenRequest& request,
         const std::shared_ptr<platform::NavigationController>& navigation)>

@@ -1,0 +1,5 @@
+#pragma once
+
+// Fills the application shell's slot for an opened conversation's pages. The page screens and the
+// page menus are registered by their own parts (ZVConversationPageRegistry).
+void ZVStartUpPages();
