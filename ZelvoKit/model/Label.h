@@ -67,6 +67,8 @@ public:
     int labelType() const { return static_cast<int>(integerValue(labelType_)); }
     int labelStatus() const { return static_cast<int>(integerValue(labelStatus_)); }
     bool isExpanded() const { return boolValue(isExpanded_); }
+    // The user's choice on this device, kept with the label.
+    void setIsExpanded(bool expanded) { setBool(isExpanded_, expanded); }
     bool isInRecent() const { return boolValue(isInRecent_); }
     bool isInMuted() const { return boolValue(isInMuted_); }
     bool isOnLeftPane() const { return boolValue(isOnLeftPane_); }
