@@ -73,7 +73,7 @@ void Conversation::fillGapFromMessageNr(std::int64_t messageNr, bool directionBe
 }
 
 bool Conversation::needsMessageLoad() const {
-    if (isNewConversation()) {
+    if (isNewConversation() || messageLoadRefused_) {
         return false;
     }
     const std::int64_t completeness = recordCompleteness();

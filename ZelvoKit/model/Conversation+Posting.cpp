@@ -1,6 +1,8 @@
 #include "ZelvoKit/model/Conversation.h"
 
 #include "ZelvoKit/ZelvoApi/account/ZVUserProfile.h"
+#include "ZelvoKit/ZelvoApi/api/ZVApi.h"
+#include "ZelvoKit/ZelvoApi/transfers/ZVFileTransfers.h"
 #include "ZelvoKit/model/File.h"
 #include "ZelvoKit/model/ZVConversationMembers.h"
 #include "ZelvoKit/model/ZVFileArray.h"
@@ -10,6 +12,8 @@
 #include "ZelvoKit/support/log/ZVErrorLog.h"
 #include "platform/foundation/Scheduler.h"
 
+#include <QtCore/QFile>
+#include <QtCore/QFileInfo>
 #include <QtCore/QJsonArray>
 #include <QtCore/QJsonObject>
 
@@ -29,11 +33,67 @@ const QString kKeptMessages = u"messages"_s;
 const QString kKeptMessageType = u"mk_message_type"_s;
 const QString kKeptRequestId = u"client_req_id"_s;
 const QString kKeptPostedTime = u"posted_ms"_s;
+const QString kKeptFiles = u"files"_s;
+const QString kKeptFileUrl = u"file_url"_s;
 // What a local message is made of, besides its number and its time.
 const QStringList kKeptMessageAttributes{
     u"message"_s,      u"mk_message_type"_s, u"tags"_s,         u"subject"_s,
     u"cleaned_html"_s, u"client_req_id"_s,   u"assignee_ids"_s, u"pin_weight"_s,
 };
+// What an attachment of a local message is made of, besides its place (conversation, message,
+// poster), which it takes from the message it is put back into.
+const QStringList kKeptFileAttributes{
+    u"attachment_id"_s, u"file_name"_s,  u"file_size"_s,      u"file_type"_s,
+    u"file_sha256"_s,   u"file_url"_s,   u"width"_s,          u"height"_s,
+    u"is_animated"_s,   u"thumb_urls"_s, u"orig_file_name"_s, u"orig_file_size"_s,
+};
+
+QJsonObject keptValues(const platform::ManagedObject& object, const QStringList& attributes) {
+    QJsonObject kept;
+    for (const QString& attribute : attributes) {
+        if (const QVariant value = object.value(attribute); !value.isNull()) {
+            kept.insert(attribute, QJsonValue::fromVariant(value));
+        }
+    }
+    return kept;
+}
+
+void restoreValues(platform::ManagedObject& object, const QJsonObject& kept,
+                   const QStringList& attributes) {
+    for (const QString& attribute : attributes) {
+        if (kept.contains(attribute)) {
+            object.setValue(attribute, kept.value(attribute).toVariant());
+        }
+    }
+}
+
+// An attachment put back into the new store. A local file kept aside is copied back among the
+// account's uploads, where the upload finds it, and its preview follows it there.
+std::shared_ptr<File> restoreFile(const std::shared_ptr<ZVRepositorySession>& session,
+                                  const QJsonObject& kept) {
+    const auto file = session->repository()->createObjectOfClass<File>(QString(File::kEntityName));
+    if (!file) {
+        return nullptr;
+    }
+    restoreValues(*file, kept, kKeptFileAttributes);
+    const QUrl keptUrl(kept.value(kKeptFileUrl).toString());
+    if (!keptUrl.isLocalFile()) {
+        return file;
+    }
+    QFile copy(keptUrl.toLocalFile());
+    const auto transfers = ZVApi::api().fileTransfers();
+    const QUrl placed = transfers && copy.open(QIODevice::ReadOnly)
+                            ? transfers->createUploadFileWithName(
+                                  QFileInfo(copy.fileName()).fileName(), session, copy.readAll())
+                            : QUrl();
+    if (placed.isEmpty()) {
+        ZVLogError(u"Conversation::RestoreUnsentWork: file %@ lost", copy.fileName());
+    }
+    file->setFileUrl(placed.isEmpty() ? QString() : placed.toString());
+    file->setThumbUrls(file->thumbUrls().replace(keptUrl.toString(),
+                                                 placed.isEmpty() ? QString() : placed.toString()));
+    return file;
+}
 
 // Where the composed conversation's sends go once the service has made it: the conversation
 // itself, or the known one that took its messages.
@@ -303,13 +363,15 @@ QJsonObject Conversation::unsentWork() {
         pending >= Message::kFirstPendingMessageNr) {
         for (const auto& message :
              loadMessagesFrom(Message::kFirstPendingMessageNr, pending, false)) {
-            QJsonObject kept;
-            for (const QString& attribute : kKeptMessageAttributes) {
-                if (const QVariant value = message->value(attribute); !value.isNull()) {
-                    kept.insert(attribute, QJsonValue::fromVariant(value));
-                }
-            }
+            QJsonObject kept = keptValues(*message, kKeptMessageAttributes);
             kept.insert(kKeptPostedTime, message->postedTime().toMSecsSinceEpoch());
+            QJsonArray files;
+            for (const auto& file : message->representation()->files().value_or(Message::Files())) {
+                files.append(keptValues(*file, kKeptFileAttributes));
+            }
+            if (!files.isEmpty()) {
+                kept.insert(kKeptFiles, files);
+            }
             messages.append(kept);
         }
     }
@@ -348,16 +410,32 @@ void Conversation::restoreUnsentWork(const QJsonObject& work) {
         if (!message) {
             continue;
         }
+        Message::Files files;
         const bool made = finishLocalMessage(message, [&](Message& local) {
-            for (const QString& attribute : kKeptMessageAttributes) {
-                if (kept.contains(attribute)) {
-                    local.setValue(attribute, kept.value(attribute).toVariant());
-                }
-            }
+            restoreValues(local, kept, kKeptMessageAttributes);
             local.setPostedTime(
                 QDateTime::fromMSecsSinceEpoch(kept.value(kKeptPostedTime).toInteger()));
+            // The message's text names them already: they only take their place in it.
+            for (const QJsonValue& keptFile : kept.value(kKeptFiles).toArray()) {
+                const auto file = restoreFile(repositorySession(), keptFile.toObject());
+                if (const auto placed = file ? local.absorbFile(file) : nullptr) {
+                    files.push_back(placed);
+                }
+            }
         });
-        restored = restored || made;
+        if (!made) {
+            for (const auto& file : files) {
+                file->deleteFile();
+            }
+            continue;
+        }
+        // The upload starts again; the queue waits for it.
+        for (const auto& file : files) {
+            if (file->status() == File::Status::LocalIdle) {
+                file->retryUpload();
+            }
+        }
+        restored = true;
     }
     if (restored) {
         reloadMessageQueue();

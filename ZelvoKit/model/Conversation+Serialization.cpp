@@ -71,6 +71,8 @@ QString compactJson(const QJsonArray& array) {
 
 ZVErrorPtr Conversation::deserializeFromJson(ZVJsonParser& parser) {
     const bool wasUnread = isUnread();
+    // What the service says of the conversation now may make a refused load answerable.
+    messageLoadRefused_ = false;
 
     if (isFieldDirty(FieldSnooze)) {
         QStringList keys = plainKeys();

@@ -148,7 +148,18 @@ std::shared_ptr<ZVApiRequest> Conversation::getMessageSyncRequest() {
 
 std::shared_ptr<ZVApiRequest> Conversation::getLoadSyncRequest() {
     if (!loadRequest()) {
-        return needsMessageLoad() ? getMessageLoadRequest() : nullptr;
+        auto request = needsMessageLoad() ? getMessageLoadRequest() : nullptr;
+        if (request) {
+            // Each answer commits the conversation again: a load the service refuses would be
+            // asked, and refused, without end.
+            const std::weak_ptr<Conversation> weak = self();
+            request->setErrorHandler([weak](const ZVErrorPtr& error) {
+                if (const auto conversation = weak.lock(); conversation && isRefusal(error)) {
+                    conversation->messageLoadRefused_ = true;
+                }
+            });
+        }
+        return request;
     }
     const ZVConversationLoadRequest load = *loadRequest();
     std::shared_ptr<ZVApiRequest> request;

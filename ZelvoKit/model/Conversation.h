@@ -324,7 +324,8 @@ public:
     bool isLoading() const { return loadRequest_.has_value(); }
     // Asks the messages missing before (or after) the message.
     void fillGapFromMessageNr(std::int64_t messageNr, bool directionBefore);
-    // Whether the store lacks messages it should hold, with no load request pending.
+    // Whether the store lacks messages it should hold, with no load request pending; not while
+    // the service's refusal of that load stands (until its next record of the conversation).
     bool needsMessageLoad() const;
     // Dirty fields, a message load that is needed, or a pending load request.
     bool needsSync() const override;
@@ -691,6 +692,7 @@ private:
     std::shared_ptr<ZVMessageArray> messages_;
     std::int64_t firstLoadedMessage_ = 0;
     std::optional<ZVConversationLoadRequest> loadRequest_;
+    bool messageLoadRefused_ = false;
     ZVMessageArray cachedMessages_;
     std::int64_t cacheLocation_ = 0;
     std::int64_t cacheLength_ = 0;

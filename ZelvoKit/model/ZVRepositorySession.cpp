@@ -285,7 +285,10 @@ void ZVRepositorySession::eraseLocalData() {
 
 void ZVRepositorySession::endSession(EndReason reason) {
     const auto keepAlive = shared_from_this();
-    if (reason == EndReason::Resync && !hasEnded()) {
+    if (reason != EndReason::Resync) {
+        // An account signed out leaves no files behind.
+        removeKeptFiles();
+    } else if (!hasEnded()) {
         keepUnsentWorkAside();
     }
     // Their timers must not outlive the account.

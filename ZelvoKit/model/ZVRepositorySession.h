@@ -296,6 +296,11 @@ private:
     void keepUnsentWorkAside();
     // After each answer: the kept work of every conversation the new store has by now.
     void restoreUnsentWork();
+    // The work with the local files of its messages copied out of the account's folder, and
+    // named there.
+    QJsonObject keepFilesAside(QJsonObject work) const;
+    QString keptFilesFolder() const;
+    void removeKeptFiles() const;
     static ZVErrorPtr validationError(const std::shared_ptr<platform::StoreError>& error);
 
     bool syncFullHistory_ = false;

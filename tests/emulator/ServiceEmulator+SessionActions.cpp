@@ -1,3 +1,4 @@
+#include "tests/emulator/ConversationSync.h"
 #include "tests/emulator/EmulatorJson.h"
 #include "tests/emulator/ServiceEmulator.h"
 
@@ -357,6 +358,15 @@ void ServiceEmulator::installSessionActionRoutes() {
         return Reply::ok(
             {{u"conversation_id"_s, record.value(u"conversation_id"_s)}, {u"header"_s, record}});
     });
+
+    onConversation(
+        u"conversation/sync/"_s, [](Call& call, Book::Conversation& conversation, Book::Events&) {
+            QList<QJsonObject> messages;
+            for (const Book::Message& message : conversation.messages) {
+                messages.append(Book::record(conversation, message));
+            }
+            return conversationSyncAnswer(call.body(), Book::record(conversation), messages);
+        });
 
     onConversation(
         u"conversation/store/"_s,

@@ -201,8 +201,11 @@ void ServiceEmulator::route(const QString& path, Access access, Handler handler)
 
 ServiceEmulator::Handler ServiceEmulator::routeHandler(const QString& path) const {
     std::lock_guard lock(mutex_);
-    const auto found = routes_.find(path);
-    return found == routes_.end() ? Handler() : found->second.handler;
+    if (const auto found = routes_.find(path); found != routes_.end()) {
+        return found->second.handler;
+    }
+    const auto prefix = prefixRoutes_.find(path);
+    return prefix == prefixRoutes_.end() ? Handler() : prefix->second.handler;
 }
 
 void ServiceEmulator::routePrefix(const QString& prefix, Access access, Handler handler) {

@@ -78,8 +78,8 @@ public:
     void route(const QString& path, Access access, Handler handler);
     // Every path that begins with `prefix`; the rest reaches the handler as Call::pathTail.
     void routePrefix(const QString& prefix, Access access, Handler handler);
-    // The handler of the path's route, so that a route laid over it can pass calls on; none when
-    // the path has no route.
+    // The handler of the path's route, or else of the prefix route of exactly that prefix, so
+    // that a route laid over it can pass calls on; none when there is neither.
     Handler routeHandler(const QString& path) const;
 
     // --- behaviour ---

@@ -1,5 +1,6 @@
 #include "tests/emulator/ServiceModel.h"
 
+#include "tests/emulator/ConversationSync.h"
 #include "tests/emulator/EmulatorJson.h"
 #include "tests/emulator/ServiceEmulator.h"
 
@@ -39,6 +40,8 @@ struct ServiceModel::State {
     // Per account: conversation id -> record, and the messages' records in the order given.
     std::map<QString, std::map<QString, QJsonObject>> conversations;
     std::map<QString, QList<QJsonObject>> messages;
+    // Per account: conversation id -> its messages' records, in number order.
+    std::map<QString, std::map<QString, QList<QJsonObject>>> messagesByConversation;
 
     void keep(const QString& accountId, const Fixture& fixture) {
         for (const QJsonObject& conversation : fixture.conversations) {
@@ -46,6 +49,10 @@ struct ServiceModel::State {
                 conversation;
         }
         messages[accountId].append(fixture.messages);
+        auto& byConversation = messagesByConversation[accountId];
+        for (const QJsonObject& message : fixture.messages) {
+            byConversation[message.value(u"conversation_id"_s).toString()].append(message);
+        }
     }
 
     // The inbox search: {"stream": the conversations found or holding a message found, as short
@@ -174,6 +181,29 @@ ServiceModel::ServiceModel(ServiceEmulator& emulator)
             }
             const std::lock_guard lock(state->mutex);
             return Reply::ok(state->search(call.account->accountId, keywords, typeSet, ignored));
+        });
+
+    // The conversations seeded answer their own sync; the others go on to the route below.
+    const ServiceEmulator::Handler bookSync = emulator.routeHandler(u"conversation/sync/"_s);
+    emulator.routePrefix(
+        u"conversation/sync/"_s, ServiceEmulator::Access::Session, [state, bookSync](Call& call) {
+            QJsonObject header;
+            QList<QJsonObject> messages;
+            {
+                const std::lock_guard lock(state->mutex);
+                const auto account = state->conversations.find(call.account->accountId);
+                const bool seeded = account != state->conversations.end() &&
+                                    account->second.contains(call.pathTail);
+                if (seeded) {
+                    header = account->second.at(call.pathTail);
+                    messages =
+                        state->messagesByConversation[call.account->accountId][call.pathTail];
+                }
+            }
+            if (header.isEmpty()) {
+                return bookSync ? bookSync(call) : Reply::error(404, u"not_found"_s);
+            }
+            return conversationSyncAnswer(call.body(), header, messages);
         });
 
     // The standard poll, answered a page at a time.

@@ -23,8 +23,9 @@ class ServiceEmulator;
 // at most pageSize() records with their "sync_progress", as the service does for a long stream,
 // and the inbox search ("search" with "search_types") over the conversations and messages seeded:
 // topics by word start, message texts by substring, the conversations the call names in
-// "ignore_conversation_ids" never sent back. A search of one conversation goes to the route the
-// model was laid over.
+// "ignore_conversation_ids" never sent back, and the sync of a seeded conversation
+// ("conversation/sync/<id>"). A search of one conversation, and the sync of a conversation not
+// seeded, go to the route the model was laid over.
 // Its state is guarded by its own mutex; the routes run on the emulator's threads.
 class ServiceModel {
 public:

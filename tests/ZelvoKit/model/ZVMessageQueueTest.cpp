@@ -3,8 +3,12 @@
 #include "tests/ZelvoKit/model/RepositoryTestSupport.h"
 
 #include "ZelvoKit/model/Conversation.h"
+#include "ZelvoKit/model/File.h"
 #include "ZelvoKit/model/ZVConversationMembers.h"
+#include "platform/foundation/Paths.h"
 #include "platform/foundation/UserDefaults.h"
+
+#include <QtCore/QDir>
 
 #include <QtCore/QJsonArray>
 
@@ -471,6 +475,78 @@ TEST_F(ZVMessageQueueTest, AResyncKeepsUnsentMessagesAndDraftsForTheNewStore) {
         EXPECT_EQ(last.body.value(u"client_req_id"_s).toString(), requestId);
         EXPECT_FALSE(session_->arrayForKey(QString(ZVRepositorySession::kUnsentWorkSetting)));
         conversation_->setPendingMessage(QString());
+    }
+}
+
+TEST_F(ZVMessageQueueTest, AResyncKeepsTheFilesOfUnsentMessages) {
+    struct Case {
+        const char* name;
+        bool uploaded;
+    };
+    const Case cases[] = {
+        {"uploaded before the resync", true},
+        {"only on the device, its upload failed", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QByteArray bytes = QByteArray("the bytes of a file ") + c.name;
+        const auto failing = Fault::withStatus(500, u"internal"_s);
+        emulator.injectFault(storePath(conversationId_), failing, -1);
+        if (!c.uploaded) {
+            emulator.injectFault(u"file/upload"_s, failing, -1);
+        }
+        const auto file = session_->fileWithData(bytes, u"notes.txt"_s);
+        ASSERT_TRUE(file);
+        ASSERT_TRUE(
+            scheduler().runUntil([&] { return file->status() != File::Status::Uploading; }));
+        ASSERT_EQ(file->status(), c.uploaded ? File::Status::OnService : File::Status::LocalIdle);
+        conversation_->postMessage(u"see the file"_s, QString(), {file});
+        const auto queue = conversation_->messageQueue();
+        ASSERT_TRUE(pump([&] {
+            return queue->status() == ZVMessageQueue::RetryArmed ||
+                   queue->status() == ZVMessageQueue::Failed;
+        }));
+
+        const auto before = session_;
+        const QString accountFolder =
+            QDir(platform::Paths::cachesDirectory()).filePath(before->sessionId());
+        before->endSession(ZVApiSession::EndReason::Resync);
+        ASSERT_TRUE(before->hasEnded());
+        // The account's own files went with its store.
+        EXPECT_FALSE(QDir(accountFolder + u"/Uploads"_s).exists());
+        conversation_.reset();
+        session_ = std::dynamic_pointer_cast<ZVRepositorySession>(
+            api().sessions().value(before->sessionId()));
+        ASSERT_TRUE(session_);
+        emulator.clearFaults();
+        scheduler().advance(1.0);
+        ASSERT_TRUE(waitForStreamEnd(session_));
+        conversation_ = session_->conversations().value(conversationId_);
+        ASSERT_TRUE(conversation_);
+        if (!c.uploaded) {
+            // The put-back file's upload goes in real time, before the clock moves on.
+            const auto restored = conversation_->messageQueue(false);
+            ASSERT_TRUE(restored && restored->pendingMessage());
+            ASSERT_TRUE(scheduler().runUntil([&] {
+                const auto files = restored->pendingMessage()->representation()->files();
+                return files && files->front()->status() == File::Status::OnService;
+            }));
+        }
+        ASSERT_TRUE(pumpUntilSent());
+
+        const QJsonObject stored = *emulator.messageRecord(
+            conversationId_,
+            emulator.conversationRecord(conversationId_)->value(u"last_message_nr"_s).toInteger());
+        EXPECT_TRUE(stored.value(u"message"_s).toString().contains(u"see the file"_s));
+        const QJsonArray attachments = stored.value(u"attachments"_s).toArray();
+        ASSERT_EQ(attachments.size(), 1);
+        const auto uploaded = emulator.storedFile(attachments[0].toString());
+        ASSERT_TRUE(uploaded);
+        EXPECT_EQ(uploaded->data, bytes);
+        EXPECT_FALSE(
+            QDir(platform::Paths::cachesDirectory() + u"/UnsentFiles/"_s + session_->sessionId())
+                .exists())
+            << "the kept copies go once the message is back";
     }
 }
 

@@ -10,6 +10,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -87,6 +88,61 @@ TEST_F(ZVRepositoryStreamTest, AnInitialSyncPopulatesAFreshAccountWithOneSavePer
                                        fixture.teams.size() + fixture.organisations.size() +
                                        fixture.conversations.size() + members));
     EXPECT_FALSE(logText().contains(u"STREAM_ERROR"_s));
+}
+
+TEST_F(ZVRepositoryStreamTest, ConversationsFirstKnownFromTheStreamAreLoadedOnceEach) {
+    service.setPageSize(25);
+    const zvemu::Fixture fixture =
+        seededAccount({.contacts = 20, .conversations = 6, .messages = 90}, 21);
+    // The service refuses one conversation's sync for good.
+    const QString refusedId = fixture.conversations.first().value(u"conversation_id"_s).toString();
+    const QString refusedPath = u"conversation/sync/"_s + refusedId;
+    emulator.injectFault(refusedPath, zvemu::Fault::withStatus(404, u"not_found"_s), -1);
+    const auto syncPath = [](const QJsonObject& conversation) {
+        return u"conversation/sync/"_s + conversation.value(u"conversation_id"_s).toString();
+    };
+
+    const auto session = signIn(kEmail);
+    ASSERT_TRUE(waitForStreamEnd(session));
+    ASSERT_TRUE(settle([&] {
+        return std::ranges::all_of(fixture.conversations, [&](const QJsonObject& conversation) {
+            const auto sent = emulator.requests(syncPath(conversation));
+            return !sent.isEmpty() && sent.last().status != 0;
+        });
+    }));
+    // Long enough for a conversation committed again after its answer to be asked again.
+    int steps = 0;
+    settle([&] { return ++steps > 20; });
+
+    for (const QJsonObject& record : fixture.conversations) {
+        const QString id = record.value(u"conversation_id"_s).toString();
+        SCOPED_TRACE(id.toStdString());
+        const auto sent = emulator.requests(syncPath(record));
+        ASSERT_EQ(sent.size(), 1);
+        EXPECT_EQ(sent[0].body.value(u"mk_direction"_s).toString(), u"ic_tiny"_s);
+        const auto conversation = session->conversations().value(id);
+        ASSERT_TRUE(conversation);
+        EXPECT_FALSE(conversation->needsSync());
+        if (id == refusedId) {
+            EXPECT_EQ(sent[0].status, 404);
+            EXPECT_EQ(conversation->recordCompleteness(), 0);
+            continue;
+        }
+        EXPECT_EQ(sent[0].status, 200);
+        EXPECT_EQ(conversation->recordCompleteness(), 1);
+        EXPECT_EQ(conversation->inboxMessageNr(),
+                  record.value(u"last_message_nr"_s).toInteger() > 0
+                      ? std::optional<std::int64_t>(record.value(u"last_message_nr"_s).toInteger())
+                      : std::nullopt);
+    }
+
+    // What the service says of the refused conversation next may make it answerable.
+    emulator.clearFaults(refusedPath);
+    ASSERT_TRUE(deliver(session, {fixture.conversations.first()}));
+    const auto refused = session->conversations().value(refusedId);
+    ASSERT_TRUE(settle([&] { return refused->recordCompleteness() == 1; }));
+    EXPECT_EQ(emulator.requests(refusedPath).size(), 2);
+    EXPECT_EQ(emulator.requests(refusedPath).last().status, 200);
 }
 
 TEST_F(ZVRepositoryStreamTest, TheSameStreamAppliedTwiceGivesTheSameStore) {

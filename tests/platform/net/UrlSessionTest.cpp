@@ -61,8 +61,8 @@ TEST_F(UrlSessionTest, ReadsGzipAndPlainAnswersAndCountsInflatedBytes) {
         SCOPED_TRACE(compressed ? "gzip" : "plain");
         emulator.setCompression(compressed ? ServiceEmulator::Compression::Always
                                            : ServiceEmulator::Compression::Never);
-        emulator.scriptAnswer("conversation/sync/c1", Reply::ok(largeAnswer()));
-        auto outcome = call("conversation/sync/c1", {{"load_type", 1}});
+        emulator.scriptAnswer("test/large_answer", Reply::ok(largeAnswer()));
+        auto outcome = call("test/large_answer", {{"load_type", 1}});
 
         ASSERT_FALSE(outcome->result.error);
         EXPECT_EQ(outcome->status(), 200);
@@ -76,7 +76,7 @@ TEST_F(UrlSessionTest, ReadsGzipAndPlainAnswersAndCountsInflatedBytes) {
             EXPECT_EQ(outcome->result.encodedBytesReceived, expected.size());
         }
         EXPECT_EQ(outcome->result.bytesSent,
-                  emulator.lastRequest("conversation/sync/c1")->rawBody.size());
+                  emulator.lastRequest("test/large_answer")->rawBody.size());
     }
 }
 
@@ -108,16 +108,16 @@ TEST_F(UrlSessionTest, RedirectsComeBackAsTheirAnswer) {
 }
 
 TEST_F(UrlSessionTest, ADroppedConnectionIsConnectionLostEvenAfterTheHeaders) {
-    emulator.scriptAnswer("conversation/sync/c1", Reply::ok(largeAnswer()));
-    emulator.injectFault("conversation/sync/c1", Fault::dropConnection());
-    auto outcome = call("conversation/sync/c1");
+    emulator.scriptAnswer("test/large_answer", Reply::ok(largeAnswer()));
+    emulator.injectFault("test/large_answer", Fault::dropConnection());
+    auto outcome = call("test/large_answer");
     ASSERT_TRUE(outcome->result.error);
     EXPECT_EQ(outcome->result.error->domain(), platform::kUrlErrorDomain);
     EXPECT_EQ(outcome->errorCode(), static_cast<int>(UrlErrorCode::NetworkConnectionLost));
     EXPECT_EQ(outcome->responses, 1);
     EXPECT_EQ(outcome->status(), 200);
     // Not sent a second time behind our back.
-    EXPECT_EQ(emulator.requestCount("conversation/sync/c1"), 1);
+    EXPECT_EQ(emulator.requestCount("test/large_answer"), 1);
 }
 
 TEST_F(UrlSessionTest, AnAnswerCutShortIsConnectionLostWhateverItsStatus) {
@@ -128,9 +128,9 @@ TEST_F(UrlSessionTest, AnAnswerCutShortIsConnectionLostWhateverItsStatus) {
             Reply reply = Reply::error(status, "internal_error");
             reply.json["stream"] = largeAnswer()["stream"];
             reply.gzip = compressed;
-            emulator.scriptAnswer("conversation/sync/c1", reply);
-            emulator.injectFault("conversation/sync/c1", Fault::dropConnection());
-            auto outcome = call("conversation/sync/c1");
+            emulator.scriptAnswer("test/large_answer", reply);
+            emulator.injectFault("test/large_answer", Fault::dropConnection());
+            auto outcome = call("test/large_answer");
             EXPECT_EQ(outcome->errorCode(), static_cast<int>(UrlErrorCode::NetworkConnectionLost));
             if (outcome->responses > 0) {
                 // The transport keeps a 401's headers to itself while it looks for credentials.
@@ -189,7 +189,7 @@ TEST_F(UrlSessionTest, AResponseHandlerMayCancelItsTask) {
         SCOPED_TRACE(status);
         Reply reply = Reply::error(status, "internal_error");
         reply.json["stream"] = largeAnswer()["stream"];
-        emulator.scriptAnswer("conversation/sync/c1", reply);
+        emulator.scriptAnswer("test/large_answer", reply);
         auto outcome = std::make_shared<Outcome>();
         std::shared_ptr<UrlSessionTask> task;
         platform::UrlSessionTaskHandlers handlers;
@@ -201,12 +201,12 @@ TEST_F(UrlSessionTest, AResponseHandlerMayCancelItsTask) {
             ++outcome->completions;
             outcome->result = result;
         };
-        task = session.dataTask(nettest::apiRequest(emulator, "conversation/sync/c1"), handlers);
+        task = session.dataTask(nettest::apiRequest(emulator, "test/large_answer"), handlers);
         task->resume();
         ASSERT_TRUE(nettest::waitFor(*outcome));
         // Whatever the transport still had to say has been said.
         ASSERT_TRUE(
-            waitUntil([&] { return emulator.lastRequest("conversation/sync/c1")->status != 0; }));
+            waitUntil([&] { return emulator.lastRequest("test/large_answer")->status != 0; }));
         scheduler().runPending();
         EXPECT_EQ(outcome->completions, 1);
         EXPECT_EQ(outcome->responses, 1);
@@ -268,8 +268,8 @@ TEST_F(UrlSessionTest, AnAnswerThatIsNotTheGzipItClaimsFailsToDecode) {
     Reply reply = Reply::ok({{"event_horizon", 3}});
     reply.gzip = false;
     reply.withHeader("Content-Encoding", "gzip");
-    emulator.scriptAnswer("conversation/sync/c1", reply);
-    auto outcome = call("conversation/sync/c1");
+    emulator.scriptAnswer("test/large_answer", reply);
+    auto outcome = call("test/large_answer");
     EXPECT_EQ(outcome->errorCode(), static_cast<int>(UrlErrorCode::CannotDecodeRawData));
     EXPECT_EQ(outcome->status(), 200);
 }
