@@ -15,6 +15,7 @@
 #include "platform/ui/controllers/SplitViewController.h"
 #include "platform/ui/controllers/navigation/NavigationBar.h"
 #include "platform/ui/controllers/navigation/NavigationController.h"
+#include "platform/ui/resources/Images.h"
 #include "platform/ui/standins/CookieStorage.h"
 #include "platform/ui/text/AttributedText.h"
 #include "platform/ui/view/Window.h"
@@ -25,6 +26,7 @@
 #include "toolkit/screens/ZVStatusView.h"
 #include "toolkit/style/ZVColorTable.h"
 #include "toolkit/style/ZVColors.h"
+#include "toolkit/style/ZVTextStyles.h"
 #include "toolkit/widgets/ZVBackgroundView.h"
 #include "toolkit/widgets/avatars/ZVAvatarManager.h"
 
@@ -151,6 +153,20 @@ ZVGlobals::ZVGlobals()
     fatalErrorObservation_ = platform::NotificationCenter::defaultCenter().addObserverForName(
         QString(kFatalErrorNotification),
         [this](const platform::Notification& notification) { fatalError(notification); });
+    setNavigationBarAppearance();
+}
+
+void ZVGlobals::setNavigationBarAppearance() {
+    platform::NavigationBarAppearance& look = platform::NavigationBar::appearance();
+    const platform::FontDescription& titleFont = ZVTextStyles::fontForStyle(kNavigationTitleStyle);
+    look.titleFontFamily = titleFont.family;
+    look.titleFontSize = titleFont.pointSize;
+    look.titleColor = platform::resolveColor(ZVTextStyles::colorForStyle(kNavigationTitleStyle));
+    look.tintColor = Qt::white;
+    look.barTintColor =
+        platform::resolveColor(ZVColorTable::colorWithName(QString(kNavigationBarColor)));
+    look.translucent = false;
+    look.backIndicatorImage = platform::Images::named(QString(kBackIndicatorImage));
 }
 
 ZVGlobals::~ZVGlobals() {

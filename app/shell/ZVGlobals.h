@@ -40,6 +40,10 @@ public:
     static constexpr QLatin1StringView kTokenCookieName{"token_id"};
     static constexpr QLatin1StringView kFatalErrorNotification{"ZelvoFatalError"};
     static constexpr QLatin1StringView kTitle{"Zelvo"};
+    // The navigation bars' look, set once for every bar made afterwards.
+    static constexpr QLatin1StringView kNavigationBarColor{"navBarIcons"};
+    static constexpr QLatin1StringView kBackIndicatorImage{"icon-arrow-back"};
+    static constexpr int kNavigationTitleStyle = 2;
 
     static constexpr double kSplitViewDelay = 0.01;
     static constexpr double kDeferredChangeDelay = 0.1;
@@ -147,6 +151,7 @@ private:
     class ScreenCoordinator;
 
     void observeApi();
+    static void setNavigationBarAppearance();
     void loginStatusChanged();
     void activeSessionChanged();
     void connectionChanged(const QString& key);

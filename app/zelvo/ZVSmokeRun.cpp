@@ -5,7 +5,9 @@
 #include "app/shell/ZVGlobals.h"
 #include "platform/ui/controllers/navigation/NavigationBar.h"
 #include "platform/ui/controllers/navigation/NavigationController.h"
+#include "platform/ui/text/AttributedText.h"
 #include "platform/ui/view/Window.h"
+#include "toolkit/style/ZVColorTable.h"
 
 #include <QtCore/QJsonDocument>
 #include <QtCore/QJsonObject>
@@ -86,6 +88,14 @@ bool ZVSmokeRun::saveAndSampleWindow(QString* message) {
     }
     if (colours.size() < kMinimumBarColours) {
         *message = u"the navigation bar was not drawn"_s;
+        return false;
+    }
+    // The bar's right end holds no item: it shows the application's bar colour.
+    const QColor expected = platform::resolveColor(
+        ZVColorTable::colorWithName(QString(ZVGlobals::kNavigationBarColor)));
+    const QColor shown = image.pixelColor(image.width() - 1, (top + bottom) / 2);
+    if (shown.rgb() != expected.rgb()) {
+        *message = u"the navigation bar shows %1, not %2"_s.arg(shown.name(), expected.name());
         return false;
     }
     return true;

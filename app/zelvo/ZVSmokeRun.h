@@ -12,8 +12,9 @@ class ZVGlobals;
 
 // The program's own check that it works on this desktop: it waits for the signed-in window with
 // the active account's conversations, saves the window as a PNG, checks that the navigation bar
-// was drawn, then opens a push for one of the conversations as if the user tapped it and checks
-// that it reached the coordinator's road for opening conversations. `done` gets the exit status.
+// was drawn in its colour, then opens a push for one of the conversations as if the user tapped it
+// and checks that it reached the coordinator's road for opening conversations. `done` gets the exit
+// status.
 class ZVSmokeRun {
 public:
     static constexpr double kPollInterval = 0.1;

@@ -1,10 +1,16 @@
 #include "tests/app/ShellTestSupport.h"
 
 #include "platform/ui/controllers/ViewController.h"
+#include "platform/ui/controllers/navigation/NavigationBar.h"
 #include "platform/ui/controllers/navigation/NavigationController.h"
+#include "platform/ui/controls/Button.h"
+#include "platform/ui/resources/Images.h"
 #include "platform/ui/standins/FakeWebPage.h"
 #include "platform/ui/standins/WebView.h"
+#include "platform/ui/text/AttributedText.h"
 #include "platform/ui/view/Window.h"
+#include "toolkit/style/ZVColorTable.h"
+#include "toolkit/style/ZVTextStyles.h"
 
 using namespace Qt::StringLiterals;
 
@@ -63,6 +69,47 @@ TEST_F(ZVGlobalsNavigationTest, WebAddressesStayAsTheyAre) {
               QUrl(u"http://example.com/a?b"_s));
     globals().showUrlInInternalBrowser(u"https://example.com/terms"_s, u"Terms"_s);
     EXPECT_EQ(globals().leftNavigationController()->viewControllers().back()->title(), u"Terms"_s);
+}
+
+TEST_F(ZVGlobalsNavigationTest, NavigationBarsShowWhiteOnTheApplicationsBarColour) {
+    const QColor barColor = platform::resolveColor(
+        ZVColorTable::colorWithName(QString(ZVGlobals::kNavigationBarColor)));
+    ASSERT_NE(barColor, platform::resolveColor(ZVColorTable::kUnknownColor));
+    const auto left = globals().leftNavigationController();
+    auto screen = std::make_shared<platform::ViewController>();
+    screen->setTitle(u"Details"_s);
+    left->pushViewController(screen, false);
+
+    platform::NavigationBar& bar = left->navigationBar();
+    EXPECT_EQ(bar.barTintColor(), barColor);
+    EXPECT_FALSE(bar.isTranslucent());
+    EXPECT_EQ(bar.titleFont(), ZVTextStyles::qfontForStyle(ZVGlobals::kNavigationTitleStyle));
+    EXPECT_EQ(bar.titleColor(), platform::resolveColor(
+                                    ZVTextStyles::colorForStyle(ZVGlobals::kNavigationTitleStyle)));
+    const QImage arrow = platform::Images::named(QString(ZVGlobals::kBackIndicatorImage));
+    ASSERT_FALSE(arrow.isNull());
+    EXPECT_EQ(bar.backIndicatorImage(), arrow);
+    ASSERT_NE(bar.backButton(), nullptr);
+    EXPECT_EQ(bar.backButton()->tintColor(), QColor(Qt::white));
+
+    const auto window = globals().window();
+    window->updateNow();
+    const QImage frame = window->render();
+    const auto pixelAt = [&](QPointF point) {
+        return frame.pixelColor((point * window->scale()).toPoint()).rgb();
+    };
+    // The bar's right end holds no item.
+    const QRectF barRect = bar.convertRectTo(bar.bounds(), nullptr);
+    EXPECT_EQ(pixelAt({barRect.right() - 2, barRect.center().y()}), barColor.rgb());
+    // The back button is drawn in white.
+    const QRectF back = bar.backButton()->convertRectTo(bar.backButton()->bounds(), nullptr);
+    int whitePixels = 0;
+    for (qreal x = back.left(); x < back.right(); x += 0.5) {
+        for (qreal y = back.top(); y < back.bottom(); y += 0.5) {
+            whitePixels += pixelAt({x, y}) == QColor(Qt::white).rgb() ? 1 : 0;
+        }
+    }
+    EXPECT_GT(whitePixels, 0);
 }
 
 }  // namespace
