@@ -318,14 +318,9 @@ void ZVMessageQueue::completeSend(std::int64_t sentNr, std::int64_t storedNr,
         // An edit made while the message was on its way goes to the stored message, and only
         // such an edit: the body sent is the service's already.
         if (conversation && pending->message() != sentBody) {
-            const QString edited = ZVMarkupServices::plainTextWithMarkup(pending->message(), false);
             if (const auto stored = conversation->messageByNumber(storedNr)) {
-                stored->editBody(edited,
+                stored->editBody(ZVMarkupServices::plainTextWithMarkup(pending->message(), false),
                                  pending->representation()->files().value_or(Message::Files()));
-            } else {
-                // The answer came before the stream's record of the stored message: the edit
-                // waits for it rather than going with the local message.
-                editsAwaitingStore_.insert(storedNr, edited);
             }
         }
         pending->setActualMessageNr(storedNr);
@@ -334,20 +329,6 @@ void ZVMessageQueue::completeSend(std::int64_t sentNr, std::int64_t storedNr,
     baselineAfterStore_ = true;
     saveStore();
     scheduleAttempt(kNextSendDelay);
-}
-
-void ZVMessageQueue::storedMessageArrived(const std::shared_ptr<Message>& message) {
-    if (!message) {
-        return;
-    }
-    const auto edit = editsAwaitingStore_.constFind(message->messageNr());
-    if (edit == editsAwaitingStore_.cend()) {
-        return;
-    }
-    const QString text = *edit;
-    editsAwaitingStore_.erase(edit);
-    // The attachments were sent with the first body: the stored message has them already.
-    message->edit(text);
 }
 
 void ZVMessageQueue::failSend(std::int64_t sentNr, const ZVErrorPtr& error) {

@@ -4,7 +4,6 @@
 #include "ZelvoKit/model/ZVMessageArray.h"
 #include "platform/foundation/ScopedTimer.h"
 
-#include <QtCore/QHash>
 #include <QtCore/QString>
 #include <QtCore/QStringList>
 
@@ -83,9 +82,6 @@ public:
     void deleteMessage(const std::shared_ptr<Message>& message);
     void cancelMessage(const std::shared_ptr<Message>& message) { deleteMessage(message); }
     void resendMessage();
-    // A stored message has arrived: an edit made while it was on its way, whose answer came
-    // first, goes to it now.
-    void storedMessageArrived(const std::shared_ptr<Message>& message);
     // Records the conversation's last inbox number as the cycle's baseline, here and on disk.
     void updateSendStartMessageNr();
     std::int64_t sendStartLastMessageNr() const { return sendStartLastMessageNr_; }
@@ -114,7 +110,4 @@ private:
     // The stored message's baseline is taken once the answer that brought it is applied.
     bool baselineAfterStore_ = false;
     int status_ = Empty;
-    // By stored number: the text typed while the message was sent, for a stored message the
-    // conversation does not hold yet.
-    QHash<std::int64_t, QString> editsAwaitingStore_;
 };

@@ -1,6 +1,5 @@
 #include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/ZelvoApi/api/ZVApiStats.h"
-#include "ZelvoKit/model/ZVMessageQueue.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "ZelvoKit/support/base/ZVJsonParser.h"
 #include "ZelvoKit/support/log/ZVErrorLog.h"
@@ -91,9 +90,6 @@ ZVErrorPtr ZVRepositorySession::handleMessage(ZVJsonParser& record) {
     message->setConversation(conversation);
     if (conversation) {
         conversation->addMessage(message);
-        if (const auto queue = conversation->messageQueue(false)) {
-            queue->storedMessageArrived(message);
-        }
         if (flowMessageNr) {
             conversation->encounteredMessageNr(*flowMessageNr);
         }

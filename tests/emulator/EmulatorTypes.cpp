@@ -68,12 +68,6 @@ Fault Fault::after(std::chrono::milliseconds hold) const {
     return fault;
 }
 
-Fault Fault::answerHeld(std::chrono::milliseconds hold) {
-    Fault fault;
-    fault.answerHold = std::max(hold, std::chrono::milliseconds(0));
-    return fault;
-}
-
 Reply Fault::statusReply() const {
     QString id = errorId;
     if (id.isEmpty()) {

@@ -110,9 +110,6 @@ struct Fault {
     int status = 0;
     QString errorId;
     std::chrono::milliseconds delay{0};
-    // Held once the call is handled, before its answer goes out: what the call changed reaches
-    // the streams first.
-    std::chrono::milliseconds answerHold{0};
 
     static Fault of(Kind kind) {
         Fault fault;
@@ -130,8 +127,6 @@ struct Fault {
     static Fault delayed(std::chrono::milliseconds delay);
     // The same fault, played after holding the answer for `delay`.
     Fault after(std::chrono::milliseconds hold) const;
-    // Handled at once, answered normally after holding the answer for `hold`.
-    static Fault answerHeld(std::chrono::milliseconds hold);
     // The call ends with the fault itself: a status answered, or the connection closed.
     bool endsCall() const { return kind == Kind::Status || kind == Kind::CloseBeforeAnswer; }
     // What a Status fault answers: {"error_id", "error_message"}, the id fitting the status when

@@ -498,65 +498,38 @@ void ServiceEmulator::installSessionActionRoutes() {
                        return Reply::ok();
                    });
 
-    // An edit names the stored message and carries only what changed.
-    const auto editMessage = [](const QJsonObject& body, Book::Conversation& conversation,
-                                Book::Events& events) {
-        const QJsonValue number = body.value(u"message_nr"_s);
-        if (!isInteger(number)) {
-            return badRequest(u"message_nr is not an integer"_s);
-        }
-        Book::Message* message = conversation.message(number.toInteger());
-        if (!message) {
-            return unknownMessage();
-        }
-        if (body.value(u"message"_s).isString()) {
-            message->text = body.value(u"message"_s).toString();
-        }
-        if (body.contains(u"subject"_s)) {
-            message->subject = body.value(u"subject"_s).toString();
-        }
-        if (body.contains(u"attachments"_s)) {
-            message->attachments = strings(body.value(u"attachments"_s));
-        }
-        Book::toMembers(conversation, Book::record(conversation, *message), events);
-        return Reply::ok({{u"result_message_nr"_s, message->nr}});
-    };
     // A new message gets the next number; its poster's stream also learns which request stored
     // it. A retry of a stored request gets the same number again.
-    onConversation(
-        u"message/store/"_s,
-        [book, editMessage](Call& call, Book::Conversation& conversation, Book::Events& events) {
-            const QJsonObject& body = call.body();
-            if (body.contains(u"message_nr"_s)) {
-                return editMessage(body, conversation, events);
-            }
-            if (!body.value(u"message"_s).isString()) {
-                return badRequest(u"message is not a string"_s);
-            }
-            const QString requestId = body.value(u"client_req_id"_s).toString();
-            if (!requestId.isEmpty() && book->posts.contains(requestId)) {
-                const auto& [storedIn, nr] = book->posts.at(requestId);
-                if (storedIn == conversation.id) {
-                    return Reply::ok({{u"result_message_nr"_s, nr}});
-                }
-            }
-            Book::Message message;
-            message.nr = conversation.lastMessageNr() + 1;
-            message.accountId = call.account->accountId;
-            message.text = body.value(u"message"_s).toString();
-            message.subject = body.value(u"subject"_s).toString();
-            message.attachments = strings(body.value(u"attachments"_s));
-            conversation.messages.push_back(message);
-            Book::toMembers(conversation, Book::record(conversation, message), events);
-            if (!requestId.isEmpty()) {
-                book->posts[requestId] = {conversation.id, message.nr};
-                events.append(
-                    {call.account->accountId, QJsonObject{{u"mk_rec_type"_s, u"request"_s},
-                                                          {u"client_req_id"_s, requestId},
-                                                          {u"result_message_nr"_s, message.nr}}});
-            }
-            return Reply::ok({{u"result_message_nr"_s, message.nr}});
-        });
+    onConversation(u"message/store/"_s,
+                   [book](Call& call, Book::Conversation& conversation, Book::Events& events) {
+                       const QJsonObject& body = call.body();
+                       if (!body.value(u"message"_s).isString()) {
+                           return badRequest(u"message is not a string"_s);
+                       }
+                       const QString requestId = body.value(u"client_req_id"_s).toString();
+                       if (!requestId.isEmpty() && book->posts.contains(requestId)) {
+                           const auto& [storedIn, nr] = book->posts.at(requestId);
+                           if (storedIn == conversation.id) {
+                               return Reply::ok({{u"result_message_nr"_s, nr}});
+                           }
+                       }
+                       Book::Message message;
+                       message.nr = conversation.lastMessageNr() + 1;
+                       message.accountId = call.account->accountId;
+                       message.text = body.value(u"message"_s).toString();
+                       message.subject = body.value(u"subject"_s).toString();
+                       message.attachments = strings(body.value(u"attachments"_s));
+                       conversation.messages.push_back(message);
+                       Book::toMembers(conversation, Book::record(conversation, message), events);
+                       if (!requestId.isEmpty()) {
+                           book->posts[requestId] = {conversation.id, message.nr};
+                           events.append({call.account->accountId,
+                                          QJsonObject{{u"mk_rec_type"_s, u"request"_s},
+                                                      {u"client_req_id"_s, requestId},
+                                                      {u"result_message_nr"_s, message.nr}}});
+                       }
+                       return Reply::ok({{u"result_message_nr"_s, message.nr}});
+                   });
 
     route(u"search"_s, Access::Session, [book](Call& call) {
         const QString keywords = call.body().value(u"keywords"_s).toString();

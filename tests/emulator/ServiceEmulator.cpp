@@ -236,7 +236,6 @@ void ServiceEmulator::scriptAnswer(const QString& path, Reply reply, int times) 
 void ServiceEmulator::injectFault(const QString& path, Fault fault, int times) {
     std::lock_guard lock(mutex_);
     fault.delay = std::min(fault.delay, kMaxHold);
-    fault.answerHold = std::min(fault.answerHold, kMaxHold);
     faults_[path].push_back(Planned{std::move(fault), times == 0 ? 1 : times});
 }
 
@@ -549,9 +548,6 @@ void ServiceEmulator::handle(const httplib::Request& request, httplib::Response&
     }
     Call call{recorded, {}, std::nullopt, *this};
     Reply reply = answer(call, recorded);
-    if (fault && fault->answerHold.count() > 0) {
-        hold(fault->answerHold);
-    }
     if (fault) {
         switch (fault->kind) {
             case Fault::Kind::WrongContentType:

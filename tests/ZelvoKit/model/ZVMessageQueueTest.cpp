@@ -1,12 +1,10 @@
 #include "ZelvoKit/model/ZVMessageQueue.h"
 
 #include "tests/ZelvoKit/model/RepositoryTestSupport.h"
-#include "tests/support/TestEnvironment.h"
 
 #include "ZelvoKit/model/Conversation.h"
 #include "ZelvoKit/model/File.h"
 #include "ZelvoKit/model/ZVConversationMembers.h"
-#include "ZelvoKit/model/ZVMarkupServices.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/UserDefaults.h"
 
@@ -183,76 +181,6 @@ TEST_F(ZVMessageQueueTest, FaultsNeitherLoseNorRepeatAMessage) {
               (QStringList{u"message 1"_s, u"message 2"_s, u"message 3"_s}));
 }
 
-TEST_F(ZVMessageQueueTest, AnEditTypedWhileSendingReachesTheStoredMessageWhicheverNewsComesFirst) {
-    struct Case {
-        const char* name;
-        bool answerFirst;
-        QString edit;  // null: the body is left as sent
-    };
-    const Case cases[] = {
-        {"the answer comes before the stored message", true, u"typed on the way 1"_s},
-        {"the stored message comes before the answer", false, u"typed on the way 2"_s},
-        {"unchanged, the answer first", true, QString()},
-        {"unchanged, the stored message first", false, QString()},
-    };
-    int posted = 0;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        if (c.answerFirst) {
-            emulator.pauseStream(session_->sessionId());
-        } else {
-            // The service stores the message and streams it while its answer is held.
-            emulator.injectFault(storePath(conversationId_),
-                                 Fault::answerHeld(std::chrono::seconds(20)));
-        }
-        const QString sent = u"as sent %1"_s.arg(++posted);
-        conversation_->postMessage(sent, QString(), {});
-        const auto queue = conversation_->messageQueue();
-        const auto local = queue->pendingMessage();
-        ASSERT_EQ(queue->status(), ZVMessageQueue::Sending);
-        if (!c.edit.isNull()) {
-            local->edit(c.edit);
-        }
-        ASSERT_TRUE(pump([&] { return queue->count() == 0; }));
-        const std::int64_t nr = local->actualMessageNr();
-        ASSERT_GE(nr, 1);
-        if (c.answerFirst) {
-            EXPECT_FALSE(conversation_->messageByNumber(nr)) << "the stream was paused";
-            emulator.resumeStream(session_->sessionId());
-        } else {
-            emulator.releaseHeld();
-        }
-
-        const QString expected = c.edit.isNull() ? sent : c.edit;
-        // Once the stored message is here, an edit marks it at once: clean means none is due.
-        ASSERT_TRUE(settle([&] {
-            const auto stored = storedMessage(nr);
-            return stored && !stored->needsSync() &&
-                   storedTexts(conversationId_).value(nr - 1) == expected;
-        }));
-        ASSERT_TRUE(waitForStreamEnd(session_));
-        EXPECT_EQ(ZVMarkupServices::plainTextWithMarkup(storedMessage(nr)->message(), false),
-                  expected);
-        int posts = 0;
-        int edits = 0;
-        for (const auto& request : stores(conversationId_)) {
-            if (request.body.value(u"message_nr"_s).toInteger() == nr) {
-                ++edits;
-                EXPECT_EQ(request.body.value(u"message"_s).toString(), c.edit);
-            } else if (request.body.value(u"client_req_id"_s).toString() ==
-                       local->clientRequestId()) {
-                ++posts;
-                EXPECT_EQ(request.body.value(u"message"_s).toString(), sent);
-            }
-        }
-        EXPECT_EQ(posts, 1);
-        EXPECT_EQ(edits, c.edit.isNull() ? 0 : 1);
-    }
-    EXPECT_EQ(storedTexts(conversationId_),
-              (QStringList{u"typed on the way 1"_s, u"typed on the way 2"_s, u"as sent 3"_s,
-                           u"as sent 4"_s}));
-}
-
 TEST_F(ZVMessageQueueTest, ARefusedMessageWaitsForTheUserToResendIt) {
     for (int status : {430, 431}) {
         SCOPED_TRACE(status);
@@ -274,46 +202,6 @@ TEST_F(ZVMessageQueueTest, ARefusedMessageWaitsForTheUserToResendIt) {
         EXPECT_EQ(failed->actualMessageNr(), status == 430 ? 1 : 2);
     }
     EXPECT_EQ(storedTexts(conversationId_), (QStringList{u"refused 430"_s, u"refused 431"_s}));
-}
-
-TEST_F(ZVMessageQueueTest, AMessageWhoseFileCannotBeSentFailsAndIsKept) {
-    struct Case {
-        const char* name;
-        std::function<std::shared_ptr<File>()> file;
-    };
-    const auto fileAt = [this](const QString& url) {
-        auto file = session_->repository()->createObjectOfClass<File>(QString(File::kEntityName));
-        file->setFileName(u"photo.png"_s);
-        file->setFileUrl(url);
-        return file;
-    };
-    const Case cases[] = {
-        {"no URL at all", [&] { return fileAt(QString()); }},
-        {"a local copy gone from disk",
-         [&] {
-             return fileAt(QUrl::fromLocalFile(zvtest::testRoot() + u"/gone.png"_s).toString());
-         }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        // A conversation each: a failed message holds back the ones behind it.
-        const QString id = addConversation(QString::fromUtf8(c.name));
-        const auto conversation = session_->conversations().value(id);
-        ASSERT_TRUE(conversation);
-        conversation->postMessage(u"with a file"_s, QString(), {c.file()});
-        const auto queue = conversation->messageQueue();
-        ASSERT_TRUE(
-            scheduler().runUntil([&] { return queue->status() == ZVMessageQueue::Failed; }));
-        // No retry is armed, and the next synchronisation does not send it either.
-        session_->synchronizeData();
-        EXPECT_EQ(queue->status(), ZVMessageQueue::Failed);
-        EXPECT_TRUE(stores(id).isEmpty());
-        ASSERT_EQ(queue->count(), 1);
-        const auto kept = session_->messageFromKey(id, queue->pendingMessage()->messageNr());
-        ASSERT_TRUE(kept);
-        EXPECT_TRUE(queue->pendingMessage()->isFailed());
-        EXPECT_EQ(ZVMarkupServices::plainTextWithMarkup(kept->message(), false), u"with a file"_s);
-    }
 }
 
 TEST_F(ZVMessageQueueTest, RetriesComeSoonerWithinTheFirstThreeMinutes) {

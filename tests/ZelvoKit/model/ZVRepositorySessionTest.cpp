@@ -3,9 +3,6 @@
 #include "tests/ZelvoKit/model/RepositoryTestSupport.h"
 
 #include "ZelvoKit/ZelvoApi/api/ZVApi.h"
-#include "ZelvoKit/ZelvoApi/api/ZVApiRequest.h"
-#include "platform/foundation/Scheduler.h"
-#include "platform/store/ManagedObjectContext.h"
 
 #include <QtCore/QJsonArray>
 
@@ -21,33 +18,6 @@ const QString kFoxId = u"7a1e0c4d-2b3f-4e5a-8c6d-9e0f1a2b3c4d"_s;
 const QString kOwlId = u"0b9a8c7d-6e5f-4a3b-9c2d-1e0f9a8b7c6d"_s;
 
 class ZVRepositorySessionTest : public modeltest::SignedInTest {};
-
-const QString kUnsendableMethod = u"unsendable/describe"_s;
-
-// An entity that stays dirty while it has nothing to send, as one waiting for something else does.
-class Unsendable : public ZVManagedObject {
-public:
-    using ZVManagedObject::setField;
-    using ZVManagedObject::ZVManagedObject;
-
-    QString guid() const override { return value(u"unsendable_id").toString(); }
-    std::shared_ptr<ZVApiRequest> getSyncRequest() override {
-        asked.push_back(platform::Scheduler::main().now());
-        if (!sendable) {
-            return nullptr;
-        }
-        auto request = std::make_shared<ZVApiRequest>(kUnsendableMethod, QJsonObject());
-        request->setHandler([this](ZVJsonParser&) -> ZVErrorPtr {
-            setUncommittedFields(0);
-            return nullptr;
-        });
-        return request;
-    }
-
-    // When the session asked for a request, on the virtual clock.
-    std::vector<double> asked;
-    bool sendable = false;
-};
 
 // --- the upsert, per record kind ---
 
@@ -326,48 +296,6 @@ TEST_F(ZVRepositorySessionTest, SyncFullHistoryIsKeptPerAccount) {
     const auto after = restart(u"anna@example.com"_s);
     ASSERT_TRUE(after);
     EXPECT_TRUE(after->syncFullHistory());
-}
-
-// --- commits ---
-
-TEST_F(ZVRepositorySessionTest, ADirtyEntityWithoutARequestIsAskedLessOftenUntilItHasOne) {
-    auto model = std::make_shared<platform::ManagedObjectModel>();
-    ZVManagedObject::addEntity<Unsendable>(*model, u"Unsendable"_s)
-        .addAttribute(u"unsendable_id"_s, platform::AttributeType::String);
-    auto context = platform::ManagedObjectContext::openInMemory(model);
-    ASSERT_TRUE(context.ok());
-    const auto entity = (*context)->insert<Unsendable>(u"Unsendable");
-    ASSERT_TRUE(entity);
-    entity->setValue(u"unsendable_id", u"u-1"_s);
-    const auto askedSince = [&](double start) {
-        std::vector<double> offsets;
-        for (double at : entity->asked) {
-            offsets.push_back(at - start);
-        }
-        return offsets;
-    };
-
-    // The wait doubles from the shortest (1 s) to the longest (64 s) and stays there.
-    entity->setField(3, true);
-    double start = scheduler().now();
-    session_->commitObject(entity);
-    scheduler().advance(300);
-    EXPECT_EQ(askedSince(start), (std::vector<double>{0, 1, 3, 7, 15, 31, 63, 127, 191, 255}));
-
-    // Once it has a request, it is sent at the next ask; the waits start short again after.
-    emulator.scriptAnswer(kUnsendableMethod, zvemu::Reply::ok());
-    entity->sendable = true;
-    scheduler().advance(319 - 300);
-    EXPECT_EQ(askedSince(start).back(), 319);
-    ASSERT_TRUE(waitForAnswered(kUnsendableMethod));
-    ASSERT_TRUE(settle([&] { return !entity->needsSync(); }));
-    entity->sendable = false;
-    entity->asked.clear();
-    entity->setField(3, true);
-    start = scheduler().now();
-    session_->commitObject(entity);
-    scheduler().advance(10);
-    EXPECT_EQ(askedSince(start), (std::vector<double>{0, 1, 3, 7}));
 }
 
 }  // namespace
