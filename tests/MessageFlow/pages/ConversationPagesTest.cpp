@@ -95,6 +95,10 @@ protected:
     }
     QString conversation(const QString& topic) {
         const QString id = emulator.addConversation(topic, {account(kAnna)});
+        // The messages below reach the client only through the stream, not the service's model:
+        // its answer to a message load would not hold them, so the loads are refused.
+        emulator.injectFault(u"conversation/sync/"_s + id,
+                             zvemu::Fault::withStatus(404, u"unknown_method"_s), 1000);
         emulator.appendEvent(account(kAnna), *emulator.conversationRecord(id));
         EXPECT_TRUE(waitForStreamEnd(session));
         return id;
