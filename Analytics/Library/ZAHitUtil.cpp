@@ -26,7 +26,7 @@ constexpr std::uint32_t kHashHighBits = 0x0FE00000;
 constexpr int kHashCharShift = 14;
 constexpr int kHashStateShift = 6;
 constexpr int kHashFoldShift = 21;
-constexpr double kMillisecondsPerSecond = 1000.0;
+constexpr double kHitMillisecondsPerSecond = 1000.0;
 
 }  // namespace
 
@@ -106,8 +106,8 @@ QString ZAHitUtil::systemScreenColorDepth() {
 }
 
 std::int64_t ZAHitUtil::millisecondsElapsedFrom(const QDateTime& start, const QDateTime& end) {
-    const double seconds = static_cast<double>(start.msecsTo(end)) / kMillisecondsPerSecond;
-    return static_cast<std::int64_t>(seconds * kMillisecondsPerSecond);
+    const double seconds = static_cast<double>(start.msecsTo(end)) / kHitMillisecondsPerSecond;
+    return static_cast<std::int64_t>(seconds * kHitMillisecondsPerSecond);
 }
 
 std::uint32_t ZAHitUtil::clientHash(const QString& text) {

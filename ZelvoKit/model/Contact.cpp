@@ -15,6 +15,11 @@
 #include <QtCore/QTimeZone>
 
 #include <cmath>
+#include "ZelvoKit/model/ZVRecordKeys.h"
+
+using zvrecord::kAccountId;
+using zvrecord::kAvatarUrls;
+using zvrecord::kOrganisationId;
 
 namespace {
 
@@ -22,18 +27,15 @@ using namespace Qt::Literals::StringLiterals;
 using platform::AttributeOptions;
 using platform::AttributeType;
 
-const QString kAccountId = u"account_id"_s;
 const QString kDisplayName = u"display_name"_s;
 const QString kEmail = u"email"_s;
 const QString kAccountStatus = u"mk_account_status"_s;
 const QString kHidden = u"is_hidden_for_add"_s;
-const QString kAvatarUrls = u"avatar_urls"_s;
 const QString kActivityTime = u"activity_time"_s;
 const QString kDialogId = u"dialog_id"_s;
 const QString kDialogListed = u"is_dialog_listed"_s;
 const QString kPhoneNr = u"phone_nr"_s;
 const QString kZelvoAddress = u"zelvo_address"_s;
-const QString kOrganisationId = u"organisation_id"_s;
 
 // Read through the base, in this order; the account status and the avatars follow.
 const QStringList& recordFields() {

@@ -6,13 +6,15 @@
 #include "ZelvoKit/model/ZVRepositorySession.h"
 
 #include <algorithm>
+#include "ZelvoKit/model/ZVRecordKeys.h"
+
+using zvrecord::kMessagesKey;
 
 namespace {
 
 using namespace Qt::Literals::StringLiterals;
 
 const QString kFilesKey = u"files"_s;
-const QString kMessagesKey = u"messages"_s;
 const QString kPinnedMessagesKey = u"pinnedMessages"_s;
 // Deleted files and link previews are left out by the list itself, also those whose flags were
 // never set.

@@ -10,6 +10,9 @@
 #include "platform/foundation/Scheduler.h"
 
 #include <cstdlib>
+#include "ZelvoKit/model/ZVRecordKeys.h"
+
+using zvrecord::kMessages;
 
 namespace {
 
@@ -17,12 +20,11 @@ using namespace Qt::Literals::StringLiterals;
 
 const QString kInboxDate = u"inboxDate"_s;
 const QString kInboxMessageText = u"inboxMessageText"_s;
-const QString kMessages = u"messages"_s;
 
 // A conversation bumped within this long keeps its place.
 constexpr qint64 kBringToTopAge = 3600;
 // Alerts come back once the snooze interval is below a second.
-constexpr double kShortestSnooze = 1.0;
+constexpr double kShortestSnoozeInterval = 1.0;
 
 }  // namespace
 
@@ -217,7 +219,7 @@ bool Conversation::isMention() const {
 }
 
 bool Conversation::alertsEnabled() const {
-    return std::abs(snoozeInterval().value_or(0)) < kShortestSnooze &&
+    return std::abs(snoozeInterval().value_or(0)) < kShortestSnoozeInterval &&
            !hasSystemLabel(Label::TypeSpam);
 }
 

@@ -8,12 +8,14 @@
 #include "platform/foundation/Scheduler.h"
 
 #include <algorithm>
+#include "ZelvoKit/model/ZVRecordKeys.h"
+
+using zvrecord::kMessages;
 
 namespace {
 
 using namespace Qt::Literals::StringLiterals;
 
-const QString kMessages = u"messages"_s;
 const QString kIsLoading = u"isLoading"_s;
 const QString kLoadRequest = u"loadRequest"_s;
 // What the screen shows above the first message follows the loading; it observes this key.

@@ -18,12 +18,14 @@
 #include <QtCore/QJsonObject>
 
 #include <algorithm>
+#include "ZelvoKit/model/ZVRecordKeys.h"
+
+using zvrecord::kMessages;
 
 namespace {
 
 using namespace Qt::Literals::StringLiterals;
 
-const QString kMessages = u"messages"_s;
 const QString kPendingFiles = u"pendingFiles"_s;
 
 // The form unsent work takes outside the store.

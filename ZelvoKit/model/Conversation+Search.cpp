@@ -1,6 +1,9 @@
 #include "ZelvoKit/model/Conversation.h"
 
+#include "ZelvoKit/model/ZVRecordKeys.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
+
+using zvrecord::kMessagesKey;
 
 namespace {
 
@@ -8,7 +11,6 @@ using namespace Qt::Literals::StringLiterals;
 
 const QString kSearchMatchMessages = u"searchMatchMessages"_s;
 const QString kSearchInProgress = u"searchInProgress"_s;
-const QString kMessagesKey = u"messages"_s;
 
 }  // namespace
 

@@ -8,6 +8,11 @@
 
 #include <QtCore/QHash>
 #include <QtCore/QJsonDocument>
+#include "ZelvoKit/model/ZVRecordKeys.h"
+
+using zvrecord::kIsReset;
+using zvrecord::kMembers;
+using zvrecord::kReadMessageNr;
 
 namespace {
 
@@ -34,17 +39,14 @@ const QStringList& plainKeys() {
 
 const QString kSnoozeInterval = u"snooze_interval"_s;
 const QString kSnoozeTime = u"snooze_time"_s;
-const QString kReadMessageNr = u"read_message_nr"_s;
 const QString kBwMessageNr = u"bw_message_nr"_s;
 const QString kHasSkippedContent = u"has_skipped_content"_s;
 const QString kFileHorizon = u"file_horizon"_s;
 const QString kIsInit = u"is_init"_s;
-const QString kIsReset = u"is_reset"_s;
 const QString kIsTiny = u"is_tiny"_s;
 const QString kLabelIds = u"label_ids"_s;
 const QString kFlags = u"flags"_s;
 const QString kTeams = u"teams"_s;
-const QString kMembers = u"members"_s;
 const QString kAdmins = u"admins"_s;
 
 // Record keys of the bits of `flags`.
@@ -59,7 +61,7 @@ constexpr std::array<FlagKey, 5> kFlagKeys{{
     {QLatin1StringView("is_premium"), Conversation::FlagPremium},
     {QLatin1StringView("is_autojoin"), Conversation::FlagAutojoin},
 }};
-constexpr int kFlagBits = 32;
+constexpr int kStoredFlagBits = 32;
 // A snooze time this close to the epoch is the service's way of saying "no snooze".
 constexpr qint64 kNoSnoozeBeforeMs = 1000;
 
@@ -197,7 +199,7 @@ void Conversation::readFlags(ZVJsonParser& parser) {
 }
 
 std::int64_t Conversation::extractFlag(const QString& key, ZVJsonParser& parser, int bit) const {
-    if (bit < 0 || bit >= kFlagBits) {
+    if (bit < 0 || bit >= kStoredFlagBits) {
         return 0;
     }
     const std::int64_t value = std::int64_t{1} << bit;

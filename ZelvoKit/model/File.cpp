@@ -19,6 +19,18 @@
 
 #include <algorithm>
 #include <cmath>
+#include "ZelvoKit/model/ZVRecordKeys.h"
+
+using zvrecord::kAccountId;
+using zvrecord::kAttachedUrl;
+using zvrecord::kAttachmentId;
+using zvrecord::kConversationId;
+using zvrecord::kFileUrl;
+using zvrecord::kIsDeleted;
+using zvrecord::kMessageNr;
+using zvrecord::kPostedTime;
+using zvrecord::kRecordType;
+using zvrecord::kThumbUrls;
 
 namespace {
 
@@ -26,32 +38,22 @@ using namespace Qt::Literals::StringLiterals;
 using platform::AttributeOptions;
 using platform::AttributeType;
 
-const QString kConversationId = u"conversation_id"_s;
-const QString kMessageNr = u"message_nr"_s;
-const QString kAttachmentId = u"attachment_id"_s;
-const QString kAccountId = u"account_id"_s;
-const QString kPostedTime = u"posted_time"_s;
 const QString kFileName = u"file_name"_s;
 const QString kFileSize = u"file_size"_s;
 const QString kFileType = u"file_type"_s;
 const QString kFileSha256 = u"file_sha256"_s;
-const QString kFileUrl = u"file_url"_s;
 const QString kWidth = u"width"_s;
 const QString kHeight = u"height"_s;
 const QString kIsAnimated = u"is_animated"_s;
-const QString kThumbUrls = u"thumb_urls"_s;
 const QString kOrigFileName = u"orig_file_name"_s;
 const QString kOrigFileSize = u"orig_file_size"_s;
-const QString kIsDeleted = u"is_deleted"_s;
 const QString kDeleterId = u"deleter_id"_s;
 const QString kIsHidden = u"is_hidden"_s;
 const QString kIsUrlPreview = u"is_url_preview"_s;
 const QString kUrlTitle = u"url_title"_s;
 const QString kUrlDescription = u"url_description"_s;
 
-const QString kRecordType = u"mk_rec_type"_s;
 const QString kPreviewRecord = u"preview"_s;
-const QString kAttachedUrl = u"attached_url"_s;
 const QString kTitle = u"title"_s;
 const QString kDescription = u"description"_s;
 

@@ -1,7 +1,13 @@
 #include "ZelvoKit/model/Hook.h"
 
 #include "ZelvoKit/model/ZVAvatarUrls.h"
+#include "ZelvoKit/model/ZVRecordKeys.h"
 #include "ZelvoKit/support/base/ZVJsonParser.h"
+
+using zvrecord::kAccountId;
+using zvrecord::kAvatarUrls;
+using zvrecord::kConversationId;
+using zvrecord::kHookKey;
 
 namespace {
 
@@ -9,13 +15,9 @@ using namespace Qt::Literals::StringLiterals;
 using platform::AttributeOptions;
 using platform::AttributeType;
 
-const QString kConversationId = u"conversation_id"_s;
-const QString kAccountId = u"account_id"_s;
 const QString kHookName = u"hook_name"_s;
-const QString kHookKey = u"hook_key"_s;
 const QString kHookUrl = u"hook_url"_s;
 const QString kIsActive = u"is_active"_s;
-const QString kAvatarUrls = u"avatar_urls"_s;
 
 constexpr QStringView kLargeAvatarKey = u"size_200";
 

@@ -8,6 +8,11 @@
 
 #include <QtCore/QJsonObject>
 #include <QtCore/QTimeZone>
+#include "ZelvoKit/model/ZVRecordKeys.h"
+
+using zvrecord::kIndex;
+using zvrecord::kLabelId;
+using zvrecord::kTeamId;
 
 namespace {
 
@@ -15,9 +20,7 @@ using namespace Qt::Literals::StringLiterals;
 using platform::AttributeOptions;
 using platform::AttributeType;
 
-const QString kLabelId = u"label_id"_s;
 const QString kLabel = u"label"_s;
-const QString kIndex = u"index"_s;
 const QString kLabelType = u"mk_label_type"_s;
 const QString kLabelStatus = u"mk_label_status"_s;
 const QString kIsExpanded = u"is_expanded"_s;
@@ -29,7 +32,6 @@ const QString kSyncConversationId = u"sync_conversation_id"_s;
 const QString kSyncCursor = u"sync_cursor"_s;
 const QString kUnreadCount = u"unread_count"_s;
 const QString kMutedUnreadCount = u"muted_unread_count"_s;
-const QString kTeamId = u"team_id"_s;
 
 // The record names the kind in this key; the store keeps it as mk_label_type.
 const QString kLabelSubtype = u"mk_label_subtype"_s;
@@ -41,7 +43,7 @@ const QString kTinyInit = u"ic_tiny"_s;
 const QString kLoadingKey = u"loading"_s;
 
 // Read through the base, in this order.
-const QStringList& recordFields() {
+const QStringList& labelRecordFields() {
     static const QStringList fields{kLabel,         kIsExpanded,         kLabelId,
                                     kIsInMuted,     kIsInRecent,         kIsOnLeftPane,
                                     kSyncInboxTime, kSyncConversationId, kSyncCursor,
@@ -111,7 +113,7 @@ void Label::setIndex(std::int64_t index) {
 
 ZVErrorPtr Label::deserializeFromJson(ZVJsonParser& parser) {
     const PagingState before = pagingState();
-    setFields(recordFields(), parser);
+    setFields(labelRecordFields(), parser);
 
     // A new label must say its state; a fragment for a known one keeps it.
     const ZVCodeTable& states = ZVClassificators::mk_label_status();

@@ -1,6 +1,10 @@
 #include "ZelvoKit/model/Member.h"
 
 #include "ZelvoKit/model/Conversation.h"
+#include "ZelvoKit/model/ZVRecordKeys.h"
+
+using zvrecord::kAccountId;
+using zvrecord::kIsAdmin;
 
 namespace {
 
@@ -8,9 +12,7 @@ using namespace Qt::Literals::StringLiterals;
 using platform::AttributeOptions;
 using platform::AttributeType;
 
-const QString kAccountId = u"account_id"_s;
 const QString kReadHorizon = u"read_horizon"_s;
-const QString kIsAdmin = u"is_admin"_s;
 
 }  // namespace
 

@@ -11,6 +11,9 @@
 
 #include <QtCore/QJsonArray>
 #include <QtCore/QJsonObject>
+#include "ZelvoKit/model/ZVRecordKeys.h"
+
+using zvrecord::kMessagesKey;
 
 namespace {
 
@@ -18,12 +21,11 @@ using namespace Qt::Literals::StringLiterals;
 
 const QString kMessageKey = u"message"_s;
 const QString kSubjectKey = u"subject"_s;
-const QString kMessagesKey = u"messages"_s;
 const QString kStoreMethod = u"message/store/%@"_s;
 const QString kDeletedWord = u"is_deleted"_s;
-constexpr int kTagBits = 32;
+constexpr int kEditTagBits = 32;
 
-std::uint32_t bit(int number) {
+std::uint32_t tagBit(int number) {
     return std::uint32_t{1} << number;
 }
 
@@ -128,13 +130,13 @@ void Message::editSubject(const QString& subject) {
 void Message::setTags(const QList<int>& set, const QList<int>& clear) {
     std::uint32_t mask = tags();
     for (int number : set) {
-        if (number >= 0 && number < kTagBits) {
-            mask |= bit(number);
+        if (number >= 0 && number < kEditTagBits) {
+            mask |= tagBit(number);
         }
     }
     for (int number : clear) {
-        if (number >= 0 && number < kTagBits) {
-            mask &= ~bit(number);
+        if (number >= 0 && number < kEditTagBits) {
+            mask &= ~tagBit(number);
         }
     }
     if (mask != tags()) {
@@ -269,12 +271,12 @@ std::shared_ptr<ZVApiRequest> Message::getStoreRequest(bool isRetry) {
     }
     std::uint32_t mask = uncommittedFields();
     if (isPending()) {
-        mask |= bit(FieldBody);
+        mask |= tagBit(FieldBody);
     }
     if (mask == 0) {
         return nullptr;
     }
-    const auto dirty = [mask](int field) { return (mask & bit(field)) != 0; };
+    const auto dirty = [mask](int field) { return (mask & tagBit(field)) != 0; };
 
     QJsonObject arguments;
     const QString body = message();

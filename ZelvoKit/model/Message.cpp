@@ -10,6 +10,16 @@
 #include <QtCore/QJsonArray>
 #include <QtCore/QJsonObject>
 #include <QtCore/QRegularExpression>
+#include "ZelvoKit/model/ZVRecordKeys.h"
+
+using zvrecord::kAccountId;
+using zvrecord::kConversationId;
+using zvrecord::kHookKey;
+using zvrecord::kLockAccountId;
+using zvrecord::kMessage;
+using zvrecord::kMessageNr;
+using zvrecord::kMessageType;
+using zvrecord::kPostedTime;
 
 namespace {
 
@@ -17,18 +27,11 @@ using namespace Qt::Literals::StringLiterals;
 using platform::AttributeOptions;
 using platform::AttributeType;
 
-const QString kConversationId = u"conversation_id"_s;
-const QString kMessageNr = u"message_nr"_s;
-const QString kAccountId = u"account_id"_s;
-const QString kMessage = u"message"_s;
-const QString kMessageType = u"mk_message_type"_s;
 const QString kTags = u"tags"_s;
-const QString kPostedTime = u"posted_time"_s;
 const QString kEditedTime = u"edited_time"_s;
 const QString kEditAccountId = u"edit_account_id"_s;
 const QString kPinWeight = u"pin_weight"_s;
 const QString kInboxNr = u"inbox_nr"_s;
-const QString kHookKey = u"hook_key"_s;
 const QString kPrevMessageNr = u"prev_message_nr"_s;
 const QString kSenderName = u"sender_name"_s;
 const QString kAssigneeIds = u"assignee_ids"_s;
@@ -37,7 +40,6 @@ const QString kCleanedHtml = u"cleaned_html"_s;
 const QString kClientRequestId = u"client_req_id"_s;
 
 const QString kMarkedText = u"marked_text"_s;
-const QString kLockAccountId = u"lock_account_id"_s;
 const QString kSearchWeight = u"search_weight"_s;
 const QString kIsNewSheet = u"is_new_sheet"_s;
 const QString kHtmlEmailData = u"html_email_data"_s;

@@ -1,6 +1,10 @@
 #include "ZelvoKit/model/Organisation.h"
 
+#include "ZelvoKit/model/ZVRecordKeys.h"
 #include "ZelvoKit/support/base/ZVJsonParser.h"
+
+using zvrecord::kIsAdmin;
+using zvrecord::kOrganisationId;
 
 namespace {
 
@@ -8,12 +12,10 @@ using namespace Qt::Literals::StringLiterals;
 using platform::AttributeOptions;
 using platform::AttributeType;
 
-const QString kOrganisationId = u"organisation_id"_s;
 const QString kFounderId = u"organisation_founder_id"_s;
 const QString kName = u"organisation_name"_s;
 const QString kVersionNr = u"version_nr"_s;
 const QString kTrialTime = u"trial_time"_s;
-const QString kIsAdmin = u"is_admin"_s;
 
 }  // namespace
 

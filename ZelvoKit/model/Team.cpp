@@ -6,6 +6,10 @@
 #include <QtCore/QJsonArray>
 #include <QtCore/QJsonDocument>
 #include <QtCore/QJsonParseError>
+#include "ZelvoKit/model/ZVRecordKeys.h"
+
+using zvrecord::kMembers;
+using zvrecord::kTeamId;
 
 namespace {
 
@@ -13,9 +17,7 @@ using namespace Qt::Literals::StringLiterals;
 using platform::AttributeOptions;
 using platform::AttributeType;
 
-const QString kTeamId = u"team_id"_s;
 const QString kTeamName = u"team_name"_s;
-const QString kMembers = u"members"_s;
 
 }  // namespace
 

@@ -4,19 +4,21 @@
 #include "ZelvoKit/model/ConversationWriters.h"
 #include "ZelvoKit/model/ZVConversationMembers.h"
 #include "ZelvoKit/model/ZVMember.h"
+#include "ZelvoKit/model/ZVRecordKeys.h"
+
+using zvrecord::kAccountId;
+using zvrecord::kConversationId;
+using zvrecord::kLockAccountId;
+using zvrecord::kMessageNr;
+using zvrecord::kReadMessageNr;
 
 namespace {
 
 using namespace Qt::Literals::StringLiterals;
 
-const QString kConversationId = u"conversation_id"_s;
-const QString kAccountId = u"account_id"_s;
 const QString kIsWriting = u"is_writing"_s;
-const QString kReadMessageNr = u"read_message_nr"_s;
 const QString kEditMessageNr = u"edit_message_nr"_s;
 const QString kJoinMessageNr = u"join_message_nr"_s;
-const QString kMessageNr = u"message_nr"_s;
-const QString kLockAccountId = u"lock_account_id"_s;
 const QString kMemberHorizonsKey = u"memberHorizons"_s;
 
 }  // namespace

@@ -11,15 +11,17 @@
 #include "platform/foundation/Scheduler.h"
 
 #include <algorithm>
+#include "ZelvoKit/model/ZVRecordKeys.h"
+
+using zvrecord::kConversationId;
+using zvrecord::kIsDeleted;
+using zvrecord::kIsReset;
+using zvrecord::kMessageNr;
 
 namespace {
 
 using namespace Qt::Literals::StringLiterals;
 
-const QString kConversationId = u"conversation_id"_s;
-const QString kMessageNr = u"message_nr"_s;
-const QString kIsDeleted = u"is_deleted"_s;
-const QString kIsReset = u"is_reset"_s;
 const QString kMessageEntity = u"Message"_s;
 const QString kFileEntity = u"File"_s;
 // A conversation of fewer members can be the one-to-one conversation with someone.

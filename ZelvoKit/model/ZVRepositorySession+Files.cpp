@@ -4,19 +4,21 @@
 #include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/ZelvoApi/transfers/ZVFileTransfers.h"
 #include "ZelvoKit/model/ZVFileViewServices.h"
+#include "ZelvoKit/model/ZVRecordKeys.h"
 #include "ZelvoKit/support/base/DataUtils.h"
 #include "ZelvoKit/support/media/ZVURLLoader.h"
+
+using zvrecord::kAttachedUrl;
+using zvrecord::kAttachmentId;
+using zvrecord::kConversationId;
+using zvrecord::kMessageNr;
+using zvrecord::kRecordType;
 
 namespace {
 
 using namespace Qt::Literals::StringLiterals;
 
-const QString kConversationId = u"conversation_id"_s;
-const QString kMessageNr = u"message_nr"_s;
-const QString kRecordType = u"mk_rec_type"_s;
 const QString kFileRecord = u"file"_s;
-const QString kAttachmentId = u"attachment_id"_s;
-const QString kAttachedUrl = u"attached_url"_s;
 
 const QString kFileOfMessage =
     u"(conversation_id = $id) and (message_nr = $nr) and (attachment_id = $key)"_s;

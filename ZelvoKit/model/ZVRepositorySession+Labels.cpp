@@ -5,13 +5,15 @@
 
 #include <algorithm>
 #include <utility>
+#include "ZelvoKit/model/ZVRecordKeys.h"
+
+using zvrecord::kIndex;
+using zvrecord::kLabelId;
 
 namespace {
 
 using namespace Qt::Literals::StringLiterals;
 
-const QString kLabelId = u"label_id"_s;
-const QString kIndex = u"index"_s;
 const QString kLabelsKey = u"labels"_s;
 const QString kLabelWithId = u"label_id = $id"_s;
 

@@ -7,16 +7,18 @@
 
 #include <QtCore/QJsonDocument>
 #include <QtCore/QJsonObject>
+#include "ZelvoKit/model/ZVRecordKeys.h"
+
+using zvrecord::kConversationId;
+using zvrecord::kIsDeleted;
+using zvrecord::kMessage;
+using zvrecord::kMessageNr;
+using zvrecord::kMessageType;
 
 namespace {
 
 using namespace Qt::Literals::StringLiterals;
 
-const QString kConversationId = u"conversation_id"_s;
-const QString kMessageNr = u"message_nr"_s;
-const QString kIsDeleted = u"is_deleted"_s;
-const QString kMessageType = u"mk_message_type"_s;
-const QString kMessage = u"message"_s;
 const QString kMessageByKey = u"(conversation_id = $id) and (message_nr = $nr)"_s;
 
 QString recordText(const ZVJsonParser& record) {

@@ -11,16 +11,18 @@
 #include <QtCore/QFileInfo>
 #include <QtCore/QJsonObject>
 #include <QtCore/QUrl>
+#include "ZelvoKit/model/ZVRecordKeys.h"
+
+using zvrecord::kConversationId;
+using zvrecord::kFileUrl;
+using zvrecord::kMessages;
+using zvrecord::kThumbUrls;
 
 namespace {
 
 using namespace Qt::Literals::StringLiterals;
 
-const QString kConversationId = u"conversation_id"_s;
-const QString kMessages = u"messages"_s;
 const QString kFiles = u"files"_s;
-const QString kFileUrl = u"file_url"_s;
-const QString kThumbUrls = u"thumb_urls"_s;
 // Beside the accounts' folders: the local files of unsent messages while their account's folder
 // is replaced.
 const QString kKeptFilesFolder = u"UnsentFiles"_s;

@@ -4,16 +4,17 @@
 #include "platform/foundation/UserDefaults.h"
 
 #include <utility>
+#include "ZelvoKit/model/ZVRecordKeys.h"
+
+using zvrecord::kAccountId;
+using zvrecord::kHookKey;
+using zvrecord::kIsDeleted;
+using zvrecord::kOrganisationId;
+using zvrecord::kTeamId;
 
 namespace {
 
 using namespace Qt::Literals::StringLiterals;
-
-const QString kAccountId = u"account_id"_s;
-const QString kHookKey = u"hook_key"_s;
-const QString kTeamId = u"team_id"_s;
-const QString kOrganisationId = u"organisation_id"_s;
-const QString kIsDeleted = u"is_deleted"_s;
 
 }  // namespace
 

@@ -10,7 +10,7 @@ std::mutex& registryMutex() {
     static std::mutex mutex;
     return mutex;
 }
-std::vector<std::function<void()>>& registry() {
+std::vector<std::function<void()>>& resetRegistry() {
     static std::vector<std::function<void()>> resets;
     return resets;
 }
@@ -18,14 +18,14 @@ std::vector<std::function<void()>>& registry() {
 
 void onResetSharedState(std::function<void()> reset) {
     std::lock_guard lock(registryMutex());
-    registry().push_back(std::move(reset));
+    resetRegistry().push_back(std::move(reset));
 }
 
 void resetSharedState() {
     std::vector<std::function<void()>> resets;
     {
         std::lock_guard lock(registryMutex());
-        resets = registry();
+        resets = resetRegistry();
     }
     for (auto it = resets.rbegin(); it != resets.rend(); ++it) {
         (*it)();

@@ -37,7 +37,7 @@ QString& configuredStandardDomain() {
     return name;
 }
 
-std::map<QString, std::shared_ptr<UserDefaults>>& registry() {
+std::map<QString, std::shared_ptr<UserDefaults>>& defaultsByName() {
     // Never destroyed: nothing should be written while the process's statics go away.
     static auto* domains = [] {
         auto* created = new std::map<QString, std::shared_ptr<UserDefaults>>;
@@ -48,8 +48,8 @@ std::map<QString, std::shared_ptr<UserDefaults>>& registry() {
 }
 
 std::shared_ptr<UserDefaults> findDomain(const QString& name) {
-    const auto it = registry().find(name);
-    return it == registry().end() ? nullptr : it->second;
+    const auto it = defaultsByName().find(name);
+    return it == defaultsByName().end() ? nullptr : it->second;
 }
 
 // --- property-list values ---------------------------------------------------------------------
@@ -312,7 +312,7 @@ std::shared_ptr<UserDefaults> UserDefaults::suite(const QString& name) {
     }
     const QString path = filePathForDomain(name);
     auto created = std::make_shared<UserDefaults>(Private{}, name, path);
-    registry().emplace(name, created);
+    defaultsByName().emplace(name, created);
     return created;
 }
 

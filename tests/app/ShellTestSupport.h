@@ -18,6 +18,10 @@
 
 namespace shelltest {
 
+// The two accounts the shell's tests sign in.
+inline const QString kAnna = QStringLiteral("anna@example.com");
+inline const QString kBen = QStringLiteral("ben@example.com");
+
 // Pages that put nothing into the navigation: they note what they were opened with.
 class FakePages : public ZVConversationPages {
 public:

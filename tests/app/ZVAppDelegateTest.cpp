@@ -13,8 +13,6 @@ using platform::BackgroundFetchResult;
 namespace shelltest {
 namespace {
 
-const QString kAnna = u"anna@example.com"_s;
-const QString kBen = u"ben@example.com"_s;
 const QString kPoll = u"account/poll"_s;
 
 platform::Application& app() {

@@ -15,8 +15,6 @@ using namespace Qt::StringLiterals;
 namespace shelltest {
 namespace {
 
-const QString kAnna = u"anna@example.com"_s;
-const QString kBen = u"ben@example.com"_s;
 const QString kJoin = u"conversation/autojoin"_s;
 
 // Records what reaches the inbox.

@@ -17,8 +17,6 @@ using platform::ApplicationState;
 namespace shelltest {
 namespace {
 
-const QString kAnna = u"anna@example.com"_s;
-
 platform::Application& app() {
     return platform::Application::shared();
 }

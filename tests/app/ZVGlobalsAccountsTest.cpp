@@ -16,9 +16,6 @@ using namespace Qt::StringLiterals;
 namespace shelltest {
 namespace {
 
-const QString kAnna = u"anna@example.com"_s;
-const QString kBen = u"ben@example.com"_s;
-
 std::shared_ptr<platform::UserDefaults> groupDefaults() {
     return platform::UserDefaults::suite(
         platform::Application::shared().applicationGroupIdentifier());

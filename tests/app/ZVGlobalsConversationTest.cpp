@@ -11,7 +11,6 @@ using platform::TouchPhase;
 namespace shelltest {
 namespace {
 
-const QString kAnna = u"anna@example.com"_s;
 // Longer than any navigation animation.
 constexpr double kAnimationsDone = 1.0;
 

@@ -14,8 +14,6 @@ using Mode = platform::SplitViewController::DisplayMode;
 namespace shelltest {
 namespace {
 
-const QString kAnna = u"anna@example.com"_s;
-
 class ZVGlobalsTabletTest : public ShellTest {};
 
 TEST_F(ZVGlobalsTabletTest, BothSidesShowInASplitViewThatFollowsTheOpenConversation) {

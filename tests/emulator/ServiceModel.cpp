@@ -17,7 +17,7 @@ namespace {
 using namespace Qt::Literals::StringLiterals;
 
 // The stream's first position, as the emulator counts it.
-constexpr qint64 kFirstHorizon = 1;
+constexpr qint64 kFirstModelHorizon = 1;
 
 // The search types that look into messages; "topic" looks at conversations.
 const QSet<QString> kMessageSearchTypes{u"chat"_s, u"pin"_s, u"file"_s, u"task"_s, u"subject"_s};
@@ -215,13 +215,15 @@ ServiceModel::ServiceModel(ServiceEmulator& emulator)
             const std::lock_guard lock(state->mutex);
             pageSize = state->pageSize;
         }
-        const qint64 total = call.emulator.eventHorizon(call.account->accountId) - kFirstHorizon;
+        const qint64 total =
+            call.emulator.eventHorizon(call.account->accountId) - kFirstModelHorizon;
         const EventBatch batch =
             call.emulator.eventsAfter(call.account->accountId, horizon, wait, pageSize);
         const double progress =
-            total <= 0 ? 1.0
-                       : std::min(1.0, static_cast<double>(batch.eventHorizon - kFirstHorizon) /
-                                           static_cast<double>(total));
+            total <= 0
+                ? 1.0
+                : std::min(1.0, static_cast<double>(batch.eventHorizon - kFirstModelHorizon) /
+                                    static_cast<double>(total));
         return Reply::ok({{u"stream"_s, toArray(batch.records)},
                           {u"event_horizon"_s, batch.eventHorizon},
                           {u"sync_progress"_s, progress}});

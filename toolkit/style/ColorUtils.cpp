@@ -8,10 +8,10 @@
 namespace {
 
 constexpr int kAvatarColorCount = 10;
-constexpr double kChannelMax = 255.0;
+constexpr double kChannelScale = 255.0;
 
 std::uint8_t toChannel(double unit) {
-    return static_cast<std::uint8_t>(std::lround(std::clamp(unit, 0.0, 1.0) * kChannelMax));
+    return static_cast<std::uint8_t>(std::lround(std::clamp(unit, 0.0, 1.0) * kChannelScale));
 }
 
 }  // namespace
@@ -29,9 +29,9 @@ platform::Color colorFromGUID(const QString& guid) {
 }
 
 platform::Color colorByBlendingWithColor(const platform::Color& base, const platform::Color& over) {
-    const double a = over.alpha / kChannelMax;
+    const double a = over.alpha / kChannelScale;
     const auto mix = [a](std::uint8_t c1, std::uint8_t c2) {
-        return toChannel((c1 * (1 - a) + c2 * a) / kChannelMax);
+        return toChannel((c1 * (1 - a) + c2 * a) / kChannelScale);
     };
     return {mix(base.red, over.red), mix(base.green, over.green), mix(base.blue, over.blue), 255};
 }

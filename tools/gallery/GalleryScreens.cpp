@@ -9,7 +9,7 @@ using namespace platform;
 
 namespace {
 
-constexpr qreal kMargin = 20;
+constexpr qreal kScreenMargin = 20;
 constexpr qreal kLabelHeight = 44;
 
 }  // namespace
@@ -23,7 +23,7 @@ RowScreen::RowScreen(IndexPath path) : path_(path) {
 void RowScreen::loadView() {
     auto view = View::make(QRectF(QPointF(0, 0), DeviceProfile::phone().size));
     view->setBackgroundColor(Qt::white);
-    auto label = View::make<Label>(QRectF(kMargin, kMargin, 0, kLabelHeight));
+    auto label = View::make<Label>(QRectF(kScreenMargin, kScreenMargin, 0, kLabelHeight));
     label->setText(QStringLiteral("Section %1, row %2").arg(path_.section + 1).arg(path_.row + 1));
     label->sizeToFit();
     view->addSubview(label);

@@ -4,7 +4,7 @@ namespace gallery {
 
 namespace {
 
-constexpr qreal kMargin = 16;
+constexpr qreal kControlMargin = 16;
 constexpr qreal kRowHeight = 32;
 constexpr qreal kGap = 8;
 const QColor kBrand(0x2a, 0x7d, 0xc9);
@@ -34,10 +34,10 @@ SampleControls SampleControls::make(QSizeF size) {
     SampleControls screen;
     screen.root = platform::View::make(QRectF(QPointF(), size));
     screen.root->setBackgroundColor(QColor(0xf4, 0xf4, 0xf4));
-    const qreal width = size.width() - 2 * kMargin;
+    const qreal width = size.width() - 2 * kControlMargin;
     qreal y = 40;
     const auto row = [&](qreal height) {
-        const QRectF rect(kMargin, y, width, height);
+        const QRectF rect(kControlMargin, y, width, height);
         y += height + kGap;
         return rect;
     };
@@ -49,7 +49,7 @@ SampleControls SampleControls::make(QSizeF size) {
         auto label = platform::View::make<platform::Label>(row(22));
         label->setText(sentence);
         label->setLineBreakMode(mode);
-        label->setFrame({kMargin, label->frame().y(), width / 2, 22});
+        label->setFrame({kControlMargin, label->frame().y(), width / 2, 22});
         screen.root->addSubview(label);
         screen.labels.push_back(label);
     }

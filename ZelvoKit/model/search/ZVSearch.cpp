@@ -16,6 +16,10 @@
 #include <QtCore/QJsonObject>
 
 #include <algorithm>
+#include "ZelvoKit/model/ZVRecordKeys.h"
+
+using zvrecord::kConversationId;
+using zvrecord::kMessageNr;
 
 namespace {
 
@@ -26,8 +30,6 @@ const QString kKeywords = u"keywords"_s;
 const QString kSearchTypes = u"search_types"_s;
 const QString kIgnoreConversationIds = u"ignore_conversation_ids"_s;
 const QString kMatches = u"matches"_s;
-const QString kConversationId = u"conversation_id"_s;
-const QString kMessageNr = u"message_nr"_s;
 const QString kMemberSeparator = u", "_s;
 const QStringList kMessageSearchTypes{u"chat"_s, u"pin"_s, u"file"_s, u"task"_s, u"subject"_s};
 const QStringList kTopicSearchTypes{u"topic"_s};

@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr char kHexDigits[] = "0123456789abcdef";
+constexpr char kLowerHexDigits[] = "0123456789abcdef";
 
 }  // namespace
 
@@ -17,8 +17,8 @@ QString asHexString(const QByteArray& data) {
     text.reserve(data.size() * 2);
     for (const char byte : data) {
         const auto value = static_cast<unsigned char>(byte);
-        text.append(QLatin1Char(kHexDigits[value >> 4]));
-        text.append(QLatin1Char(kHexDigits[value & 0x0F]));
+        text.append(QLatin1Char(kLowerHexDigits[value >> 4]));
+        text.append(QLatin1Char(kLowerHexDigits[value & 0x0F]));
     }
     return text;
 }

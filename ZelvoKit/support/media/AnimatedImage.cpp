@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr double kCentisecondsPerSecond = 100.0;
+constexpr double kFrameDelayUnitsPerSecond = 100.0;
 // A GIF cannot state a longer delay; other sources are held to it so the sums stay exact.
 constexpr double kMaxDelaySeconds = 655.35;
 // The remainder the common delay tolerates, as a share of the larger delay.
@@ -22,7 +22,7 @@ int AnimatedImage::delayCentiseconds(const std::optional<ImageSource::GifPropert
     if (!value || *value == 0)
         value = properties->delayTime;
     if (value && *value > 0)
-        delay = int(std::lrint(std::min(*value, kMaxDelaySeconds) * kCentisecondsPerSecond));
+        delay = int(std::lrint(std::min(*value, kMaxDelaySeconds) * kFrameDelayUnitsPerSecond));
     return delay;
 }
 
@@ -105,7 +105,7 @@ std::optional<AnimatedImage> AnimatedImage::animatedImageWithImageSource(ImageSo
     if (animated.frameCount_ == 0)
         return std::nullopt;
     const long long total = std::accumulate(delays.begin(), delays.end(), 0LL);
-    animated.duration_ = double(total) / kCentisecondsPerSecond;
+    animated.duration_ = double(total) / kFrameDelayUnitsPerSecond;
     return animated;
 }
 

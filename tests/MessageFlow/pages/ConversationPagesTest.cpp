@@ -27,7 +27,6 @@ using pagestest::RowsScreen;
 using pagestest::SidePage;
 using Stack = platform::NavigationController::Stack;
 
-const QString kAnna = u"anna@example.com"_s;
 // Longer than any navigation or panel animation.
 constexpr double kSettle = 1.0;
 

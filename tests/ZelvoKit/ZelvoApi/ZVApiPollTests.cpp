@@ -20,7 +20,7 @@ platform::Application& application() {
     return platform::Application::shared();
 }
 
-double secondsUntil(const QDateTime& date) {
+double pollSecondsUntil(const QDateTime& date) {
     return static_cast<double>(scheduler().currentDate().msecsTo(date)) / 1000.0;
 }
 
@@ -145,7 +145,7 @@ TEST_F(ZVApiPollTest, DroppedWaitingPollGoesOfflineAndPollsAgainASecondLater) {
     emulator.releaseHeld();
     ASSERT_TRUE(scheduler().runUntil(
         [] { return api().pendingRequests().empty() && api().nextConnectionTime().isValid(); }));
-    EXPECT_DOUBLE_EQ(secondsUntil(api().nextConnectionTime()), 1.0);
+    EXPECT_DOUBLE_EQ(pollSecondsUntil(api().nextConnectionTime()), 1.0);
     scheduler().advance(ZVApi::kStatusUpdateDelay);
     EXPECT_EQ(api().connectionStatus(), ZVApi::ConnectionStatusOffline);
     EXPECT_FALSE(api().connectionAvailable());
@@ -267,7 +267,7 @@ TEST_F(ZVApiPollTest, ReturningToTheForegroundDropsTheRetryTimerAndResetsTheBack
         ASSERT_TRUE(scheduler().runUntil([] {
             return api().pendingRequests().empty() && api().nextConnectionTime().isValid();
         }));
-        delays.push_back(secondsUntil(api().nextConnectionTime()));
+        delays.push_back(pollSecondsUntil(api().nextConnectionTime()));
         if (failure < 5) {
             scheduler().advance(delays.back());
         }
@@ -283,7 +283,7 @@ TEST_F(ZVApiPollTest, ReturningToTheForegroundDropsTheRetryTimerAndResetsTheBack
     ASSERT_TRUE(scheduler().runUntil(
         [] { return api().pendingRequests().empty() && api().nextConnectionTime().isValid(); }));
     EXPECT_EQ(emulator.requestCount(kPoll), 6);
-    EXPECT_DOUBLE_EQ(secondsUntil(api().nextConnectionTime()), 1.0);
+    EXPECT_DOUBLE_EQ(pollSecondsUntil(api().nextConnectionTime()), 1.0);
 }
 
 TEST_F(ZVApiPollTest, BackgroundTaskEndsWhenThePollInFlightSucceeds) {

@@ -18,17 +18,17 @@ using Load = ZVConversationLoadRequest;
 
 const QString kId = u"8e2d4c6a-1b3f-4a5e-9c7d-2f4e6a8c0b1d"_s;
 const QString kPosterId = u"3c5e7a9b-2d4f-4b6a-8c0e-1f3a5c7e9b2d"_s;
-constexpr qint64 kLast = 40;
+constexpr qint64 kLastBoardMessage = 40;
 
 QJsonObject conversationRecord(QJsonObject fields) {
     fields.insert(u"conversation_id"_s, kId);
     fields.insert(u"is_init"_s, true);
     fields.insert(u"join_message_nr"_s, 1);
     fields.insert(u"bw_message_nr"_s, 1);
-    fields.insert(u"fw_message_nr"_s, kLast);
-    fields.insert(u"last_message_nr"_s, kLast);
-    fields.insert(u"show_message_nr"_s, kLast);
-    fields.insert(u"inbox_message_nr"_s, kLast);
+    fields.insert(u"fw_message_nr"_s, kLastBoardMessage);
+    fields.insert(u"last_message_nr"_s, kLastBoardMessage);
+    fields.insert(u"show_message_nr"_s, kLastBoardMessage);
+    fields.insert(u"inbox_message_nr"_s, kLastBoardMessage);
     return streamRecord(u"conv"_s, fields);
 }
 
@@ -50,7 +50,7 @@ QJsonObject messageRecord(qint64 nr, const QString& type, const QStringList& tag
 // The plain messages that fill the rest of the conversation.
 QList<QJsonObject> plainMessages(const QList<qint64>& taken) {
     QList<QJsonObject> records;
-    for (qint64 nr = 1; nr <= kLast; ++nr) {
+    for (qint64 nr = 1; nr <= kLastBoardMessage; ++nr) {
         if (!taken.contains(nr)) {
             records.append(messageRecord(nr, u"text"_s, {}));
         }
@@ -421,7 +421,7 @@ TEST_F(ConversationContactChangeTest, MessagesOfARenamedContactShowTheNewName) {
             made->messageByNumber(nr)->representation());
     };
     // Display models exist for these; the other messages have none yet.
-    const auto inbox = model(kLast);
+    const auto inbox = model(kLastBoardMessage);
     const auto mine = model(38);
     const auto others = model(39);
     made->addMatchingMessage(made->messageByNumber(38));

@@ -12,15 +12,15 @@ namespace {
 using namespace Qt::Literals::StringLiterals;
 using modeltest::streamRecord;
 
-const QString kId = u"4b3a2c1d-0e9f-4a8b-9c7d-6e5f4a3b2c1d"_s;
+const QString kHorizonsId = u"4b3a2c1d-0e9f-4a8b-9c7d-6e5f4a3b2c1d"_s;
 
 QJsonObject conv(QJsonObject fields) {
-    fields.insert(u"conversation_id"_s, kId);
+    fields.insert(u"conversation_id"_s, kHorizonsId);
     return streamRecord(u"conv"_s, fields);
 }
 
 QJsonObject message(int nr, int inboxNr) {
-    return streamRecord(u"message"_s, {{u"conversation_id"_s, kId},
+    return streamRecord(u"message"_s, {{u"conversation_id"_s, kHorizonsId},
                                        {u"message_nr"_s, nr},
                                        {u"inbox_nr"_s, inboxNr},
                                        {u"prev_message_nr"_s, nr - 1},
@@ -30,7 +30,9 @@ QJsonObject message(int nr, int inboxNr) {
 
 class ConversationHorizonsTest : public modeltest::SignedInTest {
 protected:
-    std::shared_ptr<Conversation> conversation() { return session_->conversations().value(kId); }
+    std::shared_ptr<Conversation> conversation() {
+        return session_->conversations().value(kHorizonsId);
+    }
     void apply(const QList<QJsonObject>& records) {
         ASSERT_EQ(applyLocally(session_, records), nullptr);
     }

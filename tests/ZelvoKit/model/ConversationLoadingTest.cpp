@@ -15,8 +15,8 @@ using namespace Qt::Literals::StringLiterals;
 using modeltest::streamRecord;
 using Load = ZVConversationLoadRequest;
 
-const QString kId = u"5c0f2d1e-8a7b-4c3d-9e2f-0a1b2c3d4e5f"_s;
-constexpr qint64 kLast = 200;
+const QString kLoadingId = u"5c0f2d1e-8a7b-4c3d-9e2f-0a1b2c3d4e5f"_s;
+constexpr qint64 kLastLoaded = 200;
 // The store lacks these: the service never sent them.
 constexpr qint64 kHoleFirst = 101;
 constexpr qint64 kHoleLast = 120;
@@ -36,7 +36,7 @@ struct StatementCounter {
     }
 };
 
-std::vector<std::int64_t> numbersOf(const ZVMessageArray& array) {
+std::vector<std::int64_t> loadedNumbers(const ZVMessageArray& array) {
     std::vector<std::int64_t> numbers;
     for (const auto& message : array) {
         numbers.push_back(message->messageNr());
@@ -59,17 +59,17 @@ class ConversationLoadingTest : public modeltest::SignedInTest {
 protected:
     void SetUp() override {
         SignedInTest::SetUp();
-        QList<QJsonObject> records{streamRecord(u"conv"_s, {{u"conversation_id"_s, kId},
+        QList<QJsonObject> records{streamRecord(u"conv"_s, {{u"conversation_id"_s, kLoadingId},
                                                             {u"is_init"_s, true},
                                                             {u"join_message_nr"_s, 1},
                                                             {u"bw_message_nr"_s, 1},
-                                                            {u"fw_message_nr"_s, kLast},
-                                                            {u"last_message_nr"_s, kLast},
-                                                            {u"show_message_nr"_s, kLast},
+                                                            {u"fw_message_nr"_s, kLastLoaded},
+                                                            {u"last_message_nr"_s, kLastLoaded},
+                                                            {u"show_message_nr"_s, kLastLoaded},
                                                             {u"read_message_nr"_s, 190},
-                                                            {u"inbox_message_nr"_s, kLast}})};
-        for (qint64 nr : range(1, kLast)) {
-            records.append(streamRecord(u"message"_s, {{u"conversation_id"_s, kId},
+                                                            {u"inbox_message_nr"_s, kLastLoaded}})};
+        for (qint64 nr : range(1, kLastLoaded)) {
+            records.append(streamRecord(u"message"_s, {{u"conversation_id"_s, kLoadingId},
                                                        {u"message_nr"_s, nr},
                                                        {u"inbox_nr"_s, nr},
                                                        {u"prev_message_nr"_s, nr - 1},
@@ -78,11 +78,11 @@ protected:
         }
         const ZVErrorPtr error = applyLocally(session_, records);
         ASSERT_EQ(error, nullptr) << error->description().toStdString();
-        conversation_ = session_->conversations().value(kId);
+        conversation_ = session_->conversations().value(kLoadingId);
         ASSERT_TRUE(conversation_);
     }
 
-    std::vector<std::int64_t> window() const { return numbersOf(*conversation_->messages()); }
+    std::vector<std::int64_t> window() const { return loadedNumbers(*conversation_->messages()); }
 
     std::shared_ptr<Conversation> conversation_;
 };
@@ -93,21 +93,21 @@ TEST_F(ConversationLoadingTest, TheFirstWindowAndThePagesBeforeIt) {
                                               [&](const QString&) { ++messagesHeard; });
     conversation_->loadMessages();
     // 20 inbox messages back from the inbox message, which reaches no further than 20 numbers.
-    EXPECT_EQ(window(), range(180, kLast));
+    EXPECT_EQ(window(), range(180, kLastLoaded));
     EXPECT_EQ(conversation_->firstLoadedMessage(), 180);
     EXPECT_FALSE(conversation_->isLoading()) << "the store holds everything up to the end";
     EXPECT_EQ(messagesHeard, 1);
 
     // A page is 30 inbox messages.
     conversation_->loadMoreMessages();
-    EXPECT_EQ(window(), range(150, kLast));
+    EXPECT_EQ(window(), range(150, kLastLoaded));
     EXPECT_EQ(conversation_->firstLoadedMessage(), 150);
     EXPECT_EQ(messagesHeard, 2);
 
     // No message of inbox number 120 is stored: the page reaches down to the back edge, the hole
     // shows as a gap in the window, and the gap's button asks for what precedes 121.
     conversation_->loadMoreMessages();
-    EXPECT_EQ(window(), range(1, kLast));
+    EXPECT_EQ(window(), range(1, kLastLoaded));
     EXPECT_EQ(conversation_->firstLoadedMessage(), 1);
     const auto& messages = *conversation_->messages();
     const qsizetype afterHole = messages.indexOfMessageNr(kHoleLast + 1);
@@ -136,7 +136,7 @@ TEST_F(ConversationLoadingTest, ALinkedMessageWithItsNeighboursAndTheContextRequ
     EXPECT_EQ(linked->conversation(), conversation_);
     EXPECT_EQ(window(), [] {
         auto numbers = range(40, 60);
-        const auto tail = range(180, kLast);
+        const auto tail = range(180, kLastLoaded);
         numbers.insert(numbers.end(), tail.begin(), tail.end());
         return numbers;
     }());
@@ -188,7 +188,7 @@ TEST_F(ConversationLoadingTest, LookUpsInsideTheCacheRangeNeverReadTheStore) {
 
 TEST_F(ConversationLoadingTest, AReadAcrossTheHoleLogsWhatIsMissing) {
     const ZVMessageArray read = conversation_->loadMessagesFrom(98, 123, true);
-    EXPECT_EQ(numbersOf(read), range(98, 123));
+    EXPECT_EQ(loadedNumbers(read), range(98, 123));
     const QString log = logText();
     EXPECT_TRUE(log.contains(u"loadMessages(98, 123)"_s)) << qPrintable(log);
     EXPECT_TRUE(log.contains(u"bw, fw, last = (1, 200, 200)"_s));
@@ -196,15 +196,15 @@ TEST_F(ConversationLoadingTest, AReadAcrossTheHoleLogsWhatIsMissing) {
 }
 
 TEST_F(ConversationLoadingTest, WhatTheStoreShouldHoldAndWhenToAsk) {
-    EXPECT_EQ(conversation_->numberOfLocalMessagesPresent(), kLast);
+    EXPECT_EQ(conversation_->numberOfLocalMessagesPresent(), kLastLoaded);
     // From the read horizon on.
-    EXPECT_EQ(conversation_->numberOfLocalMessagesRequired(), kLast - 190);
+    EXPECT_EQ(conversation_->numberOfLocalMessagesRequired(), kLastLoaded - 190);
     EXPECT_FALSE(conversation_->needsMessageLoad());
     session_->setSyncFullHistory(true);
-    EXPECT_EQ(conversation_->numberOfLocalMessagesRequired(), kLast - 1);
+    EXPECT_EQ(conversation_->numberOfLocalMessagesRequired(), kLastLoaded - 1);
 
     // The store reaches only half way back: a message load is due.
-    conversation_->setFwMessageNr(kLast);
+    conversation_->setFwMessageNr(kLastLoaded);
     conversation_->setBwMessageNr(150);
     EXPECT_TRUE(conversation_->needsMessageLoad());
     EXPECT_TRUE(conversation_->needsSync());
@@ -270,14 +270,14 @@ TEST_F(ConversationLoadingTest, OpeningAShortRecordAsksAFillEvenWhileALoadIsPend
 
 TEST_F(ConversationLoadingTest, AnEditLockFromARecordAndItsEndByTheUnlockTag) {
     conversation_->loadMessages();
-    const auto message = conversation_->messageByNumber(kLast);
+    const auto message = conversation_->messageByNumber(kLastLoaded);
     ASSERT_TRUE(message);
     conversation_->setCanPost(true);
     message->setAccountId(session_->sessionId());
     EXPECT_TRUE(message->canEdit());
     const auto record = [](QJsonObject fields) {
-        fields.insert(u"conversation_id"_s, kId);
-        fields.insert(u"message_nr"_s, kLast);
+        fields.insert(u"conversation_id"_s, kLoadingId);
+        fields.insert(u"message_nr"_s, kLastLoaded);
         return streamRecord(u"message"_s, fields);
     };
     const QString fox = u"7a1e0c4d-2b3f-4e5a-8c6d-9e0f1a2b3c4d"_s;

@@ -9,7 +9,7 @@ namespace {
 using namespace Qt::Literals::StringLiterals;
 using modeltest::streamRecord;
 
-const QString kId = u"5c0f2d1e-8a7b-4c3d-9e2f-0a1b2c3d4e5f"_s;
+const QString kPostingId = u"5c0f2d1e-8a7b-4c3d-9e2f-0a1b2c3d4e5f"_s;
 const QString kOtherId = u"6d1f3e2a-9b8c-4d7e-8f3a-1b2c3d4e5f60"_s;
 constexpr qint64 kFirstLocal = Message::kFirstPendingMessageNr;
 
@@ -17,7 +17,7 @@ class ConversationPostingTest : public modeltest::SignedInTest {
 protected:
     void SetUp() override {
         SignedInTest::SetUp();
-        QList<QJsonObject> records{streamRecord(u"conv"_s, {{u"conversation_id"_s, kId},
+        QList<QJsonObject> records{streamRecord(u"conv"_s, {{u"conversation_id"_s, kPostingId},
                                                             {u"is_init"_s, true},
                                                             {u"join_message_nr"_s, 1},
                                                             {u"bw_message_nr"_s, 50},
@@ -26,14 +26,14 @@ protected:
                                                             {u"show_message_nr"_s, 57},
                                                             {u"read_message_nr"_s, 57}})};
         for (qint64 nr = 50; nr <= 57; ++nr) {
-            records.append(streamRecord(u"message"_s, {{u"conversation_id"_s, kId},
+            records.append(streamRecord(u"message"_s, {{u"conversation_id"_s, kPostingId},
                                                        {u"message_nr"_s, nr},
                                                        {u"prev_message_nr"_s, nr - 1},
                                                        {u"mk_message_type"_s, u"text"_s},
                                                        {u"message"_s, u"<msg>m</msg>"_s}}));
         }
         ASSERT_EQ(applyLocally(session_, records), nullptr);
-        conversation_ = session_->conversations().value(kId);
+        conversation_ = session_->conversations().value(kPostingId);
         ASSERT_TRUE(conversation_);
     }
 
@@ -60,7 +60,7 @@ TEST_F(ConversationPostingTest, LocalMessagesAreNumberedAboveTheWindowAndSavedAt
     conversation_->deleteMessageNr(kFirstLocal);
     EXPECT_EQ(conversation_->pendingMessageNr(), 0);
     EXPECT_EQ(conversation_->messages()->lastMessage()->messageNr(), 57);
-    EXPECT_FALSE(session_->messageFromKey(kId, kFirstLocal));
+    EXPECT_FALSE(session_->messageFromKey(kPostingId, kFirstLocal));
 }
 
 TEST_F(ConversationPostingTest, DeletingTheLastMessageLowersTheNumbersThatNamedIt) {
@@ -73,7 +73,7 @@ TEST_F(ConversationPostingTest, DeletingTheLastMessageLowersTheNumbersThatNamedI
     EXPECT_EQ(conversation_->readMessageNr(), 56);
     EXPECT_EQ(conversation_->fwMessageNr(), 56);
     EXPECT_EQ(conversation_->messages()->indexOfMessageNr(57), ZVMessageArray::kNotFound);
-    EXPECT_FALSE(session_->messageFromKey(kId, 57));
+    EXPECT_FALSE(session_->messageFromKey(kPostingId, 57));
 }
 
 TEST_F(ConversationPostingTest, AFileOfAnotherConversationIsAttachedAsACopy) {
@@ -86,7 +86,7 @@ TEST_F(ConversationPostingTest, AFileOfAnotherConversationIsAttachedAsACopy) {
     ASSERT_EQ(conversation_->pendingFiles().size(), 1u);
     const auto pending = conversation_->pendingFiles().front();
     EXPECT_NE(pending, theirs);
-    EXPECT_EQ(pending->conversationId(), kId);
+    EXPECT_EQ(pending->conversationId(), kPostingId);
     EXPECT_EQ(pending->messageNr(), 0);
     EXPECT_EQ(theirs->conversationId(), kOtherId);
     EXPECT_EQ(theirs->messageNr(), 3);

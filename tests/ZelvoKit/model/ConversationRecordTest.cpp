@@ -14,19 +14,19 @@ namespace {
 using namespace Qt::Literals::StringLiterals;
 using modeltest::streamRecord;
 
-const QString kId = u"5c0f2d1e-8a7b-4c3d-9e2f-0a1b2c3d4e5f"_s;
+const QString kRecordId = u"5c0f2d1e-8a7b-4c3d-9e2f-0a1b2c3d4e5f"_s;
 const QString kAnn = u"a-ann"_s;
 const QString kBob = u"a-bob"_s;
 const QString kCid = u"a-cid"_s;
 
-QJsonObject conv(QJsonObject fields, const QString& id = kId) {
+QJsonObject recordOf(QJsonObject fields, const QString& id = kRecordId) {
     fields.insert(u"conversation_id"_s, id);
     return streamRecord(u"conv"_s, fields);
 }
 
 class ConversationRecordTest : public modeltest::SignedInTest {
 protected:
-    std::shared_ptr<Conversation> conversation(const QString& id = kId) {
+    std::shared_ptr<Conversation> conversation(const QString& id = kRecordId) {
         return session_->conversations().value(id);
     }
     // Applies the records as one answer and expects no error.
@@ -49,15 +49,15 @@ protected:
 };
 
 TEST_F(ConversationRecordTest, AFragmentUpdatesWhatItCarriesAndObserversHearAtTheCommit) {
-    apply({conv({{u"topic"_s, u"Plans"_s},
-                 {u"last_message_nr"_s, 40},
-                 {u"read_message_nr"_s, 30},
-                 {u"snooze_interval"_s, 3600},
-                 {u"star_weight"_s, 2.5},
-                 {u"inbox_time"_s, 1700000000},
-                 {u"can_post"_s, true},
-                 {u"label_ids"_s, QJsonArray{u"l1"_s, u"l2"_s}},
-                 {u"teams"_s, QJsonArray{u"t1"_s}}})});
+    apply({recordOf({{u"topic"_s, u"Plans"_s},
+                     {u"last_message_nr"_s, 40},
+                     {u"read_message_nr"_s, 30},
+                     {u"snooze_interval"_s, 3600},
+                     {u"star_weight"_s, 2.5},
+                     {u"inbox_time"_s, 1700000000},
+                     {u"can_post"_s, true},
+                     {u"label_ids"_s, QJsonArray{u"l1"_s, u"l2"_s}},
+                     {u"teams"_s, QJsonArray{u"t1"_s}}})});
     const auto made = conversation();
     ASSERT_TRUE(made);
     EXPECT_EQ(made->labelIdsText(), uR"(["l1","l2"])"_s);
@@ -70,10 +70,10 @@ TEST_F(ConversationRecordTest, AFragmentUpdatesWhatItCarriesAndObserversHearAtTh
         made->observe(QStringList{u"topic"_s, u"read_message_nr"_s, u"last_message_nr"_s},
                       [&](const QString& key) { heard.append(key); });
     session_->startTransaction();
-    ASSERT_EQ(
-        api().processStream(
-            QJsonArray{conv({{u"read_message_nr"_s, 35}, {u"last_message_nr"_s, 40}})}, session_),
-        nullptr);
+    ASSERT_EQ(api().processStream(
+                  QJsonArray{recordOf({{u"read_message_nr"_s, 35}, {u"last_message_nr"_s, 40}})},
+                  session_),
+              nullptr);
     EXPECT_TRUE(heard.isEmpty()) << "nothing is announced before the transaction ends";
     session_->endTransaction();
     EXPECT_EQ(heard, QStringList{u"read_message_nr"_s}) << "an equal value is no change";
@@ -103,13 +103,13 @@ TEST_F(ConversationRecordTest, TheReadHorizonKeepsTheUsersUnsentMark) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        apply({conv({{u"read_message_nr"_s, 10}, {u"last_message_nr"_s, 30}})});
+        apply({recordOf({{u"read_message_nr"_s, 10}, {u"last_message_nr"_s, 30}})});
         const auto made = conversation();
         made->setUncommittedFields(0);
         if (c.dirtyField) {
             made->setField(*c.dirtyField, true);
         }
-        apply({conv({{u"read_message_nr"_s, c.incoming}})});
+        apply({recordOf({{u"read_message_nr"_s, c.incoming}})});
         EXPECT_EQ(made->readMessageNr(), c.expected);
         made->setUncommittedFields(0);
     }
@@ -131,12 +131,12 @@ TEST_F(ConversationRecordTest, FlagsFollowTheirKeysAndKeepTheirBitsWhenAbsent) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        apply({conv({{u"has_pinboard"_s, true},
-                     {u"has_taskboard"_s, true},
-                     {u"has_task_archive"_s, false},
-                     {u"is_premium"_s, false},
-                     {u"is_autojoin"_s, true}})});
-        apply({conv(c.record)});
+        apply({recordOf({{u"has_pinboard"_s, true},
+                         {u"has_taskboard"_s, true},
+                         {u"has_task_archive"_s, false},
+                         {u"is_premium"_s, false},
+                         {u"is_autojoin"_s, true}})});
+        apply({recordOf(c.record)});
         EXPECT_EQ(conversation()->flags(), c.expected);
         EXPECT_EQ(conversation()->hasFlag(Conversation::FlagAutojoin),
                   (c.expected & kAutojoin) != 0);
@@ -150,14 +150,14 @@ TEST_F(ConversationRecordTest, CompletenessNeverGoesDown) {
         int expected;
     };
     const Case cases[] = {
-        {"plain record", {conv({}, u"c1"_s)}, Conversation::RecordNone},
-        {"tiny", {conv({{u"is_tiny"_s, true}}, u"c2"_s)}, Conversation::RecordTiny},
+        {"plain record", {recordOf({}, u"c1"_s)}, Conversation::RecordNone},
+        {"tiny", {recordOf({{u"is_tiny"_s, true}}, u"c2"_s)}, Conversation::RecordTiny},
         {"tiny wins over init in one record",
-         {conv({{u"is_tiny"_s, true}, {u"is_init"_s, true}}, u"c3"_s)},
+         {recordOf({{u"is_tiny"_s, true}, {u"is_init"_s, true}}, u"c3"_s)},
          Conversation::RecordTiny},
-        {"reset is full", {conv({{u"is_reset"_s, true}}, u"c4"_s)}, Conversation::RecordFull},
+        {"reset is full", {recordOf({{u"is_reset"_s, true}}, u"c4"_s)}, Conversation::RecordFull},
         {"tiny after full",
-         {conv({{u"is_init"_s, true}}, u"c5"_s), conv({{u"is_tiny"_s, true}}, u"c5"_s)},
+         {recordOf({{u"is_init"_s, true}}, u"c5"_s), recordOf({{u"is_tiny"_s, true}}, u"c5"_s)},
          Conversation::RecordFull},
     };
     for (const Case& c : cases) {
@@ -170,7 +170,7 @@ TEST_F(ConversationRecordTest, CompletenessNeverGoesDown) {
 }
 
 TEST_F(ConversationRecordTest, SnoozeAndSkippedContent) {
-    apply({conv(
+    apply({recordOf(
         {{u"snooze_time"_s, 1800000000}, {u"snooze_interval"_s, 600}, {u"bw_message_nr"_s, 100}})});
     const auto made = conversation();
     EXPECT_EQ(made->snoozeTime().toSecsSinceEpoch(), 1800000000);
@@ -178,25 +178,26 @@ TEST_F(ConversationRecordTest, SnoozeAndSkippedContent) {
     // While the user's own snooze is unsent, the service's interval does not replace it.
     made->setSnoozeIntervalValue(60.0);
     made->setField(Conversation::FieldSnooze, true);
-    apply({conv({{u"snooze_interval"_s, 600}})});
+    apply({recordOf({{u"snooze_interval"_s, 600}})});
     EXPECT_EQ(made->snoozeInterval(), 60.0);
     made->setUncommittedFields(0);
 
     // A snooze time of 0 ends the snooze.
-    apply({conv({{u"snooze_time"_s, 0}})});
+    apply({recordOf({{u"snooze_time"_s, 0}})});
     EXPECT_FALSE(made->snoozeTime().isValid());
     EXPECT_TRUE(made->isNull(made->entity().attributeIndex(u"snooze_time")));
 
     // A record that skipped content says nothing of the store's back edge.
-    apply({conv({{u"has_skipped_content"_s, true}, {u"bw_message_nr"_s, 150}})});
+    apply({recordOf({{u"has_skipped_content"_s, true}, {u"bw_message_nr"_s, 150}})});
     EXPECT_EQ(made->bwMessageNr(), 100);
     EXPECT_TRUE(made->hasSkippedContent());
-    apply({conv({{u"bw_message_nr"_s, 150}})});
+    apply({recordOf({{u"bw_message_nr"_s, 150}})});
     EXPECT_EQ(made->bwMessageNr(), 150);
 }
 
 TEST_F(ConversationRecordTest, MemberRowsAreReusedByAccountAndDroppedOnesDeleted) {
-    apply({conv({{u"members"_s, QJsonArray{kAnn, kBob, kCid}}, {u"admins"_s, QJsonArray{kAnn}}})});
+    apply({recordOf(
+        {{u"members"_s, QJsonArray{kAnn, kBob, kCid}}, {u"admins"_s, QJsonArray{kAnn}}})});
     const auto made = conversation();
     const auto first = memberRows();
     ASSERT_EQ(accountIds(first), (QStringList{kAnn, kBob, kCid}));
@@ -209,46 +210,48 @@ TEST_F(ConversationRecordTest, MemberRowsAreReusedByAccountAndDroppedOnesDeleted
     ann->setReadHorizon(17);
 
     // The same list again, and a record without one: no new rows.
-    apply({conv({{u"members"_s, QJsonArray{kAnn, kBob, kCid}}, {u"admins"_s, QJsonArray{kBob}}}),
-           conv({{u"topic"_s, u"x"_s}})});
+    apply(
+        {recordOf({{u"members"_s, QJsonArray{kAnn, kBob, kCid}}, {u"admins"_s, QJsonArray{kBob}}}),
+         recordOf({{u"topic"_s, u"x"_s}})});
     EXPECT_EQ(memberRows().size(), 3u);
     EXPECT_FALSE(ann->isDeleted());
     EXPECT_EQ(ann->readHorizon(), 17);
     EXPECT_FALSE(ann->isAdmin());
 
     // Bob leaves: his row goes.
-    apply({conv({{u"members"_s, QJsonArray{kAnn, kCid}}})});
+    apply({recordOf({{u"members"_s, QJsonArray{kAnn, kCid}}})});
     EXPECT_EQ(accountIds(memberRows()), (QStringList{kAnn, kCid}));
     EXPECT_EQ(accountIds(made->members()), (QStringList{kAnn, kCid}));
 
     // A list with a non-text entry is refused and changes nothing.
-    const ZVErrorPtr error = applyLocally(session_, {conv({{u"members"_s, QJsonArray{kAnn, 5}}})});
+    const ZVErrorPtr error =
+        applyLocally(session_, {recordOf({{u"members"_s, QJsonArray{kAnn, 5}}})});
     ASSERT_TRUE(error);
     EXPECT_EQ(error->code(), ZVError::WrongValueClass);
     EXPECT_EQ(accountIds(memberRows()), (QStringList{kAnn, kCid}));
 
     // An empty list empties it.
-    apply({conv({{u"members"_s, QJsonArray{}}})});
+    apply({recordOf({{u"members"_s, QJsonArray{}}})});
     EXPECT_TRUE(memberRows().empty());
     EXPECT_TRUE(made->members().empty());
 }
 
 TEST_F(ConversationRecordTest, ADeletedConversationTakesItsMembersAlong) {
-    apply({conv({{u"members"_s, QJsonArray{kAnn, kBob}}}),
-           conv({{u"members"_s, QJsonArray{kCid}}}, u"other"_s)});
+    apply({recordOf({{u"members"_s, QJsonArray{kAnn, kBob}}}),
+           recordOf({{u"members"_s, QJsonArray{kCid}}}, u"other"_s)});
     const auto made = conversation();
     QStringList heard;
     const auto observation =
         made->observe(u"isDeleted"_s, [&](const QString& key) { heard.append(key); });
 
-    apply({conv({{u"is_deleted"_s, true}})});
+    apply({recordOf({{u"is_deleted"_s, true}})});
     EXPECT_FALSE(conversation());
     EXPECT_TRUE(made->isDeleted());
     EXPECT_EQ(heard, QStringList{u"isDeleted"_s});
     EXPECT_EQ(accountIds(memberRows()), QStringList{kCid});
 
     // A deleted conversation the session never had is not made.
-    apply({conv({{u"is_deleted"_s, true}}, u"unknown"_s)});
+    apply({recordOf({{u"is_deleted"_s, true}}, u"unknown"_s)});
     EXPECT_FALSE(conversation(u"unknown"_s));
 }
 
@@ -259,27 +262,28 @@ TEST_F(ConversationRecordTest, ADeletedConversationLeavesNoRowsBehind) {
                                            {u"mk_message_type"_s, u"text"_s},
                                            {u"message"_s, u"<msg>Hi</msg>"_s}});
     };
-    apply({conv({{u"members"_s, QJsonArray{kAnn}}}), message(kId, 1), message(kId, 2),
-           conv({{u"members"_s, QJsonArray{kBob}}}, u"other"_s), message(u"other"_s, 1)});
+    apply({recordOf({{u"members"_s, QJsonArray{kAnn}}}), message(kRecordId, 1),
+           message(kRecordId, 2), recordOf({{u"members"_s, QJsonArray{kBob}}}, u"other"_s),
+           message(u"other"_s, 1)});
     // A local message and a file of the conversation, as posting leaves them.
     const auto& repository = session_->repository();
     const auto local = repository->createObjectOfClass(u"Message"_s);
-    local->setValue(u"conversation_id", kId);
+    local->setValue(u"conversation_id", kRecordId);
     local->setValue(u"message_nr", qlonglong(Conversation::kFirstLocalMessageNr));
     local->setValue(u"mk_message_type", 1);
     const auto file = repository->createObjectOfClass(u"File"_s);
-    file->setValue(u"conversation_id", kId);
+    file->setValue(u"conversation_id", kRecordId);
     file->setValue(u"message_nr", 0);
     file->setValue(u"attachment_id", u"f1"_s);
     session_->saveContext();
 
-    apply({conv({{u"is_deleted"_s, true}})});
+    apply({recordOf({{u"is_deleted"_s, true}})});
     const auto rowsOf = [&](const QString& entity, const QString& id) {
         auto rows = repository->fetchObjects(entity, u"conversation_id = $id"_s, {{u"id"_s, id}});
         return rows ? rows->size() : 0u;
     };
-    EXPECT_EQ(rowsOf(u"Message"_s, kId), 0u);
-    EXPECT_EQ(rowsOf(u"File"_s, kId), 0u);
+    EXPECT_EQ(rowsOf(u"Message"_s, kRecordId), 0u);
+    EXPECT_EQ(rowsOf(u"File"_s, kRecordId), 0u);
     EXPECT_EQ(accountIds(memberRows()), QStringList{kBob});
     EXPECT_EQ(rowsOf(u"Message"_s, u"other"_s), 1u) << "other conversations keep theirs";
 }
@@ -291,18 +295,19 @@ TEST_F(ConversationRecordTest, SyncProgressCountsFromTheLastFullLoad) {
         session_->observe(QString(ZVRepositorySession::kRepositorySyncProgressKey),
                           [&](const QString&) { ++announced; });
     // 19 messages to load read as done; 40 of which 10 are stored as a quarter.
-    apply({conv({{u"is_init"_s, true}, {u"last_message_nr"_s, 19}, {u"show_message_nr"_s, 19}})});
+    apply(
+        {recordOf({{u"is_init"_s, true}, {u"last_message_nr"_s, 19}, {u"show_message_nr"_s, 19}})});
     EXPECT_EQ(session_->repositorySyncProgress(), 1.0f);
-    apply({conv({{u"last_message_nr"_s, 40},
-                 {u"show_message_nr"_s, 40},
-                 {u"bw_message_nr"_s, 1},
-                 {u"fw_message_nr"_s, 10}})});
+    apply({recordOf({{u"last_message_nr"_s, 40},
+                     {u"show_message_nr"_s, 40},
+                     {u"bw_message_nr"_s, 1},
+                     {u"fw_message_nr"_s, 10}})});
     EXPECT_EQ(session_->repositorySyncProgress(), 0.25f);
     EXPECT_GE(announced, 2);
 }
 
 TEST_F(ConversationRecordTest, StartUpLoadsStoredConversationsButNotTheUnsavedOne) {
-    apply({conv({{u"topic"_s, u"Plans"_s}, {u"members"_s, QJsonArray{kAnn}}})});
+    apply({recordOf({{u"topic"_s, u"Plans"_s}, {u"members"_s, QJsonArray{kAnn}}})});
     // An unsaved conversation of an earlier run, as a crash may leave it.
     auto composed = session_->repository()->createObjectOfClass<Conversation>(
         QString(Conversation::kEntityName));
@@ -313,8 +318,8 @@ TEST_F(ConversationRecordTest, StartUpLoadsStoredConversationsButNotTheUnsavedOn
 
     const auto restarted = restart(u"anna@example.com"_s);
     ASSERT_TRUE(restarted);
-    EXPECT_EQ(restarted->conversations().keys(), QStringList{kId});
-    const auto loaded = restarted->conversationFromId(kId);
+    EXPECT_EQ(restarted->conversations().keys(), QStringList{kRecordId});
+    const auto loaded = restarted->conversationFromId(kRecordId);
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded->topic(), u"Plans"_s);
     EXPECT_EQ(accountIds(loaded->members()), QStringList{kAnn});
@@ -326,8 +331,8 @@ TEST_F(ConversationRecordTest, StartUpLoadsStoredConversationsButNotTheUnsavedOn
 }
 
 TEST_F(ConversationRecordTest, RecordsFromTheServiceReachTheStore) {
-    ASSERT_TRUE(deliver(session_, {conv({{u"topic"_s, u"Over the wire"_s},
-                                         {u"members"_s, QJsonArray{kAnn, kBob}}})}));
+    ASSERT_TRUE(deliver(session_, {recordOf({{u"topic"_s, u"Over the wire"_s},
+                                             {u"members"_s, QJsonArray{kAnn, kBob}}})}));
     const auto made = conversation();
     ASSERT_TRUE(made);
     EXPECT_EQ(made->topic(), u"Over the wire"_s);

@@ -9,7 +9,7 @@ namespace {
 using namespace Qt::Literals::StringLiterals;
 using modeltest::streamRecord;
 
-const QString kSyncPath = u"label/sync_conversations"_s;
+const QString kLabelSyncPath = u"label/sync_conversations"_s;
 // A time after which the service still has older conversations of a label.
 constexpr qint64 kSomeInboxTime = 1700000000;
 // Virtual seconds after which any further page would have been sent.
@@ -160,16 +160,17 @@ TEST_F(LabelTest, UnreadCountIsTheUnreadLabelsAndAnnouncedPerAnswer) {
 
 TEST_F(LabelTest, PagesAreAskedForUntilTheServiceHasNothingOlder) {
     emulator.scriptAnswer(
-        kSyncPath, page({labelRecord(u"L"_s, {{u"sync_cursor"_s, u"c2"_s},
-                                              {u"sync_inbox_time"_s, kSomeInboxTime - 100}})}));
+        kLabelSyncPath,
+        page({labelRecord(
+            u"L"_s, {{u"sync_cursor"_s, u"c2"_s}, {u"sync_inbox_time"_s, kSomeInboxTime - 100}})}));
     emulator.scriptAnswer(
-        kSyncPath,
+        kLabelSyncPath,
         page({labelRecord(u"L"_s, {{u"sync_cursor"_s, u"c3"_s}, {u"sync_inbox_time"_s, 0}})}));
     ASSERT_TRUE(deliver(session_, {labelRecord(u"L"_s, {{u"index"_s, 0},
                                                         {u"sync_cursor"_s, u"c1"_s},
                                                         {u"sync_inbox_time"_s, kSomeInboxTime}})}));
-    ASSERT_TRUE(waitForAnswered(kSyncPath, 2));
-    const auto sent = emulator.requests(kSyncPath);
+    ASSERT_TRUE(waitForAnswered(kLabelSyncPath, 2));
+    const auto sent = emulator.requests(kLabelSyncPath);
     ASSERT_EQ(sent.size(), 2);
     EXPECT_EQ(sent[0].body.value(u"label_id"_s), u"L"_s);
     EXPECT_EQ(sent[0].body.value(u"mk_init_mode"_s), u"ic_tiny"_s);
@@ -181,32 +182,32 @@ TEST_F(LabelTest, PagesAreAskedForUntilTheServiceHasNothingOlder) {
     EXPECT_FALSE(label->needsSync());
     // Where a third page would have gone out.
     scheduler().advance(kLongAfter);
-    EXPECT_EQ(emulator.requestCount(kSyncPath), 2);
+    EXPECT_EQ(emulator.requestCount(kLabelSyncPath), 2);
 }
 
 TEST_F(LabelTest, APageThatMovesNothingEndsThePaging) {
     // The service answers every page with the same position.
-    emulator.scriptAnswer(kSyncPath,
+    emulator.scriptAnswer(kLabelSyncPath,
                           page({labelRecord(u"L"_s, {{u"sync_cursor"_s, u"c1"_s},
                                                      {u"sync_inbox_time"_s, kSomeInboxTime}})}),
                           5);
     ASSERT_TRUE(deliver(session_, {labelRecord(u"L"_s, {{u"index"_s, 0},
                                                         {u"sync_cursor"_s, u"c1"_s},
                                                         {u"sync_inbox_time"_s, kSomeInboxTime}})}));
-    ASSERT_TRUE(waitForAnswered(kSyncPath));
+    ASSERT_TRUE(waitForAnswered(kLabelSyncPath));
     const auto label = session_->labelFromId(u"L"_s);
     ASSERT_TRUE(scheduler().runUntil([&] { return !label->needsSync(); }));
     scheduler().advance(kLongAfter);
-    ASSERT_FALSE(waitForAnswered(kSyncPath, 2));
-    EXPECT_EQ(emulator.requestCount(kSyncPath), 1);
+    ASSERT_FALSE(waitForAnswered(kLabelSyncPath, 2));
+    EXPECT_EQ(emulator.requestCount(kLabelSyncPath), 1);
 
     // A label record that moves the position starts it again.
-    emulator.clearFaults(kSyncPath);
-    emulator.scriptAnswer(kSyncPath, page({labelRecord(u"L"_s, {{u"sync_inbox_time"_s, 0}})}));
+    emulator.clearFaults(kLabelSyncPath);
+    emulator.scriptAnswer(kLabelSyncPath, page({labelRecord(u"L"_s, {{u"sync_inbox_time"_s, 0}})}));
     ASSERT_TRUE(deliver(session_, {labelRecord(u"L"_s, {{u"sync_cursor"_s, u"c9"_s},
                                                         {u"sync_inbox_time"_s, kSomeInboxTime}})}));
-    ASSERT_TRUE(waitForAnswered(kSyncPath, 2));
-    EXPECT_EQ(emulator.lastRequest(kSyncPath)->body.value(u"sync_cursor"_s), u"c9"_s);
+    ASSERT_TRUE(waitForAnswered(kLabelSyncPath, 2));
+    EXPECT_EQ(emulator.lastRequest(kLabelSyncPath)->body.value(u"sync_cursor"_s), u"c9"_s);
 }
 
 TEST_F(LabelTest, AFailedPageEndsTheLoadingAndIsReported) {
@@ -216,7 +217,7 @@ TEST_F(LabelTest, AFailedPageEndsTheLoadingAndIsReported) {
     api().setDefaultErrorHandler([&](const ZVErrorPtr& error) { reported = error; });
     zvemu::Fault fault = zvemu::Fault::of(zvemu::Fault::Kind::Status);
     fault.status = 500;
-    emulator.injectFault(kSyncPath, fault);
+    emulator.injectFault(kLabelSyncPath, fault);
     std::vector<bool> seen;
     const auto observation =
         label->observe(u"loading"_s, [&](const QString&) { seen.push_back(label->isLoading()); });

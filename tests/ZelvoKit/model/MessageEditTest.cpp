@@ -17,7 +17,7 @@ namespace {
 
 using namespace Qt::Literals::StringLiterals;
 
-const QString kConversationId = u"3f2504e0-4f89-41d3-9a0c-0305e82c3301"_s;
+const QString kEditedConversationId = u"3f2504e0-4f89-41d3-9a0c-0305e82c3301"_s;
 constexpr qint64 kPosted = 5;
 constexpr qint64 kPending = 1000000000;
 
@@ -31,7 +31,7 @@ protected:
                                         const QString& subject = QString()) {
         auto message =
             session_->repository()->createObjectOfClass<Message>(QString(Message::kEntityName));
-        message->setConversationId(kConversationId);
+        message->setConversationId(kEditedConversationId);
         message->setMessageNr(nr);
         message->setMessageType(Message::TypeText);
         message->setMessage(typed.isEmpty() ? QString() : ZVMarkupServices::xmlWithMessage(typed));
@@ -149,7 +149,7 @@ TEST_F(MessageEditTest, StoreRequestArgumentsOfEachEdit) {
         }
         const auto request = message->getStoreRequest(false);
         ASSERT_TRUE(request);
-        EXPECT_EQ(request->method(), u"message/store/"_s + kConversationId);
+        EXPECT_EQ(request->method(), u"message/store/"_s + kEditedConversationId);
         EXPECT_EQ(text(argumentsOf(request)), text(expected));
     }
 }
@@ -173,7 +173,7 @@ TEST_F(MessageEditTest, AnAttachmentStillUploadingHoldsTheRequestBack) {
     const QString local = QUrl::fromLocalFile(zvtest::makeTempDir() + u"/photo.png"_s).toString();
     const auto file = newFile(local);
     message->editBody(u"look"_s, {file});
-    EXPECT_EQ(file->conversationId(), kConversationId);
+    EXPECT_EQ(file->conversationId(), kEditedConversationId);
     EXPECT_EQ(file->messageNr(), kPosted);
     EXPECT_EQ(file->attachmentId(), u"file_1"_s);
     EXPECT_EQ(file->accountId(), session_->profile()->contactId());
@@ -190,7 +190,7 @@ TEST_F(MessageEditTest, AnAttachmentStillUploadingHoldsTheRequestBack) {
 TEST_F(MessageEditTest, AFileOfAnotherMessageIsCopied) {
     const auto message = newMessage(kPosted);
     const auto theirs = newFile(u"https://f/a.png"_s);
-    theirs->setConversationId(kConversationId);
+    theirs->setConversationId(kEditedConversationId);
     theirs->setMessageNr(kPosted + 1);
     theirs->setAttachmentId(u"att"_s);
     const auto free = newFile(u"https://f/b.png"_s);
@@ -248,11 +248,11 @@ TEST_F(MessageEditTest, UnpinningAPinOthersEditedArchivesIt) {
 
 TEST_F(MessageEditTest, AnEditInAConversationIsSentThroughIt) {
     ASSERT_EQ(applyLocally(session_, {modeltest::streamRecord(
-                                         u"conv"_s, {{u"conversation_id"_s, kConversationId},
+                                         u"conv"_s, {{u"conversation_id"_s, kEditedConversationId},
                                                      {u"fw_message_nr"_s, 42},
                                                      {u"inbox_message_nr"_s, kPosted}})}),
               nullptr);
-    const auto conversation = session_->conversations().value(kConversationId);
+    const auto conversation = session_->conversations().value(kEditedConversationId);
     ASSERT_TRUE(conversation);
     const auto message = newMessage(kPosted);
     message->setConversation(conversation);

@@ -28,7 +28,7 @@ const char* const kTokenVariable = "ZV_MODEL_CRASH_TOKEN";
 const char* const kHorizonVariable = "ZV_MODEL_CRASH_HORIZON";
 constexpr char kApplied[] = "model-crash-child-applied";
 constexpr char kReady[] = "model-crash-child-ready";
-const QString kEmail = u"anna@example.com"_s;
+const QString kCrashEmail = u"anna@example.com"_s;
 // The contact of the second answer that tells the child to stop before saving it.
 const QString kMarkerId = u"3e3e3e3e-0000-4000-8000-00000000beef"_s;
 
@@ -86,9 +86,9 @@ TEST(ZVRepositoryCrashChild, AppliesUntilKilled) {
 class ZVRepositoryCrashTest : public modeltest::RepositoryTest {};
 
 TEST_F(ZVRepositoryCrashTest, AKillBetweenAnswerAndSaveLosesNothing) {
-    const zvemu::Account account = emulator.addAccount(kEmail, u"secret"_s, u"anna"_s);
+    const zvemu::Account account = emulator.addAccount(kCrashEmail, u"secret"_s, u"anna"_s);
     const zvemu::Fixture first = zvemu::generateFixture(
-        account.accountId, kEmail, {.contacts = 30, .hooks = 2, .teams = 2}, 3);
+        account.accountId, kCrashEmail, {.contacts = 30, .hooks = 2, .teams = 2}, 3);
     service.seed(account.accountId, first);
     const qint64 firstHorizon = emulator.eventHorizon(account.accountId);
 
@@ -97,7 +97,7 @@ TEST_F(ZVRepositoryCrashTest, AKillBetweenAnswerAndSaveLosesNothing) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(kRootVariable, platform::Paths::root());
     environment.insert(kUrlVariable, emulator.baseUrl());
-    environment.insert(kEmailVariable, kEmail);
+    environment.insert(kEmailVariable, kCrashEmail);
     environment.insert(kUuidVariable, account.accountId);
     environment.insert(kTicketVariable, issued.ticket);
     environment.insert(kTokenVariable, issued.token);
@@ -119,7 +119,7 @@ TEST_F(ZVRepositoryCrashTest, AKillBetweenAnswerAndSaveLosesNothing) {
 
     // The second answer: new people, changes to known ones, a removal, and the marker.
     QList<QJsonObject> second =
-        zvemu::generateFixture(account.accountId, kEmail, {.contacts = 20, .hooks = 1}, 4)
+        zvemu::generateFixture(account.accountId, kCrashEmail, {.contacts = 20, .hooks = 1}, 4)
             .records()
             .mid(1);
     second.append(
@@ -138,7 +138,7 @@ TEST_F(ZVRepositoryCrashTest, AKillBetweenAnswerAndSaveLosesNothing) {
     EXPECT_EQ(child.exitStatus(), QProcess::CrashExit);
 
     // Relaunched: the position saved is the first answer's, so the second comes again.
-    auto session = restart(kEmail);
+    auto session = restart(kCrashEmail);
     ASSERT_TRUE(session);
     EXPECT_EQ(session->eventHorizon(), firstHorizon);
     EXPECT_FALSE(session->contacts().contains(kMarkerId));
@@ -156,7 +156,7 @@ TEST_F(ZVRepositoryCrashTest, AKillBetweenAnswerAndSaveLosesNothing) {
     session.reset();
     ZVApi::resetSharedApi();
     ASSERT_TRUE(platform::removeStoreFiles(path).empty());
-    const auto fresh = restart(kEmail);
+    const auto fresh = restart(kCrashEmail);
     ASSERT_TRUE(fresh);
     ASSERT_TRUE(waitForStreamEnd(fresh));
     EXPECT_EQ(storeRows(fresh), recovered);

@@ -14,7 +14,7 @@ namespace {
 using namespace Qt::Literals::StringLiterals;
 using modeltest::streamRecord;
 
-const QString kFoxId = u"7a1e0c4d-2b3f-4e5a-8c6d-9e0f1a2b3c4d"_s;
+const QString kSessionFoxId = u"7a1e0c4d-2b3f-4e5a-8c6d-9e0f1a2b3c4d"_s;
 const QString kOwlId = u"0b9a8c7d-6e5f-4a3b-9c2d-1e0f9a8b7c6d"_s;
 
 class ZVRepositorySessionTest : public modeltest::SignedInTest {};
@@ -36,18 +36,18 @@ TEST_F(ZVRepositorySessionTest, KeyedUpsertOfEveryKind) {
     const Kind kinds[] = {
         {"contact",
          u"contact"_s,
-         {{u"account_id"_s, kFoxId},
+         {{u"account_id"_s, kSessionFoxId},
           {u"email"_s, u"fox@example.com"_s},
           {u"display_name"_s, u"Fox"_s}},
          u"display_name"_s,
-         {{u"account_id"_s, kFoxId}, {u"display_name"_s, u"Red Fox"_s}},
-         [](ZVRepositorySession& s) { return s.contacts().value(kFoxId); },
+         {{u"account_id"_s, kSessionFoxId}, {u"display_name"_s, u"Red Fox"_s}},
+         [](ZVRepositorySession& s) { return s.contacts().value(kSessionFoxId); },
          false},
         {"hook",
          u"hook"_s,
          {{u"hook_key"_s, u"h1"_s},
           {u"conversation_id"_s, u"c1"_s},
-          {u"account_id"_s, kFoxId},
+          {u"account_id"_s, kSessionFoxId},
           {u"hook_name"_s, u"Build"_s},
           {u"is_active"_s, true}},
          u"hook_name"_s,
@@ -56,7 +56,9 @@ TEST_F(ZVRepositorySessionTest, KeyedUpsertOfEveryKind) {
          true},
         {"team",
          u"team"_s,
-         {{u"team_id"_s, u"t1"_s}, {u"team_name"_s, u"Ops"_s}, {u"members"_s, QJsonArray{kFoxId}}},
+         {{u"team_id"_s, u"t1"_s},
+          {u"team_name"_s, u"Ops"_s},
+          {u"members"_s, QJsonArray{kSessionFoxId}}},
          u"team_name"_s,
          {{u"team_id"_s, u"t1"_s}, {u"team_name"_s, u"Platform"_s}},
          [](ZVRepositorySession& s) { return s.teamFromId(u"t1"_s); },
@@ -123,7 +125,7 @@ TEST_F(ZVRepositorySessionTest, ANewObjectLackingARequiredBooleanIsReportedAndNo
     const ZVErrorPtr error =
         applyLocally(session_, {streamRecord(u"hook"_s, {{u"hook_key"_s, u"h2"_s},
                                                          {u"conversation_id"_s, u"c1"_s},
-                                                         {u"account_id"_s, kFoxId}})});
+                                                         {u"account_id"_s, kSessionFoxId}})});
     ASSERT_TRUE(error);
     EXPECT_EQ(error->code(), ZVError::MissingValue);
     EXPECT_EQ(error->userInfo().value(ZVError::KeyKey).toString(), u"is_active"_s);
@@ -134,12 +136,12 @@ TEST_F(ZVRepositorySessionTest, ABadRecordLeavesTheOthersOfItsAnswerApplied) {
     const ZVErrorPtr error = applyLocally(
         session_, {streamRecord(u"team"_s, {{u"team_id"_s, u"t1"_s}}),
                    streamRecord(u"hook"_s, {{u"hook_key"_s, u"broken"_s}}),
-                   streamRecord(u"contact"_s, {{u"account_id"_s, kFoxId}}),
+                   streamRecord(u"contact"_s, {{u"account_id"_s, kSessionFoxId}}),
                    streamRecord(u"org_header"_s, {{u"organisation_name"_s, u"no id"_s}}),
                    streamRecord(u"org_header"_s, {{u"organisation_id"_s, u"o1"_s}})});
     ASSERT_TRUE(error);
     EXPECT_TRUE(session_->teamFromId(u"t1"_s));
-    EXPECT_TRUE(session_->contacts().contains(kFoxId));
+    EXPECT_TRUE(session_->contacts().contains(kSessionFoxId));
     EXPECT_TRUE(session_->organisationById(u"o1"_s));
     EXPECT_FALSE(session_->hookFromId(u"broken"_s));
     EXPECT_EQ(session_->organisations().size(), 1);
@@ -149,24 +151,25 @@ TEST_F(ZVRepositorySessionTest, ABadRecordLeavesTheOthersOfItsAnswerApplied) {
 
 TEST_F(ZVRepositorySessionTest, ContactMapsFollowRecordsAndDeletion) {
     ASSERT_EQ(
-        applyLocally(session_, {streamRecord(u"contact"_s, {{u"account_id"_s, kFoxId},
+        applyLocally(session_, {streamRecord(u"contact"_s, {{u"account_id"_s, kSessionFoxId},
                                                             {u"email"_s, u"Fox@Example.com"_s},
                                                             {u"zelvo_address"_s, u"fox"_s}})}),
         nullptr);
-    const auto fox = session_->contacts().value(kFoxId);
+    const auto fox = session_->contacts().value(kSessionFoxId);
     ASSERT_TRUE(fox);
     EXPECT_EQ(session_->contactsByEmail().value(u"fox@example.com"_s), fox);
     EXPECT_EQ(session_->contactsByZelvoId().value(u"fox"_s), fox);
 
     // A new address adds an entry; the old one still finds the person.
-    applyLocally(session_, {streamRecord(u"contact"_s, {{u"account_id"_s, kFoxId},
+    applyLocally(session_, {streamRecord(u"contact"_s, {{u"account_id"_s, kSessionFoxId},
                                                         {u"email"_s, u"red@example.com"_s}})});
     EXPECT_EQ(session_->contactsByEmail().value(u"fox@example.com"_s), fox);
     EXPECT_EQ(session_->contactsByEmail().value(u"red@example.com"_s), fox);
 
-    applyLocally(session_, {streamRecord(u"contact"_s,
-                                         {{u"account_id"_s, kFoxId}, {u"is_deleted"_s, true}})});
-    EXPECT_FALSE(session_->contacts().contains(kFoxId));
+    applyLocally(
+        session_,
+        {streamRecord(u"contact"_s, {{u"account_id"_s, kSessionFoxId}, {u"is_deleted"_s, true}})});
+    EXPECT_FALSE(session_->contacts().contains(kSessionFoxId));
     EXPECT_FALSE(session_->contactsByEmail().contains(u"red@example.com"_s));
     EXPECT_FALSE(session_->contactsByZelvoId().contains(u"fox"_s));
     EXPECT_TRUE(fox->isDeleted());
@@ -201,31 +204,32 @@ TEST_F(ZVRepositorySessionTest, AnUnknownIdGetsOneHiddenPlaceholderThatIsAskedFo
 TEST_F(ZVRepositorySessionTest, AnAddressOnTheServiceHostIsFoundByItsNameFirst) {
     applyLocally(
         session_,
-        {streamRecord(u"contact"_s, {{u"account_id"_s, kFoxId}, {u"zelvo_address"_s, u"fox"_s}}),
+        {streamRecord(u"contact"_s,
+                      {{u"account_id"_s, kSessionFoxId}, {u"zelvo_address"_s, u"fox"_s}}),
          streamRecord(u"contact"_s, {{u"account_id"_s, kOwlId},
                                      {u"email"_s, u"fox@"_s + ZVApi::api().baseURL().host()}})});
     const QString onHost = u"fox@"_s + ZVApi::api().baseURL().host();
-    EXPECT_EQ(session_->contactFromEmail(onHost)->accountId(), kFoxId);
+    EXPECT_EQ(session_->contactFromEmail(onHost)->accountId(), kSessionFoxId);
 }
 
 TEST_F(ZVRepositorySessionTest, NamesOfHooksTeamsAndOrganisations) {
-    applyLocally(
-        session_,
-        {streamRecord(u"contact"_s, {{u"account_id"_s, kFoxId}, {u"display_name"_s, u"Fox"_s}}),
-         streamRecord(u"hook"_s, {{u"hook_key"_s, u"named"_s},
-                                  {u"conversation_id"_s, u"c"_s},
-                                  {u"account_id"_s, kFoxId},
-                                  {u"is_active"_s, true},
-                                  {u"hook_name"_s, u"Build"_s}}),
-         streamRecord(u"hook"_s, {{u"hook_key"_s, u"nameless"_s},
-                                  {u"conversation_id"_s, u"c"_s},
-                                  {u"account_id"_s, kFoxId},
-                                  {u"is_active"_s, false},
-                                  {u"hook_name"_s, u""_s}}),
-         streamRecord(u"team"_s, {{u"team_id"_s, u"named"_s}, {u"team_name"_s, u"Ops"_s}}),
-         streamRecord(u"team"_s, {{u"team_id"_s, u"nameless"_s}, {u"team_name"_s, u""_s}}),
-         streamRecord(u"org_header"_s,
-                      {{u"organisation_id"_s, u"o"_s}, {u"organisation_name"_s, u"Acme"_s}})});
+    applyLocally(session_,
+                 {streamRecord(u"contact"_s,
+                               {{u"account_id"_s, kSessionFoxId}, {u"display_name"_s, u"Fox"_s}}),
+                  streamRecord(u"hook"_s, {{u"hook_key"_s, u"named"_s},
+                                           {u"conversation_id"_s, u"c"_s},
+                                           {u"account_id"_s, kSessionFoxId},
+                                           {u"is_active"_s, true},
+                                           {u"hook_name"_s, u"Build"_s}}),
+                  streamRecord(u"hook"_s, {{u"hook_key"_s, u"nameless"_s},
+                                           {u"conversation_id"_s, u"c"_s},
+                                           {u"account_id"_s, kSessionFoxId},
+                                           {u"is_active"_s, false},
+                                           {u"hook_name"_s, u""_s}}),
+                  streamRecord(u"team"_s, {{u"team_id"_s, u"named"_s}, {u"team_name"_s, u"Ops"_s}}),
+                  streamRecord(u"team"_s, {{u"team_id"_s, u"nameless"_s}, {u"team_name"_s, u""_s}}),
+                  streamRecord(u"org_header"_s, {{u"organisation_id"_s, u"o"_s},
+                                                 {u"organisation_name"_s, u"Acme"_s}})});
     EXPECT_EQ(session_->hookName(u"named"_s), u"Build"_s);
     EXPECT_EQ(session_->hookName(u"nameless"_s), u"Fox"_s);
     EXPECT_EQ(session_->hookName(u"unknown"_s), u"?"_s);
@@ -234,18 +238,19 @@ TEST_F(ZVRepositorySessionTest, NamesOfHooksTeamsAndOrganisations) {
     EXPECT_EQ(session_->teamName(u"unknown"_s), u"?"_s);
     EXPECT_EQ(session_->organisationName(u"o"_s), u"Acme"_s);
     EXPECT_EQ(session_->organisationName(u"unknown"_s), u"?"_s);
-    EXPECT_EQ(session_->fullNameOfContact(kFoxId), u"Fox"_s);
+    EXPECT_EQ(session_->fullNameOfContact(kSessionFoxId), u"Fox"_s);
 }
 
 TEST_F(ZVRepositorySessionTest, TeamMembersFromTheirText) {
-    applyLocally(session_, {streamRecord(u"team"_s, {{u"team_id"_s, u"t"_s},
-                                                     {u"members"_s, QJsonArray{kFoxId, kOwlId}}})});
+    applyLocally(session_,
+                 {streamRecord(u"team"_s, {{u"team_id"_s, u"t"_s},
+                                           {u"members"_s, QJsonArray{kSessionFoxId, kOwlId}}})});
     const auto team = session_->teamFromId(u"t"_s);
-    EXPECT_EQ(team->membersSet(), (QSet<QString>{kFoxId, kOwlId}));
+    EXPECT_EQ(team->membersSet(), (QSet<QString>{kSessionFoxId, kOwlId}));
     // A record without members keeps them.
     applyLocally(session_,
                  {streamRecord(u"team"_s, {{u"team_id"_s, u"t"_s}, {u"team_name"_s, u"Ops"_s}})});
-    EXPECT_EQ(team->membersSet(), (QSet<QString>{kFoxId, kOwlId}));
+    EXPECT_EQ(team->membersSet(), (QSet<QString>{kSessionFoxId, kOwlId}));
     applyLocally(session_,
                  {streamRecord(u"team"_s, {{u"team_id"_s, u"t"_s}, {u"members"_s, QJsonArray()}})});
     EXPECT_TRUE(team->membersSet().isEmpty());

@@ -18,8 +18,8 @@ namespace {
 using namespace Qt::Literals::StringLiterals;
 using modeltest::streamRecord;
 
-const QString kEmail = u"anna@example.com"_s;
-const QString kFoxId = u"7a1e0c4d-2b3f-4e5a-8c6d-9e0f1a2b3c4d"_s;
+const QString kStreamEmail = u"anna@example.com"_s;
+const QString kStreamFoxId = u"7a1e0c4d-2b3f-4e5a-8c6d-9e0f1a2b3c4d"_s;
 constexpr platform::TimeInterval kFirstPollPacing = 1.0;
 
 // Counts the store's committed write transactions, and can turn the next ones into rollbacks.
@@ -46,8 +46,9 @@ class ZVRepositoryStreamTest : public modeltest::RepositoryTest {
 protected:
     // An account of the service holding a generated fixture.
     zvemu::Fixture seededAccount(const zvemu::FixtureSize& size, std::uint64_t seed) {
-        const zvemu::Account account = emulator.addAccount(kEmail, u"secret"_s, u"anna"_s);
-        zvemu::Fixture fixture = zvemu::generateFixture(account.accountId, kEmail, size, seed);
+        const zvemu::Account account = emulator.addAccount(kStreamEmail, u"secret"_s, u"anna"_s);
+        zvemu::Fixture fixture =
+            zvemu::generateFixture(account.accountId, kStreamEmail, size, seed);
         service.seed(account.accountId, fixture);
         return fixture;
     }
@@ -65,7 +66,7 @@ TEST_F(ZVRepositoryStreamTest, AnInitialSyncPopulatesAFreshAccountWithOneSavePer
                                                  11);
     const qsizetype records = fixture.records().size();
 
-    const auto session = signIn(kEmail);
+    const auto session = signIn(kStreamEmail);
     ASSERT_TRUE(session);
     EXPECT_EQ(session->eventHorizon(), 0);
     CommitCounter counter;
@@ -102,7 +103,7 @@ TEST_F(ZVRepositoryStreamTest, ConversationsFirstKnownFromTheStreamAreLoadedOnce
         return u"conversation/sync/"_s + conversation.value(u"conversation_id"_s).toString();
     };
 
-    const auto session = signIn(kEmail);
+    const auto session = signIn(kStreamEmail);
     ASSERT_TRUE(waitForStreamEnd(session));
     ASSERT_TRUE(settle([&] {
         return std::ranges::all_of(fixture.conversations, [&](const QJsonObject& conversation) {
@@ -147,7 +148,7 @@ TEST_F(ZVRepositoryStreamTest, ConversationsFirstKnownFromTheStreamAreLoadedOnce
 
 TEST_F(ZVRepositoryStreamTest, TheSameStreamAppliedTwiceGivesTheSameStore) {
     const zvemu::Fixture fixture = seededAccount({.contacts = 60, .hooks = 4, .teams = 4}, 5);
-    const auto session = signIn(kEmail);
+    const auto session = signIn(kStreamEmail);
     ASSERT_TRUE(waitForStreamEnd(session));
     const auto once = storeRows(session);
     ASSERT_FALSE(once.empty());
@@ -157,7 +158,7 @@ TEST_F(ZVRepositoryStreamTest, TheSameStreamAppliedTwiceGivesTheSameStore) {
 }
 
 TEST_F(ZVRepositoryStreamTest, AnAnswerThatCannotBeSavedIsAskedForAgain) {
-    const auto session = signIn(kEmail);
+    const auto session = signIn(kStreamEmail);
     ASSERT_TRUE(waitForStreamEnd(session));
     const std::int64_t before = session->eventHorizon();
     CommitCounter counter;
@@ -165,24 +166,25 @@ TEST_F(ZVRepositoryStreamTest, AnAnswerThatCannotBeSavedIsAskedForAgain) {
 
     counter.refuse = true;
     const QList<QJsonObject> answer{
-        streamRecord(u"contact"_s, {{u"account_id"_s, kFoxId}, {u"display_name"_s, u"Fox"_s}}),
+        streamRecord(u"contact"_s,
+                     {{u"account_id"_s, kStreamFoxId}, {u"display_name"_s, u"Fox"_s}}),
         streamRecord(u"team"_s, {{u"team_id"_s, u"t1"_s}, {u"team_name"_s, u"Ops"_s}})};
     emulator.appendEvents(session->sessionId(), answer);
     ASSERT_TRUE(scheduler().runUntil([&] { return logText().contains(u"Stream not saved"_s); }));
     // Nothing of the answer is kept, neither in the maps nor as the stream's position.
     EXPECT_EQ(session->eventHorizon(), before);
-    EXPECT_EQ(platform::UserDefaults::standard()->integerForKey(kEmail + u".EventHorizon"_s),
+    EXPECT_EQ(platform::UserDefaults::standard()->integerForKey(kStreamEmail + u".EventHorizon"_s),
               before);
-    EXPECT_FALSE(session->contacts().contains(kFoxId));
+    EXPECT_FALSE(session->contacts().contains(kStreamFoxId));
     EXPECT_FALSE(session->teamFromId(u"t1"_s));
     EXPECT_TRUE(session->localContact());
     EXPECT_FALSE(session->localContact()->isDeleted());
 
     // The next poll asks from the old position and gets the records again.
     counter.refuse = false;
-    ASSERT_TRUE(scheduler().runUntil([&] { return session->contacts().contains(kFoxId); }));
+    ASSERT_TRUE(scheduler().runUntil([&] { return session->contacts().contains(kStreamFoxId); }));
     ASSERT_TRUE(waitForStreamEnd(session));
-    EXPECT_EQ(session->contacts().value(kFoxId)->displayName(), u"Fox"_s);
+    EXPECT_EQ(session->contacts().value(kStreamFoxId)->displayName(), u"Fox"_s);
     EXPECT_TRUE(session->teamFromId(u"t1"_s));
     EXPECT_EQ(counter.commits, 1);
 }
@@ -194,12 +196,12 @@ TEST_F(ZVRepositoryStreamTest, AChangeMadeBeforeTheFirstAnswerGoesOutAfterIt) {
     const auto other = signIn(u"owl@example.com"_s);
     ASSERT_TRUE(waitForStreamEnd(other));
     ASSERT_TRUE(scheduler().runUntil([&] { return emulator.heldCount() == 1; }));
-    emulator.addAccount(kEmail, u"secret"_s, u"anna"_s);
+    emulator.addAccount(kStreamEmail, u"secret"_s, u"anna"_s);
     // The first poll is held until the change has been made and the queue had its chance.
     emulator.injectFault(u"account/poll"_s, zvemu::Fault::delayed(std::chrono::seconds(20)));
-    const auto session = signIn(kEmail);
+    const auto session = signIn(kStreamEmail);
     ASSERT_TRUE(session);
-    const auto fox = session->contactFromId(kFoxId);
+    const auto fox = session->contactFromId(kStreamFoxId);
     fox->setName(u"Fox"_s);
     scheduler().advance(10 * ZVApi::kQueueSendDelay);
     ASSERT_TRUE(scheduler().runUntil([&] { return emulator.heldCount() == 2; }));
@@ -215,11 +217,12 @@ TEST_F(ZVRepositoryStreamTest, AChangeMadeBeforeTheFirstAnswerGoesOutAfterIt) {
 }
 
 TEST_F(ZVRepositoryStreamTest, TwoQuickChangesToOneContactSendOneRequest) {
-    const auto session = signIn(kEmail);
+    const auto session = signIn(kStreamEmail);
     ASSERT_TRUE(waitForStreamEnd(session));
-    ASSERT_EQ(applyLocally(session, {streamRecord(u"contact"_s, {{u"account_id"_s, kFoxId}})}),
-              nullptr);
-    const auto fox = session->contacts().value(kFoxId);
+    ASSERT_EQ(
+        applyLocally(session, {streamRecord(u"contact"_s, {{u"account_id"_s, kStreamFoxId}})}),
+        nullptr);
+    const auto fox = session->contacts().value(kStreamFoxId);
     fox->setName(u"Red"_s);
     fox->setName(u"Red Fox"_s);
     ASSERT_TRUE(waitForAnswered(u"contact/describe"_s));
@@ -231,7 +234,7 @@ TEST_F(ZVRepositoryStreamTest, TwoQuickChangesToOneContactSendOneRequest) {
     // The service's record of the change comes back and changes nothing.
     ASSERT_TRUE(waitForStreamEnd(session));
     EXPECT_EQ(fox->displayName(), u"Red Fox"_s);
-    EXPECT_EQ(service.contact(session->sessionId(), kFoxId)->value(u"display_name"_s),
+    EXPECT_EQ(service.contact(session->sessionId(), kStreamFoxId)->value(u"display_name"_s),
               QJsonValue(u"Red Fox"_s));
 }
 
@@ -239,12 +242,12 @@ TEST_F(ZVRepositoryStreamTest, TwoQuickChangesToOneContactSendOneRequest) {
 
 TEST_F(ZVRepositoryStreamTest, AResyncWipesTheStoreAndFillsItAgainFromTheStart) {
     const zvemu::Fixture fixture = seededAccount({.contacts = 20, .hooks = 2, .teams = 2}, 9);
-    const auto first = signIn(kEmail);
+    const auto first = signIn(kStreamEmail);
     ASSERT_TRUE(waitForStreamEnd(first));
     // A contact only this device knows: a placeholder, gone with the wiped store.
-    first->contactFromId(kFoxId);
+    first->contactFromId(kStreamFoxId);
     first->saveContext();
-    ASSERT_TRUE(first->contacts().contains(kFoxId));
+    ASSERT_TRUE(first->contacts().contains(kStreamFoxId));
 
     // The poll held now was taken before the fault; the one after it plays it.
     ASSERT_TRUE(scheduler().runUntil([&] { return emulator.heldCount() == 1; }));
@@ -270,13 +273,13 @@ TEST_F(ZVRepositoryStreamTest, AResyncWipesTheStoreAndFillsItAgainFromTheStart) 
     scheduler().advance(kFirstPollPacing);
     ASSERT_TRUE(waitForStreamEnd(second));
     EXPECT_EQ(second->contacts().size(), fixture.contacts.size());
-    EXPECT_FALSE(second->contacts().contains(kFoxId));
+    EXPECT_FALSE(second->contacts().contains(kStreamFoxId));
     EXPECT_EQ(second->hooks().size(), fixture.hooks.size());
 }
 
 TEST_F(ZVRepositoryStreamTest, SigningOutLeavesNoStore) {
     seededAccount({.contacts = 5}, 1);
-    const auto session = signIn(kEmail);
+    const auto session = signIn(kStreamEmail);
     ASSERT_TRUE(waitForStreamEnd(session));
     const QString path = session->repository()->repositoryURL().toLocalFile();
     ASSERT_TRUE(QFile::exists(path));

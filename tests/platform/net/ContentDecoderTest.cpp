@@ -8,7 +8,7 @@ using platform::deflate;
 
 namespace {
 
-QByteArray sampleText() {
+QByteArray answerText() {
     QByteArray text;
     for (int i = 0; i < 500; ++i) {
         text += "line " + QByteArray::number(i) + " of an answer that repeats itself\n";
@@ -35,7 +35,7 @@ std::optional<QByteArray> decodeInPieces(ContentDecoder& decoder, const QByteArr
 }  // namespace
 
 TEST(ContentDecoder, InflatesWhatTheContentEncodingNames) {
-    const QByteArray text = sampleText();
+    const QByteArray text = answerText();
     struct Case {
         const char* encoding;
         QByteArray body;
@@ -85,7 +85,7 @@ TEST(ContentDecoder, GzipMembersOneAfterAnotherFormOneBody) {
 }
 
 TEST(ContentDecoder, RejectsCorruptAndCutShortStreams) {
-    const QByteArray compressed = gzip(sampleText());
+    const QByteArray compressed = gzip(answerText());
 
     ContentDecoder cut(ContentDecoder::Encoding::Gzip);
     EXPECT_TRUE(decodeInPieces(cut, compressed.left(compressed.size() / 2)));

@@ -16,7 +16,7 @@ using zvemu::ServiceEmulator;
 
 namespace {
 
-bool waitUntil(const std::function<bool()>& condition) {
+bool waitForEmulator(const std::function<bool()>& condition) {
     return Scheduler::main().runUntil(condition, kNetworkWaitMs);
 }
 
@@ -275,7 +275,7 @@ TEST_F(ServiceEmulatorTest, AWaitingPollIsHeldUntilAnEventArrives) {
     EXPECT_EQ(initial->json().value("sync_progress").toDouble(), 1.0);
 
     auto waiting = send("account/poll", pollBody(firstHorizon, true), credentials);
-    ASSERT_TRUE(waitUntil([&] { return emulator.heldCount() == 1; }));
+    ASSERT_TRUE(waitForEmulator([&] { return emulator.heldCount() == 1; }));
     EXPECT_FALSE(waiting->done());
     const QJsonObject second{{"mk_rec_type", "message"}, {"message_nr", 7}};
     const qint64 secondHorizon = emulator.appendEvent(ann.accountId, second);
@@ -300,7 +300,7 @@ TEST_F(ServiceEmulatorTest, AWaitingPollWithoutNewsAnswersEmptyWhenItsHoldEnds) 
 
     emulator.setPollHoldLimit(ServiceEmulator::kMaxHold);
     auto released = send("account/poll", pollBody(horizon, true), credentials);
-    ASSERT_TRUE(waitUntil([&] { return emulator.heldCount() == 1; }));
+    ASSERT_TRUE(waitForEmulator([&] { return emulator.heldCount() == 1; }));
     emulator.releaseHeld();
     ASSERT_TRUE(nettest::waitFor(*released));
     EXPECT_EQ(released->json().value("stream").toArray(), QJsonArray());
@@ -314,7 +314,7 @@ TEST_F(ServiceEmulatorTest, StoppingAnswersEveryHeldRequestAtOnce) {
     auto pollB = send("account/poll", pollBody(horizon, true), credentials);
     emulator.injectFault("account/login", Fault::delayed(ServiceEmulator::kMaxHold));
     auto delayed = send("account/login", {{"email", "ann@example.com"}, {"password", "secret"}});
-    ASSERT_TRUE(waitUntil([&] { return emulator.heldCount() == 3; }));
+    ASSERT_TRUE(waitForEmulator([&] { return emulator.heldCount() == 3; }));
 
     emulator.stop();
     EXPECT_FALSE(emulator.isRunning());

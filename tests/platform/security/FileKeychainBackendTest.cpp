@@ -1,6 +1,7 @@
 #include "platform/security/FileKeychainBackend.h"
 
 #include "platform/security/Keychain.h"
+#include "tests/platform/security/KeychainTestSupport.h"
 #include "tests/support/FileModes.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -14,6 +15,9 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+using keychaintest::byAccount;
+using keychaintest::kAlice;
+using keychaintest::kBob;
 using platform::FileKeychainBackend;
 using platform::Keychain;
 using platform::KeychainItem;
@@ -30,17 +34,11 @@ Keychain openKeychain(const QString& path) {
     return Keychain(std::make_shared<FileKeychainBackend>(path));
 }
 
-KeychainItem password(const QString& account, const QByteArray& data) {
+KeychainItem passwordItem(const QString& account, const QByteArray& data) {
     KeychainItem item;
     item.account = account;
     item.data = data;
     return item;
-}
-
-KeychainQuery byAccount(const QString& account) {
-    KeychainQuery query;
-    query.account = account;
-    return query;
 }
 
 void writeFile(const QString& path, const QByteArray& bytes) {
@@ -77,16 +75,13 @@ private:
     void (*oldHandler_)(int) = nullptr;
 };
 
-const QString kAlice = QStringLiteral("alice@example.com");
-const QString kBob = QStringLiteral("bob@example.com");
-
 }  // namespace
 
 TEST(FileKeychainBackend, FileIsReadableByTheOwnerOnlyWhateverTheUmask) {
     const QString path = keychainPath();
     ScopedUmask permissive(0);
     Keychain keychain = openKeychain(path);
-    ASSERT_EQ(keychain.addItem(password(kAlice, "secret")), KeychainStatus::Success);
+    ASSERT_EQ(keychain.addItem(passwordItem(kAlice, "secret")), KeychainStatus::Success);
     EXPECT_EQ(fileMode(path), 0600u);
 
     // A file that was left readable is tightened by the next change.
@@ -99,13 +94,13 @@ TEST(FileKeychainBackend, ChangesByAnotherInstanceAreSeenByTheNextOperation) {
     const QString path = keychainPath();
     Keychain first = openKeychain(path);
     Keychain second = openKeychain(path);
-    ASSERT_EQ(first.addItem(password(kAlice, "one")), KeychainStatus::Success);
+    ASSERT_EQ(first.addItem(passwordItem(kAlice, "one")), KeychainStatus::Success);
     ASSERT_EQ(second.copyMatching(byAccount(kAlice)).item.data, "one");
 
     ASSERT_EQ(first.updateItems(byAccount(kAlice), "two"), KeychainStatus::Success);
     EXPECT_EQ(second.copyMatching(byAccount(kAlice)).item.data, "two");
     // Without the re-read this add would write the stale list back and lose the update.
-    ASSERT_EQ(second.addItem(password(kBob, "bob")), KeychainStatus::Success);
+    ASSERT_EQ(second.addItem(passwordItem(kBob, "bob")), KeychainStatus::Success);
     EXPECT_EQ(first.copyMatching(byAccount(kAlice)).item.data, "two");
     EXPECT_EQ(first.copyMatching(byAccount(kBob)).item.data, "bob");
 }
@@ -150,7 +145,7 @@ TEST(FileKeychainBackend, DamagedFileReadsAsEmptyAndIsReplacedByTheNextChange) {
         EXPECT_EQ(copied.status, KeychainStatus::ItemNotFound);
         EXPECT_NE(log.find("Keychain:"), std::string::npos);
 
-        ASSERT_EQ(keychain.addItem(password(kAlice, "fresh")), KeychainStatus::Success);
+        ASSERT_EQ(keychain.addItem(passwordItem(kAlice, "fresh")), KeychainStatus::Success);
         EXPECT_EQ(openKeychain(path).copyMatching(byAccount(kAlice)).item.data, "fresh");
     }
 }
@@ -175,12 +170,13 @@ TEST(FileKeychainBackend, UnreadableItemIsSkippedWithoutLoggingItsData) {
 TEST(FileKeychainBackend, FailedWriteReportsAnErrorAndKeepsTheOldFile) {
     const QString path = keychainPath();
     Keychain keychain = openKeychain(path);
-    ASSERT_EQ(keychain.addItem(password(kAlice, "old")), KeychainStatus::Success);
+    ASSERT_EQ(keychain.addItem(passwordItem(kAlice, "old")), KeychainStatus::Success);
     const QByteArray before = readFile(path);
 
     {
         ScopedFileSizeLimit limit(before.size() + 16);
-        EXPECT_EQ(keychain.addItem(password(kBob, QByteArray(4096, 'x'))), KeychainStatus::IOError);
+        EXPECT_EQ(keychain.addItem(passwordItem(kBob, QByteArray(4096, 'x'))),
+                  KeychainStatus::IOError);
         EXPECT_EQ(keychain.updateItems(byAccount(kAlice), QByteArray(4096, 'y')),
                   KeychainStatus::IOError);
     }
@@ -197,9 +193,9 @@ TEST(FileKeychainBackend, FileThatCannotBeOpenedIsNeitherReadAsEmptyNorOverwritt
     ASSERT_TRUE(QDir().mkpath(path));
     Keychain keychain = openKeychain(path);
     EXPECT_EQ(keychain.copyMatching(byAccount(kAlice)).status, KeychainStatus::IOError);
-    EXPECT_EQ(keychain.addItem(password(kAlice, "new")), KeychainStatus::IOError);
+    EXPECT_EQ(keychain.addItem(passwordItem(kAlice, "new")), KeychainStatus::IOError);
     EXPECT_TRUE(QFileInfo(path).isDir());
 
     Keychain nowhere = openKeychain(QString());
-    EXPECT_EQ(nowhere.addItem(password(kAlice, "new")), KeychainStatus::IOError);
+    EXPECT_EQ(nowhere.addItem(passwordItem(kAlice, "new")), KeychainStatus::IOError);
 }

@@ -4,6 +4,7 @@
 #include "platform/security/DesktopKeychainBackend.h"
 #include "platform/security/FileKeychainBackend.h"
 #include "platform/security/Keychain.h"
+#include "tests/platform/security/KeychainTestSupport.h"
 #include "tests/platform/security/SecretService.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -14,6 +15,9 @@
 
 #include <cstdio>
 
+using keychaintest::byAccount;
+using keychaintest::kAlice;
+using keychaintest::kBob;
 using platform::Keychain;
 using platform::KeychainItem;
 using platform::KeychainKind;
@@ -23,13 +27,6 @@ using platform::KeychainStatus;
 namespace {
 
 const char* const kPreference = "ZELVO_KEYCHAIN";
-const QString kAlice = QStringLiteral("alice@example.com");
-
-KeychainQuery byAccount(const QString& account) {
-    KeychainQuery query;
-    query.account = account;
-    return query;
-}
 
 // The choice is the process's: each test puts back the file that every other test uses.
 class KeychainSelection : public testing::Test {

@@ -5,6 +5,7 @@
 #include "platform/security/DesktopKeychainBackend.h"
 #include "platform/security/FileKeychainBackend.h"
 #include "platform/security/MemoryKeychainBackend.h"
+#include "tests/platform/security/KeychainTestSupport.h"
 #include "tests/platform/security/SecretService.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -14,6 +15,9 @@
 
 #include <functional>
 
+using keychaintest::byAccount;
+using keychaintest::kAlice;
+using keychaintest::kBob;
 using platform::FileKeychainBackend;
 using platform::Keychain;
 using platform::KeychainAccessibility;
@@ -32,12 +36,6 @@ KeychainItem password(const QString& account, const QByteArray& data, const QStr
     item.accessibility = KeychainAccessibility::AfterFirstUnlock;
     item.data = data;
     return item;
-}
-
-KeychainQuery byAccount(const QString& account) {
-    KeychainQuery query;
-    query.account = account;
-    return query;
 }
 
 using Opener = std::function<std::shared_ptr<KeychainBackend>()>;
@@ -94,9 +92,6 @@ Opener desktopStore() {
                                                                   key);
     };
 }
-
-const QString kAlice = QStringLiteral("alice@example.com");
-const QString kBob = QStringLiteral("bob@example.com");
 
 }  // namespace
 

@@ -26,13 +26,13 @@ namespace {
 
 constexpr int kPosts = 400;
 // Rows of about half a page, so that the store spans many pages.
-const QString kFiller(2000, QLatin1Char('.'));
+const QString kFailureFiller(2000, QLatin1Char('.'));
 
 void writePosts(const QString& path, int count = kPosts) {
     auto context = openStore(path);
     ASSERT_TRUE(context);
     for (int nr = 1; nr <= count; ++nr) {
-        insertPost(*context, "t", nr, kFiller);
+        insertPost(*context, "t", nr, kFailureFiller);
     }
     ASSERT_EQ(context->save(), nullptr);
 }
@@ -102,7 +102,7 @@ TEST(StoreFailure, FullDiskKeepsTheStoreAndIsNotDamage) {
         auto context = openStore(path);
         ASSERT_TRUE(context);
         for (int nr = kPosts + 1; nr <= kPosts + 50; ++nr) {
-            insertPost(*context, "t", nr, kFiller);
+            insertPost(*context, "t", nr, kFailureFiller);
         }
         const auto error = context->save();
         ASSERT_TRUE(error);

@@ -34,7 +34,7 @@ AttributedString linkText(const QString& text) {
     return bodyText(text, {{Attr::Link, kLink}, {ZVLinkIndexAttributeName, 1}});
 }
 
-struct Recorder : ZVRichTextDelegate {
+struct LinkRecorder : ZVRichTextDelegate {
     std::vector<bool> toggles;
     void checkboxToggled(bool checked) override { toggles.push_back(checked); }
 };
@@ -164,7 +164,7 @@ TEST_F(RichTextView, PressingOnePieceOfAWrappedLinkMarksEveryPiece) {
 }
 
 TEST_F(RichTextView, ACheckboxTogglesAndTellsTheDelegate) {
-    const auto recorder = std::make_shared<Recorder>();
+    const auto recorder = std::make_shared<LinkRecorder>();
     view->setDelegate(recorder);
     view->setFrame(QRectF(0, 0, 300, 100));
     AttributedString text = bodyText(QStringLiteral("[ ]"), {{ZVCheckboxAttributeName, false}});

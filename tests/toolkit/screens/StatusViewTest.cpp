@@ -62,7 +62,7 @@ public:
 };
 
 // A slide of the bar and the frame that ends it.
-constexpr double kSlide =
+constexpr double kStatusSlide =
     ZVStatusView::kAnimationDuration + 2 * platform::AnimationDriver::kFrameInterval;
 
 platform::Scheduler& virtualClock() {
@@ -140,7 +140,7 @@ TEST(StatusView, ShortDropsShowNothingAndLongOnesShowAfterTheDamping) {
     s.client->setConnection(kOnline);
     EXPECT_FALSE(s.bar->isShown());
     EXPECT_EQ(s.bar->status(), kOnline);
-    virtualClock().advance(kSlide);
+    virtualClock().advance(kStatusSlide);
     EXPECT_EQ(s.bar->superview(), nullptr);
 }
 
@@ -235,7 +235,7 @@ TEST(StatusView, SlidesOutFromUnderTheNavigationBar) {
     };
     EXPECT_EQ(index(s.bar.get()) + 1, index(&s.navigation->navigationBar()))
         << "just below the navigation bar";
-    virtualClock().advance(kSlide);
+    virtualClock().advance(kStatusSlide);
     EXPECT_EQ(s.bar->frame(), shown);
     EXPECT_EQ(s.bar->label()->frame(), s.bar->bounds());
 
@@ -244,12 +244,12 @@ TEST(StatusView, SlidesOutFromUnderTheNavigationBar) {
     EXPECT_EQ(s.bar->contentInset(), 0);
     virtualClock().advance(ZVStatusView::kAnimationDuration / 2);
     s.client->setConnection(kError);
-    virtualClock().advance(kSlide);
+    virtualClock().advance(kStatusSlide);
     EXPECT_TRUE(s.inNavigationView());
     EXPECT_EQ(s.bar->frame(), shown);
 
     s.client->setConnection(kOnline);
-    virtualClock().advance(kSlide);
+    virtualClock().advance(kStatusSlide);
     EXPECT_EQ(s.bar->frame(), hidden);
     EXPECT_FALSE(s.inNavigationView());
 }
@@ -325,7 +325,7 @@ TEST(StatusView, TheCardExplainsTheStateAndRetries) {
         s.client->lastResponse = c.answered ? now.addSecs(-5 * 60) : QDateTime();
         s.client->setConnection(c.state);
         s.bar->showWithMessage(QStringLiteral("Tap me"));
-        virtualClock().advance(kSlide);
+        virtualClock().advance(kStatusSlide);
         s.tapBar();
         const auto card = ZVAlertViewManager::alertViewManager().currentAlertView();
         ASSERT_NE(card, nullptr) << c.state;
@@ -339,7 +339,7 @@ TEST(StatusView, TheCardExplainsTheStateAndRetries) {
 
     StatusStage s;
     s.client->setConnection(kError);
-    virtualClock().advance(kSlide);
+    virtualClock().advance(kStatusSlide);
     for (const int button : {ZVStatusView::kOkButton, ZVStatusView::kRetryButton}) {
         s.tapBar();
         virtualClock().advance(AlertStage::kSettle);
@@ -365,7 +365,7 @@ TEST(StatusView, GivesItsRoomToTheInboxTheShowingPageAndTheTopScreen) {
     auto bar = ZVStatusView::make(stage.coordinator->left, client);
 
     client->setConnection(kError);
-    virtualClock().advance(kSlide);
+    virtualClock().advance(kStatusSlide);
     for (const auto& screen : {inbox, page, top}) {
         ASSERT_FALSE(screen->insets.empty());
         EXPECT_EQ(screen->insets.back(), ZVStatusView::kHeight);

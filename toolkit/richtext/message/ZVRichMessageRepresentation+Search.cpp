@@ -15,8 +15,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr int kBodyStyle = 0;
-constexpr int kTaskTitleStyle = 4;
+constexpr int kHitBodyStyle = 0;
+constexpr int kHitTaskTitleStyle = 4;
 constexpr int kFileNameStyle = 7;
 constexpr int kSearchPreviewStyle = 13;
 
@@ -68,10 +68,10 @@ void ZVRichMessageRepresentation::highlightSearchMatches() {
     }
     const std::optional<Files> shown = files();
     ZVMessageParser parser;
-    parser.defaultAttributes = ZVTextStyles::attributesForStyle(kBodyStyle);
+    parser.defaultAttributes = ZVTextStyles::attributesForStyle(kHitBodyStyle);
     parser.allowFormatting = true;
     if (owner->isTask()) {
-        parser.firstParagraphAttributes = ZVTextStyles::attributesForStyle(kTaskTitleStyle);
+        parser.firstParagraphAttributes = ZVTextStyles::attributesForStyle(kHitTaskTitleStyle);
     }
     parser.highlightAttributes = platform::TextAttributes{
         {platform::TextAttribute::BackgroundColor, highlightColor()},

@@ -19,7 +19,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr int kBodyStyle = 0;
+constexpr int kSystemBodyStyle = 0;
 constexpr int kEventStyle = 17;
 // Name lists of event sentences give way to "and others" past this many characters.
 constexpr qsizetype kNameListLimit = 40;
@@ -310,8 +310,8 @@ void ZVRichMessageRepresentation::formatSystemMessage() {
     }
     if (owner->isOfType(kSeparator)) {
         plainText_ = ZVMessageStripper::extractPlainText(owner->message());
-        attributedText_ =
-            platform::AttributedString(plainText_, ZVTextStyles::attributesForStyle(kBodyStyle));
+        attributedText_ = platform::AttributedString(
+            plainText_, ZVTextStyles::attributesForStyle(kSystemBodyStyle));
         return;
     }
     const SystemTemplate chosen = systemTemplate(*owner);

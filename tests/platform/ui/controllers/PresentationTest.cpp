@@ -12,7 +12,7 @@ namespace {
 using Style = ViewController::ModalPresentationStyle;
 using Transition = ViewController::ModalTransitionStyle;
 
-void advance(TimeInterval seconds) {
+void advancePresentation(TimeInterval seconds) {
     Scheduler::main().advance(seconds);
 }
 
@@ -51,9 +51,9 @@ TEST_P(PresentationByTransition, CompletionsRunWhenTheAnimationEndsOnTheClock) {
     EXPECT_EQ(modal->presentingViewController(), s.root.get());
     EXPECT_TRUE(modal->isBeingPresented());
     EXPECT_EQ(modal->view()->window(), s.window.get());
-    advance(duration - 0.05);
+    advancePresentation(duration - 0.05);
     EXPECT_EQ(*s.log, (QStringList{"M didLoad", "R willDisappear", "M willAppear"}));
-    advance(0.1);
+    advancePresentation(0.1);
     EXPECT_EQ(*s.log, (QStringList{"M didLoad", "R willDisappear", "M willAppear", "R didDisappear",
                                    "M didAppear", "presented"}));
     EXPECT_FALSE(modal->isBeingPresented());
@@ -65,9 +65,9 @@ TEST_P(PresentationByTransition, CompletionsRunWhenTheAnimationEndsOnTheClock) {
     modal->dismissViewController(true, s.note("dismissed"));
     EXPECT_TRUE(modal->isBeingDismissed());
     EXPECT_FALSE(s.root->view()->isHidden());
-    advance(duration - 0.05);
+    advancePresentation(duration - 0.05);
     EXPECT_EQ(*s.log, (QStringList{"M willDisappear", "R willAppear"}));
-    advance(0.1);
+    advancePresentation(0.1);
     EXPECT_EQ(*s.log, (QStringList{"M willDisappear", "R willAppear", "M didDisappear",
                                    "R didAppear", "dismissed"}));
     EXPECT_EQ(s.root->presentedViewController(), nullptr);
@@ -137,7 +137,7 @@ TEST(Presentation, RefusedWhileBusyOrOffScreenWithoutRunningTheCompletion) {
         ran = true;
     })) << "not in a window";
     EXPECT_FALSE(s.root->presentViewController(s.root, false)) << "itself";
-    advance(1);
+    advancePresentation(1);
     EXPECT_FALSE(ran);
     EXPECT_EQ(s.root->presentedViewController(), first);
 }
@@ -148,10 +148,10 @@ TEST(Presentation, ADismissalAskedDuringThePresentationWaitsForItsEnd) {
     s.root->presentViewController(modal, true, s.note("presented"));
     modal->dismissViewController(true, s.note("dismissed"));
     modal->dismissViewController(false, s.note("dismissed again"));
-    advance(ViewController::kCoverDuration + 0.05);
+    advancePresentation(ViewController::kCoverDuration + 0.05);
     EXPECT_TRUE(s.log->contains("presented"));
     EXPECT_FALSE(s.log->contains("dismissed"));
-    advance(ViewController::kCoverDuration + 0.05);
+    advancePresentation(ViewController::kCoverDuration + 0.05);
     EXPECT_EQ(s.log->mid(s.log->indexOf("presented")),
               (QStringList{"presented", "M willDisappear", "R willAppear", "M didDisappear",
                            "R didAppear", "dismissed", "dismissed again"}));
@@ -169,7 +169,7 @@ TEST(Presentation, RequestsThatWaitAreEachCompletedOnceWhicheverEndsTheScreen) {
     s.root->presentViewController(ViewController::make(), true);
     s.root->dismissViewController(false, [&] { ++first; });
     s.root->dismissViewController(false, [&] { ++second; });
-    advance(1);
+    advancePresentation(1);
     EXPECT_EQ(first, 1);
     EXPECT_EQ(second, 1);
     EXPECT_EQ(s.root->presentedViewController(), nullptr);
@@ -182,7 +182,7 @@ TEST(Presentation, RequestsThatWaitAreEachCompletedOnceWhicheverEndsTheScreen) {
     int bottom = 0;
     a->dismissViewController(true, [&] { ++top; });
     s.root->dismissViewController(true, [&] { ++bottom; });
-    advance(2);
+    advancePresentation(2);
     EXPECT_EQ(top, 1);
     EXPECT_EQ(bottom, 1);
     EXPECT_EQ(s.root->presentedViewController(), nullptr);
@@ -199,7 +199,7 @@ TEST(Presentation, DismissingTheBottomOfAChainTakesEveryScreenAboveItAway) {
     s.log->clear();
     int completions = 0;
     s.root->dismissViewController(true, [&] { ++completions; });
-    advance(1);
+    advancePresentation(1);
     EXPECT_EQ(*s.log,
               (QStringList{"B willDisappear", "A willAppear", "B didDisappear", "A didAppear",
                            "A willDisappear", "R willAppear", "A didDisappear", "R didAppear"}));
@@ -216,7 +216,7 @@ TEST(Presentation, APresenterDestroyedWhilePresentingTakesItsScreenAway) {
     root->presentViewController(modal, true);
     window->setRootViewController(nullptr);
     root.reset();
-    advance(1);
+    advancePresentation(1);
     EXPECT_EQ(modal->presentingViewController(), nullptr);
     EXPECT_EQ(modal->view()->window(), nullptr);
     EXPECT_TRUE(window->subviews().empty());
@@ -236,7 +236,7 @@ TEST(Presentation, APopoverOnATabletPointsAtItsSourceAndGoesOnATouchOutside) {
     popover.shouldDismiss = [&] { return allow; };
     popover.didDismiss = [&] { ++dismissed; };
     s.root->presentViewController(modal, true, s.note("presented"));
-    advance(0.5);
+    advancePresentation(0.5);
     EXPECT_EQ(*s.log, (QStringList{"M didLoad", "M willAppear", "M didAppear", "presented"}))
         << "the screen below stays";
     EXPECT_EQ(popover.arrowDirection(), PopoverArrowDirection::Up);
@@ -249,13 +249,13 @@ TEST(Presentation, APopoverOnATabletPointsAtItsSourceAndGoesOnATouchOutside) {
     s.window->sendTouch(1, TouchPhase::Ended, shown.center());
     s.window->sendTouch(2, TouchPhase::Began, {50, 900});
     s.window->sendTouch(2, TouchPhase::Ended, {50, 900});
-    advance(0.5);
+    advancePresentation(0.5);
     EXPECT_EQ(s.root->presentedViewController(), modal) << "refused by shouldDismiss";
     allow = true;
     s.window->sendTouch(3, TouchPhase::Began, {50, 900});
     s.window->sendTouch(3, TouchPhase::Ended, {50, 900});
     EXPECT_EQ(dismissed, 0) << "told once it is gone";
-    advance(0.5);
+    advancePresentation(0.5);
     EXPECT_EQ(dismissed, 1);
     EXPECT_EQ(s.root->presentedViewController(), nullptr);
     s.root->presentViewController(modal, false);

@@ -14,7 +14,7 @@ namespace {
 constexpr TimeInterval kFrame = 1.0 / 60;
 
 // Writes down each delegate call with the offset and motion flags it saw.
-class RecordingDelegate : public ScrollViewDelegate {
+class ScrollRecordingDelegate : public ScrollViewDelegate {
 public:
     std::vector<std::string> calls;
     int scrolls = 0;
@@ -45,7 +45,7 @@ public:
 struct Stage {
     std::shared_ptr<Window> window = Window::make({DeviceProfile::Idiom::Phone, {200, 400}, 1, 20});
     std::shared_ptr<ScrollView> scroll = View::make<ScrollView>(QRectF(0, 0, 200, 400));
-    std::shared_ptr<RecordingDelegate> delegate = std::make_shared<RecordingDelegate>();
+    std::shared_ptr<ScrollRecordingDelegate> delegate = std::make_shared<ScrollRecordingDelegate>();
 
     Stage() {
         scroll->setContentSize({200, 2000});

@@ -11,15 +11,15 @@ using Events = std::vector<std::string>;
 
 namespace {
 
-constexpr TimeInterval kFrame = 1.0 / 60;
+constexpr TimeInterval kTableFrame = 1.0 / 60;
 
 // A 320 × 480 table at scale 1 over the recording data source.
-struct Stage {
+struct TableStage {
     std::shared_ptr<Window> window = Window::make({DeviceProfile::Idiom::Phone, {320, 480}, 1, 20});
     std::shared_ptr<TableView> table = View::make<TableView>(QRectF(0, 0, 320, 480));
     std::shared_ptr<RecordingTable> source = std::make_shared<RecordingTable>();
 
-    explicit Stage(std::vector<std::vector<int>> sections, bool instant = true) {
+    explicit TableStage(std::vector<std::vector<int>> sections, bool instant = true) {
         ViewAnimation::setInstant(instant);
         source->sections = std::move(sections);
         table->setDataSource(source);
@@ -27,7 +27,7 @@ struct Stage {
         window->setRootView(table);
         window->updateNow();
     }
-    ~Stage() { ViewAnimation::setInstant(false); }
+    ~TableStage() { ViewAnimation::setInstant(false); }
 
     static std::vector<int> items(int from, int count) {
         std::vector<int> out(static_cast<std::size_t>(count));
@@ -59,7 +59,7 @@ struct Stage {
 }  // namespace
 
 TEST(TableView, RowsArePlacedByTheDelegatesHeightsWithoutMakingCells) {
-    Stage stage({Stage::items(0, 1000)});
+    TableStage stage({TableStage::items(0, 1000)});
     EXPECT_EQ(stage.source->heightQuestions, 1000);
     const std::vector<int> shown = RecordingTable::shownItems(*stage.table);
     EXPECT_EQ(shown, stage.expectedShown());
@@ -87,7 +87,7 @@ TEST(TableView, RowsArePlacedByTheDelegatesHeightsWithoutMakingCells) {
 }
 
 TEST(TableView, ScrolledOutCellsAreReusedForRowsScrollingIn) {
-    Stage stage({Stage::items(0, 500)});
+    TableStage stage({TableStage::items(0, 500)});
     auto scrollBy = [&](qreal dy) {
         stage.table->setContentOffset(stage.table->contentOffset() + QPointF(0, dy));
         stage.window->updateNow();
@@ -113,7 +113,7 @@ TEST(TableView, ScrolledOutCellsAreReusedForRowsScrollingIn) {
 }
 
 TEST(TableView, ScriptedChangesKeepTheRowsTheDataSourceHas) {
-    Stage stage({Stage::items(0, 8), Stage::items(100, 8)});
+    TableStage stage({TableStage::items(0, 8), TableStage::items(100, 8)});
     auto& model = stage.source->sections;
     struct Step {
         const char* name;
@@ -155,7 +155,7 @@ TEST(TableView, ScriptedChangesKeepTheRowsTheDataSourceHas) {
          }},
         {"insert a section before",
          [&] {
-             model.insert(model.begin(), Stage::items(200, 3));
+             model.insert(model.begin(), TableStage::items(200, 3));
              stage.table->insertSections({0}, TableRowAnimation::Fade);
          }},
         {"delete the middle section",
@@ -188,20 +188,20 @@ TEST(TableView, ScriptedChangesKeepTheRowsTheDataSourceHas) {
 TEST(TableView, AnUpdateThatDoesNotAddUpReloadsTheTable) {
     struct Case {
         const char* name;
-        std::function<void(Stage&)> change;
+        std::function<void(TableStage&)> change;
     };
     const Case cases[] = {
         {"an insert the data source does not have",
-         [](Stage& s) {
+         [](TableStage& s) {
              s.table->insertRows({{0, 2}}, TableRowAnimation::Fade);
          }},
         {"rows added without telling, then one insert",
-         [](Stage& s) {
+         [](TableStage& s) {
              s.source->sections[0].insert(s.source->sections[0].begin(), {70, 71});
              s.table->insertRows({{0, 0}}, TableRowAnimation::Fade);
          }},
         {"a section count that is off",
-         [](Stage& s) {
+         [](TableStage& s) {
              s.source->sections.push_back({90});
              s.table->beginUpdates();
              s.table->endUpdates();
@@ -209,7 +209,7 @@ TEST(TableView, AnUpdateThatDoesNotAddUpReloadsTheTable) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Stage stage({Stage::items(0, 30)});
+        TableStage stage({TableStage::items(0, 30)});
         stage.table->setContentOffset({0, 100});
         c.change(stage);
         stage.window->updateNow();
@@ -221,7 +221,7 @@ TEST(TableView, AnUpdateThatDoesNotAddUpReloadsTheTable) {
 }
 
 TEST(TableView, HeightsAreAskedAgainAtEndUpdatesAndRowsMoveThereOverTime) {
-    Stage stage({Stage::items(0, 10)}, false);
+    TableStage stage({TableStage::items(0, 10)}, false);
     const auto second = stage.table->cellForRowAtIndexPath({0, 1});
     const QRectF secondBefore = second->frame();
     stage.source->heightOverrides[0] = 100;  // item 0 grows from 20 to 100
@@ -239,20 +239,20 @@ TEST(TableView, HeightsAreAskedAgainAtEndUpdatesAndRowsMoveThereOverTime) {
 }
 
 TEST(TableView, DeletedRowsLeaveAnimatedAndTheirCellsAreReusedAfterwards) {
-    Stage stage({Stage::items(0, 10)}, false);
+    TableStage stage({TableStage::items(0, 10)}, false);
     const auto first = stage.table->cellForRowAtIndexPath({0, 0});
     stage.source->sections[0].erase(stage.source->sections[0].begin());
     stage.table->deleteRows({{0, 0}}, TableRowAnimation::Fade);
     EXPECT_EQ(first->superview(), stage.table.get()) << "still fading out";
     EXPECT_FALSE(stage.table->indexPathForCell(*first));
-    Scheduler::main().advance(TableView::kUpdateAnimationDuration + kFrame);
+    Scheduler::main().advance(TableView::kUpdateAnimationDuration + kTableFrame);
     EXPECT_EQ(first->superview(), nullptr);
     EXPECT_EQ(stage.table->dequeueReusableCell(QString::fromLatin1(RecordingTable::kIdentifier)),
               first);
 }
 
 TEST(TableView, TapHighlightsOnceCertainThenSelects) {
-    Stage stage({Stage::items(0, 40)});
+    TableStage stage({TableStage::items(0, 40)});
     const QPointF row2 = stage.table->rectForRowAtIndexPath({0, 2}).center();
     auto& events = stage.source->events;
 
@@ -310,11 +310,11 @@ TEST(TableView, TapHighlightsOnceCertainThenSelects) {
 }
 
 TEST(TableView, ADragOrATouchThatStopsTheRowsIsNoTap) {
-    Stage stage({Stage::items(0, 40)});
+    TableStage stage({TableStage::items(0, 40)});
     const QPointF start = stage.table->rectForRowAtIndexPath({0, 4}).center();
     stage.touch(TouchPhase::Began, start);
     for (int i = 1; i <= 6; ++i) {
-        Scheduler::main().advance(kFrame);
+        Scheduler::main().advance(kTableFrame);
         stage.touch(TouchPhase::Moved, start - QPointF(0, 8 * i));
     }
     Scheduler::main().advance(1);
@@ -326,7 +326,7 @@ TEST(TableView, ADragOrATouchThatStopsTheRowsIsNoTap) {
     // A flick, then a tap on the moving rows: it stops them and selects nothing.
     stage.touch(TouchPhase::Began, {100, 400});
     for (int i = 1; i <= 6; ++i) {
-        Scheduler::main().advance(kFrame);
+        Scheduler::main().advance(kTableFrame);
         stage.touch(TouchPhase::Moved, {100, 400 - 40.0 * i});
     }
     stage.touch(TouchPhase::Ended, {100, 160});
@@ -341,7 +341,7 @@ TEST(TableView, ADragOrATouchThatStopsTheRowsIsNoTap) {
 }
 
 TEST(TableView, EditingDeletesAndMovesRows) {
-    Stage stage({Stage::items(0, 6)});
+    TableStage stage({TableStage::items(0, 6)});
     stage.table->setEditing(true, false);
     stage.window->updateNow();
     auto& events = stage.source->events;
@@ -360,7 +360,7 @@ TEST(TableView, EditingDeletesAndMovesRows) {
     const QPointF grip(320 - TableViewCell::kReorderControlWidth / 2, 10);
     stage.touch(TouchPhase::Began, grip);
     for (int y = 20; y <= 90; y += 10) {
-        Scheduler::main().advance(kFrame);
+        Scheduler::main().advance(kTableFrame);
         stage.touch(TouchPhase::Moved, {grip.x(), qreal(y)});
     }
     EXPECT_EQ(stage.table->contentOffset().y(), 0) << "the grip's drag does not scroll";
@@ -392,8 +392,8 @@ TEST(TableView, SectionViewsAndTheTablesOwnHeaderAndFooter) {
         }
     };
     auto source = std::make_shared<Sections>();
-    source->sections = {Stage::items(0, 12), Stage::items(20, 12)};
-    Stage stage({});
+    source->sections = {TableStage::items(0, 12), TableStage::items(20, 12)};
+    TableStage stage({});
     stage.table->setDataSource(source);
     stage.table->setDelegate(source);
     auto header = View::make(QRectF(0, 0, 320, 50));
@@ -440,7 +440,7 @@ TEST(TableView, SectionViewsAndTheTablesOwnHeaderAndFooter) {
 }
 
 TEST(TableView, ScrollToARow) {
-    Stage stage({Stage::items(0, 100)});
+    TableStage stage({TableStage::items(0, 100)});
     stage.table->setContentInset({0, 0, 40, 0});
     struct Case {
         const char* name;
@@ -476,7 +476,7 @@ TEST(TableView, ScrollToARow) {
 }
 
 TEST(TableView, RowsAreSeparatedByHairlinesInTheTablesColour) {
-    Stage stage({Stage::items(0, 5)});
+    TableStage stage({TableStage::items(0, 5)});
     const QRectF row = stage.table->rectForRowAtIndexPath({0, 1});
     auto pixelAboveNextRow = [&] {
         stage.window->updateNow();
