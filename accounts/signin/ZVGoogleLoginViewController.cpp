@@ -98,6 +98,7 @@ void ZVGoogleLoginViewController::takeResult(const QString& loginData) {
         return;
     }
     finished_ = true;
+    // Popping may release the navigation's hold on this screen while it still works.
     const auto keep = shared_from_this();
     if (platform::NavigationController* navigation = navigationController()) {
         navigation->popToRootViewControllerAnimated(false);
