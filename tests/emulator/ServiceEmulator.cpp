@@ -538,7 +538,7 @@ std::optional<Fault> ServiceEmulator::playFault(const httplib::Request& received
 }
 
 void ServiceEmulator::handle(const httplib::Request& request, httplib::Response& response) {
-    if (handleFileRequest(request, response)) {
+    if (handleFileRequest(request, response) || handleWebSignInPage(request, response)) {
         return;
     }
     const RecordedRequest recorded = record(request);

@@ -173,6 +173,24 @@ public:
     // connection: at once, or, with `hold`, once releaseHeld() is called or the emulator stops.
     void cutDownload(const QString& urlOrPath, qint64 afterBytes, bool hold = false);
 
+    // --- web sign-in ---
+    //
+    // GETs of "authenticate/google" and "authenticate/microsoft" below the base URL: the identity
+    // provider's step, a form (input "email", submitted to "<page>/result") beside a "link-signup"
+    // link; the result page signs the account of that e-mail in and carries the sign-in's JSON
+    // {"action": "authenticate", "ticket", "profiles"} in the hidden input "inputHiddenValue",
+    // with the "token_id" cookie set. An unknown e-mail gets the action "unknown_account". The
+    // requests are recorded under their targets.
+
+    struct WebSignInResult {
+        // The hidden input's text instead of the sign-in's JSON.
+        std::optional<QString> hiddenValue;
+        // The cookie's value instead of the issued token; empty sets no cookie at all.
+        std::optional<QString> token;
+    };
+    // What the result pages carry from now on.
+    void setWebSignInResult(WebSignInResult result);
+
     // --- what was received ---
 
     QList<RecordedRequest> requests(const QString& path = {}) const;
@@ -217,6 +235,8 @@ private:
     bool handleFileRequest(const httplib::Request& request, httplib::Response& response);
     void answerUpload(const httplib::Request& request, httplib::Response& response);
     void answerDownload(const httplib::Request& request, httplib::Response& response);
+    // Answers the web sign-in pages; false for any other request.
+    bool handleWebSignInPage(const httplib::Request& request, httplib::Response& response);
     void handle(const httplib::Request& request, httplib::Response& response);
     RecordedRequest record(const httplib::Request& request);
     void setStatus(int sequence, int status);
@@ -258,6 +278,7 @@ private:
     std::vector<RecordedRequest> requests_;
     std::map<QString, StoredFile> files_;
     std::map<QString, std::deque<DownloadCut>> cuts_;
+    WebSignInResult webSignInResult_;
     bool rangeRequests_ = true;
     int nextSequence_ = 1;
 };
