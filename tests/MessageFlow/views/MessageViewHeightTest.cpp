@@ -66,7 +66,7 @@ TEST_F(MessageViewHeight, TheClassHeightIsWhatTheLayoutPlaces) {
                                        {u"subject"_s, u"Quarterly report"_s}};
                     if (variant.viewClass == ZVMessageViewClass::Task) {
                         fields.insert(u"assignee_ids"_s,
-                                      displaytest::kFox + u' ' + displaytest::kOwl);
+                                      QJsonArray{displaytest::kFox, displaytest::kOwl});
                     }
                     const QString text = longBody ? longText() : u"Short words"_s;
                     const auto shown = messageWithFiles(
