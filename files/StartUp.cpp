@@ -2,6 +2,7 @@
 
 #include "ZelvoKit/model/ZVFileViewServices.h"
 #include "app/shell/ZVAppServices.h"
+#include "files/downloads/ZVModalFileDownloader.h"
 #include "files/thumbnails/ZVFileThumbnail.h"
 #include "files/thumbnails/ZVFileViewManager.h"
 #include "files/views/ZVFileView.h"
@@ -14,4 +15,5 @@ void ZVStartUpFiles() {
     ZVAppServices& services = ZVAppServices::shared();
     services.clearFileViewCache = &ZVFileViewManager::clearCache;
     services.retryFileViewLoads = &ZVFileViewManager::retryLoad;
+    services.cancelDownloads = &ZVModalFileDownloader::cancelDownloads;
 }

@@ -195,7 +195,7 @@ void ZVRichMessageRepresentation::refresh() {
     }
     formattedHeight_ = 0;
     formattedWidth_ = 0;
-    filesHeight_ = 0;
+    filesHeight_.reset();
     if (owner->isDeletedMessage()) {
         const QString editor = owner->editAccountId();
         const auto session = repositorySession();
@@ -281,7 +281,7 @@ void ZVRichMessageRepresentation::buildMessageText(Message& message) {
         }
     }
 
-    filesHeight_ = 0;
+    filesHeight_.reset();
     if (attributedText_->isEmpty() && !files_) {
         attributedText_ =
             platform::AttributedString(kNoTextText, ZVTextStyles::attributesForStyle(kNoticeStyle));
@@ -415,6 +415,17 @@ void ZVRichMessageRepresentation::setExpanded(bool expanded) {
     if (owner && (owner->isOfType(Message::TypeEmail) || owner->hasTag(kSpamTag))) {
         refresh();
     }
+}
+
+std::optional<double> ZVRichMessageRepresentation::filesHeight(int kind, int expandState) const {
+    if (!filesHeight_ || filesHeight_->kind != kind || filesHeight_->expandState != expandState) {
+        return std::nullopt;
+    }
+    return filesHeight_->height;
+}
+
+void ZVRichMessageRepresentation::setFilesHeight(double height, int kind, int expandState) {
+    filesHeight_ = FilesHeight{height, kind, expandState};
 }
 
 void ZVRichMessageRepresentation::toggleQuote(int index) {

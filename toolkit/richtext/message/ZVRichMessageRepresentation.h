@@ -113,10 +113,10 @@ public:
     void refresh() override;
     void updatePosterName() override;
     virtual double formattedHeightForWidth(double width);
-    // The height of the files and previews under the text, as the message views last measured
-    // it; below 1.0 when not measured since the last rebuild.
-    double filesHeight() const { return filesHeight_; }
-    void setFilesHeight(double height) { filesHeight_ = height; }
+    // The height of the files and previews under the text as the message views lay them out for
+    // a file-view kind and expand state; none when not measured for those since the last rebuild.
+    std::optional<double> filesHeight(int kind, int expandState) const;
+    void setFilesHeight(double height, int kind, int expandState);
     void setExpanded(bool expanded) override;
     void toggleQuote(int index);
     // Highlights the words of the text that begin with `text`; whether any did.
@@ -191,7 +191,12 @@ private:
     std::optional<Files> files_;
     std::optional<Files> urlPreviews_;
     std::weak_ptr<platform::View> presentingView_;
-    double filesHeight_ = 0;
+    struct FilesHeight {
+        double height = 0;
+        int kind = 0;
+        int expandState = 0;
+    };
+    std::optional<FilesHeight> filesHeight_;
     bool highlighted_ = false;
     bool isTaskOrPin_ = false;
     bool textIsTruncated_ = false;
