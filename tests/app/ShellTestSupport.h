@@ -5,6 +5,7 @@
 #include "app/shell/ZVAppDelegate.h"
 #include "app/shell/ZVAppServices.h"
 #include "app/shell/ZVGlobals.h"
+#include "platform/foundation/Application.h"
 #include "platform/foundation/Scheduler.h"
 #include "tests/emulator/ServiceEmulator.h"
 #include "tests/emulator/ServiceModel.h"
@@ -21,6 +22,10 @@ namespace shelltest {
 // The two accounts the shell's tests sign in.
 inline const QString kAnna = QStringLiteral("anna@example.com");
 inline const QString kBen = QStringLiteral("ben@example.com");
+
+inline platform::Application& app() {
+    return platform::Application::shared();
+}
 
 // Pages that put nothing into the navigation: they note what they were opened with.
 class FakePages : public ZVConversationPages {

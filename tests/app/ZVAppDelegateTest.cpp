@@ -15,10 +15,6 @@ namespace {
 
 const QString kPoll = u"account/poll"_s;
 
-platform::Application& app() {
-    return platform::Application::shared();
-}
-
 class ZVAppDelegateTest : public ShellTest {
 protected:
     // Runs a background fetch; true when the platform's handler was answered in time.

@@ -17,10 +17,6 @@ using platform::ApplicationState;
 namespace shelltest {
 namespace {
 
-platform::Application& app() {
-    return platform::Application::shared();
-}
-
 class ZVDesktopDriverTest : public ShellTest {
 protected:
     QString perform(const QString& line) {

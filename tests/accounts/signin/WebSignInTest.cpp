@@ -18,7 +18,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int kPageTimeoutMs = 30000;
+constexpr int kSignInPageTimeoutMs = 30000;
 const QString kPassword = u"secret"_s;
 
 // The sign-in screen pushed on a navigation in a window, against the loopback service.
@@ -39,7 +39,7 @@ protected:
     }
 
     static bool waitFor(const std::function<bool()>& done) {
-        return platform::Scheduler::main().runUntil(done, kPageTimeoutMs);
+        return platform::Scheduler::main().runUntil(done, kSignInPageTimeoutMs);
     }
     template <typename Screen = ZVGoogleLoginViewController>
     std::shared_ptr<Screen> open() {
