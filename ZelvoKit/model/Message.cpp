@@ -263,8 +263,13 @@ void Message::readBody(ZVJsonParser& parser) {
 }
 
 void Message::applyFileDiff(const QString& newBody) {
+    // A new message has no body yet, so no file can leave it: reading the XML would cost every
+    // record of an initial sync a parser for nothing.
+    if (message().isEmpty()) {
+        return;
+    }
     const std::optional<QStringList> oldKeys = ZVMarkupServices::extractFiles(message());
-    if (!oldKeys) {
+    if (!oldKeys || oldKeys->isEmpty()) {
         return;
     }
     const QStringList newKeys = ZVMarkupServices::extractFiles(newBody).value_or(QStringList());

@@ -162,6 +162,9 @@ bool ManagedObject::setStoreValue(int attribute, const StoreValue& value) {
         willChange();
     }
     slot = std::move(coerced);
+    if (pending_ && context_) {
+        context_->keyValueChanged(*this, attribute);
+    }
     return true;
 }
 

@@ -17,7 +17,8 @@ class ManagedObjectModel;
 
 namespace detail {
 class CompiledPredicate;
-}
+class PendingObjectIndex;
+}  // namespace detail
 
 // Names one object of a store: its entity and row. The row is 0 until the object's first save.
 struct ObjectID {
@@ -138,6 +139,7 @@ public:
 private:
     friend class ManagedObjectContext;
     friend class detail::CompiledPredicate;
+    friend class detail::PendingObjectIndex;
 
     enum class State : std::uint8_t {
         Unattached,   // made but never inserted: a plain holder of values
@@ -176,8 +178,12 @@ private:
     // Given by a save in progress; becomes rowid_ only when the save commits.
     std::int64_t pendingRowid_ = 0;
     std::uint64_t insertSequence_ = 0;
+    // When the object joined the context's unsaved objects, the order fetches list them in.
+    std::uint64_t pendingSequence_ = 0;
     State state_ = State::Unattached;
     bool pending_ = false;
+    // Waiting to be filed again in the context's index of unsaved objects.
+    bool keyChangeNoted_ = false;
     std::vector<StoreValue> values_;
     mutable std::vector<ToOne> toOne_;
     std::unique_ptr<Snapshot> committed_;

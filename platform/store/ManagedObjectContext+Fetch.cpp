@@ -2,6 +2,7 @@
 #include "platform/store/ManagedObjectContext.h"
 #include "platform/store/query/CompiledPredicate.h"
 #include "platform/store/query/FetchShape.h"
+#include "platform/store/query/PendingObjectIndex.h"
 #include "platform/store/sqlite/SqliteConnection.h"
 #include "platform/store/sqlite/StoreSql.h"
 
@@ -83,6 +84,24 @@ StoreResult<std::shared_ptr<const FetchShape>> ManagedObjectContext::shapeFor(
     shape->selectSql = detail::selectSql(*entity, where, orderBy.join(QStringLiteral(", ")),
                                          shape->predicate->slotCount() + 1);
     shape->countSql = detail::countSql(*entity, where);
+    if (const auto& equalities = shape->predicate->equalityKey(); !equalities.empty()) {
+        std::vector<int> attributes;
+        for (const auto& [attribute, slot] : equalities) {
+            attributes.push_back(attribute);
+            shape->pendingKeySlots.push_back(slot);
+        }
+        shape->pendingKey = pendingIndexes_[static_cast<std::size_t>(entity->index())].keyFor(
+            attributes, pending_[static_cast<std::size_t>(entity->index())]);
+        shape->uniqueKey = std::any_of(
+            entity->indexes().begin(), entity->indexes().end(), [&](const IndexDescription& index) {
+                return index.unique && std::all_of(index.attributes.begin(), index.attributes.end(),
+                                                   [&](const QString& name) {
+                                                       return std::binary_search(
+                                                           attributes.begin(), attributes.end(),
+                                                           entity->attributeIndex(name));
+                                                   });
+            });
+    }
     shapes_.insert(key, shape);
     return std::shared_ptr<const FetchShape>(shape);
 }
@@ -166,41 +185,33 @@ bool ManagedObjectContext::hasPendingObjects(const EntityDescription& entity) co
     return false;
 }
 
+const ManagedObjectContext::Objects& ManagedObjectContext::pendingCandidates(
+    const FetchShape& shape, const std::vector<BoundParam>& params, Objects& filed) {
+    const auto entity = static_cast<std::size_t>(shape.entity->index());
+    if (shape.pendingKey < 0) {
+        return pending_[entity];
+    }
+    for (ManagedObject* object :
+         pendingIndexes_[entity].candidates(shape.pendingKey, params, shape.pendingKeySlots)) {
+        filed.push_back(object->shared_from_this());
+    }
+    // In the order the objects became unsaved, as a look at all of them would list them.
+    std::sort(filed.begin(), filed.end(), [](const auto& a, const auto& b) {
+        return a->pendingSequence_ < b->pendingSequence_;
+    });
+    return filed;
+}
+
 StoreResult<ManagedObjectContext::Objects> ManagedObjectContext::run(
     const FetchShape& shape, const std::vector<BoundParam>& params, std::int64_t limit,
     std::int64_t offset) {
     const EntityDescription& entity = *shape.entity;
     // With unsaved changes of the entity, the file's rows are merged with them before the limit.
     const bool merge = hasPendingObjects(entity);
-    std::shared_ptr<StoreError> error;
-    auto lease = db_->prepare(shape.selectSql, &error);
-    if (!lease) {
-        return error;
-    }
-    sqlite3_stmt* stmt = lease.get();
-    shape.predicate->bind(stmt, params);
-    const int limitParameter = shape.predicate->slotCount() + 1;
-    sqlite3_bind_int64(stmt, limitParameter, merge || limit == 0 ? -1 : limit);
-    sqlite3_bind_int64(stmt, limitParameter + 1, merge ? 0 : offset);
-
     Objects results;
-    Objects awakened;
-    int rc = SQLITE_OK;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        auto object = materialise(entity, stmt, awakened);
-        if (merge && object->pending_) {
-            continue;
-        }
-        results.push_back(std::move(object));
-    }
-    if (rc != SQLITE_DONE) {
-        return db_->failure(rc, QStringLiteral("fetching %1").arg(entity.name()));
-    }
-    // Hand the statement back before any hook runs: a hook may fetch with the same shape.
-    lease.release();
-
     if (merge) {
-        for (const auto& object : pending_[static_cast<std::size_t>(entity.index())]) {
+        Objects filed;
+        for (const auto& object : pendingCandidates(shape, params, filed)) {
             const auto state = object->state_;
             if ((state == ManagedObject::State::Inserted ||
                  state == ManagedObject::State::Updated) &&
@@ -208,6 +219,50 @@ StoreResult<ManagedObjectContext::Objects> ManagedObjectContext::run(
                 results.push_back(object);
             }
         }
+    }
+    // Under a unique key an unsaved object that matches is the answer: any row of the file with
+    // the same values belongs to an object whose values have changed since, or the save would
+    // fail. Not so for a key with no value, which a unique index lets many rows share.
+    const bool readFile =
+        !shape.uniqueKey || results.empty() ||
+        std::any_of(shape.pendingKeySlots.begin(), shape.pendingKeySlots.end(), [&](int slot) {
+            return params[static_cast<std::size_t>(slot)].value.isNull();
+        });
+    Objects awakened;
+    if (readFile) {
+        std::shared_ptr<StoreError> error;
+        auto lease = db_->prepare(shape.selectSql, &error);
+        if (!lease) {
+            return error;
+        }
+        sqlite3_stmt* stmt = lease.get();
+        shape.predicate->bind(stmt, params);
+        const int limitParameter = shape.predicate->slotCount() + 1;
+        sqlite3_bind_int64(stmt, limitParameter, merge || limit == 0 ? -1 : limit);
+        sqlite3_bind_int64(stmt, limitParameter + 1, merge ? 0 : offset);
+        ++fileFetches_;
+
+        Objects saved;
+        int rc = SQLITE_OK;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            auto object = materialise(entity, stmt, awakened);
+            if (merge && object->pending_) {
+                continue;
+            }
+            saved.push_back(std::move(object));
+        }
+        if (rc != SQLITE_DONE) {
+            return db_->failure(rc, QStringLiteral("fetching %1").arg(entity.name()));
+        }
+        // Hand the statement back before any hook runs: a hook may fetch with the same shape.
+        lease.release();
+        // The file's rows come first, as the order below expects of unsorted fetches.
+        saved.insert(saved.end(), std::make_move_iterator(results.begin()),
+                     std::make_move_iterator(results.end()));
+        results = std::move(saved);
+    }
+
+    if (merge) {
         if (!shape.sort.empty()) {
             const auto less = [&shape](const std::shared_ptr<ManagedObject>& a,
                                        const std::shared_ptr<ManagedObject>& b) {

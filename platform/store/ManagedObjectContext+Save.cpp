@@ -1,4 +1,5 @@
 #include "platform/store/ManagedObjectContext.h"
+#include "platform/store/query/PendingObjectIndex.h"
 #include "platform/store/sqlite/SqliteConnection.h"
 #include "platform/store/sqlite/StoreSql.h"
 
@@ -261,9 +262,7 @@ void ManagedObjectContext::applySavedChanges() {
             }
         }
     }
-    for (auto& objects : pending_) {
-        objects.clear();
-    }
+    clearPending();
 }
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 #include "platform/foundation/SystemLog.h"
 #include "platform/store/query/CompiledPredicate.h"
 #include "platform/store/query/FetchShape.h"
+#include "platform/store/query/PendingObjectIndex.h"
 #include "platform/store/sqlite/SqliteConnection.h"
 #include "platform/store/sqlite/StoreSchema.h"
 #include "platform/store/sqlite/StoreSql.h"
@@ -70,7 +71,8 @@ ManagedObjectContext::ManagedObjectContext(std::shared_ptr<const ManagedObjectMo
       db_(std::move(db)),
       created_(created),
       registered_(model_->entities().size()),
-      pending_(model_->entities().size()) {}
+      pending_(model_->entities().size()),
+      pendingIndexes_(model_->entities().size()) {}
 
 ManagedObjectContext::~ManagedObjectContext() {
     close();
@@ -152,9 +154,7 @@ void ManagedObjectContext::detachAll() {
         }
     }
     // Objects released here no longer reach back into the maps being cleared.
-    for (auto& objects : pending_) {
-        objects.clear();
-    }
+    clearPending();
     for (auto& objects : registered_) {
         objects.clear();
     }
@@ -183,8 +183,7 @@ std::shared_ptr<ManagedObject> ManagedObjectContext::insert(QStringView entityNa
     object->context_ = this;
     object->state_ = ManagedObject::State::Inserted;
     object->insertSequence_ = nextInsertSequence_++;
-    object->pending_ = true;
-    pending_[static_cast<std::size_t>(entity->index())].push_back(object);
+    addPending(*object);
     object->awakeFromInsert();
     return object;
 }
@@ -268,18 +267,38 @@ void ManagedObjectContext::rollback() {
             }
         }
     }
-    for (auto& objects : pending_) {
-        objects.clear();
-    }
+    clearPending();
 }
 
 void ManagedObjectContext::registerChange(ManagedObject& object) {
     if (object.pending_) {
         return;
     }
+    addPending(object);
+}
+
+void ManagedObjectContext::addPending(ManagedObject& object) {
+    const auto entity = static_cast<std::size_t>(object.entity().index());
     object.pending_ = true;
-    pending_[static_cast<std::size_t>(object.entity().index())].push_back(
-        object.shared_from_this());
+    object.pendingSequence_ = nextPendingSequence_++;
+    pending_[entity].push_back(object.shared_from_this());
+    pendingIndexes_[entity].noteChanged(object);
+}
+
+void ManagedObjectContext::keyValueChanged(ManagedObject& object, int attribute) {
+    auto& index = pendingIndexes_[static_cast<std::size_t>(object.entity().index())];
+    if (index.usesAttribute(attribute)) {
+        index.noteChanged(object);
+    }
+}
+
+void ManagedObjectContext::clearPending() {
+    for (auto& index : pendingIndexes_) {
+        index.clear();
+    }
+    for (auto& objects : pending_) {
+        objects.clear();
+    }
 }
 
 void ManagedObjectContext::forget(ManagedObject& object) {
@@ -311,6 +330,7 @@ StoreStatistics ManagedObjectContext::statistics() const {
     }
     statistics.shapesCompiled =
         static_cast<std::size_t>(shapes_.size()) + relationshipShapes_.size();
+    statistics.fileFetches = fileFetches_;
     return statistics;
 }
 

@@ -21,6 +21,7 @@ namespace platform {
 namespace detail {
 class SqliteConnection;
 class CompiledPredicate;
+class PendingObjectIndex;
 struct BoundParam;
 struct FetchShape;
 }  // namespace detail
@@ -30,6 +31,8 @@ struct StoreStatistics {
     std::size_t statementsPrepared = 0;
     std::size_t statementsCached = 0;
     std::size_t shapesCompiled = 0;
+    // Fetches that read the file; a fetch answered by unsaved objects alone does not.
+    std::size_t fileFetches = 0;
 };
 
 // The objects of one store file (or of memory) as one unit of work, for one thread.
@@ -115,6 +118,7 @@ private:
 
     // Called by objects.
     void registerChange(ManagedObject& object);
+    void keyValueChanged(ManagedObject& object, int attribute);
     void forget(ManagedObject& object);
     std::shared_ptr<ManagedObject> objectForRow(const EntityDescription& entity,
                                                 std::int64_t rowid);
@@ -129,6 +133,13 @@ private:
     std::shared_ptr<ManagedObject> materialise(const EntityDescription& entity, sqlite3_stmt* stmt,
                                                Objects& awakened);
     bool hasPendingObjects(const EntityDescription& entity) const;
+    // The unsaved objects that can match a fetch of `shape`: all of the entity's, or those filed
+    // under the fetch's key values.
+    const Objects& pendingCandidates(const detail::FetchShape& shape,
+                                     const std::vector<detail::BoundParam>& params, Objects& filed);
+    void addPending(ManagedObject& object);
+    // Empties the lists of unsaved objects, once they have been dealt with.
+    void clearPending();
 
     // Saving (ManagedObjectContext+Save.cpp).
     std::shared_ptr<StoreError> checkIntegrity() const;
@@ -146,7 +157,11 @@ private:
     std::vector<std::unordered_map<std::int64_t, std::weak_ptr<ManagedObject>>> registered_;
     // Per entity: objects with unsaved changes, kept alive until save() or rollback().
     std::vector<Objects> pending_;
+    // Per entity: the unsaved objects by the values that fetches look them up by.
+    std::vector<detail::PendingObjectIndex> pendingIndexes_;
     std::uint64_t nextInsertSequence_ = 1;
+    std::uint64_t nextPendingSequence_ = 1;
+    std::size_t fileFetches_ = 0;
     QHash<QString, std::shared_ptr<const detail::FetchShape>> shapes_;
     std::unordered_map<const RelationshipDescription*, std::shared_ptr<const detail::FetchShape>>
         relationshipShapes_;

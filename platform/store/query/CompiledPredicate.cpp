@@ -6,6 +6,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 namespace platform::detail {
 
 namespace {
@@ -410,6 +412,8 @@ StoreResult<std::shared_ptr<const CompiledPredicate>> CompiledPredicate::compile
     }
     if (!predicate->empty_) {
         predicate->sql_ = predicate->sqlFor(predicate->root_);
+        predicate->collectEqualities(predicate->root_);
+        std::sort(predicate->equalityKey_.begin(), predicate->equalityKey_.end());
     }
     return std::shared_ptr<const CompiledPredicate>(predicate);
 }
@@ -430,6 +434,16 @@ std::shared_ptr<const CompiledPredicate> CompiledPredicate::toOneEquals(
     predicate->slots_.push_back(slot);
     predicate->sql_ = predicate->sqlFor(predicate->root_);
     return predicate;
+}
+
+void CompiledPredicate::collectEqualities(const Node& node) {
+    if (node.kind == Node::Kind::And) {
+        for (const Node& child : node.children) {
+            collectEqualities(child);
+        }
+    } else if (node.kind == Node::Kind::Compare && node.op == Op::Eq && node.attribute >= 0) {
+        equalityKey_.emplace_back(node.attribute, node.slot);
+    }
 }
 
 QString CompiledPredicate::sqlFor(const Node& node) const {

@@ -8,6 +8,7 @@
 #include <QtCore/QVariantMap>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 struct sqlite3_stmt;
@@ -45,6 +46,10 @@ public:
     // Whether the object's current values (or, with `committed`, its saved ones) match.
     bool matches(const ManagedObject& object, const std::vector<BoundParam>& params,
                  bool committed) const;
+    // The attributes that the predicate needs equal to a value in every case (the comparisons
+    // "attribute = value" that its top-level "and" holds), sorted, with their slots: an object
+    // whose values differ there never matches. Empty when there are none.
+    const std::vector<std::pair<int, int>>& equalityKey() const { return equalityKey_; }
 
     enum class Op { Eq, Ne, Lt, Le, Gt, Ge };
 
@@ -72,6 +77,7 @@ private:
     Truth evaluate(const Node& node, const ManagedObject& object,
                    const std::vector<BoundParam>& params, bool committed) const;
     QString sqlFor(const Node& node) const;
+    void collectEqualities(const Node& node);
 
     QString format_;
     const EntityDescription* entity_ = nullptr;
@@ -79,6 +85,7 @@ private:
     Node root_;
     std::vector<Slot> slots_;
     QString sql_;
+    std::vector<std::pair<int, int>> equalityKey_;
 };
 
 }  // namespace platform::detail

@@ -19,6 +19,12 @@ struct FetchShape {
     std::vector<std::pair<int, bool>> sort;
     QString selectSql;
     QString countSql;
+    // The context's key of unsaved objects for the predicate's equalities (-1 for none), the
+    // predicate's slots in the key's attribute order, and whether the key holds a unique index,
+    // so that an unsaved object found under it is the only possible answer.
+    int pendingKey = -1;
+    std::vector<int> pendingKeySlots;
+    bool uniqueKey = false;
 };
 
 }  // namespace platform::detail

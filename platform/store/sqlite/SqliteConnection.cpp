@@ -2,6 +2,7 @@
 
 #include "platform/foundation/OwnerOnly.h"
 #include "platform/foundation/SystemLog.h"
+#include "platform/store/sqlite/LogCheckpointer.h"
 
 #include <sqlite3.h>
 
@@ -101,11 +102,18 @@ void SqliteConnection::noteDamage(const StoreError& error) {
     }
 }
 
+void SqliteConnection::checkpointInBackground() {
+    if (!checkpointer_ && !path_.isEmpty()) {
+        checkpointer_ = std::make_unique<LogCheckpointer>(db_, path_);
+    }
+}
+
 int SqliteConnection::setBusyTimeout(int milliseconds) {
     return busyTimeoutMs.exchange(milliseconds < 0 ? kDefaultBusyTimeoutMs : milliseconds);
 }
 
 SqliteConnection::~SqliteConnection() {
+    checkpointer_.reset();
     for (const auto& cached : std::as_const(cache_)) {
         sqlite3_finalize(cached->stmt);
     }

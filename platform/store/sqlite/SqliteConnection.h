@@ -2,6 +2,7 @@
 
 #include "platform/store/StoreError.h"
 #include "platform/store/StoreValue.h"
+#include "platform/store/sqlite/LogCheckpointer.h"
 
 #include <QtCore/QHash>
 #include <QtCore/QString>
@@ -64,6 +65,10 @@ public:
     bool isDamaged() const { return damaged_; }
     void noteDamage(const StoreError& error);
 
+    // Hands the checkpoints of a store in WAL mode to a thread of their own.
+    void checkpointInBackground();
+    LogCheckpointer* checkpointer() const { return checkpointer_.get(); }
+
     std::size_t preparedCount() const { return prepared_; }
     std::size_t cachedCount() const { return static_cast<std::size_t>(cache_.size()); }
 
@@ -80,6 +85,7 @@ private:
     bool damaged_ = false;
     QHash<QString, std::shared_ptr<Cached>> cache_;
     std::size_t prepared_ = 0;
+    std::unique_ptr<LogCheckpointer> checkpointer_;
 };
 
 void bindValue(sqlite3_stmt* stmt, int index, const StoreValue& value);

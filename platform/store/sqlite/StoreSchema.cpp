@@ -10,6 +10,11 @@ namespace platform::detail {
 
 namespace {
 
+// The most pages a store keeps in memory, in KiB; SQLite allocates them only as they are used.
+constexpr int kCacheKibibytes = 65536;
+// What the write-ahead log keeps of its file once it starts again from its beginning.
+constexpr int kLogBytesKept = 16 * 1024 * 1024;
+
 std::shared_ptr<StoreError> inTransaction(
     SqliteConnection& db, const QString& doing,
     const std::function<std::shared_ptr<StoreError>()>& work) {
@@ -144,10 +149,23 @@ std::shared_ptr<StoreError> prepareStore(SqliteConnection& db, const ManagedObje
             // Still a working store, only without readers running beside a writer.
             systemLogFormat(u"Store: %@ stays in journal mode %@",
                             sqlite3_db_filename(db.handle(), "main"), journal);
+        } else {
+            db.checkpointInBackground();
         }
         mode.release();
         if (auto error = db.exec(QStringLiteral("PRAGMA synchronous=NORMAL"),
                                  QStringLiteral("setting synchronous mode"))) {
+            return error;
+        }
+        // An account's indexes are keyed by long ids, so an answer touches pages all over them;
+        // with SQLite's small default cache every look-up and insert reads them again.
+        if (auto error = db.exec(QStringLiteral("PRAGMA cache_size=-%1").arg(kCacheKibibytes),
+                                 QStringLiteral("setting the cache size"))) {
+            return error;
+        }
+        // A log that grew while checkpoints ran behind the saves shrinks back once it is reset.
+        if (auto error = db.exec(QStringLiteral("PRAGMA journal_size_limit=%1").arg(kLogBytesKept),
+                                 QStringLiteral("setting the log's size limit"))) {
             return error;
         }
         if (auto error = quickCheck(db)) {
