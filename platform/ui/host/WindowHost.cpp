@@ -1,5 +1,7 @@
 #include "platform/ui/host/WindowHost.h"
 
+#include "platform/ui/view/ViewRenderer.h"
+
 #include <QtGui/QGuiApplication>
 #include <QtGui/QInputMethod>
 #include <QtGui/QInputMethodEvent>
@@ -95,7 +97,9 @@ void WindowHost::placeNativeChildren() {
 
 void WindowHost::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::black);
+    if (!ViewRenderer::coversOpaquely(*window_, window_->frame())) {
+        painter.fillRect(rect(), Qt::black);
+    }
     window_->render(painter);
 }
 

@@ -135,4 +135,26 @@ void ViewRenderer::drawContents(const View& view, QPainter& painter) {
     }
 }
 
+bool ViewRenderer::coversOpaquely(const View& view, const QRectF& rect) {
+    const Layer& layer = view.layer();
+    // Anything turned, faded or mid-transition may leave parts of its frame unpainted.
+    if (layer.isHidden() || layer.presentationOpacity() < 1 ||
+        !layer.presentationTransform().isIdentity() ||
+        layer.animationForKey(TransitionAnimation::kKey)) {
+        return false;
+    }
+    const QRectF bounds = layer.presentationBounds();
+    const QRectF local = rect.translated(bounds.center() - layer.presentationPosition());
+    if (!bounds.contains(local)) {
+        return false;
+    }
+    const QColor background = layer.presentationBackgroundColor();
+    if (background.isValid() && background.alpha() == 255 && layer.cornerRadius() <= 0) {
+        return true;
+    }
+    const auto& subviews = view.subviews();
+    return std::any_of(subviews.begin(), subviews.end(),
+                       [&](const auto& subview) { return coversOpaquely(*subview, local); });
+}
+
 }  // namespace platform

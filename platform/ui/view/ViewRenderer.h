@@ -1,6 +1,7 @@
 #pragma once
 
 class QPainter;
+class QRectF;
 
 namespace platform {
 
@@ -14,6 +15,9 @@ public:
     static void draw(const View& view, QPainter& painter);
     // Draws the view's own layers and subviews into a painter in the view's bounds' coordinates.
     static void drawContents(const View& view, QPainter& painter);
+    // True when `view` as it shows now paints all of `rect` (in its superview's coordinates)
+    // opaquely, by its own background or a subview's, so nothing below it shows there.
+    static bool coversOpaquely(const View& view, const QRectF& rect);
 };
 
 }  // namespace platform

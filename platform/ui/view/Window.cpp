@@ -113,7 +113,10 @@ QImage Window::render() {
     const QSize pixels = (profile_.size * profile_.scale).toSize();
     QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(profile_.scale);
-    image.fill(Qt::black);
+    // Where an opaque screen fills the window the black below it would be painted over at once.
+    if (!ViewRenderer::coversOpaquely(*this, frame())) {
+        image.fill(Qt::black);
+    }
     QPainter painter(&image);
     render(painter);
     return image;

@@ -1,8 +1,12 @@
+#include "platform/ui/view/ViewRenderer.h"
 #include "platform/ui/view/Window.h"
 #include "tests/platform/ui/SmallWindow.h"
 #include "tools/gallery/SampleScreen.h"
 
 #include <QtCore/QDir>
+
+#include <functional>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -112,4 +116,70 @@ TEST(Rendering, ClippingZOrderAndAlphaShowInPixels) {
     EXPECT_EQ(snap.size(), QSize(40, 40));
     EXPECT_TRUE(near(snap.pixelColor(30, 30), Qt::red));
     EXPECT_EQ(snap.pixelColor(2, 2).alpha(), 0);
+}
+
+// The window skips clearing to black where an opaque view covers it; everything else must still
+// show over opaque black (a fresh image is transparent, a reused one holds old pixels).
+TEST(Rendering, WindowIsClearedWhereNoOpaqueViewCoversIt) {
+    struct Case {
+        const char* name;
+        std::function<void(View& root)> setUp;
+        bool covers;
+        QPoint probe;
+        QColor expected;
+    };
+    const QColor grey(128, 128, 128);
+    const std::vector<Case> cases = {
+        {"opaque root", [](View&) {}, true, {50, 50}, Qt::white},
+        {"translucent background",
+         [](View& r) { r.setBackgroundColor(QColor(255, 255, 255, 128)); },
+         false,
+         {50, 50},
+         grey},
+        {"faded root", [](View& r) { r.setAlpha(0.5); }, false, {50, 50}, grey},
+        {"rounded corners",
+         [](View& r) { r.layer().setCornerRadius(30); },
+         false,
+         {0, 0},
+         Qt::black},
+        {"hidden root", [](View& r) { r.setHidden(true); }, false, {50, 50}, Qt::black},
+        {"turned root",
+         [](View& r) { r.setTransform(QTransform().rotate(10)); },
+         false,
+         {1, 1},
+         Qt::black},
+        {"clear root, opaque child over all",
+         [](View& r) {
+             r.setBackgroundColor(QColor());
+             auto child = View::make(QRectF(-5, -5, 110, 110));
+             child->setBackgroundColor(Qt::blue);
+             r.addSubview(child);
+         },
+         true,
+         {50, 50},
+         Qt::blue},
+        {"clear root, opaque child over part",
+         [](View& r) {
+             r.setBackgroundColor(QColor());
+             auto child = View::make(QRectF(0, 0, 100, 50));
+             child->setBackgroundColor(Qt::blue);
+             r.addSubview(child);
+         },
+         false,
+         {50, 75},
+         Qt::black},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SmallWindow small;
+        c.setUp(*small.root);
+        EXPECT_EQ(ViewRenderer::coversOpaquely(*small.window, small.window->frame()), c.covers);
+        // Twice: the second image may reuse the first one's memory.
+        for (int run = 0; run < 2; ++run) {
+            const QImage image = small.window->render();
+            const QColor pixel = image.pixelColor(c.probe);
+            EXPECT_EQ(pixel.alpha(), 255);
+            EXPECT_TRUE(near(pixel, c.expected, 2));
+        }
+    }
 }
