@@ -5,6 +5,7 @@
 
 #include <QtCore/QHash>
 #include <QtCore/QSemaphore>
+#include <QtCore/QThread>
 #include <QtCore/QThreadPool>
 #include <QtGui/QImageReader>
 #include <QtGui/QPainter>
@@ -58,9 +59,13 @@ QString svgPath(const QString& name) {
 // cost more than the drawing, and on a busy machine the caller waits for every piece, so the whole
 // picture is drawn in one task there when a thread is free.
 QImage drawInOneTask(const std::function<QImage()>& draw) {
+    QThreadPool* pool = QThreadPool::globalInstance();
+    if (pool->contains(QThread::currentThread())) {
+        return draw();
+    }
     QImage image;
     QSemaphore done;
-    if (QThreadPool::globalInstance()->tryStart([&] {
+    if (pool->tryStart([&] {
             image = draw();
             done.release();
         })) {
