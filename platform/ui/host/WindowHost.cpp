@@ -8,6 +8,7 @@
 #include <QtGui/QKeyEvent>
 #include <QtGui/QMouseEvent>
 #include <QtGui/QPainter>
+#include <QtGui/QRegion>
 #include <QtGui/QTouchEvent>
 
 #include <algorithm>
@@ -97,8 +98,9 @@ void WindowHost::placeNativeChildren() {
 
 void WindowHost::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    if (!ViewRenderer::coversOpaquely(*window_, window_->frame())) {
-        painter.fillRect(rect(), Qt::black);
+    window_->layoutIfNeeded();
+    for (const QRect& area : QRegion(rect()) - ViewRenderer::opaquePixels(*window_, 1)) {
+        painter.fillRect(area, Qt::black);
     }
     window_->render(painter);
 }

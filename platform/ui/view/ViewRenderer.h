@@ -1,7 +1,7 @@
 #pragma once
 
 class QPainter;
-class QRectF;
+class QRegion;
 
 namespace platform {
 
@@ -15,9 +15,9 @@ public:
     static void draw(const View& view, QPainter& painter);
     // Draws the view's own layers and subviews into a painter in the view's bounds' coordinates.
     static void drawContents(const View& view, QPainter& painter);
-    // True when `view` as it shows now paints all of `rect` (in its superview's coordinates)
-    // opaquely, by its own background or a subview's, so nothing below it shows there.
-    static bool coversOpaquely(const View& view, const QRectF& rect);
+    // The device pixels (points × `scale`, from the window's origin) that `view` as it shows now
+    // paints whole and opaquely, by its own background or its subviews': nothing below shows there.
+    static QRegion opaquePixels(const View& view, qreal scale);
 };
 
 }  // namespace platform
