@@ -1,3 +1,4 @@
+#include "platform/ui/controls/ImageView.h"
 #include "platform/ui/view/ViewRenderer.h"
 #include "platform/ui/view/Window.h"
 #include "tests/platform/ui/SmallWindow.h"
@@ -197,4 +198,25 @@ TEST(Rendering, WindowIsClearedWhereNoOpaqueViewCoversIt) {
             EXPECT_TRUE(near(pixel, c.expected, 2));
         }
     }
+}
+
+// A picture shown at its own size off the pixel grid lands on whole pixels, unblurred.
+TEST(Rendering, PicturesAtTheirOwnSizeLandOnWholePixels) {
+    auto window = Window::make({DeviceProfile::Idiom::Phone, {100, 100}, 2, 20});
+    auto root = View::make(window->bounds());
+    root->setBackgroundColor(Qt::white);
+    window->setRootView(root);
+    QImage square(20, 20, QImage::Format_ARGB32_Premultiplied);
+    square.fill(Qt::red);
+    square.setDevicePixelRatio(2);
+    auto view = std::make_shared<ImageView>(QRectF(10.3, 20.6, 10, 10));
+    view->setImage(square);
+    root->addSubview(view);
+    const QImage image = window->render();
+    // At (20.6, 41.2) in pixels, moved by less than half a pixel to (21, 41), each pixel whole.
+    EXPECT_EQ(image.pixelColor(21, 41), QColor(Qt::red));
+    EXPECT_EQ(image.pixelColor(40, 60), QColor(Qt::red));
+    EXPECT_EQ(image.pixelColor(20, 41), QColor(Qt::white));
+    EXPECT_EQ(image.pixelColor(41, 60), QColor(Qt::white));
+    EXPECT_EQ(image.pixelColor(30, 40), QColor(Qt::white));
 }
