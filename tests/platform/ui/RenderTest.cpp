@@ -7,6 +7,7 @@
 #include <QtCore/QDir>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -47,6 +48,16 @@ int countNear(const QImage& image, const QRectF& area, const QColor& colour, int
         }
     }
     return count;
+}
+
+// Takes the root's background away and gives it opaque children.
+void clearWithChildren(View& root, const std::vector<std::pair<QRectF, QColor>>& children) {
+    root.setBackgroundColor(QColor());
+    for (const auto& [frame, colour] : children) {
+        auto child = View::make(frame);
+        child->setBackgroundColor(colour);
+        root.addSubview(child);
+    }
 }
 
 }  // namespace
@@ -151,33 +162,22 @@ TEST(Rendering, WindowIsClearedWhereNoOpaqueViewCoversIt) {
          Qt::black},
         {"clear root, opaque child over all",
          [](View& r) {
-             r.setBackgroundColor(QColor());
-             auto child = View::make(QRectF(-5, -5, 110, 110));
-             child->setBackgroundColor(Qt::blue);
-             r.addSubview(child);
+             clearWithChildren(r, {{QRectF(-5, -5, 110, 110), Qt::blue}});
          },
          true,
          {50, 50},
          Qt::blue},
         {"clear root, a bar and a page below it",
          [](View& r) {
-             r.setBackgroundColor(QColor());
-             auto bar = View::make(QRectF(0, 0, 100, 20));
-             bar->setBackgroundColor(Qt::blue);
-             auto page = View::make(QRectF(0, 20, 100, 80));
-             page->setBackgroundColor(Qt::green);
-             r.addSubview(bar);
-             r.addSubview(page);
+             clearWithChildren(
+                 r, {{QRectF(0, 0, 100, 20), Qt::blue}, {QRectF(0, 20, 100, 80), Qt::green}});
          },
          true,
          {50, 60},
          Qt::green},
         {"clear root, opaque child over part",
          [](View& r) {
-             r.setBackgroundColor(QColor());
-             auto child = View::make(QRectF(0, 0, 100, 50));
-             child->setBackgroundColor(Qt::blue);
-             r.addSubview(child);
+             clearWithChildren(r, {{QRectF(0, 0, 100, 50), Qt::blue}});
          },
          false,
          {50, 75},
