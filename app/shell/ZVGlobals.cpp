@@ -226,6 +226,9 @@ void ZVGlobals::initialize() {
     window_->setBackgroundColor(Qt::transparent);
     // Alert cards show in the application's window.
     ZVAlertViewManager::alertViewManager().setKeyWindow(window_);
+    // The first signed-in screens show the empty-list background: its pictures are drawn on
+    // other threads while the saved accounts' stores open.
+    ZVBackgroundView::preloadImages();
     trySavedLogin();
     if (api_->loginStatus() != ZVApi::LoginStatusSignedIn) {
         setLoginState();

@@ -117,13 +117,14 @@ TEST_F(ZVAppURLHandlerTest, ConversationLinksOpenOrJoin) {
         emulator.addConversation(u"other"_s, {account(kBen)}, u"Key_Mixed-Case"_s);
     EXPECT_FALSE(open(u"zelvo://Key_Mixed-Case"_s));
     EXPECT_EQ(joinKeyAsked(2), u"Key_Mixed-Case"_s);
+    // Joined: the conversation the service names opens.
+    EXPECT_TRUE(scheduler().runUntil([&] { return globals().conversationId() == other; }));
 
     // A refused join is shown.
     EXPECT_FALSE(open(u"zelvo:NoSuchKey"_s));
     EXPECT_EQ(joinKeyAsked(3), u"NoSuchKey"_s);
     ASSERT_TRUE(scheduler().runUntil([&] { return !alertTitle().isEmpty(); }));
     EXPECT_EQ(alertTitle(), u"Unable to join"_s);
-    (void)other;
 }
 
 TEST_F(ZVAppURLHandlerTest, ProfilesPhonesFilesAndTheRest) {

@@ -2,6 +2,7 @@
 
 #include "ZelvoKit/ZelvoApi/account/ZVUserCredentials.h"
 #include "ZelvoKit/ZelvoApi/account/ZVUserProfile.h"
+#include "ZelvoKit/model/Conversation.h"
 #include "platform/foundation/Application.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/controllers/navigation/NavigationController.h"
@@ -44,6 +45,13 @@ QList<QNetworkCookie> tokenCookies() {
 
 class ZVGlobalsAccountsTest : public ShellTest {
 protected:
+    // The other-accounts dot, once its fade has run (to the frame after its end).
+    bool sessionBadgeShows() {
+        scheduler().advance(2 * ZVGlobals::kSessionBadgeFade);
+        const auto& badge = globals().sessionBadge();
+        return badge && !badge->isHidden() && badge->alpha() == 1;
+    }
+
     // Status bars anywhere in the window.
     int statusBars() {
         int count = 0;
@@ -149,6 +157,10 @@ TEST_F(ZVGlobalsAccountsTest, SavedAccountsAreSignedInWhileTheWindowIsBuilt) {
     EXPECT_EQ(globals().session()->credentials()->email(), kAnna);
     EXPECT_EQ(api().sessions().size(), 2);
     EXPECT_EQ(savedSessionIds(), (account(kAnna) + u' ' + account(kBen)).toStdString());
+    // Both sessions started, one status bar: the active account's.
+    ASSERT_TRUE(globals().statusView());
+    globals().statusView()->showWithMessage(u"Downloading"_s);
+    EXPECT_EQ(statusBars(), 1);
 
     // Each started session asks for push registration a second later.
     EXPECT_FALSE(platform::Application::shared().isRegisteredForRemoteNotifications());
@@ -175,6 +187,74 @@ TEST_F(ZVGlobalsAccountsTest, ASignOutDuringTheSignupDelayKeepsTheSignedOutScree
     EXPECT_NE(globals().window()->rootViewController(), globals().leftNavigationController());
     scheduler().advance(ZVGlobals::kSignupSwitchDelay);
     EXPECT_EQ(globals().window()->rootViewController(), globals().leftNavigationController());
+}
+
+TEST_F(ZVGlobalsAccountsTest, AnotherAccountsUnreadMessageShowsTheDotUntilItIsRead) {
+    launch();
+    const auto anna = signIn(kAnna);
+    const auto ben = signIn(kBen);
+    ASSERT_TRUE(anna && ben);
+    ASSERT_EQ(globals().session(), ben);
+    ASSERT_TRUE(waitForStreamEnd(anna));
+    EXPECT_FALSE(sessionBadgeShows());
+
+    // Ben writes to Anna while Ben's account is the one on screen: Anna's stream brings the
+    // unread label and the conversation with its first message unread.
+    const QString lunch = emulator.addConversation(u"lunch"_s, {account(kAnna), account(kBen)});
+    QJsonObject conversation = *emulator.conversationRecord(lunch);
+    for (const auto& [key, nr] : {std::pair{u"last_message_nr"_s, 1},
+                                  {u"bw_message_nr"_s, 1},
+                                  {u"fw_message_nr"_s, 1},
+                                  {u"show_message_nr"_s, 1},
+                                  {u"join_message_nr"_s, 1},
+                                  {u"read_message_nr"_s, 0},
+                                  {u"inbox_message_nr"_s, 1},
+                                  {u"last_inbox_nr"_s, 1},
+                                  {u"unread_count"_s, 1}}) {
+        conversation.insert(key, nr);
+    }
+    conversation.insert(u"is_init"_s, true);
+    emulator.appendEvents(account(kAnna), {QJsonObject{{u"mk_rec_type"_s, u"label"_s},
+                                                       {u"label_id"_s, u"unread"_s},
+                                                       {u"label"_s, u"Unread"_s},
+                                                       {u"mk_label_subtype"_s, u"unread"_s},
+                                                       {u"mk_label_status"_s, u"active"_s},
+                                                       {u"index"_s, 0}},
+                                           conversation,
+                                           QJsonObject{{u"mk_rec_type"_s, u"message"_s},
+                                                       {u"conversation_id"_s, lunch},
+                                                       {u"message_nr"_s, 1},
+                                                       {u"inbox_nr"_s, 1},
+                                                       {u"prev_message_nr"_s, 0},
+                                                       {u"account_id"_s, account(kBen)},
+                                                       {u"mk_message_type"_s, u"text"_s},
+                                                       {u"message"_s, u"<msg>Lunch?</msg>"_s}}});
+    ASSERT_TRUE(waitForStreamEnd(anna));
+    ASSERT_TRUE(scheduler().runUntil([&] { return anna->unreadCount() == 1; }));
+    EXPECT_EQ(ben->unreadCount(), 0);
+    EXPECT_TRUE(sessionBadgeShows());
+    const auto& badge = globals().sessionBadge();
+    EXPECT_EQ(badge->superview(), &globals().leftNavigationController()->navigationBar());
+    EXPECT_EQ(badge->frame(), QRectF(30, 10, 10, 10));
+
+    // The dot is for the other accounts only: with Anna on screen her own count says it.
+    api().setActiveSession(anna);
+    EXPECT_FALSE(sessionBadgeShows());
+    api().setActiveSession(ben);
+    EXPECT_TRUE(sessionBadgeShows());
+    // Back halfway through the fade-out: the cut fade does not hide the dot shown again.
+    api().setActiveSession(anna);
+    scheduler().advance(ZVGlobals::kSessionBadgeFade / 2);
+    api().setActiveSession(ben);
+    EXPECT_TRUE(sessionBadgeShows());
+
+    // Anna reads it: the read horizon moves here at once, her count drops and the dot goes.
+    const auto read = anna->conversationFromId(lunch);
+    ASSERT_TRUE(read);
+    read->loadMessages();
+    read->markRead();
+    ASSERT_TRUE(scheduler().runUntil([&] { return anna->unreadCount() == 0; }));
+    EXPECT_FALSE(sessionBadgeShows());
 }
 
 }  // namespace

@@ -25,15 +25,27 @@ constexpr qreal kWidthTolerance = 0.5;
 // The text is measured a little narrower than the label, so that it never wraps differently.
 constexpr qreal kMeasureWidthLoss = 20;
 
+QString cloudImageName(int index) {
+    return QStringLiteral("icon-cloud-%1").arg(index + 1);
+}
+
 }  // namespace
 
 ZVBackgroundView::ZVBackgroundView() {
     setBackgroundColor(platform::resolveColor(ZVColors::background()));
     for (int i = 0; i < kCloudCount; ++i) {
-        clouds_[i] = std::make_shared<platform::ImageView>(
-            platform::Images::named(QStringLiteral("icon-cloud-%1").arg(i + 1)));
+        clouds_[i] =
+            std::make_shared<platform::ImageView>(platform::Images::named(cloudImageName(i)));
         addSubview(clouds_[i]);
     }
+}
+
+void ZVBackgroundView::preloadImages() {
+    QStringList names;
+    for (int i = 0; i < kCloudCount; ++i) {
+        names.append(cloudImageName(i));
+    }
+    platform::Images::preload(names);
 }
 
 ZVBackgroundView::~ZVBackgroundView() = default;

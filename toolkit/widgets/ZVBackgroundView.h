@@ -28,6 +28,8 @@ public:
     static constexpr qreal kMeasureHeight = 1000;
 
     ZVBackgroundView();
+    // Starts drawing the clouds ahead, for a screen that is about to show one of these views.
+    static void preloadImages();
     ~ZVBackgroundView() override;
 
     const QString& text() const { return text_; }

@@ -4,7 +4,16 @@
 
 #include <QtGui/QPainter>
 
+#include <cmath>
+
 namespace platform {
+
+namespace {
+
+// Sizes this close to the picture's own count as pixel for pixel.
+constexpr qreal kPixelSlack = 1e-3;
+
+}  // namespace
 
 const QColor ImageView::kDefaultTint(0x20, 0x70, 0xe0);
 
@@ -71,9 +80,22 @@ void ImageView::drawRect(QPainter& painter, const QRectF& /*rect*/) {
     if (shown.isNull()) {
         return;
     }
+    QRectF target = imageRect();
+    // A picture shown pixel for pixel lands on whole device pixels: off them it would be resampled
+    // (blurred, and far slower) for a shift of less than half a pixel.
+    const QTransform device = painter.deviceTransform();
+    const QSizeF onDevice = device.mapRect(target).size();
+    if (device.type() <= QTransform::TxScale &&
+        std::abs(onDevice.width() - shown.width()) < kPixelSlack &&
+        std::abs(onDevice.height() - shown.height()) < kPixelSlack) {
+        const QPointF corner = device.map(target.topLeft());
+        const QPointF snapped(std::round(corner.x()), std::round(corner.y()));
+        target.translate((snapped.x() - corner.x()) / device.m11(),
+                         (snapped.y() - corner.y()) / device.m22());
+    }
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(imageRect(), shown);
+    painter.drawImage(target, shown);
     painter.restore();
 }
 

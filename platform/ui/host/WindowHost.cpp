@@ -1,11 +1,14 @@
 #include "platform/ui/host/WindowHost.h"
 
+#include "platform/ui/view/ViewRenderer.h"
+
 #include <QtGui/QGuiApplication>
 #include <QtGui/QInputMethod>
 #include <QtGui/QInputMethodEvent>
 #include <QtGui/QKeyEvent>
 #include <QtGui/QMouseEvent>
 #include <QtGui/QPainter>
+#include <QtGui/QRegion>
 #include <QtGui/QTouchEvent>
 
 #include <algorithm>
@@ -95,7 +98,10 @@ void WindowHost::placeNativeChildren() {
 
 void WindowHost::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::black);
+    window_->layoutIfNeeded();
+    for (const QRect& area : QRegion(rect()) - ViewRenderer::opaquePixels(*window_, 1)) {
+        painter.fillRect(area, Qt::black);
+    }
     window_->render(painter);
 }
 

@@ -4,10 +4,16 @@
 #include "platform/foundation/SharedState.h"
 
 #include <QtCore/QHash>
+#include <QtCore/QSemaphore>
+#include <QtCore/QThread>
+#include <QtCore/QThreadPool>
 #include <QtGui/QImageReader>
 #include <QtGui/QPainter>
 
 #include <cmath>
+#include <functional>
+#include <future>
+#include <memory>
 
 namespace platform {
 
@@ -26,6 +32,49 @@ QHash<QString, QImage>& cache() {
     return *images;
 }
 
+// Pictures being drawn ahead of need, by cache key.
+QHash<QString, std::shared_future<QImage>>& pending() {
+    static QHash<QString, std::shared_future<QImage>>* drawing = [] {
+        auto* made = new QHash<QString, std::shared_future<QImage>>();
+        onResetSharedState([made] { made->clear(); });
+        return made;
+    }();
+    return *drawing;
+}
+
+QString keyFor(const QString& name, qreal scale) {
+    return name + QLatin1Char('@') + QString::number(scale);
+}
+
+bool isValidName(const QString& name) {
+    return !name.isEmpty() && !name.contains(QLatin1String(".."));
+}
+
+QString svgPath(const QString& name) {
+    return Resources::pathForResource(kFolder + name, QStringLiteral("svg"));
+}
+
+// Qt splits a blend of many spans (an antialiased shape with some transparency) across the global
+// thread pool, unless it already runs on one of its threads. For icon-sized pictures the hand-offs
+// cost more than the drawing, and on a busy machine the caller waits for every piece, so the whole
+// picture is drawn in one task there when a thread is free.
+QImage drawInOneTask(const std::function<QImage()>& draw) {
+    QThreadPool* pool = QThreadPool::globalInstance();
+    if (pool->contains(QThread::currentThread())) {
+        return draw();
+    }
+    QImage image;
+    QSemaphore done;
+    if (pool->tryStart([&] {
+            image = draw();
+            done.release();
+        })) {
+        done.acquire();
+        return image;
+    }
+    return draw();
+}
+
 QImage readSvg(const QString& path, qreal scale) {
     QImageReader reader(path);
     const QSize points = reader.size();
@@ -36,6 +85,10 @@ QImage readSvg(const QString& path, qreal scale) {
     QImage image = reader.read();
     image.setDevicePixelRatio(scale);
     return image;
+}
+
+QImage readSvgPremultiplied(const QString& path, qreal scale) {
+    return readSvg(path, scale).convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
 QImage readPng(const QString& name) {
@@ -57,20 +110,45 @@ QImage readPng(const QString& name) {
 }  // namespace
 
 QImage Images::named(const QString& name, qreal scale) {
-    if (name.isEmpty() || name.contains(QLatin1String(".."))) {
+    if (!isValidName(name)) {
         return {};
     }
-    const QString key = name + QLatin1Char('@') + QString::number(scale);
+    const QString key = keyFor(name, scale);
     if (const auto it = cache().constFind(key); it != cache().constEnd()) {
         return *it;
     }
-    const QString svg = Resources::pathForResource(kFolder + name, QStringLiteral("svg"));
-    QImage image = svg.isNull() ? readPng(name) : readSvg(svg, scale);
+    QImage image;
+    if (const auto drawing = pending().find(key); drawing != pending().end()) {
+        image = drawing->get();
+        pending().erase(drawing);
+    } else if (const QString svg = svgPath(name); !svg.isNull()) {
+        image = drawInOneTask([&] { return readSvgPremultiplied(svg, scale); });
+    } else {
+        image = readPng(name).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    }
     if (!image.isNull()) {
-        image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
         cache().insert(key, image);
     }
     return image;
+}
+
+void Images::preload(const QStringList& names, qreal scale) {
+    for (const QString& name : names) {
+        const QString key = keyFor(name, scale);
+        if (!isValidName(name) || cache().contains(key) || pending().contains(key)) {
+            continue;
+        }
+        const QString svg = svgPath(name);
+        if (svg.isNull()) {
+            continue;
+        }
+        auto promise = std::make_shared<std::promise<QImage>>();
+        // Without a free thread the picture is simply drawn when it is first asked for.
+        if (QThreadPool::globalInstance()->tryStart(
+                [promise, svg, scale] { promise->set_value(readSvgPremultiplied(svg, scale)); })) {
+            pending().insert(key, promise->get_future().share());
+        }
+    }
 }
 
 QImage Images::tinted(const QImage& image, const QColor& tint) {
@@ -89,6 +167,7 @@ QSizeF Images::pointSize(const QImage& image) {
 
 void Images::clearCache() {
     cache().clear();
+    pending().clear();
 }
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QtCore/QString>
+#include <QtCore/QStringList>
 #include <QtGui/QColor>
 #include <QtGui/QImage>
 
@@ -15,6 +16,9 @@ public:
 
     // A null image when the resources hold no image of that name.
     static QImage named(const QString& name, qreal scale = kDefaultScale);
+    // Starts drawing the SVG images of these names on worker threads, so that they are ready (or
+    // nearly) when first asked for while the main thread does other work meanwhile.
+    static void preload(const QStringList& names, qreal scale = kDefaultScale);
     // A template image drawn in `tint`: its shape (alpha) filled with the colour, as an image
     // shown in a tinted control.
     static QImage tinted(const QImage& image, const QColor& tint);

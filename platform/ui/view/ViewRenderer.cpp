@@ -6,6 +6,7 @@
 
 #include <QtGui/QPainter>
 #include <QtGui/QPainterPath>
+#include <QtGui/QRegion>
 
 #include <algorithm>
 #include <cmath>
@@ -133,6 +134,52 @@ void ViewRenderer::drawContents(const View& view, QPainter& painter) {
                                             std::max<qreal>(0, layer.cornerRadius() - inset));
         painter.strokePath(border, QPen(layer.borderColor(), layer.borderWidth()));
     }
+}
+
+namespace {
+
+// Slack for coordinates that land on a pixel edge give or take rounding.
+constexpr qreal kPixelEdgeSlack = 1e-6;
+
+// The pixels wholly inside `rect` (window pixels).
+QRect innerPixels(const QRectF& rect) {
+    const int left = qCeil(rect.left() - kPixelEdgeSlack);
+    const int top = qCeil(rect.top() - kPixelEdgeSlack);
+    const int right = qFloor(rect.right() + kPixelEdgeSlack);
+    const int bottom = qFloor(rect.bottom() + kPixelEdgeSlack);
+    return right > left && bottom > top ? QRect(left, top, right - left, bottom - top) : QRect();
+}
+
+// Adds what `view` paints opaquely; `origin` is its superview's bounds origin in window points.
+void addOpaquePixels(const View& view, QPointF origin, qreal scale, QRegion& region) {
+    const Layer& layer = view.layer();
+    // Anything turned, faded or mid-transition may leave parts of its frame unpainted.
+    if (layer.isHidden() || layer.presentationOpacity() < 1 ||
+        !layer.presentationTransform().isIdentity() ||
+        layer.animationForKey(TransitionAnimation::kKey)) {
+        return;
+    }
+    const QRectF bounds = layer.presentationBounds();
+    const QPointF shift = origin + layer.presentationPosition() - bounds.center();
+    const QRect pixels =
+        innerPixels(QRectF((bounds.topLeft() + shift) * scale, bounds.size() * scale));
+    const QColor background = layer.presentationBackgroundColor();
+    if (background.isValid() && background.alpha() == 255 && layer.cornerRadius() <= 0) {
+        region += pixels;
+    }
+    QRegion inside;
+    for (const auto& subview : view.subviews()) {
+        addOpaquePixels(*subview, shift, scale, inside);
+    }
+    region += layer.masksToBounds() ? inside.intersected(pixels) : inside;
+}
+
+}  // namespace
+
+QRegion ViewRenderer::opaquePixels(const View& view, qreal scale) {
+    QRegion region;
+    addOpaquePixels(view, QPointF(0, 0), scale, region);
+    return region;
 }
 
 }  // namespace platform

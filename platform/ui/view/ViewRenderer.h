@@ -1,6 +1,7 @@
 #pragma once
 
 class QPainter;
+class QRegion;
 
 namespace platform {
 
@@ -14,6 +15,9 @@ public:
     static void draw(const View& view, QPainter& painter);
     // Draws the view's own layers and subviews into a painter in the view's bounds' coordinates.
     static void drawContents(const View& view, QPainter& painter);
+    // The device pixels (points × `scale`, from the window's origin) that `view` as it shows now
+    // paints whole and opaquely, by its own background or its subviews': nothing below shows there.
+    static QRegion opaquePixels(const View& view, qreal scale);
 };
 
 }  // namespace platform

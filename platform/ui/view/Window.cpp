@@ -5,6 +5,9 @@
 #include "platform/ui/view/ViewRenderer.h"
 
 #include <QtGui/QPainter>
+#include <QtGui/QRegion>
+
+#include <algorithm>
 
 namespace platform {
 
@@ -113,7 +116,17 @@ QImage Window::render() {
     const QSize pixels = (profile_.size * profile_.scale).toSize();
     QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(profile_.scale);
-    image.fill(Qt::black);
+    layoutIfNeeded();
+    // Black below what the views leave uncovered only: an opaque screen paints the rest anyway.
+    const QRegion uncovered =
+        QRegion(image.rect()) - ViewRenderer::opaquePixels(*this, profile_.scale);
+    const QRgb black = qRgb(0, 0, 0);
+    for (const QRect& area : uncovered) {
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            std::fill(line + area.left(), line + area.right() + 1, black);
+        }
+    }
     QPainter painter(&image);
     render(painter);
     return image;

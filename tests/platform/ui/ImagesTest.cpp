@@ -46,3 +46,26 @@ TEST(Images, PngFallbackAndTemplateTinting) {
     EXPECT_EQ(inside.red(), 0);
     EXPECT_EQ(tinted.pixelColor(6, 1).alpha(), 0);
 }
+
+TEST(Images, PreloadedImagesMatchTheOnesDrawnWhenAsked) {
+    const QStringList names = {
+        QStringLiteral("icon-cloud-1"), QStringLiteral("icon-checkbox-selected"),
+        QStringLiteral("no-such-image"), QStringLiteral("../images/icon-cloud-2")};
+    std::vector<QImage> drawn;
+    for (const QString& name : names) {
+        drawn.push_back(Images::named(name, 3));
+    }
+    Images::clearCache();
+    Images::preload(names, 3);
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        SCOPED_TRACE(names[i].toStdString());
+        EXPECT_EQ(Images::named(names[i], 3), drawn[size_t(i)]);
+    }
+    EXPECT_FALSE(drawn[0].isNull());
+    EXPECT_EQ(drawn[0].format(), QImage::Format_ARGB32_Premultiplied);
+    EXPECT_EQ(drawn[0].devicePixelRatio(), 3);
+    // Forgotten while still being drawn: nothing is left behind or delivered late.
+    Images::preload(names, 1);
+    Images::clearCache();
+    EXPECT_EQ(Images::named(names[0], 1).size(), QSize(60, 30));
+}

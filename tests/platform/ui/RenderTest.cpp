@@ -1,8 +1,14 @@
+#include "platform/ui/controls/ImageView.h"
+#include "platform/ui/view/ViewRenderer.h"
 #include "platform/ui/view/Window.h"
 #include "tests/platform/ui/SmallWindow.h"
 #include "tools/gallery/SampleScreen.h"
 
 #include <QtCore/QDir>
+
+#include <functional>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -42,6 +48,16 @@ int countNear(const QImage& image, const QRectF& area, const QColor& colour, int
         }
     }
     return count;
+}
+
+// Takes the root's background away and gives it opaque children.
+void clearWithChildren(View& root, const std::vector<std::pair<QRectF, QColor>>& children) {
+    root.setBackgroundColor(QColor());
+    for (const auto& [frame, colour] : children) {
+        auto child = View::make(frame);
+        child->setBackgroundColor(colour);
+        root.addSubview(child);
+    }
 }
 
 }  // namespace
@@ -112,4 +128,95 @@ TEST(Rendering, ClippingZOrderAndAlphaShowInPixels) {
     EXPECT_EQ(snap.size(), QSize(40, 40));
     EXPECT_TRUE(near(snap.pixelColor(30, 30), Qt::red));
     EXPECT_EQ(snap.pixelColor(2, 2).alpha(), 0);
+}
+
+// The window skips clearing to black where an opaque view covers it; everything else must still
+// show over opaque black (a fresh image is transparent, a reused one holds old pixels).
+TEST(Rendering, WindowIsClearedWhereNoOpaqueViewCoversIt) {
+    struct Case {
+        const char* name;
+        std::function<void(View& root)> setUp;
+        bool covers;
+        QPoint probe;
+        QColor expected;
+    };
+    const QColor grey(128, 128, 128);
+    const std::vector<Case> cases = {
+        {"opaque root", [](View&) {}, true, {50, 50}, Qt::white},
+        {"translucent background",
+         [](View& r) { r.setBackgroundColor(QColor(255, 255, 255, 128)); },
+         false,
+         {50, 50},
+         grey},
+        {"faded root", [](View& r) { r.setAlpha(0.5); }, false, {50, 50}, grey},
+        {"rounded corners",
+         [](View& r) { r.layer().setCornerRadius(30); },
+         false,
+         {0, 0},
+         Qt::black},
+        {"hidden root", [](View& r) { r.setHidden(true); }, false, {50, 50}, Qt::black},
+        {"turned root",
+         [](View& r) { r.setTransform(QTransform().rotate(10)); },
+         false,
+         {1, 1},
+         Qt::black},
+        {"clear root, opaque child over all",
+         [](View& r) {
+             clearWithChildren(r, {{QRectF(-5, -5, 110, 110), Qt::blue}});
+         },
+         true,
+         {50, 50},
+         Qt::blue},
+        {"clear root, a bar and a page below it",
+         [](View& r) {
+             clearWithChildren(
+                 r, {{QRectF(0, 0, 100, 20), Qt::blue}, {QRectF(0, 20, 100, 80), Qt::green}});
+         },
+         true,
+         {50, 60},
+         Qt::green},
+        {"clear root, opaque child over part",
+         [](View& r) {
+             clearWithChildren(r, {{QRectF(0, 0, 100, 50), Qt::blue}});
+         },
+         false,
+         {50, 75},
+         Qt::black},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SmallWindow small;
+        c.setUp(*small.root);
+        const QRegion uncovered =
+            QRegion(0, 0, 100, 100) - ViewRenderer::opaquePixels(*small.window, 1);
+        EXPECT_EQ(uncovered.isEmpty(), c.covers);
+        // Twice: the second image may reuse the first one's memory.
+        for (int run = 0; run < 2; ++run) {
+            const QImage image = small.window->render();
+            const QColor pixel = image.pixelColor(c.probe);
+            EXPECT_EQ(pixel.alpha(), 255);
+            EXPECT_TRUE(near(pixel, c.expected, 2));
+        }
+    }
+}
+
+// A picture shown at its own size off the pixel grid lands on whole pixels, unblurred.
+TEST(Rendering, PicturesAtTheirOwnSizeLandOnWholePixels) {
+    auto window = Window::make({DeviceProfile::Idiom::Phone, {100, 100}, 2, 20});
+    auto root = View::make(window->bounds());
+    root->setBackgroundColor(Qt::white);
+    window->setRootView(root);
+    QImage square(20, 20, QImage::Format_ARGB32_Premultiplied);
+    square.fill(Qt::red);
+    square.setDevicePixelRatio(2);
+    auto view = std::make_shared<ImageView>(QRectF(10.3, 20.6, 10, 10));
+    view->setImage(square);
+    root->addSubview(view);
+    const QImage image = window->render();
+    // At (20.6, 41.2) in pixels, moved by less than half a pixel to (21, 41), each pixel whole.
+    EXPECT_EQ(image.pixelColor(21, 41), QColor(Qt::red));
+    EXPECT_EQ(image.pixelColor(40, 60), QColor(Qt::red));
+    EXPECT_EQ(image.pixelColor(20, 41), QColor(Qt::white));
+    EXPECT_EQ(image.pixelColor(41, 60), QColor(Qt::white));
+    EXPECT_EQ(image.pixelColor(30, 40), QColor(Qt::white));
 }
