@@ -186,6 +186,9 @@ CellCount inboxCells;
 CellCount plainCells;
 
 void scroll(benchmark::State& state, Screen& screen, CellCount& count) {
+    // Each run has a table of its own: its cells are counted afresh, the figure kept is the last
+    // (longest) run's. Counting over every run took the earlier tables' cells for spare ones.
+    count = CellCount{};
     screen.draw();
     const qreal step = kPointsPerSecond / kStepsPerSecond;
     const qreal end = screen.table->maximumContentOffset().y();
