@@ -7,6 +7,7 @@
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "ZelvoKit/support/base/ZVError.h"
 #include "ZelvoKit/support/log/ZVErrorLog.h"
+#include "app/inbox/menus/ZVConversationActionsMenu.h"
 #include "app/inbox/screen/ZVSearchOverlay.h"
 #include "app/inbox/sections/ZVInboxDataSource.h"
 #include "app/shell/ZVGlobals.h"
@@ -155,6 +156,7 @@ void ZVInboxViewController::loadView() {
     table_->setRowHeight(kRowHeight);
     table_->setBackgroundView(platform::View::make<ZVBackgroundView>());
     setView(table_);
+    actionsMenu_ = ZVActionMenuHost::attach<ZVConversationActionsMenu>(table_);
 }
 
 unsigned ZVInboxViewController::supportedInterfaceOrientations() const {

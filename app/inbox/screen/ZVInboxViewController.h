@@ -13,6 +13,7 @@
 
 class Conversation;
 class File;
+class ZVConversationActionsMenu;
 class ZVInboxDataSource;
 class ZVRepositorySession;
 class ZVSearchBar;
@@ -81,6 +82,7 @@ public:
     const std::shared_ptr<ZVSearchOverlay>& searchOverlay() const { return searchOverlay_; }
     const std::shared_ptr<ZVSegmentedControl>& unreadFilter() const { return unreadFilter_; }
     const std::shared_ptr<ZVMessageBanner>& fileBanner() const { return fileBanner_; }
+    const std::shared_ptr<ZVConversationActionsMenu>& actionsMenu() const { return actionsMenu_; }
     const std::shared_ptr<platform::ImageView>& logo() const { return logo_; }
     const std::shared_ptr<platform::BarButtonItem>& menuButton() const { return menuButton_; }
     const std::shared_ptr<platform::BarButtonItem>& searchButton() const { return searchButton_; }
@@ -125,6 +127,7 @@ private:
     std::shared_ptr<ZVInboxDataSource> dataSource_;
     std::shared_ptr<File> pendingFile_;
     std::shared_ptr<ZVMessageBanner> fileBanner_;
+    std::shared_ptr<ZVConversationActionsMenu> actionsMenu_;
     qreal topInset_ = 0;
     std::shared_ptr<platform::ImageView> logo_;
     std::shared_ptr<ZVSearchOverlay> searchOverlay_;
