@@ -431,7 +431,8 @@ void ZVMessageQueue::deleteMessage(const std::shared_ptr<Message>& message) {
     messages_.removeMessageNr(nr);
     if (conversation) {
         conversation->deleteMessageNr(nr);
-        conversation->scheduleNotifyPropertyChanges();
+        // The inbox row shows the last local message and the queue's failure: both may go with it.
+        conversation->willChangeProperties({u"messages"_s, u"inboxMessageText"_s, u"inboxDate"_s});
     }
     updateStatus();
 }

@@ -60,6 +60,10 @@ std::unique_ptr<ZVInboxScreen> ZVAppServices::inbox() const {
     return std::make_unique<PlaceholderInbox>();
 }
 
+std::shared_ptr<ZVSessionSwitcher> ZVAppServices::sessionMenu() const {
+    return makeSessionMenu ? makeSessionMenu() : nullptr;
+}
+
 std::unique_ptr<ZVConversationPages> ZVAppServices::conversationPages(
     const std::shared_ptr<Conversation>& conversation, const ZVOpenRequest& request,
     const std::shared_ptr<platform::NavigationController>& navigation) const {

@@ -13,6 +13,7 @@ class Contact;
 class Conversation;
 class File;
 class ZVRepositorySession;
+class ZVSlideInMenu;
 namespace platform {
 class NavigationController;
 class View;
@@ -41,6 +42,20 @@ public:
     virtual void releaseObservers() = 0;
 };
 
+// The account switcher as the coordinator drives it: a row per signed-in account and the fixed rows
+// below; its menu's "selectedItemIndex" tells the user's choice.
+class ZVSessionSwitcher {
+public:
+    static constexpr int kSignInRow = 0;
+    static constexpr int kSettingsRow = 1;
+    virtual ~ZVSessionSwitcher() = default;
+    virtual std::shared_ptr<ZVSlideInMenu> slideInMenu() = 0;
+    virtual void notifySessionStart(const std::shared_ptr<ZVRepositorySession>& session) = 0;
+    virtual void notifySessionEnd(const std::shared_ptr<ZVRepositorySession>& session) = 0;
+    // The account of the chosen row; none for the fixed rows.
+    virtual std::shared_ptr<ZVRepositorySession> selectedSession() const = 0;
+};
+
 // The open conversation's pages, which put themselves into the conversation-side navigation.
 class ZVConversationPages {
 public:
@@ -61,6 +76,8 @@ public:
 struct ZVAppServices {
     // The inbox screen of the signed-in state; until there is one, an empty background screen.
     std::function<std::unique_ptr<ZVInboxScreen>()> makeInbox;
+    // The account switcher, made once by the coordinator; none until it is installed.
+    std::function<std::shared_ptr<ZVSessionSwitcher>()> makeSessionMenu;
     // The pages of an opened conversation (installed by the pages' start-up); none ("Failed to
     // initialize pages") without it.
     std::function<std::unique_ptr<ZVConversationPages>(
@@ -102,6 +119,7 @@ struct ZVAppServices {
     // --- the calls, each with its answer until the part is installed ---
 
     std::unique_ptr<ZVInboxScreen> inbox() const;
+    std::shared_ptr<ZVSessionSwitcher> sessionMenu() const;
     std::unique_ptr<ZVConversationPages> conversationPages(
         const std::shared_ptr<Conversation>& conversation, const ZVOpenRequest& request,
         const std::shared_ptr<platform::NavigationController>& navigation) const;

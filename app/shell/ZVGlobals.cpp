@@ -21,6 +21,7 @@
 #include "platform/ui/view/Window.h"
 #include "toolkit/alerts/ZVAlertView.h"
 #include "toolkit/alerts/ZVAlertViewManager.h"
+#include "toolkit/menus/ZVSlideInMenu.h"
 #include "toolkit/screens/ZVNavigationController.h"
 #include "toolkit/screens/ZVScreenCoordinator.h"
 #include "toolkit/screens/ZVStatusView.h"
@@ -154,6 +155,7 @@ ZVGlobals::ZVGlobals()
         QString(kFatalErrorNotification),
         [this](const platform::Notification& notification) { fatalError(notification); });
     setNavigationBarAppearance();
+    makeSessionMenu();
 }
 
 void ZVGlobals::setNavigationBarAppearance() {
@@ -388,6 +390,9 @@ void ZVGlobals::handleSessionStart(const std::shared_ptr<ZVApiSession>& session)
         unreadObservations_[accountId] =
             repository->observe(QString(ZVRepositorySession::kUnreadCountKey),
                                 [this](const QString&) { updateUnreadCount(); });
+        if (sessionMenu_) {
+            sessionMenu_->notifySessionStart(repository);
+        }
     }
     if (left_ && left_->viewControllers().size() > 1) {
         left_->popToRootViewControllerAnimated(false);
@@ -402,10 +407,39 @@ void ZVGlobals::handleSessionStart(const std::shared_ptr<ZVApiSession>& session)
 
 void ZVGlobals::handleSessionEnd(const std::shared_ptr<ZVApiSession>& session) {
     unreadObservations_.erase(accountIdOf(session));
+    if (sessionMenu_) {
+        sessionMenu_->notifySessionEnd(asRepository(session));
+    }
     if (left_ && left_->viewControllers().size() > 1) {
         left_->popToRootViewControllerAnimated(false);
     }
     saveSessions();
+}
+
+void ZVGlobals::makeSessionMenu() {
+    sessionMenu_ = ZVAppServices::shared().sessionMenu();
+    const auto menu = sessionMenu_ ? sessionMenu_->slideInMenu() : nullptr;
+    if (menu) {
+        sessionMenuObservation_ = menu->observe(QString(ZVVerticalMenu::SelectedItemIndexKey),
+                                                [this](const QString&) { sessionMenuChoice(); });
+    }
+}
+
+void ZVGlobals::sessionMenuChoice() {
+    const auto menu = sessionMenu_->slideInMenu();
+    const int index = menu->selectedItemIndex();
+    // The menu clears its selection when it opens.
+    if (index == ZVVerticalMenu::kNotFound) {
+        return;
+    }
+    menu->disappearWithSpeed(0);
+    if (index == ZVSessionSwitcher::kSignInRow) {
+        timers_.after(kDeferredChangeDelay, [this] { loginSecondary(); });
+    } else if (index == ZVSessionSwitcher::kSettingsRow) {
+        showSettings();
+    } else if (const auto session = sessionMenu_->selectedSession()) {
+        api_->setActiveSession(session);
+    }
 }
 
 void ZVGlobals::saveSessions() {
@@ -541,11 +575,21 @@ void ZVGlobals::showSessionBadge(bool show) {
     }
     sessionBadgeShown_ = show;
     left_->navigationBar().bringSubviewToFront(sessionBadge_.get());
-    const std::shared_ptr<platform::View> badge = sessionBadge_;
-    badge->setHidden(false);
+    sessionBadge_->setHidden(false);
+    // The fade is kept by the dot's own layer: held weakly, or the two keep each other.
+    const std::weak_ptr<platform::View> badge = sessionBadge_;
     platform::ViewAnimation::animate(
-        kSessionBadgeFade, [badge, show] { badge->setAlpha(show ? 1 : 0); },
-        [badge, show](bool) { badge->setHidden(!show); });
+        kSessionBadgeFade,
+        [badge, show] {
+            if (const auto dot = badge.lock()) {
+                dot->setAlpha(show ? 1 : 0);
+            }
+        },
+        [badge, show](bool) {
+            if (const auto dot = badge.lock()) {
+                dot->setHidden(!show);
+            }
+        });
 }
 
 // --- activity ---

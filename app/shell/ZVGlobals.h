@@ -144,6 +144,8 @@ public:
     ZVInboxScreen* inboxViewController() const { return inbox_.get(); }
     const std::shared_ptr<platform::View>& sessionBadge() const { return sessionBadge_; }
     ZVConversationPages* conversationPages() const { return pages_.get(); }
+    // The account switcher; none while the application has not installed one.
+    const std::shared_ptr<ZVSessionSwitcher>& sessionMenu() const { return sessionMenu_; }
 
 private:
     class NavigationDelegate;
@@ -172,6 +174,8 @@ private:
                                platform::ViewController& shown, bool animated);
     void didCancelShowViewController(platform::NavigationController& navigation);
     void runPendingChange();
+    void makeSessionMenu();
+    void sessionMenuChoice();
 
     ZVApi* api_ = nullptr;
     std::shared_ptr<platform::Window> window_;
@@ -187,6 +191,8 @@ private:
     std::shared_ptr<ZVRepositorySession> session_;
     std::shared_ptr<platform::View> sessionBadge_;
     std::shared_ptr<ZVStatusView> statusView_;
+    std::shared_ptr<ZVSessionSwitcher> sessionMenu_;
+    platform::Observation sessionMenuObservation_;
     bool sessionBadgeShown_ = false;
     bool loggedIn_ = false;
     bool pageIsAppearing_ = false;

@@ -126,9 +126,15 @@ void ZVBackgroundView::setAttributedText(const std::optional<platform::Attribute
             logo->setAlpha(0);
             label->setAlpha(0);
         },
-        [logo, label](bool) {
-            logo->removeFromSuperview();
-            label->removeFromSuperview();
+        // The views' own layers keep this block until the fade ends: held weakly, or a fade that
+        // never ends (the view dropped mid-way) keeps them for good.
+        [weakLogo = std::weak_ptr<platform::View>(logo),
+         weakLabel = std::weak_ptr<platform::View>(label)](bool) {
+            for (const auto& weak : {weakLogo, weakLabel}) {
+                if (const auto view = weak.lock()) {
+                    view->removeFromSuperview();
+                }
+            }
         });
 }
 

@@ -3,6 +3,8 @@
 #include "tests/app/inbox/InboxTestSupport.h"
 
 #include "ZelvoKit/model/Conversation.h"
+#include "ZelvoKit/model/Message.h"
+#include "ZelvoKit/model/ZVMessageQueue.h"
 #include "ZelvoKit/model/search/ZVSearch.h"
 #include "app/inbox/cells/ZVMutePopover.h"
 #include "app/inbox/cells/ZVSwipeAction.h"
@@ -303,6 +305,36 @@ TEST_F(InboxCellSwipeTest, AMutedUnreadRowShowsAGreyCountAndNoMuteMark) {
     show(2, {{u"snooze_time"_s, later}, {u"snooze_interval"_s, 3600}});
     EXPECT_FALSE(cell_->muteIcon()->isHidden());
     EXPECT_EQ(cell_->unreadBadge()->number(), 0);
+}
+
+// A message the service refused marks the row: the failure icon in place of the mute mark, the
+// time in red and the message line greyed, until the message is given up.
+TEST_F(InboxCellSwipeTest, ARowWithARefusedMessageShowsTheFailure) {
+    const qint64 later = scheduler().currentDate().toSecsSinceEpoch() + 3600;
+    const auto conversation = show(1, {{u"snooze_time"_s, later}, {u"snooze_interval"_s, 3600}});
+    const QColor readColor = cell_->timestampLabel()->textColor();
+    ASSERT_FALSE(cell_->muteIcon()->isHidden());
+    ASSERT_TRUE(cell_->failedIcon()->isHidden());
+
+    const QString store = u"message/store/"_s + id(1);
+    emulator.injectFault(store, zvemu::Fault::withStatus(431, u"refused"_s));
+    conversation->postMessage(u"never arrives"_s, QString(), {});
+    const auto queue = conversation->messageQueue();
+    ASSERT_TRUE(scheduler().runUntil([&] { return queue->status() == ZVMessageQueue::Failed; }));
+    scheduler().advance(1);
+    EXPECT_FALSE(cell_->failedIcon()->isHidden());
+    EXPECT_TRUE(cell_->muteIcon()->isHidden());
+    EXPECT_EQ(cell_->timestampLabel()->textColor(), QColor(Qt::red));
+    EXPECT_EQ(cell_->detailTextLabel()->textColor(),
+              platform::resolveColor(colorWithName(u"messageComment"_s)));
+
+    // Cancelling the message (deleting it unsent) takes the look back.
+    queue->pendingMessage()->deleteMessage();
+    ASSERT_EQ(queue->count(), 0);
+    scheduler().advance(1);
+    EXPECT_TRUE(cell_->failedIcon()->isHidden());
+    EXPECT_FALSE(cell_->muteIcon()->isHidden());
+    EXPECT_EQ(cell_->timestampLabel()->textColor(), readColor);
 }
 
 }  // namespace

@@ -23,7 +23,9 @@
 
 #include <QtCore/QJsonArray>
 
+#include <algorithm>
 #include <cmath>
+#include <set>
 
 namespace {
 
@@ -246,6 +248,25 @@ TEST_F(InboxDataSourceTest, TheUnreadFilterShowsOneSectionAndSaysWhenAllIsRead) 
     EXPECT_TRUE(backgroundText().isEmpty());
 }
 
+// Until the account's first synchronisation has ended (horizon 0) the list says it is loading and
+// offers no new conversation; the first horizon brings the row and clears the text.
+TEST_F(InboxDataSourceTest, TheListLoadsUntilTheFirstHorizon) {
+    ASSERT_TRUE(deliver(session_, {label(u"A"_s, u"Work"_s, u"user"_s, 0)}));
+    const std::int64_t synced = session_->eventHorizon();
+    ASSERT_GE(synced, 1);
+    session_->setEventHorizon(0);
+    open();
+    EXPECT_EQ(backgroundText(), u"Loading...\n"_s);
+    EXPECT_FALSE(dataSource_->showNew());
+    EXPECT_EQ(table_->numberOfSections(), 1);
+
+    session_->setEventHorizon(synced);
+    EXPECT_TRUE(backgroundText().isEmpty());
+    EXPECT_TRUE(dataSource_->showNew());
+    expectInStep();
+    EXPECT_EQ(table_->numberOfSections(), 2);
+}
+
 // A search lists conversation and contact hits from the start, messages once the service has
 // answered, with the hint in the last section; ending it brings the labels back.
 TEST_F(InboxDataSourceTest, ASearchHasItsOwnSectionsUntilItEnds) {
@@ -355,3 +376,45 @@ TEST_F(InboxDataSourceTest, TheDrawnListShowsTheUnreadBadgeAndTheStripMidSwipe) 
 }
 
 }  // namespace
+
+// Scrolling a long list through its sections reuses the row cells that left the screen: the cells
+// made stay near the rows that show at once.
+TEST_F(InboxDataSourceTest, ScrollingALongListReusesItsRowCells) {
+    constexpr int kLabelsShown = 3;
+    constexpr int kPerLabel = 30;
+    QList<QJsonObject> records;
+    for (int l = 0; l < kLabelsShown; ++l) {
+        records.append(label(u"L%1"_s.arg(l), u"Label %1"_s.arg(l), u"user"_s, l));
+    }
+    for (int n = 1; n <= kLabelsShown * kPerLabel; ++n) {
+        records.append(
+            conversation(n, u"Topic %1"_s.arg(n), 1000 + n, {u"L%1"_s.arg(n % kLabelsShown)},
+                         n % 4 == 0 ? QJsonObject{{u"unread_count"_s, 1}} : QJsonObject{}));
+    }
+    ASSERT_TRUE(deliver(session_, records));
+    for (const auto& label : session_->labels()) {
+        while (label->conversations() && label->conversations()->isLimited()) {
+            label->loadMore();
+        }
+    }
+    open();
+    std::set<std::weak_ptr<platform::TableViewCell>,
+             std::owner_less<std::weak_ptr<platform::TableViewCell>>>
+        made;
+    int mostShown = 0;
+    const qreal end = table_->maximumContentOffset().y();
+    ASSERT_GT(end, kLabelsShown * kPerLabel * 60);
+    for (qreal y = 0; y <= end; y += 25) {
+        table_->setContentOffset({0, y});
+        window_->updateNow();
+        int shown = 0;
+        for (const auto& cell : table_->visibleCells()) {
+            if (std::dynamic_pointer_cast<ZVInboxTableViewCell>(cell)) {
+                made.insert(cell);
+                ++shown;
+            }
+        }
+        mostShown = std::max(mostShown, shown);
+    }
+    EXPECT_LE(static_cast<int>(made.size()), mostShown + 2);
+}

@@ -195,4 +195,58 @@ TEST_F(InboxDecoratorTest, AConversationHitHighlightsWhatMatchedAndFallsBackToTh
     EXPECT_EQ(rows, (QStringList{u"Budget | Members: Ann Lee"_s, u"Leeds trip | <null>"_s}));
 }
 
+// A message hit's line is cut to about thirty characters around the marked word, with an ellipsis
+// on each side where text was left out, and the word keeps its highlight.
+TEST_F(InboxDecoratorTest, AMessageHitLineIsCutAroundTheMarkedWord) {
+    const QString words =
+        u"We met on Monday and after a long talk agreed that the %1 stays as it is until the "
+        "end of the year"_s;
+    struct Case {
+        const char* name;
+        QString marked;
+        bool cutBefore;
+        bool cutAfter;
+    };
+    const Case cases[] = {
+        {"at the start",
+         u"<mark>We</mark> met on Monday and after a long talk agreed that the "
+         "budget stays as it is until the end of the year"_s,
+         false, true},
+        {"in the middle", words.arg(u"<mark>budget</mark>"_s), true, true},
+        {"at the end", words.arg(u"budget"_s).replace(u"year"_s, u"<mark>year</mark>"_s), true,
+         false},
+    };
+    ASSERT_TRUE(deliver(session_, {conversation(1, u"Planning"_s, now())}));
+    const QString ellipsis = u"..."_s;
+    for (int i = 0; i < 3; ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(c.name);
+        // A search answer brings the held message again with the service's marks.
+        QJsonObject record = message(1, i + 1, words.arg(u"budget"_s), now());
+        ASSERT_TRUE(deliver(session_, {record}));
+        const auto hit = session_->messageFromKey(id(1), i + 1);
+        ASSERT_TRUE(hit);
+        record.insert(u"marked_text"_s, u"<msg>"_s + c.marked + u"</msg>"_s);
+        ASSERT_TRUE(deliver(session_, {record}));
+        ASSERT_FALSE(hit->markedText().isNull());
+        ZVMessageDecorator decorator;
+        decorator.setItem(hit);
+        const platform::AttributedString line = decorator.detailTitle();
+        const QString text = line.string();
+        const QString word = QString(c.marked).section(u"<mark>"_s, 1).section(u"</mark>"_s, 0, 0);
+        const qsizetype at = text.indexOf(word);
+        ASSERT_GE(at, 0) << text.toStdString();
+        EXPECT_EQ(text.startsWith(ellipsis), c.cutBefore) << text.toStdString();
+        EXPECT_EQ(text.endsWith(ellipsis), c.cutAfter) << text.toStdString();
+        EXPECT_LE(text.size(), ZVMessageDecorator::kFragmentLength + 2 * ellipsis.size());
+        EXPECT_GE(text.size(), ZVMessageDecorator::kFragmentLength - 2);
+        const auto marked = [&](qsizetype index) {
+            const QVariant value = line.attribute(platform::TextAttribute::BackgroundColor, index);
+            return value.isValid() && value.value<platform::Color>().alpha > 0;
+        };
+        EXPECT_TRUE(marked(at));
+        EXPECT_FALSE(marked(at == 0 ? at + word.size() + 1 : at - 2));
+    }
+}
+
 }  // namespace

@@ -144,7 +144,11 @@ void NavigationBar::clearShown() {
         }
         placed->clear();
     }
-    if (titleView_ && titleView_->superview() == this) {
+    // A title view that stays (the bar is remade for another of the item's changes) is not taken
+    // out: leaving the window would end its editing, a search field's keyboard with it.
+    const auto top = topItem();
+    const bool stays = titleView_ && top && top->titleView() == titleView_;
+    if (titleView_ && titleView_->superview() == this && !stays) {
         titleView_->removeFromSuperview();
     }
     titleView_.reset();
@@ -205,7 +209,7 @@ void NavigationBar::rebuild() {
             addSubview(backButton_);
         }
         titleView_ = top->titleView();
-        if (titleView_) {
+        if (titleView_ && titleView_->superview() != this) {
             addSubview(titleView_);
         }
     }
