@@ -40,8 +40,11 @@ std::shared_ptr<platform::View> makePreview(const std::shared_ptr<File>& file) {
 }
 
 std::shared_ptr<platform::View> makeCardView(const std::shared_ptr<File>& file) {
+    // A file the file views show in no form still gets a card, with its picture.
     if (cardViewFactory()) {
-        return cardViewFactory()(file);
+        if (auto view = cardViewFactory()(file)) {
+            return view;
+        }
     }
     const QSizeF size = file->previewSize().isEmpty() ? kDefaultCardViewSize : file->previewSize();
     return ZVPendingFilePicture::sized(file, size);

@@ -1,7 +1,7 @@
 #pragma once
 
-// Installs what the file views provide to the layers below and to the shell: the preload of each
-// file the stream brings, the pictures of just-picked files, the reset of a file's cached preview,
-// the emptying and retrying of the views' caches and the cancelling of a file's download on
-// navigation. Idempotent.
+// Installs what the file views provide to the layers below, the editors and the shell: the
+// preload of each file the stream brings, the pictures of just-picked files, the reset of a file's
+// cached preview, the pending-files strip's previews and card views, the emptying and retrying of
+// the views' caches and the cancelling of a file's download on navigation. Idempotent.
 void ZVStartUpFiles();

@@ -413,6 +413,8 @@ std::shared_ptr<ZVSlideInMenu> ZVConversationPageSet::conversationMenu() {
             observeMenu(*conversationMenu_, conversationMenuObservation_);
         }
     }
+    // Made or shown again, it marks the page on show.
+    updateMenu(conversationMenu_.get());
     return conversationMenu_;
 }
 

@@ -66,6 +66,7 @@ void ZVMember::takeContact(const std::shared_ptr<Contact>& contact) {
     email_ = contact->email().isEmpty() ? contact->friendlyEmail() : contact->email();
     displayName_ = contact->displayNameWithYou();
     shortName_ = contact->shortName();
+    forgetHighlightedName();
     isEmail_ = !contact->isZelvoContact();
     zelvoId_ = contact->zelvoAddress();
 }
@@ -105,6 +106,7 @@ void ZVMember::updateName() {
     if (contact_) {
         displayName_ = contact_->displayNameWithYou();
         shortName_ = contact_->shortName();
+        forgetHighlightedName();
     }
 }
 
@@ -116,16 +118,23 @@ int ZVMember::compareWith(const ZVMember& other) const {
 }
 
 bool ZVMember::matchString(const QString& text) {
+    highlightedZelvoId_ = {};
     if (text.isEmpty()) {
-        highlightedName_ = {};
-        hasHighlightedName_ = false;
-        highlightedZelvoId_ = {};
+        plainHighlightedName();
         return true;
     }
     bool matched = false;
     if (!displayName_.isNull()) {
-        matched = highlight(displayName_, text, &highlightedName_) || matched;
-        hasHighlightedName_ = true;
+        // Most of a roster does not match a typed word: they keep their plain name, made once.
+        const StringRange range = rangeOfPrefixString(displayName_, text);
+        if (range.found()) {
+            highlightedName_ = attributedStringHighlightingRange(displayName_, range);
+            hasHighlightedName_ = true;
+            nameHighlighted_ = true;
+            matched = true;
+        } else {
+            plainHighlightedName();
+        }
     }
     if (!zelvoId_.isNull()) {
         matched = highlight(zelvoId_, text, &highlightedZelvoId_) || matched;
@@ -146,4 +155,16 @@ const platform::AttributedString& ZVMember::highlightedName() {
         hasHighlightedName_ = true;
     }
     return highlightedName_;
+}
+
+void ZVMember::forgetHighlightedName() {
+    highlightedName_ = {};
+    hasHighlightedName_ = false;
+    nameHighlighted_ = false;
+}
+
+void ZVMember::plainHighlightedName() {
+    if (nameHighlighted_) {
+        forgetHighlightedName();
+    }
 }

@@ -74,6 +74,10 @@ public:
 
 private:
     void takeContact(const std::shared_ptr<Contact>& contact);
+    // The highlighted name goes back to the plain name, made when next asked for.
+    void plainHighlightedName();
+    // The name changed: what was made of the old one goes.
+    void forgetHighlightedName();
 
     QString accountId_;
     std::shared_ptr<Contact> contact_;
@@ -90,5 +94,7 @@ private:
     std::shared_ptr<Member> member_;
     platform::AttributedString highlightedName_;
     bool hasHighlightedName_ = false;
+    // Whether highlightedName_ holds a match rather than the plain name.
+    bool nameHighlighted_ = false;
     platform::AttributedString highlightedZelvoId_;
 };

@@ -1,8 +1,12 @@
-#include "MessageEditor/ZVPendingFilePicture.h"
 #include "MessageEditor/ZVPendingFilesView.h"
+#include "ZelvoKit/ZelvoApi/images/ZVCachedImage.h"
 #include "ZelvoKit/model/Conversation.h"
 #include "ZelvoKit/model/File.h"
 #include "ZelvoKit/model/ZVDataRepository.h"
+#include "ZelvoKit/support/base/DataUtils.h"
+#include "files/thumbnails/ZVFileThumbnail.h"
+#include "files/views/ZVFileView.h"
+#include "platform/ui/resources/Images.h"
 #include "platform/ui/view/Window.h"
 #include "tests/app/ShellTestSupport.h"
 #include "tests/support/TestEnvironment.h"
@@ -99,10 +103,8 @@ protected:
     void settlePictures() {
         scheduler().runUntil([&] {
             for (const auto& view : strip->subviews()) {
-                const auto* picture = dynamic_cast<ZVPendingFilePicture*>(view.get());
-                if (picture && picture->image().isNull() && picture->file() &&
-                    picture->file()->fileName().endsWith(u".png"_s) &&
-                    picture->file()->status() == File::Status::LocalIdle) {
+                const auto* preview = dynamic_cast<ZVFileThumbnail*>(view.get());
+                if (preview && preview->source() && preview->source()->loading()) {
                     return false;
                 }
             }
@@ -153,7 +155,11 @@ protected:
 };
 
 TEST_F(PendingFilesViewTest, PreviewsLineUpOncePerFileAndTheLastRemovalTellsTheEditorOnce) {
-    const auto wide = stored(u"wide.png"_s, write(u"wide.png"_s, picture(180, 90)).toString());
+    // A picture on disk known by its hash, as a picked file is.
+    const QByteArray wideBytes = picture(180, 90);
+    const auto wide = stored(u"wide.png"_s, write(u"wide.png"_s, wideBytes).toString());
+    wide->setFileSha256(sha256(wideBytes));
+    ZVFileView::associateLocalUrl(wide->fileUrl(), wide->fileSha256());
     const auto sent = stored(u"notes.txt"_s, emulator.storeFile(u"notes.txt"_s, "plain"));
     const auto unsent = stored(u"gone.png"_s, QString());
     strip->addFile(wide);
@@ -163,12 +169,27 @@ TEST_F(PendingFilesViewTest, PreviewsLineUpOncePerFileAndTheLastRemovalTellsTheE
     settlePictures();
 
     ASSERT_EQ(strip->subviews().size(), 3u);
-    const auto widePreview = strip->fileViewByUrl(wide->fileUrl());
+    const auto widePreview =
+        std::dynamic_pointer_cast<ZVFileThumbnail>(strip->fileViewByUrl(wide->fileUrl()));
     ASSERT_TRUE(widePreview);
-    // 45 high and as wide as the picture's proportions; the rest are square tiles, 5 apart.
+    // The file views' small preview: 45 high and as wide as the picture's proportions, drawn
+    // from the picture itself.
     EXPECT_EQ(widePreview->frame(), QRectF(5, 5, 90, 45));
-    EXPECT_EQ(strip->fileViewByUrl(sent->fileUrl())->frame(), QRectF(100, 5, 45, 45));
-    EXPECT_EQ(strip->contentSize(), QSizeF(200, ZVPendingFilesView::kHeight));
+    const QImage shown = widePreview->image();
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_EQ(platform::Images::pointSize(shown), QSizeF(90, 45));
+    // The picture's red grows from left to right: three quarters across it is about 3/4 of 255.
+    const QColor sampled = shown.pixelColor(shown.width() * 3 / 4, shown.height() / 2);
+    EXPECT_NEAR(sampled.red(), 191, 8);
+    // A file with no picture shows its type's large icon, as tall and 5 after the last.
+    const auto notes =
+        std::dynamic_pointer_cast<ZVFileThumbnail>(strip->fileViewByUrl(sent->fileUrl()));
+    ASSERT_TRUE(notes);
+    EXPECT_EQ(notes->defaultName(), u"file-large-doc"_s);
+    EXPECT_EQ(notes->image(), platform::Images::named(u"file-large-doc"_s));
+    const qreal iconWidth = platform::Images::pointSize(notes->image()).width();
+    EXPECT_EQ(notes->frame(), QRectF(100, 5, iconWidth, 45));
+    EXPECT_EQ(strip->contentSize(), QSizeF(110 + 2 * iconWidth, ZVPendingFilesView::kHeight));
     EXPECT_EQ(strip->fileByPosition({97, 20}), nullptr);
 
     // An idle local file and one without a URL stay shown but are not sent.
@@ -203,8 +224,13 @@ TEST_F(PendingFilesViewTest, ATapHighlightsThePreviewAndOpensItsCardAMomentLater
     ASSERT_TRUE(first && second);
     strip->addFile(first);
     strip->addFile(second);
-    window->updateNow();
+    settlePictures();
     const auto preview = strip->fileViewByUrl(second->fileUrl());
+    // A picked file's preview is the picture the pick handed to the file views' cache.
+    const auto* thumbnail = dynamic_cast<ZVFileThumbnail*>(preview.get());
+    ASSERT_TRUE(thumbnail);
+    EXPECT_EQ(platform::Images::pointSize(thumbnail->image()), QSizeF(45, 45));
+    EXPECT_EQ(preview->frame().size(), QSizeF(45, 45));
 
     touch(platform::TouchPhase::Began, *preview);
     window->updateNow();
@@ -221,6 +247,7 @@ TEST_F(PendingFilesViewTest, ATapHighlightsThePreviewAndOpensItsCardAMomentLater
     // No full-size picture behind it: only removal is offered.
     EXPECT_EQ(cardButtons(), QStringList{u"Remove file"_s});
     EXPECT_EQ(card()->pointAtView(), preview);
+    EXPECT_TRUE(std::dynamic_pointer_cast<ZVFileView>(card()->views().front()));
     // The card is 20 wider than its file view, which it lays out 5 in from either side.
     EXPECT_EQ(card()->untransformedFrame().width(), card()->views().front()->frame().width() + 10);
     scheduler().advance(kSettle);

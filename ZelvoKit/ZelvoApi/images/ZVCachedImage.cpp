@@ -94,7 +94,10 @@ void ZVCachedImage::localRepresentationLoaded(
     }
     const auto owner = owner_.lock();
     image_ = representation->thumbnail();
-    if (owner && !forcedSize_.isEmpty()) {
+    // The thumbnail is measured in the screen's pixels, as a downloaded picture is.
+    image_.setDevicePixelRatio(ScreenScale());
+    // A size with one side 0 keeps the picture's proportions: it is still a size to fit.
+    if (owner && (forcedSize_.width() > 0 || forcedSize_.height() > 0)) {
         image_ = owner->prepareImage(image_, forcedSize_);
     }
     const auto transfers = ZVApi::api().fileTransfers();

@@ -126,7 +126,25 @@ void Label::setHighlighted(bool highlighted) {
 
 void Label::changed() {
     layout_.reset();
+    measured_.reset();
     setNeedsDisplay();
+}
+
+bool Label::drawsAsMeasured() const {
+    const auto left = [](TextAlignment alignment) {
+        return alignment == TextAlignment::Left || alignment == TextAlignment::Natural;
+    };
+    if (!left(alignment_)) {
+        return false;
+    }
+    bool same = true;
+    attributedText_.enumerateAttribute(TextAttribute::ParagraphStyle, 0, attributedText_.length(),
+                                       [&](const QVariant& value, qsizetype, qsizetype) {
+                                           same = !value.isValid() ||
+                                                  left(value.value<ParagraphStyle>().alignment);
+                                           return !same;
+                                       });
+    return same;
 }
 
 StyledText Label::styledText(bool measuring) const {
@@ -159,9 +177,11 @@ const TextFrame& Label::textLayout() const {
     const QSizeF size = bounds().size();
     if (!layout_ || layoutSize_ != size) {
         layoutSize_ = size;
-        layout_ =
-            layOutTruncated(styledText(false), size, numberOfLines_, elideMode(lineBreakMode_),
-                            lineBreakMode_ == LineBreakMode::CharWrap);
+        const bool wrapAnywhere = lineBreakMode_ == LineBreakMode::CharWrap;
+        layout_ = measured_ ? layOutTruncated(std::move(measured_), size, numberOfLines_,
+                                              elideMode(lineBreakMode_), wrapAnywhere)
+                            : layOutTruncated(styledText(false), size, numberOfLines_,
+                                              elideMode(lineBreakMode_), wrapAnywhere);
         layoutTruncated_ = layout_->fittedLength() < attributedText_.length();
     }
     return *layout_;
@@ -188,12 +208,21 @@ QSizeF Label::sizeThatFits(QSizeF size) const {
     TextFrameOptions options;
     options.maximumLines = numberOfLines_;
     options.wrapAnywhere = lineBreakMode_ == LineBreakMode::CharWrap;
-    const TextFrame frame(styledText(true), {width, TextFrame::kUnlimited}, options);
-    const QSizeF used = frame.usedSize();
+    auto frame = std::make_unique<TextFrame>(styledText(true), QSizeF(width, TextFrame::kUnlimited),
+                                             options);
+    const QSizeF used = frame->usedSize();
+    // A label is usually sized to fit and then drawn: the drawing lays this text out again in
+    // its bounds instead of making it anew, when both align it alike.
+    if (drawsAsMeasured()) {
+        measured_ = std::move(frame);
+    }
     return {std::ceil(used.width()), std::ceil(used.height())};
 }
 
 void Label::drawRect(QPainter& painter, const QRectF& /*rect*/) {
+    if (attributedText_.isEmpty()) {
+        return;
+    }
     const QPointF origin = textRectForBounds(bounds()).topLeft();
     textLayout().draw(painter, origin);
 }

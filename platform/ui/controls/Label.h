@@ -78,6 +78,8 @@ private:
     // aligns left so that an unlimited width does not push lines away.
     StyledText styledText(bool measuring) const;
     void changed();
+    // Whether the text, aligned left for measuring, lies as it is drawn.
+    bool drawsAsMeasured() const;
 
     AttributedString attributedText_;
     bool hasText_ = false;
@@ -93,6 +95,8 @@ private:
     // The bounds' size the layout was made for (a layout may be taller than low bounds).
     mutable QSizeF layoutSize_;
     mutable bool layoutTruncated_ = false;
+    // The last size-to-fit's frame, kept for the next layout.
+    mutable std::unique_ptr<TextFrame> measured_;
 };
 
 }  // namespace platform

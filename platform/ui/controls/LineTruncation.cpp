@@ -28,20 +28,17 @@ void appendSlice(StyledText& out, const StyledText& text, int from, int to, bool
     }
 }
 
-}  // namespace
-
-std::unique_ptr<TextFrame> layOutTruncated(const StyledText& text, QSizeF size, int maximumLines,
-                                           Qt::TextElideMode mode, bool wrapAnywhere) {
-    TextFrameOptions options;
-    options.maximumLines = maximumLines;
-    options.wrapAnywhere = wrapAnywhere;
-    auto frame = std::make_unique<TextFrame>(text, size, options);
-    if (frame->lines().empty() && !text.isEmpty()) {
+// The frame, laid out already, given its fallback for low bounds and its ellipsis.
+std::unique_ptr<TextFrame> truncated(std::unique_ptr<TextFrame> frame, TextFrameOptions options,
+                                     Qt::TextElideMode mode) {
+    QSizeF size = frame->size();
+    if (frame->lines().empty() && !frame->text().isEmpty()) {
         // Bounds lower than a line still show the first line, overflowing them.
         size.setHeight(TextFrame::kUnlimited);
         options.maximumLines = 1;
-        frame = std::make_unique<TextFrame>(text, size, options);
+        frame = std::make_unique<TextFrame>(StyledText(frame->text()), size, options);
     }
+    const StyledText& text = frame->text();
     if (!frame->isTruncated() || frame->lines().empty() || mode == Qt::ElideNone) {
         return frame;
     }
@@ -78,6 +75,28 @@ std::unique_ptr<TextFrame> layOutTruncated(const StyledText& text, QSizeF size, 
     cut.append(QString(kEllipsis), ellipsisLook);
     appendSlice(cut, text, paragraphEnd - static_cast<int>(kept), paragraphEnd, true);
     return std::make_unique<TextFrame>(cut, size, options);
+}
+
+TextFrameOptions optionsFor(int maximumLines, bool wrapAnywhere) {
+    TextFrameOptions options;
+    options.maximumLines = maximumLines;
+    options.wrapAnywhere = wrapAnywhere;
+    return options;
+}
+
+}  // namespace
+
+std::unique_ptr<TextFrame> layOutTruncated(const StyledText& text, QSizeF size, int maximumLines,
+                                           Qt::TextElideMode mode, bool wrapAnywhere) {
+    const TextFrameOptions options = optionsFor(maximumLines, wrapAnywhere);
+    return truncated(std::make_unique<TextFrame>(text, size, options), options, mode);
+}
+
+std::unique_ptr<TextFrame> layOutTruncated(std::unique_ptr<TextFrame> frame, QSizeF size,
+                                           int maximumLines, Qt::TextElideMode mode,
+                                           bool wrapAnywhere) {
+    frame->setSize(size);
+    return truncated(std::move(frame), optionsFor(maximumLines, wrapAnywhere), mode);
 }
 
 }  // namespace platform

@@ -15,5 +15,10 @@ namespace platform {
 // `wrapAnywhere` breaks lines after any character rather than between words.
 std::unique_ptr<TextFrame> layOutTruncated(const StyledText& text, QSizeF size, int maximumLines,
                                            Qt::TextElideMode mode, bool wrapAnywhere = false);
+// The same for a frame of the text made already (with the same line limit and wrapping), laid out
+// again in `size`: what does not depend on the size is not made again.
+std::unique_ptr<TextFrame> layOutTruncated(std::unique_ptr<TextFrame> frame, QSizeF size,
+                                           int maximumLines, Qt::TextElideMode mode,
+                                           bool wrapAnywhere = false);
 
 }  // namespace platform

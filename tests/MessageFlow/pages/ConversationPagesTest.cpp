@@ -7,6 +7,7 @@
 #include "ZelvoKit/model/Message.h"
 #include "platform/foundation/Application.h"
 #include "platform/ui/controllers/navigation/NavigationController.h"
+#include "platform/ui/host/WindowHost.h"
 #include "platform/ui/standins/input/Keyboard.h"
 #include "platform/ui/view/Window.h"
 #include "tests/app/ShellTestSupport.h"
@@ -14,7 +15,10 @@
 #include "toolkit/menus/ZVVerticalMenu.h"
 #include "toolkit/menus/ZVVerticalMenuItem.h"
 
+#include <QtCore/QCoreApplication>
 #include <QtCore/QJsonArray>
+#include <QtGui/QMouseEvent>
+#include <QtGui/QWindow>
 
 #include <array>
 
@@ -338,6 +342,26 @@ TEST_F(ConversationPagesTest, FocusingAMessageOfAnotherConversationReplacesThePa
     EXPECT_EQ(same->focused, (std::vector<std::int64_t>{3, 1}));
 }
 
+TEST_F(ConversationPagesTest, ThePhoneMenuMarksThePageOnShow) {
+    start(false);
+    const QString id = conversation(u"plans"_s);
+    open(ZVOpenRequest{id, 2, {}});
+
+    // Made while the pins show: they are marked.
+    const auto menu = pages()->menuForSide(ZVMenuSide::Right);
+    ASSERT_TRUE(menu && menu->selectedItem());
+    EXPECT_EQ(menu->selectedItem()->tag(), 2);
+    // Marking is no choice: nothing switches a moment later.
+    scheduler().advance(2 * ZVConversationPageSet::kMenuChoiceDelay);
+    EXPECT_EQ(pages()->activePageIndex(), 2);
+
+    pages()->navigatePrev();
+    settle();
+    EXPECT_EQ(pages()->activePageIndex(), 0);
+    EXPECT_EQ(pages()->menuForSide(ZVMenuSide::Right)->selectedItemIndex(),
+              ZVVerticalMenu::kNotFound);
+}
+
 TEST_F(ConversationPagesTest, TabletPagesShowInThePanelBesideThePageMenu) {
     start(true);
     const QString id = conversation(QString(61, u'a'));
@@ -393,6 +417,63 @@ TEST_F(ConversationPagesTest, TabletPagesShowInThePanelBesideThePageMenu) {
     EXPECT_FALSE(messagesScreen->overlayContainer());
     EXPECT_EQ(pages()->pageMenu()->selectedItemIndex(), ZVVerticalMenu::kNotFound);
     EXPECT_EQ(navigation->viewControllers(), stackOf({messagesScreen}));
+}
+
+// The tablet's pages in a window of the window system: run again in a real X window on a virtual X
+// server, where the click goes through the X server's event queue.
+class ConversationPagesWindowTest : public ConversationPagesTest {
+protected:
+    // Real events need real time: this bounds how long the window system may take, it times
+    // nothing the code does.
+    static constexpr int kWindowSystemTimeoutMs = 10000;
+};
+
+TEST_F(ConversationPagesWindowTest, AClickOnTheFilesItemSlidesThePanelIn) {
+    start(true);
+    const QString id = conversation(u"plans"_s);
+    open(ZVOpenRequest{id, {}, {}});
+    const auto messagesScreen = messages.lock();
+    ASSERT_TRUE(messagesScreen);
+    const auto window = globals().window();
+    platform::WindowHost host(window);
+    host.show();
+    ASSERT_TRUE(scheduler().runUntil(
+        [&] {
+            window->updateNow();
+            return host.windowHandle()->isExposed();
+        },
+        kWindowSystemTimeoutMs));
+
+    const auto& item = pages()->pageMenu()->items().at(2);
+    ASSERT_EQ(item->tag(), 3);
+    const QPointF at = item->convertPointTo(item->bounds().center(), nullptr);
+    QWindow* handle = host.windowHandle();
+    const auto post = [&](QEvent::Type type, Qt::MouseButtons buttons) {
+        QCoreApplication::postEvent(
+            handle, new QMouseEvent(type, at, handle->mapToGlobal(at.toPoint()), Qt::LeftButton,
+                                    buttons, Qt::NoModifier));
+    };
+    post(QEvent::MouseButtonPress, Qt::LeftButton);
+    post(QEvent::MouseButtonRelease, Qt::NoButton);
+    ASSERT_TRUE(scheduler().runUntil(
+        [&] {
+            const auto selected = pages()->pageMenu()->selectedItem();
+            return selected && selected->tag() == 3 && !window->hasActiveTouches();
+        },
+        kWindowSystemTimeoutMs));
+
+    EXPECT_EQ(pages()->activePageIndex(), 0);
+    scheduler().advance(ZVConversationPageSet::kMenuChoiceDelay);
+    EXPECT_EQ(pages()->activePageIndex(), 3);
+    settle();
+    const auto files = side(3);
+    ASSERT_TRUE(files);
+    EXPECT_EQ(messagesScreen->overlayViewController(), files);
+    const QRectF bounds = messagesScreen->view()->bounds();
+    ASSERT_TRUE(messagesScreen->overlayContainer());
+    EXPECT_EQ(messagesScreen->overlayContainer()->frame(),
+              QRectF(bounds.width() - 50 - 320, 0, 320, bounds.height()));
+    EXPECT_EQ(files->view()->window(), window.get());
 }
 
 }  // namespace

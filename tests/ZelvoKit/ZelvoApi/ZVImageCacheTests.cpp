@@ -224,6 +224,11 @@ TEST_F(ZVImageCacheTest, ALocalPictureComesFromTheMediaLoaderAndIsKeptAsAFile) {
     EXPECT_EQ(kept.size(), image->image().size());
     EXPECT_EQ(emulator.requestCount(), 0);
     EXPECT_FALSE(image->canRetry());
+    // A size with no width is a height to fit, the picture's proportions kept.
+    const auto strip = cache->imageWithUrl(QUrl::fromLocalFile(path).toString(), u"local3"_s,
+                                           session, QSizeF(0, 25), false);
+    ASSERT_TRUE(loaded(strip));
+    EXPECT_EQ(strip->image().deviceIndependentSize(), QSizeF(50, 25));
 
     const auto unreadable =
         cache->imageWithUrl(QUrl::fromLocalFile(zvtest::testRoot() + u"/missing.png"_s).toString(),

@@ -209,4 +209,38 @@ TEST(ZVMemberTest, EntriesMadeFromAnAddress) {
     EXPECT_EQ(upper->uniqueShortName(), u"Ann"_s);
 }
 
+// The characters of a highlighted name drawn on the highlight colour, rather than on none or clear.
+QString highlightedPart(const platform::AttributedString& name) {
+    QString part;
+    for (qsizetype at = 0; at < name.length(); ++at) {
+        const QVariant background =
+            name.attribute(QString(platform::TextAttribute::BackgroundColor), at);
+        if (background.isValid() &&
+            !(background.value<platform::Color>() == platform::Color::clear())) {
+            part += name.string().at(at);
+        }
+    }
+    return part;
+}
+
+TEST(ZVMemberTest, ATypedWordHighlightsItsMatchAndAMissOrNoWordShowsThePlainName) {
+    const auto entry = ZVMember::withEmail(u"anna@x.test"_s, u"Anna Stone"_s);
+    struct Step {
+        QString typed;
+        bool matches;
+        QString highlighted;
+    };
+    // In this order: each step starts from what the one before left.
+    const Step steps[] = {
+        {u"st"_s, true, u"St"_s}, {u"x"_s, false, u""_s},   {u"an"_s, true, u"An"_s},
+        {u""_s, true, u""_s},     {u"ST"_s, true, u"St"_s}, {u"one"_s, false, u""_s},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.typed.toStdString());
+        EXPECT_EQ(entry->matchString(step.typed), step.matches);
+        EXPECT_EQ(entry->highlightedName().string(), u"Anna Stone"_s);
+        EXPECT_EQ(highlightedPart(entry->highlightedName()), step.highlighted);
+    }
+}
+
 }  // namespace

@@ -89,6 +89,93 @@ TEST(Label, SizeToFitThenShowsTheWholeTextRightAligned) {
     EXPECT_LE(line.origin.x() + line.width, label->bounds().width() + 0.01);
 }
 
+// A label is usually sized to fit, then placed and drawn: whatever bounds it then gets, it shows
+// what a label given those bounds at once shows.
+TEST(Label, AMeasuredLabelLaysOutInItsBoundsAsAFreshOne) {
+    const QString text = QStringLiteral("alpha beta gamma delta epsilon zeta eta theta");
+    const qreal natural = testMetrics().horizontalAdvance(text);
+    struct Case {
+        const char* name;
+        int lines;
+        LineBreakMode mode;
+        TextAlignment alignment;
+        QSizeF measured;
+        QRectF frame;
+    };
+    const Case cases[] = {
+        {"fitted",
+         1,
+         LineBreakMode::TruncatingTail,
+         TextAlignment::Natural,
+         {0, 0},
+         {0, 0, std::ceil(natural), 30}},
+        {"narrower: an ellipsis",
+         1,
+         LineBreakMode::TruncatingTail,
+         TextAlignment::Left,
+         {0, 0},
+         {0, 0, natural / 2, 30}},
+        {"head cut",
+         1,
+         LineBreakMode::TruncatingHead,
+         TextAlignment::Natural,
+         {0, 0},
+         {0, 0, natural / 3, 30}},
+        {"lower than a line",
+         1,
+         LineBreakMode::TruncatingTail,
+         TextAlignment::Natural,
+         {0, 0},
+         {0, 0, natural / 2, 4}},
+        {"wrapped",
+         0,
+         LineBreakMode::WordWrap,
+         TextAlignment::Natural,
+         {natural / 3, 1000},
+         {0, 0, natural / 3, 200}},
+        {"wrapped, then narrower and capped",
+         2,
+         LineBreakMode::TruncatingTail,
+         TextAlignment::Natural,
+         {natural / 2, 1000},
+         {0, 0, natural / 4, 200}},
+        {"centred in wider bounds",
+         1,
+         LineBreakMode::TruncatingTail,
+         TextAlignment::Center,
+         {0, 0},
+         {0, 0, natural + 80, 30}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto configure = [&](Label& label) {
+            label.setNumberOfLines(c.lines);
+            label.setLineBreakMode(c.mode);
+            label.setTextAlignment(c.alignment);
+        };
+        const auto measured = labelWith(text);
+        configure(*measured);
+        measured->sizeThatFits(c.measured);
+        measured->setFrame(c.frame);
+        const auto fresh = labelWith(text, c.frame);
+        configure(*fresh);
+
+        EXPECT_EQ(shown(*measured), shown(*fresh));
+        EXPECT_EQ(measured->isTruncated(), fresh->isTruncated());
+        const auto& got = measured->textLayout().lines();
+        const auto& expected = fresh->textLayout().lines();
+        ASSERT_EQ(got.size(), expected.size());
+        for (std::size_t i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(got[i].location, expected[i].location);
+            EXPECT_NEAR(got[i].origin.x(), expected[i].origin.x(), 0.01);
+            EXPECT_NEAR(got[i].origin.y(), expected[i].origin.y(), 0.01);
+            EXPECT_NEAR(got[i].width, expected[i].width, 0.01);
+        }
+        EXPECT_EQ(measured->textRectForBounds(measured->bounds()),
+                  fresh->textRectForBounds(fresh->bounds()));
+    }
+}
+
 TEST(Label, TruncationModesPlaceTheEllipsis) {
     const QString text = QStringLiteral("alpha beta gamma delta epsilon zeta eta theta");
     const qreal width = testMetrics().horizontalAdvance(text) / 2;
