@@ -19,8 +19,6 @@ namespace {
 
 using namespace Qt::Literals::StringLiterals;
 
-const QString kAnna = u"anna@example.com"_s;
-
 class ForwardPickerTest : public shelltest::ShellTest {
 protected:
     void SetUp() override {
@@ -83,32 +81,34 @@ protected:
 // the new row and no message hits; cancelling gives the inbox its list back.
 TEST_F(ForwardPickerTest, ThePickerBorrowsTheListAndCancelReturnsIt) {
     launch();
-    const auto anna = signIn(kAnna);
+    const auto anna = signIn(shelltest::kAnna);
     ASSERT_TRUE(anna && waitForStreamEnd(anna));
-    const QString plans = emulator.addConversation(u"Plans"_s, {account(kAnna)});
+    const QString plans = emulator.addConversation(u"Plans"_s, {account(shelltest::kAnna)});
     QJsonObject record = *emulator.conversationRecord(plans);
     record.insert(u"is_init"_s, true);
     record.insert(u"show_message_nr"_s, 1);
     record.insert(u"last_message_nr"_s, 1);
     record.insert(u"inbox_time"_s, 1767225600);
     record.insert(u"label_ids"_s, QJsonArray{u"A"_s});
-    emulator.appendEvents(account(kAnna), {QJsonObject{{u"mk_rec_type"_s, u"label"_s},
-                                                       {u"label_id"_s, u"A"_s},
-                                                       {u"label"_s, u"Work"_s},
-                                                       {u"index"_s, 0},
-                                                       {u"mk_label_status"_s, u"active"_s},
-                                                       {u"mk_label_subtype"_s, u"user"_s},
-                                                       {u"is_on_left_pane"_s, true},
-                                                       {u"is_expanded"_s, true},
-                                                       {u"sync_inbox_time"_s, 0}},
-                                           record});
-    emulator.appendEvent(account(kAnna), QJsonObject{{u"mk_rec_type"_s, u"message"_s},
-                                                     {u"conversation_id"_s, plans},
-                                                     {u"message_nr"_s, 1},
-                                                     {u"mk_message_type"_s, u"text"_s},
-                                                     {u"message"_s, u"<msg>hello</msg>"_s},
-                                                     {u"time"_s, 1767225600},
-                                                     {u"posted_time"_s, 1767225600}});
+    emulator.appendEvents(account(shelltest::kAnna),
+                          {QJsonObject{{u"mk_rec_type"_s, u"label"_s},
+                                       {u"label_id"_s, u"A"_s},
+                                       {u"label"_s, u"Work"_s},
+                                       {u"index"_s, 0},
+                                       {u"mk_label_status"_s, u"active"_s},
+                                       {u"mk_label_subtype"_s, u"user"_s},
+                                       {u"is_on_left_pane"_s, true},
+                                       {u"is_expanded"_s, true},
+                                       {u"sync_inbox_time"_s, 0}},
+                           record});
+    emulator.appendEvent(account(shelltest::kAnna),
+                         QJsonObject{{u"mk_rec_type"_s, u"message"_s},
+                                     {u"conversation_id"_s, plans},
+                                     {u"message_nr"_s, 1},
+                                     {u"mk_message_type"_s, u"text"_s},
+                                     {u"message"_s, u"<msg>hello</msg>"_s},
+                                     {u"time"_s, 1767225600},
+                                     {u"posted_time"_s, 1767225600}});
     ASSERT_TRUE(waitForStreamEnd(anna));
     const auto message = anna->messageFromKey(plans, 1);
     ASSERT_TRUE(message);

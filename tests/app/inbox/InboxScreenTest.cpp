@@ -25,8 +25,6 @@ namespace {
 using namespace Qt::Literals::StringLiterals;
 using platform::TouchPhase;
 
-const QString kAnna = u"anna@example.com"_s;
-
 class InboxScreenTest : public shelltest::ShellTest {
 protected:
     void SetUp() override {
@@ -46,7 +44,7 @@ protected:
     // Signed in as Anna with the inbox on screen.
     std::shared_ptr<ZVRepositorySession> start() {
         launch();
-        const auto anna = signIn(kAnna);
+        const auto anna = signIn(shelltest::kAnna);
         EXPECT_TRUE(anna && waitForStreamEnd(anna));
         globals().window()->updateNow();
         return anna;
@@ -58,7 +56,7 @@ protected:
     }
     // A conversation of Anna's on the service, listed in her stream; unread when asked.
     QString conversation(const QString& topic, bool unread = false) {
-        const QString owner = account(kAnna);
+        const QString owner = account(shelltest::kAnna);
         const QString id = emulator.addConversation(topic, {owner});
         QJsonObject record = *emulator.conversationRecord(id);
         if (unread) {
@@ -71,15 +69,16 @@ protected:
         return id;
     }
     void addUnreadLabel() {
-        emulator.appendEvent(account(kAnna), QJsonObject{{u"mk_rec_type"_s, u"label"_s},
-                                                         {u"label_id"_s, u"unread"_s},
-                                                         {u"label"_s, u"Unread"_s},
-                                                         {u"index"_s, 0},
-                                                         {u"mk_label_status"_s, u"active"_s},
-                                                         {u"mk_label_subtype"_s, u"unread"_s},
-                                                         {u"is_on_left_pane"_s, true},
-                                                         {u"is_expanded"_s, true},
-                                                         {u"sync_inbox_time"_s, 0}});
+        emulator.appendEvent(account(shelltest::kAnna),
+                             QJsonObject{{u"mk_rec_type"_s, u"label"_s},
+                                         {u"label_id"_s, u"unread"_s},
+                                         {u"label"_s, u"Unread"_s},
+                                         {u"index"_s, 0},
+                                         {u"mk_label_status"_s, u"active"_s},
+                                         {u"mk_label_subtype"_s, u"unread"_s},
+                                         {u"is_on_left_pane"_s, true},
+                                         {u"is_expanded"_s, true},
+                                         {u"sync_inbox_time"_s, 0}});
     }
     QString unreadTitle() { return inbox()->unreadFilter()->sectionTitles().value(1); }
     bool backShowsBadge() {
@@ -184,7 +183,7 @@ TEST_F(InboxScreenTest, TheSearchOverlayFollowsTheTypedText) {
 // selection with an alert; an answer that still lacks it ends the pick after one more try.
 TEST_F(InboxScreenTest, AnUnknownPickIsFetchedOnceAndTriedOnceMore) {
     const auto anna = start();
-    const QString plans = emulator.addConversation(u"Plans"_s, {account(kAnna)});
+    const QString plans = emulator.addConversation(u"Plans"_s, {account(shelltest::kAnna)});
     const QString path = u"conversation/sync/"_s + plans;
     ASSERT_FALSE(anna->conversationFromId(plans));
 
@@ -194,7 +193,7 @@ TEST_F(InboxScreenTest, AnUnknownPickIsFetchedOnceAndTriedOnceMore) {
     ASSERT_EQ(emulator.requests(path).size(), 1);
     globals().setConversationId(QString());
 
-    const QString lost = emulator.addConversation(u"Lost"_s, {account(kAnna)});
+    const QString lost = emulator.addConversation(u"Lost"_s, {account(shelltest::kAnna)});
     const QString lostPath = u"conversation/sync/"_s + lost;
     emulator.injectFault(lostPath, zvemu::Fault::withStatus(500, u"internal"_s));
     inbox()->dataSource()->setConversationId(lost);

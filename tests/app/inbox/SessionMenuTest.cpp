@@ -16,7 +16,6 @@ namespace {
 using namespace Qt::Literals::StringLiterals;
 using platform::TouchPhase;
 
-const QString kAnna = u"anna@example.com"_s;
 const QString kBen = u"ben@example.com"_s;
 
 class SessionMenuTest : public shelltest::ShellTest {
@@ -90,7 +89,7 @@ protected:
 TEST_F(SessionMenuTest, AccountRowsFollowTheSessionsOnce) {
     launch();
     ASSERT_TRUE(menu());
-    const auto anna = signIn(kAnna);
+    const auto anna = signIn(shelltest::kAnna);
     const auto ben = signIn(kBen);
     ASSERT_TRUE(anna && ben);
     menu()->notifySessionStart(anna);
@@ -105,7 +104,7 @@ TEST_F(SessionMenuTest, AccountRowsFollowTheSessionsOnce) {
 
     ASSERT_TRUE(waitForStreamEnd(anna));
     EXPECT_EQ(rows[0]->name()->text(), anna->localContact()->displayName());
-    EXPECT_EQ(rows[0]->email()->text(), kAnna);
+    EXPECT_EQ(rows[0]->email()->text(), shelltest::kAnna);
 
     const std::weak_ptr<ZVSessionMenuItem> benRow = rows[1];
     rows.clear();
@@ -122,11 +121,11 @@ TEST_F(SessionMenuTest, AccountRowsFollowTheSessionsOnce) {
 // bottom; the texts take the badge's room only while there is a count.
 TEST_F(SessionMenuTest, OpeningMarksTheActiveAccountAndLaysOutTheRows) {
     launch();
-    const auto anna = signIn(kAnna);
+    const auto anna = signIn(shelltest::kAnna);
     const auto ben = signIn(kBen);
     ASSERT_TRUE(anna && ben);
     ASSERT_TRUE(waitForStreamEnd(anna));
-    giveUnread(kAnna);
+    giveUnread(shelltest::kAnna);
     ASSERT_TRUE(waitForStreamEnd(anna));
     ASSERT_EQ(anna->unreadCount(), 1);
 
@@ -165,7 +164,7 @@ TEST_F(SessionMenuTest, OpeningMarksTheActiveAccountAndLaysOutTheRows) {
 // of the active account, or an account made the active one.
 TEST_F(SessionMenuTest, ACoordinatorActsOnTheChosenRow) {
     launch();
-    const auto anna = signIn(kAnna);
+    const auto anna = signIn(shelltest::kAnna);
     const auto ben = signIn(kBen);
     ASSERT_TRUE(anna && ben);
 

@@ -19,7 +19,7 @@ namespace {
 
 constexpr int kCommits = 20;
 constexpr int kRowsPerCommit = 50;
-const QString kFiller(1000, QLatin1Char('.'));
+const QString kCheckpointFiller(1000, QLatin1Char('.'));
 
 struct PagesPerCheckpoint {
     explicit PagesPerCheckpoint(int pages)
@@ -48,7 +48,7 @@ TEST(LogCheckpoint, SavedPagesReachTheStoreFileThroughTheCheckpointThread) {
                        "INSERT INTO Post (thread_id, nr, body, tags) VALUES "
                        "('t', %1, '%2', 0);")
                        .arg(commit * kRowsPerCommit + row)
-                       .arg(kFiller);
+                       .arg(kCheckpointFiller);
         }
         sql += QStringLiteral("COMMIT;");
         ASSERT_EQ((*db)->exec(sql, QStringLiteral("inserting")), nullptr);
@@ -56,7 +56,8 @@ TEST(LogCheckpoint, SavedPagesReachTheStoreFileThroughTheCheckpointThread) {
     (*db)->checkpointer()->waitUntilIdle();
 
     // The rows' pages are in the file itself, not only in the log beside it.
-    EXPECT_GT(QFileInfo(path).size(), emptySize + kCommits * kRowsPerCommit * kFiller.size() / 2);
+    EXPECT_GT(QFileInfo(path).size(),
+              emptySize + kCommits * kRowsPerCommit * kCheckpointFiller.size() / 2);
     auto rows = (*db)->queryInteger(QStringLiteral("SELECT COUNT(*) FROM Post"));
     ASSERT_TRUE(rows.ok());
     EXPECT_EQ(*rows, kCommits * kRowsPerCommit);
