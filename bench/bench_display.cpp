@@ -8,7 +8,7 @@
 // The goals are printed after the runs, one line each.
 
 #include "GuiBenchmarkMain.h"
-#include "ZelvoKit/ZelvoApi/account/ZVUserCredentials.h"
+#include "ModelBench.h"
 #include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "platform/foundation/Application.h"
@@ -116,13 +116,7 @@ Account& account() {
     static Account* made = [] {
         auto* account = new Account;
         platform::Paths::setRoot(account->root.path());
-        auto credentials = std::make_shared<ZVUserCredentials>(u"bench@example.com"_s);
-        credentials->setUuid(kSelf);
-        ZVJsonParser profiles(QJsonObject{
-            {u"profiles"_s, QJsonArray{QJsonObject{{u"account_id"_s, kSelf},
-                                                   {u"email"_s, u"bench@example.com"_s}}}}});
-        account->session = std::dynamic_pointer_cast<ZVRepositorySession>(
-            ZVRepositorySession::factory()(credentials, &profiles));
+        account->session = modelbench::openSession(kSelf, u"bench@example.com"_s);
         if (!account->session) {
             return account;
         }

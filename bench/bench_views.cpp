@@ -15,8 +15,8 @@
 #include "MessageFlow/views/ZVMessageViewCells.h"
 #include "MessageFlow/views/ZVMessageViewClass.h"
 #include "MessageFlow/views/board/ZVTaskMessageView.h"
+#include "ModelBench.h"
 #include "TimeFigures.h"
-#include "ZelvoKit/ZelvoApi/account/ZVUserCredentials.h"
 #include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/model/Message.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
@@ -157,13 +157,7 @@ Account& account() {
     static Account* made = [] {
         auto* account = new Account;
         platform::Paths::setRoot(account->root.path());
-        auto credentials = std::make_shared<ZVUserCredentials>(u"bench@example.com"_s);
-        credentials->setUuid(kSelf);
-        ZVJsonParser profiles(QJsonObject{
-            {u"profiles"_s, QJsonArray{QJsonObject{{u"account_id"_s, kSelf},
-                                                   {u"email"_s, u"bench@example.com"_s}}}}});
-        account->session = std::dynamic_pointer_cast<ZVRepositorySession>(
-            ZVRepositorySession::factory()(credentials, &profiles));
+        account->session = modelbench::openSession(kSelf, u"bench@example.com"_s);
         if (!account->session) {
             return account;
         }
