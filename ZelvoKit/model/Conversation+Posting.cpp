@@ -256,6 +256,42 @@ std::shared_ptr<Message> Conversation::createMessageWithMessage(
     return finishLocalMessage(message, prepare) ? message : nullptr;
 }
 
+std::shared_ptr<Message> Conversation::createStoredMessage(const std::shared_ptr<Message>& local,
+                                                           std::int64_t storedNr,
+                                                           const QString& sentBody) {
+    const auto session = repositorySession();
+    auto message =
+        session && session->repository()
+            ? session->repository()->createObjectOfClass<Message>(QString(Message::kEntityName))
+            : nullptr;
+    if (!message) {
+        return nullptr;
+    }
+    message->setConversationId(conversationId());
+    message->setMessageNr(storedNr);
+    message->setMessageType(local->messageType().value_or(Message::TypeText));
+    message->setAccountId(local->accountId());
+    message->setPostedTime(local->postedTime());
+    message->setMessage(sentBody);
+    message->setTags(local->tags());
+    if (!local->subject().isNull()) {
+        message->setSubject(local->subject());
+    }
+    message->setConversation(self());
+    if (const auto error = message->validateForInsert()) {
+        ZVLogError(u"Conversation::CreateStoredMessage: %@", error->message());
+        session->repository()->deleteObject(message);
+        return nullptr;
+    }
+    message->awakeFromFetch();
+    // Found by its number from now on, so the record updates it rather than making a second row.
+    addMessage(message);
+    if (session->inTransaction()) {
+        session->conversationChanged(self());
+    }
+    return message;
+}
+
 void Conversation::deleteMessageNr(std::int64_t messageNr) {
     const std::shared_ptr<Message> message = messageByNumber(messageNr, true);
     // A deleted message standing in the inbox row would still be found by its number.

@@ -431,6 +431,11 @@ public:
     // A local copy of a message being forwarded.
     std::shared_ptr<Message> createMessageWithMessage(
         const std::shared_ptr<Message>& source, const std::function<void(Message&)>& prepare = {});
+    // The message the service stored from a local one, made before the service's record of it
+    // arrives: what the service holds (the body as sent), so that an edit made while it was sent
+    // has a message to go to. The record completes it. None when it cannot be made. For the queue.
+    std::shared_ptr<Message> createStoredMessage(const std::shared_ptr<Message>& local,
+                                                 std::int64_t storedNr, const QString& sentBody);
     // Removes the message from the window, the numbers and the store, its files with it.
     void deleteMessageNr(std::int64_t messageNr);
     // The text typed and not sent; an empty one is none.

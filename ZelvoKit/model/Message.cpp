@@ -253,6 +253,11 @@ void Message::readBody(ZVJsonParser& parser) {
         markedText_ = body;
         return;
     }
+    // An edit not yet sent is newer than any record: the store request reads the body when it
+    // goes, so taking the record's would send the old text back as the edit.
+    if (isFieldDirty(FieldBody) && !isReadingNewObject()) {
+        return;
+    }
     if (body != message()) {
         applyFileDiff(body);
         setMessage(body);

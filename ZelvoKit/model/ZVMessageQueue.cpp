@@ -316,9 +316,15 @@ void ZVMessageQueue::completeSend(std::int64_t sentNr, std::int64_t storedNr,
     const auto conversation = conversation_.lock();
     if (const auto pending = messages_.messageByNr(sentNr)) {
         // An edit made while the message was on its way goes to the stored message, and only
-        // such an edit: the body sent is the service's already.
-        if (conversation && pending->message() != sentBody) {
-            if (const auto stored = conversation->messageByNumber(storedNr)) {
+        // such an edit: the body sent is the service's already. When the answer comes before the
+        // stream's record of the stored message, the edit waits in the store in a message made
+        // of what was sent, which the record then completes.
+        if (conversation && storedNr > 0 && pending->message() != sentBody) {
+            std::shared_ptr<Message> stored = conversation->messageByNumber(storedNr, true);
+            if (!stored) {
+                stored = conversation->createStoredMessage(pending, storedNr, sentBody);
+            }
+            if (stored) {
                 stored->editBody(ZVMarkupServices::plainTextWithMarkup(pending->message(), false),
                                  pending->representation()->files().value_or(Message::Files()));
             }

@@ -62,6 +62,12 @@ Fault Fault::delayed(std::chrono::milliseconds delay) {
     return Fault{}.after(delay);
 }
 
+Fault Fault::answerHeld(std::chrono::milliseconds hold) {
+    Fault fault;
+    fault.answerDelay = std::max(hold, std::chrono::milliseconds(0));
+    return fault;
+}
+
 Fault Fault::after(std::chrono::milliseconds hold) const {
     Fault fault = *this;
     fault.delay = std::max(hold, std::chrono::milliseconds(0));

@@ -110,6 +110,8 @@ struct Fault {
     int status = 0;
     QString errorId;
     std::chrono::milliseconds delay{0};
+    // Held once the call is handled (its records are on the stream), before the answer goes out.
+    std::chrono::milliseconds answerDelay{0};
 
     static Fault of(Kind kind) {
         Fault fault;
@@ -125,6 +127,9 @@ struct Fault {
     static Fault streamNotArray() { return of(Kind::StreamNotArray); }
     static Fault zeroEventHorizon() { return of(Kind::ZeroEventHorizon); }
     static Fault delayed(std::chrono::milliseconds delay);
+    // The call is handled at once and its answer held for `hold`, or until releaseHeld(): the
+    // stream may tell of what the call did before the caller hears its answer.
+    static Fault answerHeld(std::chrono::milliseconds hold);
     // The same fault, played after holding the answer for `delay`.
     Fault after(std::chrono::milliseconds hold) const;
     // The call ends with the fault itself: a status answered, or the connection closed.

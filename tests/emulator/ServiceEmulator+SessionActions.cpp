@@ -92,6 +92,9 @@ struct ServiceEmulator::ConversationBook {
         return record;
     }
 
+    // An edit of a stored message: what the call carries replaces what the message had.
+    static Reply edit(Call& call, Conversation& conversation, Events& events);
+
     static void toMembers(const Conversation& conversation, const QJsonObject& record,
                           Events& events) {
         for (const QString& member : conversation.members) {
@@ -152,6 +155,38 @@ Reply unknownMessage() {
 }
 
 }  // namespace
+
+Reply ServiceEmulator::ConversationBook::edit(Call& call, Conversation& conversation,
+                                              Events& events) {
+    const QJsonObject& body = call.body();
+    const QJsonValue number = body.value(u"message_nr"_s);
+    if (!isInteger(number)) {
+        return badRequest(u"message_nr is not an integer"_s);
+    }
+    Message* message = conversation.message(number.toInteger());
+    if (!message) {
+        return unknownMessage();
+    }
+    if (body.contains(u"message"_s) && !body.value(u"message"_s).isString()) {
+        return badRequest(u"message is not a string"_s);
+    }
+    if (body.value(u"message"_s).isString()) {
+        message->text = body.value(u"message"_s).toString();
+    }
+    if (body.value(u"subject"_s).isString()) {
+        message->subject = body.value(u"subject"_s).toString();
+    }
+    if (body.value(u"attachments"_s).isArray()) {
+        message->attachments = strings(body.value(u"attachments"_s));
+    }
+    if (body.value(u"tags"_s).isArray()) {
+        const QStringList tags = strings(body.value(u"tags"_s));
+        message->deleted = tags.contains(u"is_deleted"_s);
+        message->pinned = tags.contains(u"pin"_s);
+    }
+    toMembers(conversation, record(conversation, *message), events);
+    return Reply::ok({{u"result_message_nr"_s, message->nr}});
+}
 
 // --- for the tests ---
 
@@ -499,10 +534,14 @@ void ServiceEmulator::installSessionActionRoutes() {
                    });
 
     // A new message gets the next number; its poster's stream also learns which request stored
-    // it. A retry of a stored request gets the same number again.
+    // it. A retry of a stored request gets the same number again. A store naming a message by
+    // "message_nr" edits that message.
     onConversation(u"message/store/"_s,
                    [book](Call& call, Book::Conversation& conversation, Book::Events& events) {
                        const QJsonObject& body = call.body();
+                       if (body.contains(u"message_nr"_s)) {
+                           return Book::edit(call, conversation, events);
+                       }
                        if (!body.value(u"message"_s).isString()) {
                            return badRequest(u"message is not a string"_s);
                        }

@@ -548,6 +548,9 @@ void ServiceEmulator::handle(const httplib::Request& request, httplib::Response&
     }
     Call call{recorded, {}, std::nullopt, *this};
     Reply reply = answer(call, recorded);
+    if (fault && fault->answerDelay.count() > 0) {
+        hold(fault->answerDelay);
+    }
     if (fault) {
         switch (fault->kind) {
             case Fault::Kind::WrongContentType:
