@@ -61,6 +61,10 @@ void ZVRepositorySession::startTransaction() {
     if (!inTransaction_) {
         inTransaction_ = true;
         horizonAtStart_ = eventHorizon();
+        // An answer looks many objects up by key: one read for all of them.
+        if (const auto context = repository_ ? repository_->managedObjectContext() : nullptr) {
+            context->beginReading();
+        }
     }
 }
 
@@ -82,6 +86,9 @@ void ZVRepositorySession::endTransaction() {
     }
     updateSyncProgress();
     saveContext();
+    if (const auto context = repository_ ? repository_->managedObjectContext() : nullptr) {
+        context->endReading();
+    }
     announceUnreadCount();
     if (!lastSaveFailed_) {
         restoreUnsentWork();

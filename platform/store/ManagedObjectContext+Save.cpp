@@ -23,6 +23,8 @@ std::shared_ptr<StoreError> ManagedObjectContext::save() {
     if (!db_) {
         return StoreError::make(StoreError::Code::Closed, QStringLiteral("the store is closed"));
     }
+    // A read held open cannot become the write: another connection may have written since.
+    endReading();
     if (!hasChanges()) {
         // Only objects inserted and deleted again, if any: nothing to write.
         rollback();

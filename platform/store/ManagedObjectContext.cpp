@@ -123,10 +123,29 @@ bool ManagedObjectContext::isDamaged() const {
     return db_ && db_->isDamaged();
 }
 
+void ManagedObjectContext::beginReading() {
+    if (!db_ || reading_) {
+        return;
+    }
+    // Deferred: the first fetch takes the read lock, and holds it to the end.
+    reading_ = db_->exec(QStringLiteral("BEGIN"), QStringLiteral("beginning a read")) == nullptr;
+}
+
+void ManagedObjectContext::endReading() {
+    if (!reading_) {
+        return;
+    }
+    reading_ = false;
+    if (db_) {
+        db_->exec(QStringLiteral("COMMIT"), QStringLiteral("ending a read"));
+    }
+}
+
 void ManagedObjectContext::close() {
     if (!db_) {
         return;
     }
+    endReading();
     detachAll();
     shapes_.clear();
     relationshipShapes_.clear();

@@ -96,8 +96,15 @@ public:
     std::shared_ptr<ManagedObject> existingObject(const ObjectID& id);
 
     bool hasChanges() const;
-    // Null on success.
+    // Null on success. Ends a read transaction that is held.
     std::shared_ptr<StoreError> save();
+    // Holds one read transaction for the fetches that follow, until endReading() or the next
+    // save(): a batch of look-ups then pays SQLite's begin and end of a read (the log's shared
+    // locks) once instead of per statement, and sees one state of the file. For one batch of work
+    // at a time; nothing else writes to the file meanwhile.
+    void beginReading();
+    void endReading();
+    bool isReading() const { return reading_; }
     // Forgets every unsaved change: new objects become inert, changed and deleted ones return to
     // their saved values.
     void rollback();
@@ -162,6 +169,7 @@ private:
     std::uint64_t nextInsertSequence_ = 1;
     std::uint64_t nextPendingSequence_ = 1;
     std::size_t fileFetches_ = 0;
+    bool reading_ = false;
     QHash<QString, std::shared_ptr<const detail::FetchShape>> shapes_;
     std::unordered_map<const RelationshipDescription*, std::shared_ptr<const detail::FetchShape>>
         relationshipShapes_;

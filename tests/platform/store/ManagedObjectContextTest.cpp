@@ -537,3 +537,35 @@ TEST(ManagedObjectContext, ChangesAreTrackedPerAttribute) {
     ASSERT_EQ(context->save(), nullptr);
     EXPECT_EQ(thread->committedStoreValue(Thread::kLastNr), StoreValue::integer(7));
 }
+
+TEST(ManagedObjectContext, AHeldReadSeesOneStateOfTheFileUntilItEndsOrASave) {
+    const QString path = storePath();
+    auto context = openStore(path);
+    auto writer = openStore(path);
+    const auto posts = [](ManagedObjectContext& of) {
+        const auto counted = of.count(request("Post"));
+        return counted.ok() ? *counted : -1;
+    };
+    insertPost(*writer, "t", 1);
+    ASSERT_EQ(writer->save(), nullptr);
+
+    context->beginReading();
+    EXPECT_EQ(posts(*context), 1);
+    insertPost(*writer, "t", 2);
+    ASSERT_EQ(writer->save(), nullptr) << "a held read does not keep others from writing";
+    EXPECT_EQ(posts(*context), 1) << "one state of the file while the read is held";
+    context->endReading();
+    EXPECT_FALSE(context->isReading());
+    EXPECT_EQ(posts(*context), 2);
+
+    // A save finding a read held ends it and writes in a transaction of its own.
+    context->beginReading();
+    EXPECT_EQ(posts(*context), 2);
+    insertPost(*writer, "t", 3);
+    ASSERT_EQ(writer->save(), nullptr);
+    insertPost(*context, "t", 4);
+    ASSERT_EQ(context->save(), nullptr);
+    EXPECT_FALSE(context->isReading());
+    EXPECT_EQ(posts(*context), 4);
+    EXPECT_EQ(rowsInFile(path, QStringLiteral("Post")).size(), 4u);
+}
