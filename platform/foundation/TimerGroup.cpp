@@ -21,7 +21,12 @@ TimerHandle TimerGroup::every(TimeInterval interval, std::function<void()> work)
 
 TimerHandle TimerGroup::keep(TimerHandle handle) {
     // Work that has run or was cancelled leaves the list, so a busy owner's list stays short.
-    std::erase_if(timers_, [](const TimerHandle& timer) { return !timer.isValid(); });
+    // Swept when the list has doubled since the last sweep: an owner that schedules hundreds of
+    // pieces of work in one turn pays once per doubling, not once per piece.
+    if (timers_.size() >= sweepAt_) {
+        std::erase_if(timers_, [](const TimerHandle& timer) { return !timer.isValid(); });
+        sweepAt_ = std::max(kFirstSweep, 2 * timers_.size());
+    }
     timers_.push_back(handle);
     return handle;
 }
@@ -29,6 +34,7 @@ TimerHandle TimerGroup::keep(TimerHandle handle) {
 void TimerGroup::cancelAll() {
     // Taken out first: dropped work may destroy what holds this group, or schedule more in it.
     std::vector<TimerHandle> timers = std::exchange(timers_, {});
+    sweepAt_ = kFirstSweep;
     for (TimerHandle& timer : timers) {
         timer.cancel();
     }

@@ -31,8 +31,12 @@ public:
 private:
     TimerHandle keep(TimerHandle handle);
 
+    static constexpr std::size_t kFirstSweep = 16;
+
     Scheduler& scheduler_;
     std::vector<TimerHandle> timers_;
+    // The list's length at which keep() next drops the work that has ended.
+    std::size_t sweepAt_ = kFirstSweep;
 };
 
 }  // namespace platform
