@@ -1,3 +1,4 @@
+#include "ZelvoKit/ZelvoApi/account/ZVUserProfile.h"
 #include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/ZelvoApi/api/ZVApiStats.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
@@ -46,7 +47,11 @@ ZVErrorPtr ZVRepositorySession::handleMessage(ZVJsonParser& record) {
     const QString conversationId = record.extractString(kConversationId);
     const std::optional<std::int64_t> messageNr = record.extractInt(kMessageNr);
     const bool deleted = record.extractBool(kIsDeleted, false);
-    emitDebugInfo(u"M:%@:%@", ZVURLHandler::urlEncodeUUID(conversationId), messageNr.value_or(0));
+    // The URL-safe id costs every record of an initial sync: made only for a line that is kept.
+    if (profile() && profile()->debugLogging()) {
+        emitDebugInfo(u"M:%@:%@", ZVURLHandler::urlEncodeUUID(conversationId),
+                      messageNr.value_or(0));
+    }
     if (conversationId.isNull() || !messageNr) {
         return record.error();
     }

@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <mutex>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -52,6 +53,8 @@ struct ZVErrorLog::Impl {
     bool opened = false;
     QString path;  // empty when the container is not available
     int fd = -1;   // the log's own handle; -1 when unavailable or redirected
+    // Lines written since the last flush: a flush with nothing new skips the disk.
+    bool unsynced = false;
 
     void openLocked() {
         if (opened) {
@@ -120,6 +123,7 @@ void ZVErrorLog::logMessage(const QString& message) {
         d_->openLocked();
         if (d_->fd >= 0) {
             writeAll(d_->fd, platform::format(u"%@ %@\n", dateText(), message).toUtf8());
+            d_->unsynced = true;
         }
     }
     platform::systemLogFormat(u"%@", message);
@@ -128,7 +132,7 @@ void ZVErrorLog::logMessage(const QString& message) {
 void ZVErrorLog::flush() {
     std::fflush(stderr);
     std::lock_guard lock(d_->mutex);
-    if (d_->fd >= 0) {
+    if (d_->fd >= 0 && std::exchange(d_->unsynced, false)) {
         ::fsync(d_->fd);
     }
 }
