@@ -4,11 +4,15 @@
 #include "tests/accounts/settings/SettingsTestSupport.h"
 
 #include "ZelvoKit/ZelvoApi/account/ZVUserProfile.h"
+#include "ZelvoKit/support/media/ZVURLLoader.h"
+#include "ZelvoKit/support/media/ZVURLRepresentation.h"
 #include "ZelvoKit/support/text/ZVEmailInterval.h"
 #include "tests/emulator/AccountRecords.h"
+#include "tests/support/TestEnvironment.h"
 #include "toolkit/dialogs/ZVOptionCell.h"
 #include "toolkit/dialogs/ZVOptionCellGroup.h"
 
+#include <QtCore/QFile>
 #include <QtCore/QJsonArray>
 
 using namespace Qt::StringLiterals;
@@ -100,6 +104,30 @@ TEST_F(AccountOptionsTest, FlagsFromElsewhereMoveEverySwitchAndAreNotSentBack) {
     EXPECT_TRUE(atService.contains(QString(ZVUserProfile::NoInlineImagesFlag)));
     EXPECT_TRUE(atService.contains(QString(ZVUserProfile::StandardUiFlag)));
     EXPECT_TRUE(atService.contains(QString(ZVUserProfile::NoAvatarInFlowFlag)));
+}
+
+// Pictures made under the old flags are not reused: a switch empties the media loader's cache.
+TEST_F(AccountOptionsTest, ASwitchDropsTheCachedMedia) {
+    const QString path = zvtest::makeTempDir() + u"/note.txt"_s;
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("picked");
+    }
+    const auto load = [&] {
+        std::shared_ptr<ZVURLRepresentation> loaded;
+        ZVURLLoader::loader().representationForUrl(
+            QUrl::fromLocalFile(path), [&](const auto& representation) { loaded = representation; },
+            {});
+        EXPECT_TRUE(waitUntil([&] { return loaded != nullptr; }));
+        return loaded;
+    };
+    const auto first = load();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(load(), first);
+    const auto screen = platform::ViewController::make<ZVAccountSettingsViewController>(session);
+    screen->options()[1]->cellTapped();
+    EXPECT_NE(load(), first);
 }
 
 TEST_F(AccountOptionsTest, TheStoredIntervalPicksItsOption) {
