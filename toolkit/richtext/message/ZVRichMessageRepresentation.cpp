@@ -417,15 +417,18 @@ void ZVRichMessageRepresentation::setExpanded(bool expanded) {
     }
 }
 
-std::optional<double> ZVRichMessageRepresentation::filesHeight(int kind, int expandState) const {
-    if (!filesHeight_ || filesHeight_->kind != kind || filesHeight_->expandState != expandState) {
+std::optional<double> ZVRichMessageRepresentation::filesHeight(int kind, int expandState,
+                                                               std::size_t form) const {
+    if (!filesHeight_ || filesHeight_->kind != kind || filesHeight_->expandState != expandState ||
+        filesHeight_->form != form) {
         return std::nullopt;
     }
     return filesHeight_->height;
 }
 
-void ZVRichMessageRepresentation::setFilesHeight(double height, int kind, int expandState) {
-    filesHeight_ = FilesHeight{height, kind, expandState};
+void ZVRichMessageRepresentation::setFilesHeight(double height, int kind, int expandState,
+                                                 std::size_t form) {
+    filesHeight_ = FilesHeight{height, kind, expandState, form};
 }
 
 void ZVRichMessageRepresentation::toggleQuote(int index) {
