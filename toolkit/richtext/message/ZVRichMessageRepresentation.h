@@ -183,6 +183,8 @@ private:
     QStringList dataList(const QString& key);
 
     QString plainText_;
+    // The text message's plain text is made when first asked for.
+    bool plainTextPending_ = false;
     std::optional<platform::AttributedString> attributedText_;
     QString posterName_;
     QString posterShortName_;
