@@ -119,7 +119,12 @@ void ViewRenderer::drawContents(const View& view, QPainter& painter) {
                     layer.shadowRadius(), layer.shadowOffset());
     }
     if (background.isValid() && background.alpha() > 0) {
-        painter.fillPath(shape, background);
+        // A rectangle fills by spans; as a path it goes through the antialiasing rasteriser.
+        if (layer.cornerRadius() > 0) {
+            painter.fillPath(shape, background);
+        } else {
+            painter.fillRect(bounds, background);
+        }
     }
     painter.save();
     if (layer.masksToBounds()) {
