@@ -2,9 +2,12 @@
 
 #include "MessageFlow/views/ZVMessageViewCell.h"
 #include "MessageFlow/views/ZVMessageViewCells.h"
+#include "ZelvoKit/model/File.h"
 #include "ZelvoKit/model/Message.h"
 #include "toolkit/style/AttributedStringUtils.h"
 #include "toolkit/style/Geometry.h"
+
+#include <QtCore/QHashFunctions>
 
 #include <algorithm>
 
@@ -59,13 +62,32 @@ std::size_t ZVBaseMessageView::visibleFileCount(std::size_t count, int expandSta
     return count;
 }
 
+std::size_t ZVBaseMessageView::filesForm(const std::vector<FileSlot>& entries,
+                                         std::size_t visible) {
+    std::size_t form = qHash(visible);
+    for (std::size_t i = 0; i < visible; ++i) {
+        const File* file = entries[i].file.get();
+        const ZVFileView::ViewClass viewClass =
+            ZVFileView::identifyViewClass(file, entries[i].kind);
+        const QSizeF preview = file->previewSize();
+        form = qHashMulti(form, int(viewClass), preview.width(), preview.height());
+        // A link card's height follows its texts and whether it has a picture.
+        if (viewClass == ZVFileView::ViewClass::UrlPreview) {
+            form = qHashMulti(form, file->previewUrl().isNull(), file->urlTitle(),
+                              file->urlDescription());
+        }
+    }
+    return form;
+}
+
 qreal ZVBaseMessageView::filesHeight(ZVRichMessageRepresentation& model, int kind,
                                      int expandState) {
-    if (const auto known = model.filesHeight(kind, expandState)) {
-        return *known;
-    }
     const std::vector<FileSlot> entries = fileSlots(model, kind, expandState);
     const std::size_t visible = visibleFileCount(entries.size(), expandState);
+    const std::size_t form = filesForm(entries, visible);
+    if (const auto known = model.filesHeight(kind, expandState, form)) {
+        return *known;
+    }
     qreal height = 0;
     for (std::size_t i = 0; i < visible; ++i) {
         const File* file = entries[i].file.get();
@@ -79,7 +101,7 @@ qreal ZVBaseMessageView::filesHeight(ZVRichMessageRepresentation& model, int kin
     if (visible > 0 && !model.attributedText().isEmpty()) {
         height += kTextFilesGap;
     }
-    model.setFilesHeight(height, kind, expandState);
+    model.setFilesHeight(height, kind, expandState, form);
     return height;
 }
 

@@ -54,8 +54,11 @@ public:
     static std::vector<FileSlot> fileSlots(ZVRichMessageRepresentation& model, int kind,
                                            int expandState);
     static std::size_t visibleFileCount(std::size_t count, int expandState);
+    // A digest of what the heights of the first `visible` entries depend on (each one's form and
+    // sizes), so that a kept height is not used once a file shows in another form.
+    static std::size_t filesForm(const std::vector<FileSlot>& entries, std::size_t visible);
     // The files' part of a row: the placed views, the spacings between them and the gap above
-    // them, kept in the display model for its kind and expand state.
+    // them, kept in the display model for its kind, expand state and the files' form.
     static qreal filesHeight(ZVRichMessageRepresentation& model, int kind, int expandState);
     static qreal heightForMessage(const std::shared_ptr<Message>& message, qreal width,
                                   const ZVMessageViewCells& cells);

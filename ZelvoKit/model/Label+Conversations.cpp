@@ -51,6 +51,11 @@ void Label::initConversations() {
                    session->conversations().value(conversation->conversationId()) == conversation;
         }});
     updateUnreadCount();
+    // A label that came in the same answer as its conversations is filled here, after its
+    // delegate may have read it empty; the changes that follow find them already listed.
+    if (const auto observer = delegate()) {
+        observer->labelChanged(*this);
+    }
 }
 
 bool Label::applyChanges(const QList<ConversationPtr>& changed) {

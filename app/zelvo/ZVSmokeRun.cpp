@@ -1,10 +1,14 @@
 #include "app/zelvo/ZVSmokeRun.h"
 
 #include "ZelvoKit/model/ZVRepositorySession.h"
+#include "app/inbox/cells/ZVInboxTableViewCell.h"
+#include "app/inbox/screen/ZVInboxViewController.h"
 #include "app/shell/ZVControlSocket.h"
 #include "app/shell/ZVGlobals.h"
+#include "platform/ui/animation/AnimationDriver.h"
 #include "platform/ui/controllers/navigation/NavigationBar.h"
 #include "platform/ui/controllers/navigation/NavigationController.h"
+#include "platform/ui/table/TableView.h"
 #include "platform/ui/text/AttributedText.h"
 #include "platform/ui/view/Window.h"
 #include "toolkit/style/ZVColorTable.h"
@@ -20,8 +24,22 @@ namespace {
 
 // Rows of the navigation bar sampled (every other one).
 constexpr int kRowStep = 2;
-// A drawn bar shows its background and its title: at least this many colours.
-constexpr int kMinimumBarColours = 2;
+// A drawn bar shows its background and its title, a drawn row or header its text on its
+// background: at least this many colours.
+constexpr int kMinimumDrawnColours = 2;
+
+// The colours of the image within `rect` (points), every other pixel row.
+QSet<QRgb> smokeColoursIn(const QImage& image, const QRectF& rect, qreal scale) {
+    const QRect pixels =
+        QRectF(rect.topLeft() * scale, rect.size() * scale).toRect() & image.rect();
+    QSet<QRgb> colours;
+    for (int y = pixels.top(); y <= pixels.bottom(); y += kRowStep) {
+        for (int x = pixels.left(); x <= pixels.right(); ++x) {
+            colours.insert(image.pixel(x, y));
+        }
+    }
+    return colours;
+}
 
 }  // namespace
 
@@ -33,8 +51,14 @@ ZVSmokeRun::ZVSmokeRun(ZVGlobals& globals, ZVControlSocket& control, QString ima
       done_(std::move(done)) {
     timers_.every(kPollInterval, [this] { check(); });
     timers_.after(kTimeout, [this] {
+        // What the window showed instead, for the person reading the failure.
+        if (!pushed_ && globals_.window()) {
+            globals_.window()->updateNow();
+            globals_.window()->render().save(imagePath_, "PNG");
+        }
         finish(1, pushed_ ? u"the tapped push did not reach the coordinator"_s
-                          : u"no signed-in window with conversations in time"_s);
+                          : u"no signed-in window listing conversations under a section header "
+                            u"in time"_s);
     });
 }
 
@@ -49,8 +73,17 @@ void ZVSmokeRun::check() {
         session->conversations().isEmpty()) {
         return;
     }
+    window->updateNow();
+    // Sampled once the list has settled: rows and headers slide and fade in as they arrive.
+    if (platform::AnimationDriver::shared().activeCount() != 0) {
+        return;
+    }
+    const std::optional<InboxRects> inbox = inboxRects();
+    if (!inbox) {
+        return;
+    }
     QString message;
-    if (!saveAndSampleWindow(&message)) {
+    if (!saveAndSampleWindow(*inbox, &message)) {
         finish(1, message);
         return;
     }
@@ -68,9 +101,41 @@ void ZVSmokeRun::check() {
                      [](const QString&) {});
 }
 
-bool ZVSmokeRun::saveAndSampleWindow(QString* message) {
+std::optional<ZVSmokeRun::InboxRects> ZVSmokeRun::inboxRects() const {
+    ZVInboxScreen* screen = globals_.inboxViewController();
+    const auto inbox =
+        screen ? std::dynamic_pointer_cast<ZVInboxViewController>(screen->viewController())
+               : nullptr;
+    const auto table = inbox ? inbox->tableView() : nullptr;
+    if (!table || !table->window()) {
+        return std::nullopt;
+    }
+    const QRectF shown = table->convertRectTo(table->bounds(), nullptr);
+    std::optional<QRectF> row;
+    for (const auto& cell : table->visibleCells()) {
+        if (!dynamic_cast<ZVInboxTableViewCell*>(cell.get()) || cell->isHidden()) {
+            continue;
+        }
+        const QRectF rect = cell->convertRectTo(cell->bounds(), nullptr) & shown;
+        if (!rect.isEmpty() && (!row || rect.top() < row->top())) {
+            row = rect;
+        }
+    }
+    for (int section = 0; row && section < table->numberOfSections(); ++section) {
+        const auto header = table->headerViewForSection(section);
+        if (!header || header->isHidden() || header->superview() == nullptr) {
+            continue;
+        }
+        const QRectF rect = header->convertRectTo(header->bounds(), nullptr) & shown;
+        if (!rect.isEmpty()) {
+            return InboxRects{*row, rect};
+        }
+    }
+    return std::nullopt;
+}
+
+bool ZVSmokeRun::saveAndSampleWindow(const InboxRects& inbox, QString* message) {
     const auto& window = globals_.window();
-    window->updateNow();
     const QImage image = window->render();
     if (!image.save(imagePath_, "PNG")) {
         *message = u"could not write "_s + imagePath_;
@@ -80,13 +145,9 @@ bool ZVSmokeRun::saveAndSampleWindow(QString* message) {
     const int top = int(window->profile().statusBarHeight * scale);
     const int bottom =
         std::min(image.height(), int(top + platform::NavigationBar::kHeight * scale));
-    QSet<QRgb> colours;
-    for (int y = top; y < bottom; y += kRowStep) {
-        for (int x = 0; x < image.width(); ++x) {
-            colours.insert(image.pixel(x, y));
-        }
-    }
-    if (colours.size() < kMinimumBarColours) {
+    const QRectF bar(0, window->profile().statusBarHeight, image.width() / scale,
+                     platform::NavigationBar::kHeight);
+    if (smokeColoursIn(image, bar, scale).size() < kMinimumDrawnColours) {
         *message = u"the navigation bar was not drawn"_s;
         return false;
     }
@@ -96,6 +157,14 @@ bool ZVSmokeRun::saveAndSampleWindow(QString* message) {
     const QColor shown = image.pixelColor(image.width() - 1, (top + bottom) / 2);
     if (shown.rgb() != expected.rgb()) {
         *message = u"the navigation bar shows %1, not %2"_s.arg(shown.name(), expected.name());
+        return false;
+    }
+    if (smokeColoursIn(image, inbox.row, scale).size() < kMinimumDrawnColours) {
+        *message = u"the first conversation row was not drawn"_s;
+        return false;
+    }
+    if (smokeColoursIn(image, inbox.header, scale).size() < kMinimumDrawnColours) {
+        *message = u"the section header was not drawn"_s;
         return false;
     }
     return true;

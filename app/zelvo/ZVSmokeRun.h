@@ -3,16 +3,19 @@
 #include "platform/foundation/Observable.h"
 #include "platform/foundation/TimerGroup.h"
 
+#include <QtCore/QRectF>
 #include <QtCore/QString>
 
 #include <functional>
+#include <optional>
 
 class ZVControlSocket;
 class ZVGlobals;
 
 // The program's own check that it works on this desktop: it waits for the signed-in window with
-// the active account's conversations, saves the window as a PNG, checks that the navigation bar
-// was drawn in its colour, then opens a push for one of the conversations as if the user tapped it
+// the active account's conversations listed in the inbox, saves the window as a PNG, checks that
+// the navigation bar was drawn in its colour and that the first conversation row and a section
+// header were drawn, then opens a push for one of the conversations as if the user tapped it
 // and checks that it reached the coordinator's road for opening conversations. `done` gets the exit
 // status.
 class ZVSmokeRun {
@@ -24,8 +27,15 @@ public:
                std::function<void(int status, const QString& message)> done);
 
 private:
+    // Where the inbox shows its first conversation row and a section header, in the window's
+    // points; none until it shows both.
+    struct InboxRects {
+        QRectF row;
+        QRectF header;
+    };
+    std::optional<InboxRects> inboxRects() const;
     void check();
-    bool saveAndSampleWindow(QString* message);
+    bool saveAndSampleWindow(const InboxRects& inbox, QString* message);
     void finish(int status, const QString& message);
 
     ZVGlobals& globals_;

@@ -43,13 +43,21 @@ Reply conversationSyncAnswer(const QJsonObject& body, QJsonObject header,
             }
         }
     };
-    const auto laterOnes = [&](const QString& tag) {
+    // A board's page from the horizon on; the header's horizon tells where the next page starts,
+    // 0 once the last one is sent.
+    const auto laterOnes = [&](const QString& horizonKey, const auto& belongs) {
+        qint64 next = 0;
         for (const QJsonObject& message : messages) {
-            if (numberOf(message) >= from && sent.size() < kPage &&
-                (tag.isEmpty() ? message.contains(u"attachments"_s) : tagged(message, tag))) {
-                sent.append(message);
+            if (numberOf(message) < from || !belongs(message)) {
+                continue;
             }
+            if (sent.size() == kPage) {
+                next = numberOf(message);
+                break;
+            }
+            sent.append(message);
         }
+        header.insert(horizonKey, next);
     };
     if (direction == u"ic_tiny") {
         // A short record: the conversation and the message its inbox row shows.
@@ -69,11 +77,16 @@ Reply conversationSyncAnswer(const QJsonObject& body, QJsonObject header,
     } else if (direction == u"ic_flow") {
         between(from - kContextBefore, from - kContextBefore + kPage - 1);
     } else if (direction == u"ic_files") {
-        laterOnes({});
+        laterOnes(u"file_horizon"_s,
+                  [](const QJsonObject& message) { return message.contains(u"attachments"_s); });
     } else if (direction == u"ic_pinboard") {
-        laterOnes(u"pin"_s);
+        laterOnes(u"pin_horizon"_s,
+                  [](const QJsonObject& message) { return tagged(message, u"pin"_s); });
     } else if (direction == u"ic_tasks") {
-        laterOnes(u"task"_s);
+        // A task carries the to-do tag, a finished one the done tag.
+        laterOnes(u"task_horizon"_s, [](const QJsonObject& message) {
+            return tagged(message, u"is_todo"_s) || tagged(message, u"is_done"_s);
+        });
     } else {
         return Reply::error(400, u"bad_request"_s, u"unknown mk_direction"_s);
     }

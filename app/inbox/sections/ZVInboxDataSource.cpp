@@ -13,6 +13,7 @@
 #include "app/inbox/sections/ZVSectionHeader.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/Scheduler.h"
+#include "platform/foundation/TextAttributes.h"
 #include "platform/ui/table/TableView.h"
 #include "toolkit/style/ColorUtils.h"
 #include "toolkit/style/ZVColors.h"
@@ -52,6 +53,12 @@ platform::AttributedString styled(const QString& text, int style,
     if (color) {
         attributes.insert(platform::TextAttribute::ForegroundColor, QVariant::fromValue(*color));
     }
+    // The background centres its message under the illustration, whatever the style's own
+    // alignment (the loading text's style is set flush left).
+    auto paragraph =
+        attributes.value(platform::TextAttribute::ParagraphStyle).value<platform::ParagraphStyle>();
+    paragraph.alignment = platform::ParagraphStyle::Alignment::Center;
+    attributes.insert(platform::TextAttribute::ParagraphStyle, QVariant::fromValue(paragraph));
     return platform::AttributedString(text, attributes);
 }
 

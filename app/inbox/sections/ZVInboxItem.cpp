@@ -21,8 +21,11 @@ ZVInboxItem::~ZVInboxItem() = default;
 
 void ZVInboxItem::finishInit() {
     updateShowFooter();
-    header_ = platform::View::make<ZVSectionHeader>(shared_from_this());
-    footer_ = platform::View::make<ZVSectionFooter>(shared_from_this());
+    // A search's lists show neither: a keystroke makes them anew and would build both for nothing.
+    if (hasLabel_) {
+        header_ = platform::View::make<ZVSectionHeader>(shared_from_this());
+        footer_ = platform::View::make<ZVSectionFooter>(shared_from_this());
+    }
     if (const auto label = this->label()) {
         collapsed_ = !label->isExpanded();
         hidden_ = !label->isOnLeftPane();

@@ -72,6 +72,7 @@ public:
     // Neither collapsed nor hidden: its rows are in the table.
     bool isShown() const { return !collapsed_ && !hidden_; }
 
+    // None for a search's lists, which have no label.
     const std::shared_ptr<ZVSectionHeader>& header() const { return header_; }
     const std::shared_ptr<ZVSectionFooter>& footer() const { return footer_; }
 

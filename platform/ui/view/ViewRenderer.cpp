@@ -101,6 +101,15 @@ void ViewRenderer::draw(const View& view, QPainter& painter) {
 }
 
 void ViewRenderer::drawContents(const View& view, QPainter& painter) {
+    // Views draw with the window's hints, set once for a whole tree: a hint a view turns on
+    // inside a path clip makes the raster engine rasterise the clip again.
+    const QPainter::RenderHints given = painter.renderHints();
+    if ((given & kRenderHints) != kRenderHints) {
+        painter.setRenderHints(kRenderHints);
+        drawContents(view, painter);
+        painter.setRenderHints(kRenderHints & ~given, false);
+        return;
+    }
     const Layer& layer = view.layer();
     const QRectF bounds = layer.presentationBounds();
     const QPainterPath shape = shapeOf(bounds, layer.cornerRadius());
@@ -110,11 +119,22 @@ void ViewRenderer::drawContents(const View& view, QPainter& painter) {
                     layer.shadowRadius(), layer.shadowOffset());
     }
     if (background.isValid() && background.alpha() > 0) {
-        painter.fillPath(shape, background);
+        // A rectangle fills by spans; as a path it goes through the antialiasing rasteriser.
+        if (layer.cornerRadius() > 0) {
+            painter.fillPath(shape, background);
+        } else {
+            painter.fillRect(bounds, background);
+        }
     }
     painter.save();
     if (layer.masksToBounds()) {
-        painter.setClipPath(shape, Qt::IntersectClip);
+        // A rectangle clips without a mask; a path clip makes the raster engine allocate and
+        // clear span buffers the height of the whole device, for every view drawn.
+        if (layer.cornerRadius() > 0) {
+            painter.setClipPath(shape, Qt::IntersectClip);
+        } else {
+            painter.setClipRect(bounds, Qt::IntersectClip);
+        }
     }
     const_cast<View&>(view).drawRect(painter, bounds);
     std::vector<const View*> ordered;

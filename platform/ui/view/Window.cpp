@@ -134,8 +134,7 @@ QImage Window::render() {
 
 void Window::render(QPainter& painter) {
     layoutIfNeeded();
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setRenderHints(ViewRenderer::kRenderHints);
     ViewRenderer::drawContents(*this, painter);
 }
 

@@ -1,11 +1,11 @@
 #include "tests/app/ShellTestSupport.h"
 
 #include "MessageFlow/pages/ZVTasksViewController.h"
+#include "ZelvoKit/ZelvoApi/api/ZVApiDispatcher.h"
 #include "ZelvoKit/model/Conversation.h"
 #include "ZelvoKit/model/Message.h"
 #include "ZelvoKit/model/ZVMessageArray.h"
 #include "ZelvoKit/model/ZVMessageRepresentation.h"
-#include "ZelvoKit/support/base/ZVJsonParser.h"
 
 #include <QtCore/QJsonArray>
 
@@ -120,20 +120,49 @@ TEST_F(TasksBoard, TheBoardIsATaskList) {
     EXPECT_TRUE(page_->createNewText().isEmpty());
 }
 
-// Before the first load there may be older tasks; asking for them sends a load, and an answer whose
-// header ends the list says there are none.
+// Before the first load there may be older tasks; asking for them sends the service a task load,
+// whose answer brings the tasks the device lacked (open or done, no other messages) and ends the
+// list, leaving none to offer.
 TEST_F(TasksBoard, MoreIsOfferedUntilTheServiceSaysThereIsNone) {
+    const QString self = session_->sessionId();
+    const auto held = [&](int nr, const QJsonArray& tags) {
+        return QJsonObject{{u"mk_rec_type"_s, u"message"_s},
+                           {u"conversation_id"_s, kTasksId},
+                           {u"message_nr"_s, nr},
+                           {u"account_id"_s, self},
+                           {u"mk_message_type"_s, u"text"_s},
+                           {u"message"_s, u"<msg>Held %1</msg>"_s.arg(nr)},
+                           {u"tags"_s, tags}};
+    };
+    zvemu::Fixture unsent;
+    unsent.messages = {held(5, {u"is_done"_s}), held(6, {}), held(7, {u"is_todo"_s})};
+    service.seedUnstreamed(self, unsent);
     ASSERT_FALSE(conversation_->taskHorizon().has_value());
     EXPECT_TRUE(page_->canLoadMore());
+    const QString path = u"conversation/sync/"_s + kTasksId;
+    const auto taskLoads = [&] {
+        QList<std::int64_t> from;
+        for (const auto& request : emulator.requests(path)) {
+            if (request.body.value(u"mk_direction"_s).toString() == u"ic_tasks"_s) {
+                from.append(request.body.value(u"from_message_nr"_s).toInteger(-1));
+            }
+        }
+        return from;
+    };
     page_->loadMore();
     EXPECT_TRUE(conversation_->isLoading());
-    ZVJsonParser header(QJsonObject{{u"conversation_id"_s, kTasksId}, {u"task_horizon"_s, 7}});
-    session_->handleConversation(header, false);
-    EXPECT_TRUE(page_->canLoadMore());
-    ZVJsonParser last(QJsonObject{{u"conversation_id"_s, kTasksId}, {u"task_horizon"_s, 0}});
-    session_->handleConversation(last, false);
+    // The session sends what it queued a moment later.
+    scheduler().advance(ZVApiDispatcher::kQueueSendDelay);
+    ASSERT_TRUE(scheduler().runUntil(
+        [&] { return !taskLoads().isEmpty() && !conversation_->isLoading(); }));
+    // A conversation never loaded asks from the start.
+    EXPECT_EQ(taskLoads(), QList<std::int64_t>{0});
     EXPECT_EQ(conversation_->taskHorizon(), 0);
     EXPECT_FALSE(page_->canLoadMore());
+    const auto& tasks = *conversation_->tasks();
+    EXPECT_TRUE(tasks.messageByNr(5));
+    EXPECT_TRUE(tasks.messageByNr(7));
+    EXPECT_FALSE(session_->messageFromKey(kTasksId, 6));
 }
 
 // Tapping the separator folds the tasks under it; tapping it again brings the list back. Other

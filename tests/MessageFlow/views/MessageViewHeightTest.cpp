@@ -140,5 +140,37 @@ TEST_F(MessageViewHeight, TheClassHeightIsWhatTheLayoutPlaces) {
     EXPECT_GT(tinySeen, 0);
 }
 
+// A file that changes its form after its row was measured (its preview arrives) is measured again,
+// though the display model was not rebuilt: the text keeps its room and the preview fits the row.
+TEST_F(MessageViewHeight, AFileThatGainsAPreviewIsMeasuredAgain) {
+    apply({fileRecord(900, u"late"_s, {{u"file_name"_s, u"late.png"_s}, {u"file_size"_s, 1000}})});
+    const auto shown =
+        message(900, u"text"_s, u"<msg>A photo of the board%1</msg>"_s.arg(fileElement(u"late"_s)));
+    ASSERT_TRUE(shown);
+    const auto model = ZVRichMessageRepresentation::of(shown);
+    FakeCells cells;
+    const LaidOut before = layOut(ZVMessageViewClass::Text, shown, 375, cells);
+    ASSERT_TRUE(model->files() && model->files()->size() == 1);
+    const auto file = model->files()->front();
+    ASSERT_EQ(ZVFileView::identifyViewClass(file.get(), ZVFileView::kMessageWithPreviews),
+              ZVFileView::ViewClass::Thumbnail);
+
+    file->setImageSize(400, 300);
+    file->calculatePreviewSize();
+    file->setThumbUrls(u"{}"_s);
+    file->updatePreviewUrls();
+    ASSERT_EQ(ZVFileView::identifyViewClass(file.get(), ZVFileView::kMessageWithPreviews),
+              ZVFileView::ViewClass::Preview);
+
+    const LaidOut after = layOut(ZVMessageViewClass::Text, shown, 375, cells);
+    EXPECT_GT(after.height, before.height);
+    const TextRoom room = textRoomOf(after, *model, false);
+    EXPECT_DOUBLE_EQ(room.left, room.needed);
+    const auto& views = dynamic_cast<ZVBaseMessageView&>(*after.view).fileViews();
+    ASSERT_EQ(views.size(), 1u);
+    EXPECT_FALSE(views[0]->isHidden());
+    EXPECT_DOUBLE_EQ(views[0]->frame().bottom(), after.height);
+}
+
 }  // namespace
 }  // namespace viewstest

@@ -54,8 +54,9 @@ TEST_F(MessageView, ACollapsedMessageListsThreeTinyRowsTheLastMarkedCut) {
             EXPECT_EQ(tiny[i]->frame().top(), tiny[i - 1]->frame().bottom());
         }
     }
-    EXPECT_EQ(model->filesHeight(ZVFileView::kTinyRows, ZVMessageView::kCollapsed),
-              3 * ZVFileView::heightForFile(nullptr, 4) + ZVBaseMessageView::kTextFilesGap);
+    EXPECT_EQ(
+        ZVBaseMessageView::filesHeight(*model, ZVFileView::kTinyRows, ZVMessageView::kCollapsed),
+        3 * ZVFileView::heightForFile(nullptr, 4) + ZVBaseMessageView::kTextFilesGap);
 
     model->setExpanded(true);
     const LaidOut expanded = layOut(ZVMessageViewClass::Pinned, pin, 375, cells);

@@ -57,62 +57,95 @@ protected:
 };
 
 // The options follow the conversation: archived ones offer only unarchive and delete; the read
-// state, the mute (either sign of the interval), the spam label and a demo topic choose the rest.
+// state, the star, the mute (either sign of the interval), the spam label and a demo topic choose
+// the rest.
 TEST_F(ConversationActionsMenuTest, TheOptionsFollowTheConversation) {
     struct Case {
         const char* name;
         QString topic;
         QJsonObject fields;
-        bool spamLabel;
+        // A system label of this kind in the session ("" for none), carried by the conversation
+        // when `carried`.
+        QString labelKind;
+        bool carried;
         QString expected;
         bool holds;
     };
     const QString rest = u"Archive | Star | Mute | -- | Clone | Delete"_s;
     const Case cases[] = {
-        {"archived", u"Old"_s, {{u"hide_message_nr"_s, 1}}, false, u"Unarchive | Delete"_s, false},
-        {"read", u"Plans"_s, {}, false, u"Mark unread | "_s + rest, true},
-        {"unread", u"Plans"_s, {{u"unread_count"_s, 1}}, false, u"Mark read | "_s + rest, true},
+        {"archived",
+         u"Old"_s,
+         {{u"hide_message_nr"_s, 1}},
+         {},
+         false,
+         u"Unarchive | Delete"_s,
+         false},
+        {"read", u"Plans"_s, {}, {}, false, u"Mark unread | "_s + rest, true},
+        {"unread", u"Plans"_s, {{u"unread_count"_s, 1}}, {}, false, u"Mark read | "_s + rest, true},
         {"snoozed backwards",
          u"Plans"_s,
          {{u"snooze_interval"_s, -5}},
+         {},
          false,
          u"Mark unread | Archive | Star | Unmute | -- | Clone | Delete"_s,
          true},
         {"snooze below a second",
          u"Plans"_s,
          {{u"snooze_interval"_s, 0.5}},
+         {},
          false,
          u"Mark unread | "_s + rest,
          true},
         {"snoozed",
          u"Plans"_s,
          {{u"snooze_interval"_s, 1}},
+         {},
          false,
          u"Mark unread | Archive | Star | Unmute | -- | Clone | Delete"_s,
          true},
         {"demo",
          u"[Demo] Tour"_s,
          {},
+         {},
          false,
          u"Mark unread | Archive | Star | Mute | Delete | -- | Clone"_s,
+         true},
+        {"starred",
+         u"Plans"_s,
+         {},
+         u"starred"_s,
+         true,
+         u"Mark unread | Archive | Unstar | Mute | -- | Clone | Delete"_s,
          true},
         {"spam label, not carried",
          u"Plans"_s,
          {},
-         true,
+         u"spam"_s,
+         false,
          u"Mark unread | Archive | Star | Mute | -- | Mark spam | Clone | Delete"_s,
          true},
+        {"spam label, carried",
+         u"Plans"_s,
+         {},
+         u"spam"_s,
+         true,
+         u"Mark unread | Archive | Star | Mute | Unmark spam | -- | Clone | Delete"_s,
+         true},
     };
-    // The spam label, once delivered, stays: its case comes last.
+    // A system label, once delivered, stays: the spam cases come last.
     int n = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ++n;
         QList<QJsonObject> records{label(u"A"_s, u"Work"_s, u"user"_s, 0)};
-        if (c.spamLabel) {
-            records.append(label(u"S"_s, u"Spam"_s, u"spam"_s, 1));
+        QStringList labels{u"A"_s};
+        if (!c.labelKind.isEmpty()) {
+            records.append(label(c.labelKind, c.labelKind, c.labelKind, n));
+            if (c.carried) {
+                labels.append(c.labelKind);
+            }
         }
-        records.append(conversation(n, c.topic, 1000 + n, {u"A"_s}, c.fields));
+        records.append(conversation(n, c.topic, 1000 + n, labels, c.fields));
         ASSERT_TRUE(deliver(session_, records));
         const auto menu = openMenu(n);
         ASSERT_TRUE(menu);

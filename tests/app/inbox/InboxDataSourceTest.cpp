@@ -16,6 +16,7 @@
 #include "platform/ui/view/Window.h"
 #include "tests/emulator/Fixture.h"
 #include "tests/support/TestEnvironment.h"
+#include "toolkit/richtext/ZVRichText.h"
 #include "toolkit/style/ColorUtils.h"
 #include "toolkit/widgets/ZVBackgroundView.h"
 #include "toolkit/widgets/ZVSearchHintView.h"
@@ -257,6 +258,23 @@ TEST_F(InboxDataSourceTest, TheListLoadsUntilTheFirstHorizon) {
     session_->setEventHorizon(0);
     open();
     EXPECT_EQ(backgroundText(), u"Loading...\n"_s);
+    // Drawn centred under the illustration, as every text behind the list is.
+    const auto& label = background_->label();
+    ASSERT_TRUE(label);
+    EXPECT_NEAR(label->frame().center().x(), background_->bounds().center().x(), 0.5);
+    const QImage drawn = label->snapshot(1);
+    int left = drawn.width();
+    int right = -1;
+    for (int y = 0; y < drawn.height(); ++y) {
+        for (int x = 0; x < drawn.width(); ++x) {
+            if (qAlpha(drawn.pixel(x, y)) != 0) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    }
+    ASSERT_LE(left, right);
+    EXPECT_NEAR((left + right + 1) / 2.0, drawn.width() / 2.0, 2);
     EXPECT_FALSE(dataSource_->showNew());
     EXPECT_EQ(table_->numberOfSections(), 1);
 
@@ -265,6 +283,16 @@ TEST_F(InboxDataSourceTest, TheListLoadsUntilTheFirstHorizon) {
     EXPECT_TRUE(dataSource_->showNew());
     expectInStep();
     EXPECT_EQ(table_->numberOfSections(), 2);
+}
+
+// A label and its first conversation in one answer: the new section comes with its row, the
+// table in step with the labels.
+TEST_F(InboxDataSourceTest, ALabelArrivingWithItsConversationListsIt) {
+    open();
+    ASSERT_TRUE(deliver(session_, {label(u"A"_s, u"Work"_s, u"user"_s, 0),
+                                   conversation(1, u"One"_s, 100, {u"A"_s})}));
+    expectInStep();
+    EXPECT_EQ(topics(0), QStringList{u"One"_s});
 }
 
 // A search lists conversation and contact hits from the start, messages once the service has

@@ -4,21 +4,29 @@
 
 #include "ZelvoKit/model/Conversation.h"
 #include "ZelvoKit/model/File.h"
+#include "app/inbox/cells/ZVInboxTableViewCell.h"
+#include "app/inbox/menus/ZVConversationActionsMenu.h"
 #include "app/inbox/screen/ZVSearchOverlay.h"
 #include "app/inbox/sections/ZVInboxDataSource.h"
 #include "platform/ui/animation/AnimationDriver.h"
 #include "platform/ui/controllers/navigation/NavigationController.h"
 #include "platform/ui/controllers/navigation/NavigationItem.h"
+#include "platform/ui/gesture/LongPressGestureRecognizer.h"
+#include "platform/ui/host/WindowHost.h"
 #include "platform/ui/table/TableView.h"
 #include "platform/ui/view/Window.h"
 #include "tests/emulator/EmulatorTypes.h"
+#include "toolkit/alerts/ZVActionMenu.h"
 #include "toolkit/alerts/ZVAlertView.h"
 #include "toolkit/alerts/ZVAlertViewManager.h"
 #include "toolkit/widgets/ZVMessageBanner.h"
 #include "toolkit/widgets/ZVSearchBar.h"
 #include "toolkit/widgets/ZVSegmentedControl.h"
 
+#include <QtCore/QCoreApplication>
 #include <QtCore/QJsonArray>
+#include <QtGui/QMouseEvent>
+#include <QtGui/QWindow>
 
 namespace {
 
@@ -250,6 +258,70 @@ TEST_F(InboxScreenTest, APickTakesThePendingFileAndNewOpensItsScreen) {
     EXPECT_EQ(navigation->viewControllers().size(), screens + 1);
     // The attached file's upload ends before the account does.
     EXPECT_TRUE(scheduler().runUntil([&] { return file->status() != File::Status::Uploading; }));
+}
+
+// The inbox in a window of the window system: run again in a real X window on a virtual X server,
+// where the press goes through the X server's event queue.
+class InboxWindowTest : public InboxScreenTest {
+protected:
+    // Real events need real time: this bounds how long the window system may take, it times
+    // nothing the code does.
+    static constexpr int kWindowSystemTimeoutMs = 10000;
+};
+
+// A finger held on a row opens the row's actions menu once the press has lasted; lifting it keeps
+// the menu, and closing the menu lets the held label changes go.
+TEST_F(InboxWindowTest, ALongPressOnARowOpensItsActionsMenu) {
+    const auto anna = start();
+    addUnreadLabel();
+    const QString plans = conversation(u"Plans"_s, true);
+    ASSERT_TRUE(waitForStreamEnd(anna));
+    const auto window = globals().window();
+    platform::WindowHost host(window);
+    host.show();
+    ASSERT_TRUE(scheduler().runUntil(
+        [&] {
+            window->updateNow();
+            return host.windowHandle()->isExposed();
+        },
+        kWindowSystemTimeoutMs));
+
+    std::shared_ptr<ZVInboxTableViewCell> row;
+    for (const auto& cell : inbox()->tableView()->visibleCells()) {
+        if (auto shown = std::dynamic_pointer_cast<ZVInboxTableViewCell>(cell);
+            shown && shown->conversationId() == plans) {
+            row = shown;
+        }
+    }
+    ASSERT_TRUE(row);
+    const QPointF at = row->convertPointTo(row->bounds().center(), nullptr);
+    QWindow* handle = host.windowHandle();
+    const auto post = [&](QEvent::Type type, Qt::MouseButtons buttons) {
+        QCoreApplication::postEvent(
+            handle, new QMouseEvent(type, at, handle->mapToGlobal(at.toPoint()), Qt::LeftButton,
+                                    buttons, Qt::NoModifier));
+    };
+    post(QEvent::MouseButtonPress, Qt::LeftButton);
+    ASSERT_TRUE(
+        scheduler().runUntil([&] { return window->hasActiveTouches(); }, kWindowSystemTimeoutMs));
+    const auto& menuHost = inbox()->actionsMenu();
+    scheduler().advance(platform::LongPressGestureRecognizer::kDefaultMinimumPressDuration / 2);
+    EXPECT_FALSE(menuHost->menuShowing());
+    scheduler().advance(platform::LongPressGestureRecognizer::kDefaultMinimumPressDuration / 2 +
+                        platform::AnimationDriver::kFrameInterval);
+    ASSERT_TRUE(menuHost->menuShowing());
+    EXPECT_EQ(menuHost->cell(), row);
+    EXPECT_TRUE(anna->isHoldingLabelChanges());
+
+    post(QEvent::MouseButtonRelease, Qt::NoButton);
+    ASSERT_TRUE(
+        scheduler().runUntil([&] { return !window->hasActiveTouches(); }, kWindowSystemTimeoutMs));
+    settle();
+    EXPECT_TRUE(menuHost->menuShowing());
+    ASSERT_TRUE(menuHost->menu());
+    menuHost->menu()->invokeActionIndex(-1, false);
+    EXPECT_FALSE(menuHost->menuShowing());
+    EXPECT_FALSE(anna->isHoldingLabelChanges());
 }
 
 }  // namespace

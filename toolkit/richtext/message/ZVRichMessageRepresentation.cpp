@@ -124,6 +124,15 @@ ZVMessageRepresentation::Files ZVRichMessageRepresentation::urlPreviews() {
 }
 
 QString ZVRichMessageRepresentation::localizedText() {
+    if (plainTextPending_) {
+        plainTextPending_ = false;
+        if (const std::shared_ptr<Message> owner = message()) {
+            plainText_ = ZVMessageStripper::extractPlainText(owner->message());
+            if (owner->isFailed()) {
+                plainText_ = kFailedText.arg(plainText_);
+            }
+        }
+    }
     return plainText_.isNull() ? u""_s : plainText_;
 }
 
@@ -196,6 +205,7 @@ void ZVRichMessageRepresentation::refresh() {
     formattedHeight_ = 0;
     formattedWidth_ = 0;
     filesHeight_.reset();
+    plainTextPending_ = false;
     if (owner->isDeletedMessage()) {
         const QString editor = owner->editAccountId();
         const auto session = repositorySession();
@@ -215,10 +225,9 @@ void ZVRichMessageRepresentation::refresh() {
         formatSystemMessage();
         return;
     }
-    plainText_ = ZVMessageStripper::extractPlainText(owner->message());
-    if (owner->isFailed()) {
-        plainText_ = kFailedText.arg(plainText_);
-    }
+    // The plain text takes a second pass over the markup; most rows never ask for it.
+    plainText_.clear();
+    plainTextPending_ = true;
     if (highlighted_) {
         return;
     }
@@ -417,15 +426,18 @@ void ZVRichMessageRepresentation::setExpanded(bool expanded) {
     }
 }
 
-std::optional<double> ZVRichMessageRepresentation::filesHeight(int kind, int expandState) const {
-    if (!filesHeight_ || filesHeight_->kind != kind || filesHeight_->expandState != expandState) {
+std::optional<double> ZVRichMessageRepresentation::filesHeight(int kind, int expandState,
+                                                               std::size_t form) const {
+    if (!filesHeight_ || filesHeight_->kind != kind || filesHeight_->expandState != expandState ||
+        filesHeight_->form != form) {
         return std::nullopt;
     }
     return filesHeight_->height;
 }
 
-void ZVRichMessageRepresentation::setFilesHeight(double height, int kind, int expandState) {
-    filesHeight_ = FilesHeight{height, kind, expandState};
+void ZVRichMessageRepresentation::setFilesHeight(double height, int kind, int expandState,
+                                                 std::size_t form) {
+    filesHeight_ = FilesHeight{height, kind, expandState, form};
 }
 
 void ZVRichMessageRepresentation::toggleQuote(int index) {

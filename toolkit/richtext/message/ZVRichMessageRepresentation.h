@@ -114,9 +114,11 @@ public:
     void updatePosterName() override;
     virtual double formattedHeightForWidth(double width);
     // The height of the files and previews under the text as the message views lay them out for
-    // a file-view kind and expand state; none when not measured for those since the last rebuild.
-    std::optional<double> filesHeight(int kind, int expandState) const;
-    void setFilesHeight(double height, int kind, int expandState);
+    // a file-view kind, an expand state and the files' form (the views' digest of what their
+    // heights depend on: a file changes form without the model rebuilding, when its preview
+    // arrives); none when not measured for those since the last rebuild.
+    std::optional<double> filesHeight(int kind, int expandState, std::size_t form) const;
+    void setFilesHeight(double height, int kind, int expandState, std::size_t form);
     void setExpanded(bool expanded) override;
     void toggleQuote(int index);
     // Highlights the words of the text that begin with `text`; whether any did.
@@ -181,6 +183,8 @@ private:
     QStringList dataList(const QString& key);
 
     QString plainText_;
+    // The text message's plain text is made when first asked for.
+    bool plainTextPending_ = false;
     std::optional<platform::AttributedString> attributedText_;
     QString posterName_;
     QString posterShortName_;
@@ -195,6 +199,7 @@ private:
         double height = 0;
         int kind = 0;
         int expandState = 0;
+        std::size_t form = 0;
     };
     std::optional<FilesHeight> filesHeight_;
     bool highlighted_ = false;

@@ -2,7 +2,10 @@
 
 #include "tests/emulator/Fixture.h"
 
+#include <QtCore/QHash>
 #include <QtCore/QJsonArray>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -20,12 +23,18 @@ const zvemu::FixtureSize kSize{.contacts = 30,
                                .organisations = 1};
 constexpr qint64 kEmailTime = 1767225600;  // 2026-01-01
 
+// The inbox shows a section for each label on the left pane, listing its conversations while
+// expanded. The unread label serves the inbox's Unread filter and is no section of its own.
 struct LabelKind {
     const char16_t* subtype;
     const char16_t* name;
+    bool onLeftPane;
+    bool expanded;
 };
-constexpr LabelKind kLabels[] = {
-    {u"starred", u"Starred"}, {u"unread", u"Unread"}, {u"spam", u"Spam"}};
+constexpr LabelKind kLabels[] = {{u"recent", u"Recent", true, true},
+                                 {u"starred", u"Starred", true, true},
+                                 {u"unread", u"Unread", false, true},
+                                 {u"spam", u"Spam", true, false}};
 
 QJsonObject labelRecord(const QString& id, const LabelKind& kind, int index) {
     return {{u"mk_rec_type"_s, u"label"_s},
@@ -33,8 +42,37 @@ QJsonObject labelRecord(const QString& id, const LabelKind& kind, int index) {
             {u"label"_s, QString::fromUtf16(kind.name)},
             {u"mk_label_subtype"_s, QString::fromUtf16(kind.subtype)},
             {u"mk_label_status"_s, u"active"_s},
+            {u"is_on_left_pane"_s, kind.onLeftPane},
+            {u"is_expanded"_s, kind.expanded},
             {u"index"_s, index},
             {u"sync_inbox_time"_s, 0}};
+}
+
+// Every this many conversations, the last message is unread.
+constexpr int kUnreadEvery = 3;
+
+// The conversations as the service lists them in an inbox: shown up to their last message, last
+// active when that message was posted, and every third one with that message unread. Without
+// "show_message_nr" a conversation reads as archived and no inbox section lists it.
+void listInInbox(QList<QJsonObject>& conversations, const QList<QJsonObject>& messages) {
+    QHash<QString, qint64> lastTimes;
+    for (const QJsonObject& message : messages) {
+        const QString id = message.value(u"conversation_id"_s).toString();
+        lastTimes[id] = std::max(lastTimes.value(id), message.value(u"time"_s).toInteger());
+    }
+    int n = 0;
+    for (QJsonObject& conversation : conversations) {
+        const qint64 last = conversation.value(u"last_message_nr"_s).toInteger();
+        const bool unread = last >= 1 && n++ % kUnreadEvery == 0;
+        conversation.insert(u"show_message_nr"_s, last);
+        conversation.insert(u"hide_message_nr"_s, 0);
+        conversation.insert(u"read_message_nr"_s, unread ? last - 1 : last);
+        conversation.insert(u"unread_count"_s, unread ? 1 : 0);
+        const QString id = conversation.value(u"conversation_id"_s).toString();
+        if (lastTimes.contains(id)) {
+            conversation.insert(u"inbox_time"_s, lastTimes.value(id));
+        }
+    }
 }
 
 void addMember(QJsonObject& conversation, const QString& accountId) {
@@ -120,6 +158,7 @@ void DemoService::seed() {
 
     for (int i = 0; i < kAccountCount; ++i) {
         zvemu::Fixture& fixture = fixtures[i];
+        listInInbox(fixture.conversations, fixture.messages);
         model_->seed(accounts_[i].accountId, fixture);
         // The labels, and one conversation under each.
         QList<QJsonObject> labels;

@@ -18,8 +18,9 @@ struct DemoAccount {
 };
 
 // The emulator seeded with two demo accounts that share conversations, each with generated
-// contacts, teams, hooks and conversations, the starred, unread and spam labels (a conversation
-// under each), and an HTML e-mail in a shared conversation. The same every time.
+// contacts, teams, hooks and conversations listed in the inbox, the recent, starred, unread and
+// spam labels (a conversation under each), and an HTML e-mail in a shared conversation. The same
+// every time.
 class DemoService {
 public:
     static constexpr int kAccountCount = 2;
