@@ -2,6 +2,7 @@
 
 #include "MessageFlow/pages/StartUp.h"
 #include "ZelvoKit/markup/StartUp.h"
+#include "accounts/StartUp.h"
 #include "app/inbox/StartUp.h"
 #include "app/shell/ZVAppURLHandler.h"
 #include "files/StartUp.h"
@@ -19,6 +20,7 @@ void ZVStartUpApp() {
     ZVStartUpFiles();
     ZVStartUpPages();
     ZVStartUpInbox();
+    ZVStartUpAccounts();
     ZVURLHandler::setUrlHandlerClass([] { return std::make_unique<ZVAppURLHandler>(); });
     ZVRichText::setURLHandler({[](const QString& url, const QRectF& rect, platform::View& view) {
                                    ZVURLHandler::handler().handle(url, rect, &view);
