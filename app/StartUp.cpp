@@ -2,6 +2,7 @@
 
 #include "MessageFlow/pages/StartUp.h"
 #include "ZelvoKit/markup/StartUp.h"
+#include "accounts/StartUp.h"
 #include "accounts/settings/StartUp.h"
 #include "app/inbox/StartUp.h"
 #include "app/shell/ZVAppURLHandler.h"
@@ -20,6 +21,7 @@ void ZVStartUpApp() {
     ZVStartUpFiles();
     ZVStartUpPages();
     ZVStartUpInbox();
+    ZVStartUpAccounts();
     ZVStartUpSettings();
     ZVURLHandler::setUrlHandlerClass([] { return std::make_unique<ZVAppURLHandler>(); });
     ZVRichText::setURLHandler({[](const QString& url, const QRectF& rect, platform::View& view) {

@@ -89,7 +89,8 @@ struct ZVAppServices {
     std::function<void()> retryFileViewLoads;
     std::function<void()> cancelDownloads;
 
-    // The signed-out root; until the sign-in screens exist, a screen with the logo.
+    // The signed-out root: a navigation controller is the window's root as it is, a lone screen
+    // goes into a plain navigation; until the sign-in screens exist, a screen with the logo.
     std::function<std::shared_ptr<platform::ViewController>()> makePreLoginRoot;
     // Whether the sign-in screen shown at `root` runs its sign-up flow.
     std::function<bool(const std::shared_ptr<platform::ViewController>& root)> inSignupFlow;

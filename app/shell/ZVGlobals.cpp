@@ -374,9 +374,13 @@ void ZVGlobals::handleLogout() {
 
 void ZVGlobals::setLoginState() {
     session_.reset();
-    preLogin_ =
-        std::make_shared<platform::NavigationController>(ZVAppServices::shared().preLoginRoot());
-    preLogin_->setNavigationBarHidden(true, false);
+    const auto root = ZVAppServices::shared().preLoginRoot();
+    // The sign-in screens bring a navigation of their own; a lone screen gets a plain one.
+    preLogin_ = std::dynamic_pointer_cast<platform::NavigationController>(root);
+    if (!preLogin_) {
+        preLogin_ = std::make_shared<platform::NavigationController>(root);
+        preLogin_->setNavigationBarHidden(true, false);
+    }
     if (window_) {
         window_->setRootViewController(preLogin_);
     }

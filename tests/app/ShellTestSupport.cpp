@@ -33,6 +33,11 @@ void ShellTest::SetUp() {
         return defaults.preLoginRoot();
     };
     services.inSignupFlow = [this](const auto&) { return signupFlow; };
+    // The accounts here have no username: the claim screen would cover the inbox a second after
+    // each sign-in.
+    services.makeClaimScreen = [](const auto&) -> std::shared_ptr<platform::ViewController> {
+        return nullptr;
+    };
     services.makeConversationPages = [this](const auto&, const ZVOpenRequest& request,
                                             const auto&) -> std::unique_ptr<ZVConversationPages> {
         pagesOpened.push_back(request);

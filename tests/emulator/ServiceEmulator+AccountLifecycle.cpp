@@ -92,9 +92,20 @@ Reply registerEmail(Call& call) {
     return Reply::ok();
 }
 
+// A code as people type it: the service reads only its digits, so "123-456" is "123456".
+QString registrationCodeDigits(const QString& typed) {
+    QString digits;
+    for (const QChar c : typed) {
+        if (c.isDigit()) {
+            digits.append(c);
+        }
+    }
+    return digits;
+}
+
 Reply prepareRegistration(Call& call) {
     const std::optional<Account> account = call.emulator.account(text(call, "registration_mail"));
-    const QString code = text(call, "registration_code");
+    const QString code = registrationCodeDigits(text(call, "registration_code"));
     if (!account || account->active || code.isEmpty() || account->registrationCode != code) {
         return Reply::error(430, QStringLiteral("invalid_code"));
     }
