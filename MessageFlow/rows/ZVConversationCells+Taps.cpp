@@ -115,6 +115,7 @@ void ZVConversationCells::tableViewMoveRowAtIndexPath(platform::TableView& table
         table.reloadData();
         return;
     }
+    relations_.clear();
     list->removeMessageAtIndex(from.row);
     message->setPinWeight(weightForMovedMessage(*list, to.row, message->pinWeight().value_or(0)));
     list->addMessage(message);

@@ -168,6 +168,9 @@ int ZVConversationCells::avatarSizeForMessageType(int messageType) const {
 // --- rows ---
 
 void ZVConversationCells::reloadData() {
+    // The owners reload after their messages change in place (a pin, an edit): work the
+    // relations out again.
+    relations_.clear();
     computeNewMessageIndex();
     if (const auto table = tableView()) {
         table->reloadData();
@@ -307,12 +310,31 @@ bool ZVConversationCells::showSubjectForMessage(const Message& message) const {
     return true;
 }
 
+ZVMessageArray::Relations ZVConversationCells::relationsAtIndex(const ZVMessageArray& list,
+                                                                qsizetype index) const {
+    const auto at = static_cast<std::size_t>(index);
+    // Any row whose message moved, and the rows around it, tell that the list changed.
+    const auto stale = [&](qsizetype i) {
+        return i >= 0 && i < list.count() &&
+               relationNumbers_[static_cast<std::size_t>(i)] != list[i]->messageNr();
+    };
+    if (relations_.size() != static_cast<std::size_t>(list.count()) || stale(index - 1) ||
+        stale(index) || stale(index + 1)) {
+        relations_ = list.relationships();
+        relationNumbers_.clear();
+        for (const auto& message : list) {
+            relationNumbers_.push_back(message->messageNr());
+        }
+    }
+    return relations_[at];
+}
+
 ZVMessageAccessoryClass ZVConversationCells::topAccessoryForMessageAtIndex(qsizetype index) const {
     const auto list = messages();
-    if (!list || !enableAccessories_) {
+    if (!list || !enableAccessories_ || index < 0 || index >= list->count()) {
         return ZVMessageAccessoryClass::None;
     }
-    return rowsTopAccessory(list->backwardRelationshipOfMessageAtIndex(index));
+    return rowsTopAccessory(relationsAtIndex(*list, index).backward);
 }
 
 ZVMessageAccessoryClass ZVConversationCells::bottomAccessoryForMessageAtIndex(
@@ -321,7 +343,7 @@ ZVMessageAccessoryClass ZVConversationCells::bottomAccessoryForMessageAtIndex(
     if (!list || !enableAccessories_ || index < 0 || index >= list->count()) {
         return ZVMessageAccessoryClass::None;
     }
-    return rowsBottomAccessory(*list, index, list->forwardRelationshipOfMessageAtIndex(index));
+    return rowsBottomAccessory(*list, index, relationsAtIndex(*list, index).forward);
 }
 
 ZVConversationCells::RowClasses ZVConversationCells::rowClassesAtIndex(qsizetype index,
@@ -332,9 +354,7 @@ ZVConversationCells::RowClasses ZVConversationCells::rowClassesAtIndex(qsizetype
         return row;
     }
     const auto& message = (*list)[index];
-    // Each relation once: every height of a reload asks them.
-    const auto backward = list->backwardRelationshipOfMessageAtIndex(index);
-    const auto forward = list->forwardRelationshipOfMessageAtIndex(index);
+    const auto [backward, forward] = relationsAtIndex(*list, index);
     row.view = viewClassForMessage(message);
     row.groupedWithNext = forward == ZVMessageArray::RelationGrouped;
     row.groupedWithPrevious =

@@ -5,6 +5,7 @@
 #include "MessageFlow/rows/cells/ZVMessageCellClass.h"
 #include "MessageFlow/views/ZVMessageViewCells.h"
 #include "MessageFlow/views/ZVMessageViewClass.h"
+#include "ZelvoKit/model/ZVMessageArray.h"
 #include "platform/foundation/ScopedTimer.h"
 #include "platform/ui/table/TableViewDataSource.h"
 #include "platform/ui/table/TableViewDelegate.h"
@@ -15,11 +16,11 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class Conversation;
 class Message;
 class ZVFileView;
-class ZVMessageArray;
 class ZVMessageCell;
 class ZVMessageMenuHandler;
 class ZVRichTextDelegate;
@@ -180,6 +181,9 @@ private:
     void computeNewMessageIndex();
     // The anchor from the visible cells; cleared when they show nothing listed.
     void saveAnchorFromVisibleCells();
+    // The relations of the row's message to its neighbours, worked out for all rows at once and
+    // kept until the list changes: a reload asks every row's height.
+    ZVMessageArray::Relations relationsAtIndex(const ZVMessageArray& list, qsizetype index) const;
     qreal rowTop(qsizetype index) const;
     qreal bottomScrollPos() const;
     // Weighs a moved pin or task by its new neighbours in `list` (without it).
@@ -205,4 +209,7 @@ private:
     QString createNewText_;
     std::weak_ptr<ZVRichTextDelegate> backgroundTextDelegate_;
     platform::ScopedTimer openFileTimer_;
+    mutable std::vector<ZVMessageArray::Relations> relations_;
+    // The message number of each row the relations were worked out for.
+    mutable std::vector<std::int64_t> relationNumbers_;
 };
