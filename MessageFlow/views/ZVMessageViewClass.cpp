@@ -50,3 +50,25 @@ qreal ZVMessageViewHeight(ZVMessageViewClass viewClass, const std::shared_ptr<Me
     }
     return 0;
 }
+
+QString ZVMessageViewClassName(ZVMessageViewClass viewClass) {
+    switch (viewClass) {
+        case ZVMessageViewClass::Plain:
+            return QStringLiteral("ZVMessageView");
+        case ZVMessageViewClass::Text:
+            return QStringLiteral("ZVTextMessageView");
+        case ZVMessageViewClass::System:
+            return QStringLiteral("ZVSystemMessageView");
+        case ZVMessageViewClass::Email:
+            return QStringLiteral("ZVEmailMessageView");
+        case ZVMessageViewClass::Html:
+            return QStringLiteral("ZVHtmlMessageView");
+        case ZVMessageViewClass::Pinned:
+            return QStringLiteral("ZVPinnedMessageView");
+        case ZVMessageViewClass::Task:
+            return QStringLiteral("ZVTaskMessageView");
+        case ZVMessageViewClass::Separator:
+            return QStringLiteral("ZVSeparatorMessageView");
+    }
+    return {};
+}

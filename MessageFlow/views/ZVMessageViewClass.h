@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QtCore/QString>
 #include <QtCore/QtGlobal>
 
 #include <memory>
@@ -26,3 +27,5 @@ std::shared_ptr<ZVMessageView> ZVMakeMessageView(ZVMessageViewClass viewClass,
                                                  std::weak_ptr<ZVMessageViewCell> cell);
 qreal ZVMessageViewHeight(ZVMessageViewClass viewClass, const std::shared_ptr<Message>& message,
                           qreal width, const ZVMessageViewCells& cells);
+// The class's own name, as rows' reuse identifiers spell it.
+QString ZVMessageViewClassName(ZVMessageViewClass viewClass);

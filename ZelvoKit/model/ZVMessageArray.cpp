@@ -197,20 +197,22 @@ bool ZVMessageArray::isMessageGroupedWith(const Message& a, const Message& b) {
     return !later.hasTag(Message::TagNewSheet);
 }
 
+ZVMessageArray::Relations ZVMessageArray::relationsAcross(const Message& earlier,
+                                                          const Message& later) {
+    if (isMessageGappedWith(earlier, later)) {
+        return {RelationGap, RelationGap};
+    }
+    const Relation grouped = isMessageGroupedWith(earlier, later) ? RelationGrouped : RelationNone;
+    const bool sameDay = ZelvoUtils::isDate(earlier.postedTime(), later.postedTime());
+    return {sameDay ? grouped : RelationNewDay, grouped};
+}
+
 ZVMessageArray::Relation ZVMessageArray::backwardRelationshipOfMessageAtIndex(
     qsizetype index) const {
     if (index <= 0 || index >= count()) {
         return RelationNone;
     }
-    const Message& previous = *(*this)[index - 1];
-    const Message& message = *(*this)[index];
-    if (isMessageGappedWith(previous, message)) {
-        return RelationGap;
-    }
-    if (!ZelvoUtils::isDate(previous.postedTime(), message.postedTime())) {
-        return RelationNewDay;
-    }
-    return isMessageGroupedWith(previous, message) ? RelationGrouped : RelationNone;
+    return relationsAcross(*(*this)[index - 1], *(*this)[index]).backward;
 }
 
 ZVMessageArray::Relation ZVMessageArray::forwardRelationshipOfMessageAtIndex(
@@ -218,12 +220,17 @@ ZVMessageArray::Relation ZVMessageArray::forwardRelationshipOfMessageAtIndex(
     if (index < 0 || index >= count() - 1) {
         return RelationNone;
     }
-    const Message& message = *(*this)[index];
-    const Message& next = *(*this)[index + 1];
-    if (isMessageGappedWith(next, message)) {
-        return RelationGap;
+    return relationsAcross(*(*this)[index], *(*this)[index + 1]).forward;
+}
+
+std::vector<ZVMessageArray::Relations> ZVMessageArray::relationships() const {
+    std::vector<Relations> result(messages_.size());
+    for (std::size_t i = 1; i < messages_.size(); ++i) {
+        const Relations across = relationsAcross(*messages_[i - 1], *messages_[i]);
+        result[i - 1].forward = across.forward;
+        result[i].backward = across.backward;
     }
-    return isMessageGroupedWith(next, message) ? RelationGrouped : RelationNone;
+    return result;
 }
 
 QString ZVMessageArray::description() const {

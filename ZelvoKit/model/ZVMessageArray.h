@@ -78,6 +78,13 @@ public:
     static bool isMessageGroupedWith(const Message& a, const Message& b);
     Relation backwardRelationshipOfMessageAtIndex(qsizetype index) const;
     Relation forwardRelationshipOfMessageAtIndex(qsizetype index) const;
+    // Both relations of every message, each neighbouring pair compared once: what a list asks of
+    // all its rows when it is laid out.
+    struct Relations {
+        Relation backward = RelationNone;
+        Relation forward = RelationNone;
+    };
+    std::vector<Relations> relationships() const;
 
     // "[1 2 < (5) 6] (4)": the numbers, a "< (n)" marker before a message whose predecessor is n
     // and not the element before it, then the count.
@@ -85,6 +92,8 @@ public:
 
 private:
     bool isNumberOrder() const;
+    // What the later of two neighbours has backward and the earlier forward.
+    static Relations relationsAcross(const Message& earlier, const Message& later);
 
     Comparator comparator_;
     Messages messages_;

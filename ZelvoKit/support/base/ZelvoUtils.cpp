@@ -6,11 +6,26 @@
 #include <QtCore/QRegularExpression>
 #include <QtCore/QUuid>
 
+#include <cstdint>
+#include <memory>
 #include <tuple>
 
 namespace {
 
 constexpr qsizetype kUuidByteCount = 16;
+
+// The device's calendar, made again only when the locale or time zone changes: making one is
+// far dearer than the day comparison that message lists make for every row.
+icu::Calendar& zelvoUtilsCachedCalendar() {
+    thread_local std::unique_ptr<icu::Calendar> calendar;
+    thread_local std::uint64_t madeFor = 0;
+    const std::uint64_t generation = DeviceLocale::generation();
+    if (!calendar || madeFor != generation) {
+        calendar = DeviceLocale::calendar();
+        madeFor = generation;
+    }
+    return *calendar;
+}
 
 bool isPhoneSymbol(QChar c) {
     static const QString symbols = QStringLiteral("+-#*()");
@@ -53,12 +68,12 @@ QString ZelvoUtils::uuidFromData(const QByteArray& data) {
 }
 
 bool ZelvoUtils::isDate(const QDateTime& date, const QDateTime& other) {
-    auto calendar = DeviceLocale::calendar();
+    icu::Calendar& calendar = zelvoUtilsCachedCalendar();
     UErrorCode status = U_ZERO_ERROR;
     auto dayOf = [&](const QDateTime& value) {
-        calendar->setTime(icutext::toUDate(value), status);
-        return std::tuple(calendar->get(UCAL_EXTENDED_YEAR, status),
-                          calendar->get(UCAL_MONTH, status), calendar->get(UCAL_DATE, status));
+        calendar.setTime(icutext::toUDate(value), status);
+        return std::tuple(calendar.get(UCAL_EXTENDED_YEAR, status),
+                          calendar.get(UCAL_MONTH, status), calendar.get(UCAL_DATE, status));
     };
     const auto first = dayOf(date);
     const auto second = dayOf(other);
