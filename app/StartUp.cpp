@@ -2,6 +2,7 @@
 
 #include "MessageFlow/pages/StartUp.h"
 #include "ZelvoKit/markup/StartUp.h"
+#include "accounts/people/StartUp.h"
 #include "app/inbox/StartUp.h"
 #include "app/shell/ZVAppURLHandler.h"
 #include "files/StartUp.h"
@@ -18,6 +19,7 @@ void ZVStartUpApp() {
     ZVStartUpMarkup();
     ZVStartUpFiles();
     ZVStartUpPages();
+    ZVStartUpPeople();
     ZVStartUpInbox();
     ZVURLHandler::setUrlHandlerClass([] { return std::make_unique<ZVAppURLHandler>(); });
     ZVRichText::setURLHandler({[](const QString& url, const QRectF& rect, platform::View& view) {
