@@ -1,4 +1,9 @@
+#include "tests/MessageFlow/pages/PagesTestSupport.h"
 #include "tests/accounts/people/PeopleTestSupport.h"
+#include "tests/toolkit/screens/FakeCoordinator.h"
+
+#include "MessageFlow/pages/ZVConversationPageRegistry.h"
+#include "MessageFlow/pages/ZVConversationPageSet.h"
 
 #include "MessageFlow/members/ZVMemberListView.h"
 #include "ZelvoKit/model/Conversation.h"
@@ -325,6 +330,48 @@ TEST_F(MembersPage, EditorLayout) {
                      (bounds.height() - 300) / 2 - search->frame().height());
     page->updateMemberListMaxHeight(300, 400, false);
     EXPECT_DOUBLE_EQ(pills->maximumHeight(), 400);
+}
+
+// Adding to a one-to-one dialog asks the service for a new conversation ("conversation/create"),
+// and once it answers the pages go to their first page, where that conversation opens.
+TEST_F(MembersPage, ADialogTurnsIntoAConversationOnItsFirstPage) {
+    const auto coordinator = FakeCoordinator::install();
+    auto& registry = ZVConversationPageRegistry::shared();
+    const auto saved = registry;
+    registry.pages[0] = [](const std::shared_ptr<Conversation>&, int) {
+        return std::make_shared<pagestest::RowsScreen>(5);
+    };
+    registry.pages[ZVMembersViewController::kPage] = [](const auto& conversation, int page) {
+        return std::static_pointer_cast<ZVConversationPageScreen>(
+            ZVMembersViewController::make(conversation, page));
+    };
+    conversationId = emulator.addConversation(QString(), {self(), bea});
+    QJsonObject record = *emulator.conversationRecord(conversationId);
+    record.insert(u"can_post"_s, true);
+    ASSERT_TRUE(deliver(session_, {account(bea, u"Bea Baker"_s, u"bea@example.com"_s,
+                                           {{u"dialog_id"_s, conversationId}}),
+                                   account(cal, u"Cal Cook"_s, u"cal@example.com"_s), record}));
+    conversation = session_->conversationFromId(conversationId);
+    ASSERT_TRUE(conversation && !conversation->dialogPartner().isEmpty());
+    {
+        ZVConversationPageSet pages(conversation, ZVMembersViewController::kPage,
+                                    coordinator->right);
+        wait(1);
+        ASSERT_EQ(pages.activePageIndex(), ZVMembersViewController::kPage);
+        page = std::dynamic_pointer_cast<ZVMembersViewController>(
+            pages.viewControllerForPage(ZVMembersViewController::kPage));
+        ASSERT_TRUE(page);
+        startEditing();
+        page->contactListAddedContact(*page->contactsTable(), entry(u"Cal Cook"_s));
+        page->commitEdit();
+        ASSERT_TRUE(waitForAnswered(u"conversation/create"_s));
+        ASSERT_TRUE(settle([&] { return !page->isEditing(); }));
+        EXPECT_EQ(pages.activePageIndex(), 0);
+        page->releaseObservers();
+        page.reset();
+        pages.releaseObservers();
+    }
+    registry = saved;
 }
 
 }  // namespace
