@@ -3,6 +3,7 @@
 #include "MessageFlow/pages/StartUp.h"
 #include "ZelvoKit/markup/StartUp.h"
 #include "accounts/StartUp.h"
+#include "accounts/people/StartUp.h"
 #include "accounts/settings/StartUp.h"
 #include "app/inbox/StartUp.h"
 #include "app/shell/ZVAppURLHandler.h"
@@ -20,6 +21,7 @@ void ZVStartUpApp() {
     ZVStartUpMarkup();
     ZVStartUpFiles();
     ZVStartUpPages();
+    ZVStartUpPeople();
     ZVStartUpInbox();
     ZVStartUpAccounts();
     ZVStartUpSettings();
