@@ -1,5 +1,6 @@
 #include "app/StartUp.h"
 
+#include "MessageFlow/menus/StartUp.h"
 #include "MessageFlow/pages/StartUp.h"
 #include "ZelvoKit/markup/StartUp.h"
 #include "app/inbox/StartUp.h"
@@ -18,6 +19,7 @@ void ZVStartUpApp() {
     ZVStartUpMarkup();
     ZVStartUpFiles();
     ZVStartUpPages();
+    ZVStartUpConversationMenus();
     ZVStartUpInbox();
     ZVURLHandler::setUrlHandlerClass([] { return std::make_unique<ZVAppURLHandler>(); });
     ZVRichText::setURLHandler({[](const QString& url, const QRectF& rect, platform::View& view) {
