@@ -1,5 +1,6 @@
 #include "app/StartUp.h"
 
+#include "MessageFlow/menus/StartUp.h"
 #include "MessageFlow/pages/StartUp.h"
 #include "ZelvoKit/markup/StartUp.h"
 #include "accounts/StartUp.h"
@@ -21,6 +22,7 @@ void ZVStartUpApp() {
     ZVStartUpMarkup();
     ZVStartUpFiles();
     ZVStartUpPages();
+    ZVStartUpConversationMenus();
     ZVStartUpPeople();
     ZVStartUpInbox();
     ZVStartUpAccounts();

@@ -318,14 +318,27 @@ void Conversation::reportConversationOpened(std::function<void()> onCompletion,
 void Conversation::setField(int field, bool dirty) {
     const bool neededSync = needsSync();
     ZVManagedObject::setField(field, dirty);
-    if (dirty && !neededSync && isFieldDirty(field)) {
-        const std::weak_ptr<Conversation> weak = self();
-        syncTimer_ = platform::Scheduler::main().after(kSyncDelay, [weak] {
-            if (const auto conversation = weak.lock()) {
-                conversation->sync();
-            }
-        });
+    if (dirty) {
+        changedSinceRequest_ |= std::uint32_t{1} << field;
     }
+    if (dirty && !neededSync && isFieldDirty(field)) {
+        scheduleSync();
+    }
+}
+
+void Conversation::scheduleSync() {
+    const std::weak_ptr<Conversation> weak = self();
+    syncTimer_ = platform::Scheduler::main().after(kSyncDelay, [weak] {
+        if (const auto conversation = weak.lock()) {
+            conversation->sync();
+        }
+    });
+}
+
+void Conversation::clearCommittedFields(std::uint32_t sent) {
+    // A field changed while the request was out stays dirty; the session commits the
+    // conversation again after each answer, which sends it.
+    setUncommittedFields(uncommittedFields() & ~(sent & ~changedSinceRequest_));
 }
 
 void Conversation::sync() {
@@ -349,17 +362,19 @@ std::shared_ptr<ZVApiRequest> Conversation::getSyncRequest() {
         std::make_shared<ZVApiRequest>(u"conversation/store/%@", conversationId(), arguments);
     request->setPriority(storePriority());
     request->setHandler([](ZVJsonParser&) -> ZVErrorPtr { return nullptr; });
-    // Everything dirty when the answer comes was either sent or is covered by what was sent.
+    // The answer settles the fields the request carried, not those changed while it was out.
+    const std::uint32_t sent = uncommittedFields();
+    changedSinceRequest_ = 0;
     const std::weak_ptr<Conversation> weak = self();
-    request->setSuccessHandler([weak] {
+    request->setSuccessHandler([weak, sent] {
         if (const auto conversation = weak.lock()) {
-            conversation->setUncommittedFields(0);
+            conversation->clearCommittedFields(sent);
         }
     });
-    request->setErrorHandler([weak](const ZVErrorPtr& error) {
+    request->setErrorHandler([weak, sent](const ZVErrorPtr& error) {
         const auto conversation = weak.lock();
         if (conversation && isRefusal(error)) {
-            conversation->setUncommittedFields(0);
+            conversation->clearCommittedFields(sent);
         }
     });
     return request;

@@ -530,9 +530,14 @@ public:
                                   std::function<void(const ZVErrorPtr&)> onError);
     // The first dirty field schedules the commit.
     void setField(int field, bool dirty) override;
+    void scheduleSync();
+    // Clears the fields a store request carried once it is answered; fields changed since are
+    // committed again.
+    void clearCommittedFields(std::uint32_t sent);
     void sync();
-    // "conversation/store/<id>" with every dirty field; success clears them all, a refusal
-    // (400 to 499) drops them, other failures keep them.
+    // "conversation/store/<id>" with every dirty field; success clears the fields it carried
+    // (unless changed again meanwhile), a refusal (400 to 499) drops them, other failures keep
+    // them.
     std::shared_ptr<ZVApiRequest> getSyncRequest() override;
     // Priority 1 for a read horizon alone, 3 otherwise.
     int storePriority() const;
@@ -680,6 +685,8 @@ private:
     bool hasTeamsArray_ = false;
     std::shared_ptr<ZVConversationMembers> sortedMembers_;
     platform::TimerHandle syncTimer_;
+    // The fields changed since the last store request was made.
+    std::uint32_t changedSinceRequest_ = 0;
 
     // Horizons staged in the open transaction, and the messages that arrived in it.
     std::optional<std::int64_t> newFwMessageNr_;

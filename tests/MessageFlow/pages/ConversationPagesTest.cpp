@@ -1,5 +1,8 @@
 #include "tests/MessageFlow/pages/PagesTestSupport.h"
 
+#include "MessageFlow/menus/StartUp.h"
+#include "MessageFlow/menus/ZVConversationMenu.h"
+
 #include "MessageFlow/pages/ZVConversationPageRegistry.h"
 #include "MessageFlow/pages/ZVConversationPageSet.h"
 #include "MessageFlow/pages/ZVOverlayContainer.h"
@@ -360,6 +363,28 @@ TEST_F(ConversationPagesTest, ThePhoneMenuMarksThePageOnShow) {
     EXPECT_EQ(pages()->activePageIndex(), 0);
     EXPECT_EQ(pages()->menuForSide(ZVMenuSide::Right)->selectedItemIndex(),
               ZVVerticalMenu::kNotFound);
+}
+
+// The application's own phone menu: on show it marks the page on show, and on the messages page,
+// which has no item, it keeps what it had.
+TEST_F(ConversationPagesTest, TheConversationMenuMarksTheActivePageWhenItShows) {
+    ZVStartUpConversationMenus();
+    start(false);
+    const QString id = conversation(u"plans"_s);
+    open(ZVOpenRequest{id, 2, {}});
+    const auto menu = std::dynamic_pointer_cast<ZVConversationMenu>(pages()->conversationMenu());
+    ASSERT_TRUE(menu);
+    menu->setSelectedItemIndex(ZVVerticalMenu::kNotFound);
+    menu->menuWillShow();
+    ASSERT_TRUE(menu->selectedItem());
+    EXPECT_EQ(menu->selectedItem()->title(), u"Pinned messages"_s);
+
+    pages()->navigatePrev();
+    settle();
+    ASSERT_EQ(pages()->activePageIndex(), 0);
+    menu->setSelectedItemIndex(4);
+    menu->menuWillShow();
+    EXPECT_EQ(menu->selectedItemIndex(), 4);
 }
 
 TEST_F(ConversationPagesTest, TabletPagesShowInThePanelBesideThePageMenu) {
