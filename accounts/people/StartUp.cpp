@@ -1,8 +1,10 @@
 #include "accounts/people/StartUp.h"
 
 #include "MessageFlow/pages/ZVConversationPageRegistry.h"
+#include "MessageFlow/pages/ZVLeaveConversationCard.h"
 #include "accounts/people/ZVContactAvatarView.h"
 #include "accounts/people/ZVContactProfileViewController.h"
+#include "accounts/people/ZVLeaveConversationView.h"
 #include "accounts/people/ZVMemberSelector.h"
 #include "accounts/people/ZVMembersViewController.h"
 #include "app/shell/ZVAppServices.h"
@@ -44,6 +46,11 @@ void ZVStartUpPeople() {
             return std::static_pointer_cast<ZVConversationPageScreen>(
                 ZVMembersViewController::make(conversation, page));
         };
+    // The settings page's "Leave conversation" asks as the member menu's "Leave" does.
+    ZVLeaveConversationCard::setPresenter(
+        [](const std::shared_ptr<Conversation>& conversation, platform::View*) {
+            ZVLeaveConversationView::make(conversation)->show();
+        });
     auto& services = ZVAppServices::shared();
     services.showContactProfile = [](const std::shared_ptr<Contact>& contact,
                                      platform::View* anchor) {

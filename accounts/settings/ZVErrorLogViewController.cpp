@@ -7,7 +7,7 @@
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "ZelvoKit/support/log/ZVErrorLog.h"
 #include "ZelvoKit/support/text/ZVLocalization.h"
-#include "accounts/ZVDeployment.h"
+#include "accounts/ZVServiceAddresses.h"
 #include "app/shell/ZVGlobals.h"
 #include "platform/foundation/Application.h"
 #include "platform/foundation/Format.h"
@@ -145,7 +145,8 @@ void ZVErrorLogViewController::postLog() {
         [weakSession](const std::shared_ptr<File>& file) {
             const auto session = weakSession.lock();
             const auto conversation =
-                session ? session->conversationFromId(ZVDeployment::supportEmail()) : nullptr;
+                session ? session->conversationFromId(ZVServiceAddresses::shared().support)
+                        : nullptr;
             if (!conversation) {
                 return;
             }

@@ -6,7 +6,7 @@
 #include "ZelvoKit/model/Conversation.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "ZelvoKit/support/url/ZVURLHandler.h"
-#include "accounts/ZVDeployment.h"
+#include "accounts/ZVServiceAddresses.h"
 #include "accounts/settings/ZVAboutViewController.h"
 #include "app/shell/ZVGlobals.h"
 #include "platform/foundation/Format.h"
@@ -120,7 +120,7 @@ void ZVSettingsPage::done() {
 }
 
 void ZVSettingsPage::openSupport() {
-    const auto conversation = session_->conversationFromId(ZVDeployment::supportEmail());
+    const auto conversation = session_->conversationFromId(ZVServiceAddresses::shared().support);
     if (!conversation) {
         return;
     }
@@ -130,7 +130,7 @@ void ZVSettingsPage::openSupport() {
 }
 
 void ZVSettingsPage::rate() {
-    ZVURLHandler::handler().handle(ZVDeployment::storeUrl());
+    ZVURLHandler::handler().handle(ZVServiceAddresses::shared().store);
 }
 
 void ZVSettingsPage::resetLocalData() {

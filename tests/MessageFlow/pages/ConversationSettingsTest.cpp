@@ -2,6 +2,7 @@
 
 #include "MessageFlow/pages/ZVLeaveConversationCard.h"
 #include "ZelvoKit/model/Conversation.h"
+#include "accounts/people/StartUp.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/standins/input/FakeKeyboard.h"
 #include "tests/ZelvoKit/model/RepositoryTestSupport.h"
@@ -268,6 +269,8 @@ TEST_F(ConversationSettingsTest, LeaveIsOfferedOnlyWhereTheUserCanLeave) {
         });
     page_->leave()->button()->sendActionsForEvents(platform::Control::TouchUpInside);
     EXPECT_EQ(asked, std::vector<std::shared_ptr<Conversation>>{plans});
+    // Back to the card the application installs, which holds nothing of this test.
+    ZVStartUpPeople();
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include "ZelvoKit/model/Conversation.h"
 #include "ZelvoKit/support/log/ZVErrorLog.h"
 #include "ZelvoKit/support/text/ZVLocalization.h"
-#include "accounts/ZVDeployment.h"
+#include "accounts/ZVServiceAddresses.h"
 #include "platform/foundation/Application.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/TextView.h"
@@ -102,7 +102,7 @@ TEST_F(ErrorLogScreenTest, ALogThatIsNoUtf8IsShownLossily) {
 }
 
 TEST_F(ErrorLogScreenTest, PostingSendsTheLogAsItWasToTheSupportConversation) {
-    const QString supportId = account(ZVDeployment::supportEmail());
+    const QString supportId = account(ZVServiceAddresses::shared().support);
     ZVLogError(u"the line support needs");
     const auto screen = open();
     const QByteArray atPost = ZVErrorLogViewController::logText().toUtf8();

@@ -5,7 +5,7 @@
 #include "ZelvoKit/ZelvoApi/account/ZVUserProfile.h"
 #include "ZelvoKit/model/Conversation.h"
 #include "ZelvoKit/model/ZVConversationMembers.h"
-#include "accounts/ZVDeployment.h"
+#include "accounts/ZVServiceAddresses.h"
 #include "accounts/settings/ZVAboutViewController.h"
 #include "accounts/settings/ZVAccountSettingsViewController.h"
 #include "accounts/settings/ZVChangePasswordViewController.h"
@@ -147,19 +147,19 @@ TEST_F(SettingsPageTest, RowsOpenTheirScreensWithTheSession) {
     settle();
 
     select(u"Rate Zelvo"_s);
-    EXPECT_EQ(opened, QStringList{ZVDeployment::storeUrl()});
+    EXPECT_EQ(opened, QStringList{ZVServiceAddresses::shared().store});
     EXPECT_EQ(top(), page);
 }
 
 TEST_F(SettingsPageTest, GetSupportLeavesForTheSupportConversation) {
-    account(ZVDeployment::supportEmail());
+    account(ZVServiceAddresses::shared().support);
     select(u"Get support"_s);
     EXPECT_NE(top(), page);
     ASSERT_FALSE(pagesOpened.empty());
     // The one-to-one conversation with the support address, made locally for now.
     const auto support = session->newConversation();
     ASSERT_TRUE(support);
-    EXPECT_TRUE(support->sortedMembers()->containsEmail(ZVDeployment::supportEmail()));
+    EXPECT_TRUE(support->sortedMembers()->containsEmail(ZVServiceAddresses::shared().support));
     EXPECT_EQ(pagesOpened.back().conversationId, support->conversationId());
 }
 
