@@ -1,5 +1,6 @@
 #include "app/StartUp.h"
 
+#include "MessageEditor/StartUp.h"
 #include "MessageFlow/pages/StartUp.h"
 #include "ZelvoKit/markup/StartUp.h"
 #include "accounts/settings/StartUp.h"
@@ -20,6 +21,7 @@ void ZVStartUpApp() {
     ZVStartUpFiles();
     ZVStartUpPages();
     ZVStartUpInbox();
+    ZVStartUpMessageEditor();
     ZVStartUpSettings();
     ZVURLHandler::setUrlHandlerClass([] { return std::make_unique<ZVAppURLHandler>(); });
     ZVRichText::setURLHandler({[](const QString& url, const QRectF& rect, platform::View& view) {
