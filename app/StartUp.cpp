@@ -1,5 +1,6 @@
 #include "app/StartUp.h"
 
+#include "MessageEditor/StartUp.h"
 #include "MessageFlow/menus/StartUp.h"
 #include "MessageFlow/pages/StartUp.h"
 #include "ZelvoKit/markup/StartUp.h"
@@ -25,6 +26,7 @@ void ZVStartUpApp() {
     ZVStartUpConversationMenus();
     ZVStartUpPeople();
     ZVStartUpInbox();
+    ZVStartUpMessageEditor();
     ZVStartUpAccounts();
     ZVStartUpSettings();
     ZVURLHandler::setUrlHandlerClass([] { return std::make_unique<ZVAppURLHandler>(); });

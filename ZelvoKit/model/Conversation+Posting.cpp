@@ -516,6 +516,13 @@ void Conversation::addPendingFile(const std::shared_ptr<File>& file) {
     pendingFiles_.push_back(used);
 }
 
+void Conversation::setForwardedMessage(std::shared_ptr<ZVClipboardMessage> message) {
+    const QString key = u"forwardedMessage"_s;
+    willChangeValueForKey(key);
+    forwardedMessage_ = std::move(message);
+    didChangeValueForKey(key);
+}
+
 void Conversation::removePendingFile(const std::shared_ptr<File>& file) {
     const auto found = std::find(pendingFiles_.begin(), pendingFiles_.end(), file);
     if (found == pendingFiles_.end()) {

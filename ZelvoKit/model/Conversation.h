@@ -30,6 +30,7 @@ class ZVConversationMembers;
 class ZVFileArray;
 class ZVMessageQueue;
 class ZVRepositorySession;
+class ZVClipboardMessage;
 
 // One conversation of an account: its stored state as the service's conversation records give
 // it (topic, horizons, flags, labels, teams, members) and the local changes not yet sent.
@@ -445,6 +446,12 @@ public:
     void addPendingFile(const std::shared_ptr<File>& file);
     void removePendingFile(const std::shared_ptr<File>& file);
     const std::vector<std::shared_ptr<File>>& pendingFiles() const { return pendingFiles_; }
+    // The copied message waiting to be forwarded into this conversation: the forward picker sets
+    // it, the conversation screen takes it. Only kept here, announced as "forwardedMessage".
+    const std::shared_ptr<ZVClipboardMessage>& forwardedMessage() const {
+        return forwardedMessage_;
+    }
+    void setForwardedMessage(std::shared_ptr<ZVClipboardMessage> message);
     // Takes over what the user composed in the unsaved conversation when the service's answer
     // to its creation names this one, already known from the stream: the local messages (their
     // rows already carry this id) with their queue and its baseline, and the files waiting in
@@ -699,6 +706,7 @@ private:
     // Posting.
     std::shared_ptr<ZVMessageQueue> messageQueue_;
     std::vector<std::shared_ptr<File>> pendingFiles_;
+    std::shared_ptr<ZVClipboardMessage> forwardedMessage_;
     std::weak_ptr<Conversation> takenOverBy_;
     // The message window and its loading.
     std::shared_ptr<ZVMessageArray> messages_;

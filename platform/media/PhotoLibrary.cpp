@@ -349,6 +349,15 @@ void PhotoLibrary::enumerateSavedPhotos(AssetsFilter filter,
     deliver(std::move(answer), std::move(failureBlock));
 }
 
+bool PhotoLibrary::hasPhotos() const {
+    if (authorizationStatus() != PhotoLibraryAuthorizationStatus::Authorized)
+        return false;
+    const std::vector<ScannedAsset> assets = scan(directory());
+    return std::any_of(assets.begin(), assets.end(), [](const ScannedAsset& scanned) {
+        return passes(AssetsFilter::AllPhotos, scanned.asset->type());
+    });
+}
+
 void PhotoLibrary::lastPhotoTaken(std::function<void(AssetPtr)> resultBlock,
                                   FailureBlock failureBlock) {
     enumerateSavedPhotos(

@@ -150,6 +150,9 @@ public:
     void enumerateSavedPhotos(AssetsFilter filter,
                               std::function<void(std::vector<AssetPtr>)> resultBlock,
                               FailureBlock failureBlock);
+    // Whether the album holds a photo the user may reach now (access granted): whether offering
+    // "the last photo" can come to anything. Answered at once, for building menus.
+    bool hasPhotos() const;
     // The newest photo, or null when the album holds none.
     void lastPhotoTaken(std::function<void(AssetPtr)> resultBlock, FailureBlock failureBlock);
 

@@ -1,6 +1,7 @@
 #include "MessageEditor/ZVAutoCompleteCell.h"
 #include "MessageEditor/ZVAutoCompletePicker.h"
 #include "MessageEditor/ZVAutoCompletePickerCell.h"
+#include "MessageEditor/ZVSmallMemberCell.h"
 #include "ZelvoKit/model/ZVMember.h"
 #include "platform/foundation/Scheduler.h"
 #include "platform/ui/standins/input/FakeKeyboard.h"
@@ -14,8 +15,6 @@
 #include <QtCore/QStringList>
 
 using namespace Qt::StringLiterals;
-
-Q_DECLARE_METATYPE(std::shared_ptr<ZVMember>)
 
 namespace {
 

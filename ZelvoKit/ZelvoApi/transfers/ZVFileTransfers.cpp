@@ -6,6 +6,7 @@
 #include "ZelvoKit/support/base/ZelvoUtils.h"
 #include "ZelvoKit/support/log/ZVErrorLog.h"
 #include "platform/foundation/AtomicFile.h"
+#include "platform/foundation/FreeFileName.h"
 #include "platform/foundation/OwnerOnly.h"
 #include "platform/foundation/Paths.h"
 
@@ -211,8 +212,9 @@ QString ZVFileTransfers::makeUploadCopy(const QString& filePath, const QString& 
 QUrl ZVFileTransfers::createUploadFileWithName(const QString& name,
                                                const std::shared_ptr<ZVApiSession>& session,
                                                const QByteArray& data) {
-    const QString path = basePathForSession(session->sessionId()) + u'/' + kUploadsFolder + u'/' +
-                         safePathComponent(name);
+    // Two uploads of one name (two long pastes, two photos) must not overwrite each other.
+    const QString path = platform::freeFilePath(basePathForSession(session->sessionId()) + u'/' +
+                                                kUploadsFolder + u'/' + safePathComponent(name));
     if (const ZVErrorPtr error = writeFileInFolder(path, data)) {
         ZVLogError(u"ZVFileTransfers::CreateFileWithName: %@ => %@", path, error);
         return {};

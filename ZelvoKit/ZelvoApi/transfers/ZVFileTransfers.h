@@ -72,7 +72,8 @@ public:
                                           const std::shared_ptr<ZVApiSession>& session,
                                           ZVFileTransferDelegatePtr delegate);
 
-    // Writes `data` to "Uploads/<name>" in the account's folder; its file URL, empty on failure.
+    // Writes `data` to "Uploads/<name>" in the account's folder, a name already taken getting
+    // " 2", " 3"… before its extension; its file URL, empty on failure.
     QUrl createUploadFileWithName(const QString& name, const std::shared_ptr<ZVApiSession>& session,
                                   const QByteArray& data);
     // Writes `data` at `localPath` in the account's folder, as a finished download would be.

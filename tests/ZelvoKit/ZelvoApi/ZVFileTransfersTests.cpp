@@ -408,6 +408,31 @@ TEST_F(ZVFileTransfersTest, NamesFromOutsideStayInTheirFolder) {
     EXPECT_TRUE(readTestFile(written.toLocalFile()) == bytes);
 }
 
+// Two long pastes, two pictures of one name: each keeps its own file.
+TEST_F(ZVFileTransfersTest, AnUploadNameAlreadyTakenGetsTheNextNumberBeforeItsExtension) {
+    const struct {
+        QString name;
+        QByteArray bytes;
+        QString written;
+    } cases[] = {
+        {u"Copied text.txt"_s, "first", u"Copied text.txt"_s},
+        {u"Copied text.txt"_s, "second", u"Copied text 2.txt"_s},
+        {u"Copied text.txt"_s, "third", u"Copied text 3.txt"_s},
+        {u"notes"_s, "plain", u"notes"_s},
+        {u"notes"_s, "again", u"notes 2"_s},
+        {u"site.tar.gz"_s, "one", u"site.tar.gz"_s},
+        {u"site.tar.gz"_s, "two", u"site 2.tar.gz"_s},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.written.toStdString());
+        const QUrl written = transfers->createUploadFileWithName(c.name, session, c.bytes);
+        EXPECT_EQ(written.toLocalFile(), accountFolder() + u"/Uploads/"_s + c.written);
+    }
+    for (const auto& c : cases) {
+        EXPECT_EQ(readTestFile(accountFolder() + u"/Uploads/"_s + c.written), c.bytes);
+    }
+}
+
 TEST_F(ZVFileTransfersTest, AFileThatCannotBeWrittenIsReportedAndLeavesNothingBehind) {
     // A folder where the file should go, and a file where its folder should go.
     ASSERT_TRUE(QDir().mkpath(accountFolder() + u"/Previews/taken.png"_s));

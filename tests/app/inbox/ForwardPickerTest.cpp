@@ -2,6 +2,7 @@
 
 #include "tests/app/ShellTestSupport.h"
 
+#include "MessageEditor/StartUp.h"
 #include "ZelvoKit/model/Conversation.h"
 #include "ZelvoKit/model/Message.h"
 #include "app/inbox/cells/ZVInboxTableViewCell.h"
@@ -36,7 +37,7 @@ protected:
     }
     void TearDown() override {
         ZVInboxViewController::setNewConversationScreen({});
-        ZVForwardViewController::setForwarder({});
+        ZVStartUpMessageEditor();
         ShellTest::TearDown();
     }
     std::shared_ptr<ZVInboxViewController> inbox() {

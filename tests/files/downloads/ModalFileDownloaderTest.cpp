@@ -1,6 +1,7 @@
 #include "tests/files/FileViewTestSupport.h"
 
 #include "ZelvoKit/ZelvoApi/transfers/ZVFileTransfers.h"
+#include "files/StartUp.h"
 #include "files/downloads/ZVModalFileDownloader.h"
 #include "platform/ui/view/View.h"
 #include "toolkit/alerts/ZVAlertView.h"
@@ -30,7 +31,7 @@ protected:
     }
     void TearDown() override {
         ZVModalFileDownloader::cancelDownloads();
-        ZVModalFileDownloader::setDocumentOpener(nullptr);
+        ZVStartUpFiles();
         FileViewTest::TearDown();
     }
     // A file of the service's storage with the hash.
