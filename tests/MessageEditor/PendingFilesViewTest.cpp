@@ -24,7 +24,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kAnna = u"anna@example.org"_s;
+const QString kPendingFilesAnna = u"anna@example.org"_s;
 // Longer than any card's spring needs to come to rest.
 constexpr double kSettle = 3;
 
@@ -41,10 +41,10 @@ protected:
     void SetUp() override {
         ShellTest::SetUp();
         launch();
-        session = signIn(kAnna);
+        session = signIn(kPendingFilesAnna);
         ASSERT_TRUE(session);
-        const QString id = emulator.addConversation(u"plans"_s, {account(kAnna)});
-        emulator.appendEvent(account(kAnna), *emulator.conversationRecord(id));
+        const QString id = emulator.addConversation(u"plans"_s, {account(kPendingFilesAnna)});
+        emulator.appendEvent(account(kPendingFilesAnna), *emulator.conversationRecord(id));
         ASSERT_TRUE(waitForStreamEnd(session));
         conversation = session->conversationFromId(id);
         ASSERT_TRUE(conversation);

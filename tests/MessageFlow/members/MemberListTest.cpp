@@ -21,7 +21,7 @@ public:
     void requestedExpansionToHeight(qreal height) override { asked.push_back(height); }
 };
 
-const QString kConversationId = u"c0000000-0000-4000-8000-000000000019"_s;
+const QString kPillsConversationId = u"c0000000-0000-4000-8000-000000000019"_s;
 
 // A conversation of the user with `old` members of the service, and its member list in a phone
 // window, 375 points wide.
@@ -41,12 +41,12 @@ protected:
             records << contact(60, longName, u"long@example.com"_s);
         }
         records << team(1, u"Ops"_s, {self(), personId(50)});
-        records << modeltest::streamRecord(u"conv"_s, {{u"conversation_id"_s, kConversationId},
+        records << modeltest::streamRecord(u"conv"_s, {{u"conversation_id"_s, kPillsConversationId},
                                                        {u"topic"_s, u"Pills"_s},
                                                        {u"members"_s, members},
                                                        {u"can_post"_s, true}});
         ASSERT_TRUE(deliver(session_, records));
-        conversation = session_->conversationFromId(kConversationId);
+        conversation = session_->conversationFromId(kPillsConversationId);
         ASSERT_TRUE(conversation);
         list = platform::View::make<ZVMemberListView>(conversation);
         list->setFrame(QRectF(0, 0, 375, 0));
