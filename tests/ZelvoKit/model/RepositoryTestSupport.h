@@ -48,8 +48,8 @@ protected:
     // Applies the records as one answer would, without the service: the first error, or none.
     static ZVErrorPtr applyLocally(const std::shared_ptr<ZVRepositorySession>& session,
                                    const QList<QJsonObject>& records);
-    // Waits until the service has answered `count` calls of the path, moving the clock on while
-    // no queued request is in flight.
+    // Waits until the service has answered `count` calls of the path and the client has no call
+    // of it still out, moving the clock on while no queued request is in flight.
     bool waitForAnswered(const QString& path, int count = 1);
     // Waits until `done`, moving the clock on by the queue's delay while no queued request is in
     // flight (at most a minute of virtual time).
