@@ -128,6 +128,18 @@ bool RepositoryTest::waitForAnswered(const QString& path, int count) {
     });
 }
 
+bool RepositoryTest::waitWithClock(const std::function<bool()>& done) {
+    constexpr int kMaxSteps = 100;
+    constexpr int kRealMsPerStep = 100;
+    for (int step = 0; step < kMaxSteps; ++step) {
+        if (scheduler().runUntil(done, kRealMsPerStep)) {
+            return true;
+        }
+        scheduler().advance(ZVApi::kQueueSendDelay);
+    }
+    return done();
+}
+
 bool RepositoryTest::settle(const std::function<bool()>& done) {
     // Queued requests go out on the virtual clock; the answers to every request come in real time,
     // so the clock waits while one is out (the long poll aside, which is always out).

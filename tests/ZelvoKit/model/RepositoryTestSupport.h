@@ -54,6 +54,9 @@ protected:
     // Waits until `done`, moving the clock on by the queue's delay while no queued request is in
     // flight (at most a minute of virtual time).
     bool settle(const std::function<bool()>& done);
+    // Waits until `done`, giving what comes in real time (the stream) a moment and the clock a
+    // tenth of a second in turns, for a result that needs both.
+    bool waitWithClock(const std::function<bool()>& done);
 
     // The rows of every entity of the account's store file, one line per row without its row
     // number, sorted: equal for two stores with the same content.
