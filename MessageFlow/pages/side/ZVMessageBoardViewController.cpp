@@ -236,13 +236,19 @@ void ZVMessageBoardViewController::closeEditor() {
     closing->textView()->resignFirstResponder();
     const std::int64_t edited = std::exchange(editedMessageNr_, 0);
     const QRectF target = cells_->visibleRectForMessageNr(edited);
+    // The page's view holds the editor until the animation ends; one that goes first takes it.
+    const std::weak_ptr<ZVFlatMessageEditor> weak = closing;
     platform::ViewAnimation::animate(
         kEditorCloseDuration,
-        [closing, target] {
+        [&closing, target] {
             closing->setFrame(target);
             closing->setAlpha(0);
         },
-        [closing](bool) { closing->removeFromSuperview(); });
+        [weak](bool) {
+            if (const auto editor = weak.lock()) {
+                editor->removeFromSuperview();
+            }
+        });
     if (edited != 0) {
         if (const auto shown = conversation()) {
             shown->setWritingStatus(false, edited);
