@@ -8,8 +8,10 @@
 #include "ZelvoKit/model/ConversationWriters.h"
 #include "ZelvoKit/model/ZVMessageArray.h"
 #include "ZelvoKit/model/ZVMessageQueue.h"
+#include "platform/foundation/Application.h"
 #include "platform/ui/animation/AnimationDriver.h"
 #include "platform/ui/controllers/navigation/BarButtonItem.h"
+#include "platform/ui/standins/input/Keyboard.h"
 #include "platform/ui/text/AttributedText.h"
 #include "toolkit/style/ZVColors.h"
 #include "toolkit/tables/ZVTextView.h"
@@ -215,6 +217,95 @@ TEST_F(MessageBoard, EditingOpensAtTheRow) {
     board->commitEdit();
     EXPECT_FALSE(writers->isWriting());
     EXPECT_EQ(mine->message(), u"<msg>Longer now</msg>"_s);
+}
+
+// Focusing a pin highlights and expands it and scrolls it to 50 points below the top.
+TEST_F(MessageBoard, FocusShowsThePinExpanded) {
+    const QString longText =
+        u"The long plan goes on with every detail of the evening. "_s.repeated(30);
+    for (int nr = 1; nr <= 30; ++nr) {
+        pin(nr, nr == 25 ? longText : u"Pin %1"_s.arg(nr), 1000.0 - nr);
+    }
+    openPins();
+    const auto hit = conversation()->messageByNumber(25);
+    ASSERT_TRUE(hit);
+    ASSERT_TRUE(model(hit)->expandable());
+    ASSERT_FALSE(model(hit)->expanded());
+
+    board->focusMessage(25);
+    window->updateNow();
+    EXPECT_TRUE(model(hit)->expanded());
+    const auto row = board->cells()->indexPathForMessage(25);
+    ASSERT_TRUE(row);
+    const qreal top = board->table()->rectForRowAtIndexPath(*row).top();
+    EXPECT_DOUBLE_EQ(board->table()->contentOffset().y(),
+                     top - ZVMessageBoardViewController::kFocusDistance);
+    EXPECT_TRUE(board->cells()->cellByMessageNr(25));
+
+    // A number the board does not hold moves nothing.
+    const QPointF before = board->table()->contentOffset();
+    board->focusMessage(77);
+    EXPECT_EQ(board->table()->contentOffset(), before);
+}
+
+// Tapping the task archive's header (number 0) opens the archive, loading it when the device
+// holds none, and the task page then folds it open.
+TEST_F(MessageBoard, TheArchiveHeaderLoadsTheArchive) {
+    applyConversation({{u"can_post"_s, true}, {u"has_task_archive"_s, true}});
+    ownMessage(1, u"Order cake"_s, {{u"tags"_s, QJsonArray{u"is_todo"_s}}});
+    openTasks();
+    const auto rows = listed();
+    const auto headerRow = std::find(rows.begin(), rows.end(), 0) - rows.begin();
+    ASSERT_LT(headerRow, qsizetype(rows.size()));
+    const auto header = conversation()->taskArchiveHeader();
+    ASSERT_TRUE(header);
+    ASSERT_FALSE(model(header)->expanded());
+
+    board->tableViewDidSelectRowAtIndexPath(*board->table(), {0, int(headerRow)});
+    EXPECT_TRUE(conversation()->isLoading());
+    EXPECT_TRUE(model(header)->expanded());
+    const QString path = u"conversation/sync/"_s + displaytest::kConversationId;
+    ASSERT_TRUE(settle([&] {
+        for (const auto& request : emulator.requests(path)) {
+            if (request.body.value(u"mk_direction"_s).toString() == u"ic_tasks"_s) {
+                return true;
+            }
+        }
+        return false;
+    }));
+}
+
+// With the keyboard up the editor fills the page above it on a phone, and the whole page on a
+// tablet; with the keyboard gone, the whole page.
+TEST_F(MessageBoard, TheEditorRidesOnTheKeyboard) {
+    pin(1, u"Old pin"_s, 100);
+    for (const bool tablet : {false, true}) {
+        SCOPED_TRACE(tablet ? "tablet" : "phone");
+        platform::Application::shared().setUserInterfaceIdiom(
+            tablet ? platform::UserInterfaceIdiom::Pad : platform::UserInterfaceIdiom::Phone);
+        openPins();
+        board->createNew();
+        const auto editor = board->editor();
+        ASSERT_TRUE(editor);
+        constexpr qreal kKeyboard = 260;
+        const QRectF bounds = board->view()->bounds();
+        const platform::Notification shown{
+            QString(platform::Keyboard::WillShowNotification),
+            nullptr,
+            {},
+            {{QString(platform::Keyboard::FrameEndUserInfoKey),
+              QRectF(0, bounds.height() - kKeyboard, bounds.width(), kKeyboard)}}};
+        board->keyboardWillShow(shown);
+        scheduler().advance(1.0);
+        EXPECT_EQ(editor->frame(),
+                  QRectF(0, 0, bounds.width(), bounds.height() - (tablet ? 0 : kKeyboard)));
+        EXPECT_EQ(editor->alpha(), 1);
+        board->keyboardWillHide(platform::Notification{
+            QString(platform::Keyboard::WillHideNotification), nullptr, {}, {}});
+        EXPECT_EQ(editor->frame(), bounds);
+        board->cancelEdit();
+        board.reset();
+    }
 }
 
 }  // namespace
