@@ -1,8 +1,11 @@
 #include "tests/MessageFlow/pages/side/SidePagesTestSupport.h"
 
+#include "MessageEditor/ZVAutoCompletePicker.h"
 #include "MessageEditor/ZVClipboardMessage.h"
 #include "MessageEditor/ZVFlatMessageEditor.h"
+#include "MessageEditor/ZVSmallMemberCell.h"
 #include "ZelvoKit/model/File.h"
+#include "ZelvoKit/model/ZVMember.h"
 #include "platform/ui/controls/TextField.h"
 #include "platform/ui/text/AttributedText.h"
 #include "toolkit/style/ZVColors.h"
@@ -150,6 +153,40 @@ TEST_F(FlatMessageEditor, PastedQuotesBringNoFiles) {
     loose->setConversationId(QString());
     editor->addFile(loose);
     EXPECT_EQ(loose->conversationId(), displaytest::kConversationId);
+}
+
+// "@" offers the conversation's members but never the user; there are no "/" commands here. The
+// suggestions follow the text a moment after it changes.
+TEST_F(FlatMessageEditor, MentionsLeaveOutTheUser) {
+    const auto message = ownMessage(1, u"Mine"_s);
+    const auto editor = ZVFlatMessageEditor::make(message);
+    window = platform::Window::make();
+    root = platform::View::make(window->bounds());
+    window->setRootView(root);
+    editor->setFrame(QRectF(0, 200, kPhoneWidth, 300));
+    root->addSubview(editor);
+    const auto text = editor->textView();
+    const auto typeText = [&](const QString& typed) {
+        ASSERT_TRUE(editor->becomeFirstResponder());
+        text->setText(typed);
+        text->setSelectedRange({int(typed.size()), 0});
+        editor->textViewDidChange(*text);
+    };
+
+    typeText(u"Hi @"_s);
+    EXPECT_FALSE(editor->autoCompletePicker()->tableView());
+    scheduler().advance(ZVFlatMessageEditor::kSuggestionDelay);
+    ASSERT_TRUE(editor->autoCompletePicker()->tableView());
+    QStringList offered;
+    for (const QVariant& item : editor->autoCompletePicker()->items()) {
+        offered.append(item.value<std::shared_ptr<ZVMember>>()->accountId());
+    }
+    offered.sort();
+    EXPECT_EQ(offered, (QStringList{displaytest::kFox, displaytest::kOwl}));
+
+    typeText(u"/"_s);
+    scheduler().advance(ZVFlatMessageEditor::kSuggestionDelay);
+    EXPECT_FALSE(editor->autoCompletePicker()->tableView());
 }
 
 // Command+Return sends nothing from this editor, and the editor offers no quoting of its own.
