@@ -9,6 +9,7 @@
 #include "ZelvoKit/model/Message.h"
 #include "ZelvoKit/model/ZVMessageArray.h"
 #include "platform/ui/controls/Label.h"
+#include "platform/ui/standins/input/Keyboard.h"
 #include "platform/ui/view/Window.h"
 #include "tests/app/ShellTestSupport.h"
 #include "toolkit/widgets/ZVSearchBar.h"
@@ -220,6 +221,50 @@ TEST_F(ConversationSearch, CancelReturnsToTheMessages) {
     scheduler().advance(kSearchSettle);
     EXPECT_EQ(pages()->activePageIndex(), ZVConversationPageSet::MessagesPage);
     EXPECT_EQ(page()->table()->numberOfRowsInSection(0), 0);
+}
+
+// A pause outlived by its page searches nothing.
+TEST_F(ConversationSearch, APauseDiesWithItsPage) {
+    ASSERT_TRUE(waitForAnswered(u"search"_s));
+    auto orphan = ZVConversationSearchViewController::create(conversation, 1);
+    ASSERT_TRUE(settle([&] { return conversation->searchState() != Conversation::SearchRunning; }));
+    orphan->searchBar()->setText(u"later"_s);
+    orphan->searchBarTextDidChange(orphan->searchBar()->dummySearchBar(), u"later"_s);
+    orphan.reset();
+    scheduler().advance(ZVConversationSearchViewController::kSearchDelay);
+    EXPECT_NE(conversation->searchState(), Conversation::SearchRunning);
+    EXPECT_FALSE(searchedWords().contains(u"later"_s));
+}
+
+// On a phone the rows make room for the keyboard, and get it back when it has gone; the keyboard
+// closes once scrolling rests with the search bar out of sight.
+TEST_F(ConversationSearch, TheKeyboardMakesRoomAndLeavesWithTheBar) {
+    constexpr qreal kKeyboard = 260;
+    const auto screen = page();
+    const QRectF bounds = screen->view()->bounds();
+    screen->keyboardWillShow(platform::Notification{
+        QString(platform::Keyboard::WillShowNotification),
+        nullptr,
+        {},
+        {{QString(platform::Keyboard::FrameEndUserInfoKey),
+          screen->view()->convertRectTo(
+              QRectF(0, bounds.height() - kKeyboard, bounds.width(), kKeyboard), nullptr)}}});
+    scheduler().advance(kSearchSettle);
+    EXPECT_EQ(screen->table()->contentInset().bottom, kKeyboard);
+    screen->keyboardDidHide(
+        platform::Notification{QString(platform::Keyboard::DidHideNotification), nullptr, {}, {}});
+    EXPECT_EQ(screen->table()->contentInset().bottom, 0);
+
+    for (qint64 nr = 1; nr <= 3; ++nr) {
+        conversation->addMatchingMessage(conversation->messageByNumber(nr, true));
+    }
+    ASSERT_TRUE(settle([&] { return screen->table()->numberOfRowsInSection(0) == 3; }));
+    ASSERT_TRUE(screen->searchBar()->becomeFirstResponder());
+    screen->scrollViewDidEndDragging(*screen->table(), false);
+    EXPECT_TRUE(screen->searchBar()->isFirstResponder());
+    screen->table()->setContentOffset(QPointF(0, screen->searchBar()->frame().height()));
+    screen->scrollViewDidEndDecelerating(*screen->table());
+    EXPECT_FALSE(screen->searchBar()->isFirstResponder());
 }
 
 }  // namespace
