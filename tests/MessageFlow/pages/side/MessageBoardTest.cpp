@@ -308,5 +308,16 @@ TEST_F(MessageBoard, TheEditorRidesOnTheKeyboard) {
     }
 }
 
+// The rows show file previews unless the account turned inline images off, and follow the switch.
+TEST_F(MessageBoard, FilePreviewsFollowTheClientFlag) {
+    pin(1, u"Pin"_s, 100);
+    openPins();
+    EXPECT_TRUE(board->cells()->showFilePreviews());
+    session_->profile()->setClientFlag(QString(ZVUserProfile::NoInlineImagesFlag), true);
+    ASSERT_TRUE(settle([&] { return !board->cells()->showFilePreviews(); }));
+    session_->profile()->setClientFlag(QString(ZVUserProfile::NoInlineImagesFlag), false);
+    ASSERT_TRUE(settle([&] { return board->cells()->showFilePreviews(); }));
+}
+
 }  // namespace
 }  // namespace sidetest
