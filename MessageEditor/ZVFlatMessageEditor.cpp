@@ -19,6 +19,7 @@
 #include "platform/ui/text/AttributedText.h"
 #include "toolkit/alerts/ZVActionMenu.h"
 #include "toolkit/alerts/ZVActionMenuButton.h"
+#include "toolkit/alerts/ZVAlertViewManager.h"
 #include "toolkit/richtext/message/ZVRichMessageRepresentation.h"
 #include "toolkit/style/ZVColors.h"
 #include "toolkit/style/ZVTextStyles.h"
@@ -241,9 +242,9 @@ void ZVFlatMessageEditor::openFile() {
         if (!editor) {
             return;
         }
-        auto popup = std::make_shared<ZVAlertView>();
-        popup->addSubview(platform::View::make<ZVEmoticonPicker>(
-            std::shared_ptr<ZVTextInjecting>(editor, editor.get()), ownPictures));
+        auto popup = ZVAlertView::make(QString(), QString(), {}, QString(), {});
+        popup->setViews({platform::View::make<ZVEmoticonPicker>(
+            std::shared_ptr<ZVTextInjecting>(editor, editor.get()), ownPictures)});
         popup->setPointAtView(editor->fileButton_);
         popup->setKeyboardSetting(ZVAlertView::kKeepKeyboard);
         editor->emoticonPicker_ = popup;
@@ -261,8 +262,7 @@ void ZVFlatMessageEditor::injectText(const QString& text) {
         editor_->replace(editor_->selectedRange(), text);
     }
     if (emoticonPicker_) {
-        emoticonPicker_->setHidden(true);
-        emoticonPicker_->removeFromSuperview();
+        ZVAlertViewManager::alertViewManager().hideAlertView(*emoticonPicker_);
         emoticonPicker_.reset();
     }
 }

@@ -73,6 +73,8 @@ public:
     const std::shared_ptr<platform::TextField>& subject() const { return subject_; }
     const std::shared_ptr<platform::Label>& subjectLabel() const { return subjectLabel_; }
     ZVAutoCompletePicker* autoCompletePicker() const { return autoCompletePicker_.get(); }
+    // The emoticon pop-up while it shows.
+    const std::shared_ptr<ZVAlertView>& emoticonPicker() const { return emoticonPicker_; }
 
     // Writes the edit to the message (the stored one, for a message stored since it was sent).
     // Unchanged text and files send no body edit, and an unchanged subject no subject edit.

@@ -8,6 +8,9 @@
 #include "ZelvoKit/model/ZVMember.h"
 #include "platform/ui/controls/TextField.h"
 #include "platform/ui/text/AttributedText.h"
+#include "toolkit/alerts/ZVActionMenu.h"
+#include "toolkit/alerts/ZVActionMenuButton.h"
+#include "toolkit/alerts/ZVAlertViewManager.h"
 #include "toolkit/style/ZVColors.h"
 #include "toolkit/tables/ZVTextView.h"
 
@@ -187,6 +190,41 @@ TEST_F(FlatMessageEditor, MentionsLeaveOutTheUser) {
     typeText(u"/"_s);
     scheduler().advance(ZVFlatMessageEditor::kSuggestionDelay);
     EXPECT_FALSE(editor->autoCompletePicker()->tableView());
+}
+
+// The file button's menu also offers the emoticons, whose pop-up an inserted emoticon closes.
+TEST_F(FlatMessageEditor, TheFileMenuOffersEmoticons) {
+    const auto message = ownMessage(1, u"Mine"_s);
+    const auto editor = ZVFlatMessageEditor::make(message);
+    window = platform::Window::make();
+    root = platform::View::make(window->bounds());
+    window->setRootView(root);
+    editor->setFrame(QRectF(0, 200, kPhoneWidth, 300));
+    root->addSubview(editor);
+    ZVAlertViewManager::alertViewManager().setKeyWindow(window);
+
+    editor->openFile();
+    const auto menu = std::dynamic_pointer_cast<ZVActionMenu>(
+        ZVAlertViewManager::alertViewManager().currentAlertView());
+    ASSERT_TRUE(menu);
+    std::shared_ptr<ZVActionMenuButton> emoticons;
+    for (const auto& action : menu->actions()) {
+        if (action->title() == ZVFlatMessageEditor::kEmoticonTitle) {
+            emoticons = std::dynamic_pointer_cast<ZVActionMenuButton>(action);
+        }
+    }
+    ASSERT_TRUE(emoticons);
+    emoticons->action()();
+    const auto popup = editor->emoticonPicker();
+    ASSERT_TRUE(popup);
+    EXPECT_EQ(ZVAlertViewManager::alertViewManager().currentAlertView(), popup);
+
+    editor->textView()->setSelectedRange({4, 0});
+    editor->injectText(u" :)"_s);
+    EXPECT_EQ(editor->text(), u"Mine :)"_s);
+    EXPECT_FALSE(editor->emoticonPicker());
+    EXPECT_NE(ZVAlertViewManager::alertViewManager().currentAlertView(), popup);
+    ZVAlertViewManager::alertViewManager().setCurrentAlertView(nullptr);
 }
 
 // Command+Return sends nothing from this editor, and the editor offers no quoting of its own.
