@@ -143,6 +143,15 @@ std::shared_ptr<Conversation> ZVRepositorySession::dialogWithContact(const QStri
             return conversation;
         }
     }
+    // The dialog composed for this person a moment ago may hold a first message waiting for the
+    // service to make it: made again, the message would go with the old one.
+    if (const auto& composed = newConversation_;
+        composed && !composed->isDeleted() && composed->isNewConversation() &&
+        composed->topic().isEmpty() && composed->sortedMembers()->countWithoutSelf() == 1 &&
+        (contact ? composed->sortedMembers()->containsId(contact->accountId())
+                 : composed->sortedMembers()->containsEmail(email))) {
+        return composed;
+    }
     auto conversation = createNewConversation();
     if (!conversation) {
         return nullptr;
@@ -319,6 +328,7 @@ ZVErrorPtr ZVRepositorySession::handleConversation(ZVJsonParser& record, bool is
         }
         moveConversationContents(QString(Conversation::kNewConversationId), id);
         ZVMessageQueue::moveBaseline(QString(Conversation::kNewConversationId), id);
+        madeConversations_.push_back(conversation);
     } else if (ZVErrorPtr error =
                    createOrUpdateObject(conversation, QString(Conversation::kEntityName), record)) {
         // Reading it may have registered the object that was deleted again.
@@ -364,6 +374,7 @@ void ZVRepositorySession::mergeNewConversationInto(
     }
     conversation->takeComposedMessages(composed);
     deleteObject(composed);
+    madeConversations_.push_back(conversation);
 }
 
 // --- rows that belong to a conversation ---

@@ -1,5 +1,6 @@
 #include "ZelvoKit/model/ZVRepositorySession.h"
 
+#include "ZelvoKit/model/ZVMessageQueue.h"
 #include "ZelvoKit/support/log/ZVErrorLog.h"
 #include "platform/foundation/UserDefaults.h"
 
@@ -90,7 +91,14 @@ void ZVRepositorySession::endTransaction() {
         context->endReading();
     }
     announceUnreadCount();
+    const std::vector<std::shared_ptr<Conversation>> made = std::exchange(madeConversations_, {});
     if (!lastSaveFailed_) {
+        // Whatever answer made them, the messages composed for them wait no longer.
+        for (const auto& conversation : made) {
+            if (const auto queue = conversation->messageQueue(false)) {
+                queue->attemptSend();
+            }
+        }
         restoreUnsentWork();
         if (!sentAfterFirstAnswer_ && eventHorizon() >= 1) {
             sentAfterFirstAnswer_ = true;

@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <memory>
 #include <type_traits>
+#include <vector>
 
 class ZVSearch;
 
@@ -322,6 +323,9 @@ private:
 
     bool inTransaction_ = false;
     QHash<QString, std::shared_ptr<Conversation>> changedConversations_;
+    // Composed conversations the service made during the transaction: their first messages go
+    // out once it is saved.
+    std::vector<std::shared_ptr<Conversation>> madeConversations_;
     // The required count at which the store last held everything.
     std::int64_t syncBaseline_ = 0;
     float repositorySyncProgress_ = 1.0f;

@@ -8,6 +8,8 @@
 
 #include <QtCore/QJsonArray>
 
+#include <chrono>
+
 namespace {
 
 using namespace Qt::Literals::StringLiterals;
@@ -80,6 +82,29 @@ TEST_F(ConversationMembershipRequestsTest, ANewConversationWithOnePersonBecomesT
     ASSERT_TRUE(stored);
     EXPECT_FALSE(session_->newConversation());
     EXPECT_FALSE(stored->sortedMembers()->memberByAccountId(bert_)->isAdded());
+}
+
+// A first message waits for the service to make the dialog; looking the person up again meanwhile
+// (the screen opening the conversation) finds the same dialog, and the message goes out.
+TEST_F(ConversationMembershipRequestsTest, AMessageForADialogBeingMadeSurvivesASecondLookUp) {
+    emulator.injectFault(u"account/dialog"_s, zvemu::Fault::delayed(std::chrono::seconds(30)));
+    const auto first = session_->conversationFromId(u"bert@example.com"_s);
+    ASSERT_TRUE(first);
+    first->postMessage(u"hello"_s, QString(), {});
+    ASSERT_TRUE(settle([&] { return emulator.requestCount(u"account/dialog"_s) == 1; }));
+    EXPECT_EQ(session_->conversationFromId(u"bert@example.com"_s), first);
+    emulator.releaseHeld();
+    const auto posted = [&] {
+        for (const auto& request : emulator.requests()) {
+            if (request.path.startsWith(u"message/store/"_s)) {
+                return request.body.value(u"message"_s).toString();
+            }
+        }
+        return QString();
+    };
+    ASSERT_TRUE(settle([&] { return !posted().isEmpty(); }));
+    EXPECT_EQ(posted(), u"hello"_s);
+    EXPECT_EQ(emulator.requestCount(u"account/dialog"_s), 1);
 }
 
 TEST_F(ConversationMembershipRequestsTest, AKnownDialogIsOpenedWithoutAsking) {
