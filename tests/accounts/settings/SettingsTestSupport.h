@@ -3,6 +3,7 @@
 #include "tests/app/ShellTestSupport.h"
 
 #include "ZelvoKit/ZelvoApi/api/ZVApiRequest.h"
+#include "ZelvoKit/ZelvoApi/transfers/ZVFileTransfers.h"
 #include "platform/ui/controllers/navigation/NavigationController.h"
 #include "platform/ui/view/Window.h"
 #include "toolkit/alerts/ZVAlertButton.h"
@@ -13,6 +14,7 @@
 
 #include <QtCore/QStringList>
 
+#include <algorithm>
 #include <memory>
 
 namespace settingstest {
@@ -54,13 +56,26 @@ protected:
     }
 
     // Moves the clock on a little at a time (queues, delays), taking the service's answers in
-    // between, until `done`; at most `seconds` of virtual time.
+    // between, until `done`; at most `seconds` of virtual time. The clock stands while a call or
+    // a transfer is out: moved on under it, it would time it out.
     bool waitUntil(const std::function<bool()>& done, double seconds = 30) {
         for (double waited = 0; waited < seconds && !done(); waited += kStep) {
+            scheduler().runUntil([&] { return done() || nothingOut(); });
             scheduler().advance(kStep);
             scheduler().runUntil(done, kStepRealMs);
         }
         return done();
+    }
+    // No call but the waiting polls is on its way, nor any transfer (queued calls wait for the
+    // clock).
+    static bool nothingOut() {
+        const ZVApi& client = ZVApi::api();
+        const auto& transfers = client.fileTransfers();
+        return std::ranges::all_of(client.pendingRequests(),
+                                   [](const auto& request) {
+                                       return request->tag() == ZVApiRequest::TagLongPoll;
+                                   }) &&
+               (!transfers || transfers->numberInProgress() == 0);
     }
     static constexpr double kStep = 0.1;
     static constexpr int kStepRealMs = 20;
