@@ -25,7 +25,7 @@ namespace {
 
 const QString kMessageMenuEllipsis = u"..."_s;
 
-bool messageFilesReady(Message& message) {
+bool messageMenuFilesReady(Message& message) {
     const auto files = message.representation()->files();
     if (!files) {
         return true;
@@ -38,12 +38,12 @@ bool messageFilesReady(Message& message) {
     return true;
 }
 
-bool messageHasAttributedText(const std::shared_ptr<Message>& message) {
+bool messageMenuHasText(const std::shared_ptr<Message>& message) {
     const auto model = ZVRichMessageRepresentation::of(message);
     return model && !model->attributedText().isEmpty();
 }
 
-bool messageAssignedTo(const Message& message, const QString& accountId) {
+bool messageMenuAssignedTo(const Message& message, const QString& accountId) {
     const auto& assignees = message.assignees();
     return assignees && assignees->contains(accountId);
 }
@@ -55,7 +55,7 @@ QString messageMenuSelfId(const Message& message) {
 }
 
 // Someone of the conversation who cannot see the message: they joined after it.
-bool messageHasLaterJoiner(const Message& message, Conversation& conversation) {
+bool messageMenuHasLaterJoiner(const Message& message, Conversation& conversation) {
     const auto& roster = conversation.sortedMembers();
     if (!roster) {
         return false;
@@ -178,12 +178,12 @@ void ZVMessageMenu::populateActionsEditAllowed(bool editAllowed) {
     const bool deleteRight = (m.canEdit() && editAllowed) ||
                              (!m.canEdit() && m.isOfType(Message::TypeEmail) && editAllowed);
     const bool readable = text && !deleted;
-    const bool filesReady = readable && messageFilesReady(m);
+    const bool filesReady = readable && messageMenuFilesReady(m);
 
     if (m.canEdit()) {
         addOption(u"edit"_s, u"Edit message"_s, bind(&ZVMessageMenu::edit));
     }
-    if (readable && !tasksPage && !html && messageHasAttributedText(shown)) {
+    if (readable && !tasksPage && !html && messageMenuHasText(shown)) {
         addOption(u"quote"_s, u"Quote"_s, bind(&ZVMessageMenu::quote));
     }
     if (filesReady && !tasksPage && !html) {
@@ -216,7 +216,7 @@ void ZVMessageMenu::populateActionsEditAllowed(bool editAllowed) {
     }
     if (task) {
         addOption(u"assign"_s, u"Assign"_s, bind(&ZVMessageMenu::assign), !tasksPage);
-        if (!messageAssignedTo(m, messageMenuSelfId(m))) {
+        if (!messageMenuAssignedTo(m, messageMenuSelfId(m))) {
             addOption(u"assigntome"_s, u"Assign to me"_s, bind(&ZVMessageMenu::assignToMe),
                       !tasksPage);
         }
@@ -224,7 +224,7 @@ void ZVMessageMenu::populateActionsEditAllowed(bool editAllowed) {
             addOption(u"archive"_s, u"Archive"_s, bind(&ZVMessageMenu::archive), true);
         }
     }
-    if (conversation && !pinned && messageHasLaterJoiner(m, *conversation)) {
+    if (conversation && !pinned && messageMenuHasLaterJoiner(m, *conversation)) {
         addOption(u"disclose"_s, u"Disclose history"_s, bind(&ZVMessageMenu::disclose), true);
     }
     if (deleteRight) {

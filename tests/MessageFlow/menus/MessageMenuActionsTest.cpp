@@ -16,7 +16,6 @@ const QString kStorePath = u"message/store/"_s + displaytest::kConversationId;
 const QString kConversationStorePath = u"conversation/store/"_s + displaytest::kConversationId;
 const QString kOtherConversationId = u"5a6b7c8d-1e2f-4a3b-8c4d-5e6f7a8b9c0d"_s;
 const QString kDisclosePath = u"conversation/disclose/"_s + kOtherConversationId;
-const QString kScreen = u"Conversation screen: Message/"_s;
 
 class MessageMenuActions : public MessageMenuTest {
 protected:
@@ -106,7 +105,8 @@ TEST_F(MessageMenuActions, EachActionReachesTheServiceAndIsReported) {
     EXPECT_TRUE(strings(lastCall(kStorePath, 6).value(u"tags"_s)).contains(u"is_deleted"_s));
 
     EXPECT_EQ(events(3),
-              (QStringList{kScreen + u"pin"_s, kScreen + u"mark unread"_s, kScreen + u"delete"_s}));
+              "Conversation screen: Message/pin | Conversation screen: Message/mark unread | "
+              "Conversation screen: Message/delete");
 }
 
 // Disclosing asks for the later joiners, sends the picked members' addresses joined by ";" from
@@ -155,7 +155,8 @@ TEST_F(MessageMenuActions, DiscloseSendsThePickedAddressesAndShowsARefusal) {
     ASSERT_TRUE(scheduler().runUntil(
         [] { return ZVAlertViewManager::alertViewManager().currentAlertView() != nullptr; }));
     EXPECT_EQ(emulator.requests(kDisclosePath).size(), 2);
-    EXPECT_EQ(events(2), (QStringList{kScreen + u"disclose"_s, kScreen + u"disclose"_s}));
+    EXPECT_EQ(events(2),
+              "Conversation screen: Message/disclose | Conversation screen: Message/disclose");
 }
 
 // The assign selector shows every member and the assignees, ticks the assignees, and on confirm
@@ -163,8 +164,8 @@ TEST_F(MessageMenuActions, DiscloseSendsThePickedAddressesAndShowsARefusal) {
 // deleted, it changes nothing.
 TEST_F(MessageMenuActions, AssignSetsThePickOnTheMessageFoundAgain) {
     const QString former = u"9c3a2e6f-4d5b-4a7c-8e9f-1a2b3c4d5e6f"_s;
-    auto shown = task(20, displaytest::kFox, QJsonArray{displaytest::kOwl, former});
-    chooseOn(shown, u"Assign"_s);
+    auto pressedTask = task(20, displaytest::kFox, QJsonArray{displaytest::kOwl, former});
+    chooseOn(pressedTask, u"Assign"_s);
     ASSERT_EQ(selectors.size(), 1u);
     EXPECT_EQ(selectors[0].shown,
               (QSet<QString>{self, displaytest::kFox, displaytest::kOwl, former}));
@@ -174,16 +175,18 @@ TEST_F(MessageMenuActions, AssignSetsThePickOnTheMessageFoundAgain) {
     EXPECT_EQ(selectors[0].request.confirmTitle, u"Assign"_s);
     EXPECT_FALSE(selectors[0].request.requireSelection);
 
-    const QString before = shown->assigneeIdsText();
+    const QString before = pressedTask->assigneeIdsText();
     selectors[0].done(std::nullopt);
-    EXPECT_EQ(shown->assigneeIdsText(), before);
+    EXPECT_EQ(pressedTask->assigneeIdsText(), before);
 
     // The rows and the model let go of the message: the answer finds it again by number.
-    const std::weak_ptr<Message> pressed = shown;
+    const std::weak_ptr<Message> pressed = pressedTask;
     held.clear();
+    pressedTask.reset();
     shown.reset();
     cells.reset();
     table.reset();
+    EXPECT_TRUE(pressed.expired());
     selectors[0].done(QSet<QString>{displaytest::kFox, self});
     const auto again = session_->messageFromKey(displaytest::kConversationId, 20);
     ASSERT_TRUE(again);
@@ -202,7 +205,7 @@ TEST_F(MessageMenuActions, AssignSetsThePickOnTheMessageFoundAgain) {
                                     {u"tags"_s, QJsonArray{u"is_deleted"_s}}})});
     selectors[1].done(QSet<QString>{self});
     EXPECT_TRUE(gone->assigneeIdsText().isEmpty());
-    EXPECT_EQ(events(1), QStringList{kScreen + u"assign"_s});
+    EXPECT_EQ(events(1), "Conversation screen: Message/assign");
 }
 
 // The forward picker comes a tenth of a second after the option, for the message still there;
@@ -263,7 +266,8 @@ TEST_F(MessageMenuActions, PageActionsAndCopies) {
     coordinator->page.reset();
     chooseOn(shown, u"Quote"_s);
     EXPECT_EQ(events(3),
-              (QStringList{kScreen + u"quote"_s, kScreen + u"copy"_s, kScreen + u"quote"_s}));
+              "Conversation screen: Message/quote | Conversation screen: Message/copy | "
+              "Conversation screen: Message/quote");
 }
 
 // "Show email" pushes the e-mail's own screen onto the conversation side.
