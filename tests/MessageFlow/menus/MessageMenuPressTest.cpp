@@ -141,6 +141,20 @@ TEST_F(MessageMenuPress, SendMessageOpensTheDirectConversationOrItsAddress) {
     EXPECT_FALSE(contactOwl->friendlyEmail().isEmpty());
 }
 
+// The option acts on the message that was pressed, even when its row shows another one by then.
+TEST_F(MessageMenuPress, TheOptionActsOnThePressedMessage) {
+    conversationWith({{u"can_post"_s, 1}});
+    const auto pressed = message(1, u"text"_s, u"<msg>Pressed</msg>"_s);
+    const auto other = message(2, u"text"_s, u"<msg>Other</msg>"_s);
+    showRows({pressed});
+    const auto menu = menuOf(0);
+    ASSERT_TRUE(menu);
+    cellAt(0)->setMessage(other);
+    ASSERT_TRUE(choose(*menu, u"Pin message"_s));
+    EXPECT_TRUE(pressed->isPinned());
+    EXPECT_FALSE(other->isPinned());
+}
+
 // Rows that are not message rows, or show no message, offer nothing, and the host is idle again.
 TEST_F(MessageMenuPress, ARowWithoutAMessageHasNoMenu) {
     conversationWith({{u"can_post"_s, 1}});
