@@ -63,14 +63,22 @@ void ZVStartUpPeople() {
     };
     services.showMemberSelector = [](const std::shared_ptr<Conversation>& conversation,
                                      const QSet<QString>& shown, const QSet<QString>& selected,
-                                     std::function<void(std::optional<QSet<QString>>)> done) {
+                                     std::function<void(std::optional<QSet<QString>>)> done,
+                                     const ZVMemberSelectorRequest& request) {
         const auto selector = ZVMemberSelector::make(conversation);
         auto completion = std::make_shared<ZVMemberSelectorCompletion>(std::move(done));
         // The card holds its completion for as long as it lives.
         selector->setOnReplaced([completion](ZVAlertView&) {});
         selector->setDelegate(completion);
-        selector->setButtons({QStringLiteral("Cancel"), QStringLiteral("OK")});
+        selector->setTitle(request.title);
+        selector->setMessage(request.message);
+        selector->setButtons({QStringLiteral("Cancel"), request.confirmTitle});
         selector->setDefaultButtonIndex(ZVMemberSelector::kConfirmIndex);
+        selector->setRequireSelection(request.requireSelection);
+        selector->setTag(request.tag);
+        if (const auto at = request.pointAt.lock()) {
+            selector->setPointAtView(at);
+        }
         selector->setShownMembers(shown);
         selector->setSelectedMembers(selected);
         selector->show();

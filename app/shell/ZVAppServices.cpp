@@ -148,9 +148,10 @@ std::shared_ptr<platform::View> ZVAppServices::contactHeader(
 
 void ZVAppServices::memberSelector(const std::shared_ptr<Conversation>& conversation,
                                    const QSet<QString>& shown, const QSet<QString>& selected,
-                                   std::function<void(std::optional<QSet<QString>>)> done) const {
+                                   std::function<void(std::optional<QSet<QString>>)> done,
+                                   const ZVMemberSelectorRequest& request) const {
     if (showMemberSelector) {
-        showMemberSelector(conversation, shown, selected, std::move(done));
+        showMemberSelector(conversation, shown, selected, std::move(done), request);
         return;
     }
     notThere(u"Member selector");

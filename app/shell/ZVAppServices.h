@@ -70,6 +70,17 @@ public:
     virtual void reset() = 0;
 };
 
+// How a member selector asks: its card's title, message and confirm button, whether the confirm
+// button needs a ticked member, the card's tag and the view it points at.
+struct ZVMemberSelectorRequest {
+    QString title;
+    QString message;
+    QString confirmTitle = QStringLiteral("OK");
+    bool requireSelection = false;
+    int tag = 0;
+    std::weak_ptr<platform::View> pointAt;
+};
+
 // The screens and services that later parts of the application provide. The application's start-up
 // installs them; until a part is there its entry answers as below, and tests install fakes. An
 // empty entry is the same as one never set. Main thread only.
@@ -110,7 +121,8 @@ struct ZVAppServices {
     // the user cancelled.
     std::function<void(const std::shared_ptr<Conversation>& conversation,
                        const QSet<QString>& shown, const QSet<QString>& selected,
-                       std::function<void(std::optional<QSet<QString>>)> done)>
+                       std::function<void(std::optional<QSet<QString>>)> done,
+                       const ZVMemberSelectorRequest& request)>
         showMemberSelector;
 
     static ZVAppServices& shared();
@@ -138,5 +150,6 @@ struct ZVAppServices {
     std::shared_ptr<platform::View> contactHeader(const std::shared_ptr<Contact>& contact) const;
     void memberSelector(const std::shared_ptr<Conversation>& conversation,
                         const QSet<QString>& shown, const QSet<QString>& selected,
-                        std::function<void(std::optional<QSet<QString>>)> done) const;
+                        std::function<void(std::optional<QSet<QString>>)> done,
+                        const ZVMemberSelectorRequest& request = {}) const;
 };

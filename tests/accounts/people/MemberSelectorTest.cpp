@@ -171,4 +171,30 @@ TEST_F(MemberSelector, TheServiceHandsBackTheTicks) {
     EXPECT_FALSE(results[1].has_value());
 }
 
+// The service dresses the card as the caller asks: title, message, confirm button, a required
+// tick, its tag and the view it points at.
+TEST_F(MemberSelector, TheServiceDressesTheCardAsAsked) {
+    const auto anchor = platform::View::make(QRectF(10, 10, 100, 40));
+    root->addSubview(anchor);
+    ZVMemberSelectorRequest request;
+    request.title = u"Disclose history"_s;
+    request.message = u"Pick whom"_s;
+    request.confirmTitle = u"Disclose"_s;
+    request.requireSelection = true;
+    request.tag = 101;
+    request.pointAt = anchor;
+    ZVAppServices::shared().memberSelector(conversation, {personId(1)}, {}, nullptr, request);
+    const auto shown = std::dynamic_pointer_cast<ZVMemberSelector>(
+        ZVAlertViewManager::alertViewManager().currentAlertView());
+    ASSERT_TRUE(shown);
+    selector = shown;
+    EXPECT_EQ(shown->title(), u"Disclose history"_s);
+    EXPECT_EQ(shown->message(), u"Pick whom"_s);
+    EXPECT_EQ(shown->buttons(), (QStringList{u"Cancel"_s, u"Disclose"_s}));
+    EXPECT_TRUE(shown->requireSelection());
+    EXPECT_FALSE(confirmEnabled());
+    EXPECT_EQ(shown->tag(), 101);
+    EXPECT_EQ(shown->pointAtView(), anchor);
+}
+
 }  // namespace
