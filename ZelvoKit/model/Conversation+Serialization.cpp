@@ -38,6 +38,7 @@ const QStringList& plainKeys() {
 }
 
 const QString kSnoozeInterval = u"snooze_interval"_s;
+const QString kRecordTopicKey = u"topic"_s;
 const QString kSnoozeTime = u"snooze_time"_s;
 const QString kBwMessageNr = u"bw_message_nr"_s;
 const QString kHasSkippedContent = u"has_skipped_content"_s;
@@ -76,13 +77,16 @@ ZVErrorPtr Conversation::deserializeFromJson(ZVJsonParser& parser) {
     // What the service says of the conversation now may make a refused load answerable.
     messageLoadRefused_ = false;
 
+    // The user's unsent snooze and topic stay until the service has them: a record that crossed
+    // the store request would otherwise put the old value back, and the store would send that.
+    QStringList keys = plainKeys();
     if (isFieldDirty(FieldSnooze)) {
-        QStringList keys = plainKeys();
         keys.removeOne(kSnoozeInterval);
-        setFields(keys, parser);
-    } else {
-        setFields(plainKeys(), parser);
     }
+    if (isFieldDirty(FieldTopic)) {
+        keys.removeOne(kRecordTopicKey);
+    }
+    setFields(keys, parser);
     readCompleteness(parser);
     readReadHorizon(parser);
     readSkippedContent(parser);
