@@ -26,7 +26,7 @@ namespace {
 
 using namespace Qt::Literals::StringLiterals;
 
-const QString kCreatePath = u"conversation/create"_s;
+const QString kNewConversationCreatePath = u"conversation/create"_s;
 
 // Anna signed in on a phone, with Bea and Cal accounts of the loopback service; the application's
 // own new-conversation screen.
@@ -195,7 +195,7 @@ TEST_F(NewConversationTest, TheButtonNeedsAMessageAndTheTitleFollowsTheTopic) {
     form->membersTable()->tableView()->endEditing(true);
     EXPECT_EQ(form->title(), u"Launch"_s);
     EXPECT_EQ(form->conversation()->topicText(), u"Launch"_s);
-    EXPECT_EQ(emulator.requestCount(kCreatePath), 0);
+    EXPECT_EQ(emulator.requestCount(kNewConversationCreatePath), 0);
 }
 
 // Two people, a topic and a first message: one create without the topic, then the message and the
@@ -206,9 +206,10 @@ TEST_F(NewConversationTest, CreatesThenSendsTheTopicAndTheFirstMessage) {
     type(form->topic(), u"Launch"_s);
     type(form->message(), u"Hello both"_s);
 
-    emulator.injectFault(kCreatePath, zvemu::Fault::withStatus(500));
+    emulator.injectFault(kNewConversationCreatePath, zvemu::Fault::withStatus(500));
     form->createConvButton()->button()->sendActionsForEvents(platform::Control::TouchUpInside);
-    ASSERT_TRUE(settleUntil([&] { return answered(kCreatePath) == 1 && !form->isCreating(); }));
+    ASSERT_TRUE(settleUntil(
+        [&] { return answered(kNewConversationCreatePath) == 1 && !form->isCreating(); }));
     settle();
     EXPECT_TRUE(form->isEditing());
     EXPECT_TRUE(form->conversation()->isNewConversation());
@@ -221,7 +222,7 @@ TEST_F(NewConversationTest, CreatesThenSendsTheTopicAndTheFirstMessage) {
     form->createConvButton()->button()->sendActionsForEvents(platform::Control::TouchUpInside);
     form->commitEdit();
     ASSERT_TRUE(settleUntil([&] { return !pagesOpened.empty(); }));
-    const auto creates = emulator.requests(kCreatePath);
+    const auto creates = emulator.requests(kNewConversationCreatePath);
     ASSERT_EQ(creates.size(), 2);
     const QJsonObject body = creates[1].body;
     EXPECT_FALSE(body.contains(u"topic"_s));
@@ -246,7 +247,7 @@ TEST_F(NewConversationTest, CreatesThenSendsTheTopicAndTheFirstMessage) {
     EXPECT_EQ(emulator.requests(u"conversation/store/"_s + created)[0].body.value(u"topic"_s),
               u"Launch"_s);
     EXPECT_EQ(anna->conversationFromId(created)->topic(), u"Launch"_s);
-    EXPECT_EQ(emulator.requestCount(kCreatePath), 2);
+    EXPECT_EQ(emulator.requestCount(kNewConversationCreatePath), 2);
 }
 
 // From the forward picker the created conversation opens only once the picker has gone; without a
@@ -280,7 +281,7 @@ TEST_F(NewConversationTest, CancelPopsOrDismissesTheScreenOnly) {
     settle();
     EXPECT_FALSE(picker->presentedViewController());
     EXPECT_EQ(left()->presentedViewController(), picker);
-    EXPECT_EQ(emulator.requestCount(kCreatePath), 0);
+    EXPECT_EQ(emulator.requestCount(kNewConversationCreatePath), 0);
     EXPECT_TRUE(pagesOpened.empty());
 }
 
