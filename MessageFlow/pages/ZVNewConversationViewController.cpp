@@ -4,6 +4,7 @@
 #include "ZelvoKit/model/ZVConversationMembers.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "ZelvoKit/support/log/ZVErrorLog.h"
+#include "accounts/people/ZVContactListViewController.h"
 #include "app/shell/ZVGlobals.h"
 #include "platform/foundation/Application.h"
 #include "platform/ui/controllers/navigation/NavigationController.h"
@@ -15,6 +16,7 @@
 #include "toolkit/dialogs/ZVTextViewCell.h"
 #include "toolkit/tables/ZVTableView.h"
 #include "toolkit/tables/ZVTextView.h"
+#include "toolkit/widgets/ZVSearchBar.h"
 
 #include <algorithm>
 
@@ -77,6 +79,7 @@ ZVNewConversationViewController::~ZVNewConversationViewController() {
 void ZVNewConversationViewController::setUp() {
     // The picker shows at once: starting a conversation begins with choosing people.
     setEditing(true, false);
+    updateLayout();
     const auto conversation = this->conversation();
     topicObservation_ = conversation->observe(u"topicText"_s, [this](const QString&) {
         if (const auto conversation = this->conversation()) {
@@ -93,6 +96,11 @@ void ZVNewConversationViewController::populateMembers() {
     }
     membersTable()->addCells({topicHeader_, topic_, messageHeader_, message_, createConvButton_});
     membersTable()->tableView()->reloadData();
+    // The rows above the form changed: the strip shows the form again.
+    formFrame_ = QRectF();
+    if (isViewLoaded()) {
+        updateLayout();
+    }
 }
 
 // --- creating ---
@@ -247,6 +255,51 @@ std::optional<qreal> ZVNewConversationViewController::headerTop(
     return std::nullopt;
 }
 
+// --- layout ---
+
+qreal ZVNewConversationViewController::formHeight() const {
+    const auto& cells = *membersTable();
+    const int rows = cells.numberOfRows();
+    qreal height = 0;
+    for (int row = std::max(0, rows - kFormRowCount); row < rows; ++row) {
+        height += cells.heightForRow(row);
+    }
+    return height;
+}
+
+bool ZVNewConversationViewController::isEditingForm() const {
+    return topic_->textView()->isFirstResponder() || message_->textView()->isFirstResponder();
+}
+
+void ZVNewConversationViewController::updateLayout() {
+    ZVMembersViewController::updateLayout();
+    const auto& picker = contactsTable();
+    const auto& search = searchBar();
+    if (!isEditing() || !picker || !search || !topicHeader_) {
+        return;
+    }
+    // The picker would cover the whole form: the form keeps a strip at the bottom.
+    const QRectF bounds = view()->bounds();
+    const qreal top = search->frame().bottom();
+    const qreal room = std::max<qreal>(0, bounds.bottom() - top);
+    const qreal strip = formExpanded_ ? room : std::min(formHeight(), room / 2);
+    QRectF pickerFrame = picker->view()->frame();
+    pickerFrame.setHeight(std::max<qreal>(0, bounds.bottom() - strip - pickerFrame.top()));
+    picker->view()->setFrame(pickerFrame);
+    const auto table = membersTable()->tableView();
+    const QRectF frame(bounds.left(), bounds.bottom() - strip, bounds.width(), strip);
+    table->setFrame(frame);
+    view()->bringSubviewToFront(table.get());
+    // A layout pass puts the same strip back and leaves the content where the user moved it.
+    const bool moved = frame != formFrame_;
+    formFrame_ = frame;
+    // Collapsed, the strip starts at the form; the member rows are above it, a scroll away.
+    if (const auto header = headerTop(topicHeader_); moved && header && !formExpanded_) {
+        const qreal end = table->contentSize().height() - frame.height();
+        table->setContentOffset(QPointF(0, std::max<qreal>(0, std::min(*header, end))));
+    }
+}
+
 // --- the keyboard ---
 
 void ZVNewConversationViewController::updateTableInset(const platform::Notification& notification) {
@@ -273,13 +326,17 @@ void ZVNewConversationViewController::updateTableInset(const platform::Notificat
 }
 
 void ZVNewConversationViewController::keyboardWillShow(const platform::Notification& notification) {
+    formExpanded_ = isEditingForm();
     ZVMembersViewController::keyboardWillShow(notification);
+    updateLayout();
     updateTableInset(notification);
     keyboardVisible_ = true;
 }
 
 void ZVNewConversationViewController::keyboardWillHide(const platform::Notification& notification) {
+    formExpanded_ = false;
     ZVMembersViewController::keyboardWillHide(notification);
+    updateLayout();
     updateTableInset(notification);
     keyboardVisible_ = false;
 }

@@ -3,6 +3,7 @@
 #include "accounts/people/ZVMembersViewController.h"
 #include "platform/foundation/Observable.h"
 
+#include <QtCore/QRectF>
 #include <QtCore/QString>
 
 #include <memory>
@@ -23,6 +24,8 @@ public:
     static constexpr int kCreateButtonStyle = 1;
     static constexpr int kTopicIndex = 2;
     static constexpr int kMessageIndex = 3;
+    // Topic header, topic, message header, message, button.
+    static constexpr int kFormRowCount = 5;
     // A keyboard lower than this is taken as gone.
     static constexpr qreal kKeyboardThreshold = 0.1;
     static inline const QString kTopicTitle = QStringLiteral("Add a topic if you like:");
@@ -52,6 +55,11 @@ public:
     void commitEdit() override;
     // Leaves the screen; the additions stay with the unsaved conversation.
     void cancelEdit() override;
+    // Below the picker, a strip of the members table shows the form; while a form field is
+    // edited the table takes all the room below the search field.
+    void updateLayout() override;
+    // Whether the form takes the room below the search field now.
+    bool isFormExpanded() const { return formExpanded_; }
     void keyboardWillShow(const platform::Notification& notification) override;
     void keyboardWillHide(const platform::Notification& notification) override;
     void viewWillDisappear(bool animated) override;
@@ -71,6 +79,9 @@ private:
     void updateTableInset(const platform::Notification& notification);
     // The top of the header row in the members table; none when it is not among its rows.
     std::optional<qreal> headerTop(const std::shared_ptr<ZVHeaderCell>& header) const;
+    // The height of the form's rows in the members table.
+    qreal formHeight() const;
+    bool isEditingForm() const;
     void sendFormTo(const std::shared_ptr<Conversation>& created);
     void open(const QString& conversationId);
 
@@ -81,6 +92,8 @@ private:
     std::shared_ptr<ZVButtonCell> createConvButton_;
     int createTarget_ = -1;
     bool keyboardVisible_ = false;
+    bool formExpanded_ = false;
+    QRectF formFrame_;
     bool observersReleased_ = false;
     bool creating_ = false;
     // Held while the create request runs: once created, the unsaved conversation may have been

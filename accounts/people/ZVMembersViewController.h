@@ -74,7 +74,8 @@ public:
     void setEditing(bool editing, bool animated) override;
     void commitEdit() override;
     void cancelEdit() override;
-    void updateLayout();
+    // The pill strip, the search field and the picker, top to bottom.
+    virtual void updateLayout();
     void updateMemberListMaxHeight(qreal keyboardHeight, qreal requestHeight, bool animated);
 
     // --- delegates ---

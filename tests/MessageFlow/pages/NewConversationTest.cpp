@@ -5,9 +5,11 @@
 #include "MessageFlow/pages/StartUp.h"
 #include "ZelvoKit/model/Conversation.h"
 #include "ZelvoKit/model/ZVConversationMembers.h"
+#include "accounts/people/ZVContactListViewController.h"
 #include "app/inbox/screen/ZVInboxViewController.h"
 #include "platform/ui/controllers/navigation/NavigationController.h"
 #include "platform/ui/controls/Button.h"
+#include "platform/ui/standins/input/FakeKeyboard.h"
 #include "platform/ui/view/Window.h"
 #include "tests/emulator/EmulatorTypes.h"
 #include "toolkit/dialogs/ZVButtonCell.h"
@@ -17,6 +19,7 @@
 #include "toolkit/dialogs/ZVTextViewCell.h"
 #include "toolkit/tables/ZVTableView.h"
 #include "toolkit/tables/ZVTextView.h"
+#include "toolkit/widgets/ZVSearchBar.h"
 
 #include <QtCore/QJsonArray>
 
@@ -46,6 +49,16 @@ protected:
             openedOverPresented.push_back(left && left->presentedViewController() != nullptr);
             return record(conversation, request, right);
         };
+    }
+    // Signed in on a phone, or a tablet, with the inbox on screen; once.
+    void start(bool tablet = false) {
+        if (anna) {
+            return;
+        }
+        if (tablet) {
+            platform::Application::shared().setUserInterfaceIdiom(
+                platform::UserInterfaceIdiom::Pad);
+        }
         launch();
         anna = signIn(shelltest::kAnna);
         ASSERT_TRUE(anna && waitForStreamEnd(anna));
@@ -97,6 +110,7 @@ protected:
     }
     // The inbox's new-conversation row: the screen pushed on the inbox's stack.
     void startFromInbox() {
+        start();
         const auto inbox =
             std::dynamic_pointer_cast<ZVInboxViewController>(left()->viewControllers().front());
         ASSERT_TRUE(inbox);
@@ -109,6 +123,7 @@ protected:
     // The forward picker's road: a screen presented over the inbox presents the form in a
     // navigation of its own.
     void startFromPicker() {
+        start();
         picker = std::make_shared<platform::ViewController>();
         ASSERT_TRUE(left()->presentViewController(picker, false));
         settle();
@@ -176,6 +191,51 @@ TEST_F(NewConversationTest, OpensEditingWithTheFormBelowTheMembers) {
     const auto last = form->membersTable()->cellForRow(rowsBefore + 1);
     EXPECT_EQ(last, form->createConvButton()) << "the button stays the last row";
     EXPECT_EQ(formRows()[1], u"\"Launch\""_s);
+}
+
+// The picker leaves the form a strip at the bottom, where a finger reaches the topic; editing a
+// field gives the form the room below the search field, its header at the top above the keyboard.
+TEST_F(NewConversationTest, TheFormStaysWithinReachOfTheFinger) {
+    const auto keyboard = std::make_shared<platform::FakeKeyboard>();
+    platform::Keyboard::setShared(keyboard);
+    startFromInbox();
+    pickBeaAndCal();
+    const auto table = form->membersTable()->tableView();
+    const auto picker = form->contactsTable()->view();
+    const QRectF bounds = form->view()->bounds();
+    EXPECT_DOUBLE_EQ(picker->frame().bottom(), table->frame().top());
+    EXPECT_DOUBLE_EQ(table->frame().bottom(), bounds.bottom());
+    EXPECT_GT(picker->frame().height(), table->frame().height()) << "the picker keeps most room";
+
+    const auto& field = *form->topic()->textView();
+    const QPointF center = field.convertPointTo(field.bounds().center(), nullptr);
+    platform::View* hit = globals().window()->hitTest(center, nullptr);
+    bool onField = false;
+    for (platform::View* at = hit; at && !onField; at = at->superview()) {
+        onField = at == &field;
+    }
+    EXPECT_TRUE(onField) << "the topic is not under the picker";
+
+    type(form->topic(), u"Launch"_s);
+    settle();
+    EXPECT_TRUE(form->isFormExpanded());
+    EXPECT_DOUBLE_EQ(table->frame().top(), form->searchBar()->frame().bottom());
+    const qreal header =
+        table->rectForRowAtIndexPath({0, table->numberOfRowsInSection(0) - 5}).top();
+    const qreal end = table->contentSize().height() - table->frame().height() + keyboard->height();
+    EXPECT_DOUBLE_EQ(table->contentOffset().y(), std::min(header, end));
+
+    table->endEditing(true);
+    settle();
+    EXPECT_FALSE(form->isFormExpanded());
+    EXPECT_DOUBLE_EQ(picker->frame().bottom(), table->frame().top());
+
+    // A layout pass keeps where the user scrolled the strip.
+    table->setContentOffset(QPointF(0, 0));
+    form->view()->setNeedsLayout();
+    globals().window()->updateNow();
+    EXPECT_EQ(table->contentOffset().y(), 0);
+    platform::Keyboard::setShared(nullptr);
 }
 
 // The button follows the first message's text; the title follows the topic as soon as its edit
@@ -263,6 +323,20 @@ TEST_F(NewConversationTest, FromThePickerItOpensAfterThePickerHasGone) {
     const QString created = pagesOpened.back().conversationId;
     EXPECT_EQ(answered(u"message/store/"_s + created), 0);
     EXPECT_EQ(answered(u"conversation/store/"_s + created), 0);
+}
+
+// On a tablet the inbox side goes back to its root, and the conversation opens on the other side.
+TEST_F(NewConversationTest, OnATabletTheInboxSideGoesBackToItsRoot) {
+    start(true);
+    ASSERT_NE(left(), globals().rightNavigationController());
+    startFromInbox();
+    ASSERT_EQ(left()->viewControllers().size(), 2u);
+    pickBeaAndCal();
+    form->commitEdit();
+    ASSERT_TRUE(settleUntil([&] { return !pagesOpened.empty(); }));
+    settle();
+    EXPECT_EQ(left()->viewControllers().size(), 1u);
+    EXPECT_NE(pagesOpened.back().conversationId, u"new"_s);
 }
 
 // Cancel leaves the screen the way it came (the picker stays), and the picks stay with the unsaved
