@@ -12,6 +12,7 @@
 #include "platform/ui/standins/input/FakeKeyboard.h"
 #include "platform/ui/view/Window.h"
 #include "tests/emulator/EmulatorTypes.h"
+#include "tests/toolkit/screens/AnalyticsCapture.h"
 #include "toolkit/dialogs/ZVButtonCell.h"
 #include "toolkit/dialogs/ZVDialogCells.h"
 #include "toolkit/dialogs/ZVHeaderCell.h"
@@ -313,6 +314,8 @@ TEST_F(NewConversationTest, CreatesThenSendsTheTopicAndTheFirstMessage) {
 // From the forward picker the created conversation opens only once the picker has gone; without a
 // topic or message only the create is sent.
 TEST_F(NewConversationTest, FromThePickerItOpensAfterThePickerHasGone) {
+    AnalyticsCapture reports;
+    ASSERT_TRUE(reports.started());
     startFromPicker();
     pickBeaAndCal();
     form->commitEdit();
@@ -323,6 +326,8 @@ TEST_F(NewConversationTest, FromThePickerItOpensAfterThePickerHasGone) {
     const QString created = pagesOpened.back().conversationId;
     EXPECT_EQ(answered(u"message/store/"_s + created), 0);
     EXPECT_EQ(answered(u"conversation/store/"_s + created), 0);
+    EXPECT_EQ(reports.events(1).join(u'\n').toStdString(),
+              "Create conversation screen / Create conversation / ");
 }
 
 // On a tablet the inbox side goes back to its root, and the conversation opens on the other side.
