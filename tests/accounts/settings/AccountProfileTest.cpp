@@ -311,5 +311,20 @@ TEST_F(AccountProfileTest, TheAvatarTakesPicturesOnly) {
     EXPECT_EQ(calls(u"avatar/delete"_s), 1);
 }
 
+// Once the account is signed out the screen writes nothing more, and it goes without harm.
+TEST_F(AccountProfileTest, SignedOutTheScreenLetsGo) {
+    open();
+    const auto profile = session->profile();
+    session->endSession(ZVApiSession::EndReason::Logout);
+    ASSERT_TRUE(waitUntil([] { return ZVApi::api().loginStatus() != ZVApi::LoginStatusSignedIn; }));
+    screen->privacy()->cellTapped();
+    EXPECT_FALSE(profile->isFullPrivacy());
+    EXPECT_EQ(calls(kProfileConfigure), 0);
+    // The signed-out application shows its first screens; the profile's last holder lets it go.
+    screen.reset();
+    session.reset();
+    settle();
+}
+
 }  // namespace
 }  // namespace settingstest
