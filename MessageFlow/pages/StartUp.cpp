@@ -3,10 +3,12 @@
 #include "MessageFlow/pages/ZVConversationPageRegistry.h"
 #include "MessageFlow/pages/ZVConversationPageSet.h"
 #include "MessageFlow/pages/ZVConversationSettingsViewController.h"
+#include "MessageFlow/pages/ZVNewConversationViewController.h"
 #include "MessageFlow/pages/ZVTasksViewController.h"
 #include "MessageFlow/pages/side/ZVConversationSearchViewController.h"
 #include "MessageFlow/pages/side/ZVMessageBoardViewController.h"
 #include "MessageFlow/pages/side/ZVPinsViewController.h"
+#include "app/inbox/screen/ZVInboxViewController.h"
 #include "files/page/ZVFilesViewController.h"
 
 void ZVStartUpPages() {
@@ -41,4 +43,9 @@ void ZVStartUpPages() {
             return platform::ViewController::make<ZVConversationSettingsViewController>(
                 conversation, page);
         };
+    ZVInboxViewController::setNewConversationScreen(
+        [](const std::shared_ptr<Conversation>& conversation, int page) {
+            return std::static_pointer_cast<platform::ViewController>(
+                ZVNewConversationViewController::make(conversation, page));
+        });
 }

@@ -269,6 +269,11 @@ void Contact::setName(const QString& name) {
     }
 }
 
+void Contact::setPhoneNr(const QString& phoneNr) {
+    willChangeProperty(kPhoneNr);
+    setString(phoneNr_, phoneNr);
+}
+
 void Contact::hideContact() {
     willChangeProperty(kHidden);
     setBool(hidden_, true);

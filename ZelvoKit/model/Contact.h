@@ -77,6 +77,8 @@ public:
 
     // Renames the contact; sent to the service unless it is the account's own.
     void setName(const QString& name);
+    // The account's own number, shown at once; the profile screen sends it to the service.
+    void setPhoneNr(const QString& phoneNr);
     void hideContact();
     // Asks the service for the contact's record again.
     void refreshData();

@@ -349,21 +349,27 @@ void ZVMembersViewController::commitEdit() {
     }
     const bool dialog = !conversation->dialogPartner().isEmpty();
     const auto weak = weakPage();
+    // The page may be gone by the time the service answers.
     conversation->sortedMembers()->commitAdds(
         [weak, dialog] {
-            // The page may be gone by the time the service answers.
-            const auto page = weak.lock();
-            if (!page) {
-                return;
-            }
-            page->ZVViewController::commitEdit();
-            if (dialog) {
-                if (auto* pages = ZVConversationPageSet::conversationPages()) {
-                    pages->setActivePageIndex(0);
-                }
+            if (const auto page = weak.lock()) {
+                page->addsCommitted(dialog);
             }
         },
-        nullptr);
+        [weak](const ZVErrorPtr&) {
+            if (const auto page = weak.lock()) {
+                page->addsFailed();
+            }
+        });
+}
+
+void ZVMembersViewController::addsCommitted(bool dialog) {
+    ZVViewController::commitEdit();
+    if (dialog) {
+        if (auto* pages = ZVConversationPageSet::conversationPages()) {
+            pages->setActivePageIndex(0);
+        }
+    }
 }
 
 void ZVMembersViewController::cancelEdit() {

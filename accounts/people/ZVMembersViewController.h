@@ -68,12 +68,14 @@ public:
     const std::shared_ptr<ZVMemberMenu>& menu() const { return menu_; }
     const std::shared_ptr<platform::BarButtonItem>& addButton() const { return addButton_; }
 
-    void populateMembers();
+    // The form built on this page keeps its own rows below the members'.
+    virtual void populateMembers();
     void addMembers();
     void setEditing(bool editing, bool animated) override;
     void commitEdit() override;
     void cancelEdit() override;
-    void updateLayout();
+    // The pill strip, the search field and the picker, top to bottom.
+    virtual void updateLayout();
     void updateMemberListMaxHeight(qreal keyboardHeight, qreal requestHeight, bool animated);
 
     // --- delegates ---
@@ -97,8 +99,14 @@ public:
     void viewDidLayoutSubviews() override;
     void releaseObservers() override;
 
-private:
+protected:
     void wire();
+    // The service took the additions: leaves the editor (a dialog that became a group opens on its
+    // messages). A failed commit keeps the editor and its additions.
+    virtual void addsCommitted(bool dialog);
+    virtual void addsFailed() {}
+
+private:
     void canPostChanged();
     void updateRightButton();
     std::weak_ptr<ZVMembersViewController> weakPage();

@@ -1,5 +1,6 @@
 #include "accounts/settings/StartUp.h"
 
+#include "accounts/settings/ZVAccountProfileViewController.h"
 #include "accounts/settings/ZVAccountSettingsViewController.h"
 #include "accounts/settings/ZVChangePasswordViewController.h"
 #include "accounts/settings/ZVNotificationOptionsViewController.h"
@@ -24,6 +25,8 @@ void ZVStartUpSettings() {
             return platform::ViewController::make<ZVSettingsPage>(session);
         };
     using Screen = ZVSettingsPage::Screen;
+    ZVSettingsPage::setScreenFactory(Screen::AccountProfile,
+                                     settingsScreenOf<ZVAccountProfileViewController>());
     ZVSettingsPage::setScreenFactory(Screen::NotificationOptions,
                                      settingsScreenOf<ZVNotificationOptionsViewController>());
     ZVSettingsPage::setScreenFactory(Screen::AccountSettings,

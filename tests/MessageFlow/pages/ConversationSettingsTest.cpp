@@ -6,6 +6,7 @@
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/standins/input/FakeKeyboard.h"
 #include "tests/ZelvoKit/model/RepositoryTestSupport.h"
+#include "tests/toolkit/screens/AnalyticsCapture.h"
 #include "tests/toolkit/screens/ScreenStage.h"
 #include "toolkit/dialogs/ZVButtonCell.h"
 #include "toolkit/dialogs/ZVHeaderCell.h"
@@ -245,6 +246,40 @@ TEST_F(ConversationSettingsTest, AManagedConversationCannotBeChanged) {
     managed->setIsList(true);
     ASSERT_TRUE(waitForAnswered(storePath()));
     EXPECT_EQ(sent(), (QList<QJsonObject>{{{u"is_list"_s, true}}}));
+}
+
+// The user's sharing choices and topic edits are reported; a change that came from elsewhere, and
+// a cancelled edit, are not.
+TEST_F(ConversationSettingsTest, TheUsersChangesAreReported) {
+    AnalyticsCapture reports;
+    ASSERT_TRUE(reports.started());
+    const auto plans = conversation();
+    show(plans);
+    const auto& sharing = page_->sharingOptions()->cells();
+    const auto& field = page_->topic()->textView();
+
+    sharing[1]->cellTapped();
+    ASSERT_TRUE(waitForAnswered(storePath()));
+    change({{u"is_autojoin"_s, false}});
+    ASSERT_EQ(page_->sharingOptions()->checkedIndex(), 0);
+    sharing[1]->cellTapped();
+    sharing[0]->cellTapped();
+    field->becomeFirstResponder();
+    field->setText(u"Launch"_s);
+    page_->cancelEdit();
+    field->becomeFirstResponder();
+    field->setText(u"Launch"_s);
+    page_->commitEdit();
+    field->becomeFirstResponder();
+    field->setText(QString());
+    page_->commitEdit();
+
+    const QString screen = u"Conversation settings screen / "_s;
+    const QStringList expected{screen + u"Conversation sharing / enable"_s,
+                               screen + u"Conversation sharing / enable"_s,
+                               screen + u"Conversation sharing / disable"_s,
+                               screen + u"Topic / changed"_s, screen + u"Topic / removed"_s};
+    EXPECT_EQ(reports.events(5).join(u'\n').toStdString(), expected.join(u'\n').toStdString());
 }
 
 // Leaving needs the right to post, a conversation the service has and no organisation over it;

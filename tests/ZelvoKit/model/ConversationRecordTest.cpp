@@ -182,6 +182,16 @@ TEST_F(ConversationRecordTest, SnoozeAndSkippedContent) {
     EXPECT_EQ(made->snoozeInterval(), 60.0);
     made->setUncommittedFields(0);
 
+    // So does an unsent topic; the record's other fields apply.
+    made->setTopic(u"Typed"_s);
+    made->setField(Conversation::FieldTopic, true);
+    apply({recordOf({{u"topic"_s, QString()}, {u"snooze_interval"_s, 900}})});
+    EXPECT_EQ(made->topic(), u"Typed"_s);
+    EXPECT_EQ(made->snoozeInterval(), 900.0);
+    made->setUncommittedFields(0);
+    apply({recordOf({{u"topic"_s, u"Theirs"_s}})});
+    EXPECT_EQ(made->topic(), u"Theirs"_s);
+
     // A snooze time of 0 ends the snooze.
     apply({recordOf({{u"snooze_time"_s, 0}})});
     EXPECT_FALSE(made->snoozeTime().isValid());

@@ -6,7 +6,9 @@
 #include "ZelvoKit/model/Conversation.h"
 #include "ZelvoKit/model/ZVConversationMembers.h"
 #include "accounts/ZVServiceAddresses.h"
+#include "accounts/settings/StartUp.h"
 #include "accounts/settings/ZVAboutViewController.h"
+#include "accounts/settings/ZVAccountProfileViewController.h"
 #include "accounts/settings/ZVAccountSettingsViewController.h"
 #include "accounts/settings/ZVChangePasswordViewController.h"
 #include "accounts/settings/ZVNotificationOptionsViewController.h"
@@ -40,7 +42,8 @@ protected:
         ASSERT_TRUE(page);
     }
     void TearDown() override {
-        ZVSettingsPage::setScreenFactory(ZVSettingsPage::Screen::AccountProfile, {});
+        // The factories the application registers.
+        ZVStartUpSettings();
         ZVAppURLHandler::setSystemOpener(nullptr);
         page.reset();
         SettingsTest::TearDown();
@@ -96,6 +99,11 @@ TEST_F(SettingsPageTest, RowsOpenTheirScreensWithTheSession) {
         const char* title;
         std::function<bool(const std::shared_ptr<platform::ViewController>&)> is;
     } cases[] = {
+        {"Your profile",
+         [this](const auto& s) {
+             const auto profile = std::dynamic_pointer_cast<ZVAccountProfileViewController>(s);
+             return profile && profile->session() == session;
+         }},
         {"Notifications",
          [](const auto& s) {
              return bool(std::dynamic_pointer_cast<ZVNotificationOptionsViewController>(s));
@@ -122,11 +130,7 @@ TEST_F(SettingsPageTest, RowsOpenTheirScreensWithTheSession) {
         settle();
     }
 
-    // The profile's screen is not registered: the row stays and opens nothing, like a row
-    // without any screen.
-    select(u"Your profile"_s);
-    EXPECT_EQ(top(), page);
-    // Once registered, it opens with the page's session.
+    // A registered factory is given the page's session.
     std::shared_ptr<ZVRepositorySession> given;
     ZVSettingsPage::setScreenFactory(ZVSettingsPage::Screen::AccountProfile,
                                      [&](const std::shared_ptr<ZVRepositorySession>& s) {
