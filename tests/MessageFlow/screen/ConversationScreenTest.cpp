@@ -1,9 +1,12 @@
 #include "tests/app/ShellTestSupport.h"
 
 #include "MessageFlow/markers/ZVHorizonIndicators.h"
+#include "MessageFlow/pages/ZVConversationPageRegistry.h"
+#include "MessageFlow/pages/ZVConversationPageSet.h"
 #include "MessageFlow/pages/ZVWritersView.h"
 #include "MessageFlow/rows/ZVConversationCells.h"
 #include "MessageFlow/rows/cells/ZVMessageCell.h"
+#include "MessageFlow/screen/StartUp.h"
 #include "MessageFlow/screen/ZVConversationComposer.h"
 #include "MessageFlow/screen/ZVConversationScreenActions.h"
 #include "MessageFlow/screen/ZVConversationViewController.h"
@@ -13,11 +16,15 @@
 #include "ZelvoKit/model/Message.h"
 #include "ZelvoKit/model/ZVMessageArray.h"
 #include "platform/ui/controllers/navigation/NavigationController.h"
+#include "platform/ui/host/WindowHost.h"
 #include "platform/ui/view/Window.h"
 #include "toolkit/tables/ZVTableMessage.h"
 #include "toolkit/tables/ZVTableView.h"
 
+#include <QtCore/QCoreApplication>
 #include <QtCore/QJsonArray>
+#include <QtGui/QWheelEvent>
+#include <QtGui/QWindow>
 
 #include <gtest/gtest.h>
 
@@ -519,6 +526,81 @@ TEST_F(ConversationScreen, AnEmptyConversationShowsTheEmptyText) {
     screen_->scrollToUnreadAnimated(true);
     settle();
     EXPECT_EQ(offset(), at);
+}
+
+// The application's own window and pages, in a real X window on a virtual X server: wheel notches
+// through the window system's queue scroll the opened conversation up, an older page comes from
+// the store, and the message at the top stays where it was.
+class ConversationScreenWindowTest : public ConversationScreen {
+protected:
+    // Real events need real time: this bounds how long the window system may take, it times
+    // nothing the code does.
+    static constexpr int kWindowSystemTimeoutMs = 10000;
+
+    void SetUp() override {
+        ConversationScreen::SetUp();
+        savedRegistry_ = ZVConversationPageRegistry::shared();
+        ZVStartUpConversationScreen();
+        ZVAppServices::shared().makeConversationPages = &ZVConversationPageSet::make;
+    }
+    void TearDown() override {
+        host_.reset();
+        ConversationScreen::TearDown();
+        ZVConversationPageRegistry::shared() = savedRegistry_;
+    }
+
+    ZVConversationPageRegistry savedRegistry_;
+    std::unique_ptr<platform::WindowHost> host_;
+};
+
+TEST_F(ConversationScreenWindowTest, WheelStepsUpLoadOlderMessagesAndKeepTheTopRow) {
+    seed(80, 80, {}, 4);
+    emulator.injectFault(u"conversation/sync/"_s + kScreenConversationId,
+                         zvemu::Fault::withStatus(404, u"unknown_method"_s), 1000);
+    globals().setConversationId(ZVOpenRequest{kScreenConversationId, {}, {}}, false);
+    scheduler().advance(1);
+    auto* pages = ZVConversationPageSet::conversationPages();
+    ASSERT_TRUE(pages);
+    screen_ = std::dynamic_pointer_cast<ZVConversationViewController>(
+        pages->viewControllerForPage(ZVConversationPageSet::MessagesPage));
+    ASSERT_TRUE(screen_);
+    ASSERT_TRUE(scheduler().runUntil([&] { return !conversation_->isLoading(); }));
+    scheduler().advance(1);
+    const std::int64_t firstBefore = conversation_->firstLoadedMessage();
+    ASSERT_GT(firstBefore, 1);
+
+    window_ = globals().window();
+    host_ = std::make_unique<platform::WindowHost>(window_);
+    host_->show();
+    ASSERT_TRUE(scheduler().runUntil(
+        [&] {
+            window_->updateNow();
+            return host_->windowHandle()->isExposed();
+        },
+        kWindowSystemTimeoutMs));
+    ASSERT_GT(offset(), table()->bounds().height());
+
+    QWindow* handle = host_->windowHandle();
+    const QPointF at = table()->convertPointTo(table()->bounds().center(), nullptr);
+    const int notches = int(offset() / platform::WindowHost::kWheelNotchDistance) + 2;
+    for (int notch = 0; notch < notches; ++notch) {
+        QCoreApplication::postEvent(
+            handle, new QWheelEvent(at, handle->mapToGlobal(at), QPoint(),
+                                    QPoint(0, int(platform::WindowHost::kWheelNotchAngle)),
+                                    Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false));
+    }
+    ASSERT_TRUE(scheduler().runUntil(
+        [&] { return offset() == table()->minimumContentOffset().y(); }, kWindowSystemTimeoutMs));
+    window_->updateNow();
+    const auto top = topRow();
+    ASSERT_GT(top.first, 0);
+
+    // The steps rest: older messages come, and the message on top stays put.
+    scheduler().advance(ZVConversationViewController::kDeferral);
+    window_->updateNow();
+    EXPECT_LT(conversation_->firstLoadedMessage(), firstBefore);
+    EXPECT_LT(std::abs(placeOf(top.first) - top.second), 0.5);
+    EXPECT_GT(offset(), table()->bounds().height());
 }
 
 }  // namespace
