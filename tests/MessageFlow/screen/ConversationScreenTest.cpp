@@ -16,6 +16,7 @@
 #include "ZelvoKit/model/Message.h"
 #include "ZelvoKit/model/ZVMessageArray.h"
 #include "platform/ui/controllers/navigation/NavigationController.h"
+#include "platform/ui/controls/Button.h"
 #include "platform/ui/host/WindowHost.h"
 #include "platform/ui/view/Window.h"
 #include "toolkit/tables/ZVTableMessage.h"
@@ -515,6 +516,40 @@ TEST_F(ConversationScreen, ReleasingObserversCancelsDelayedCalls) {
     const auto rows = table()->numberOfRowsInSection(0);
     arrive(81);
     EXPECT_EQ(table()->numberOfRowsInSection(0), rows);
+}
+
+// Scrolled more than the composer's height above the bottom, the button fades in at its place
+// above the composer; a tap takes the user to the bottom and marks the conversation read, and it
+// fades out again.
+TEST_F(ConversationScreen, TheScrollToBottomButtonShowsAboveTheComposerAndGoesDown) {
+    seed(40, 40);
+    open();
+    const auto& button = screen_->scrollToBottomButton();
+    EXPECT_FALSE(screen_->scrollToBottomButtonVisible());
+    EXPECT_FALSE(button->superview());
+
+    scrollTo(offset() - 300);
+    settle();
+    ASSERT_TRUE(screen_->scrollToBottomButtonVisible());
+    ASSERT_TRUE(button->superview());
+    EXPECT_EQ(button->alpha(), 1);
+    const QRectF tableFrame = table()->frame();
+    const qreal composer = composer_.lock()->frame().height();
+    EXPECT_EQ(button->center(),
+              QPointF(tableFrame.right() - ZVConversationViewController::kButtonInset,
+                      tableFrame.bottom() - ZVConversationViewController::kButtonInset - composer));
+
+    // Unread messages arrive below while the user reads higher up.
+    emulator.appendEvents(self_, {messageRecord(41, kScreenOtherId), conversationRecord(41, 40)});
+    ASSERT_TRUE(waitForStreamEnd(session_));
+    settle();
+    ASSERT_TRUE(conversation_->isUnread());
+    button->sendActionsForEvents(platform::Control::TouchUpInside);
+    settle();
+    EXPECT_NEAR(offset(), table()->bottomScrollPos(), 1);
+    EXPECT_FALSE(conversation_->isUnread());
+    EXPECT_FALSE(screen_->scrollToBottomButtonVisible());
+    EXPECT_FALSE(button->superview());
 }
 
 // An empty conversation shows the empty text, and scrolling to the unread does nothing.
