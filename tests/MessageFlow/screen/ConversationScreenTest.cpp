@@ -124,7 +124,10 @@ protected:
                            {u"read_message_nr"_s, qint64(read)},
                            {u"unread_count"_s, qint64(last - read)},
                            {u"inbox_message_nr"_s, qint64(std::min(read + 1, last))},
-                           {u"join_message_nr"_s, 1}};
+                           {u"join_message_nr"_s, 1},
+                           // The whole record, as a first sync gives it: the stream's messages
+                           // are all there is, and opening asks the service for nothing more.
+                           {u"is_init"_s, true}};
         for (auto it = extra.begin(); it != extra.end(); ++it) {
             record.insert(it.key(), it.value());
         }
