@@ -28,6 +28,8 @@
 #include "toolkit/tables/ZVTableView.h"
 #include "toolkit/widgets/avatars/ZVAvatarView.h"
 
+#include <QtCore/QSet>
+
 #include <cmath>
 #include <limits>
 
@@ -466,6 +468,8 @@ void ZVConversationViewController::preloadImages() {
     const bool previews = !userProfile_ || userProfile_->filePreviewsEnabled();
     const bool avatars = !userProfile_ || userProfile_->avatarsEnabled();
     const auto session = conversation_->repositorySession();
+    // An avatar is the poster's: one preload for each poster, however many messages they wrote.
+    QSet<QString> posters;
     for (const auto& message : conversation_->messages()->messages()) {
         if (const auto representation = message->representation()) {
             if (const auto files = representation->files()) {
@@ -475,9 +479,12 @@ void ZVConversationViewController::preloadImages() {
             }
         }
         if (avatars && session) {
-            if (const auto contact = session->contactFromId(message->accountId())) {
-                ZVAvatarView::preloadAvatarForContact(*contact, cells_->avatarSize());
-            }
+            posters.insert(message->accountId());
+        }
+    }
+    for (const QString& poster : std::as_const(posters)) {
+        if (const auto contact = session->contactFromId(poster)) {
+            ZVAvatarView::preloadAvatarForContact(*contact, cells_->avatarSize());
         }
     }
 }
