@@ -282,6 +282,34 @@ TEST_F(ConversationScreen, ALongUnreadStretchKeepsTheViewAndMovesTheMarker) {
     EXPECT_NEAR(offset(), at, 1);
 }
 
+// The read message itself may be missing (deleted): the unread stretch then starts at the next
+// loaded row, as the new-messages row does, and that row's height counts.
+TEST_F(ConversationScreen, TheUnreadStretchStartsAtTheRowAfterAMissingReadMessage) {
+    seed(30, 30);
+    open();
+    scheduler().advance(ZVConversationViewController::kHorizonHold);
+    const qreal at = offset();
+    QJsonObject longOne = messageRecord(32, kScreenOtherId, 24);
+    longOne.insert(u"prev_message_nr"_s, 30);
+    emulator.appendEvents(self_, {longOne, messageRecord(33, kScreenOtherId),
+                                  messageRecord(34, kScreenOtherId), conversationRecord(34, 31)});
+    ASSERT_TRUE(waitForStreamEnd(session_));
+    ASSERT_TRUE(conversation_->isUnread());
+    settle(0.5);
+    const auto& list = *conversation_->messages();
+    ASSERT_FALSE(list.messageByNr(31));
+    const qsizetype row32 = list.count() - 3;
+    ASSERT_EQ(list[row32]->messageNr(), 32);
+    const qreal limit = ZVConversationViewController::kUnreadShare * table()->bounds().height();
+    // Only the long row takes the stretch over the limit.
+    ASSERT_LT(screen_->cells()->heightForRowAtIndex(row32 + 1) +
+                  screen_->cells()->heightForRowAtIndex(row32 + 2),
+              limit);
+    ASSERT_GT(screen_->cells()->heightForRowAtIndex(row32), limit);
+    EXPECT_EQ(screen_->cells()->readMessageNr(), 31);
+    EXPECT_NEAR(offset(), at, 1);
+}
+
 // Messages count as read once the table has rested 0.8 s: one store of the last fully seen
 // number. Not in background mode, not mid-drag.
 TEST_F(ConversationScreen, RestingTheTableMarksTheLastSeenMessageRead) {
