@@ -429,6 +429,24 @@ TEST_F(ConversationScreen, TheHeaderTellsWhatLiesAbove) {
         EXPECT_FALSE(screen_->startMessage()->activity());
     }
     EXPECT_EQ(table()->tableHeaderView(), screen_->startMessage());
+
+    // While a load is out, online: "Loading" with the spinner; then what the answer tells.
+    ASSERT_NE(api().connectionStatus(), ZVApi::ConnectionStatusOffline);
+    conversation_->setLoadRequest(ZVConversationLoadRequest::MessageLoad, 0);
+    screen_->updateStartMessage();
+    EXPECT_EQ(screen_->startMessage()->text(), ZVConversationViewController::kLoadingText);
+    EXPECT_TRUE(screen_->startMessage()->activity());
+    // The request leaves with the session's next turn; its answer ends the load.
+    constexpr int kTurns = 100;
+    constexpr int kTurnWaitMs = 100;
+    for (int turn = 0; turn < kTurns && conversation_->isLoading(); ++turn) {
+        scheduler().advance(ZVConversationViewController::kDeferral);
+        scheduler().runUntil([&] { return !conversation_->isLoading(); }, kTurnWaitMs);
+    }
+    ASSERT_FALSE(conversation_->isLoading());
+    settle();
+    EXPECT_NE(screen_->startMessage()->text(), ZVConversationViewController::kLoadingText);
+    EXPECT_FALSE(screen_->startMessage()->activity());
 }
 
 TEST_F(ConversationScreen, AWindowBelowTheStartSaysMoreAbove) {
