@@ -687,4 +687,39 @@ TEST_F(ConversationScreenWindowTest, WheelStepsUpLoadOlderMessagesAndKeepTheTopR
     EXPECT_GT(offset(), table()->bounds().height());
 }
 
+// On a tablet, touching a message row while a side page is active brings page 0 back, a moment
+// later; with page 0 active nothing changes.
+class ConversationScreenTabletTest : public ConversationScreenWindowTest {
+protected:
+    void SetUp() override {
+        platform::Application::shared().setUserInterfaceIdiom(platform::UserInterfaceIdiom::Pad);
+        ConversationScreenWindowTest::SetUp();
+    }
+    void TearDown() override {
+        ConversationScreenWindowTest::TearDown();
+        platform::Application::shared().setUserInterfaceIdiom(platform::UserInterfaceIdiom::Phone);
+    }
+};
+
+TEST_F(ConversationScreenTabletTest, TouchingARowClosesTheSidePage) {
+    seed(10, 10);
+    scheduler().advance(ZVGlobals::kSplitViewSetUpDelay);
+    globals().setConversationId(ZVOpenRequest{kScreenConversationId, {}, {}}, false);
+    scheduler().advance(1);
+    auto* pages = ZVConversationPageSet::conversationPages();
+    ASSERT_TRUE(pages);
+    screen_ = std::dynamic_pointer_cast<ZVConversationViewController>(
+        pages->viewControllerForPage(ZVConversationPageSet::MessagesPage));
+    ASSERT_TRUE(screen_);
+    ASSERT_TRUE(pages->canNavigateToPage(ZVConversationPageSet::SettingsPage));
+    pages->setActivePageIndex(ZVConversationPageSet::SettingsPage, false);
+    scheduler().advance(1);
+    ASSERT_EQ(pages->activePageIndex(), ZVConversationPageSet::SettingsPage);
+
+    screen_->tableViewDidHighlightRowAtIndexPath(*table(), {0, 0});
+    EXPECT_EQ(pages->activePageIndex(), ZVConversationPageSet::SettingsPage);
+    scheduler().advance(ZVConversationViewController::kDeferral);
+    EXPECT_EQ(pages->activePageIndex(), ZVConversationPageSet::MessagesPage);
+}
+
 }  // namespace
