@@ -1,6 +1,7 @@
 #include "tests/app/ShellTestSupport.h"
 
 #include "MessageFlow/markers/ZVHorizonIndicators.h"
+#include "MessageFlow/pages/StartUp.h"
 #include "MessageFlow/pages/ZVConversationPageRegistry.h"
 #include "MessageFlow/pages/ZVConversationPageSet.h"
 #include "MessageFlow/pages/ZVWritersView.h"
@@ -624,6 +625,8 @@ protected:
     void SetUp() override {
         ConversationScreen::SetUp();
         savedRegistry_ = ZVConversationPageRegistry::shared();
+        // Other tests may have emptied the registry: the pages' own start-up fills it again.
+        ZVStartUpPages();
         ZVStartUpConversationScreen();
         ZVAppServices::shared().makeConversationPages = &ZVConversationPageSet::make;
     }
