@@ -3,6 +3,7 @@
 #include "MessageEditor/StartUp.h"
 #include "MessageFlow/menus/StartUp.h"
 #include "MessageFlow/pages/StartUp.h"
+#include "MessageFlow/screen/StartUp.h"
 #include "ZelvoKit/markup/StartUp.h"
 #include "accounts/StartUp.h"
 #include "accounts/people/StartUp.h"
@@ -23,6 +24,7 @@ void ZVStartUpApp() {
     ZVStartUpMarkup();
     ZVStartUpFiles();
     ZVStartUpPages();
+    ZVStartUpConversationScreen();
     ZVStartUpConversationMenus();
     ZVStartUpPeople();
     ZVStartUpInbox();

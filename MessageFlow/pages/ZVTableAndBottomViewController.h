@@ -83,7 +83,7 @@ public:
     // Animated, the table steps towards `y` on the timer; a new target replaces the old one.
     void setScrollPos(qreal y, bool animated);
     void scrollToBottomAnimated(bool animated);
-    void endScrollAnimation();
+    virtual void endScrollAnimation();
     // One tick of the stepped scroll.
     void updateScrollPos();
 

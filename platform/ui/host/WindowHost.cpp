@@ -1,5 +1,6 @@
 #include "platform/ui/host/WindowHost.h"
 
+#include "platform/ui/scroll/ScrollView.h"
 #include "platform/ui/view/ViewRenderer.h"
 
 #include <QtGui/QGuiApplication>
@@ -10,6 +11,7 @@
 #include <QtGui/QPainter>
 #include <QtGui/QRegion>
 #include <QtGui/QTouchEvent>
+#include <QtGui/QWheelEvent>
 
 #include <algorithm>
 
@@ -126,6 +128,27 @@ void WindowHost::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         window_->sendTouch(kMouseTouch, TouchPhase::Ended, event->position());
     }
+}
+
+void WindowHost::wheelEvent(QWheelEvent* event) {
+    QPointF delta = event->pixelDelta();
+    if (delta.isNull()) {
+        delta = QPointF(event->angleDelta()) * (kWheelNotchDistance / kWheelNotchAngle);
+    }
+    // The wheel turned away from the user shows what lies above: the content moves down.
+    delta = -delta;
+    if (delta.isNull()) {
+        return;
+    }
+    for (View* view = window_->hitTest(event->position(), nullptr); view;
+         view = view->superview()) {
+        if (auto* scroll = dynamic_cast<ScrollView*>(view);
+            scroll && scroll->scrollByWheel(delta)) {
+            event->accept();
+            return;
+        }
+    }
+    event->ignore();
 }
 
 bool WindowHost::event(QEvent* event) {

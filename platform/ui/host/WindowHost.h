@@ -19,6 +19,10 @@ class WindowHost : public QWidget {
 public:
     // The touch that a mouse button drives; real touch points keep their own ids above it.
     static constexpr int kMouseTouch = 0;
+    // Points the content moves for one notch of a mouse wheel (an angle of 15 degrees, 120 in
+    // Qt's units); a touchpad's pixel deltas move it by their own amount.
+    static constexpr qreal kWheelNotchDistance = 40;
+    static constexpr qreal kWheelNotchAngle = 120;
 
     explicit WindowHost(std::shared_ptr<Window> window, QWidget* parent = nullptr);
     ~WindowHost() override;
@@ -38,6 +42,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // Scrolls the innermost scroll view under the pointer that can still move that way.
+    void wheelEvent(QWheelEvent* event) override;
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;

@@ -134,6 +134,28 @@ void ScrollView::setContentOffset(QPointF offset, bool animated) {
     animateTo(offset, Motion::Animating, {});
 }
 
+bool ScrollView::scrollByWheel(QPointF delta) {
+    if (!scrollEnabled_ || fingerDown_) {
+        return false;
+    }
+    stopMotion(true);
+    const QPointF target = clamped(contentOffset() + delta);
+    if (target == contentOffset()) {
+        return false;
+    }
+    // To the delegate a step is a short drag that ends where it stops: screens evaluate where
+    // their content rests as they do after a finger's drag.
+    const auto d = delegate();
+    if (d) {
+        d->scrollViewWillBeginDragging(*this);
+    }
+    setContentOffset(target);
+    if (d) {
+        d->scrollViewDidEndDragging(*this, false);
+    }
+    return true;
+}
+
 void ScrollView::setContentSize(QSizeF size) {
     if (size != contentSize_) {
         contentSize_ = size;

@@ -57,6 +57,11 @@ public:
     // The offsets the content rests between when nobody holds it.
     QPointF minimumContentOffset() const;
     QPointF maximumContentOffset() const;
+    // A desktop wheel's step: the content moves by `delta` (positive shows what lies further down
+    // or right), within its resting offsets, ending any motion first; the delegate sees a drag
+    // begin and end without deceleration. False when it could not move (scrolling off, a finger
+    // holding it, or already at that edge).
+    bool scrollByWheel(QPointF delta);
     // Moves the content as little as needed to show `rect` (content coordinates).
     void scrollRectToVisible(const QRectF& rect, bool animated);
 

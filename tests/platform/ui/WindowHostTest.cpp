@@ -5,6 +5,7 @@
 #include <QtGui/QGuiApplication>
 #include <QtGui/QInputMethodEvent>
 #include <QtGui/QScreen>
+#include <QtGui/QWheelEvent>
 #include <QtGui/QWindow>
 #include <QtWidgets/QApplication>
 
@@ -185,4 +186,50 @@ TEST(WindowHost, GalleryTableScrollsUnderADragThroughTheEventQueue) {
     const auto top = sample.table->cellForRowAtIndexPath(after.front());
     ASSERT_NE(top, nullptr);
     EXPECT_TRUE(top->convertRectTo(top->bounds(), nullptr).intersects(window->bounds()));
+}
+
+// Wheel notches through the event queue move the table under the pointer by a fixed distance
+// each, never past its resting offsets.
+TEST(WindowHost, GalleryTableScrollsUnderWheelNotches) {
+    auto window = Window::make();
+    const gallery::SampleTable sample = gallery::SampleTable::make(window->profile().size);
+    window->setRootView(sample.table);
+    WindowHost host(window);
+    host.show();
+    ASSERT_TRUE(settle([&] { return host.windowHandle()->isExposed(); }));
+    const qreal start = sample.table->contentOffset().y();
+    ASSERT_EQ(start, sample.table->minimumContentOffset().y());
+
+    QWindow* handle = host.windowHandle();
+    const QPointF at = window->bounds().center();
+    auto wheel = [&](int notches) {
+        for (int notch = 0; notch < std::abs(notches); ++notch) {
+            const QPoint angle(0, notches > 0 ? -int(WindowHost::kWheelNotchAngle)
+                                              : int(WindowHost::kWheelNotchAngle));
+            QCoreApplication::postEvent(
+                handle, new QWheelEvent(at, handle->mapToGlobal(at), QPoint(), angle, Qt::NoButton,
+                                        Qt::NoModifier, Qt::NoScrollPhase, false));
+        }
+    };
+    struct Case {
+        const char* name;
+        int notches;
+        qreal expected;
+    };
+    const qreal top = sample.table->minimumContentOffset().y();
+    const std::vector<Case> cases{
+        {"three down", 3, top + 3 * WindowHost::kWheelNotchDistance},
+        {"one up", -1, top + 2 * WindowHost::kWheelNotchDistance},
+        {"past the top", -10, top},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.name);
+        wheel(test.notches);
+        ASSERT_TRUE(settle([&] { return sample.table->contentOffset().y() == test.expected; }));
+    }
+    // Far past the bottom it rests at the last row.
+    wheel(2000);
+    ASSERT_TRUE(settle([&] {
+        return sample.table->contentOffset().y() == sample.table->maximumContentOffset().y();
+    }));
 }
