@@ -2,6 +2,7 @@
 
 #include "MessageFlow/menus/ZVConversationMenu.h"
 #include "MessageFlow/menus/ZVConversationPageMenu.h"
+#include "MessageFlow/menus/ZVFileMenu.h"
 #include "MessageFlow/menus/ZVMessageMenu.h"
 #include "MessageFlow/menus/ZVSnoozeView.h"
 #include "MessageFlow/pages/ZVConversationPageRegistry.h"
@@ -12,6 +13,7 @@ void ZVStartUpConversationMenus() {
     registry.makeConversationMenu = [] { return platform::View::make<ZVConversationMenu>(); };
     registry.makePageMenu = [] { return platform::View::make<ZVConversationPageMenu>(); };
     ZVMessageMenu::registerFactory();
+    ZVFileMenu::registerFactory();
     ZVMutePopover::setPresenter(
         [](const std::shared_ptr<Conversation>& conversation, platform::View& at) {
             const auto popup = ZVSnoozeView::make(conversation);

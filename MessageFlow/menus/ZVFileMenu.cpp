@@ -1,7 +1,6 @@
 #include "MessageFlow/menus/ZVFileMenu.h"
 
 #include "MessageEditor/ZVClipboardMessage.h"
-#include "MessageFlow/menus/ZVFileRow.h"
 #include "ZelvoKit/markup/XMLEncoding.h"
 #include "ZelvoKit/model/Conversation.h"
 #include "ZelvoKit/model/File.h"
@@ -9,10 +8,18 @@
 #include "ZelvoKit/support/tracking/ZVEventTracker.h"
 #include "platform/foundation/Format.h"
 #include "platform/ui/table/TableViewCell.h"
+#include "toolkit/tables/ZVTableView.h"
 
 using namespace Qt::Literals::StringLiterals;
 
 ZVFileMenu::~ZVFileMenu() = default;
+
+void ZVFileMenu::registerFactory() {
+    ZVFileMenuFactory::setFactory([](const std::shared_ptr<ZVTableView>& table) {
+        return std::static_pointer_cast<ZVFileMenuHandler>(
+            ZVActionMenuHost::attach<ZVFileMenu>(table));
+    });
+}
 
 QString ZVFileMenu::deleteConfirmation(const File& file) {
     // The card reads its message as markup: the name must show as it is.

@@ -1,5 +1,6 @@
 #include "tests/MessageFlow/pages/side/SidePagesTestSupport.h"
 
+#include "MessageFlow/menus/ZVFileMenu.h"
 #include "ZelvoKit/model/File.h"
 #include "ZelvoKit/model/ZVFileArray.h"
 #include "ZelvoKit/model/ZVMessageQueue.h"
@@ -142,7 +143,8 @@ TEST_F(FilesPage, TheFileMenuReadsTheRowsFiles) {
     });
     addFile(1, u"plan.pdf"_s);
     open();
-    ZVFileMenuFactory::reset();
+    // The start-up registration back, for the tests that follow.
+    ZVFileMenu::registerFactory();
     EXPECT_TRUE(page->fileMenu());
     EXPECT_EQ(installedOn, page->table());
     const auto row = std::dynamic_pointer_cast<ZVFileRow>(

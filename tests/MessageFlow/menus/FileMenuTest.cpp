@@ -3,7 +3,6 @@
 #include "tests/MessageFlow/menus/MessageMenuTestSupport.h"
 
 #include "MessageEditor/ZVClipboardMessage.h"
-#include "MessageFlow/menus/ZVFileRow.h"
 #include "ZelvoKit/model/ZVDataRepository.h"
 #include "toolkit/tables/ZVTableViewCell.h"
 

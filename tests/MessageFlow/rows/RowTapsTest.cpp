@@ -1,5 +1,6 @@
 #include "tests/MessageFlow/rows/RowsTestSupport.h"
 
+#include "MessageFlow/menus/ZVMessageMenu.h"
 #include "MessageFlow/rows/ZVMessageMenuHandler.h"
 #include "MessageFlow/rows/cells/ZVAvatarMessageCell.h"
 #include "MessageFlow/views/ZVBaseMessageView.h"
@@ -32,7 +33,8 @@ protected:
             [this](const QUrl& url, platform::View*) { opened << url.toString(); });
     }
     void TearDown() override {
-        ZVMessageMenuFactory::reset();
+        // The start-up registration back, for the tests that follow.
+        ZVMessageMenu::registerFactory();
         ZVModalFileDownloader::setDocumentOpener(nullptr);
         RowsTest::TearDown();
     }

@@ -18,6 +18,7 @@ using namespace Qt::Literals::StringLiterals;
 using platform::WebNavigationType;
 
 constexpr int kPageTimeoutMs = 30000;
+constexpr int kReadyAttempts = 200;
 
 // Sits between the web view and the page: records what the view asks and answers as the page
 // does.
@@ -56,12 +57,13 @@ protected:
         ASSERT_TRUE(emulator.start());
         page->setLinkHandler([this](const QUrl& url) { linked.push_back(url); });
     }
-    // Loads the body with the recorder in place, until the page has loaded.
+    // Loads the body with the recorder in place, until the page has loaded it (a page loaded
+    // before says so until the new load starts).
     void load(const QString& body) {
         page->loadBody(body, base());
         recorder = std::make_shared<Recorder>(page);
         page->webView()->setDelegate(recorder);
-        ASSERT_TRUE(waitFor([&] { return page->isLoaded(); }));
+        ASSERT_TRUE(waitFor([&] { return recorder->finished > 0 && page->isLoaded(); }));
     }
     QUrl base() const { return QUrl(emulator.baseUrl()); }
     static bool waitFor(const std::function<bool()>& done) {
@@ -151,6 +153,12 @@ TEST_F(EmailPage, NothingButALinkLeavesTheMailAndEvenThatOnlyThroughTheHandler) 
         SCOPED_TRACE(c.name);
         load(c.body);
         if (!c.trigger.isEmpty()) {
+            // The form of this body, not the page before it, which may still be showing.
+            bool ready = false;
+            for (int attempt = 0; attempt < kReadyAttempts && !ready; ++attempt) {
+                ready = evaluate(u"document.getElementById('f') !== null"_s).toBool();
+            }
+            ASSERT_TRUE(ready);
             evaluate(c.trigger);
         }
         EXPECT_EQ(askedAbout(QUrl(away)), false);
