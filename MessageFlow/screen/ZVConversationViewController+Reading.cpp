@@ -185,12 +185,16 @@ void ZVConversationViewController::setScrollBottomButtonVisible(bool visible) {
         viewWillLayoutSubviews();
     }
     const auto weak = weakPage();
+    // The button's layer keeps the animation until it ends: a strong hold on the button from its
+    // completion would keep both alive when it never does (the screen gone mid-fade).
+    const std::weak_ptr<platform::Button> weakButton = button;
     platform::ViewAnimation::animate(
         kAnimationDuration, [button, visible] { button->setAlpha(visible ? 1 : 0); },
-        [weak, button](bool) {
+        [weak, weakButton](bool) {
             const auto screen = weak.lock();
-            if (screen && !screen->scrollToBottomButtonVisible_) {
-                button->removeFromSuperview();
+            const auto faded = weakButton.lock();
+            if (screen && faded && !screen->scrollToBottomButtonVisible_) {
+                faded->removeFromSuperview();
             }
         });
 }
