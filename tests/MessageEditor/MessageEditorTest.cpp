@@ -1,0 +1,640 @@
+#include "MessageEditor/ZVMessageEditor.h"
+
+#include "tests/app/ShellTestSupport.h"
+
+#include "MessageEditor/ZVAutoCompletePicker.h"
+#include "MessageEditor/ZVClipboardMessage.h"
+#include "MessageEditor/ZVClipboardMessageView.h"
+#include "MessageEditor/ZVEmoticonPicker.h"
+#include "MessageFlow/screen/ZVConversationComposer.h"
+#include "ZelvoKit/ZelvoApi/api/ZVApiRequest.h"
+#include "ZelvoKit/markup/ZVMarkupEncoder.h"
+#include "ZelvoKit/model/Conversation.h"
+#include "ZelvoKit/model/File.h"
+#include "ZelvoKit/model/Message.h"
+#include "ZelvoKit/model/ZVMember.h"
+#include "platform/foundation/Application.h"
+#include "platform/ui/controls/Button.h"
+#include "platform/ui/controls/Label.h"
+#include "platform/ui/standins/FakeWebPage.h"
+#include "platform/ui/standins/input/FakeKeyboard.h"
+#include "platform/ui/standins/input/Pasteboard.h"
+#include "platform/ui/view/Window.h"
+#include "tests/ZelvoKit/model/RepositoryTestSupport.h"
+#include "toolkit/alerts/ZVActionMenu.h"
+#include "toolkit/alerts/ZVActionMenuButton.h"
+#include "toolkit/alerts/ZVAlertView.h"
+#include "toolkit/alerts/ZVAlertViewManager.h"
+#include "toolkit/tables/ZVTableView.h"
+#include "toolkit/tables/ZVTextView.h"
+
+#include <QtCore/QFile>
+#include <QtCore/QJsonObject>
+
+namespace {
+
+using namespace Qt::Literals::StringLiterals;
+
+const QString kEditorAnna = u"anna.editor@example.org"_s;
+const QString kEditorBen = u"ben.editor@example.org"_s;
+const QString kEditorFoxId = u"5c0ffee0-2b3f-4e5a-8c6d-9e0f1a2b3c4d"_s;
+constexpr qreal kEditorWindowWidth = 375;
+
+class MessageEditorTest : public shelltest::ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        platform::Keyboard::setShared(std::make_shared<platform::FakeKeyboard>());
+        platform::WebPage::setFactory([] { return std::make_shared<platform::FakeWebPage>(); });
+        launch();
+        session = signIn(kEditorAnna);
+        ASSERT_TRUE(session);
+        conversationId = addConversation(u"Editor plans"_s, false);
+        otherId = addConversation(u"Elsewhere"_s, false);
+        conversation = session->conversationFromId(conversationId);
+        ASSERT_TRUE(conversation);
+        ZVAlertViewManager::alertViewManager().setKeyWindow(window);
+        window->setRootView(root);
+    }
+    void TearDown() override {
+        closeEditor();
+        platform::WebPage::setFactory({});
+        ShellTest::TearDown();
+    }
+
+    // A conversation of Anna and Ben where Anna may post, in Anna's stream.
+    QString addConversation(const QString& topic, bool emailSubject) {
+        const QString id =
+            emulator.addConversation(topic, {account(kEditorAnna), account(kEditorBen)});
+        QJsonObject record = *emulator.conversationRecord(id);
+        record.insert(u"can_post"_s, true);
+        if (emailSubject) {
+            record.insert(u"has_email_subject"_s, true);
+        }
+        emulator.appendEvent(account(kEditorAnna), record);
+        EXPECT_TRUE(waitForStreamEnd(session));
+        return id;
+    }
+
+    // The editor docked at the bottom of the window, resized as the conversation screen does.
+    std::shared_ptr<ZVMessageEditor> openEditor() {
+        closeEditor();
+        editor = ZVMessageEditor::make(conversation, nullptr);
+        root->addSubview(editor);
+        place();
+        heightObservation = editor->observe(ZVMessageEditor::kRequestedHeightKey,
+                                            [this](const QString&) { place(); });
+        return editor;
+    }
+    void closeEditor() {
+        heightObservation = {};
+        if (editor) {
+            editor->removeFromSuperview();
+            editor.reset();
+        }
+    }
+    void place() {
+        const qreal height = editor->requestedHeight();
+        editor->setFrame(QRectF(0, window->bounds().height() - height, kEditorWindowWidth, height));
+    }
+
+    void type(const QString& text) {
+        for (const QChar c : text) {
+            if (c == u'\n') {
+                window->sendKey({Qt::Key_Return, Qt::NoModifier, u"\r"_s});
+            } else {
+                window->sendKey({0, Qt::NoModifier, QString(c)});
+            }
+        }
+    }
+    void controlReturn() { window->sendKey({Qt::Key_Return, Qt::ControlModifier, u"\r"_s}); }
+    // Lets the deferred suggestion and subject steps run.
+    void settle() {
+        scheduler().advance(ZVMessageEditor::kDeferDelay * 2);
+        window->updateNow();
+    }
+
+    // Waits until `done`: queued requests go out on the virtual clock, answers come in real
+    // time, so the clock moves only while no request but the long poll is out.
+    bool settleRequests(const std::function<bool()>& done) {
+        constexpr int kMaxSteps = 600;
+        const auto inFlight = [] {
+            const auto pending = api().requestsWithTag(0, nullptr);
+            return std::any_of(pending.begin(), pending.end(), [](const auto& request) {
+                return request->tag() != ZVApiRequest::TagLongPoll;
+            });
+        };
+        for (int step = 0; step < kMaxSteps; ++step) {
+            if (done()) {
+                return true;
+            }
+            if (inFlight()) {
+                if (!scheduler().runUntil([&] { return done() || !inFlight(); })) {
+                    return false;
+                }
+            } else {
+                scheduler().advance(ZVApi::kQueueSendDelay);
+            }
+        }
+        return done();
+    }
+
+    QString storePath() const { return u"message/store/"_s + conversationId; }
+    // Waits for the n-th store request of the conversation and returns its body.
+    QJsonObject nthStore(int n) {
+        EXPECT_TRUE(settleRequests([&] { return emulator.requestCount(storePath()) >= n; }));
+        const auto stores = emulator.requests(storePath());
+        return stores.size() >= n ? stores[n - 1].body : QJsonObject();
+    }
+
+    // A message from Fox in the conversation with its subject: an HTML e-mail unless `html` is
+    // false.
+    std::shared_ptr<Message> mail(std::int64_t nr, const QString& subject, bool html = true) {
+        QJsonObject fields{{u"conversation_id"_s, conversationId},
+                           {u"message_nr"_s, qint64(nr)},
+                           {u"mk_message_type"_s, u"text"_s},
+                           {u"message"_s, u"<msg>plain form</msg>"_s},
+                           {u"subject"_s, subject},
+                           {u"account_id"_s, kEditorFoxId},
+                           {u"posted_time"_s, qint64(scheduler().now()) - 3600}};
+        if (html) {
+            fields.insert(u"html_email_data"_s,
+                          QJsonObject{{u"cleaned_html"_s, u"<p>Hello</p>"_s}});
+        }
+        emulator.appendEvent(account(kEditorAnna), modeltest::streamRecord(u"message"_s, fields));
+        EXPECT_TRUE(waitForStreamEnd(session));
+        auto made = session->messageFromKey(conversationId, nr);
+        EXPECT_TRUE(made);
+        if (made && !made->conversation()) {
+            made->setConversation(conversation);
+        }
+        return made;
+    }
+
+    std::shared_ptr<ZVRepositorySession> session;
+    QString conversationId;
+    QString otherId;
+    std::shared_ptr<Conversation> conversation;
+    std::shared_ptr<platform::Window> window = platform::Window::make();
+    std::shared_ptr<platform::View> root = platform::View::make(window->bounds());
+    std::shared_ptr<ZVMessageEditor> editor;
+    platform::Observation heightObservation;
+};
+
+TEST_F(MessageEditorTest, SendPostsWhatShowsOnceAndEmptiesTheEditor) {
+    openEditor();
+    ASSERT_TRUE(editor->becomeFirstResponder());
+    type(u"Hello *there*"_s);
+    EXPECT_TRUE(editor->sendButton()->isEnabled());
+    controlReturn();
+
+    const QJsonObject body = nthStore(1);
+    // The markup goes as typed; the queue encodes it.
+    EXPECT_EQ(body.value(u"message"_s).toString(), u"Hello *there*"_s);
+    EXPECT_EQ(editor->text(), u""_s);
+    EXPECT_FALSE(editor->sendButton()->isEnabled());
+    EXPECT_TRUE(conversation->pendingMessage().isNull());
+
+    // A second send with nothing to send posts nothing: the next message is the second store.
+    controlReturn();
+    editor->handleSend();
+    type(u"Again"_s);
+    controlReturn();
+    EXPECT_EQ(nthStore(2).value(u"message"_s).toString(), u"Again"_s);
+    EXPECT_EQ(emulator.requestCount(storePath()), 2);
+}
+
+TEST_F(MessageEditorTest, OnlyTextThatIsNotBlankEnablesSendAndHidesThePlaceholder) {
+    struct Case {
+        QString text;
+        bool sendable;
+    };
+    const std::vector<Case> cases{
+        {u""_s, false},       {u"   "_s, false}, {u"\n\n \t\n"_s, false},
+        {u"\u00a0"_s, false}, {u" a "_s, true},  {u"\n."_s, true},
+    };
+    openEditor();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        editor->setText(c.text);
+        EXPECT_EQ(editor->sendButton()->isEnabled(), c.sendable);
+        EXPECT_EQ(editor->placeholder()->isHidden(), c.sendable);
+        // Unfocused, Send shows only when there is something to send.
+        EXPECT_EQ(editor->isSendShown(), c.sendable);
+    }
+    // With the focus it shows, still disabled.
+    editor->setText(u"  "_s);
+    ASSERT_TRUE(editor->becomeFirstResponder());
+    EXPECT_TRUE(editor->isSendShown());
+    EXPECT_FALSE(editor->sendButton()->isEnabled());
+}
+
+TEST_F(MessageEditorTest, LongPlainPastesBecomeFilesThatNeverOverwriteEachOther) {
+    struct Case {
+        QString pasted;
+        bool asFile;
+        const char* why;
+    };
+    const QString emoji = u"\U0001F600"_s;
+    const std::vector<Case> cases{
+        {QString(4096, u'x'), false, "exactly at the limit"},
+        {QString(4097, u'x'), true, "one over"},
+        // 4096 characters, 4097 UTF-16 units.
+        {QString(4095, u'x') + emoji, true, "an emoji across the limit counts two units"},
+    };
+    openEditor();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        editor->setText(u""_s);
+        conversation->clearPendingMessage();
+        editor->updateFiles();
+        platform::Pasteboard::general()->setString(c.pasted);
+        editor->paste();
+        EXPECT_EQ(editor->text(), c.asFile ? u""_s : c.pasted);
+        ASSERT_EQ(conversation->pendingFiles().size(), c.asFile ? 1u : 0u);
+        if (c.asFile) {
+            EXPECT_EQ(conversation->pendingFiles()[0]->fileName(), u"Copied text.txt"_s);
+            EXPECT_FALSE(editor->filesView()->isHidden());
+            EXPECT_TRUE(editor->sendButton()->isEnabled());
+        }
+    }
+
+    // Two long pastes of the same text: two files on disk, both waiting to go.
+    const QString text = QString(5000, u'y');
+    platform::Pasteboard::general()->setString(text);
+    editor->paste();
+    editor->paste();
+    const auto& files = conversation->pendingFiles();
+    ASSERT_EQ(files.size(), 3u);
+    EXPECT_NE(files[1]->fileUrl(), files[2]->fileUrl());
+    EXPECT_EQ(editor->filesView()->subviews().size(), 3u);
+    for (const auto& file : {files[1], files[2]}) {
+        QFile written(QUrl(file->fileUrl()).toLocalFile());
+        ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+        EXPECT_EQ(written.readAll(), text.toUtf8());
+    }
+    for (const auto& file : files) {
+        scheduler().runUntil([&] { return file->status() == File::Status::OnService; });
+    }
+}
+
+TEST_F(MessageEditorTest, ASubjectRowShowsWhileFocusedInAnEmailConversation) {
+    conversationId = addConversation(u"Mail thread"_s, true);
+    conversation = session->conversationFromId(conversationId);
+    ASSERT_TRUE(conversation && conversation->hasEmailSubject());
+    openEditor();
+    EXPECT_FALSE(editor->isSubjectVisible());
+    const qreal unfocused = editor->requestedHeight();
+
+    ASSERT_TRUE(editor->becomeFirstResponder());
+    ASSERT_TRUE(editor->isSubjectVisible());
+    EXPECT_GT(editor->requestedHeight(), unfocused);
+
+    // A forwarded message's subject is taken as "FWD: ".
+    editor->pasteMessage(
+        std::make_shared<ZVClipboardMessage>(u"body"_s, u"Budget"_s, ZVClipboardMessage::Files{},
+                                             QString(), otherId),
+        true);
+    EXPECT_EQ(editor->subjectField()->text(), u"FWD: Budget"_s);
+    EXPECT_EQ(editor->subject(), u"FWD: Budget"_s);
+    editor->setText(u""_s);
+
+    // The focus moves to the subject field: the row stays; it leaves both: the row goes.
+    ASSERT_TRUE(editor->subjectField()->becomeFirstResponder());
+    settle();
+    EXPECT_TRUE(editor->isSubjectVisible());
+    editor->subjectField()->setText(QString());
+    EXPECT_EQ(editor->subject(), u"No subject"_s);
+    ASSERT_TRUE(editor->resignComposer());
+    settle();
+    EXPECT_FALSE(editor->isSubjectVisible());
+    EXPECT_EQ(editor->requestedHeight(), unfocused);
+
+    // A cleared subject is posted as "No subject".
+    ASSERT_TRUE(editor->becomeFirstResponder());
+    type(u"hello"_s);
+    editor->subjectField()->setText(QString());
+    controlReturn();
+    const QJsonObject body = nthStore(1);
+    EXPECT_EQ(body.value(u"subject"_s).toString(), u"No subject"_s);
+}
+
+TEST_F(MessageEditorTest, AForwardedEmailShowsAsACardThatSendForwardsAndCancelTakesBack) {
+    const auto email = mail(3, u"Quarterly report"_s);
+    ASSERT_TRUE(email);
+    email->setMessageType(Message::TypeHtmlEmail);
+    openEditor();
+    editor->setText(u"kept"_s);
+    const qreal before = editor->requestedHeight();
+
+    // Read back from the pasteboard it has no number: it pastes as text.
+    ZVClipboardMessage(email).copyToClipboard();
+    editor->setText(u""_s);
+    editor->paste();
+    EXPECT_FALSE(editor->messageView());
+    EXPECT_EQ(editor->text(), u"plain form"_s);
+    editor->setText(u"kept"_s);
+
+    editor->pasteMessage(std::make_shared<ZVClipboardMessage>(email), true);
+    ASSERT_TRUE(editor->messageView());
+    EXPECT_EQ(editor->messageView()->message()->messageNr(), 3);
+    EXPECT_TRUE(editor->textView()->isHidden());
+    EXPECT_FALSE(editor->cancelButton()->isHidden());
+    EXPECT_FALSE(editor->fileButton()->isEnabled());
+    EXPECT_TRUE(editor->sendButton()->isEnabled());
+    EXPECT_TRUE(editor->placeholder()->isHidden());
+    EXPECT_EQ(editor->requestedHeight(), before + editor->messageView()->frame().height());
+
+    // Cancel: the text and the buttons as they were.
+    editor->cancelPressed();
+    EXPECT_FALSE(editor->messageView());
+    EXPECT_FALSE(editor->textView()->isHidden());
+    EXPECT_TRUE(editor->cancelButton()->isHidden());
+    EXPECT_TRUE(editor->fileButton()->isEnabled());
+    EXPECT_EQ(editor->text(), u"kept"_s);
+    EXPECT_EQ(editor->requestedHeight(), before);
+
+    // Send forwards the e-mail itself, and leaves the typed text alone.
+    editor->pasteMessage(std::make_shared<ZVClipboardMessage>(email), true);
+    editor->handleSend();
+    const QJsonObject body = nthStore(1);
+    EXPECT_EQ(body.value(u"fwd_conversation_id"_s).toString(), conversationId);
+    EXPECT_EQ(body.value(u"fwd_message_nr"_s).toInteger(), 3);
+    EXPECT_FALSE(editor->messageView());
+    EXPECT_EQ(editor->text(), u"kept"_s);
+}
+
+TEST_F(MessageEditorTest, SlashCommandsAreSuggestedInTheirOrderOnlyAtTheStart) {
+    struct Case {
+        QString word;
+        QStringList commands;
+    };
+    const std::vector<Case> cases{
+        {u""_s,
+         {u"/add"_s, u"/remove"_s, u"/pin"_s, u"/bug"_s, u"/task"_s, u"/taskto"_s, u"/leave"_s}},
+        {u"ta"_s, {u"/task"_s, u"/taskto"_s}},
+        {u"TASKT"_s, {u"/taskto"_s}},
+        {u"re"_s, {u"/remove"_s}},
+        {u"x"_s, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.word.toStdString());
+        QStringList found;
+        for (const QVariant& pair : ZVMessageEditor::slashCommandsWithString(c.word)) {
+            const QVariant command = pair.toList().at(0);
+            if (command.metaType() == QMetaType::fromType<platform::AttributedString>()) {
+                const auto styled = command.value<platform::AttributedString>();
+                found << styled.string();
+                // The typed letters are highlighted, after the slash.
+                const QString background(platform::TextAttribute::BackgroundColor);
+                EXPECT_NE(styled.attribute(background, 1), styled.attribute(background, 0));
+                EXPECT_EQ(styled.attribute(background, c.word.size()),
+                          styled.attribute(background, 1));
+                EXPECT_NE(styled.attribute(background, c.word.size() + 1),
+                          styled.attribute(background, 1));
+            } else {
+                found << command.toString();
+            }
+        }
+        EXPECT_EQ(found, c.commands);
+    }
+
+    openEditor();
+    ASSERT_TRUE(editor->becomeFirstResponder());
+    const qreal plain = editor->requestedHeight();
+    type(u"/ta"_s);
+    settle();
+    EXPECT_EQ(editor->autoCompletePicker().items().size(), 2);
+    EXPECT_EQ(editor->requestedHeight(), plain + 2 * 25);
+    ASSERT_TRUE(editor->autoCompletePicker().tableView());
+    EXPECT_EQ(editor->autoCompletePicker().tableView()->frame().bottom(),
+              editor->autoCompletePicker().tableHeight());
+
+    // Not after other text.
+    editor->setText(u"see /ta"_s);
+    settle();
+    EXPECT_FALSE(editor->autoCompletePicker().tableView());
+    EXPECT_EQ(editor->requestedHeight(), plain);
+}
+
+TEST_F(MessageEditorTest, AnAtSignSuggestsTheMembersTheUserIncluded) {
+    openEditor();
+    ASSERT_TRUE(editor->becomeFirstResponder());
+    type(u"hi @"_s);
+    settle();
+    QStringList ids;
+    for (const QVariant& item : editor->autoCompletePicker().items()) {
+        ids << item.value<std::shared_ptr<ZVMember>>()->accountId();
+    }
+    EXPECT_TRUE(ids.contains(account(kEditorAnna))) << ids.join(u',').toStdString();
+    EXPECT_EQ(editor->autoCompletePicker().tableHeight(),
+              42 * std::min<qsizetype>(ids.size(), ZVAutoCompletePicker::kMaxVisibleRows));
+}
+
+TEST_F(MessageEditorTest, TheTextGrowsTheEditorUpToItsLimitAndThenScrolls) {
+    openEditor();
+    ASSERT_TRUE(editor->becomeFirstResponder());
+    type(u"first"_s);
+    qreal last = editor->requestedHeight();
+    EXPECT_FALSE(editor->textView()->isScrollEnabled());
+    int lines = 1;
+    while (!editor->textView()->isScrollEnabled()) {
+        ASSERT_LT(lines, 30) << "the text never scrolls";
+        type(u"\nline"_s);
+        ++lines;
+        const qreal now = editor->requestedHeight();
+        if (!editor->textView()->isScrollEnabled()) {
+            EXPECT_GT(now, last) << "line " << lines;
+        }
+        EXPECT_LE(now, ZVMessageEditor::kMaxTextHeight + 2 * ZVMessageEditor::kTextMargin);
+        last = now;
+    }
+    EXPECT_GT(editor->heightForText(editor->text()), ZVMessageEditor::kMaxTextHeight);
+    EXPECT_EQ(editor->requestedHeight(),
+              ZVMessageEditor::kMaxTextHeight + 2 * ZVMessageEditor::kTextMargin);
+    // The host gave it that height.
+    EXPECT_EQ(editor->frame().height(), editor->requestedHeight());
+    type(u"\nmore"_s);
+    EXPECT_EQ(editor->requestedHeight(),
+              ZVMessageEditor::kMaxTextHeight + 2 * ZVMessageEditor::kTextMargin);
+}
+
+TEST_F(MessageEditorTest, AFinalNewlineMeasuresOneLineTaller) {
+    openEditor();
+    const qreal one = editor->heightForText(u"abc"_s);
+    const qreal two = editor->heightForText(u"abc\ndef"_s);
+    ASSERT_GT(two, one);
+    EXPECT_EQ(editor->heightForText(u"abc\n"_s), two);
+    // An empty editor is as tall as one line.
+    EXPECT_EQ(editor->heightForText(u""_s), one);
+    // The measure agrees with the text area's own layout.
+    // Up to the measuring box: a wrapped line, a final newline.
+    for (const QString& text : {u"abc"_s, u"abc\ndef"_s, QString(60, u'w'), u"abc\n"_s}) {
+        editor->setText(text);
+        EXPECT_NEAR(editor->heightForText(text) - ZVMessageEditor::kMeasureExtra,
+                    editor->textView()->sizeThatFits(editor->textView()->bounds().size()).height(),
+                    1.0)
+            << text.size();
+    }
+}
+
+TEST_F(MessageEditorTest, TypingIsReportedOncePerChangeOfState) {
+    openEditor();
+    ASSERT_TRUE(editor->becomeFirstResponder());
+    const QString path = u"conversation/show_activity/"_s + conversationId;
+    type(u"abc"_s);
+    ASSERT_TRUE(settleRequests([&] { return emulator.requestCount(path) >= 1; }));
+    // Blanks after the text change nothing; removing all of it ends the typing.
+    type(u"  "_s);
+    editor->setText(u""_s);
+    ASSERT_TRUE(settleRequests([&] { return emulator.requestCount(path) >= 2; }));
+    type(u"x"_s);
+    ASSERT_TRUE(settleRequests([&] { return emulator.requestCount(path) >= 3; }));
+    QList<bool> reported;
+    for (const auto& request : emulator.requests(path)) {
+        reported << request.body.value(u"is_writing"_s).toBool();
+    }
+    EXPECT_EQ(reported, (QList<bool>{true, false, true}));
+}
+
+TEST_F(MessageEditorTest, UnsentTextOutlivesTheEditorAndAKilledProcess) {
+    struct Case {
+        const char* why;
+        std::function<void(MessageEditorTest&)> beforeKill;
+    };
+    const std::vector<Case> cases{
+        {"typing paused",
+         [](MessageEditorTest& test) { test.scheduler().advance(ZVMessageEditor::kStorePause); }},
+        {"the application resigned active",
+         [](MessageEditorTest&) { platform::Application::shared().resignActive(); }},
+        {"the application quit",
+         [](MessageEditorTest&) { platform::Application::shared().terminate(); }}};
+    int round = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        const QString draft = u"draft %1"_s.arg(++round);
+        openEditor();
+        ASSERT_TRUE(editor->becomeFirstResponder());
+        type(draft);
+        // The next editor of a living process starts with it.
+        if (round == 1) {
+            auto second = ZVMessageEditor::make(conversation, nullptr);
+            EXPECT_EQ(second->text(), u""_s) << "stored only once typing pauses";
+        }
+        c.beforeKill(*this);
+        closeEditor();
+        conversation.reset();
+        session.reset();
+        quit();
+        launch();
+        ASSERT_TRUE(scheduler().runUntil([&] { return sessionOf(kEditorAnna) != nullptr; }));
+        session = sessionOf(kEditorAnna);
+        conversation = session->conversationFromId(conversationId);
+        ASSERT_TRUE(conversation);
+        window->setRootView(root);
+        ZVAlertViewManager::alertViewManager().setKeyWindow(window);
+        platform::Keyboard::setShared(std::make_shared<platform::FakeKeyboard>());
+        openEditor();
+        EXPECT_EQ(editor->text(), draft);
+        EXPECT_TRUE(editor->sendButton()->isEnabled());
+        conversation->clearPendingMessage();
+        session->saveContext();
+    }
+}
+
+TEST_F(MessageEditorTest, TheUpArrowEditsTheLastMessageOnlyFromAnEmptyEditor) {
+    openEditor();
+    int runs = 0;
+    editor->setOnEditMessage([&runs] { ++runs; });
+    ASSERT_TRUE(editor->becomeFirstResponder());
+    window->sendKey({Qt::Key_Up, Qt::NoModifier, QString()});
+    EXPECT_EQ(runs, 1);
+    type(u"words"_s);
+    window->sendKey({Qt::Key_Up, Qt::NoModifier, QString()});
+    editor->handleUpArrow(*editor->textView());
+    EXPECT_EQ(runs, 1);
+}
+
+TEST_F(MessageEditorTest, AQuoteGoesBelowTheTextOrBelowAnEmptyFirstLine) {
+    const auto quoted = mail(4, u"Re"_s, false);
+    ASSERT_TRUE(quoted);
+    const QString block = ZVClipboardMessage(quoted, u"one\ntwo"_s).quotedText();
+    ASSERT_TRUE(block.contains(u"> one\n> two"_s)) << block.toStdString();
+    openEditor();
+
+    // Pasted as a quote into an empty editor: the caret on an empty first line above it.
+    editor->pasteMessage(std::make_shared<ZVClipboardMessage>(quoted, u"one\ntwo"_s), true);
+    EXPECT_EQ(editor->text(), u"\n"_s + block);
+    EXPECT_EQ(editor->textView()->selectedRange().location, 0);
+    EXPECT_TRUE(editor->textView()->isFirstResponder());
+
+    // The quote action appends below what is there, and keeps it for the conversation.
+    editor->setText(u"mine"_s);
+    editor->quoteMessage(quoted, u"one\ntwo"_s);
+    EXPECT_EQ(editor->text(), u"mine\n"_s + block);
+    EXPECT_EQ(conversation->pendingMessage(), u"mine\n"_s + block);
+}
+
+TEST_F(MessageEditorTest, CopiedFilesAreAttachedOnlyFromAnotherConversation) {
+    openEditor();
+    const auto file = session->fileWithData("notes", u"notes.txt"_s);
+    ASSERT_TRUE(file);
+    struct Case {
+        QString from;
+        std::size_t attached;
+    };
+    for (const Case& c : {Case{conversationId, 0}, Case{otherId, 1}}) {
+        SCOPED_TRACE(c.from.toStdString());
+        editor->pasteMessage(
+            std::make_shared<ZVClipboardMessage>(
+                u"see"_s, QString(), ZVClipboardMessage::Files{file}, QString(), c.from),
+            false);
+        EXPECT_EQ(conversation->pendingFiles().size(), c.attached);
+        EXPECT_EQ(editor->filesView()->containsFiles(), c.attached > 0);
+    }
+    EXPECT_EQ(editor->text(), u"seesee"_s);
+    scheduler().runUntil([&] { return file->status() == File::Status::OnService; });
+}
+
+TEST_F(MessageEditorTest, TheFileMenuOffersEmoticonsThatTypeTheirMarkup) {
+    openEditor();
+    ASSERT_TRUE(editor->becomeFirstResponder());
+    editor->fileButtonPressed();
+    window->updateNow();
+    std::shared_ptr<ZVActionMenuButton> option;
+    for (const auto& view : window->subviews()) {
+        if (const auto menu = std::dynamic_pointer_cast<ZVActionMenu>(view)) {
+            for (const auto& action : menu->actions()) {
+                if (action->title() == u"Emoticons"_s) {
+                    option = std::dynamic_pointer_cast<ZVActionMenuButton>(action);
+                }
+            }
+        }
+    }
+    ASSERT_TRUE(option);
+    option->action()();
+    ASSERT_TRUE(editor->emoticonPicker());
+    std::shared_ptr<ZVEmoticonPicker> picker;
+    for (const auto& view : editor->emoticonPicker()->views()) {
+        picker = picker ? picker : std::dynamic_pointer_cast<ZVEmoticonPicker>(view);
+    }
+    ASSERT_TRUE(picker);
+    picker->emoticonPicked(*picker->buttons().at(0));
+    EXPECT_EQ(editor->text(), ZVMarkupEncoder::markupForEmoticon(ZVEmoticonPicker::emoticons()[0]));
+    EXPECT_FALSE(editor->emoticonPicker());
+    EXPECT_EQ(conversation->pendingMessage(), editor->text());
+}
+
+TEST_F(MessageEditorTest, TheConversationScreensComposerIsThisEditor) {
+    ASSERT_TRUE(ZVConversationComposer::hasFactory());
+    const auto composer = ZVConversationComposer::make(conversation, nullptr);
+    EXPECT_TRUE(std::dynamic_pointer_cast<ZVMessageEditor>(composer));
+    root->addSubview(composer);
+    EXPECT_TRUE(composer->focusComposer());
+    EXPECT_TRUE(composer->composerHasFocus());
+    EXPECT_TRUE(composer->resignComposer());
+    EXPECT_FALSE(composer->composerHasFocus());
+    composer->removeFromSuperview();
+}
+
+}  // namespace
