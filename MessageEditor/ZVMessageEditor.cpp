@@ -43,12 +43,14 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr qreal kMentionRowHeight = 42;
-constexpr qreal kCommandRowHeight = 25;
+constexpr qreal kEditorMentionRowHeight = 42;
+constexpr qreal kEditorCommandRowHeight = 25;
 // A line of this and the suggestion list's top edge are drawn only above a real list.
 constexpr qreal kEditorMinListHeight = 1;
 constexpr qreal kEditorTextBoxInsetX = 0.5;
 constexpr qreal kEditorTextBoxInsetY = 5.5;
+// A long text is measured from a start of this many units, doubled until it overflows the box.
+constexpr qsizetype kEditorMeasurePrefix = 512;
 
 QString editorTrimmed(const QString& text) {
     return text.trimmed();
@@ -168,11 +170,11 @@ void ZVMessageEditor::setUp() {
             return found;
         },
         ZVArrayCellGroup::CellClass::of<ZVSmallMemberCell>(u"ZVSmallMemberCell"_s),
-        kMentionRowHeight);
+        kEditorMentionRowHeight);
     autoCompletePicker_->addItemType(
         '/', false, [](const QString& word) { return slashCommandsWithString(word); },
         ZVArrayCellGroup::CellClass::of<ZVAutoCompletePickerCell>(u"ZVAutoCompletePickerCell"_s),
-        kCommandRowHeight);
+        kEditorCommandRowHeight);
 
     const auto conversation = conversation_.lock();
     setText(conversation && !conversation->pendingMessage().isNull()
@@ -234,6 +236,9 @@ qreal ZVMessageEditor::heightForText(const QString& text) const {
     const platform::EdgeInsets inset = editor_->textContainerInset();
     const qreal width = editor_->bounds().width() - inset.horizontal() -
                         2 * platform::TextView::kLineFragmentPadding;
+    if (width == measuredWidth_ && text == measuredText_ && !measuredText_.isNull()) {
+        return measuredHeight_;
+    }
     // A final newline starts a line that is empty until typed in; an empty text still shows one.
     QString measured = text;
     if (measured.isEmpty() || measured.endsWith(u'\n')) {
@@ -241,9 +246,27 @@ qreal ZVMessageEditor::heightForText(const QString& text) const {
     }
     platform::TextLook look;
     look.font = platform::resolveFont(editor_->font());
-    const QSizeF size = platform::TextFrame::suggestedSize(
-        platform::StyledText(measured, look), QSizeF(std::max<qreal>(width, 1), kMeasureBoxHeight));
-    return std::ceil(std::ceil(size.height()) + inset.top + inset.bottom) + kMeasureExtra;
+    const QSizeF box(std::max<qreal>(width, 1), kMeasureBoxHeight);
+    // Lines are laid out from the top: when the start of a long text already overflows the box,
+    // the lines that fit are those of the whole text.
+    QSizeF size;
+    bool overflows = false;
+    for (qsizetype prefix = kEditorMeasurePrefix; !overflows && prefix < measured.size();
+         prefix *= 2) {
+        const QStringView start = leftAtGraphemeBoundary(measured, prefix);
+        int fitted = 0;
+        size = platform::TextFrame::suggestedSize(platform::StyledText(start.toString(), look), box,
+                                                  &fitted);
+        overflows = fitted < start.size();
+    }
+    if (!overflows) {
+        size = platform::TextFrame::suggestedSize(platform::StyledText(measured, look), box);
+    }
+    measuredText_ = text;
+    measuredWidth_ = width;
+    measuredHeight_ =
+        std::ceil(std::ceil(size.height()) + inset.top + inset.bottom) + kMeasureExtra;
+    return measuredHeight_;
 }
 
 void ZVMessageEditor::updateScrolling(const QString& text) {

@@ -212,8 +212,10 @@ private:
     std::weak_ptr<RowMetrics> cells_;
     QString subject_;
     QString originalSubject_;
-    // The file menu while it shows.
-    std::shared_ptr<void> fileMenu_;
+    // The last measure: a change measures the text it makes, the height and layout again.
+    mutable QString measuredText_;
+    mutable qreal measuredWidth_ = -1;
+    mutable qreal measuredHeight_ = 0;
     bool sendShown_ = false;
     platform::ScopedTimer suggestionTimer_;
     platform::ScopedTimer hideSubjectTimer_;
