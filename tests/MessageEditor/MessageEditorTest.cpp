@@ -19,6 +19,8 @@
 #include "platform/ui/standins/FakeWebPage.h"
 #include "platform/ui/standins/input/FakeKeyboard.h"
 #include "platform/ui/standins/input/Pasteboard.h"
+#include "platform/ui/text/AttributedText.h"
+#include "platform/ui/text/TextFrame.h"
 #include "platform/ui/view/Window.h"
 #include "tests/ZelvoKit/model/RepositoryTestSupport.h"
 #include "toolkit/alerts/ZVActionMenu.h"
@@ -30,6 +32,8 @@
 
 #include <QtCore/QFile>
 #include <QtCore/QJsonObject>
+
+#include <cmath>
 
 namespace {
 
@@ -467,6 +471,29 @@ TEST_F(MessageEditorTest, AFinalNewlineMeasuresOneLineTaller) {
     EXPECT_EQ(editor->heightForText(u"abc\n"_s), two);
     // An empty editor is as tall as one line.
     EXPECT_EQ(editor->heightForText(u""_s), one);
+    // A long text is measured from its start: the result is that of the whole text laid out.
+    const auto wholeMeasure = [&](const QString& text) {
+        const auto view = editor->textView();
+        platform::TextLook look;
+        look.font = platform::resolveFont(view->font());
+        const QSizeF size = platform::TextFrame::suggestedSize(
+            platform::StyledText(text, look),
+            QSizeF(view->bounds().width() - view->textContainerInset().horizontal() -
+                       2 * platform::TextView::kLineFragmentPadding,
+                   ZVMessageEditor::kMeasureBoxHeight));
+        return std::ceil(std::ceil(size.height()) + view->textContainerInset().vertical()) +
+               ZVMessageEditor::kMeasureExtra;
+    };
+    const QString words = u"the figures for the quarter "_s;
+    for (const QString& text :
+         {words.repeated(200), QString(700, u'\n') + words, QString(3000, u'w'),
+          u"a\n"_s.repeated(5) + words.repeated(100), words.repeated(20) + u"\n"_s,
+          u"\n"_s.repeated(4) + words.repeated(30),
+          // A start that takes no room: the lines come after it.
+          QString(600, QChar(0x200B)) + words.repeated(30)}) {
+        EXPECT_EQ(editor->heightForText(text), wholeMeasure(text)) << text.size();
+        EXPECT_GT(editor->heightForText(text), ZVMessageEditor::kMaxTextHeight) << text.size();
+    }
     // The measure agrees with the text area's own layout.
     // Up to the measuring box: a wrapped line, a final newline.
     for (const QString& text : {u"abc"_s, u"abc\ndef"_s, QString(60, u'w'), u"abc\n"_s}) {
