@@ -181,6 +181,8 @@ public:
     bool quoteAvailable() override { return false; }
 
 private:
+    // A label in the text style, sized to fit on whole points.
+    static std::shared_ptr<platform::Label> makeLabel(const QString& text, int style);
     void setUp();
     void handleTextChange();
     void updateSendButton();
