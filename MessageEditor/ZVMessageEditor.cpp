@@ -157,9 +157,12 @@ void ZVMessageEditor::setUp() {
         kEditorCommandRowHeight);
 
     const auto conversation = conversation_.lock();
+    // A draft shown again is no typing: the others hear of it once the user changes it.
+    reportsTyping_ = false;
     setText(conversation && !conversation->pendingMessage().isNull()
                 ? conversation->pendingMessage()
                 : QString(u""_s));
+    reportsTyping_ = true;
     updateFiles();
     if (conversation && conversation->hasEmailSubject()) {
         const QString current = conversation->subject();
@@ -206,7 +209,7 @@ void ZVMessageEditor::handleTextChange() {
     updateSendButton();
     updateHeight();
     setNeedsDisplay();
-    if (const auto conversation = conversation_.lock()) {
+    if (const auto conversation = conversation_.lock(); conversation && reportsTyping_) {
         conversation->setWritingStatus(sendButton_->isEnabled(), 0);
     }
     scheduleSuggestions();

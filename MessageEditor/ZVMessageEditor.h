@@ -219,6 +219,7 @@ private:
     mutable qreal measuredWidth_ = -1;
     mutable qreal measuredHeight_ = 0;
     bool sendShown_ = false;
+    bool reportsTyping_ = true;
     platform::ScopedTimer suggestionTimer_;
     platform::ScopedTimer hideSubjectTimer_;
     platform::ScopedTimer storeTimer_;

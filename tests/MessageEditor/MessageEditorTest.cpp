@@ -1,5 +1,7 @@
 #include "tests/MessageEditor/MessageEditorTestSupport.h"
 
+#include "ZelvoKit/model/ConversationWriters.h"
+
 namespace {
 
 using namespace Qt::Literals::StringLiterals;
@@ -342,6 +344,17 @@ TEST_F(MessageEditorTest, TypingIsReportedOncePerChangeOfState) {
         reported << request.body.value(u"is_writing"_s).toBool();
     }
     EXPECT_EQ(reported, (QList<bool>{true, false, true}));
+
+    // A draft shown again in a new editor is no typing until it changes.
+    closeEditor();
+    conversation->resetWriters();
+    conversation->setPendingMessage(u"a draft"_s);
+    openEditor();
+    EXPECT_EQ(editor->text(), u"a draft"_s);
+    EXPECT_FALSE(conversation->writers()->isWriting());
+    ASSERT_TRUE(editor->becomeFirstResponder());
+    type(u"!"_s);
+    EXPECT_TRUE(conversation->writers()->isWriting());
 }
 
 TEST_F(MessageEditorTest, UnsentTextOutlivesTheEditorAndAKilledProcess) {
