@@ -1,5 +1,6 @@
 #include "tests/MessageEditor/MessageEditorTestSupport.h"
 
+#include "ZelvoKit/ZelvoApi/account/ZVUserProfile.h"
 #include "ZelvoKit/model/ConversationWriters.h"
 
 namespace {
@@ -459,30 +460,45 @@ TEST_F(MessageEditorTest, CopiedFilesAreAttachedOnlyFromAnotherConversation) {
 TEST_F(MessageEditorTest, TheFileMenuOffersEmoticonsThatTypeTheirMarkup) {
     openEditor();
     ASSERT_TRUE(editor->becomeFirstResponder());
-    editor->fileButtonPressed();
-    window->updateNow();
-    std::shared_ptr<ZVActionMenuButton> option;
-    for (const auto& view : window->subviews()) {
-        if (const auto menu = std::dynamic_pointer_cast<ZVActionMenu>(view)) {
+    // The account's older set shows the application's pictures, otherwise emoji.
+    for (const bool oldSet : {false, true}) {
+        SCOPED_TRACE(oldSet ? "older set" : "emoji");
+        session->profile()->setClientFlag(QString(ZVUserProfile::OldEmoticonsFlag), oldSet);
+        editor->setText(u""_s);
+        editor->fileButtonPressed();
+        window->updateNow();
+        std::shared_ptr<ZVActionMenu> shown;
+        std::shared_ptr<ZVActionMenuButton> option;
+        for (const auto& view : window->subviews()) {
+            const auto menu = std::dynamic_pointer_cast<ZVActionMenu>(view);
+            if (!menu) {
+                continue;
+            }
             for (const auto& action : menu->actions()) {
                 if (action->title() == u"Emoticons"_s) {
+                    shown = menu;
                     option = std::dynamic_pointer_cast<ZVActionMenuButton>(action);
                 }
             }
         }
+        ASSERT_TRUE(option);
+        option->action()();
+        shown->hide();
+        ASSERT_TRUE(editor->emoticonPicker());
+        std::shared_ptr<ZVEmoticonPicker> picker;
+        for (const auto& view : editor->emoticonPicker()->views()) {
+            picker = picker ? picker : std::dynamic_pointer_cast<ZVEmoticonPicker>(view);
+        }
+        ASSERT_TRUE(picker);
+        const auto& first = *picker->buttons().at(0);
+        EXPECT_EQ(first.currentImage().isNull(), !oldSet);
+        EXPECT_EQ(first.currentTitle().isEmpty(), oldSet);
+        picker->emoticonPicked(first);
+        EXPECT_EQ(editor->text(),
+                  ZVMarkupEncoder::markupForEmoticon(ZVEmoticonPicker::emoticons()[0]));
+        EXPECT_FALSE(editor->emoticonPicker());
+        EXPECT_EQ(conversation->pendingMessage(), editor->text());
     }
-    ASSERT_TRUE(option);
-    option->action()();
-    ASSERT_TRUE(editor->emoticonPicker());
-    std::shared_ptr<ZVEmoticonPicker> picker;
-    for (const auto& view : editor->emoticonPicker()->views()) {
-        picker = picker ? picker : std::dynamic_pointer_cast<ZVEmoticonPicker>(view);
-    }
-    ASSERT_TRUE(picker);
-    picker->emoticonPicked(*picker->buttons().at(0));
-    EXPECT_EQ(editor->text(), ZVMarkupEncoder::markupForEmoticon(ZVEmoticonPicker::emoticons()[0]));
-    EXPECT_FALSE(editor->emoticonPicker());
-    EXPECT_EQ(conversation->pendingMessage(), editor->text());
 }
 
 TEST_F(MessageEditorTest, TheConversationScreensComposerIsThisEditor) {
