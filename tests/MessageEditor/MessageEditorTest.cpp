@@ -3,6 +3,8 @@
 #include "ZelvoKit/ZelvoApi/account/ZVUserProfile.h"
 #include "ZelvoKit/model/ConversationWriters.h"
 
+#include <QtCore/QDir>
+
 namespace {
 
 using namespace Qt::Literals::StringLiterals;
@@ -499,6 +501,55 @@ TEST_F(MessageEditorTest, TheFileMenuOffersEmoticonsThatTypeTheirMarkup) {
         EXPECT_FALSE(editor->emoticonPicker());
         EXPECT_EQ(conversation->pendingMessage(), editor->text());
     }
+}
+
+TEST_F(MessageEditorTest, TheRowsLieBetweenTheButtonsWithTheSubjectAboveTheText) {
+    conversationId = addConversation(u"Mail layout"_s, true);
+    conversation = session->conversationFromId(conversationId);
+    openEditor();
+    ASSERT_TRUE(editor->becomeFirstResponder());
+    type(u"Hello"_s);
+    scheduler().advance(ZVMessageEditor::kSendFadeDuration);
+    window->updateNow();
+    ASSERT_TRUE(editor->isSubjectVisible());
+
+    const QRectF bounds = editor->bounds();
+    const QRectF file = editor->fileButton()->frame();
+    const QRectF send = editor->sendButton()->frame();
+    const QRectF text = editor->textView()->frame();
+    const QRectF label = editor->subjectLabel()->frame();
+    const QRectF field = editor->subjectField()->frame();
+    EXPECT_EQ(editor->frame().height(), editor->requestedHeight());
+    // The button's picture, grown by 5 on every side.
+    EXPECT_FALSE(editor->fileButton()->currentImage().isNull());
+    EXPECT_GE(file.height(), 2 * ZVMessageEditor::kFileButtonGrowth + 1);
+    EXPECT_DOUBLE_EQ(file.left(), 0);
+    EXPECT_LE(send.bottom(), bounds.bottom());
+    EXPECT_NEAR(file.bottom(), bounds.bottom(), 1);
+    EXPECT_NEAR(send.right(), bounds.right(), 1);
+    EXPECT_NEAR(send.center().y(), file.center().y(), 1);
+    EXPECT_GE(text.left(), file.right());
+    EXPECT_LE(text.right(), send.left());
+    EXPECT_GE(label.left(), file.right());
+    EXPECT_DOUBLE_EQ(field.left(), label.right());
+    EXPECT_LE(field.right(), send.left());
+    EXPECT_LT(field.bottom(), text.top());
+    EXPECT_NEAR(text.bottom(), bounds.bottom() - ZVMessageEditor::kTextMargin, 1);
+    EXPECT_TRUE(editor->placeholder()->isHidden());
+
+    // The top edge carries the separator over a white editor.
+    const QImage image = window->render();
+    const qreal scale = window->scale();
+    const QPointF top = editor->convertPointTo(QPointF(bounds.center().x(), 0.5), nullptr);
+    const QPointF inside = editor->convertPointTo(QPointF(1, bounds.height() / 2), nullptr);
+    EXPECT_NE(image.pixelColor((top * scale).toPoint()), QColor(Qt::white));
+    EXPECT_EQ(image.pixelColor((inside * scale).toPoint()), QColor(Qt::white));
+    QDir().mkpath(u"snapshots"_s);
+    image
+        .copy(
+            QRectF(editor->convertRectTo(bounds, nullptr).topLeft() * scale, bounds.size() * scale)
+                .toRect())
+        .save(u"snapshots/composer-subject-375.png"_s);
 }
 
 TEST_F(MessageEditorTest, TheConversationScreensComposerIsThisEditor) {
