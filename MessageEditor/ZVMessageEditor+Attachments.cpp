@@ -71,7 +71,7 @@ void ZVMessageEditor::fileButtonPressed() {
         }
     });
     menu->setPointAtView(fileButton_);
-    menu->setKeyboardSetting(kKeepKeyboard);
+    menu->setKeyboardSetting(ZVAlertView::kKeepKeyboard);
     menu->show();
 }
 
@@ -90,7 +90,7 @@ void ZVMessageEditor::showEmoticons() {
     emoticonPicker_ = View::make<ZVAlertView>();
     emoticonPicker_->setViews({picker});
     emoticonPicker_->setPointAtView(fileButton_);
-    emoticonPicker_->setKeyboardSetting(kKeepKeyboard);
+    emoticonPicker_->setKeyboardSetting(ZVAlertView::kKeepKeyboard);
     emoticonPicker_->show();
 }
 

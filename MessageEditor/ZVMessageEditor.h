@@ -44,7 +44,6 @@ public:
     static inline const QString kSendTitle = QStringLiteral("Send");
     static inline const QString kCancelTitle = QStringLiteral("Cancel");
     static inline const QString kFileButtonImage = QStringLiteral("icon-message-add");
-    static inline const QString kFileButtonLabel = QStringLiteral("Add file");
     static inline const QString kPlaceholderText = QStringLiteral("Type your message");
     static inline const QString kSubjectLabelText = QStringLiteral("Subject: ");
     static inline const QString kNoSubject = QStringLiteral("No subject");
@@ -81,7 +80,6 @@ public:
     // Typed text reaches the store once typing pauses this long, so that it survives a kill.
     static constexpr double kStorePause = 1.0;
     static constexpr double kSendFadeDuration = 0.5;
-    static constexpr int kKeepKeyboard = 0;
 
     using RowMetrics = ZVMessageRowMetrics;
 
