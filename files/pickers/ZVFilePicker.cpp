@@ -5,12 +5,15 @@
 #include "ZelvoKit/support/tracking/ZVEventTracker.h"
 #include "app/shell/ZVGlobals.h"
 #include "files/pickers/ZVImagePreviewer.h"
+#include "platform/foundation/Application.h"
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/FreeFileName.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Scheduler.h"
 #include "platform/media/PhotoLibrary.h"
 #include "platform/ui/controllers/navigation/NavigationController.h"
+#include "platform/ui/controllers/popover/PopoverController.h"
+#include "platform/ui/controllers/popover/PopoverPlacement.h"
 #include "platform/ui/view/Window.h"
 #include "toolkit/alerts/ZVActionMenu.h"
 #include "toolkit/alerts/ZVActionMenuButton.h"
@@ -147,8 +150,17 @@ void ZVFilePicker::showWithSource(platform::ImagePickerSourceType source) {
     present();
 }
 
+bool ZVFilePicker::inPopover() {
+    return platform::Application::shared().userInterfaceIdiom() ==
+           platform::UserInterfaceIdiom::Pad;
+}
+
 void ZVFilePicker::present() {
     if (!imagePickerController_) {
+        return;
+    }
+    if (inPopover()) {
+        presentInPopover();
         return;
     }
     // Presented over whatever shows in the window of the navigation (on a phone it may be
@@ -167,8 +179,46 @@ void ZVFilePicker::present() {
     }
 }
 
+void ZVFilePicker::presentInPopover() {
+    popover_ = std::make_shared<platform::PopoverController>(imagePickerController_);
+    const std::weak_ptr<ZVFilePicker> weak = weak_from_this();
+    // A touch outside ends the pick as a cancel does.
+    popover_->didDismissPopover = [weak](platform::PopoverController&) {
+        if (const auto self = weak.lock()) {
+            self->popover_.reset();
+            self->previewer_.reset();
+            if (currentFilePicker() == self) {
+                currentFilePicker().reset();
+            }
+        }
+    };
+    const auto anchor = view_.lock();
+    if (anchor && anchor->superview() && anchor->window()) {
+        popover_->presentFromRect(anchor->frame(), anchor->superview()->shared_from_this(),
+                                  platform::PopoverArrowDirection::Any, true);
+        return;
+    }
+    // Without an anchor (the Files page shows the menu on its own) it points at the middle of
+    // the navigation's view.
+    const auto from = navigationController_ ? navigationController_->view() : nullptr;
+    if (from && from->window()) {
+        const QPointF middle = from->bounds().center();
+        popover_->presentFromRect(QRectF(middle, QSizeF(1, 1)), from,
+                                  platform::PopoverArrowDirection::Any, true);
+    }
+}
+
 void ZVFilePicker::dismiss() {
     const auto keep = shared_from_this();
+    if (popover_) {
+        popover_->didDismissPopover = nullptr;
+        popover_->dismissPopoverAnimated(true);
+        previewer_.reset();
+        if (currentFilePicker().get() == this) {
+            currentFilePicker().reset();
+        }
+        return;
+    }
     if (const auto previewer = previewer_.lock(); previewer && navigationController_) {
         navigationController_->popViewControllerAnimated(true);
     }
@@ -195,6 +245,10 @@ void ZVFilePicker::didFinishPicking(platform::ImagePicker& /*picker*/,
         url_ = media.referenceUrl;
         const auto previewer = std::make_shared<ZVImagePreviewer>(url_, shared_from_this());
         previewer_ = previewer;
+        if (popover_) {
+            popover_->setContentViewController(previewer, true);
+            return;
+        }
         imagePickerController_->dismiss(false);
         if (navigationController_) {
             navigationController_->pushViewController(previewer, true);
@@ -243,6 +297,11 @@ void ZVFilePicker::sendPressed() {
 }
 
 void ZVFilePicker::cancelPressed() {
+    if (popover_) {
+        previewer_.reset();
+        popover_->setContentViewController(imagePickerController_, true);
+        return;
+    }
     if (previewer_.lock() && navigationController_) {
         navigationController_->popViewControllerAnimated(false);
     }

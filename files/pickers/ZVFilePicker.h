@@ -14,13 +14,15 @@ class ZVActionMenu;
 class ZVImagePreviewer;
 namespace platform {
 class NavigationController;
+class PopoverController;
 class View;
 }  // namespace platform
 
 // Attaches a photo or other media from the camera, the photo library or the last photo taken,
 // handing the result on as a URL: a file written to the caches for a camera photo, the library's
-// URL for the rest. A library photo is first shown full screen for confirmation. One picker at a
-// time is alive, from the moment an option makes it until it is dismissed. Main thread only.
+// URL for the rest. A library photo is first shown full screen for confirmation; on a tablet the
+// picker and the confirmation show in a popover pointing at the anchor. One picker at a time is
+// alive, from the moment an option makes it until it is dismissed. Main thread only.
 class ZVFilePicker : public platform::ImagePickerDelegate,
                      public ZVImagePreviewerDelegate,
                      public std::enable_shared_from_this<ZVFilePicker> {
@@ -64,6 +66,8 @@ public:
     const QUrl& url() const { return url_; }
     // The previewer showing a library photo to confirm; null while none is.
     std::shared_ptr<ZVImagePreviewer> previewer() const { return previewer_.lock(); }
+    // The tablet's popover while it shows; null on a phone.
+    const std::shared_ptr<platform::PopoverController>& popover() const { return popover_; }
 
     void didFinishPicking(platform::ImagePicker& picker,
                           const platform::PickedMedia& media) override;
@@ -75,6 +79,8 @@ private:
     static std::shared_ptr<ZVFilePicker> makeCurrent(const std::shared_ptr<platform::View>& view,
                                                      OnFilePicked onFilePicked);
     void present();
+    void presentInPopover();
+    static bool inPopover();
     // A camera photo written to the caches; empty when it could not be.
     static QUrl writeCameraPhoto(const platform::PickedMedia& media);
 
@@ -84,5 +90,6 @@ private:
     std::shared_ptr<platform::NavigationController> navigationController_;
     std::shared_ptr<platform::ImagePicker> imagePickerController_;
     std::weak_ptr<ZVImagePreviewer> previewer_;
+    std::shared_ptr<platform::PopoverController> popover_;
     bool preferFrontCamera_ = false;
 };

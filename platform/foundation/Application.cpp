@@ -1,5 +1,6 @@
 #include "platform/foundation/Application.h"
 
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/ScopedTimer.h"
 #include "platform/foundation/SharedState.h"
 #include "platform/foundation/SystemLog.h"
@@ -202,6 +203,8 @@ struct Application::Impl {
             return;
         }
         tellDelegate([](ApplicationDelegate& d) { d.applicationWillResignActive(); });
+        NotificationCenter::defaultCenter().postNotificationName(
+            Application::kWillResignActiveNotification);
         moveTo(ApplicationState::Inactive);
     }
 
@@ -234,6 +237,8 @@ struct Application::Impl {
     void terminate() {
         resignActive();
         tellDelegate([](ApplicationDelegate& d) { d.applicationWillTerminate(); });
+        NotificationCenter::defaultCenter().postNotificationName(
+            Application::kWillTerminateNotification);
         terminated = true;
         tasks.clear();
         updateExpiryTimer();

@@ -46,6 +46,13 @@ public:
     // Time a background fetch (or a push with a fetch) is given, counted from its arrival.
     static constexpr TimeInterval kBackgroundFetchAllowance = 30;
 
+    // Posted on the default notification centre right after the delegate heard of the step, for
+    // the objects that keep unsaved work of their own (an editor's typed text).
+    static inline const QString kWillResignActiveNotification =
+        QStringLiteral("ApplicationWillResignActiveNotification");
+    static inline const QString kWillTerminateNotification =
+        QStringLiteral("ApplicationWillTerminateNotification");
+
     static Application& shared();
 
     Application(const Application&) = delete;

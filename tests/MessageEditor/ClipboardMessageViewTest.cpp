@@ -107,6 +107,10 @@ TEST_F(ClipboardMessageViewTest, TheCardShowsTheMailAndATapOpensItInAPage) {
     EXPECT_EQ(subject.top(), 5);
     EXPECT_EQ(time.bottom(), card->bounds().height() - 5);
     EXPECT_EQ(subject.right(), 320 - 13);
+    // The card is tall enough for its three lines: none covers another.
+    const QRectF sender = card->senderLabel()->frame();
+    EXPECT_LE(subject.bottom(), sender.top());
+    EXPECT_LE(sender.bottom(), time.top());
 
     const std::size_t depth = navigation->viewControllers().size();
     tap(card);

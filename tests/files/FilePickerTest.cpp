@@ -3,9 +3,11 @@
 #include "tests/files/FileViewTestSupport.h"
 
 #include "files/pickers/ZVImagePreviewer.h"
+#include "platform/foundation/Application.h"
 #include "platform/foundation/Paths.h"
 #include "platform/media/PhotoLibrary.h"
 #include "platform/ui/controllers/navigation/NavigationController.h"
+#include "platform/ui/controllers/popover/PopoverController.h"
 #include "platform/ui/standins/FakeImagePicker.h"
 #include "platform/ui/view/Window.h"
 #include "tests/support/ImageBytes.h"
@@ -232,6 +234,63 @@ TEST_F(FilePickerTest, TheLastPhotoGoesWithoutAnInterfaceAndAnEmptyLibraryGivesN
     ASSERT_TRUE(scheduler().runUntil([&] { return !picked.isEmpty(); }));
     EXPECT_TRUE(platform::PhotoLibrary::isAssetsLibraryURL(picked[0]));
     EXPECT_FALSE(ZVFilePicker::current());
+}
+
+// On a tablet the picker shows in a popover at the anchor, and the confirmation takes its place
+// there; nothing is pushed on the navigation.
+TEST_F(FilePickerTest, OnATabletThePickerAndItsConfirmationShareOnePopover) {
+    platform::Application::shared().setUserInterfaceIdiom(platform::UserInterfaceIdiom::Pad);
+    writePickerFile(library, u"IMG_1.png"_s, zvtest::solidImageBytes({20, 10}, Qt::red));
+    const std::size_t depth = navigation->viewControllers().size();
+    choose(*menu(), u"Choose from library"_s);
+    settle();
+    const auto open = ZVFilePicker::current();
+    ASSERT_TRUE(open);
+    const auto popover = open->popover();
+    ASSERT_TRUE(popover && popover->isPopoverVisible());
+    const auto picker = open->imagePickerController();
+    EXPECT_EQ(popover->contentViewController(), picker);
+    EXPECT_FALSE(picker->isPresented());
+    ASSERT_TRUE(scheduler().runUntil([&] { return picker->items().size() == 1; }));
+
+    ASSERT_TRUE(picker->pickItem(0));
+    settle();
+    auto previewer = open->previewer();
+    ASSERT_TRUE(previewer);
+    EXPECT_EQ(popover->contentViewController(), previewer);
+    EXPECT_EQ(navigation->viewControllers().size(), depth);
+    previewer->cancelTapped();
+    settle();
+    EXPECT_EQ(popover->contentViewController(), picker);
+    EXPECT_TRUE(picked.isEmpty());
+
+    ASSERT_TRUE(picker->pickItem(0));
+    settle();
+    previewer = open->previewer();
+    ASSERT_TRUE(previewer);
+    previewer->selectTapped();
+    settle();
+    ASSERT_EQ(picked.size(), 1);
+    EXPECT_TRUE(platform::PhotoLibrary::isAssetsLibraryURL(picked[0]));
+    EXPECT_FALSE(popover->isPopoverVisible());
+    EXPECT_FALSE(ZVFilePicker::current());
+
+    // A touch outside the popover ends the pick, handing nothing on.
+    choose(*menu(), u"Choose from library"_s);
+    settle();
+    const auto again = ZVFilePicker::current();
+    ASSERT_TRUE(again && again->popover());
+    const auto window = globals().window();
+    const QRectF shown = again->popover()->popoverFrame();
+    const QPointF outside = shown.top() > 1 ? QPointF(shown.center().x(), 1)
+                                            : QPointF(1, window->bounds().bottom() - 1);
+    ASSERT_FALSE(shown.contains(outside));
+    window->sendTouch(1, platform::TouchPhase::Began, outside);
+    window->sendTouch(1, platform::TouchPhase::Ended, outside);
+    settle();
+    EXPECT_FALSE(ZVFilePicker::current());
+    EXPECT_EQ(picked.size(), 1);
+    platform::Application::shared().setUserInterfaceIdiom(platform::UserInterfaceIdiom::Phone);
 }
 
 }  // namespace

@@ -138,15 +138,25 @@ QString TextEditor::textInRange(TextRange range) const {
 }
 
 int TextEditor::snapped(int position, int direction) const {
-    const QString current = text();
-    position = std::clamp(position, 0, static_cast<int>(current.size()));
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, current);
-    finder.setPosition(position);
+    position = std::clamp(position, 0, length());
+    // A character never spans a paragraph break: only the paragraph is looked at, so that a key
+    // in a long text costs what its paragraph costs.
+    const QTextBlock block = document_.findBlock(position);
+    if (!block.isValid()) {
+        return position;
+    }
+    const QString paragraph = block.text();
+    const int inBlock = position - block.position();
+    if (inBlock <= 0 || inBlock >= paragraph.size()) {
+        return position;
+    }
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, paragraph);
+    finder.setPosition(inBlock);
     if (finder.isAtBoundary()) {
         return position;
     }
     const qsizetype moved = direction < 0 ? finder.toPreviousBoundary() : finder.toNextBoundary();
-    return moved < 0 ? position : static_cast<int>(moved);
+    return moved < 0 ? position : block.position() + static_cast<int>(moved);
 }
 
 TextRange TextEditor::selectedRange() const {
@@ -392,9 +402,12 @@ void TextEditor::redo() {
     }
 }
 
-void TextEditor::draw(QPainter& painter, QPointF origin, const QColor& textColor,
-                      bool showCursor) const {
+void TextEditor::draw(QPainter& painter, QPointF origin, const QColor& textColor, bool showCursor,
+                      const QRectF& clip) const {
     QAbstractTextDocumentLayout::PaintContext context;
+    if (!clip.isEmpty()) {
+        context.clip = clip.translated(-origin);
+    }
     context.palette.setColor(QPalette::Text, textColor);
     context.cursorPosition = showCursor ? cursor_.position() : -1;
     if (cursor_.hasSelection()) {

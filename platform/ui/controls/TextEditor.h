@@ -92,7 +92,10 @@ public:
 
     // --- display, in the document's coordinates ---
     // Draws the text with the selection and, when `showCursor`, the cursor.
-    void draw(QPainter& painter, QPointF origin, const QColor& textColor, bool showCursor) const;
+    // `clip` (in the painter's coordinates; empty: everything) limits the lines drawn, so that a
+    // long text costs only what shows.
+    void draw(QPainter& painter, QPointF origin, const QColor& textColor, bool showCursor,
+              const QRectF& clip = QRectF()) const;
     // The position nearest to `point`.
     int positionAt(QPointF point) const;
     // Where the cursor is drawn.

@@ -107,7 +107,11 @@ void TextView::changed() {
 
 void TextView::updateContentSize() {
     QTextDocument& document = editor_.document();
-    document.setTextWidth(std::max<qreal>(0, bounds().width() - inset_.left - inset_.right));
+    // Setting the width lays the whole text out again, even an unchanged width: only on a change.
+    const qreal width = std::max<qreal>(0, bounds().width() - inset_.left - inset_.right);
+    if (document.textWidth() != width) {
+        document.setTextWidth(width);
+    }
     const qreal height = document.documentLayout()->documentSize().height();
     setContentSize({bounds().width(), std::ceil(height + inset_.top + inset_.bottom)});
 }
@@ -136,8 +140,8 @@ QSizeF TextView::sizeThatFits(QSizeF size) const {
                                     inset_.top + inset_.bottom)};
 }
 
-void TextView::drawRect(QPainter& painter, const QRectF& /*rect*/) {
-    editor_.draw(painter, textOrigin(), textColor_, isEditing());
+void TextView::drawRect(QPainter& painter, const QRectF& rect) {
+    editor_.draw(painter, textOrigin(), textColor_, isEditing(), rect);
 }
 
 // --- edit actions ---

@@ -153,8 +153,13 @@ void ImagePicker::loadItems() {
         });
 }
 
+bool ImagePicker::isShowing() const {
+    const auto shown = viewIfLoaded();
+    return isPresented() || (shown && shown->window() != nullptr);
+}
+
 bool ImagePicker::pickItem(int index) {
-    if (!isPresented() || index < 0 || index >= static_cast<int>(items_.size())) {
+    if (!isShowing() || index < 0 || index >= static_cast<int>(items_.size())) {
         return false;
     }
     const AssetPtr& asset = items_[index];
@@ -177,7 +182,7 @@ bool ImagePicker::pickItem(int index) {
 }
 
 bool ImagePicker::takePicture() {
-    if (!isPresented() || sourceType_ != ImagePickerSourceType::Camera) {
+    if (!isShowing() || sourceType_ != ImagePickerSourceType::Camera) {
         return false;
     }
     QImageReader reader(cameraPicture(cameraDevice_));
@@ -198,7 +203,7 @@ bool ImagePicker::takePicture() {
 }
 
 void ImagePicker::cancel() {
-    if (!isPresented()) {
+    if (!isShowing()) {
         return;
     }
     if (const auto current = delegate()) {

@@ -86,6 +86,8 @@ public:
     bool present(View& from, bool animated, Completion shown = {});
     void dismiss(bool animated, Completion completion = {});
     bool isPresented() const { return presentingViewController() != nullptr; }
+    // Presented, or in a window otherwise (a popover): the user can pick.
+    bool isShowing() const;
 
     // The library's items of the media types, newest first, read each time the picker is about to
     // show; empty until they are read, and when the library cannot be read (accessDenied()).

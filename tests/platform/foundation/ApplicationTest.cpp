@@ -1,5 +1,6 @@
 #include "platform/foundation/Application.h"
 
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/SharedState.h"
 
 #include <gtest/gtest.h>
@@ -245,6 +246,30 @@ TEST(ApplicationLifeCycle, TerminationEndsTasksWithoutExpiringThemAndStopsEvents
     EXPECT_EQ(delegate->calls, std::vector<std::string>({"willTerminate@background"}));
     EXPECT_EQ(expirations, 0);
     EXPECT_FALSE(fetched);
+}
+
+// Objects with unsaved work of their own hear of these steps right after the delegate does.
+TEST(ApplicationLifeCycle, ResigningAndTerminatingAreAnnouncedAfterTheDelegateHeard) {
+    auto delegate = installRecordingDelegate();
+    auto& center = platform::NotificationCenter::defaultCenter();
+    const auto resigned = center.addObserverForName(
+        Application::kWillResignActiveNotification,
+        [&](const platform::Notification&) { delegate->calls.push_back("resign notice"); });
+    const auto terminated = center.addObserverForName(
+        Application::kWillTerminateNotification,
+        [&](const platform::Notification&) { delegate->calls.push_back("terminate notice"); });
+    app().launch();
+    delegate->calls.clear();
+
+    app().enterBackground();
+    app().becomeActive();
+    app().terminate();
+    EXPECT_EQ(
+        delegate->calls,
+        std::vector<std::string>({"willResignActive@active", "resign notice",
+                                  "didEnterBackground@background", "willEnterForeground@background",
+                                  "didBecomeActive@active", "willResignActive@active",
+                                  "resign notice", "willTerminate@inactive", "terminate notice"}));
 }
 
 TEST(ApplicationBackgroundTasks, RemainingTimeCountsDownFromEnteringTheBackground) {

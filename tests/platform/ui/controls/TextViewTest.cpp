@@ -97,6 +97,25 @@ TEST_F(TextViewTest, ReplaceTellsButDoesNotAskAndCanBeUndone) {
     EXPECT_EQ(view->text(), "fresh");
 }
 
+// Ranges never split a character, in whichever paragraph it stands.
+TEST_F(TextViewTest, RangesInsideACharacterOfALaterParagraphTakeTheWholeCharacter) {
+    // A thumb with a skin tone: one character of four UTF-16 units, at 5 to 9.
+    const QString text = QStringLiteral("ab\ncd\U0001F44D\U0001F3FDe");
+    struct Case {
+        TextRange asked;
+        TextRange selected;
+    };
+    for (const Case& c : {Case{{6, 0}, {5, 4}}, Case{{7, 1}, {5, 4}}, Case{{5, 4}, {5, 4}},
+                          Case{{4, 2}, {4, 5}}, Case{{2, 1}, {2, 1}}, Case{{9, 1}, {9, 1}}}) {
+        view->setText(text);
+        view->setSelectedRange(c.asked);
+        EXPECT_EQ(view->selectedRange(), c.selected) << c.asked.location << "," << c.asked.length;
+    }
+    view->setText(text);
+    view->replace({7, 0}, "x");
+    EXPECT_EQ(view->text(), QStringLiteral("ab\ncdxe"));
+}
+
 TEST_F(TextViewTest, EditActionsOfferedByStateAndRoutedThroughOverridableOperations) {
     struct Case {
         const char* name;
