@@ -3,10 +3,40 @@
 #include "MessageFlow/pages/ZVConversationPageRegistry.h"
 #include "MessageFlow/pages/ZVConversationPageSet.h"
 #include "MessageFlow/pages/ZVConversationSettingsViewController.h"
+#include "MessageFlow/pages/ZVTasksViewController.h"
+#include "MessageFlow/pages/side/ZVConversationSearchViewController.h"
+#include "MessageFlow/pages/side/ZVMessageBoardViewController.h"
+#include "MessageFlow/pages/side/ZVPinsViewController.h"
+#include "files/page/ZVFilesViewController.h"
 
 void ZVStartUpPages() {
     ZVAppServices::shared().makeConversationPages = &ZVConversationPageSet::make;
-    ZVConversationPageRegistry::shared().pages[ZVConversationPageSet::SettingsPage] =
+    auto& pages = ZVConversationPageRegistry::shared().pages;
+    pages[ZVConversationPageSet::SearchPage] = [](const std::shared_ptr<Conversation>& conversation,
+                                                  int page) {
+        return ZVConversationSearchViewController::create(conversation, page);
+    };
+    pages[ZVConversationPageSet::PinsPage] = [](const std::shared_ptr<Conversation>& conversation,
+                                                int page) {
+        auto board = ZVMessageBoardViewController::make(
+            conversation, page, [](const std::weak_ptr<ZVMessageBoard>& shown) {
+                return std::make_unique<ZVPinsViewController>(shown);
+            });
+        board->setTrackingCategory(ZVPinsViewController::kTrackingCategory);
+        return board;
+    };
+    pages[ZVConversationPageSet::FilesPage] = [](const std::shared_ptr<Conversation>& conversation,
+                                                 int page) {
+        return ZVConversationTableViewController::create<ZVFilesViewController>(conversation, page);
+    };
+    pages[ZVConversationPageSet::TasksPage] = [](const std::shared_ptr<Conversation>& conversation,
+                                                 int page) {
+        return ZVMessageBoardViewController::make(
+            conversation, page, [](const std::weak_ptr<ZVMessageBoard>& shown) {
+                return std::make_unique<ZVTasksViewController>(shown);
+            });
+    };
+    pages[ZVConversationPageSet::SettingsPage] =
         [](const std::shared_ptr<Conversation>& conversation, int page) {
             return platform::ViewController::make<ZVConversationSettingsViewController>(
                 conversation, page);

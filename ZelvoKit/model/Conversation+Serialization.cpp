@@ -37,7 +37,21 @@ const QStringList& plainKeys() {
     return keys;
 }
 
-const QString kSnoozeInterval = u"snooze_interval"_s;
+// A field changed here and not yet sent keeps its local value: the record was written before the
+// service had the change, and taking it would undo the change and send the old value back.
+struct LocalField {
+    int field;
+    QLatin1StringView key;
+};
+constexpr std::array<LocalField, 7> kLocalFields{{
+    {Conversation::FieldUnstar, QLatin1StringView("star_weight")},
+    {Conversation::FieldTopic, QLatin1StringView("topic")},
+    {Conversation::FieldSnooze, QLatin1StringView("snooze_interval")},
+    {Conversation::FieldArchive, QLatin1StringView("hide_message_nr")},
+    {Conversation::FieldUrlPreviews, QLatin1StringView("is_url_preview_disabled")},
+    {Conversation::FieldDisclose, QLatin1StringView("is_disclose")},
+    {Conversation::FieldList, QLatin1StringView("is_list")},
+}};
 const QString kSnoozeTime = u"snooze_time"_s;
 const QString kBwMessageNr = u"bw_message_nr"_s;
 const QString kHasSkippedContent = u"has_skipped_content"_s;
@@ -71,18 +85,22 @@ QString compactJson(const QJsonArray& array) {
 
 }  // namespace
 
+QStringList Conversation::keysToRead() const {
+    QStringList keys = plainKeys();
+    for (const LocalField& local : kLocalFields) {
+        if (isFieldDirty(local.field)) {
+            keys.removeOne(QString(local.key));
+        }
+    }
+    return keys;
+}
+
 ZVErrorPtr Conversation::deserializeFromJson(ZVJsonParser& parser) {
     const bool wasUnread = isUnread();
     // What the service says of the conversation now may make a refused load answerable.
     messageLoadRefused_ = false;
 
-    if (isFieldDirty(FieldSnooze)) {
-        QStringList keys = plainKeys();
-        keys.removeOne(kSnoozeInterval);
-        setFields(keys, parser);
-    } else {
-        setFields(plainKeys(), parser);
-    }
+    setFields(keysToRead(), parser);
     readCompleteness(parser);
     readReadHorizon(parser);
     readSkippedContent(parser);
@@ -179,6 +197,9 @@ void Conversation::readSnooze(ZVJsonParser& parser) {
 }
 
 void Conversation::readLabels(ZVJsonParser& parser) {
+    if (isFieldDirty(FieldLabels)) {
+        return;
+    }
     const QJsonValue labels = parser.extractValue(kLabelIds, false, JsonClass::Array);
     if (!labels.isArray()) {
         return;
@@ -191,7 +212,11 @@ void Conversation::readLabels(ZVJsonParser& parser) {
 }
 
 void Conversation::readFlags(ZVJsonParser& parser) {
-    const std::int64_t next = extractFlags(parser);
+    std::int64_t next = extractFlags(parser);
+    if (isFieldDirty(FieldSharing)) {
+        const std::int64_t sharing = std::int64_t{1} << FlagAutojoin;
+        next = (next & ~sharing) | (flags() & sharing);
+    }
     if (next != flags()) {
         willChangeProperty(kFlags);
         setFlags(next);

@@ -669,6 +669,8 @@ private:
                             const std::function<void(Message&)>& prepare);
 
     // Serialisation steps.
+    // The record's plain keys, less those of fields changed here and not yet sent.
+    QStringList keysToRead() const;
     void readCompleteness(ZVJsonParser& parser);
     void readReadHorizon(ZVJsonParser& parser);
     void readSkippedContent(ZVJsonParser& parser);

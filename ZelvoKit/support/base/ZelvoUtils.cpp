@@ -68,16 +68,41 @@ QString ZelvoUtils::uuidFromData(const QByteArray& data) {
 }
 
 bool ZelvoUtils::isDate(const QDateTime& date, const QDateTime& other) {
-    icu::Calendar& calendar = zelvoUtilsCachedCalendar();
-    UErrorCode status = U_ZERO_ERROR;
-    auto dayOf = [&](const QDateTime& value) {
-        calendar.setTime(icutext::toUDate(value), status);
-        return std::tuple(calendar.get(UCAL_EXTENDED_YEAR, status),
-                          calendar.get(UCAL_MONTH, status), calendar.get(UCAL_DATE, status));
+    // The local day last looked up, as an interval of instants: message lists compare the days of
+    // neighbours row after row, and most fall in the day before.
+    struct Day {
+        UDate start = 0;
+        UDate end = 0;
+        std::uint64_t generation = 0;
     };
-    const auto first = dayOf(date);
-    const auto second = dayOf(other);
-    return U_SUCCESS(status) && first == second;
+    thread_local Day known;
+    icu::Calendar& calendar = zelvoUtilsCachedCalendar();
+    const std::uint64_t generation = DeviceLocale::generation();
+    UErrorCode status = U_ZERO_ERROR;
+    const auto dayStart = [&](UDate at) {
+        if (known.generation == generation && at >= known.start && at < known.end) {
+            return known.start;
+        }
+        calendar.setTime(at, status);
+        const int32_t year = calendar.get(UCAL_EXTENDED_YEAR, status);
+        const int32_t month = calendar.get(UCAL_MONTH, status);
+        const int32_t day = calendar.get(UCAL_DATE, status);
+        calendar.clear();
+        calendar.set(UCAL_EXTENDED_YEAR, year);
+        calendar.set(UCAL_MONTH, month);
+        calendar.set(UCAL_DATE, day);
+        const UDate start = calendar.getTime(status);
+        calendar.add(UCAL_DATE, 1, status);
+        known = {start, calendar.getTime(status), generation};
+        return start;
+    };
+    const UDate first = dayStart(icutext::toUDate(date));
+    const UDate second = dayStart(icutext::toUDate(other));
+    if (U_FAILURE(status)) {
+        known = {};
+        return false;
+    }
+    return first == second;
 }
 
 QDateTime ZelvoUtils::extractDateFrom(const QDateTime& date) {

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 
@@ -138,6 +139,21 @@ protected:
         settle();
         platform::Scheduler::main().advance(seconds);
         settle();
+    }
+
+    // Moves the clock a second at a time, each step once every dispatch begun so far has had its
+    // answer: a request still on its way (in real time) when the clock passes its timeout fails,
+    // and its hits wait for a dispatch that the test never reaches.
+    void advanceAnsweringDispatches(double seconds) {
+        for (double left = seconds; left > 0; left -= 1) {
+            ASSERT_TRUE(waitFor([&] { return dispatchesAnswered() >= dispatches_.load(); }));
+            advance(std::min(left, 1.0));
+        }
+    }
+    int dispatchesAnswered() const {
+        return logger_->count(QStringLiteral("hit(s) sent")) +
+               logger_->count(QStringLiteral("Dispatch error")) +
+               logger_->count(QStringLiteral("Failed to generate request"));
     }
 
     static void storeHits(int count, const QDateTime& timestamp = {}) {

@@ -2,10 +2,13 @@
 
 #include "tests/ZelvoKit/model/RepositoryTestSupport.h"
 
+#include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/ZelvoApi/api/ZVApiRequest.h"
 
 #include <QtCore/QJsonArray>
 
+#include <algorithm>
+#include <chrono>
 #include <functional>
 
 namespace {
@@ -49,6 +52,7 @@ protected:
         conversation()->setUncommittedFields(0);
         ASSERT_EQ(applyLocally(session_, {streamRecord(u"conv"_s, record)}), nullptr);
         conversation()->setUncommittedFields(0);
+        record_ = record;
     }
 
     std::shared_ptr<Conversation> conversation() {
@@ -63,6 +67,8 @@ protected:
     QString storePath() const { return u"conversation/store/"_s + id_; }
 
     QString id_;
+    // The record `reset` applied last.
+    QJsonObject record_;
 };
 
 TEST_F(ConversationActionsTest, EachActionSendsItsArgumentsWithItsPriority) {
@@ -134,6 +140,9 @@ TEST_F(ConversationActionsTest, EachActionSendsItsArgumentsWithItsPriority) {
         SCOPED_TRACE(c.name);
         reset(c.state);
         c.action(*conversation());
+        // A record the service wrote before it had the change arrives while the change waits:
+        // what goes out is still the change.
+        ASSERT_EQ(applyLocally(session_, {streamRecord(u"conv"_s, record_)}), nullptr);
         const auto request = conversation()->getSyncRequest();
         ASSERT_TRUE(request);
         EXPECT_EQ(request->method(), storePath());
@@ -182,6 +191,27 @@ TEST_F(ConversationActionsTest, QuickChangesGoOutAsOneRequestWhoseAnswerClearsTh
     EXPECT_TRUE(sent->body.value(u"is_list"_s).toBool());
     ASSERT_TRUE(settle([&] { return made->uncommittedFields() == 0; }));
     EXPECT_FALSE(made->isFieldDirty(Conversation::FieldTopic));
+}
+
+// A commit while the change is on its way (another answer's end, a second action) makes no second
+// request carrying it again.
+TEST_F(ConversationActionsTest, AChangeOnItsWayGoesOutOnce) {
+    emulator.injectFault(storePath(), zvemu::Fault::delayed(std::chrono::seconds(30)));
+    const auto made = conversation();
+    made->setIsList(true);
+    ASSERT_TRUE(settle([&] { return emulator.requestCount(storePath()) == 1; }));
+    session_->commitObject(made);
+    scheduler().advance(1);
+    emulator.releaseHeld();
+    ASSERT_TRUE(waitForAnswered(storePath()));
+    EXPECT_EQ(made->uncommittedFields(), 0u);
+    // A second request would be out or queued by now: the answer sends the queue's next.
+    const auto& api = ZVApi::api();
+    const auto isStore = [&](const auto& request) { return request->method() == storePath(); };
+    EXPECT_TRUE(std::ranges::none_of(api.pendingRequests(), isStore));
+    EXPECT_TRUE(std::ranges::none_of(api.queuedRequests(),
+                                     [&](const auto& entry) { return isStore(entry.second); }));
+    EXPECT_EQ(emulator.requestCount(storePath()), 1);
 }
 
 TEST_F(ConversationActionsTest, ARefusalDropsTheChangesAndAServerFailureKeepsThem) {

@@ -112,13 +112,32 @@ ZVErrorPtr RepositoryTest::applyLocally(const std::shared_ptr<ZVRepositorySessio
 }
 
 bool RepositoryTest::waitForAnswered(const QString& path, int count) {
+    // Answered by the service and taken by the client: a test that moves the clock on while an
+    // answer is still on its way (in real time) would see that request time out.
+    const auto takenByClient = [&] {
+        const auto pending = api().requestsWithTag(0, nullptr);
+        return std::none_of(pending.begin(), pending.end(),
+                            [&](const auto& request) { return request->method() == path; });
+    };
     return settle([&] {
         int answered = 0;
         for (const auto& request : emulator.requests(path)) {
             answered += request.status != 0 ? 1 : 0;
         }
-        return answered >= count;
+        return answered >= count && takenByClient();
     });
+}
+
+bool RepositoryTest::waitWithClock(const std::function<bool()>& done) {
+    constexpr int kMaxSteps = 100;
+    constexpr int kRealMsPerStep = 100;
+    for (int step = 0; step < kMaxSteps; ++step) {
+        if (scheduler().runUntil(done, kRealMsPerStep)) {
+            return true;
+        }
+        scheduler().advance(ZVApi::kQueueSendDelay);
+    }
+    return done();
 }
 
 bool RepositoryTest::settle(const std::function<bool()>& done) {

@@ -48,12 +48,15 @@ protected:
     // Applies the records as one answer would, without the service: the first error, or none.
     static ZVErrorPtr applyLocally(const std::shared_ptr<ZVRepositorySession>& session,
                                    const QList<QJsonObject>& records);
-    // Waits until the service has answered `count` calls of the path, moving the clock on while
-    // no queued request is in flight.
+    // Waits until the service has answered `count` calls of the path and the client has no call
+    // of it still out, moving the clock on while no queued request is in flight.
     bool waitForAnswered(const QString& path, int count = 1);
     // Waits until `done`, moving the clock on by the queue's delay while no queued request is in
     // flight (at most a minute of virtual time).
     bool settle(const std::function<bool()>& done);
+    // Waits until `done`, giving what comes in real time (the stream) a moment and the clock a
+    // tenth of a second in turns, for a result that needs both.
+    bool waitWithClock(const std::function<bool()>& done);
 
     // The rows of every entity of the account's store file, one line per row without its row
     // number, sorted: equal for two stores with the same content.

@@ -99,6 +99,10 @@ TEST_F(ZelvoUtilsCalendarTest, DaysFollowTheDeviceTimeZone) {
     DeviceLocale::setTimeZone(QStringLiteral("America/New_York"));
     EXPECT_EQ(ZelvoUtils::extractDateFrom(lateUtc),
               QDateTime(QDate(2025, 12, 31), QTime(0, 0), QTimeZone("America/New_York")));
+    // The Berlin day just compared is not taken for New York's.
+    EXPECT_FALSE(ZelvoUtils::isDate(lateUtc, berlin(2026, 1, 1, 18)));
+    EXPECT_TRUE(ZelvoUtils::isDate(
+        lateUtc, QDateTime(QDate(2025, 12, 31), QTime(9, 0), QTimeZone("America/New_York"))));
 }
 
 TEST_F(ZelvoUtilsCalendarTest, StartOfADayWithSummerTimeChange) {

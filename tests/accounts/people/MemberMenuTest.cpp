@@ -312,12 +312,13 @@ TEST_F(MemberMenu, LeaveWithAndWithoutReport) {
         // The report's conversation with the operator is asked of the service, only with the
         // option checked.
         ASSERT_TRUE(waitForAnswered(u"conversation/leave/"_s + conversationId, report ? 2 : 1));
-        wait(2);
-        const auto dialog = emulator.lastRequest(u"account/dialog"_s);
         if (!report) {
-            EXPECT_FALSE(dialog);
+            wait(2);
+            EXPECT_FALSE(emulator.lastRequest(u"account/dialog"_s));
             continue;
         }
+        ASSERT_TRUE(waitForAnswered(u"account/dialog"_s));
+        const auto dialog = emulator.lastRequest(u"account/dialog"_s);
         ASSERT_TRUE(dialog);
         EXPECT_TRUE(dialog->rawBody.contains(abuse.toUtf8()));
     }

@@ -107,9 +107,13 @@ protected:
     // The service's calls of `path` so far, once everything the client sent or queued (its
     // waiting polls aside) has been answered.
     int calls(const QString& path) {
+        answerEverything();
+        return emulator.requestCount(path);
+    }
+    // Everything the client sent or queued (its waiting polls aside) has been answered.
+    void answerEverything() {
         scheduler().advance(1);
         scheduler().runUntil([] { return onlyPollsInFlight(); });
-        return emulator.requestCount(path);
     }
     static bool onlyPollsInFlight() {
         const ZVApi& client = ZVApi::api();

@@ -61,7 +61,7 @@ TEST_F(SignInTrackingTest, EveryAppearanceAndEveryButtonIsReportedUnderTheSignIn
     screen.forgotEmail()->textField()->setText(u"ann@example.com"_s);
     screen.resetClicked();
     // Hits that came too close together wait for the next dispatch.
-    advance(kDispatchInterval);
+    advanceAnsweringDispatches(kDispatchInterval);
 
     ASSERT_TRUE(waitFor([&] { return collector_.hits().size() >= 5; }));
     advance(1.0);
