@@ -17,6 +17,7 @@
 #include "platform/ui/standins/input/FakeKeyboard.h"
 #include "platform/ui/view/Window.h"
 #include "toolkit/richtext/ZVRichText.h"
+#include "toolkit/screens/ZVScreenCoordinator.h"
 #include "toolkit/tables/ZVTableView.h"
 #include "toolkit/tables/ZVTextView.h"
 
@@ -260,7 +261,8 @@ TEST_F(MessageActions, EditLastTakesOnlyTheNewestOwnMessage) {
         SCOPED_TRACE(test.name);
         test.arrange();
         EXPECT_EQ(messageNr(4)->canEdit(), test.edited == 4);
-        screen_->editLastMessage();
+        // The composer's up arrow, with nothing typed.
+        composer_.lock()->onEditMessage()();
         const auto open = editor();
         EXPECT_EQ(open ? open->message()->messageNr() : 0, test.edited);
         if (open) {
@@ -322,6 +324,12 @@ TEST_F(MessageActions, DoneStoresTheEditAndShrinksOntoTheRow) {
     const auto open = editor();
     ASSERT_TRUE(open);
     EXPECT_EQ(presented(*open), row);
+    // The text starts below the status bar's room, and follows it.
+    EXPECT_EQ(open->textView()->textContainerInset().top,
+              ZVScreenCoordinator::shared().statusViewContentInset());
+    screen_->setTopInset(30);
+    EXPECT_EQ(open->textView()->textContainerInset().top, 30);
+    EXPECT_EQ(open->textView()->textContainerInset().bottom, 0);
     settle(kPastEditorAnimation);
     open->textView()->setText(u"Message 5, edited"_s);
 
