@@ -8,11 +8,13 @@
 #include "MessageFlow/pages/side/ZVConversationSearchViewController.h"
 #include "MessageFlow/pages/side/ZVMessageBoardViewController.h"
 #include "MessageFlow/pages/side/ZVPinsViewController.h"
+#include "MessageFlow/screen/actions/ZVConversationMessageActions.h"
 #include "app/inbox/screen/ZVInboxViewController.h"
 #include "files/page/ZVFilesViewController.h"
 
 void ZVStartUpPages() {
     ZVAppServices::shared().makeConversationPages = &ZVConversationPageSet::make;
+    ZVConversationMessageActions::install();
     auto& pages = ZVConversationPageRegistry::shared().pages;
     pages[ZVConversationPageSet::SearchPage] = [](const std::shared_ptr<Conversation>& conversation,
                                                   int page) {

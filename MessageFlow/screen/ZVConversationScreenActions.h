@@ -4,10 +4,14 @@
 #include <functional>
 #include <memory>
 
+#include <QtCore/qglobal.h>
 #include <QtCore/QString>
 
 class Message;
 class ZVConversationViewController;
+namespace platform {
+struct Notification;
+}
 
 // The actions on single messages of the messages page (edit, quote, select, focus, and the edit of
 // the user's last message that the composer's up arrow asks for). The side pages fill them at
@@ -25,6 +29,17 @@ struct ZVConversationScreenActions {
         quoteMessageText;
     std::function<void(ZVConversationViewController& screen, std::int64_t messageNr)> focusMessage;
     std::function<void(ZVConversationViewController& screen)> editLastMessage;
+    // The in-place editor follows edit mode and the keyboard: each runs after the screen's base
+    // has done its part, but commitEdit, which runs before the base leaves edit mode.
+    std::function<void(ZVConversationViewController& screen, bool editing, bool animated)>
+        setEditing;
+    std::function<void(ZVConversationViewController& screen)> commitEdit;
+    std::function<void(ZVConversationViewController& screen, qreal inset)> setTopInset;
+    using KeyboardAction = std::function<void(ZVConversationViewController& screen,
+                                              const platform::Notification& notification)>;
+    KeyboardAction keyboardWillShow;
+    KeyboardAction keyboardWillChangeFrame;
+    KeyboardAction keyboardWillHide;
 
     static ZVConversationScreenActions& shared() {
         static ZVConversationScreenActions instance;

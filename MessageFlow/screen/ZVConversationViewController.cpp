@@ -528,6 +528,49 @@ void ZVConversationViewController::editLastMessage() {
     }
 }
 
+void ZVConversationViewController::setTopInset(qreal inset) {
+    ZVTableAndBottomViewController::setTopInset(inset);
+    if (const auto& action = ZVConversationScreenActions::shared().setTopInset) {
+        action(*this, inset);
+    }
+}
+
+void ZVConversationViewController::setEditing(bool editing, bool animated) {
+    ZVTableAndBottomViewController::setEditing(editing, animated);
+    if (const auto& action = ZVConversationScreenActions::shared().setEditing) {
+        action(*this, editing, animated);
+    }
+}
+
+void ZVConversationViewController::commitEdit() {
+    if (const auto& action = ZVConversationScreenActions::shared().commitEdit) {
+        action(*this);
+    }
+    ZVTableAndBottomViewController::commitEdit();
+}
+
+void ZVConversationViewController::keyboardWillShow(const platform::Notification& notification) {
+    ZVTableAndBottomViewController::keyboardWillShow(notification);
+    if (const auto& action = ZVConversationScreenActions::shared().keyboardWillShow) {
+        action(*this, notification);
+    }
+}
+
+void ZVConversationViewController::keyboardWillChangeFrame(
+    const platform::Notification& notification) {
+    ZVTableAndBottomViewController::keyboardWillChangeFrame(notification);
+    if (const auto& action = ZVConversationScreenActions::shared().keyboardWillChangeFrame) {
+        action(*this, notification);
+    }
+}
+
+void ZVConversationViewController::keyboardWillHide(const platform::Notification& notification) {
+    ZVTableAndBottomViewController::keyboardWillHide(notification);
+    if (const auto& action = ZVConversationScreenActions::shared().keyboardWillHide) {
+        action(*this, notification);
+    }
+}
+
 void ZVConversationViewController::closeSidecar() {
     if (auto* pages = ZVConversationPageSet::conversationPages()) {
         pages->setActivePageIndex(ZVConversationPageSet::MessagesPage);

@@ -129,6 +129,8 @@ public:
     std::shared_ptr<ZVMessageCell> lastVisibleMessageCellIncludePending(bool includePending);
     // Lays the composer out at the view's width and `height`.
     void layoutComposer(qreal height);
+    // The first appearance's building of the rows (a focus before it builds them itself).
+    void initViews();
 
     // --- ZVConversationPageScreen ---
     ZVViewController& screen() override { return *this; }
@@ -151,6 +153,13 @@ public:
                                   platform::TransitionCoordinator& coordinator) override;
     void releaseObservers() override;
     void endScrollAnimation() override;
+    // Passed to the message actions, for the in-place editor.
+    void setTopInset(qreal inset) override;
+    void setEditing(bool editing, bool animated) override;
+    void commitEdit() override;
+    void keyboardWillShow(const platform::Notification& notification) override;
+    void keyboardWillChangeFrame(const platform::Notification& notification) override;
+    void keyboardWillHide(const platform::Notification& notification) override;
 
     // --- the table's delegate ---
     void scrollViewWillBeginDragging(platform::ScrollView& scrollView) override;
@@ -176,7 +185,6 @@ private:
     void build(int page);
     void observeConversation();
     void observeChange(const QString& key);
-    void initViews();
     void createConversation();
     void reinstallStartMessage();
     void forwardMessage();
