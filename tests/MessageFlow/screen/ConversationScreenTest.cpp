@@ -1,5 +1,6 @@
 #include "tests/app/ShellTestSupport.h"
 
+#include "MessageEditor/StartUp.h"
 #include "MessageFlow/markers/ZVHorizonIndicators.h"
 #include "MessageFlow/pages/StartUp.h"
 #include "MessageFlow/pages/ZVConversationPageRegistry.h"
@@ -11,6 +12,7 @@
 #include "MessageFlow/screen/ZVConversationComposer.h"
 #include "MessageFlow/screen/ZVConversationScreenActions.h"
 #include "MessageFlow/screen/ZVConversationViewController.h"
+#include "MessageFlow/screen/actions/ZVConversationMessageActions.h"
 #include "MessageFlow/views/ZVMessageView.h"
 #include "ZelvoKit/model/Conversation.h"
 #include "ZelvoKit/model/ConversationWriters.h"
@@ -91,8 +93,9 @@ protected:
         screen_.reset();
         conversation_.reset();
         session_.reset();
-        ZVConversationComposer::setFactory({});
-        ZVConversationScreenActions::reset();
+        // What start-up installed, for the tests that follow.
+        ZVStartUpMessageEditor();
+        ZVConversationMessageActions::install();
         ShellTest::TearDown();
     }
 

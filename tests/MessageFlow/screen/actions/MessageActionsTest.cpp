@@ -1,5 +1,6 @@
 #include "tests/app/ShellTestSupport.h"
 
+#include "MessageEditor/StartUp.h"
 #include "MessageEditor/ZVFlatMessageEditor.h"
 #include "MessageFlow/rows/ZVConversationCells.h"
 #include "MessageFlow/rows/cells/ZVMessageCell.h"
@@ -84,8 +85,9 @@ protected:
         screen_.reset();
         conversation_.reset();
         session_.reset();
-        ZVConversationComposer::setFactory({});
-        ZVConversationScreenActions::reset();
+        // What start-up installed, for the tests that follow.
+        ZVStartUpMessageEditor();
+        ZVConversationMessageActions::install();
         platform::Keyboard::setShared(nullptr);
         ShellTest::TearDown();
     }
