@@ -13,7 +13,6 @@
 #include "MessageFlow/rows/cells/ZVMessageCell.h"
 #include "ModelBench.h"
 #include "TimeFigures.h"
-#include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/model/Conversation.h"
 #include "ZelvoKit/model/ZVMessageArray.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
@@ -96,22 +95,15 @@ Board& board() {
         if (!data->session) {
             return data;
         }
-        QJsonArray stream{QJsonObject{{u"mk_rec_type"_s, u"contact"_s},
-                                      {u"account_id"_s, kBoardFox},
-                                      {u"display_name"_s, u"Fox Mulder"_s}},
-                          QJsonObject{{u"mk_rec_type"_s, u"conv"_s},
-                                      {u"conversation_id"_s, kBoardConversationId},
-                                      {u"members"_s, QJsonArray{kBoardSelf, kBoardFox}},
-                                      {u"can_post"_s, true},
-                                      {u"pin_horizon"_s, 0},
-                                      {u"last_message_nr"_s, kBoardMessages},
-                                      {u"read_message_nr"_s, kBoardMessages}}};
+        QJsonArray stream{
+            modelbench::contactRecord(kBoardFox, u"Fox Mulder"_s),
+            modelbench::conversationRecord(kBoardConversationId, QJsonArray{kBoardSelf, kBoardFox},
+                                           kBoardMessages, kBoardMessages,
+                                           {{u"can_post"_s, true}, {u"pin_horizon"_s, 0}})};
         for (int nr = 1; nr <= kBoardMessages; ++nr) {
             stream.append(boardFixture(nr));
         }
-        data->session->startTransaction();
-        ZVApi::api().processStream(stream, data->session);
-        data->session->endTransaction();
+        modelbench::storeStream(data->session, stream);
         data->conversation = data->session->conversationFromId(kBoardConversationId);
         data->window = platform::Window::make();
         data->board = ZVMessageBoardViewController::make(

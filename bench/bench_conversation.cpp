@@ -8,7 +8,6 @@
 #include "ModelBench.h"
 #include "RatioReporter.h"
 
-#include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/markup/StartUp.h"
 #include "ZelvoKit/model/Conversation.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
@@ -73,9 +72,7 @@ struct Account {
                 {u"mk_message_type"_s, u"text"_s},
                 {u"message"_s, u"<msg><p>Message number %1 of the benchmark</p></msg>"_s.arg(nr)}});
         }
-        session->startTransaction();
-        ZVApi::api().processStream(stream, session);
-        session->endTransaction();
+        modelbench::storeStream(session, stream);
         conversation = session->conversations().value(kConversationId);
         storePath = session->repository()->repositoryURL().toLocalFile();
     }

@@ -13,7 +13,6 @@
 #include "MessageFlow/screen/ZVConversationViewController.h"
 #include "ModelBench.h"
 #include "TimeFigures.h"
-#include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/model/Conversation.h"
 #include "ZelvoKit/model/Message.h"
 #include "ZelvoKit/model/ZVDataRepository.h"
@@ -92,19 +91,15 @@ ScreenData& screenData() {
         if (!data->session) {
             return data;
         }
-        QJsonArray stream{QJsonObject{{u"mk_rec_type"_s, u"contact"_s},
-                                      {u"account_id"_s, kScreenFox},
-                                      {u"display_name"_s, u"Fox Mulder"_s}},
-                          QJsonObject{{u"mk_rec_type"_s, u"conv"_s},
-                                      {u"conversation_id"_s, kScreenConversationId},
-                                      {u"members"_s, QJsonArray{kScreenSelf, kScreenFox}},
-                                      {u"join_message_nr"_s, 1},
-                                      {u"last_message_nr"_s, kScreenMessages},
-                                      {u"read_message_nr"_s, kScreenMessages - kScreenUnread},
-                                      {u"inbox_message_nr"_s, kScreenMessages - kScreenUnread + 1},
-                                      {u"unread_count"_s, kScreenUnread},
-                                      // The whole record: the store is all there is to read.
-                                      {u"is_init"_s, true}}};
+        QJsonArray stream{modelbench::contactRecord(kScreenFox, u"Fox Mulder"_s),
+                          modelbench::conversationRecord(
+                              kScreenConversationId, QJsonArray{kScreenSelf, kScreenFox},
+                              kScreenMessages, kScreenMessages - kScreenUnread,
+                              {{u"join_message_nr"_s, 1},
+                               {u"inbox_message_nr"_s, kScreenMessages - kScreenUnread + 1},
+                               {u"unread_count"_s, kScreenUnread},
+                               // The whole record: the store is all there is to read.
+                               {u"is_init"_s, true}})};
         for (int nr = 1; nr <= kScreenMessages; ++nr) {
             stream.append(QJsonObject{{u"mk_rec_type"_s, u"message"_s},
                                       {u"conversation_id"_s, kScreenConversationId},
@@ -116,9 +111,7 @@ ScreenData& screenData() {
                                       {u"mk_message_type"_s, u"text"_s},
                                       {u"message"_s, u"<msg>%1</msg>"_s.arg(screenText(nr))}});
         }
-        data->session->startTransaction();
-        ZVApi::api().processStream(stream, data->session);
-        data->session->endTransaction();
+        modelbench::storeStream(data->session, stream);
         data->conversation = data->session->conversationFromId(kScreenConversationId);
         data->window = platform::Window::make();
         const qreal scale = data->window->profile().scale;

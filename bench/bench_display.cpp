@@ -120,31 +120,20 @@ Account& account() {
         if (!account->session) {
             return account;
         }
-        QJsonArray stream{QJsonObject{{u"mk_rec_type"_s, u"contact"_s},
-                                      {u"account_id"_s, kFox},
-                                      {u"display_name"_s, u"Fox Mulder"_s}},
-                          QJsonObject{{u"mk_rec_type"_s, u"conv"_s},
-                                      {u"conversation_id"_s, kConversationId},
-                                      {u"members"_s, QJsonArray{kSelf, kFox}},
-                                      {u"last_message_nr"_s, qint64(kEmailNr)},
-                                      {u"read_message_nr"_s, kMessages}}};
+        QJsonArray stream{modelbench::contactRecord(kFox, u"Fox Mulder"_s),
+                          modelbench::conversationRecord(kConversationId, QJsonArray{kSelf, kFox},
+                                                         kEmailNr, kMessages)};
         for (int nr = 1; nr <= kMessages; ++nr) {
             stream.append(fixtureRecord(nr));
         }
         stream.append(
             messageRecord(kEmailNr, u"text"_s, u"<msg>newsletter</msg>"_s,
                           {{u"html_email_data"_s, QJsonObject{{u"cleaned_html"_s, emailBody()}}}}));
-        account->session->startTransaction();
-        ZVApi::api().processStream(stream, account->session);
-        account->session->endTransaction();
-        const auto conversation = account->session->conversationFromId(kConversationId);
-        for (int nr = 1; nr <= kMessages; ++nr) {
-            auto message = account->session->messageFromKey(kConversationId, nr);
-            message->setConversation(conversation);
-            account->messages.push_back(message);
-        }
+        modelbench::storeStream(account->session, stream);
+        account->messages =
+            modelbench::storedMessages(account->session, kConversationId, 1, kMessages);
         account->email = account->session->messageFromKey(kConversationId, kEmailNr);
-        account->email->setConversation(conversation);
+        account->email->setConversation(account->session->conversationFromId(kConversationId));
         return account;
     }();
     return *made;

@@ -118,9 +118,7 @@ World* world() {
         if (!w->session) {
             return w;
         }
-        w->session->startTransaction();
-        const ZVErrorPtr error = ZVApi::api().processStream(accountRecords(), w->session);
-        w->session->endTransaction();
+        const ZVErrorPtr error = modelbench::storeStream(w->session, accountRecords());
         if (error) {
             w->session.reset();
             return w;
@@ -312,9 +310,7 @@ void moveToTop(benchmark::State& state, bool withList, std::vector<double>& figu
         state.ResumeTiming();
 
         const Clock::time_point start = Clock::now();
-        w->session->startTransaction();
-        ZVApi::api().processStream(QJsonArray{record}, w->session);
-        w->session->endTransaction();
+        modelbench::storeStream(w->session, QJsonArray{record});
         if (withList) {
             screen.draw();
         }

@@ -128,9 +128,7 @@ World* world() {
         if (!w->session) {
             return w;
         }
-        w->session->startTransaction();
-        const ZVErrorPtr error = ZVApi::api().processStream(accountRecords(), w->session);
-        w->session->endTransaction();
+        const ZVErrorPtr error = modelbench::storeStream(w->session, accountRecords());
         if (error) {
             return w;
         }

@@ -8,7 +8,6 @@
 #include "ModelBench.h"
 #include "TimeFigures.h"
 
-#include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "accounts/people/ZVContact.h"
 #include "accounts/people/ZVContactListViewController.h"
@@ -79,9 +78,7 @@ std::unique_ptr<PeopleAccount> openPeopleAccount() {
             records.append(record);
         }
     }
-    account->session->startTransaction();
-    const ZVErrorPtr error = ZVApi::api().processStream(records, account->session);
-    account->session->endTransaction();
+    const ZVErrorPtr error = modelbench::storeStream(account->session, records);
     if (error) {
         return nullptr;
     }

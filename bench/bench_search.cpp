@@ -105,9 +105,7 @@ std::unique_ptr<Account> openAccount() {
         record.insert(u"inbox_time"_s, kEpoch + n++ * kInboxStep);
         records.append(record);
     }
-    account->session->startTransaction();
-    const ZVErrorPtr error = ZVApi::api().processStream(records, account->session);
-    account->session->endTransaction();
+    const ZVErrorPtr error = modelbench::storeStream(account->session, records);
     if (error || account->session->conversations().size() < kFixtureSize.conversations) {
         return nullptr;
     }

@@ -17,7 +17,6 @@
 #include "MessageFlow/views/board/ZVTaskMessageView.h"
 #include "ModelBench.h"
 #include "TimeFigures.h"
-#include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/model/Message.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "app/StartUp.h"
@@ -161,26 +160,17 @@ Account& account() {
         if (!account->session) {
             return account;
         }
-        QJsonArray stream{QJsonObject{{u"mk_rec_type"_s, u"contact"_s},
-                                      {u"account_id"_s, kFox},
-                                      {u"display_name"_s, u"Fox Mulder"_s}},
-                          QJsonObject{{u"mk_rec_type"_s, u"conv"_s},
-                                      {u"conversation_id"_s, kConversationId},
-                                      {u"members"_s, QJsonArray{kSelf, kFox}},
-                                      {u"last_message_nr"_s, kMessages},
-                                      {u"read_message_nr"_s, kMessages}}};
+        QJsonArray stream{modelbench::contactRecord(kFox, u"Fox Mulder"_s),
+                          modelbench::conversationRecord(kConversationId, QJsonArray{kSelf, kFox},
+                                                         kMessages, kMessages)};
         std::map<int, ZVMessageViewClass> classes;
         for (int nr = 1; nr <= kMessages; ++nr) {
             appendFixture(nr, stream, classes);
         }
-        account->session->startTransaction();
-        ZVApi::api().processStream(stream, account->session);
-        account->session->endTransaction();
-        const auto conversation = account->session->conversationFromId(kConversationId);
+        modelbench::storeStream(account->session, stream);
+        account->messages =
+            modelbench::storedMessages(account->session, kConversationId, 1, kMessages);
         for (int nr = 1; nr <= kMessages; ++nr) {
-            auto message = account->session->messageFromKey(kConversationId, nr);
-            message->setConversation(conversation);
-            account->messages.push_back(message);
             account->classes.push_back(classes[nr]);
         }
         return account;
