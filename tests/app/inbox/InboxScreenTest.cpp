@@ -15,6 +15,7 @@
 #include "platform/ui/host/WindowHost.h"
 #include "platform/ui/table/TableView.h"
 #include "platform/ui/view/Window.h"
+#include "tests/app/inbox/InboxTestSupport.h"
 #include "tests/emulator/EmulatorTypes.h"
 #include "tests/platform/ui/RealWindowSupport.h"
 #include "toolkit/alerts/ZVActionMenu.h"
@@ -79,15 +80,7 @@ protected:
     }
     void addUnreadLabel() {
         emulator.appendEvent(account(shelltest::kAnna),
-                             QJsonObject{{u"mk_rec_type"_s, u"label"_s},
-                                         {u"label_id"_s, u"unread"_s},
-                                         {u"label"_s, u"Unread"_s},
-                                         {u"index"_s, 0},
-                                         {u"mk_label_status"_s, u"active"_s},
-                                         {u"mk_label_subtype"_s, u"unread"_s},
-                                         {u"is_on_left_pane"_s, true},
-                                         {u"is_expanded"_s, true},
-                                         {u"sync_inbox_time"_s, 0}});
+                             inboxtest::labelRecord(u"unread"_s, u"Unread"_s, u"unread"_s, 0));
     }
     QString unreadTitle() { return inbox()->unreadFilter()->sectionTitles().value(1); }
     bool backShowsBadge() {
