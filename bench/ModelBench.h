@@ -12,6 +12,9 @@
 #include <QtCore/QJsonValue>
 #include <QtCore/QString>
 
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -79,5 +82,51 @@ inline std::vector<std::shared_ptr<Message>> storedMessages(
     }
     return messages;
 }
+
+// A conversation's message rows read from the store file with every column, as plainly as SQLite
+// allows: the raw baseline beside the model's own reads.
+class RawMessageRows {
+public:
+    RawMessageRows(const QString& storePath, const QString& conversationId)
+        : id_(conversationId.toUtf8()) {
+        if (sqlite3_open_v2(storePath.toUtf8().constData(), &db_, SQLITE_OPEN_READONLY, nullptr) !=
+            SQLITE_OK) {
+            return;
+        }
+        sqlite3_prepare_v2(
+            db_,
+            "SELECT * FROM \"Message\" WHERE conversation_id = ? AND message_nr >= ? "
+            "AND message_nr <= ?",
+            -1, &select_, nullptr);
+    }
+    ~RawMessageRows() {
+        sqlite3_finalize(select_);
+        sqlite3_close(db_);
+    }
+    RawMessageRows(const RawMessageRows&) = delete;
+    RawMessageRows& operator=(const RawMessageRows&) = delete;
+
+    bool isOpen() const { return select_ != nullptr; }
+    // Reads the rows numbered from..to; how many there were.
+    std::int64_t read(std::int64_t from, std::int64_t to) {
+        sqlite3_reset(select_);
+        sqlite3_bind_text(select_, 1, id_.constData(), static_cast<int>(id_.size()), SQLITE_STATIC);
+        sqlite3_bind_int64(select_, 2, from);
+        sqlite3_bind_int64(select_, 3, to);
+        std::int64_t rows = 0;
+        while (sqlite3_step(select_) == SQLITE_ROW) {
+            for (int column = 0; column < sqlite3_column_count(select_); ++column) {
+                benchmark::DoNotOptimize(sqlite3_column_text(select_, column));
+            }
+            ++rows;
+        }
+        return rows;
+    }
+
+private:
+    QByteArray id_;
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* select_ = nullptr;
+};
 
 }  // namespace modelbench

@@ -33,7 +33,6 @@
 #include <QtGui/QTextLayout>
 
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 
 #include <chrono>
 #include <cstdio>
@@ -171,35 +170,18 @@ void RawOpen(benchmark::State& state) {
         state.SkipWithError("no conversation");
         return;
     }
-    const QByteArray path = data.session->repository()->repositoryURL().toLocalFile().toUtf8();
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    modelbench::RawMessageRows store(data.session->repository()->repositoryURL().toLocalFile(),
+                                     kScreenConversationId);
+    if (!store.isOpen()) {
         state.SkipWithError("store not readable");
-        sqlite3_close(db);
         return;
     }
-    sqlite3_stmt* select = nullptr;
-    sqlite3_prepare_v2(db,
-                       "SELECT * FROM \"Message\" WHERE conversation_id = ? AND message_nr >= ? "
-                       "AND message_nr <= ?",
-                       -1, &select, nullptr);
-    const QByteArray id = kScreenConversationId.toUtf8();
     const std::int64_t from = kScreenMessages - kScreenUnread - 20;
     QFont font;
     font.setPixelSize(15);
     const qreal width = data.window->profile().size.width() - 60;
     for (auto _ : state) {
-        sqlite3_reset(select);
-        sqlite3_bind_text(select, 1, id.constData(), static_cast<int>(id.size()), SQLITE_STATIC);
-        sqlite3_bind_int64(select, 2, from);
-        sqlite3_bind_int64(select, 3, kScreenMessages);
-        int rows = 0;
-        while (sqlite3_step(select) == SQLITE_ROW) {
-            for (int column = 0; column < sqlite3_column_count(select); ++column) {
-                benchmark::DoNotOptimize(sqlite3_column_text(select, column));
-            }
-            ++rows;
-        }
+        const std::int64_t rows = store.read(from, kScreenMessages);
         QPainter painter(&data.image);
         qreal y = 0;
         for (int row = 0; row < kScreenfulRows && row < rows; ++row) {
@@ -220,8 +202,6 @@ void RawOpen(benchmark::State& state) {
             y += height + 20;
         }
     }
-    sqlite3_finalize(select);
-    sqlite3_close(db);
 }
 
 std::vector<double> frameMs;
