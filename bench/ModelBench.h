@@ -6,11 +6,13 @@
 #include "ZelvoKit/model/Message.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "ZelvoKit/support/base/ZVJsonParser.h"
+#include "platform/foundation/Paths.h"
 
 #include <QtCore/QJsonArray>
 #include <QtCore/QJsonObject>
 #include <QtCore/QJsonValue>
 #include <QtCore/QString>
+#include <QtCore/QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -40,6 +42,18 @@ inline std::shared_ptr<ZVRepositorySession> openSession(const QString& uuid, con
     return std::dynamic_pointer_cast<ZVRepositorySession>(
         ZVRepositorySession::factory()(credentialsFor(uuid, email), &profiles));
 }
+
+// An account whose store lies in a temporary folder made the paths root; its session is null where
+// it could not be opened.
+struct LocalAccount {
+    LocalAccount(const QString& uuid, const QString& email) {
+        platform::Paths::setRoot(root.path());
+        session = openSession(uuid, email);
+    }
+
+    QTemporaryDir root;
+    std::shared_ptr<ZVRepositorySession> session;
+};
 
 // A person of the account's stream, known by name.
 inline QJsonObject contactRecord(const QString& accountId, const QString& displayName) {

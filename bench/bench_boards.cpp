@@ -18,13 +18,11 @@
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "app/StartUp.h"
 #include "platform/foundation/Application.h"
-#include "platform/foundation/Paths.h"
 #include "platform/foundation/Scheduler.h"
 #include "platform/ui/view/Window.h"
 #include "toolkit/tables/ZVTableView.h"
 
 #include <QtCore/QJsonArray>
-#include <QtCore/QTemporaryDir>
 #include <QtGui/QImage>
 #include <QtGui/QPainter>
 
@@ -71,9 +69,8 @@ QJsonObject boardFixture(int nr) {
             {u"pin_weight"_s, double(kBoardMessages - nr)}};
 }
 
-struct Board {
-    QTemporaryDir root;
-    std::shared_ptr<ZVRepositorySession> session;
+struct Board : modelbench::LocalAccount {
+    using LocalAccount::LocalAccount;
     std::shared_ptr<Conversation> conversation;
     std::shared_ptr<platform::Window> window;
     std::shared_ptr<ZVMessageBoardViewController> board;
@@ -88,10 +85,8 @@ struct Board {
 
 Board& board() {
     static Board* made = [] {
-        auto* data = new Board;
-        platform::Paths::setRoot(data->root.path());
         platform::Scheduler::main().useVirtualClock();
-        data->session = modelbench::openSession(kBoardSelf, u"bench@example.com"_s);
+        auto* data = new Board(kBoardSelf, u"bench@example.com"_s);
         if (!data->session) {
             return data;
         }

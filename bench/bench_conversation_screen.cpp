@@ -19,14 +19,12 @@
 #include "ZelvoKit/model/ZVMessageArray.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "app/StartUp.h"
-#include "platform/foundation/Paths.h"
 #include "platform/foundation/Scheduler.h"
 #include "platform/ui/controllers/navigation/NavigationController.h"
 #include "platform/ui/view/Window.h"
 #include "toolkit/tables/ZVTableView.h"
 
 #include <QtCore/QJsonArray>
-#include <QtCore/QTemporaryDir>
 #include <QtGui/QFont>
 #include <QtGui/QImage>
 #include <QtGui/QPainter>
@@ -71,9 +69,8 @@ QString screenText(int nr) {
                        : u"Row %1: the build is green again."_s.arg(nr);
 }
 
-struct ScreenData {
-    QTemporaryDir root;
-    std::shared_ptr<ZVRepositorySession> session;
+struct ScreenData : modelbench::LocalAccount {
+    using LocalAccount::LocalAccount;
     std::shared_ptr<Conversation> conversation;
     std::shared_ptr<platform::Window> window;
     std::shared_ptr<platform::NavigationController> navigation;
@@ -83,10 +80,8 @@ struct ScreenData {
 
 ScreenData& screenData() {
     static ScreenData* made = [] {
-        auto* data = new ScreenData;
         platform::Scheduler::main().useVirtualClock();
-        platform::Paths::setRoot(data->root.path());
-        data->session = modelbench::openSession(kScreenSelf, u"bench@example.com"_s);
+        auto* data = new ScreenData(kScreenSelf, u"bench@example.com"_s);
         if (!data->session) {
             return data;
         }

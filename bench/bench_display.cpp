@@ -12,7 +12,6 @@
 #include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "platform/foundation/Application.h"
-#include "platform/foundation/Paths.h"
 #include "platform/foundation/Scheduler.h"
 #include "platform/ui/standins/WebView.h"
 #include "toolkit/richtext/StartUp.h"
@@ -24,7 +23,6 @@
 
 #include <QtCore/QJsonArray>
 #include <QtCore/QJsonDocument>
-#include <QtCore/QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -105,18 +103,15 @@ QString emailBody() {
 }
 
 // One account whose store holds the fixture; made once for the whole run.
-struct Account {
-    QTemporaryDir root;
-    std::shared_ptr<ZVRepositorySession> session;
+struct Account : modelbench::LocalAccount {
+    using LocalAccount::LocalAccount;
     std::vector<std::shared_ptr<Message>> messages;
     std::shared_ptr<Message> email;
 };
 
 Account& account() {
     static Account* made = [] {
-        auto* account = new Account;
-        platform::Paths::setRoot(account->root.path());
-        account->session = modelbench::openSession(kSelf, u"bench@example.com"_s);
+        auto* account = new Account(kSelf, u"bench@example.com"_s);
         if (!account->session) {
             return account;
         }

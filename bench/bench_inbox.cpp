@@ -17,14 +17,12 @@
 #include "app/StartUp.h"
 #include "app/inbox/cells/ZVInboxTableViewCell.h"
 #include "app/inbox/sections/ZVInboxDataSource.h"
-#include "platform/foundation/Paths.h"
 #include "platform/foundation/SharedState.h"
 #include "platform/ui/table/TableView.h"
 #include "platform/ui/view/Window.h"
 #include "tests/emulator/Fixture.h"
 
 #include <QtCore/QJsonArray>
-#include <QtCore/QTemporaryDir>
 #include <QtGui/QPainter>
 
 #include <benchmark/benchmark.h>
@@ -104,17 +102,14 @@ QJsonArray accountRecords() {
     return records;
 }
 
-struct World {
-    QTemporaryDir root;
-    std::shared_ptr<ZVRepositorySession> session;
+struct World : modelbench::LocalAccount {
+    using LocalAccount::LocalAccount;
     qint64 newest = kEpoch + kFixtureSize.conversations * kInboxStep;
 };
 
 World* world() {
     static World* made = [] {
-        auto* w = new World;
-        platform::Paths::setRoot(w->root.path());
-        w->session = modelbench::openSession(kOwnerId, kEmail);
+        auto* w = new World(kOwnerId, kEmail);
         if (!w->session) {
             return w;
         }

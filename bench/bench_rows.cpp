@@ -15,12 +15,10 @@
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "app/StartUp.h"
 #include "platform/foundation/Application.h"
-#include "platform/foundation/Paths.h"
 #include "platform/ui/view/Window.h"
 #include "toolkit/tables/ZVTableView.h"
 
 #include <QtCore/QJsonArray>
-#include <QtCore/QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -70,9 +68,8 @@ QJsonObject rowsFixture(int nr) {
     return fields;
 }
 
-struct Rows {
-    QTemporaryDir root;
-    std::shared_ptr<ZVRepositorySession> session;
+struct Rows : modelbench::LocalAccount {
+    using LocalAccount::LocalAccount;
     std::shared_ptr<ZVMessageArray> list;
     std::shared_ptr<Message> arriving;
     std::shared_ptr<platform::Window> window;
@@ -84,9 +81,7 @@ struct Rows {
 
 Rows& rows() {
     static Rows* made = [] {
-        auto* data = new Rows;
-        platform::Paths::setRoot(data->root.path());
-        data->session = modelbench::openSession(kSelf, u"bench@example.com"_s);
+        auto* data = new Rows(kSelf, u"bench@example.com"_s);
         if (!data->session) {
             return data;
         }

@@ -21,12 +21,10 @@
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "app/StartUp.h"
 #include "platform/foundation/Application.h"
-#include "platform/foundation/Paths.h"
 #include "platform/ui/view/ViewRenderer.h"
 #include "toolkit/style/ZVTextStyles.h"
 
 #include <QtCore/QJsonArray>
-#include <QtCore/QTemporaryDir>
 #include <QtCore/QXmlStreamReader>
 #include <QtGui/QImage>
 #include <QtGui/QPainter>
@@ -145,18 +143,15 @@ void appendFixture(int nr, QJsonArray& stream, std::map<int, ZVMessageViewClass>
     classes[nr] = viewClass;
 }
 
-struct Account {
-    QTemporaryDir root;
-    std::shared_ptr<ZVRepositorySession> session;
+struct Account : modelbench::LocalAccount {
+    using LocalAccount::LocalAccount;
     std::vector<std::shared_ptr<Message>> messages;
     std::vector<ZVMessageViewClass> classes;
 };
 
 Account& account() {
     static Account* made = [] {
-        auto* account = new Account;
-        platform::Paths::setRoot(account->root.path());
-        account->session = modelbench::openSession(kSelf, u"bench@example.com"_s);
+        auto* account = new Account(kSelf, u"bench@example.com"_s);
         if (!account->session) {
             return account;
         }
