@@ -94,9 +94,7 @@ struct Account {
             }
             stream.append(record);
         }
-        session->startTransaction();
-        ZVApi::api().processStream(stream, session);
-        session->endTransaction();
+        modelbench::storeStream(session, stream);
 
         ZVApi::api().ensureFileTransfers();
         ZVAvatarManager::createInstance();

@@ -13,19 +13,16 @@
 #include "MessageFlow/rows/cells/ZVMessageCell.h"
 #include "ModelBench.h"
 #include "TimeFigures.h"
-#include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/model/Conversation.h"
 #include "ZelvoKit/model/ZVMessageArray.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "app/StartUp.h"
 #include "platform/foundation/Application.h"
-#include "platform/foundation/Paths.h"
 #include "platform/foundation/Scheduler.h"
 #include "platform/ui/view/Window.h"
 #include "toolkit/tables/ZVTableView.h"
 
 #include <QtCore/QJsonArray>
-#include <QtCore/QTemporaryDir>
 #include <QtGui/QImage>
 #include <QtGui/QPainter>
 
@@ -72,9 +69,8 @@ QJsonObject boardFixture(int nr) {
             {u"pin_weight"_s, double(kBoardMessages - nr)}};
 }
 
-struct Board {
-    QTemporaryDir root;
-    std::shared_ptr<ZVRepositorySession> session;
+struct Board : modelbench::LocalAccount {
+    using LocalAccount::LocalAccount;
     std::shared_ptr<Conversation> conversation;
     std::shared_ptr<platform::Window> window;
     std::shared_ptr<ZVMessageBoardViewController> board;
@@ -89,29 +85,20 @@ struct Board {
 
 Board& board() {
     static Board* made = [] {
-        auto* data = new Board;
-        platform::Paths::setRoot(data->root.path());
         platform::Scheduler::main().useVirtualClock();
-        data->session = modelbench::openSession(kBoardSelf, u"bench@example.com"_s);
+        auto* data = new Board(kBoardSelf, u"bench@example.com"_s);
         if (!data->session) {
             return data;
         }
-        QJsonArray stream{QJsonObject{{u"mk_rec_type"_s, u"contact"_s},
-                                      {u"account_id"_s, kBoardFox},
-                                      {u"display_name"_s, u"Fox Mulder"_s}},
-                          QJsonObject{{u"mk_rec_type"_s, u"conv"_s},
-                                      {u"conversation_id"_s, kBoardConversationId},
-                                      {u"members"_s, QJsonArray{kBoardSelf, kBoardFox}},
-                                      {u"can_post"_s, true},
-                                      {u"pin_horizon"_s, 0},
-                                      {u"last_message_nr"_s, kBoardMessages},
-                                      {u"read_message_nr"_s, kBoardMessages}}};
+        QJsonArray stream{
+            modelbench::contactRecord(kBoardFox, u"Fox Mulder"_s),
+            modelbench::conversationRecord(kBoardConversationId, QJsonArray{kBoardSelf, kBoardFox},
+                                           kBoardMessages, kBoardMessages,
+                                           {{u"can_post"_s, true}, {u"pin_horizon"_s, 0}})};
         for (int nr = 1; nr <= kBoardMessages; ++nr) {
             stream.append(boardFixture(nr));
         }
-        data->session->startTransaction();
-        ZVApi::api().processStream(stream, data->session);
-        data->session->endTransaction();
+        modelbench::storeStream(data->session, stream);
         data->conversation = data->session->conversationFromId(kBoardConversationId);
         data->window = platform::Window::make();
         data->board = ZVMessageBoardViewController::make(

@@ -8,7 +8,6 @@
 #include "ModelBench.h"
 #include "RatioReporter.h"
 
-#include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/markup/StartUp.h"
 #include "ZelvoKit/model/Conversation.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
@@ -20,7 +19,6 @@
 #include <QtCore/QTemporaryDir>
 
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 
 #include <cstdio>
 #include <memory>
@@ -73,9 +71,7 @@ struct Account {
                 {u"mk_message_type"_s, u"text"_s},
                 {u"message"_s, u"<msg><p>Message number %1 of the benchmark</p></msg>"_s.arg(nr)}});
         }
-        session->startTransaction();
-        ZVApi::api().processStream(stream, session);
-        session->endTransaction();
+        modelbench::storeStream(session, stream);
         conversation = session->conversations().value(kConversationId);
         storePath = session->repository()->repositoryURL().toLocalFile();
     }
@@ -130,37 +126,18 @@ void NextPage(benchmark::State& state) {
 // Reads every column of the conversation's rows from..to, as plainly as SQLite allows.
 void rawRead(benchmark::State& state, qint64 from, qint64 to) {
     Account& a = account();
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(a.storePath.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=
-        SQLITE_OK) {
+    modelbench::RawMessageRows store(a.storePath, kConversationId);
+    if (!store.isOpen()) {
         state.SkipWithError("cannot open the store");
         return;
     }
-    sqlite3_stmt* select = nullptr;
-    sqlite3_prepare_v2(db,
-                       "SELECT * FROM \"Message\" WHERE conversation_id = ? AND message_nr >= ? "
-                       "AND message_nr <= ?",
-                       -1, &select, nullptr);
-    const QByteArray id = kConversationId.toUtf8();
     qint64 rows = 0;
     for (auto _ : state) {
-        sqlite3_reset(select);
-        sqlite3_bind_text(select, 1, id.constData(), static_cast<int>(id.size()), SQLITE_STATIC);
-        sqlite3_bind_int64(select, 2, from);
-        sqlite3_bind_int64(select, 3, to);
-        rows = 0;
-        while (sqlite3_step(select) == SQLITE_ROW) {
-            for (int column = 0; column < sqlite3_column_count(select); ++column) {
-                benchmark::DoNotOptimize(sqlite3_column_text(select, column));
-            }
-            ++rows;
-        }
+        rows = store.read(from, to);
     }
     if (rows != to - from + 1) {
         state.SkipWithError("unexpected rows");
     }
-    sqlite3_finalize(select);
-    sqlite3_close(db);
 }
 
 void RawRangeRead(benchmark::State& state) {

@@ -13,28 +13,24 @@
 #include "MessageFlow/screen/ZVConversationViewController.h"
 #include "ModelBench.h"
 #include "TimeFigures.h"
-#include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/model/Conversation.h"
 #include "ZelvoKit/model/Message.h"
 #include "ZelvoKit/model/ZVDataRepository.h"
 #include "ZelvoKit/model/ZVMessageArray.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "app/StartUp.h"
-#include "platform/foundation/Paths.h"
 #include "platform/foundation/Scheduler.h"
 #include "platform/ui/controllers/navigation/NavigationController.h"
 #include "platform/ui/view/Window.h"
 #include "toolkit/tables/ZVTableView.h"
 
 #include <QtCore/QJsonArray>
-#include <QtCore/QTemporaryDir>
 #include <QtGui/QFont>
 #include <QtGui/QImage>
 #include <QtGui/QPainter>
 #include <QtGui/QTextLayout>
 
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 
 #include <chrono>
 #include <cstdio>
@@ -73,9 +69,8 @@ QString screenText(int nr) {
                        : u"Row %1: the build is green again."_s.arg(nr);
 }
 
-struct ScreenData {
-    QTemporaryDir root;
-    std::shared_ptr<ZVRepositorySession> session;
+struct ScreenData : modelbench::LocalAccount {
+    using LocalAccount::LocalAccount;
     std::shared_ptr<Conversation> conversation;
     std::shared_ptr<platform::Window> window;
     std::shared_ptr<platform::NavigationController> navigation;
@@ -85,26 +80,20 @@ struct ScreenData {
 
 ScreenData& screenData() {
     static ScreenData* made = [] {
-        auto* data = new ScreenData;
         platform::Scheduler::main().useVirtualClock();
-        platform::Paths::setRoot(data->root.path());
-        data->session = modelbench::openSession(kScreenSelf, u"bench@example.com"_s);
+        auto* data = new ScreenData(kScreenSelf, u"bench@example.com"_s);
         if (!data->session) {
             return data;
         }
-        QJsonArray stream{QJsonObject{{u"mk_rec_type"_s, u"contact"_s},
-                                      {u"account_id"_s, kScreenFox},
-                                      {u"display_name"_s, u"Fox Mulder"_s}},
-                          QJsonObject{{u"mk_rec_type"_s, u"conv"_s},
-                                      {u"conversation_id"_s, kScreenConversationId},
-                                      {u"members"_s, QJsonArray{kScreenSelf, kScreenFox}},
-                                      {u"join_message_nr"_s, 1},
-                                      {u"last_message_nr"_s, kScreenMessages},
-                                      {u"read_message_nr"_s, kScreenMessages - kScreenUnread},
-                                      {u"inbox_message_nr"_s, kScreenMessages - kScreenUnread + 1},
-                                      {u"unread_count"_s, kScreenUnread},
-                                      // The whole record: the store is all there is to read.
-                                      {u"is_init"_s, true}}};
+        QJsonArray stream{modelbench::contactRecord(kScreenFox, u"Fox Mulder"_s),
+                          modelbench::conversationRecord(
+                              kScreenConversationId, QJsonArray{kScreenSelf, kScreenFox},
+                              kScreenMessages, kScreenMessages - kScreenUnread,
+                              {{u"join_message_nr"_s, 1},
+                               {u"inbox_message_nr"_s, kScreenMessages - kScreenUnread + 1},
+                               {u"unread_count"_s, kScreenUnread},
+                               // The whole record: the store is all there is to read.
+                               {u"is_init"_s, true}})};
         for (int nr = 1; nr <= kScreenMessages; ++nr) {
             stream.append(QJsonObject{{u"mk_rec_type"_s, u"message"_s},
                                       {u"conversation_id"_s, kScreenConversationId},
@@ -116,9 +105,7 @@ ScreenData& screenData() {
                                       {u"mk_message_type"_s, u"text"_s},
                                       {u"message"_s, u"<msg>%1</msg>"_s.arg(screenText(nr))}});
         }
-        data->session->startTransaction();
-        ZVApi::api().processStream(stream, data->session);
-        data->session->endTransaction();
+        modelbench::storeStream(data->session, stream);
         data->conversation = data->session->conversationFromId(kScreenConversationId);
         data->window = platform::Window::make();
         const qreal scale = data->window->profile().scale;
@@ -178,35 +165,18 @@ void RawOpen(benchmark::State& state) {
         state.SkipWithError("no conversation");
         return;
     }
-    const QByteArray path = data.session->repository()->repositoryURL().toLocalFile().toUtf8();
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    modelbench::RawMessageRows store(data.session->repository()->repositoryURL().toLocalFile(),
+                                     kScreenConversationId);
+    if (!store.isOpen()) {
         state.SkipWithError("store not readable");
-        sqlite3_close(db);
         return;
     }
-    sqlite3_stmt* select = nullptr;
-    sqlite3_prepare_v2(db,
-                       "SELECT * FROM \"Message\" WHERE conversation_id = ? AND message_nr >= ? "
-                       "AND message_nr <= ?",
-                       -1, &select, nullptr);
-    const QByteArray id = kScreenConversationId.toUtf8();
     const std::int64_t from = kScreenMessages - kScreenUnread - 20;
     QFont font;
     font.setPixelSize(15);
     const qreal width = data.window->profile().size.width() - 60;
     for (auto _ : state) {
-        sqlite3_reset(select);
-        sqlite3_bind_text(select, 1, id.constData(), static_cast<int>(id.size()), SQLITE_STATIC);
-        sqlite3_bind_int64(select, 2, from);
-        sqlite3_bind_int64(select, 3, kScreenMessages);
-        int rows = 0;
-        while (sqlite3_step(select) == SQLITE_ROW) {
-            for (int column = 0; column < sqlite3_column_count(select); ++column) {
-                benchmark::DoNotOptimize(sqlite3_column_text(select, column));
-            }
-            ++rows;
-        }
+        const std::int64_t rows = store.read(from, kScreenMessages);
         QPainter painter(&data.image);
         qreal y = 0;
         for (int row = 0; row < kScreenfulRows && row < rows; ++row) {
@@ -227,8 +197,6 @@ void RawOpen(benchmark::State& state) {
             y += height + 20;
         }
     }
-    sqlite3_finalize(select);
-    sqlite3_close(db);
 }
 
 std::vector<double> frameMs;

@@ -12,7 +12,6 @@
 #include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "platform/foundation/Application.h"
-#include "platform/foundation/Paths.h"
 #include "platform/foundation/Scheduler.h"
 #include "platform/ui/standins/WebView.h"
 #include "toolkit/richtext/StartUp.h"
@@ -24,7 +23,6 @@
 
 #include <QtCore/QJsonArray>
 #include <QtCore/QJsonDocument>
-#include <QtCore/QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -105,46 +103,32 @@ QString emailBody() {
 }
 
 // One account whose store holds the fixture; made once for the whole run.
-struct Account {
-    QTemporaryDir root;
-    std::shared_ptr<ZVRepositorySession> session;
+struct Account : modelbench::LocalAccount {
+    using LocalAccount::LocalAccount;
     std::vector<std::shared_ptr<Message>> messages;
     std::shared_ptr<Message> email;
 };
 
 Account& account() {
     static Account* made = [] {
-        auto* account = new Account;
-        platform::Paths::setRoot(account->root.path());
-        account->session = modelbench::openSession(kSelf, u"bench@example.com"_s);
+        auto* account = new Account(kSelf, u"bench@example.com"_s);
         if (!account->session) {
             return account;
         }
-        QJsonArray stream{QJsonObject{{u"mk_rec_type"_s, u"contact"_s},
-                                      {u"account_id"_s, kFox},
-                                      {u"display_name"_s, u"Fox Mulder"_s}},
-                          QJsonObject{{u"mk_rec_type"_s, u"conv"_s},
-                                      {u"conversation_id"_s, kConversationId},
-                                      {u"members"_s, QJsonArray{kSelf, kFox}},
-                                      {u"last_message_nr"_s, qint64(kEmailNr)},
-                                      {u"read_message_nr"_s, kMessages}}};
+        QJsonArray stream{modelbench::contactRecord(kFox, u"Fox Mulder"_s),
+                          modelbench::conversationRecord(kConversationId, QJsonArray{kSelf, kFox},
+                                                         kEmailNr, kMessages)};
         for (int nr = 1; nr <= kMessages; ++nr) {
             stream.append(fixtureRecord(nr));
         }
         stream.append(
             messageRecord(kEmailNr, u"text"_s, u"<msg>newsletter</msg>"_s,
                           {{u"html_email_data"_s, QJsonObject{{u"cleaned_html"_s, emailBody()}}}}));
-        account->session->startTransaction();
-        ZVApi::api().processStream(stream, account->session);
-        account->session->endTransaction();
-        const auto conversation = account->session->conversationFromId(kConversationId);
-        for (int nr = 1; nr <= kMessages; ++nr) {
-            auto message = account->session->messageFromKey(kConversationId, nr);
-            message->setConversation(conversation);
-            account->messages.push_back(message);
-        }
+        modelbench::storeStream(account->session, stream);
+        account->messages =
+            modelbench::storedMessages(account->session, kConversationId, 1, kMessages);
         account->email = account->session->messageFromKey(kConversationId, kEmailNr);
-        account->email->setConversation(conversation);
+        account->email->setConversation(account->session->conversationFromId(kConversationId));
         return account;
     }();
     return *made;

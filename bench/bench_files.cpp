@@ -107,9 +107,7 @@ struct Account {
                                       {u"thumb_url_100"_s, u"https://files.example/t/%1"_s.arg(i)},
                                       {u"file_url"_s, u"https://files.example/f/%1"_s.arg(i)}});
         }
-        session->startTransaction();
-        ZVApi::api().processStream(stream, session);
-        session->endTransaction();
+        modelbench::storeStream(session, stream);
         ZVApi::api().ensureFileTransfers();
         const auto& thumbnails = ZVFileViewManager::thumbnailManager();
         for (int i = 0; i < kFiles; ++i) {

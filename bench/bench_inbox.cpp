@@ -17,14 +17,12 @@
 #include "app/StartUp.h"
 #include "app/inbox/cells/ZVInboxTableViewCell.h"
 #include "app/inbox/sections/ZVInboxDataSource.h"
-#include "platform/foundation/Paths.h"
 #include "platform/foundation/SharedState.h"
 #include "platform/ui/table/TableView.h"
 #include "platform/ui/view/Window.h"
 #include "tests/emulator/Fixture.h"
 
 #include <QtCore/QJsonArray>
-#include <QtCore/QTemporaryDir>
 #include <QtGui/QPainter>
 
 #include <benchmark/benchmark.h>
@@ -104,23 +102,18 @@ QJsonArray accountRecords() {
     return records;
 }
 
-struct World {
-    QTemporaryDir root;
-    std::shared_ptr<ZVRepositorySession> session;
+struct World : modelbench::LocalAccount {
+    using LocalAccount::LocalAccount;
     qint64 newest = kEpoch + kFixtureSize.conversations * kInboxStep;
 };
 
 World* world() {
     static World* made = [] {
-        auto* w = new World;
-        platform::Paths::setRoot(w->root.path());
-        w->session = modelbench::openSession(kOwnerId, kEmail);
+        auto* w = new World(kOwnerId, kEmail);
         if (!w->session) {
             return w;
         }
-        w->session->startTransaction();
-        const ZVErrorPtr error = ZVApi::api().processStream(accountRecords(), w->session);
-        w->session->endTransaction();
+        const ZVErrorPtr error = modelbench::storeStream(w->session, accountRecords());
         if (error) {
             w->session.reset();
             return w;
@@ -312,9 +305,7 @@ void moveToTop(benchmark::State& state, bool withList, std::vector<double>& figu
         state.ResumeTiming();
 
         const Clock::time_point start = Clock::now();
-        w->session->startTransaction();
-        ZVApi::api().processStream(QJsonArray{record}, w->session);
-        w->session->endTransaction();
+        modelbench::storeStream(w->session, QJsonArray{record});
         if (withList) {
             screen.draw();
         }

@@ -13,13 +13,11 @@
 #include "ZelvoKit/model/Conversation.h"
 #include "ZelvoKit/model/Label.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
-#include "platform/foundation/Paths.h"
 #include "platform/foundation/SharedState.h"
 #include "tests/emulator/Fixture.h"
 
 #include <QtCore/QCoreApplication>
 #include <QtCore/QJsonArray>
-#include <QtCore/QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -33,7 +31,6 @@ namespace {
 
 using namespace Qt::Literals::StringLiterals;
 using Clock = std::chrono::steady_clock;
-using modelbench::openSession;
 
 constexpr zvemu::FixtureSize kFixtureSize{.contacts = 2000,
                                           .conversations = 500,
@@ -114,23 +111,18 @@ QJsonArray accountRecords() {
 }
 
 // The account, built once for both runs.
-struct World {
-    QTemporaryDir root;
-    std::shared_ptr<ZVRepositorySession> session;
+struct World : modelbench::LocalAccount {
+    using LocalAccount::LocalAccount;
     std::vector<std::shared_ptr<Conversation>> unread;
 };
 
 World* world() {
     static World* made = [] {
-        auto* w = new World;
-        platform::Paths::setRoot(w->root.path());
-        w->session = openSession(kOwnerId, kEmail);
+        auto* w = new World(kOwnerId, kEmail);
         if (!w->session) {
             return w;
         }
-        w->session->startTransaction();
-        const ZVErrorPtr error = ZVApi::api().processStream(accountRecords(), w->session);
-        w->session->endTransaction();
+        const ZVErrorPtr error = modelbench::storeStream(w->session, accountRecords());
         if (error) {
             return w;
         }

@@ -116,9 +116,7 @@ void ApplyAnswer(benchmark::State& state) {
     }
     const auto apply = [&](const QByteArray& bytes) {
         const QJsonObject answer = QJsonDocument::fromJson(bytes).object();
-        session->startTransaction();
-        ZVApi::api().processStream(answer.value(u"stream"_s), session);
-        session->endTransaction();
+        modelbench::storeStream(session, answer.value(u"stream"_s));
     };
     // An account of the fixture's size; each answer's people are removed again after it.
     for (int batch = 1; batch <= kAccountContacts / kAnswerRecords; ++batch) {

@@ -8,19 +8,16 @@
 #include "ModelBench.h"
 #include "TimeFigures.h"
 
-#include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "accounts/people/ZVContact.h"
 #include "accounts/people/ZVContactListViewController.h"
 #include "app/StartUp.h"
-#include "platform/foundation/Paths.h"
 #include "platform/ui/standins/FakeAddressBook.h"
 #include "platform/ui/view/Window.h"
 #include "tests/emulator/Fixture.h"
 #include "toolkit/tables/ZVTableView.h"
 
 #include <QtCore/QJsonArray>
-#include <QtCore/QTemporaryDir>
 
 #include <unicode/coll.h>
 #include <unicode/locid.h>
@@ -58,16 +55,13 @@ const char* const kBookFirst[] = {"Ána",    "Björn", "Chloé", "Dmitri", "Élo
 const char* const kBookLast[] = {"Åberg",  "Brown",    "Çelik",   "Dubois", "Eriksson", "Fernández",
                                  "García", "Hoffmann", "Ivanova", "Jensen", "Kowalski", "López"};
 
-struct PeopleAccount {
-    QTemporaryDir root;
-    std::shared_ptr<ZVRepositorySession> session;
+struct PeopleAccount : modelbench::LocalAccount {
+    using LocalAccount::LocalAccount;
     std::shared_ptr<platform::FakeAddressBook> book;
 };
 
 std::unique_ptr<PeopleAccount> openPeopleAccount() {
-    auto account = std::make_unique<PeopleAccount>();
-    platform::Paths::setRoot(account->root.path());
-    account->session = modelbench::openSession(kPeopleOwnerId, kPeopleEmail);
+    auto account = std::make_unique<PeopleAccount>(kPeopleOwnerId, kPeopleEmail);
     if (!account->session) {
         return nullptr;
     }
@@ -79,9 +73,7 @@ std::unique_ptr<PeopleAccount> openPeopleAccount() {
             records.append(record);
         }
     }
-    account->session->startTransaction();
-    const ZVErrorPtr error = ZVApi::api().processStream(records, account->session);
-    account->session->endTransaction();
+    const ZVErrorPtr error = modelbench::storeStream(account->session, records);
     if (error) {
         return nullptr;
     }

@@ -10,18 +10,15 @@
 #include "MessageFlow/rows/cells/ZVMessageCell.h"
 #include "ModelBench.h"
 #include "TimeFigures.h"
-#include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/model/Message.h"
 #include "ZelvoKit/model/ZVMessageArray.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "app/StartUp.h"
 #include "platform/foundation/Application.h"
-#include "platform/foundation/Paths.h"
 #include "platform/ui/view/Window.h"
 #include "toolkit/tables/ZVTableView.h"
 
 #include <QtCore/QJsonArray>
-#include <QtCore/QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -71,9 +68,8 @@ QJsonObject rowsFixture(int nr) {
     return fields;
 }
 
-struct Rows {
-    QTemporaryDir root;
-    std::shared_ptr<ZVRepositorySession> session;
+struct Rows : modelbench::LocalAccount {
+    using LocalAccount::LocalAccount;
     std::shared_ptr<ZVMessageArray> list;
     std::shared_ptr<Message> arriving;
     std::shared_ptr<platform::Window> window;
@@ -85,36 +81,21 @@ struct Rows {
 
 Rows& rows() {
     static Rows* made = [] {
-        auto* data = new Rows;
-        platform::Paths::setRoot(data->root.path());
-        data->session = modelbench::openSession(kSelf, u"bench@example.com"_s);
+        auto* data = new Rows(kSelf, u"bench@example.com"_s);
         if (!data->session) {
             return data;
         }
-        QJsonArray stream{QJsonObject{{u"mk_rec_type"_s, u"contact"_s},
-                                      {u"account_id"_s, kFox},
-                                      {u"display_name"_s, u"Fox Mulder"_s}},
-                          QJsonObject{{u"mk_rec_type"_s, u"contact"_s},
-                                      {u"account_id"_s, kOwl},
-                                      {u"display_name"_s, u"Owl Jones"_s}},
-                          QJsonObject{{u"mk_rec_type"_s, u"conv"_s},
-                                      {u"conversation_id"_s, kConversationId},
-                                      {u"members"_s, QJsonArray{kSelf, kFox, kOwl}},
-                                      {u"last_message_nr"_s, kMessages + 1},
-                                      {u"read_message_nr"_s, kMessages - 20}}};
+        QJsonArray stream{
+            modelbench::contactRecord(kFox, u"Fox Mulder"_s),
+            modelbench::contactRecord(kOwl, u"Owl Jones"_s),
+            modelbench::conversationRecord(kConversationId, QJsonArray{kSelf, kFox, kOwl},
+                                           kMessages + 1, kMessages - 20)};
         for (int nr = 1; nr <= kMessages + 1; ++nr) {
             stream.append(rowsFixture(nr));
         }
-        data->session->startTransaction();
-        ZVApi::api().processStream(stream, data->session);
-        data->session->endTransaction();
-        const auto conversation = data->session->conversationFromId(kConversationId);
-        ZVMessageArray::Messages messages;
-        for (int nr = 1; nr <= kMessages + 1; ++nr) {
-            auto message = data->session->messageFromKey(kConversationId, nr);
-            message->setConversation(conversation);
-            messages.push_back(message);
-        }
+        modelbench::storeStream(data->session, stream);
+        ZVMessageArray::Messages messages =
+            modelbench::storedMessages(data->session, kConversationId, 1, kMessages + 1);
         data->arriving = messages.back();
         messages.pop_back();
         data->list = std::make_shared<ZVMessageArray>(messages, ZVMessageArray::AscendingNumber);

@@ -15,13 +15,11 @@
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "ZelvoKit/model/search/ZVSearch.h"
 #include "ZelvoKit/support/text/StringUtils.h"
-#include "platform/foundation/Paths.h"
 #include "platform/foundation/SharedState.h"
 #include "tests/emulator/Fixture.h"
 
 #include <QtCore/QCoreApplication>
 #include <QtCore/QJsonArray>
-#include <QtCore/QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -81,15 +79,12 @@ QStringList keystrokes() {
 
 // The account: the fixture's contacts and its conversations, known in full and spread over the
 // inbox by time.
-struct Account {
-    QTemporaryDir root;
-    std::shared_ptr<ZVRepositorySession> session;
+struct Account : modelbench::LocalAccount {
+    using LocalAccount::LocalAccount;
 };
 
 std::unique_ptr<Account> openAccount() {
-    auto account = std::make_unique<Account>();
-    platform::Paths::setRoot(account->root.path());
-    account->session = modelbench::openSession(kOwnerId, kEmail);
+    auto account = std::make_unique<Account>(kOwnerId, kEmail);
     if (!account->session) {
         return nullptr;
     }
@@ -105,9 +100,7 @@ std::unique_ptr<Account> openAccount() {
         record.insert(u"inbox_time"_s, kEpoch + n++ * kInboxStep);
         records.append(record);
     }
-    account->session->startTransaction();
-    const ZVErrorPtr error = ZVApi::api().processStream(records, account->session);
-    account->session->endTransaction();
+    const ZVErrorPtr error = modelbench::storeStream(account->session, records);
     if (error || account->session->conversations().size() < kFixtureSize.conversations) {
         return nullptr;
     }

@@ -17,17 +17,14 @@
 #include "MessageFlow/views/board/ZVTaskMessageView.h"
 #include "ModelBench.h"
 #include "TimeFigures.h"
-#include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/model/Message.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
 #include "app/StartUp.h"
 #include "platform/foundation/Application.h"
-#include "platform/foundation/Paths.h"
 #include "platform/ui/view/ViewRenderer.h"
 #include "toolkit/style/ZVTextStyles.h"
 
 #include <QtCore/QJsonArray>
-#include <QtCore/QTemporaryDir>
 #include <QtCore/QXmlStreamReader>
 #include <QtGui/QImage>
 #include <QtGui/QPainter>
@@ -146,41 +143,29 @@ void appendFixture(int nr, QJsonArray& stream, std::map<int, ZVMessageViewClass>
     classes[nr] = viewClass;
 }
 
-struct Account {
-    QTemporaryDir root;
-    std::shared_ptr<ZVRepositorySession> session;
+struct Account : modelbench::LocalAccount {
+    using LocalAccount::LocalAccount;
     std::vector<std::shared_ptr<Message>> messages;
     std::vector<ZVMessageViewClass> classes;
 };
 
 Account& account() {
     static Account* made = [] {
-        auto* account = new Account;
-        platform::Paths::setRoot(account->root.path());
-        account->session = modelbench::openSession(kSelf, u"bench@example.com"_s);
+        auto* account = new Account(kSelf, u"bench@example.com"_s);
         if (!account->session) {
             return account;
         }
-        QJsonArray stream{QJsonObject{{u"mk_rec_type"_s, u"contact"_s},
-                                      {u"account_id"_s, kFox},
-                                      {u"display_name"_s, u"Fox Mulder"_s}},
-                          QJsonObject{{u"mk_rec_type"_s, u"conv"_s},
-                                      {u"conversation_id"_s, kConversationId},
-                                      {u"members"_s, QJsonArray{kSelf, kFox}},
-                                      {u"last_message_nr"_s, kMessages},
-                                      {u"read_message_nr"_s, kMessages}}};
+        QJsonArray stream{modelbench::contactRecord(kFox, u"Fox Mulder"_s),
+                          modelbench::conversationRecord(kConversationId, QJsonArray{kSelf, kFox},
+                                                         kMessages, kMessages)};
         std::map<int, ZVMessageViewClass> classes;
         for (int nr = 1; nr <= kMessages; ++nr) {
             appendFixture(nr, stream, classes);
         }
-        account->session->startTransaction();
-        ZVApi::api().processStream(stream, account->session);
-        account->session->endTransaction();
-        const auto conversation = account->session->conversationFromId(kConversationId);
+        modelbench::storeStream(account->session, stream);
+        account->messages =
+            modelbench::storedMessages(account->session, kConversationId, 1, kMessages);
         for (int nr = 1; nr <= kMessages; ++nr) {
-            auto message = account->session->messageFromKey(kConversationId, nr);
-            message->setConversation(conversation);
-            account->messages.push_back(message);
             account->classes.push_back(classes[nr]);
         }
         return account;

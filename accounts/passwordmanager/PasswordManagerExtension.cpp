@@ -28,6 +28,16 @@ void onMainThread(std::function<void()> work) {
     }
 }
 
+// The caller's completion, or one that does nothing where the caller gave none.
+template <typename... Args>
+std::function<void(Args...)> passwordManagerCompletion(std::function<void(Args...)> completion) {
+    return [completion = std::move(completion)](Args... args) {
+        if (completion) {
+            completion(args...);
+        }
+    };
+}
+
 ZVErrorPtr makeError(int code, const QString& description, QJsonObject underlying = {}) {
     QJsonObject info{{QString(ZVError::LocalizedDescriptionKey), description}};
     if (!underlying.isEmpty()) {
@@ -162,12 +172,7 @@ void PasswordManagerExtension::requestLogin(const QString& operation, const QStr
                                             const QVariantMap& request,
                                             platform::ViewController* controller,
                                             platform::View* sender, LoginCompletion completion) {
-    const LoginCompletion complete = [completion](const QVariantMap& login,
-                                                  const ZVErrorPtr& error) {
-        if (completion) {
-            completion(login, error);
-        }
-    };
+    const LoginCompletion complete = passwordManagerCompletion(std::move(completion));
     if (!isSystemAppExtensionAPIAvailable()) {
         platform::systemLog(u"Failed to %1, system API is not available"_s.arg(operation));
         complete({}, systemAppExtensionAPINotAvailableError());
@@ -259,11 +264,7 @@ void PasswordManagerExtension::fillItemIntoWebView(platform::View* view,
     if (webView == nullptr) {
         return;
     }
-    const SuccessCompletion complete = [completion](bool success, const ZVErrorPtr& error) {
-        if (completion) {
-            completion(success, error);
-        }
-    };
+    const SuccessCompletion complete = passwordManagerCompletion(std::move(completion));
     const std::weak_ptr<platform::View> weakView = webView->weak_from_this();
     collectPageDetails(
         *webView, [this, weakView, controller, sender, showOnlyLogins, complete](
@@ -374,11 +375,7 @@ void PasswordManagerExtension::fillReturnedItems(
     if (webView == nullptr) {
         return;
     }
-    const SuccessCompletion complete = [completion](bool success, const ZVErrorPtr& error) {
-        if (completion) {
-            completion(success, error);
-        }
-    };
+    const SuccessCompletion complete = passwordManagerCompletion(std::move(completion));
     if (returnedItems.empty()) {
         complete(false, extensionCancelledByUserError());
         return;

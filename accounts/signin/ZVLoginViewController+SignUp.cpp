@@ -12,6 +12,9 @@
 #include "toolkit/alerts/ZVAlertView.h"
 #include "toolkit/style/ZVTextStyles.h"
 
+#include <functional>
+#include <memory>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -20,6 +23,19 @@ constexpr qreal kSignupMessageSpacing = 50;
 constexpr int kSignupCompletedTitleStyle = 33;
 constexpr int kSignupCompletedTextStyle = 25;
 const QString& kSignupFailedTitle = ZVSignInParts::kAccountCreationFailedTitle;
+
+// A step's failure while the screen waits on it: the wait ends and the service's reason is shown.
+std::function<void(const ZVErrorPtr&)> signupFailed(
+    const std::weak_ptr<ZVLoginViewController>& weak) {
+    return [weak](const ZVErrorPtr& error) {
+        const auto self = weak.lock();
+        if (!self) {
+            return;
+        }
+        self->setShowingProgress(false);
+        ZVAlertView::showMessage(ZVSignInParts::errorText(error), kSignupFailedTitle);
+    };
+}
 
 }  // namespace
 
@@ -52,14 +68,7 @@ void ZVLoginViewController::submitEmail() {
             self->setShowingProgress(false);
             self->proceedToCode();
         },
-        [weak](const ZVErrorPtr& error) {
-            const auto self = weak.lock();
-            if (!self) {
-                return;
-            }
-            self->setShowingProgress(false);
-            ZVAlertView::showMessage(ZVSignInParts::errorText(error), kSignupFailedTitle);
-        });
+        signupFailed(weak));
 }
 
 void ZVLoginViewController::proceedToCode() {
@@ -131,14 +140,7 @@ void ZVLoginViewController::confirmProfile() {
             self->progressPageDropped();
             self->signupCompleted();
         },
-        [weak](const ZVErrorPtr& error) {
-            const auto self = weak.lock();
-            if (!self) {
-                return;
-            }
-            self->setShowingProgress(false);
-            ZVAlertView::showMessage(ZVSignInParts::errorText(error), kSignupFailedTitle);
-        });
+        signupFailed(weak));
 }
 
 void ZVLoginViewController::signupCompleted() {

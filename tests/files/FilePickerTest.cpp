@@ -10,6 +10,7 @@
 #include "platform/ui/controllers/popover/PopoverController.h"
 #include "platform/ui/standins/FakeImagePicker.h"
 #include "platform/ui/view/Window.h"
+#include "tests/platform/media/FakeMediaSupport.h"
 #include "tests/support/ImageBytes.h"
 #include "tests/support/TestEnvironment.h"
 #include "toolkit/alerts/ZVActionMenu.h"
@@ -23,23 +24,13 @@ namespace {
 
 using namespace Qt::Literals::StringLiterals;
 
-void writePickerFile(const QString& folder, const QString& name, const QByteArray& bytes) {
-    QDir().mkpath(folder);
-    QFile file(QDir(folder).filePath(name));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 class FilePickerTest : public filetest::FileViewTest {
 protected:
     void SetUp() override {
         FileViewTest::SetUp();
         library = zvtest::makeTempDir(u"library"_s);
         camera = zvtest::makeTempDir(u"camera"_s);
-        platform::PhotoLibrary::shared().setDirectory(library);
-        platform::ImagePicker::setCameraDirectory(camera);
-        platform::ImagePicker::setFactory(
-            [] { return std::make_shared<platform::FakeImagePicker>(); });
+        mediatest::useFakeMedia(library, camera);
         navigation = globals().rightNavigationController();
         ASSERT_TRUE(navigation);
     }
@@ -47,9 +38,7 @@ protected:
         if (const auto open = ZVFilePicker::current()) {
             open->dismiss();
         }
-        platform::ImagePicker::setFactory({});
-        platform::ImagePicker::setCameraDirectory(QString());
-        platform::PhotoLibrary::shared().setDirectory(QString());
+        mediatest::dropFakeMedia();
         FileViewTest::TearDown();
     }
 
@@ -114,8 +103,10 @@ TEST_F(FilePickerTest, TheMenuOffersOnlyWhatCanComeToSomething) {
     // An empty library and no camera: the library alone.
     EXPECT_EQ(titles(*menu()), QStringList{u"Choose from library"_s});
 
-    writePickerFile(camera, u"view.jpg"_s, zvtest::solidImageBytes({8, 8}, Qt::gray, "JPEG"));
-    writePickerFile(library, u"IMG_1.jpg"_s, zvtest::solidImageBytes({8, 8}, Qt::red, "JPEG"));
+    mediatest::writeMediaFile(camera, u"view.jpg"_s,
+                              zvtest::solidImageBytes({8, 8}, Qt::gray, "JPEG"));
+    mediatest::writeMediaFile(library, u"IMG_1.jpg"_s,
+                              zvtest::solidImageBytes({8, 8}, Qt::red, "JPEG"));
     EXPECT_EQ(titles(*menu()),
               (QStringList{u"Take photo"_s, u"Use last photo taken"_s, u"Choose from library"_s}));
 
@@ -124,8 +115,8 @@ TEST_F(FilePickerTest, TheMenuOffersOnlyWhatCanComeToSomething) {
 }
 
 TEST_F(FilePickerTest, ALibraryPictureIsConfirmedInThePreviewerAVideoGoesAtOnce) {
-    writePickerFile(library, u"IMG_1.png"_s, zvtest::solidImageBytes({20, 10}, Qt::red));
-    writePickerFile(library, u"clip.mp4"_s, "not really a film");
+    mediatest::writeMediaFile(library, u"IMG_1.png"_s, zvtest::solidImageBytes({20, 10}, Qt::red));
+    mediatest::writeMediaFile(library, u"clip.mp4"_s, "not really a film");
     const std::size_t depth = navigation->viewControllers().size();
     const auto options = menu();
     choose(*options, u"Choose from library"_s);
@@ -177,7 +168,8 @@ TEST_F(FilePickerTest, ALibraryPictureIsConfirmedInThePreviewerAVideoGoesAtOnce)
 
 // A photo whose name is taken (one a moment or twelve hours earlier) never replaces that file.
 TEST_F(FilePickerTest, ACameraPhotoNeverReplacesAnEarlierOne) {
-    writePickerFile(camera, u"view.jpg"_s, zvtest::solidImageBytes({16, 12}, Qt::blue, "JPEG"));
+    mediatest::writeMediaFile(camera, u"view.jpg"_s,
+                              zvtest::solidImageBytes({16, 12}, Qt::blue, "JPEG"));
     choose(*menu(), u"Take photo"_s);
     settle();
     auto picker = ZVFilePicker::current()->imagePickerController();
@@ -185,7 +177,7 @@ TEST_F(FilePickerTest, ACameraPhotoNeverReplacesAnEarlierOne) {
     EXPECT_EQ(picker->sourceType(), platform::ImagePickerSourceType::Camera);
     const QString caches = platform::Paths::cachesDirectory();
     const QString name = ZVFilePicker::photoFileName(scheduler().currentDate());
-    writePickerFile(caches, name, "an earlier photo");
+    mediatest::writeMediaFile(caches, name, "an earlier photo");
     ASSERT_TRUE(picker->takePicture());
     settle();
     EXPECT_FALSE(picker->isPresented());
@@ -229,7 +221,8 @@ TEST_F(FilePickerTest, TheLastPhotoGoesWithoutAnInterfaceAndAnEmptyLibraryGivesN
     scheduler().runPending();
     EXPECT_TRUE(picked.isEmpty());
 
-    writePickerFile(library, u"IMG_1.jpg"_s, zvtest::solidImageBytes({8, 8}, Qt::red, "JPEG"));
+    mediatest::writeMediaFile(library, u"IMG_1.jpg"_s,
+                              zvtest::solidImageBytes({8, 8}, Qt::red, "JPEG"));
     choose(*menu(), u"Use last photo taken"_s);
     ASSERT_TRUE(scheduler().runUntil([&] { return !picked.isEmpty(); }));
     EXPECT_TRUE(platform::PhotoLibrary::isAssetsLibraryURL(picked[0]));

@@ -259,20 +259,16 @@ void TableViewCell::layoutLabels() {
             detail.setFrame(QRectF(area.left(), top + titleHeight, area.width(), detailHeight));
             break;
         }
-        case Style::Value1: {
-            // Title at the left, value at the right; the value gives way to the title.
-            const qreal titleWidth =
-                textLabel_ ? std::min(area.width(), textLabel_->sizeThatFits({0, 0}).width()) : 0;
-            if (textLabel_) {
-                textLabel_->setFrame(QRectF(area.left(), area.top(), titleWidth, area.height()));
-            }
-            const qreal left = area.left() + titleWidth + kLabelGap;
-            detail.setFrame(
-                QRectF(left, area.top(), std::max<qreal>(0, area.right() - left), area.height()));
-            break;
-        }
+        case Style::Value1:
         case Style::Value2: {
-            const qreal titleWidth = area.width() * kValue2TitleFraction;
+            // Title at the left, value at the right. In Value1 the value gives way to the title;
+            // Value2 gives the title a fixed share.
+            qreal titleWidth = area.width() * kValue2TitleFraction;
+            if (style_ == Style::Value1) {
+                titleWidth = textLabel_
+                                 ? std::min(area.width(), textLabel_->sizeThatFits({0, 0}).width())
+                                 : 0;
+            }
             if (textLabel_) {
                 textLabel_->setFrame(QRectF(area.left(), area.top(), titleWidth, area.height()));
             }

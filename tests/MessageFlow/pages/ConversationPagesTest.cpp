@@ -14,6 +14,7 @@
 #include "platform/ui/standins/input/Keyboard.h"
 #include "platform/ui/view/Window.h"
 #include "tests/app/ShellTestSupport.h"
+#include "tests/platform/ui/RealWindowSupport.h"
 #include "toolkit/menus/ZVSlideInMenu.h"
 #include "toolkit/menus/ZVVerticalMenu.h"
 #include "toolkit/menus/ZVVerticalMenuItem.h"
@@ -446,12 +447,7 @@ TEST_F(ConversationPagesTest, TabletPagesShowInThePanelBesideThePageMenu) {
 
 // The tablet's pages in a window of the window system: run again in a real X window on a virtual X
 // server, where the click goes through the X server's event queue.
-class ConversationPagesWindowTest : public ConversationPagesTest {
-protected:
-    // Real events need real time: this bounds how long the window system may take, it times
-    // nothing the code does.
-    static constexpr int kWindowSystemTimeoutMs = 10000;
-};
+class ConversationPagesWindowTest : public ConversationPagesTest, protected RealWindowSupport {};
 
 TEST_F(ConversationPagesWindowTest, AClickOnTheFilesItemSlidesThePanelIn) {
     start(true);
@@ -461,13 +457,7 @@ TEST_F(ConversationPagesWindowTest, AClickOnTheFilesItemSlidesThePanelIn) {
     ASSERT_TRUE(messagesScreen);
     const auto window = globals().window();
     platform::WindowHost host(window);
-    host.show();
-    ASSERT_TRUE(scheduler().runUntil(
-        [&] {
-            window->updateNow();
-            return host.windowHandle()->isExposed();
-        },
-        kWindowSystemTimeoutMs));
+    ASSERT_TRUE(showAndWaitUntilExposed(host));
 
     const auto& item = pages()->pageMenu()->items().at(2);
     ASSERT_EQ(item->tag(), 3);

@@ -1,5 +1,6 @@
 #include "MessageFlow/pages/ZVNewConversationViewController.h"
 
+#include "tests/ZelvoKit/model/RepositoryTestSupport.h"
 #include "tests/app/ShellTestSupport.h"
 
 #include "MessageFlow/pages/StartUp.h"
@@ -80,29 +81,6 @@ protected:
         globals().window()->updateNow();
         scheduler().advance(1);
         globals().window()->updateNow();
-    }
-    // Waits for `done`, moving the clock by the queue's delay while no call is out (the long poll
-    // aside), so that queued calls go out.
-    bool settleUntil(const std::function<bool()>& done) {
-        const auto inFlight = [] {
-            const auto pending = api().requestsWithTag(0, nullptr);
-            return std::any_of(pending.begin(), pending.end(), [](const auto& request) {
-                return request->tag() != ZVApiRequest::TagLongPoll;
-            });
-        };
-        for (int step = 0; step < 600; ++step) {
-            if (done()) {
-                return true;
-            }
-            if (inFlight()) {
-                if (!scheduler().runUntil([&] { return done() || !inFlight(); })) {
-                    return false;
-                }
-            } else {
-                scheduler().advance(ZVApi::kQueueSendDelay);
-            }
-        }
-        return done();
     }
     int answered(const QString& path) const {
         const auto requests = emulator.requests(path);
@@ -269,7 +247,7 @@ TEST_F(NewConversationTest, CreatesThenSendsTheTopicAndTheFirstMessage) {
 
     emulator.injectFault(kNewConversationCreatePath, zvemu::Fault::withStatus(500));
     form->createConvButton()->button()->sendActionsForEvents(platform::Control::TouchUpInside);
-    ASSERT_TRUE(settleUntil(
+    ASSERT_TRUE(modeltest::runQueueUntil(
         [&] { return answered(kNewConversationCreatePath) == 1 && !form->isCreating(); }));
     settle();
     EXPECT_TRUE(form->isEditing());
@@ -282,7 +260,7 @@ TEST_F(NewConversationTest, CreatesThenSendsTheTopicAndTheFirstMessage) {
     // Pressed twice while the service works: one conversation.
     form->createConvButton()->button()->sendActionsForEvents(platform::Control::TouchUpInside);
     form->commitEdit();
-    ASSERT_TRUE(settleUntil([&] { return !pagesOpened.empty(); }));
+    ASSERT_TRUE(modeltest::runQueueUntil([&] { return !pagesOpened.empty(); }));
     const auto creates = emulator.requests(kNewConversationCreatePath);
     ASSERT_EQ(creates.size(), 2);
     const QJsonObject body = creates[1].body;
@@ -299,7 +277,7 @@ TEST_F(NewConversationTest, CreatesThenSendsTheTopicAndTheFirstMessage) {
     const QString created = pagesOpened.back().conversationId;
     EXPECT_NE(created, u"new"_s);
     EXPECT_FALSE(openedOverPresented.back());
-    ASSERT_TRUE(settleUntil([&] {
+    ASSERT_TRUE(modeltest::runQueueUntil([&] {
         return answered(u"message/store/"_s + created) == 1 &&
                answered(u"conversation/store/"_s + created) == 1;
     }));
@@ -319,7 +297,7 @@ TEST_F(NewConversationTest, FromThePickerItOpensAfterThePickerHasGone) {
     startFromPicker();
     pickBeaAndCal();
     form->commitEdit();
-    ASSERT_TRUE(settleUntil([&] { return !pagesOpened.empty(); }));
+    ASSERT_TRUE(modeltest::runQueueUntil([&] { return !pagesOpened.empty(); }));
     settle();
     EXPECT_EQ(openedOverPresented, std::vector<bool>{false});
     EXPECT_FALSE(left()->presentedViewController());
@@ -338,7 +316,7 @@ TEST_F(NewConversationTest, OnATabletTheInboxSideGoesBackToItsRoot) {
     ASSERT_EQ(left()->viewControllers().size(), 2u);
     pickBeaAndCal();
     form->commitEdit();
-    ASSERT_TRUE(settleUntil([&] { return !pagesOpened.empty(); }));
+    ASSERT_TRUE(modeltest::runQueueUntil([&] { return !pagesOpened.empty(); }));
     settle();
     EXPECT_EQ(left()->viewControllers().size(), 1u);
     EXPECT_NE(pagesOpened.back().conversationId, u"new"_s);

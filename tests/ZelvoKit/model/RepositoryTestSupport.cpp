@@ -140,12 +140,12 @@ bool RepositoryTest::waitWithClock(const std::function<bool()>& done) {
     return done();
 }
 
-bool RepositoryTest::settle(const std::function<bool()>& done) {
+bool runQueueUntil(const std::function<bool()>& done) {
     // Queued requests go out on the virtual clock; the answers to every request come in real time,
     // so the clock waits while one is out (the long poll aside, which is always out).
     constexpr int kMaxSteps = 600;
     const auto inFlight = [] {
-        const auto pending = api().requestsWithTag(0, nullptr);
+        const auto pending = ZVApi::api().requestsWithTag(0, nullptr);
         return std::any_of(pending.begin(), pending.end(), [](const auto& request) {
             return request->tag() != ZVApiRequest::TagLongPoll;
         });
@@ -155,14 +155,18 @@ bool RepositoryTest::settle(const std::function<bool()>& done) {
             return true;
         }
         if (inFlight()) {
-            if (!scheduler().runUntil([&] { return done() || !inFlight(); })) {
+            if (!platform::Scheduler::main().runUntil([&] { return done() || !inFlight(); })) {
                 return false;
             }
         } else {
-            scheduler().advance(ZVApi::kQueueSendDelay);
+            platform::Scheduler::main().advance(ZVApi::kQueueSendDelay);
         }
     }
     return done();
+}
+
+bool RepositoryTest::settle(const std::function<bool()>& done) {
+    return runQueueUntil(done);
 }
 
 std::vector<std::string> RepositoryTest::storeRows(

@@ -20,6 +20,10 @@
 
 namespace modeltest {
 
+// Waits until `done`, moving the clock on by the queue's delay while no queued request is in
+// flight (at most a minute of virtual time); false when an answer never comes.
+bool runQueueUntil(const std::function<bool()>& done);
+
 // Repository sessions of accounts of a fresh loopback service, signed in as the application signs
 // in a saved account: the session opens the account's store under the test's caches, applies the
 // profile and starts polling.

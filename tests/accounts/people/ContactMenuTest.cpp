@@ -1,5 +1,4 @@
-#include "tests/accounts/people/PeopleTestSupport.h"
-#include "tests/toolkit/screens/FakeCoordinator.h"
+#include "tests/accounts/people/PeopleMenuTestSupport.h"
 
 #include "ZelvoKit/model/Contact.h"
 #include "ZelvoKit/model/ZVRepositorySession.h"
@@ -22,12 +21,10 @@ namespace {
 
 // The contact list of an account with one contact whose name holds markup characters and an
 // address-book person, and its menu opened on their rows.
-class ContactMenu : public peopletest::PeopleTest {
+class ContactMenu : public peopletest::PeopleMenuTest {
 protected:
     void SetUp() override {
-        PeopleTest::SetUp();
-        coordinator = FakeCoordinator::install();
-        ZVAlertViewManager::alertViewManager().setKeyWindow(window);
+        PeopleMenuTest::SetUp();
         ASSERT_TRUE(deliver(session_, {contact(1, u"<Al & Bo>"_s, u"albo@example.com"_s)}));
         authorizeBook({person(u"Book"_s, u"Person"_s, {u"book@example.org"_s})});
         list = platform::ViewController::make<ZVContactListViewController>(session_);
@@ -35,14 +32,8 @@ protected:
         root->addSubview(list->view());
         window->updateNow();
     }
-    void TearDown() override {
-        if (const auto alert = ZVAlertViewManager::alertViewManager().currentAlertView()) {
-            alert->hide();
-        }
-        list.reset();
-        PeopleTest::TearDown();
-        coordinator.reset();
-    }
+    void releaseScreen() override { list.reset(); }
+    const ZVActionMenuHost& menuHost() const override { return *list->menu(); }
     // Opens the menu on the row of `name`.
     bool openOn(const QString& name) {
         window->updateNow();
@@ -56,30 +47,7 @@ protected:
         }
         return false;
     }
-    QStringList options() const {
-        QStringList titles;
-        for (const auto& action : list->menu()->menu()->actions()) {
-            if (!action->isSeparator()) {
-                titles << action->title();
-            }
-        }
-        return titles;
-    }
-    std::shared_ptr<ZVActionMenuButton> option(const QString& title) const {
-        for (const auto& action : list->menu()->menu()->actions()) {
-            if (!action->isSeparator() && action->title() == title) {
-                return std::dynamic_pointer_cast<ZVActionMenuButton>(action);
-            }
-        }
-        return nullptr;
-    }
-    void choose(const QString& title) {
-        const auto chosen = option(title);
-        ASSERT_TRUE(chosen);
-        list->menu()->menu()->doInvokeButtonAction(*chosen);
-    }
 
-    std::shared_ptr<FakeCoordinator> coordinator;
     std::shared_ptr<ZVContactListViewController> list;
 };
 

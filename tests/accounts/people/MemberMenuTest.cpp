@@ -1,5 +1,4 @@
-#include "tests/accounts/people/PeopleTestSupport.h"
-#include "tests/toolkit/screens/FakeCoordinator.h"
+#include "tests/accounts/people/PeopleMenuTestSupport.h"
 
 #include "ZelvoKit/model/Conversation.h"
 #include "ZelvoKit/model/Message.h"
@@ -31,29 +30,23 @@ namespace {
 
 // Anna's conversation with Bea (joined with Anna), Lee (joined later) and the Ops team of Bea and
 // Tom, on its members page; the menus are opened by tapping rows.
-class MemberMenu : public peopletest::PeopleTest {
+class MemberMenu : public peopletest::PeopleMenuTest {
 protected:
     void SetUp() override {
-        PeopleTest::SetUp();
-        coordinator = FakeCoordinator::install();
-        ZVAlertViewManager::alertViewManager().setKeyWindow(window);
+        PeopleMenuTest::SetUp();
         bea = emulator.addAccount(u"bea@example.com"_s, u"pw"_s).accountId;
         lee = emulator.addAccount(u"lee@example.com"_s, u"pw"_s).accountId;
         tom = emulator.addAccount(u"tom@example.com"_s, u"pw"_s).accountId;
     }
-    void TearDown() override {
-        if (const auto alert = ZVAlertViewManager::alertViewManager().currentAlertView()) {
-            alert->hide();
-        }
+    void releaseScreen() override {
         if (page) {
             page->releaseObservers();
         }
         page.reset();
         conversation.reset();
         ZVServiceAddresses::reset();
-        PeopleTest::TearDown();
-        coordinator.reset();
     }
+    const ZVActionMenuHost& menuHost() const override { return *page->menu(); }
     QJsonObject person(const QString& id, const QString& name, const QString& email,
                        QJsonObject fields = {}) const {
         fields.insert(u"account_id"_s, id);
@@ -111,38 +104,12 @@ protected:
         }
         return false;
     }
-    QStringList options() const {
-        QStringList titles;
-        if (const auto& menu = page->menu()->menu()) {
-            for (const auto& action : menu->actions()) {
-                if (!action->isSeparator()) {
-                    titles << action->title();
-                }
-            }
-        }
-        return titles;
-    }
-    std::shared_ptr<ZVActionMenuButton> option(const QString& title) const {
-        for (const auto& action : page->menu()->menu()->actions()) {
-            if (!action->isSeparator() && action->title() == title) {
-                return std::dynamic_pointer_cast<ZVActionMenuButton>(action);
-            }
-        }
-        return nullptr;
-    }
-    // Runs the option as a confirmed choice.
-    void choose(const QString& title) {
-        const auto chosen = option(title);
-        ASSERT_TRUE(chosen);
-        page->menu()->menu()->doInvokeButtonAction(*chosen);
-    }
     void closeMenu() {
         if (const auto& menu = page->menu()->menu()) {
             menu->invokeActionIndex(-1, false);
         }
     }
 
-    std::shared_ptr<FakeCoordinator> coordinator;
     QString bea;
     QString lee;
     QString tom;

@@ -8,11 +8,10 @@
 #include "accounts/signin/claim/ZVClaimIdViewController.h"
 #include "files/pickers/ZVFilePicker.h"
 #include "files/pickers/ZVImagePreviewer.h"
-#include "platform/media/PhotoLibrary.h"
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/controls/TextField.h"
-#include "platform/ui/standins/FakeImagePicker.h"
 #include "tests/emulator/AccountRecords.h"
+#include "tests/platform/media/FakeMediaSupport.h"
 #include "tests/support/ImageBytes.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/toolkit/screens/AnalyticsCapture.h"
@@ -20,8 +19,6 @@
 #include "toolkit/dialogs/ZVOptionCell.h"
 #include "toolkit/dialogs/ZVTextFieldCell.h"
 
-#include <QtCore/QDir>
-#include <QtCore/QFile>
 #include <QtCore/QJsonArray>
 #include <QtCore/QJsonDocument>
 #include <QtGui/QImage>
@@ -33,13 +30,6 @@ namespace {
 
 const QString kProfileConfigure = u"account/configure"_s;
 
-void writeProfileTestFile(const QString& folder, const QString& name, const QByteArray& bytes) {
-    QDir().mkpath(folder);
-    QFile file(QDir(folder).filePath(name));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 // Anna's own profile, pushed on the inbox side; her contact record changes as the service would
 // send it, and a fake camera and photo library stand in for the device's.
 class AccountProfileTest : public SettingsTest {
@@ -48,19 +38,14 @@ protected:
         SettingsTest::SetUp();
         library = zvtest::makeTempDir(u"profile-library"_s);
         camera = zvtest::makeTempDir(u"profile-camera"_s);
-        platform::PhotoLibrary::shared().setDirectory(library);
-        platform::ImagePicker::setCameraDirectory(camera);
-        platform::ImagePicker::setFactory(
-            [] { return std::make_shared<platform::FakeImagePicker>(); });
+        mediatest::useFakeMedia(library, camera);
     }
     void TearDown() override {
         if (const auto open = ZVFilePicker::current()) {
             open->dismiss();
         }
         screen.reset();
-        platform::ImagePicker::setFactory({});
-        platform::ImagePicker::setCameraDirectory(QString());
-        platform::PhotoLibrary::shared().setDirectory(QString());
+        mediatest::dropFakeMedia();
         SettingsTest::TearDown();
     }
 
@@ -266,8 +251,8 @@ TEST_F(AccountProfileTest, TheUsernameRowClaimsOnlyWithoutOne) {
 // A photo from the camera goes up as the avatar, a JPEG named "Avatar.jpg"; a film from the
 // library is refused; "Delete" is offered once there is an avatar, and asks first.
 TEST_F(AccountProfileTest, TheAvatarTakesPicturesOnly) {
-    writeProfileTestFile(camera, u"face.png"_s, zvtest::solidImageBytes({24, 16}, Qt::red));
-    writeProfileTestFile(library, u"clip.mp4"_s, "not really a film");
+    mediatest::writeMediaFile(camera, u"face.png"_s, zvtest::solidImageBytes({24, 16}, Qt::red));
+    mediatest::writeMediaFile(library, u"clip.mp4"_s, "not really a film");
     open();
     EXPECT_TRUE(screen->avatar()->canChange());
 

@@ -1,5 +1,6 @@
 #include "platform/ui/host/WindowHost.h"
 #include "tests/accounts/signin/LoginScreenTestSupport.h"
+#include "tests/platform/ui/RealWindowSupport.h"
 
 #include <QtCore/QCoreApplication>
 #include <QtGui/QKeyEvent>
@@ -12,24 +13,13 @@ namespace {
 
 // The sign-in screen in a window of the window system: run again in a real X window on a virtual X
 // server, where the keys go through the X server's event queue.
-class SignInWindowTest : public LoginScreenTest {
-protected:
-    // Real events need real time: this bounds how long the window system may take, it times
-    // nothing the code does.
-    static constexpr int kWindowSystemTimeoutMs = 10000;
-};
+class SignInWindowTest : public LoginScreenTest, protected RealWindowSupport {};
 
 TEST_F(SignInWindowTest, TypedCredentialsAndReturnSignIn) {
     account(u"ann@example.com"_s);
     start();
     platform::WindowHost host(window);
-    host.show();
-    ASSERT_TRUE(scheduler().runUntil(
-        [&] {
-            window->updateNow();
-            return host.windowHandle()->isExposed();
-        },
-        kWindowSystemTimeoutMs));
+    ASSERT_TRUE(showAndWaitUntilExposed(host));
     screen().signIn();
     settle();
     ASSERT_TRUE(screen().email()->textField()->isFirstResponder());

@@ -13,6 +13,7 @@
 #include "platform/ui/controllers/navigation/NavigationController.h"
 #include "platform/ui/table/TableView.h"
 #include "platform/ui/view/Window.h"
+#include "tests/app/inbox/InboxTestSupport.h"
 
 #include <QtCore/QJsonArray>
 
@@ -92,16 +93,7 @@ TEST_F(ForwardPickerTest, ThePickerBorrowsTheListAndCancelReturnsIt) {
     record.insert(u"inbox_time"_s, 1767225600);
     record.insert(u"label_ids"_s, QJsonArray{u"A"_s});
     emulator.appendEvents(account(shelltest::kAnna),
-                          {QJsonObject{{u"mk_rec_type"_s, u"label"_s},
-                                       {u"label_id"_s, u"A"_s},
-                                       {u"label"_s, u"Work"_s},
-                                       {u"index"_s, 0},
-                                       {u"mk_label_status"_s, u"active"_s},
-                                       {u"mk_label_subtype"_s, u"user"_s},
-                                       {u"is_on_left_pane"_s, true},
-                                       {u"is_expanded"_s, true},
-                                       {u"sync_inbox_time"_s, 0}},
-                           record});
+                          {inboxtest::labelRecord(u"A"_s, u"Work"_s, u"user"_s, 0), record});
     emulator.appendEvent(account(shelltest::kAnna),
                          QJsonObject{{u"mk_rec_type"_s, u"message"_s},
                                      {u"conversation_id"_s, plans},

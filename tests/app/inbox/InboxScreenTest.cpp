@@ -15,7 +15,9 @@
 #include "platform/ui/host/WindowHost.h"
 #include "platform/ui/table/TableView.h"
 #include "platform/ui/view/Window.h"
+#include "tests/app/inbox/InboxTestSupport.h"
 #include "tests/emulator/EmulatorTypes.h"
+#include "tests/platform/ui/RealWindowSupport.h"
 #include "toolkit/alerts/ZVActionMenu.h"
 #include "toolkit/alerts/ZVAlertView.h"
 #include "toolkit/alerts/ZVAlertViewManager.h"
@@ -78,15 +80,7 @@ protected:
     }
     void addUnreadLabel() {
         emulator.appendEvent(account(shelltest::kAnna),
-                             QJsonObject{{u"mk_rec_type"_s, u"label"_s},
-                                         {u"label_id"_s, u"unread"_s},
-                                         {u"label"_s, u"Unread"_s},
-                                         {u"index"_s, 0},
-                                         {u"mk_label_status"_s, u"active"_s},
-                                         {u"mk_label_subtype"_s, u"unread"_s},
-                                         {u"is_on_left_pane"_s, true},
-                                         {u"is_expanded"_s, true},
-                                         {u"sync_inbox_time"_s, 0}});
+                             inboxtest::labelRecord(u"unread"_s, u"Unread"_s, u"unread"_s, 0));
     }
     QString unreadTitle() { return inbox()->unreadFilter()->sectionTitles().value(1); }
     bool backShowsBadge() {
@@ -262,12 +256,7 @@ TEST_F(InboxScreenTest, APickTakesThePendingFileAndNewOpensItsScreen) {
 
 // The inbox in a window of the window system: run again in a real X window on a virtual X server,
 // where the press goes through the X server's event queue.
-class InboxWindowTest : public InboxScreenTest {
-protected:
-    // Real events need real time: this bounds how long the window system may take, it times
-    // nothing the code does.
-    static constexpr int kWindowSystemTimeoutMs = 10000;
-};
+class InboxWindowTest : public InboxScreenTest, protected RealWindowSupport {};
 
 // A finger held on a row opens the row's actions menu once the press has lasted; lifting it keeps
 // the menu, and closing the menu lets the held label changes go.
@@ -278,13 +267,7 @@ TEST_F(InboxWindowTest, ALongPressOnARowOpensItsActionsMenu) {
     ASSERT_TRUE(waitForStreamEnd(anna));
     const auto window = globals().window();
     platform::WindowHost host(window);
-    host.show();
-    ASSERT_TRUE(scheduler().runUntil(
-        [&] {
-            window->updateNow();
-            return host.windowHandle()->isExposed();
-        },
-        kWindowSystemTimeoutMs));
+    ASSERT_TRUE(showAndWaitUntilExposed(host));
 
     std::shared_ptr<ZVInboxTableViewCell> row;
     for (const auto& cell : inbox()->tableView()->visibleCells()) {

@@ -4,6 +4,8 @@
 
 #include <QtCore/QJsonArray>
 
+#include <utility>
+
 namespace inboxtest {
 
 using namespace Qt::Literals::StringLiterals;
@@ -45,8 +47,8 @@ QJsonObject InboxTest::conversation(int n, const QString& topic, qint64 inboxTim
     return streamRecord(u"conv"_s, fields);
 }
 
-QJsonObject InboxTest::label(const QString& labelId, const QString& name, const QString& kind,
-                             int index, QJsonObject fields) {
+QJsonObject labelRecord(const QString& labelId, const QString& name, const QString& kind, int index,
+                        QJsonObject fields) {
     fields.insert(u"label_id"_s, labelId);
     fields.insert(u"label"_s, name);
     fields.insert(u"index"_s, index);
@@ -60,6 +62,11 @@ QJsonObject InboxTest::label(const QString& labelId, const QString& name, const 
     }
     fields.insert(u"sync_inbox_time"_s, 0);
     return streamRecord(u"label"_s, fields);
+}
+
+QJsonObject InboxTest::label(const QString& labelId, const QString& name, const QString& kind,
+                             int index, QJsonObject fields) {
+    return labelRecord(labelId, name, kind, index, std::move(fields));
 }
 
 QJsonObject InboxTest::contact(int n, const QString& name, const QString& dialogId) {

@@ -14,6 +14,10 @@ class ZVSearch;
 
 namespace inboxtest {
 
+// A label of the account's stream, on the left pane and expanded unless `fields` say otherwise.
+QJsonObject labelRecord(const QString& labelId, const QString& name, const QString& kind, int index,
+                        QJsonObject fields = {});
+
 // A signed-in account whose stream the test writes: labels, conversations in them, contacts and
 // messages, each by a small number.
 class InboxTest : public modeltest::SignedInTest {

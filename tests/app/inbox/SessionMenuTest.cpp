@@ -7,6 +7,7 @@
 #include "platform/ui/controllers/ViewController.h"
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/view/Window.h"
+#include "tests/app/inbox/InboxTestSupport.h"
 #include "toolkit/widgets/ZVUnreadBadge.h"
 
 #include <QtCore/QJsonArray>
@@ -68,16 +69,8 @@ protected:
         record.insert(u"show_message_nr"_s, 1);
         record.insert(u"last_message_nr"_s, 1);
         record.insert(u"unread_count"_s, 1);
-        emulator.appendEvents(owner, {QJsonObject{{u"mk_rec_type"_s, u"label"_s},
-                                                  {u"label_id"_s, u"unread"_s},
-                                                  {u"label"_s, u"Unread"_s},
-                                                  {u"index"_s, 0},
-                                                  {u"mk_label_status"_s, u"active"_s},
-                                                  {u"mk_label_subtype"_s, u"unread"_s},
-                                                  {u"is_on_left_pane"_s, true},
-                                                  {u"is_expanded"_s, true},
-                                                  {u"sync_inbox_time"_s, 0}},
-                                      record});
+        emulator.appendEvents(
+            owner, {inboxtest::labelRecord(u"unread"_s, u"Unread"_s, u"unread"_s, 0), record});
     }
 
     int secondarySignIns = 0;
