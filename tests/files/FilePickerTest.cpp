@@ -233,7 +233,7 @@ TEST_F(FilePickerTest, TheLastPhotoGoesWithoutAnInterfaceAndAnEmptyLibraryGivesN
 // there; nothing is pushed on the navigation.
 TEST_F(FilePickerTest, OnATabletThePickerAndItsConfirmationShareOnePopover) {
     platform::Application::shared().setUserInterfaceIdiom(platform::UserInterfaceIdiom::Pad);
-    writePickerFile(library, u"IMG_1.png"_s, zvtest::solidImageBytes({20, 10}, Qt::red));
+    mediatest::writeMediaFile(library, u"IMG_1.png"_s, zvtest::solidImageBytes({20, 10}, Qt::red));
     const std::size_t depth = navigation->viewControllers().size();
     choose(*menu(), u"Choose from library"_s);
     settle();
