@@ -32,7 +32,7 @@ std::shared_ptr<ZVApiRequest> Conversation::syncRequest(const QString& direction
     }
     auto request = std::make_shared<ZVApiRequest>(kSyncMethod, conversationId(), arguments);
     if (const auto session = repositorySession()) {
-        session->followLoad(request);
+        session->followLoad(request, conversationId());
     }
     return request;
 }

@@ -32,31 +32,33 @@ const QSet<QString>& loadCursorKeys() {
 
 }  // namespace
 
-void ZVRepositorySession::followLoad(const std::shared_ptr<ZVApiRequest>& request) {
-    if (!request) {
+void ZVRepositorySession::followLoad(const std::shared_ptr<ZVApiRequest>& request,
+                                     const QString& conversationId) {
+    if (!request || conversationId.isEmpty()) {
         return;
     }
     const std::weak_ptr<ZVRepositorySession> weakSelf =
         std::static_pointer_cast<ZVRepositorySession>(shared_from_this());
     const std::weak_ptr<ZVApiRequest> weakRequest = request;
     // Marked when it goes out (again, after a failure): its answer is at least that recent.
-    request->setSubmitHandler([weakSelf, weakRequest, previous = request->submitHandler()] {
-        if (previous) {
-            previous();
-        }
-        const auto self = weakSelf.lock();
-        const auto sent = weakRequest.lock();
-        if (!self || !sent) {
-            return;
-        }
-        const auto out = std::ranges::find_if(
-            self->loadsOut_, [&](const LoadOut& load) { return load.request.lock() == sent; });
-        if (out != self->loadsOut_.end()) {
-            out->mark = self->orderedRecords_;
-        } else {
-            self->loadsOut_.push_back({sent, self->orderedRecords_});
-        }
-    });
+    request->setSubmitHandler(
+        [weakSelf, weakRequest, conversationId, previous = request->submitHandler()] {
+            if (previous) {
+                previous();
+            }
+            const auto self = weakSelf.lock();
+            const auto sent = weakRequest.lock();
+            if (!self || !sent) {
+                return;
+            }
+            const auto out = std::ranges::find_if(
+                self->loadsOut_, [&](const LoadOut& load) { return load.request.lock() == sent; });
+            if (out != self->loadsOut_.end()) {
+                out->mark = self->orderedRecords_;
+            } else {
+                self->loadsOut_.push_back({sent, self->orderedRecords_, conversationId});
+            }
+        });
 }
 
 std::optional<std::int64_t> ZVRepositorySession::answeredLoadMark() const {
@@ -75,9 +77,9 @@ std::optional<std::int64_t> ZVRepositorySession::answeredLoadMark() const {
 void ZVRepositorySession::noteOrderedRecord(const QString& conversationId,
                                             const QJsonObject& fields, bool deleted) {
     ++orderedRecords_;
-    const bool loadOut = std::ranges::any_of(loadsOut_, [](const LoadOut& load) {
+    const bool loadOut = std::ranges::any_of(loadsOut_, [&](const LoadOut& load) {
         const auto request = load.request.lock();
-        return request && request->task();
+        return load.conversationId == conversationId && request && request->task();
     });
     if (!loadOut) {
         return;
@@ -124,7 +126,10 @@ void ZVRepositorySession::pruneLoads() {
         const auto request = load.request.lock();
         return !request || !request->task();
     });
-    if (loadsOut_.empty()) {
-        keysSetAt_.clear();
+    QSet<QString> loading;
+    for (const LoadOut& load : loadsOut_) {
+        loading.insert(load.conversationId);
     }
+    keysSetAt_.removeIf(
+        [&](decltype(keysSetAt_)::iterator entry) { return !loading.contains(entry.key()); });
 }

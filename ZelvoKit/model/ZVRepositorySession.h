@@ -205,11 +205,11 @@ public:
 
     // --- loads, which the stream may overtake ---
 
-    // The request loads a conversation: its answer tells of the conversation as the service saw
-    // it when it answered, and the stream, on its own connection, may have brought newer records
-    // before that answer is applied. A conversation record the answer carries does not replace
-    // what records applied after the request went out set (ZVRepositorySession+Loads.cpp).
-    void followLoad(const std::shared_ptr<ZVApiRequest>& request);
+    // The request loads the conversation: its answer tells of it as the service saw it when it
+    // answered, and the stream, on its own connection, may have brought newer records before that
+    // answer is applied. A conversation record the answer carries does not replace what records
+    // applied after the request went out set (ZVRepositorySession+Loads.cpp).
+    void followLoad(const std::shared_ptr<ZVApiRequest>& request, const QString& conversationId);
 
     void startTransaction() override;
     void endTransaction() override;
@@ -317,8 +317,8 @@ private:
     // The count of ordered records when the load being answered went out; none while any other
     // answer, or no answer, is applied.
     std::optional<std::int64_t> answeredLoadMark() const;
-    // Counts a conversation record applied in order, and keeps which keys it set while a load is
-    // out.
+    // Counts a conversation record applied in order, and keeps which keys it set while a load of
+    // the conversation is out.
     void noteOrderedRecord(const QString& conversationId, const QJsonObject& fields, bool deleted);
     // The load's record of the conversation without the keys that ordered records applied since
     // the load went out set; none when such a record deleted the conversation.
@@ -385,10 +385,11 @@ private:
         std::weak_ptr<ZVApiRequest> request;
         // orderedRecords_ when it went out.
         std::int64_t mark = 0;
+        QString conversationId;
     };
     std::vector<LoadOut> loadsOut_;
-    // While loads are out, by conversation id and key: orderedRecords_ after the last ordered
-    // record that set the key ("is_deleted" for a deletion).
+    // For the conversations of the loads out, by conversation id and key: orderedRecords_ after
+    // the last ordered record that set the key ("is_deleted" for a deletion).
     QHash<QString, QHash<QString, std::int64_t>> keysSetAt_;
 };
 

@@ -336,7 +336,7 @@ void ZVInboxViewController::fetchConversation(const QString& conversationId) {
         }
     });
     // The stream may bring the conversation before this answer comes.
-    session_->followLoad(request);
+    session_->followLoad(request, conversationId);
     session_->sendRequest(request);
 }
 
