@@ -2,6 +2,7 @@
 
 #include "ZelvoKit/ZelvoApi/api/ZVApiRequest.h"
 #include "ZelvoKit/model/Message.h"
+#include "ZelvoKit/model/ZVRepositorySession.h"
 #include "ZelvoKit/support/base/ZVJsonParser.h"
 
 namespace {
@@ -29,7 +30,11 @@ std::shared_ptr<ZVApiRequest> Conversation::syncRequest(const QString& direction
     if (fromMessageNr) {
         arguments.insert(kFromMessageNr, qint64(*fromMessageNr));
     }
-    return std::make_shared<ZVApiRequest>(kSyncMethod, conversationId(), arguments);
+    auto request = std::make_shared<ZVApiRequest>(kSyncMethod, conversationId(), arguments);
+    if (const auto session = repositorySession()) {
+        session->followLoad(request, conversationId());
+    }
+    return request;
 }
 
 void Conversation::cacheOnReply(ZVApiRequest& request, std::int64_t location, std::int64_t length) {

@@ -283,11 +283,25 @@ void ZVRepositorySession::notifyContactsChanged(const QSet<QString>& contactIds)
 
 // --- the record ---
 
-ZVErrorPtr ZVRepositorySession::handleConversation(ZVJsonParser& record, bool isCreateRequest) {
-    const QString id = record.extractString(kConversationId, QString());
+ZVErrorPtr ZVRepositorySession::handleConversation(ZVJsonParser& received, bool isCreateRequest) {
+    const QString id = received.extractString(kConversationId, QString());
     if (id.isNull()) {
         return nullptr;
     }
+    // A load's answer may be older than what the stream brought while it was out.
+    std::optional<ZVJsonParser> loadRecord;
+    if (const std::optional<std::int64_t> mark = answeredLoadMark()) {
+        std::optional<QJsonObject> fields =
+            loadRecordAfterStream(id, received.values().toObject(), *mark);
+        if (!fields) {
+            return nullptr;
+        }
+        loadRecord.emplace(*fields);
+    } else {
+        noteOrderedRecord(id, received.values().toObject(),
+                          received.extractBool(kIsDeleted, false));
+    }
+    ZVJsonParser& record = loadRecord ? *loadRecord : received;
     const bool deleted = record.extractBool(kIsDeleted, false);
     const bool reset = record.extractBool(kIsReset, false);
     std::shared_ptr<Conversation> conversation = conversationChangedWithId(id);

@@ -82,6 +82,7 @@ void ZVRepositorySession::endTransaction() {
     if (std::exchange(labelsChanged_, false)) {
         refreshLabels();
     }
+    pruneLoads();
     if (!changed.isEmpty()) {
         labelsTakeChanges(changed);
     }

@@ -14,11 +14,13 @@
 
 #include <QtCore/QHash>
 #include <QtCore/QJsonArray>
+#include <QtCore/QJsonObject>
 #include <QtCore/QLatin1StringView>
 #include <QtCore/QString>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <type_traits>
 #include <vector>
 
@@ -201,6 +203,14 @@ public:
     // Besides the observers, every conversation follows the changed names.
     void notifyContactsChanged(const QSet<QString>& contactIds) override;
 
+    // --- loads, which the stream may overtake ---
+
+    // The request loads the conversation: its answer tells of it as the service saw it when it
+    // answered, and the stream, on its own connection, may have brought newer records before that
+    // answer is applied. A conversation record the answer carries does not replace what records
+    // applied after the request went out set (ZVRepositorySession+Loads.cpp).
+    void followLoad(const std::shared_ptr<ZVApiRequest>& request, const QString& conversationId);
+
     void startTransaction() override;
     void endTransaction() override;
     bool inTransaction() const { return inTransaction_; }
@@ -304,6 +314,20 @@ private:
     void removeKeptFiles() const;
     static ZVErrorPtr validationError(const std::shared_ptr<platform::StoreError>& error);
 
+    // The count of ordered records when the load being answered went out; none while any other
+    // answer, or no answer, is applied.
+    std::optional<std::int64_t> answeredLoadMark() const;
+    // Counts a conversation record applied in order, and keeps which keys it set while a load of
+    // the conversation is out.
+    void noteOrderedRecord(const QString& conversationId, const QJsonObject& fields, bool deleted);
+    // The load's record of the conversation without the keys that ordered records applied since
+    // the load went out set; none when such a record deleted the conversation.
+    std::optional<QJsonObject> loadRecordAfterStream(const QString& conversationId,
+                                                     const QJsonObject& fields,
+                                                     std::int64_t mark) const;
+    // Forgets the loads that are no longer out, and what was kept for them.
+    void pruneLoads();
+
     bool syncFullHistory_ = false;
     QHash<QString, std::shared_ptr<Contact>> contacts_;
     QHash<QString, std::shared_ptr<Hook>> hooks_;
@@ -354,6 +378,19 @@ private:
     std::shared_ptr<ZVSearch> search_;
     // Work a resynchronisation kept aside whose conversation the store does not have yet.
     QJsonArray unsentWork_;
+    // Conversation records applied in order: those of the stream and of the answers to any call
+    // but a load.
+    std::int64_t orderedRecords_ = 0;
+    struct LoadOut {
+        std::weak_ptr<ZVApiRequest> request;
+        // orderedRecords_ when it went out.
+        std::int64_t mark = 0;
+        QString conversationId;
+    };
+    std::vector<LoadOut> loadsOut_;
+    // For the conversations of the loads out, by conversation id and key: orderedRecords_ after
+    // the last ordered record that set the key ("is_deleted" for a deletion).
+    QHash<QString, QHash<QString, std::int64_t>> keysSetAt_;
 };
 
 template <class Session>

@@ -203,6 +203,51 @@ QString ServiceEmulator::addConversation(const QString& topic, const QStringList
     return conversation.id;
 }
 
+qint64 ServiceEmulator::addMessage(const QString& conversationId, const QString& accountId,
+                                   const QString& text) {
+    using Book = ConversationBook;
+    const std::lock_guard lock(conversations_->mutex);
+    const auto it = conversations_->conversations.find(conversationId);
+    if (it == conversations_->conversations.end()) {
+        return 0;
+    }
+    Book::Message message;
+    message.nr = it->second.lastMessageNr() + 1;
+    message.accountId = accountId;
+    message.text = text;
+    it->second.messages.push_back(message);
+    return message.nr;
+}
+
+bool ServiceEmulator::changeConversation(const QString& conversationId,
+                                         const ConversationChange& change) {
+    using Book = ConversationBook;
+    QMap<QString, QJsonObject> records;
+    {
+        const std::lock_guard lock(conversations_->mutex);
+        const auto it = conversations_->conversations.find(conversationId);
+        if (it == conversations_->conversations.end()) {
+            return false;
+        }
+        Book::Conversation& conversation = it->second;
+        const QStringList before = conversation.members;
+        if (change.topic) {
+            conversation.topic = *change.topic;
+        }
+        if (change.members) {
+            conversation.members = *change.members;
+        }
+        const QJsonObject record = Book::record(conversation);
+        for (const QString& member : before + conversation.members) {
+            records.insert(member, record);
+        }
+    }
+    for (auto it = records.cbegin(); it != records.cend(); ++it) {
+        appendEvents(it.key(), {it.value()});
+    }
+    return true;
+}
+
 std::optional<QJsonObject> ServiceEmulator::conversationRecord(
     const QString& conversationId) const {
     using Book = ConversationBook;

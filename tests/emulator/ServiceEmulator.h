@@ -135,6 +135,18 @@ public:
     // join link (its id when empty).
     QString addConversation(const QString& topic, const QStringList& memberIds,
                             const QString& joinKey = {});
+    // Stores a message of the account in the conversation without streaming it, as one the
+    // account's devices have not been sent yet; returns its number (0 for an unknown
+    // conversation).
+    qint64 addMessage(const QString& conversationId, const QString& accountId, const QString& text);
+    // What another member's call changes in a conversation; what is absent stays.
+    struct ConversationChange {
+        std::optional<QString> topic;
+        std::optional<QStringList> members;
+    };
+    // Changes the conversation as another member's call would, and streams its record to its
+    // members and to those the change removed. False for an unknown conversation.
+    bool changeConversation(const QString& conversationId, const ConversationChange& change);
     // The records of a conversation and of one of its messages, as the stream carries them; none
     // when unknown.
     std::optional<QJsonObject> conversationRecord(const QString& conversationId) const;

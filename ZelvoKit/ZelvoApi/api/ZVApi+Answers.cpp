@@ -126,6 +126,7 @@ ZVApi::AppliedAnswer ZVApi::applyAnswer(const std::shared_ptr<ZVApiRequest>& req
         ZVLogError(u"APIREQUEST: %@", request->method());
     }
     if (session) {
+        session->setAnsweredRequest(request);
         session->startTransaction();
         session->emitDebugInfo(u"%@ (%ld => %@)", request->method(), session->eventHorizon(),
                                eventHorizon);
@@ -168,6 +169,7 @@ ZVApi::AppliedAnswer ZVApi::applyAnswer(const std::shared_ptr<ZVApiRequest>& req
     applyEventHorizon(eventHorizon, session);
     if (session) {
         session->endTransaction();
+        session->setAnsweredRequest(nullptr);
     }
     return applied;
 }

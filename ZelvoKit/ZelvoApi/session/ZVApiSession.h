@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class ZVApiRequest;
@@ -135,6 +136,13 @@ public:
     // Around the application of one answer.
     virtual void startTransaction();
     virtual void endTransaction();
+    // The request whose answer is being applied, set by ZVApi around the answer's transaction;
+    // none between answers. An answer to a request travelled on its own connection and may be
+    // older than records the stream has brought meanwhile: the data side tells them apart by it.
+    const std::shared_ptr<ZVApiRequest>& answeredRequest() const { return answeredRequest_; }
+    void setAnsweredRequest(std::shared_ptr<ZVApiRequest> request) {
+        answeredRequest_ = std::move(request);
+    }
     virtual void connectionEstablished();
     virtual void initialSyncCompleted();
     virtual bool hasBackgroundTasks();
@@ -273,6 +281,7 @@ private:
     std::shared_ptr<ZVUserProfile> profile_;
     std::int64_t eventHorizon_ = 0;
     float syncProgress_ = 0;
+    std::shared_ptr<ZVApiRequest> answeredRequest_;
     // Open (not empty) while a transaction runs.
     std::optional<QString> debugMessage_;
 

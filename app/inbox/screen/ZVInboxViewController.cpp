@@ -335,6 +335,8 @@ void ZVInboxViewController::fetchConversation(const QString& conversationId) {
             ZVAlertView::showError(*error, kOpenFailedTitle);
         }
     });
+    // The stream may bring the conversation before this answer comes.
+    session_->followLoad(request, conversationId);
     session_->sendRequest(request);
 }
 
