@@ -48,8 +48,12 @@ inline std::shared_ptr<ZVRepositorySession> openSession(const QString& uuid, con
 struct LocalAccount {
     LocalAccount(const QString& uuid, const QString& email) {
         platform::Paths::setRoot(root.path());
+        // Whatever a measured screen reports (opening a conversation, say) stays on this machine:
+        // nothing listens there, so the call fails at once.
+        ZVApi::api().setCustomBaseURL(QString::fromLatin1(kNowhere));
         session = openSession(uuid, email);
     }
+    static constexpr const char* kNowhere = "http://127.0.0.1:9/";
 
     QTemporaryDir root;
     std::shared_ptr<ZVRepositorySession> session;
