@@ -169,6 +169,10 @@ private:
     bool loaded_ = false;
     std::map<IndexPath, std::shared_ptr<TableViewCell>> visible_;
     std::map<QString, std::vector<std::shared_ptr<TableViewCell>>> reusable_;
+    // The rows the cells waiting for reuse showed before the last reload, and the row being made:
+    // a reload gives each row back the cell that showed it, whose contents then mostly stay.
+    std::map<const TableViewCell*, IndexPath> reloadedRows_;
+    std::optional<IndexPath> makingRow_;
     std::map<int, std::shared_ptr<View>> headers_;
     std::map<int, std::shared_ptr<View>> footers_;
     std::shared_ptr<View> tableHeaderView_;
