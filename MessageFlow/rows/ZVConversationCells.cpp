@@ -88,7 +88,8 @@ void ZVConversationCells::setAvatarSize(int size) {
         return;
     }
     avatarSize_ = size;
-    if (const auto table = tableView()) {
+    // A table that has not asked for its rows yet asks with the new size when it first does.
+    if (const auto table = tableView(); table && table->hasLoaded()) {
         table->reloadData();
     }
 }
@@ -103,7 +104,7 @@ void ZVConversationCells::setShowFilePreviews(bool show) {
         }
     }
     showFilePreviews_ = show;
-    if (const auto table = tableView()) {
+    if (const auto table = tableView(); table && table->hasLoaded()) {
         table->reloadData();
     }
 }

@@ -60,6 +60,9 @@ public:
     // --- data ---
     // Asks the data source and the delegate everything again; cells showing go back to reuse.
     void reloadData();
+    // Whether the rows were asked for since the data source, the delegate or a row metric was
+    // last set: until then every question about rows asks the data source first anyway.
+    bool hasLoaded() const { return loaded_; }
     int numberOfSections();
     int numberOfRowsInSection(int section);
     std::shared_ptr<TableViewCell> dequeueReusableCell(const QString& identifier);
