@@ -88,7 +88,8 @@ void ZVConversationCells::setAvatarSize(int size) {
         return;
     }
     avatarSize_ = size;
-    if (const auto table = tableView()) {
+    // A table that has not asked for its rows yet asks with the new size when it first does.
+    if (const auto table = tableView(); table && table->hasLoaded()) {
         table->reloadData();
     }
 }
@@ -103,7 +104,7 @@ void ZVConversationCells::setShowFilePreviews(bool show) {
         }
     }
     showFilePreviews_ = show;
-    if (const auto table = tableView()) {
+    if (const auto table = tableView(); table && table->hasLoaded()) {
         table->reloadData();
     }
 }
@@ -320,6 +321,11 @@ ZVMessageArray::Relations ZVConversationCells::relationsAtIndex(const ZVMessageA
     };
     if (relations_.size() != static_cast<std::size_t>(list.count()) || stale(index - 1) ||
         stale(index) || stale(index + 1)) {
+        if (!keptRowHeights_.empty()) {
+            // Most rows' heights are kept: only this row's own relations are asked for.
+            return {list.backwardRelationshipOfMessageAtIndex(index),
+                    list.forwardRelationshipOfMessageAtIndex(index)};
+        }
         relations_ = list.relationships();
         relationNumbers_.clear();
         for (const auto& message : list) {
@@ -381,7 +387,60 @@ qreal ZVConversationCells::heightForRowAtIndex(qsizetype index) const {
     if (!list || index < 0 || index >= list->count()) {
         return 0;
     }
-    const auto& message = (*list)[index];
+    const RowHeightSettings settings{width(), avatarSize_, enableAccessories_, listStyle_,
+                                     showFilePreviews_};
+    if (!(settings == keptRowSettings_)) {
+        keptRowHeights_.clear();
+        keptRowSettings_ = settings;
+    }
+    const auto& rows = list->messages();
+    const auto at = static_cast<std::size_t>(index);
+    const Message* message = rows[at].get();
+    const Message* previous = at > 0 ? rows[at - 1].get() : nullptr;
+    const Message* next = at + 1 < rows.size() ? rows[at + 1].get() : nullptr;
+    const bool marker = enableAccessories_ && index == newMessageIndex_;
+    const auto stampOf = [](const Message* neighbour) {
+        return neighbour ? neighbour->changeStamp() : 0;
+    };
+    const auto found = keptRowHeights_.find(message);
+    if (found != keptRowHeights_.end()) {
+        const KeptRowHeight& kept = found->second;
+        const ZVMessageRepresentation* model = message->madeRepresentation();
+        if (kept.messageStamp == message->changeStamp() && kept.model == model && model &&
+            kept.modelRevision == model->revision() && kept.previous == previous &&
+            kept.previousStamp == stampOf(previous) && kept.next == next &&
+            kept.nextStamp == stampOf(next) && kept.marker == marker) {
+            return kept.height;
+        }
+    }
+    bool keep = false;
+    const qreal height = measureRowAtIndex(*list, index, &keep);
+    if (!keep) {
+        if (found != keptRowHeights_.end()) {
+            keptRowHeights_.erase(found);
+        }
+        return height;
+    }
+    // Rows that left the list are dropped now and then, all at once.
+    if (keptRowHeights_.size() > 2 * rows.size() + 64) {
+        keptRowHeights_.clear();
+    }
+    const ZVMessageRepresentation* model = message->madeRepresentation();
+    keptRowHeights_[message] = KeptRowHeight{message->changeStamp(),
+                                             model,
+                                             model->revision(),
+                                             previous,
+                                             stampOf(previous),
+                                             next,
+                                             stampOf(next),
+                                             marker,
+                                             height};
+    return height;
+}
+
+qreal ZVConversationCells::measureRowAtIndex(const ZVMessageArray& list, qsizetype index,
+                                             bool* keep) const {
+    const auto& message = list[index];
     const RowClasses row = rowClassesAtIndex(index, false);
     const int type = message->messageType().value_or(0);
     qreal height =
@@ -392,6 +451,18 @@ qreal ZVConversationCells::heightForRowAtIndex(qsizetype index) const {
     }
     height +=
         ZVMessageCellHeight(row.cell, message, *this, row.groupedWithNext, row.groupedWithPrevious);
+    // Kept only where the height follows from the message, its display model and its neighbours
+    // alone. Not: the last row (the send queue's state puts the resend strip under it), files and
+    // link previews (their own state sets their heights), a join message (the conversation names
+    // it), HTML e-mail (read state), subjects (the rows above decide), pins, tasks and separators
+    // (the boards' own state).
+    const auto* model =
+        dynamic_cast<const ZVRichMessageRepresentation*>(message->madeRepresentation());
+    *keep = index + 1 < list.count() && model && model->isBuilt() && !model->hasFilesOrPreviews() &&
+            type != Message::TypeAdd && type != Message::TypeHtmlEmail &&
+            (row.view == ZVMessageViewClass::Plain || row.view == ZVMessageViewClass::Text ||
+             row.view == ZVMessageViewClass::System) &&
+            message->subject().isEmpty();
     return height;
 }
 

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 class Conversation;
@@ -23,6 +24,7 @@ class Message;
 class ZVFileView;
 class ZVMessageCell;
 class ZVMessageMenuHandler;
+class ZVMessageRepresentation;
 class ZVRichTextDelegate;
 class ZVTableAndBottomViewController;
 class ZVTableView;
@@ -184,6 +186,8 @@ private:
     // The relations of the row's message to its neighbours, worked out for all rows at once and
     // kept until the list changes: a reload asks every row's height.
     ZVMessageArray::Relations relationsAtIndex(const ZVMessageArray& list, qsizetype index) const;
+    // The row's height worked out afresh, with whether it may be kept for the next reload.
+    qreal measureRowAtIndex(const ZVMessageArray& list, qsizetype index, bool* keep) const;
     qreal rowTop(qsizetype index) const;
     qreal bottomScrollPos() const;
     // Weighs a moved pin or task by its new neighbours in `list` (without it).
@@ -209,6 +213,30 @@ private:
     QString createNewText_;
     std::weak_ptr<ZVRichTextDelegate> backgroundTextDelegate_;
     platform::ScopedTimer openFileTimer_;
+    // A reload asks every row's height, while a page or a message arriving changes few rows: a
+    // row's height is kept with the states it was worked out from (its message and display model
+    // and its neighbours, each by address and change stamp), and with the settings for all rows.
+    struct KeptRowHeight {
+        std::uint64_t messageStamp = 0;
+        const ZVMessageRepresentation* model = nullptr;
+        std::uint64_t modelRevision = 0;
+        const Message* previous = nullptr;
+        std::uint64_t previousStamp = 0;
+        const Message* next = nullptr;
+        std::uint64_t nextStamp = 0;
+        bool marker = false;
+        qreal height = 0;
+    };
+    struct RowHeightSettings {
+        qreal width = -1;
+        int avatarSize = 0;
+        bool accessories = false;
+        bool listStyle = false;
+        bool filePreviews = false;
+        bool operator==(const RowHeightSettings&) const = default;
+    };
+    mutable std::unordered_map<const Message*, KeptRowHeight> keptRowHeights_;
+    mutable RowHeightSettings keptRowSettings_;
     mutable std::vector<ZVMessageArray::Relations> relations_;
     // The message number of each row the relations were worked out for.
     mutable std::vector<std::int64_t> relationNumbers_;

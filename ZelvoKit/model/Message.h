@@ -194,6 +194,8 @@ public:
 
     std::shared_ptr<ZVMessageRepresentation> representation();
     bool hasRepresentation() const { return representation_ != nullptr; }
+    // The display model if one was made; made by nothing.
+    ZVMessageRepresentation* madeRepresentation() const { return representation_.get(); }
     QString localizedMessage() { return representation()->localizedText(); }
     // Refreshes an existing display model.
     void updateRepresentation();

@@ -27,6 +27,7 @@ QHash<QString, std::shared_ptr<File>> storedFiles(const Message& message) {
 void ZVMessageRepresentation::refresh() {
     localizedText_.reset();
     files_.reset();
+    touchRevision();
 }
 
 std::optional<ZVMessageRepresentation::Files> ZVMessageRepresentation::files() {
@@ -65,6 +66,7 @@ void ZVMessageRepresentation::absorbFiles(const Files& files) {
     Files all = this->files().value_or(Files());
     all.insert(all.end(), files.begin(), files.end());
     files_ = std::move(all);
+    touchRevision();
 }
 
 void ZVMessageRepresentation::updatePosterName() {}

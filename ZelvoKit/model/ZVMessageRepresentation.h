@@ -1,7 +1,10 @@
 #pragma once
 
+#include "platform/foundation/ChangeStamp.h"
+
 #include <QtCore/QString>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -50,11 +53,22 @@ public:
     // sets it and the task board reads it. Collapsed until set. The full display model keeps its
     // own state, by which it also measures the message.
     virtual bool expanded() const { return expanded_; }
-    virtual void setExpanded(bool expanded) { expanded_ = expanded; }
+    virtual void setExpanded(bool expanded) {
+        expanded_ = expanded;
+        touchRevision();
+    }
+
+    // Fresh whenever what the model shows or measures may have changed, never repeated in the
+    // process: with the model's address it names one state, which the row heights are cached by.
+    std::uint64_t revision() const { return revision_; }
+
+protected:
+    void touchRevision() { revision_ = platform::nextChangeStamp(); }
 
 private:
     std::weak_ptr<Message> message_;
     std::optional<Files> files_;
     std::optional<QString> localizedText_;
     bool expanded_ = false;
+    std::uint64_t revision_ = platform::nextChangeStamp();
 };

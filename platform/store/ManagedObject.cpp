@@ -29,6 +29,7 @@ QVariant storeObjectVariant(const std::shared_ptr<ManagedObject>& object) {
 ManagedObject::ManagedObject(const EntityDescription& entity)
     : entity_(&entity),
       values_(entity.attributes().size()),
+      changeStamp_(nextChangeStamp()),
       toOne_(entity.toOneRelationships().size()) {}
 
 ManagedObject::~ManagedObject() {
@@ -162,6 +163,7 @@ bool ManagedObject::setStoreValue(int attribute, const StoreValue& value) {
         willChange();
     }
     slot = std::move(coerced);
+    changeStamp_ = nextChangeStamp();
     if (pending_ && context_) {
         context_->keyValueChanged(*this, attribute);
     }

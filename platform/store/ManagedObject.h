@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/foundation/ChangeStamp.h"
 #include "platform/store/EntityDescription.h"
 #include "platform/store/StoreError.h"
 #include "platform/store/StoreValue.h"
@@ -80,6 +81,10 @@ public:
 
     const StoreValue& storeValue(int attribute) const;
     bool setStoreValue(int attribute, const StoreValue& value);
+
+    // Fresh whenever a value changes (set, rolled back, read again from the store), never repeated
+    // in the process: with the object's address it names one state of its values.
+    std::uint64_t changeStamp() const { return changeStamp_; }
 
     bool isNull(int attribute) const { return storeValue(attribute).isNull(); }
     std::int64_t integerValue(int attribute) const { return storeValue(attribute).toInteger(); }
@@ -185,6 +190,7 @@ private:
     // Waiting to be filed again in the context's index of unsaved objects.
     bool keyChangeNoted_ = false;
     std::vector<StoreValue> values_;
+    std::uint64_t changeStamp_;
     mutable std::vector<ToOne> toOne_;
     std::unique_ptr<Snapshot> committed_;
 };

@@ -327,6 +327,7 @@ std::shared_ptr<ManagedObject> ManagedObjectContext::materialise(const EntityDes
             object->values_[static_cast<std::size_t>(attribute.index)] = attribute.defaultValue;
         }
     }
+    object->changeStamp_ = nextChangeStamp();
     for (std::size_t slot = 0; slot < object->toOne_.size(); ++slot) {
         object->toOne_[slot].rowid = sqlite3_column_int64(stmt, column++);
     }

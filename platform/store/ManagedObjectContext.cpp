@@ -274,6 +274,7 @@ void ManagedObjectContext::rollback() {
                         object->values_[static_cast<std::size_t>(index)] =
                             snapshot.values[static_cast<std::size_t>(index)];
                     }
+                    object->changeStamp_ = nextChangeStamp();
                     for (std::size_t slot = 0; slot < object->toOne_.size(); ++slot) {
                         object->toOne_[slot] = ManagedObject::ToOne{snapshot.toOne[slot], {}};
                     }

@@ -47,6 +47,13 @@ void ZVRichText::setURLHandler(ZVRichTextURLHandler handler) {
 }
 
 void ZVRichText::setAttributedText(const platform::AttributedString& text) {
+    // A reused cell is handed its message's text again on every reload: the same text at the same
+    // size lays out the same lines.
+    if (givenPlain_ && attachments_.empty() && subviews().empty() && *givenPlain_ == text) {
+        layoutFrame();
+        return;
+    }
+    givenPlain_.reset();
     timer_.cancel();
     while (!subviews().empty()) {
         subviews().back()->removeFromSuperview();
@@ -58,6 +65,9 @@ void ZVRichText::setAttributedText(const platform::AttributedString& text) {
                                        [](const auto& a) { return a->animating(); });
     if (animating) {
         timer_ = platform::Scheduler::main().every(kAnimationInterval, [this] { animate(); });
+    }
+    if (attachments_.empty()) {
+        givenPlain_ = text;
     }
     layoutFrame();
     setNeedsDisplay();

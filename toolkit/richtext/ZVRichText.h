@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 // Told about what the user does with the view's links and checkboxes.
 class ZVRichTextDelegate {
@@ -53,7 +54,13 @@ public:
     const ZVRichTextLayout::Attachments& attachments() const { return attachments_; }
 
     int truncationMode() const { return truncationMode_; }
-    void setTruncationMode(int mode) { truncationMode_ = mode; }
+    void setTruncationMode(int mode) {
+        if (mode != truncationMode_) {
+            truncationMode_ = mode;
+            // The lines are laid out again with the next text, even an equal one.
+            givenPlain_.reset();
+        }
+    }
     int truncationState() const { return truncationState_; }
     // The drawn width of a one-line text, else the view's width (0 before layout).
     qreal textWidth() const { return textWidth_; }
@@ -96,6 +103,8 @@ private:
     void drawTruncationFade(QPainter& painter) const;
 
     platform::AttributedString text_;
+    // The text as last given, while it had no attachments: given again, the laid-out frame stays.
+    std::optional<platform::AttributedString> givenPlain_;
     ZVRichTextLayout::Attachments attachments_;
     std::unique_ptr<platform::TextFrame> frame_;
     platform::ScopedTimer timer_;

@@ -95,8 +95,10 @@ void TableView::ensureLoaded() {
 void TableView::reloadData() {
     cancelTap();
     reorder_.reset();
+    reloadedRows_.clear();
     for (auto& [path, cell] : std::map(visible_)) {
         recycle(cell);
+        reloadedRows_[cell.get()] = path;
     }
     visible_.clear();
     dropSectionViews();
@@ -155,8 +157,19 @@ std::shared_ptr<TableViewCell> TableView::dequeueReusableCell(const QString& ide
     if (it == reusable_.end() || it->second.empty()) {
         return nullptr;
     }
-    auto cell = std::move(it->second.back());
-    it->second.pop_back();
+    auto& waiting = it->second;
+    if (makingRow_ && !reloadedRows_.empty()) {
+        const auto same = std::find_if(waiting.begin(), waiting.end(), [&](const auto& candidate) {
+            const auto row = reloadedRows_.find(candidate.get());
+            return row != reloadedRows_.end() && row->second == *makingRow_;
+        });
+        if (same != waiting.end()) {
+            std::iter_swap(same, waiting.end() - 1);
+        }
+    }
+    auto cell = std::move(waiting.back());
+    waiting.pop_back();
+    reloadedRows_.erase(cell.get());
     cell->prepareForReuse();
     return cell;
 }
@@ -352,8 +365,10 @@ void TableView::layoutRows() {
 
 std::shared_ptr<TableViewCell> TableView::makeCell(IndexPath path) {
     const auto source = dataSource();
+    makingRow_ = path;
     std::shared_ptr<TableViewCell> cell =
         source ? source->tableViewCellForRowAtIndexPath(*this, path) : nullptr;
+    makingRow_.reset();
     if (!cell) {
         // A data source that answers no cell is at fault; an empty row keeps the table whole.
         systemLogFormat(u"Table view: the data source gave no cell for row %@ of section %@",

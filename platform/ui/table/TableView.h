@@ -60,6 +60,9 @@ public:
     // --- data ---
     // Asks the data source and the delegate everything again; cells showing go back to reuse.
     void reloadData();
+    // Whether the rows were asked for since the data source, the delegate or a row metric was
+    // last set: until then every question about rows asks the data source first anyway.
+    bool hasLoaded() const { return loaded_; }
     int numberOfSections();
     int numberOfRowsInSection(int section);
     std::shared_ptr<TableViewCell> dequeueReusableCell(const QString& identifier);
@@ -169,6 +172,10 @@ private:
     bool loaded_ = false;
     std::map<IndexPath, std::shared_ptr<TableViewCell>> visible_;
     std::map<QString, std::vector<std::shared_ptr<TableViewCell>>> reusable_;
+    // The rows the cells waiting for reuse showed before the last reload, and the row being made:
+    // a reload gives each row back the cell that showed it, whose contents then mostly stay.
+    std::map<const TableViewCell*, IndexPath> reloadedRows_;
+    std::optional<IndexPath> makingRow_;
     std::map<int, std::shared_ptr<View>> headers_;
     std::map<int, std::shared_ptr<View>> footers_;
     std::shared_ptr<View> tableHeaderView_;

@@ -9,6 +9,8 @@
 
 #include <QtCore/QJsonArray>
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 namespace rowstest {
@@ -139,6 +141,89 @@ TEST_F(RowHeights, StripsAndTheMarkerAddTheirHeights) {
     const qreal failedView = ZVMessageViewHeight(ZVMessageViewClass::Text, failed,
                                                  ZVMessageCell::contentWidth(*cells, 1), *cells);
     EXPECT_DOUBLE_EQ(cells->heightForRowAtIndex(1), failedView + 66 + 44 + 48 + share);
+}
+
+// A reload keeps the heights of rows that did not change. After each change, every height the
+// row model gives equals the one a row model that never measured these rows works out, and the
+// changed row's height did move.
+TEST_F(RowHeights, KeptHeightsFollowEveryChange) {
+    const auto first = row(1, 0);
+    const auto older = row(2, 1);
+    const auto edited =
+        row(3, 2, u"text"_s, u"<msg>Short</msg>"_s, {{u"account_id"_s, displaytest::kOwl}});
+    const auto filed = row(4, 3);
+    const auto expandable = row(5, 20, u"text"_s, longBody());
+    const auto tagged = row(6, 21, u"text"_s, u"<msg>To be pinned</msg>"_s);
+    const auto last = row(7, 22, u"text"_s, u"<msg>The end</msg>"_s);
+    const auto list = listOf({older, edited, filed, expandable, tagged, last});
+    show(list);
+    // A file from a message elsewhere, to hand to the row's display model as an upload does.
+    const auto upload = model(messageWithFiles(40, u"text"_s, u"x"_s, 1, false))->files();
+    ASSERT_TRUE(upload && !upload->empty());
+
+    const auto heightsNow = [&] {
+        std::vector<qreal> heights;
+        for (qsizetype i = 0; i < list->count(); ++i) {
+            heights.push_back(cells->heightForRowAtIndex(i));
+        }
+        return heights;
+    };
+    const auto heightsAfresh = [&] {
+        const auto freshTable = platform::View::make<ZVTableView>(table->frame());
+        const auto fresh = ZVConversationCells::make(freshTable, list, 0);
+        fresh->setEnableAccessories(true);
+        fresh->setAvatarSize(cells->avatarSize());
+        fresh->setReadMessageNr(cells->readMessageNr());
+        fresh->reloadData();
+        std::vector<qreal> heights;
+        for (qsizetype i = 0; i < list->count(); ++i) {
+            heights.push_back(fresh->heightForRowAtIndex(i));
+        }
+        return heights;
+    };
+    const auto messageOf = [&](const std::shared_ptr<Message>& shownMessage) {
+        return list->indexOfMessageNr(shownMessage->messageNr());
+    };
+
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+        std::shared_ptr<Message> moved;
+    };
+    const Case cases[] = {
+        {"an edit arrives",
+         [&] {
+             row(3, 2, u"text"_s, longBody(),
+                 {{u"account_id"_s, displaytest::kOwl}, {u"prev_message_nr"_s, 2}});
+             edited->updateRepresentation();
+         },
+         edited},
+        {"a file joins the message", [&] { model(filed)->absorbFiles(*upload); }, filed},
+        {"the message is expanded", [&] { model(expandable)->setExpanded(true); }, expandable},
+        {"a pin tag arrives",
+         [&] {
+             row(6, 21, u"text"_s, u"<msg>To be pinned</msg>"_s,
+                 {{u"tags"_s, QJsonArray{u"pin"_s}}, {u"prev_message_nr"_s, 5}});
+             tagged->updateRepresentation();
+         },
+         tagged},
+        {"the read mark moves under it", [&] { cells->setReadMessageNr(3); }, filed},
+        {"the message before arrives (the row joins its group)", [&] { list->addMessage(first); },
+         older},
+        {"the table narrows", [&] { table->setFrame(QRectF(0, 0, 260, kPhoneHeight)); },
+         expandable},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        cells->reloadData();
+        const qreal before = cells->heightForRowAtIndex(messageOf(c.moved));
+        c.change();
+        cells->reloadData();
+        window->updateNow();
+        const auto kept = heightsNow();
+        EXPECT_EQ(kept, heightsAfresh());
+        EXPECT_NE(kept[std::size_t(messageOf(c.moved))], before);
+    }
 }
 
 // The cell's own share: nothing for rows that show nothing, the header only where it shows, and

@@ -77,6 +77,27 @@ TEST_F(RichTextView, TextWidthOfOneLineAndOfSeveral) {
     EXPECT_EQ(view->textWidth(), 300);
 }
 
+// A reused cell hands its view an equal text on every reload. The lines laid out for it stay only
+// while what they were laid out by stays: the size and the truncation mode.
+TEST_F(RichTextView, AnEqualTextIsLaidOutAgainWhenTheSizeOrTheModeChanged) {
+    const AttributedString text = bodyText(kWords + kWords + kWords);
+    view->setFrame(QRectF(0, 0, 300, 40));
+    view->setAttributedText(text);
+    // Not watched without a mode.
+    EXPECT_EQ(view->truncationState(), ZVRichText::kAllFits);
+
+    view->setTruncationMode(ZVRichText::kTruncationNoted);
+    view->setAttributedText(text);
+    EXPECT_NE(view->truncationState(), ZVRichText::kAllFits);
+
+    view->setFrame(QRectF(0, 0, 400, 300));
+    view->setAttributedText(text);
+    EXPECT_EQ(view->truncationState(), ZVRichText::kAllFits);
+
+    view->setAttributedText(bodyText(QStringLiteral("short")));
+    EXPECT_LT(view->textWidth(), 100);
+}
+
 TEST_F(RichTextView, TruncationFadeCoversTheCutEdgeOnlyOnAnOpaqueBackground) {
     view->setFrame(QRectF(0, 0, 200, 24));
     view->setTruncationMode(ZVRichText::kTruncationFaded);

@@ -56,6 +56,7 @@ void ZVLocalizedMessage::updateMeasurement(double contentHeight) {
     }
     webViewState_ = kMeasured;
     formattedHeight_ = std::ceil(contentHeight);
+    touchRevision();
     const std::shared_ptr<Message> owner = message();
     const auto conversation = owner ? conversationOf(*owner) : nullptr;
     if (conversation) {

@@ -56,6 +56,7 @@ bool ZVRichMessageRepresentation::highlightMatch(const QString& text) {
     }
     if (matched) {
         attributedText_ = std::move(marked);
+        touchRevision();
     }
     isShowingMatch_ = matched;
     return matched;
@@ -78,6 +79,7 @@ void ZVRichMessageRepresentation::highlightSearchMatches() {
         {QString(ZVFadingHighlightAttributeName), platform::Scheduler::main().currentDate()}};
     parser.parseMessage(owner->markedText());
     attributedText_ = parser.attributedText();
+    touchRevision();
     if (shown) {
         const platform::TextAttributes nameAttributes =
             ZVTextStyles::attributesForStyle(kFileNameStyle);

@@ -174,6 +174,7 @@ void ZVRichMessageRepresentation::updatePosterName() {
     if (!owner) {
         return;
     }
+    touchRevision();
     const QString senderName = owner->senderName();
     if (!owner->hookKey().isEmpty()) {
         hookName_ = session ? session->hookName(owner->hookKey()) : QString();
@@ -205,6 +206,7 @@ void ZVRichMessageRepresentation::refresh() {
     formattedHeight_ = 0;
     formattedWidth_ = 0;
     filesHeight_.reset();
+    touchRevision();
     plainTextPending_ = false;
     if (owner->isDeletedMessage()) {
         const QString editor = owner->editAccountId();
@@ -399,12 +401,18 @@ double ZVRichMessageRepresentation::formattedHeightForWidth(double width) {
             height = std::min(height, line * kTruncatedOtherLines);
         }
     }
+    const bool wasExpandable = expandable_;
+    const bool wasTruncated = textIsTruncated_;
     if (truncated) {
         expandable_ = true;
     }
     textIsTruncated_ = truncated;
     if (owner->isDeletedMessage()) {
         expandable_ = false;
+    }
+    // Another width's measure that flips these changes what the views add under the text.
+    if (wasExpandable != expandable_ || wasTruncated != textIsTruncated_) {
+        touchRevision();
     }
     formattedWidth_ = width;
     formattedHeight_ = std::ceil(height);
@@ -419,6 +427,7 @@ void ZVRichMessageRepresentation::setExpanded(bool expanded) {
     }
     expanded_ = expanded;
     formattedWidth_ = 0;
+    touchRevision();
     // An e-mail shows or hides its quotes; spam shows itself instead of the notice.
     const std::shared_ptr<Message> owner = message();
     if (owner && (owner->isOfType(Message::TypeEmail) || owner->hasTag(kSpamTag))) {
@@ -449,6 +458,7 @@ void ZVRichMessageRepresentation::toggleQuote(int index) {
 }
 
 void ZVRichMessageRepresentation::absorbFiles(const Files& files) {
+    touchRevision();
     if (!files_) {
         files_ = files;
         return;

@@ -95,6 +95,12 @@ public:
     Files urlPreviews() override;
     // The plain text; "" when there is none.
     QString localizedText() override;
+    // Whether the text was built (by refresh()), and then whether it lists files or link
+    // previews: neither reads the store.
+    bool isBuilt() const { return attributedText_.has_value(); }
+    bool hasFilesOrPreviews() const {
+        return (files_ && !files_->empty()) || (urlPreviews_ && !urlPreviews_->empty());
+    }
     // The text is empty and there are files.
     bool containsFilesOnly();
     // The event's "hangout_url"; null without event data.
