@@ -19,6 +19,8 @@
 #include "toolkit/style/ZVTextStyles.h"
 #include "toolkit/widgets/ZVBranding.h"
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -91,9 +93,16 @@ std::shared_ptr<ZVRichText> ZVContainerView::pushTextView(const platform::Attrib
     auto view = std::make_shared<ZVRichText>();
     view->setAttributedText(text);
     view->setBackgroundColor(Qt::transparent);
-    const qreal height =
-        ZVRichTextLayout::heightForText(text, bounds().width() - kTextWidthLoss) + spacing;
-    return push(view, height);
+    texts_.emplace_back(view, spacing);
+    return push(view, textPartHeight(text, bounds().width(), spacing));
+}
+
+qreal ZVContainerView::textPartHeight(const platform::AttributedString& text, qreal pageWidth,
+                                      qreal spacing) {
+    // A negative spacing draws the next part closer, but never over the text's own lines: the
+    // text is drawn within its frame.
+    const qreal height = ZVRichTextLayout::heightForText(text, pageWidth - kTextWidthLoss);
+    return height + std::max<qreal>(spacing, 0);
 }
 
 std::shared_ptr<ZVRichText> ZVContainerView::pushTextActions(
@@ -241,6 +250,14 @@ bool ZVContainerView::isTablet() const {
 
 void ZVContainerView::placeChildren() {
     QRectF r = bounds();
+    if (r.width() > 0) {
+        for (const auto& [weakText, spacing] : texts_) {
+            if (const auto text = weakText.lock()) {
+                const qreal height = textPartHeight(text->attributedText(), r.width(), spacing);
+                text->setFrame(QRectF(text->frame().topLeft(), QSizeF(r.width(), height)));
+            }
+        }
+    }
     const qreal superWidth = superview() ? superview()->bounds().width() : 0;
     const qreal m = r.width() >= superWidth - kNarrowSlack ? kMargin : kNarrowMargin;
     const bool onlyControls = boxesOnlyControls();

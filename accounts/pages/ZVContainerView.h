@@ -105,6 +105,9 @@ private:
     // are boxed.
     bool boxesOnlyControls() const;
     bool isTablet() const;
+    // A text part's height on a page `pageWidth` wide, `spacing` below it.
+    static qreal textPartHeight(const platform::AttributedString& text, qreal pageWidth,
+                                qreal spacing);
     // Adds the part last, at `height` tall and as wide as the page.
     template <typename T>
     std::shared_ptr<T> push(std::shared_ptr<T> part, qreal height);
@@ -114,6 +117,9 @@ private:
     void insertCodeDash(const std::weak_ptr<platform::TextField>& field);
 
     std::weak_ptr<platform::ViewController> viewController_;
+    // The text parts with the spacing below each: measured again at the page's width when it is
+    // placed, since a page may be built before it has one.
+    std::vector<std::pair<std::weak_ptr<ZVRichText>, qreal>> texts_;
     QColor boxColor_ = Qt::white;
     std::shared_ptr<platform::View> background_;
     std::shared_ptr<platform::View> bottomLine_;

@@ -13,6 +13,7 @@
 #include "toolkit/alerts/ZVAlertView.h"
 #include "toolkit/alerts/ZVAlertViewManager.h"
 #include "toolkit/richtext/ZVRichText.h"
+#include "toolkit/richtext/ZVRichTextLayout.h"
 
 using namespace Qt::StringLiterals;
 
@@ -126,6 +127,26 @@ TEST_F(ClaimTest, ASmallScreenLeavesTheLogoOutAndStartsTheMessageWithAnEmptyLine
         EXPECT_EQ(message->attributedText().string().startsWith(u"\nWelcome!"_s), small);
         EXPECT_TRUE(message->attributedText().string().contains(u"Please choose your username"_s));
     }
+}
+
+// The page is built before it has a width: placed in the window, the message is measured again,
+// whole, and the field and the button sit under it on the screen.
+TEST_F(ClaimTest, TheFieldAndTheButtonSitUnderTheWholeMessageOnScreen) {
+    open(signIn(u"dora@example.com"_s));
+    const auto view = screen->claimView();
+    const auto message = std::dynamic_pointer_cast<ZVRichText>(view->subviews()[2]);
+    ASSERT_TRUE(message);
+    const qreal screenHeight = window->bounds().height();
+    const QRectF text = message->convertRectTo(message->bounds(), nullptr);
+    const QRectF field = view->idField()->convertRectTo(view->idField()->bounds(), nullptr);
+    const QRectF button =
+        view->claimButton()->convertRectTo(view->claimButton()->bounds(), nullptr);
+    EXPECT_GE(text.height(),
+              ZVRichTextLayout::heightForText(message->attributedText(), text.width()))
+        << "no line of the message is cut";
+    EXPECT_GE(field.top(), text.bottom());
+    EXPECT_GT(button.top(), field.bottom());
+    EXPECT_LT(button.bottom(), screenHeight);
 }
 
 }  // namespace
