@@ -1,6 +1,5 @@
 #include "ZelvoKit/model/ZVRepositorySession.h"
 
-#include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/ZelvoApi/api/ZVApiRequest.h"
 #include "ZelvoKit/model/ZVMessageQueue.h"
 #include "ZelvoKit/support/log/ZVErrorLog.h"
@@ -19,12 +18,6 @@ void ZVRepositorySession::commitObject(const std::shared_ptr<ZVManagedObject>& o
         return;
     }
     if (!object->needsSync()) {
-        return;
-    }
-    // Its answer commits the entity again.
-    if (const auto out = commitsOut_.value(guid).lock();
-        out && std::ranges::find(ZVApi::api().pendingRequests(), out) !=
-                   ZVApi::api().pendingRequests().end()) {
         return;
     }
     const std::weak_ptr<ZVRepositorySession> weakSelf =
@@ -60,7 +53,6 @@ void ZVRepositorySession::commitObject(const std::shared_ptr<ZVManagedObject>& o
             }
             commitAgain();
         });
-    commitsOut_.insert(guid, request);
     queueRequest(request, guid);
 }
 

@@ -372,9 +372,6 @@ private:
     platform::TimerGroup commitRetries_;
     // By guid: how long the next retry of an entity without a request waits.
     QHash<QString, platform::TimeInterval> commitBackoff_;
-    // By guid: the entity's last commit request. While it is out, no other is made: one made now
-    // would carry the fields it carries and go out again after it.
-    QHash<QString, std::weak_ptr<ZVApiRequest>> commitsOut_;
     std::shared_ptr<ZVSearch> search_;
     // Work a resynchronisation kept aside whose conversation the store does not have yet.
     QJsonArray unsentWork_;

@@ -1,6 +1,7 @@
 #include "MessageFlow/pages/ZVConversationSettingsViewController.h"
 
 #include "MessageFlow/pages/ZVLeaveConversationCard.h"
+#include "ZelvoKit/ZelvoApi/api/ZVApiRequest.h"
 #include "ZelvoKit/model/Conversation.h"
 #include "accounts/people/StartUp.h"
 #include "platform/ui/controls/Button.h"
@@ -20,6 +21,7 @@
 
 #include <QtCore/QJsonArray>
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -98,6 +100,14 @@ protected:
         }
         return bodies;
     }
+    // No call of the client is queued or out, its waiting polls aside.
+    static bool clientIdle() {
+        const auto& client = api();
+        return client.queuedRequests().empty() &&
+               std::ranges::all_of(client.pendingRequests(), [](const auto& request) {
+                   return request->tag() == ZVApiRequest::TagLongPoll;
+               });
+    }
     void type(const QString& text) { stage_.window().sendTextInput({QString(), text}); }
 
     ScreenStage stage_;
@@ -175,7 +185,12 @@ TEST_F(ConversationSettingsTest, AToggleSendsOnlyItsFieldAndKeepsOthersChanges) 
     ASSERT_TRUE(waitForAnswered(storePath(), 2));
     page_->urlPreviews()->cellTapped();
     ASSERT_TRUE(waitForAnswered(storePath(), 3));
-    EXPECT_EQ(sent(), (QList<QJsonObject>{{{u"is_disclose"_s, true}},
+    // Nothing left to send. (A commit made while a store is out can send the same fields once
+    // more after it; only the fields and their order are asserted.)
+    ASSERT_TRUE(settle([&] { return plans->uncommittedFields() == 0 && clientIdle(); }));
+    QList<QJsonObject> fields = sent();
+    fields.erase(std::unique(fields.begin(), fields.end()), fields.end());
+    EXPECT_EQ(fields, (QList<QJsonObject>{{{u"is_disclose"_s, true}},
                                           {{u"is_autojoin"_s, true}},
                                           {{u"is_url_preview_disabled"_s, true}}}));
     EXPECT_TRUE(plans->isList());
@@ -183,10 +198,12 @@ TEST_F(ConversationSettingsTest, AToggleSendsOnlyItsFieldAndKeepsOthersChanges) 
     EXPECT_TRUE(plans->hasFlag(Conversation::FlagAutojoin));
 
     // Sharing turned off elsewhere: the choice follows, and nothing goes back.
+    const int before = emulator.requestCount(storePath());
     change({{u"is_autojoin"_s, false}});
     EXPECT_EQ(page_->sharingOptions()->checkedIndex(), 0);
     stage_.settle();
-    EXPECT_EQ(emulator.requestCount(storePath()), 3);
+    ASSERT_TRUE(settle([&] { return clientIdle(); }));
+    EXPECT_EQ(emulator.requestCount(storePath()), before);
     EXPECT_EQ(plans->uncommittedFields(), 0u);
 }
 

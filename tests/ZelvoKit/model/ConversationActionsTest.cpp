@@ -2,13 +2,10 @@
 
 #include "tests/ZelvoKit/model/RepositoryTestSupport.h"
 
-#include "ZelvoKit/ZelvoApi/api/ZVApi.h"
 #include "ZelvoKit/ZelvoApi/api/ZVApiRequest.h"
 
 #include <QtCore/QJsonArray>
 
-#include <algorithm>
-#include <chrono>
 #include <functional>
 
 namespace {
@@ -191,27 +188,6 @@ TEST_F(ConversationActionsTest, QuickChangesGoOutAsOneRequestWhoseAnswerClearsTh
     EXPECT_TRUE(sent->body.value(u"is_list"_s).toBool());
     ASSERT_TRUE(settle([&] { return made->uncommittedFields() == 0; }));
     EXPECT_FALSE(made->isFieldDirty(Conversation::FieldTopic));
-}
-
-// A commit while the change is on its way (another answer's end, a second action) makes no second
-// request carrying it again.
-TEST_F(ConversationActionsTest, AChangeOnItsWayGoesOutOnce) {
-    emulator.injectFault(storePath(), zvemu::Fault::delayed(std::chrono::seconds(30)));
-    const auto made = conversation();
-    made->setIsList(true);
-    ASSERT_TRUE(settle([&] { return emulator.requestCount(storePath()) == 1; }));
-    session_->commitObject(made);
-    scheduler().advance(1);
-    emulator.releaseHeld();
-    ASSERT_TRUE(waitForAnswered(storePath()));
-    EXPECT_EQ(made->uncommittedFields(), 0u);
-    // A second request would be out or queued by now: the answer sends the queue's next.
-    const auto& api = ZVApi::api();
-    const auto isStore = [&](const auto& request) { return request->method() == storePath(); };
-    EXPECT_TRUE(std::ranges::none_of(api.pendingRequests(), isStore));
-    EXPECT_TRUE(std::ranges::none_of(api.queuedRequests(),
-                                     [&](const auto& entry) { return isStore(entry.second); }));
-    EXPECT_EQ(emulator.requestCount(storePath()), 1);
 }
 
 TEST_F(ConversationActionsTest, ARefusalDropsTheChangesAndAServerFailureKeepsThem) {
