@@ -185,21 +185,27 @@ Fixture generateFixture(const QString& ownerId, const QString& ownerEmail, const
     for (int i = 0; i < size.messages && size.conversations > 0; ++i) {
         const int c = random.below(size.conversations);
         const int nr = ++lastNr[c];
-        fixture.messages.append(
-            {{u"mk_rec_type"_s, u"message"_s},
-             {u"conversation_id"_s, conversationIds[c]},
-             {u"message_nr"_s, nr},
-             {u"account_id"_s, memberLists[c][random.below(memberLists[c].size())]},
-             {u"mk_message_type"_s, u"text"_s},
-             {u"message"_s, u"<msg>"_s + words(random, 3 + random.below(12)) + u"</msg>"_s},
-             {u"time"_s, kEpoch + i * 60},
-             {u"tags"_s, QJsonArray()}});
+        // As the service sends them: when posted, and the number before (the list has no gap).
+        QJsonObject message{
+            {u"mk_rec_type"_s, u"message"_s},
+            {u"conversation_id"_s, conversationIds[c]},
+            {u"message_nr"_s, nr},
+            {u"account_id"_s, memberLists[c][random.below(memberLists[c].size())]},
+            {u"mk_message_type"_s, u"text"_s},
+            {u"message"_s, u"<msg>"_s + words(random, 3 + random.below(12)) + u"</msg>"_s},
+            {u"posted_time"_s, kEpoch + i * 60},
+            {u"tags"_s, QJsonArray()}};
+        if (nr > 1) {
+            message.insert(u"prev_message_nr"_s, nr - 1);
+        }
+        fixture.messages.append(message);
     }
     for (int i = 0; i < size.conversations; ++i) {
         fixture.conversations.append({{u"mk_rec_type"_s, u"conv"_s},
                                       {u"conversation_id"_s, conversationIds[i]},
                                       {u"topic"_s, words(random, 1 + random.below(4))},
                                       {u"members"_s, QJsonArray::fromStringList(memberLists[i])},
+                                      {u"can_post"_s, true},
                                       {u"last_message_nr"_s, lastNr[i]}});
     }
 

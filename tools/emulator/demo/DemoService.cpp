@@ -58,7 +58,7 @@ void listInInbox(QList<QJsonObject>& conversations, const QList<QJsonObject>& me
     QHash<QString, qint64> lastTimes;
     for (const QJsonObject& message : messages) {
         const QString id = message.value(u"conversation_id"_s).toString();
-        lastTimes[id] = std::max(lastTimes.value(id), message.value(u"time"_s).toInteger());
+        lastTimes[id] = std::max(lastTimes.value(id), message.value(u"posted_time"_s).toInteger());
     }
     int n = 0;
     for (QJsonObject& conversation : conversations) {
@@ -143,13 +143,14 @@ void DemoService::seed() {
             {u"mk_rec_type"_s, u"message"_s},
             {u"conversation_id"_s, shared_.first()},
             {u"message_nr"_s, nr},
+            {u"prev_message_nr"_s, nr - 1},
             {u"account_id"_s, anna.ownerId},
             {u"mk_message_type"_s, u"email"_s},
             {u"subject"_s, u"Quarterly plan"_s},
             {u"message"_s, u"<msg>The plan for the quarter is attached below.</msg>"_s},
             {u"cleaned_html"_s,
              u"<html><body><h1>Quarterly plan</h1><p>Three things, in order.</p></body></html>"_s},
-            {u"time"_s, kEmailTime},
+            {u"posted_time"_s, kEmailTime},
             {u"tags"_s, QJsonArray()}};
         anna.messages.append(email);
         ben.messages.append(email);
