@@ -149,8 +149,9 @@ protected:
 // last; meanwhile the hint says "Searching", and after a search without matches, that nothing
 // was found.
 TEST_F(ConversationSearch, ATypingBurstSendsOneSearchAfterThePause) {
-    // The page searched its opening text at once.
+    // The page searched its opening text at once, and that search has ended.
     ASSERT_TRUE(waitForAnswered(u"search"_s));
+    ASSERT_TRUE(settle([&] { return conversation->searchState() != Conversation::SearchRunning; }));
     const qsizetype opening = emulator.requests(u"search"_s).size();
 
     type(u"xy"_s);
