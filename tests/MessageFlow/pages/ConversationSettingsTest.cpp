@@ -45,7 +45,10 @@ protected:
 
     // A conversation of the service with the record's fields replaced, as the stream brought it.
     std::shared_ptr<Conversation> conversation(const QJsonObject& fields = {}) {
-        id_ = emulator.addConversation(u"Plans"_s, {session_->sessionId()});
+        // The service's own record carries the same join link, so that a later load of the
+        // conversation leaves it as the stream set it.
+        id_ = emulator.addConversation(u"Plans"_s, {session_->sessionId()},
+                                       fields.value(u"autojoin_url"_s).toString());
         change(fields);
         return session_->conversationFromId(id_);
     }
