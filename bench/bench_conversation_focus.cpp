@@ -76,9 +76,8 @@ QJsonObject focusRecord(int nr) {
             {u"message"_s, u"<msg>%1</msg>"_s.arg(focusText(nr))}};
 }
 
-struct FocusData {
-    QTemporaryDir root;
-    std::shared_ptr<ZVRepositorySession> session;
+struct FocusData : modelbench::LocalAccount {
+    using LocalAccount::LocalAccount;
     std::shared_ptr<Conversation> conversation;
     std::shared_ptr<platform::Window> window;
     std::shared_ptr<platform::NavigationController> navigation;
@@ -113,29 +112,20 @@ struct FocusData {
 
 FocusData& focusData() {
     static FocusData* made = [] {
-        auto* data = new FocusData;
         platform::Scheduler::main().useVirtualClock();
-        platform::Paths::setRoot(data->root.path());
-        data->session = modelbench::openSession(kFocusSelf, u"bench@example.com"_s);
+        auto* data = new FocusData(kFocusSelf, u"bench@example.com"_s);
         if (!data->session) {
             return data;
         }
-        QJsonArray stream{QJsonObject{{u"mk_rec_type"_s, u"contact"_s},
-                                      {u"account_id"_s, kFocusFox},
-                                      {u"display_name"_s, u"Fox Mulder"_s}},
-                          QJsonObject{{u"mk_rec_type"_s, u"conv"_s},
-                                      {u"conversation_id"_s, kFocusConversationId},
-                                      {u"members"_s, QJsonArray{kFocusSelf, kFocusFox}},
-                                      {u"join_message_nr"_s, 1},
-                                      {u"last_message_nr"_s, kFocusMessages},
-                                      {u"read_message_nr"_s, kFocusMessages},
-                                      {u"is_init"_s, true}}};
+        QJsonArray stream{
+            modelbench::contactRecord(kFocusFox, u"Fox Mulder"_s),
+            modelbench::conversationRecord(kFocusConversationId, QJsonArray{kFocusSelf, kFocusFox},
+                                           kFocusMessages, kFocusMessages,
+                                           {{u"join_message_nr"_s, 1}, {u"is_init"_s, true}})};
         for (int nr = 1; nr <= kFocusMessages; ++nr) {
             stream.append(focusRecord(nr));
         }
-        data->session->startTransaction();
-        ZVApi::api().processStream(stream, data->session);
-        data->session->endTransaction();
+        modelbench::storeStream(data->session, stream);
         data->conversation = data->session->conversationFromId(kFocusConversationId);
         // The search's answer: the hit with its words marked, for the message it holds.
         data->hit = data->session->messageFromKey(kFocusConversationId, kFocusHitNr);
@@ -144,9 +134,7 @@ FocusData& focusData() {
             u"marked_text"_s,
             u"<msg>%1</msg>"_s.arg(
                 focusText(kFocusHitNr).replace(u"a note on"_s, u"a <mark>note</mark> on"_s)));
-        data->session->startTransaction();
-        ZVApi::api().processStream(QJsonArray{answer}, data->session);
-        data->session->endTransaction();
+        modelbench::storeStream(data->session, QJsonArray{answer});
         data->window = platform::Window::make();
         const qreal scale = data->window->profile().scale;
         data->image = QImage((data->window->profile().size * scale).toSize(),
